@@ -1,0 +1,6 @@
+#include "shell/Globals.h"
+
+Globals& G() {
+    static Globals globals;
+    return globals;
+}

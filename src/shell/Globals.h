@@ -1,0 +1,28 @@
+#pragma once
+// Program-wide state shared by the main window and the tool windows. It is set in the
+// main window's load step and read by many parts of the program; everything runs on
+// the user-interface thread, so no locking.
+
+#include <QPoint>
+#include <QString>
+
+struct ToolWindowPositions {
+    // Positions in twips; (0, 0) means "not placed yet".
+    QPoint drawTool;
+    QPoint imageTool;
+    QPoint adjustTool;
+    QPoint videoControls;
+};
+
+struct Globals {
+    long ScreenUnitX = 0;  // one hundredth of the screen width in twips
+    long ScreenUnitY = 0;  // one hundredth of the screen height in twips
+    QString WorkingDir;    // folder of the file browser and of video 1; empty = program's folder
+    QString ModelDir;      // folder for model clips; same rule
+    ToolWindowPositions ToolPos;
+    bool ClipLoaded = false;
+    bool BusyLoading = false;  // frames are being read; most input is ignored meanwhile
+};
+
+// The one instance.
+Globals& G();
