@@ -1,0 +1,247 @@
+#include "ClipWriter.h"
+
+#include <QColor>
+#include <QPainter>
+
+extern "C" {
+#include <libavcodec/avcodec.h>
+#include <libavformat/avformat.h>
+#include <libavutil/imgutils.h>
+#include <libavutil/opt.h>
+#include <libswscale/swscale.h>
+}
+
+#include <array>
+#include <cstring>
+#include <memory>
+
+namespace cliptools {
+namespace {
+
+struct FormatCloser {
+    void operator()(AVFormatContext* f) const {
+        if (!f) return;
+        if (f->pb) avio_closep(&f->pb);
+        avformat_free_context(f);
+    }
+};
+struct CodecCloser {
+    void operator()(AVCodecContext* c) const { avcodec_free_context(&c); }
+};
+struct FrameFree {
+    void operator()(AVFrame* f) const { av_frame_free(&f); }
+};
+struct PacketFree {
+    void operator()(AVPacket* p) const { av_packet_free(&p); }
+};
+struct SwsFree {
+    void operator()(SwsContext* s) const { sws_freeContext(s); }
+};
+
+QString avError(int code) {
+    char buf[AV_ERROR_MAX_STRING_SIZE] = {};
+    av_strerror(code, buf, sizeof buf);
+    return QString::fromUtf8(buf);
+}
+
+struct CodecChoice {
+    AVCodecID id;
+    AVPixelFormat format;
+};
+
+CodecChoice choose(Codec codec) {
+    switch (codec) {
+        case Codec::MJPEG:
+            return {AV_CODEC_ID_MJPEG, AV_PIX_FMT_YUVJ420P};
+        case Codec::MPEG4:
+            return {AV_CODEC_ID_MPEG4, AV_PIX_FMT_YUV420P};
+        case Codec::RawBGR24:
+            return {AV_CODEC_ID_RAWVIDEO, AV_PIX_FMT_BGR24};
+        case Codec::Pal8:
+            return {AV_CODEC_ID_RAWVIDEO, AV_PIX_FMT_PAL8};
+        case Codec::MSVideo1:
+            return {AV_CODEC_ID_MSVIDEO1, AV_PIX_FMT_RGB555LE};
+        case Codec::Cinepak:
+            return {AV_CODEC_ID_CINEPAK, AV_PIX_FMT_RGB24};
+    }
+    return {AV_CODEC_ID_NONE, AV_PIX_FMT_NONE};
+}
+
+// A fixed palette: a 6x7x6 colour cube (252 entries) plus 4 greys.
+std::array<uint32_t, 256> fixedPalette() {
+    std::array<uint32_t, 256> pal{};
+    int i = 0;
+    for (int r = 0; r < 6; ++r)
+        for (int g = 0; g < 7; ++g)
+            for (int b = 0; b < 6; ++b)
+                pal[i++] =
+                    0xFF000000u | uint32_t(r * 51) << 16 | uint32_t(g * 255 / 6) << 8 | uint32_t(b * 51);
+    for (int k = 0; i < 256; ++i, ++k) pal[i] = 0xFF000000u | uint32_t(0x40 * (k + 1) - 1) * 0x010101u;
+    return pal;
+}
+
+void quantiseToPal8(const QImage& rgb, AVFrame* frame) {
+    const auto pal = fixedPalette();
+    std::memcpy(frame->data[1], pal.data(), 256 * 4);
+    for (int y = 0; y < rgb.height(); ++y) {
+        const uchar* src = rgb.constScanLine(y);
+        uint8_t* dst = frame->data[0] + y * frame->linesize[0];
+        for (int x = 0; x < rgb.width(); ++x) {
+            const int r = (src[3 * x] * 5 + 127) / 255;
+            const int g = (src[3 * x + 1] * 6 + 127) / 255;
+            const int b = (src[3 * x + 2] * 5 + 127) / 255;
+            dst[x] = uint8_t(r * 42 + g * 6 + b);
+        }
+    }
+}
+
+bool drain(AVCodecContext* enc, AVFormatContext* fmt, AVStream* st, AVPacket* pkt, QString* error) {
+    for (;;) {
+        const int r = avcodec_receive_packet(enc, pkt);
+        if (r == AVERROR(EAGAIN) || r == AVERROR_EOF) return true;
+        if (r < 0) {
+            if (error) *error = QStringLiteral("encoding failed: ") + avError(r);
+            return false;
+        }
+        av_packet_rescale_ts(pkt, enc->time_base, st->time_base);
+        pkt->stream_index = st->index;
+        const int w = av_interleaved_write_frame(fmt, pkt);
+        if (w < 0) {
+            if (error) *error = QStringLiteral("writing failed: ") + avError(w);
+            return false;
+        }
+    }
+}
+
+}  // namespace
+
+bool WriteClip(const QString& path, const ClipSpec& spec, int frameCount, const FrameSource& frames,
+               QString* error) {
+    const CodecChoice choice = choose(spec.codec);
+    const AVCodec* codec = avcodec_find_encoder(choice.id);
+    if (!codec) {
+        if (error) *error = QStringLiteral("no encoder for this codec");
+        return false;
+    }
+    const QByteArray file = path.toUtf8();
+    AVFormatContext* rawFmt = nullptr;
+    int r = avformat_alloc_output_context2(&rawFmt, nullptr, "avi", file.constData());
+    std::unique_ptr<AVFormatContext, FormatCloser> fmt(rawFmt);
+    if (r < 0 || !fmt) {
+        if (error) *error = QStringLiteral("cannot make an AVI muxer: ") + avError(r);
+        return false;
+    }
+    std::unique_ptr<AVCodecContext, CodecCloser> enc(avcodec_alloc_context3(codec));
+    enc->width = spec.width;
+    enc->height = spec.height;
+    enc->pix_fmt = choice.format;
+    enc->time_base = AVRational{1, spec.fps};
+    enc->framerate = AVRational{spec.fps, 1};
+    enc->gop_size = spec.gopSize;
+    enc->max_b_frames = 0;
+    if (spec.codec == Codec::MJPEG || spec.codec == Codec::MPEG4) {
+        enc->flags |= AV_CODEC_FLAG_QSCALE;
+        enc->global_quality = FF_QP2LAMBDA * spec.quality;
+    }
+    if (fmt->oformat->flags & AVFMT_GLOBALHEADER) enc->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
+    if ((r = avcodec_open2(enc.get(), codec, nullptr)) < 0) {
+        if (error) *error = QStringLiteral("cannot open the encoder: ") + avError(r);
+        return false;
+    }
+    AVStream* st = avformat_new_stream(fmt.get(), nullptr);
+    if (!st || avcodec_parameters_from_context(st->codecpar, enc.get()) < 0) {
+        if (error) *error = QStringLiteral("cannot add the video stream");
+        return false;
+    }
+    st->time_base = enc->time_base;
+    if ((r = avio_open(&fmt->pb, file.constData(), AVIO_FLAG_WRITE)) < 0) {
+        if (error) *error = QStringLiteral("cannot create the file: ") + avError(r);
+        return false;
+    }
+    if ((r = avformat_write_header(fmt.get(), nullptr)) < 0) {
+        if (error) *error = QStringLiteral("cannot write the header: ") + avError(r);
+        return false;
+    }
+
+    std::unique_ptr<AVFrame, FrameFree> frame(av_frame_alloc());
+    std::unique_ptr<AVPacket, PacketFree> pkt(av_packet_alloc());
+    frame->format = choice.format;
+    frame->width = spec.width;
+    frame->height = spec.height;
+    if (av_frame_get_buffer(frame.get(), 0) < 0) {
+        if (error) *error = QStringLiteral("out of memory");
+        return false;
+    }
+    std::unique_ptr<SwsContext, SwsFree> sws;
+    if (choice.format != AV_PIX_FMT_PAL8)
+        sws.reset(sws_getContext(spec.width, spec.height, AV_PIX_FMT_RGB24, spec.width, spec.height,
+                                 choice.format, SWS_BICUBIC, nullptr, nullptr, nullptr));
+
+    for (int i = 0; i < frameCount; ++i) {
+        QImage picture = frames(i);
+        if (picture.size() != QSize(spec.width, spec.height))
+            picture =
+                picture.scaled(spec.width, spec.height, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        picture = picture.convertToFormat(QImage::Format_RGB888);
+        if (av_frame_make_writable(frame.get()) < 0) {
+            if (error) *error = QStringLiteral("out of memory");
+            return false;
+        }
+        if (sws) {
+            const uint8_t* src[1] = {picture.constBits()};
+            const int stride[1] = {int(picture.bytesPerLine())};
+            sws_scale(sws.get(), src, stride, 0, spec.height, frame->data, frame->linesize);
+        } else {
+            quantiseToPal8(picture, frame.get());
+        }
+        frame->pts = i;
+        if ((r = avcodec_send_frame(enc.get(), frame.get())) < 0) {
+            if (error) *error = QStringLiteral("encoding failed: ") + avError(r);
+            return false;
+        }
+        if (!drain(enc.get(), fmt.get(), st, pkt.get(), error)) return false;
+    }
+    avcodec_send_frame(enc.get(), nullptr);
+    if (!drain(enc.get(), fmt.get(), st, pkt.get(), error)) return false;
+    if ((r = av_write_trailer(fmt.get())) < 0) {
+        if (error) *error = QStringLiteral("cannot finish the file: ") + avError(r);
+        return false;
+    }
+    return true;
+}
+
+namespace {
+constexpr int kBits = 10;
+}
+
+QImage NumberedFrame(int frameNumber, int width, int height) {
+    QImage img(width, height, QImage::Format_RGB888);
+    // The lower half's colour changes with the number so frames also look different.
+    img.fill(QColor::fromHsv((frameNumber * 37) % 360, 160, 200));
+    QPainter p(&img);
+    const int band = height / 2;
+    for (int bit = 0; bit < kBits; ++bit) {
+        const int x0 = bit * width / kBits;
+        const int x1 = (bit + 1) * width / kBits;
+        p.fillRect(x0, 0, x1 - x0, band, (frameNumber >> bit) & 1 ? Qt::white : Qt::black);
+    }
+    return img;
+}
+
+int ReadFrameNumber(const QImage& picture) {
+    if (picture.isNull() || picture.width() < kBits || picture.height() < 2) return -1;
+    const int band = picture.height() / 2;
+    int number = 0;
+    for (int bit = 0; bit < kBits; ++bit) {
+        const int x = (2 * bit + 1) * picture.width() / (2 * kBits);
+        const QColor c = picture.pixelColor(x, band / 2);
+        const int luma = (c.red() * 299 + c.green() * 587 + c.blue() * 114) / 1000;
+        if (luma > 160)
+            number |= 1 << bit;
+        else if (luma > 96)
+            return -1;  // neither black nor white: not a numbered frame
+    }
+    return number;
+}
+
+}  // namespace cliptools

@@ -1,0 +1,46 @@
+#pragma once
+// Writes short AVI clips with FFmpeg's encoders from frames drawn by the caller.
+// Used to make the sample clips shipped beside the program, and by tests and
+// benchmarks that need clips of known content in many codecs.
+
+#include <QImage>
+#include <QString>
+
+#include <functional>
+
+namespace cliptools {
+
+enum class Codec {
+    MJPEG,     // Motion JPEG, 4:2:0
+    MPEG4,     // MPEG-4 part 2
+    RawBGR24,  // uncompressed 24-bit
+    Pal8,      // uncompressed 8-bit with a palette
+    MSVideo1,  // MS Video 1 (16-bit)
+    Cinepak,
+};
+
+struct ClipSpec {
+    int width = 320;
+    int height = 240;
+    int fps = 25;
+    Codec codec = Codec::MJPEG;
+    int quality = 3;   // MJPEG/MPEG-4 quantiser (1 best .. 31 worst)
+    int gopSize = 12;  // distance between key frames where the codec has them
+};
+
+// Called once per frame with the frame number; returns the picture (any size: it is
+// scaled to the clip's size; any format).
+using FrameSource = std::function<QImage(int frameNumber)>;
+
+// Writes `frameCount` frames to `path`. Returns false with a reason in `error`.
+bool WriteClip(const QString& path, const ClipSpec& spec, int frameCount, const FrameSource& frames,
+               QString* error = nullptr);
+
+// A test picture whose frame number can be read back from its pixels: a background
+// colour and a band of blocks that encode the number (robust to lossy codecs).
+QImage NumberedFrame(int frameNumber, int width, int height);
+// Reads the number back from a picture made by NumberedFrame (after a lossy round
+// trip); -1 when the picture does not carry one.
+int ReadFrameNumber(const QImage& picture);
+
+}  // namespace cliptools
