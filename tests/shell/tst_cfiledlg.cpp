@@ -1,0 +1,501 @@
+#include "platform/FileDialog.h"
+#include "platform/FileDialogWindow.h"
+#include "platform/FilePreviewPane.h"
+#include "platform/RuntimeError.h"
+#include "shell/cFileDlg.h"
+
+#include <QCheckBox>
+#include <QDir>
+#include <QFile>
+#include <QImage>
+#include <QLabel>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <stdexcept>
+
+using platform::FileDialogRequest;
+using platform::FileDialogResult;
+using platform::FileFilterPair;
+
+namespace {
+
+const QChar kNul(u'\0');
+const QString kVideoFilter = QStringLiteral("AVI Files|*.avi|Picture Files|*.bmp;*.jpg;*.jpeg");
+
+QString nul(const char* text) {
+    // Test texts spell NUL as "~".
+    QString s = QString::fromUtf8(text);
+    s.replace(u'~', kNul);
+    return s;
+}
+
+// Records every request and answers with a prepared result.
+struct Answerer {
+    std::vector<FileDialogRequest> requests;
+    FileDialogResult answer;
+    Answerer() {
+        platform::SetFileDialogAnswerer([this](const FileDialogRequest& r) {
+            requests.push_back(r);
+            return answer;
+        });
+    }
+    ~Answerer() { platform::SetFileDialogAnswerer({}); }
+    Answerer(const Answerer&) = delete;
+    Answerer& operator=(const Answerer&) = delete;
+    void choose(const QString& path, int filterIndex, bool readOnly = false) {
+        answer = FileDialogResult{true, path, {}, filterIndex, readOnly};
+    }
+    void cancel() { answer = FileDialogResult{}; }
+};
+
+QImage solid(QSize size, QColor colour) {
+    QImage image(size, QImage::Format_RGB32);
+    image.fill(colour);
+    return image;
+}
+
+bool nearColour(QColor a, QColor b, int tolerance = 12) {
+    return std::abs(a.red() - b.red()) <= tolerance && std::abs(a.green() - b.green()) <= tolerance &&
+           std::abs(a.blue() - b.blue()) <= tolerance;
+}
+
+}  // namespace
+
+class TestFileDlg : public QObject {
+    Q_OBJECT
+private slots:
+    void filterConversion_data() {
+        QTest::addColumn<QString>("filter");
+        QTest::addColumn<QString>("converted");
+        QTest::newRow("one pair") << "AVI Files|*.avi" << nul("AVI Files~*.avi~~");
+        QTest::newRow("two pairs") << kVideoFilter
+                                   << nul("AVI Files~*.avi~Picture Files~*.bmp;*.jpg;*.jpeg~~");
+        QTest::newRow("colon splits") << "Clips on D:|*.avi" << nul("Clips on D~~*.avi~~");
+        QTest::newRow("empty") << "" << nul("~~");
+    }
+    void filterConversion() {
+        QFETCH(QString, filter);
+        QFETCH(QString, converted);
+        QCOMPARE(cFileDlg::ConvertFilter(filter), converted);
+    }
+
+    void filterPairsAndChosenPair() {
+        const QString video = cFileDlg::ConvertFilter(kVideoFilter);
+        const std::vector<FileFilterPair> expected{{"AVI Files", "*.avi"},
+                                                   {"Picture Files", "*.bmp;*.jpg;*.jpeg"}};
+        QCOMPARE(cFileDlg::FilterPairs(video), expected);
+        QCOMPARE(cFileDlg::ChosenPair(video, 1), nul("AVI Files~*.avi"));
+        QCOMPARE(cFileDlg::ChosenPair(video, 2), nul("Picture Files~*.bmp;*.jpg;*.jpeg"));
+        QCOMPARE(cFileDlg::ChosenPair(video, 3), QString());
+        QCOMPARE(cFileDlg::ChosenPair(video, 0), QString());
+        QCOMPARE(cFileDlg::ChosenPair(video, -1), QString());
+        QVERIFY(cFileDlg::FilterPairs(cFileDlg::ConvertFilter({})).empty());
+
+        // A ":" splits as well, shifting every later field: the dialog sees the pairs
+        // up to the first empty field, and the chosen pair is taken by field number.
+        const QString drive = cFileDlg::ConvertFilter(QStringLiteral("Drive C: clips|*.avi|Stills|*.bmp"));
+        QCOMPARE(drive, nul("Drive C~ clips~*.avi~Stills~*.bmp~~"));
+        const std::vector<FileFilterPair> drivePairs{{"Drive C", " clips"}, {"*.avi", "Stills"}};
+        QCOMPARE(cFileDlg::FilterPairs(drive), drivePairs);
+        QCOMPARE(cFileDlg::ChosenPair(drive, 2), nul("*.avi~Stills"));
+        QCOMPARE(cFileDlg::ChosenPair(drive, 3), nul("*.bmp~"));
+        // "Clips on D:|*.avi": the empty field after "D" ends the list the dialog reads.
+        QVERIFY(cFileDlg::FilterPairs(cFileDlg::ConvertFilter(QStringLiteral("Clips on D:|*.avi"))).empty());
+    }
+
+    void flagsOfOpenAndSave() {
+        cFileDlg dlg;
+        QCOMPARE(dlg.OpenFlags(), 0x1004u);  // must exist + hide read-only
+        QCOMPARE(dlg.SaveFlags(), 0x6u);     // overwrite prompt + hide read-only
+        dlg.MultiSelect = true;
+        dlg.HideReadOnly = false;
+        dlg.FileMustExist = false;
+        dlg.OverwritePrompt = false;
+        dlg.Flags = 0x60 | 0x8 | 0x80000;  // hook and template bits are dropped, others kept
+        QCOMPARE(dlg.OpenFlags(), 0x200u | 0x8u | 0x80000u);
+        QCOMPARE(dlg.SaveFlags(), 0x4u | 0x8u | 0x80000u);
+    }
+
+    void startValues() {
+        cFileDlg dlg;
+        QCOMPARE(dlg.OwnerHwnd, nullptr);
+        QVERIFY(dlg.FileMustExist);
+        QVERIFY(!dlg.MultiSelect);
+        QVERIFY(!dlg.ReadOnly());
+        QVERIFY(dlg.HideReadOnly);
+        QVERIFY(dlg.OverwritePrompt);
+        QCOMPARE(dlg.FilterIndex, 0);
+        QCOMPARE(dlg.Flags, 0);
+        QCOMPARE(dlg.DlgTitle, QStringLiteral("Varkelo"));
+        QVERIFY(dlg.Filter.isEmpty() && dlg.InitDirectory.isEmpty() && dlg.DefaultExt.isEmpty());
+    }
+
+    // The toolbar's "Open Video": what reaches the dialog, and what comes back.
+    void openWithPreviewHandsOverAndReadsBack() {
+        Answerer answerer;
+        QWidget owner;
+        const QString chosen = QStringLiteral("/home/coach/swings/driver 01.avi");
+        answerer.choose(chosen, 2);
+        cFileDlg dlg;
+        dlg.OwnerHwnd = &owner;
+        dlg.Filter = kVideoFilter;
+        dlg.DlgTitle = QStringLiteral("Open AVI File");
+        dlg.InitDirectory = QStringLiteral("/home/coach/swings");
+        QString fileName;
+        QString fileTitle;
+        QVERIFY(dlg.VBGetOpenFileNamePreview(fileName, &fileTitle));
+
+        QCOMPARE(answerer.requests.size(), size_t(1));
+        const FileDialogRequest& r = answerer.requests[0];
+        QCOMPARE(r.kind, FileDialogRequest::Open);
+        QVERIFY(r.preview);
+        QCOMPARE(r.owner, &owner);
+        QCOMPARE(r.title, QStringLiteral("Open AVI File"));
+        QCOMPARE(r.startFolder, QStringLiteral("/home/coach/swings"));
+        QCOMPARE(r.startFileName, QString());
+        const std::vector<FileFilterPair> pairs{{"AVI Files", "*.avi"},
+                                                {"Picture Files", "*.bmp;*.jpg;*.jpeg"}};
+        QCOMPARE(r.filters, pairs);
+        QCOMPARE(r.filterIndex, 0);
+        QCOMPARE(r.flags, 0x1004u);
+        QVERIFY(r.fileMustExist && r.hideReadOnly);
+        QVERIFY(!r.multiSelect && !r.readOnlyTicked);
+
+        QCOMPARE(fileName, chosen);
+        QCOMPARE(fileTitle, QStringLiteral("driver 01.avi"));
+        QCOMPARE(dlg.FilterIndex, 2);
+        QCOMPARE(dlg.Filter, nul("Picture Files~*.bmp;*.jpg;*.jpeg"));
+        QCOMPARE(dlg.Flags, 0x1004);
+        // The whole file buffer: the path, then NULs up to 1024 characters.
+        QCOMPARE(dlg.InitDirectory.size(), 1024);
+        QCOMPARE(dlg.InitDirectory.left(chosen.size()), chosen);
+        QCOMPARE(dlg.InitDirectory.mid(chosen.size()), QString(1024 - chosen.size(), kNul));
+        QCOMPARE(dlg.InitDirectory.section(kNul, 0, 0), chosen);
+
+        // A reused object starts in the last chosen file, read up to its first NUL.
+        answerer.choose(chosen, 1);
+        QVERIFY(dlg.VBGetOpenFileName(fileName));
+        QCOMPARE(answerer.requests.size(), size_t(2));
+        QVERIFY(!answerer.requests[1].preview);
+        QCOMPARE(answerer.requests[1].startFolder, chosen);
+        QCOMPARE(answerer.requests[1].startFileName, chosen);
+        // The filter now is the chosen pair only.
+        const std::vector<FileFilterPair> onePair{{"Picture Files", "*.bmp;*.jpg;*.jpeg"}};
+        QCOMPARE(answerer.requests[1].filters, onePair);
+        QCOMPARE(answerer.requests[1].filterIndex, 2);
+    }
+
+    void cancelResetsAndKeepsFolder_data() {
+        QTest::addColumn<int>("which");  // 0 open, 1 open with preview, 2 save
+        QTest::addColumn<int>("filterIndexAfter");
+        QTest::newRow("open") << 0 << -1;
+        QTest::newRow("preview") << 1 << -1;
+        QTest::newRow("save") << 2 << 0;
+    }
+    void cancelResetsAndKeepsFolder() {
+        QFETCH(int, which);
+        QFETCH(int, filterIndexAfter);
+        Answerer answerer;
+        answerer.cancel();
+        cFileDlg dlg;
+        dlg.Filter = kVideoFilter;
+        dlg.FilterIndex = 2;
+        dlg.Flags = 0x8;
+        dlg.InitDirectory = QStringLiteral("/srv/clips");
+        QString fileName = QStringLiteral("old.avi");
+        QString fileTitle = QStringLiteral("old");
+        const bool chosen = which == 0   ? dlg.VBGetOpenFileName(fileName, &fileTitle)
+                            : which == 1 ? dlg.VBGetOpenFileNamePreview(fileName, &fileTitle)
+                                         : dlg.VBGetSaveFileName(fileName, &fileTitle);
+        QVERIFY(!chosen);
+        QCOMPARE(answerer.requests.size(), size_t(1));
+        QCOMPARE(answerer.requests[0].startFileName, QStringLiteral("old.avi"));
+        QCOMPARE(fileName, QString(kNul));
+        QCOMPARE(fileTitle, QString(kNul));
+        QCOMPARE(dlg.Flags, 0);
+        QCOMPARE(dlg.Filter, QString(kNul));
+        QCOMPARE(dlg.FilterIndex, filterIndexAfter);
+        QCOMPARE(dlg.InitDirectory, QStringLiteral("/srv/clips"));
+    }
+
+    void readOnlyTickIsKept() {
+        Answerer answerer;
+        cFileDlg dlg;
+        dlg.HideReadOnly = false;
+        QString fileName;
+        answerer.choose(QStringLiteral("/clips/a.avi"), 1, true);
+        QVERIFY(dlg.VBGetOpenFileName(fileName));
+        QVERIFY(!answerer.requests[0].hideReadOnly);
+        QVERIFY(!answerer.requests[0].readOnlyTicked);
+        QVERIFY(dlg.ReadOnly());
+        QCOMPARE(dlg.Flags & 1, 1);
+        // The box starts ticked next time; unticking it does not clear ReadOnly.
+        answerer.choose(QStringLiteral("/clips/a.avi"), 1, false);
+        QVERIFY(dlg.VBGetOpenFileName(fileName));
+        QVERIFY(answerer.requests[1].readOnlyTicked);
+        QCOMPARE(dlg.Flags & 1, 0);
+        QVERIFY(dlg.ReadOnly());
+        // The save dialog never ticks it.
+        cFileDlg save;
+        answerer.choose(QStringLiteral("/clips/b.avi"), 1, true);
+        QVERIFY(save.VBGetSaveFileName(fileName));
+        QVERIFY(!save.ReadOnly());
+        QVERIFY(answerer.requests[2].overwritePrompt);
+        QCOMPARE(answerer.requests[2].kind, FileDialogRequest::Save);
+    }
+
+    void saveMarksAnotherExtension() {
+        Answerer answerer;
+        cFileDlg dlg;
+        dlg.DefaultExt = QStringLiteral("avi");
+        QString fileName;
+        answerer.choose(QStringLiteral("/clips/still.bmp"), 1);
+        QVERIFY(dlg.VBGetSaveFileName(fileName));
+        QCOMPARE(answerer.requests[0].defaultExt, QStringLiteral("avi"));
+        QCOMPARE(dlg.Flags, 0x400 | 0x6);
+        answerer.choose(QStringLiteral("/clips/swing.AVI"), 1);
+        QVERIFY(dlg.VBGetSaveFileName(fileName));
+        QCOMPARE(dlg.Flags, 0x6);
+    }
+
+    void namesLongerThanTheirBuffers() {
+        Answerer answerer;
+        answerer.choose(QStringLiteral("/a.avi"), 1);
+        cFileDlg dlg;
+        QString exactly(1024, u'x');
+        QVERIFY(dlg.VBGetOpenFileName(exactly));
+        QString tooLong(1025, u'x');
+        try {
+            dlg.VBGetOpenFileName(tooLong);
+            QFAIL("a 1025-character name must raise");
+        } catch (const platform::RuntimeError& e) {
+            QCOMPARE(e.Number(), long(platform::errInvalidCall));
+        }
+        QString name;
+        QString longTitle(513, u't');
+        QVERIFY_THROWS_EXCEPTION(platform::RuntimeError, dlg.VBGetSaveFileName(name, &longTitle));
+        QCOMPARE(answerer.requests.size(), size_t(1));  // the dialog never opened for those
+
+        // A chosen path that leaves no room for its terminator fails the call.
+        cFileDlg other;
+        other.InitDirectory = QStringLiteral("/start");
+        const QString deep = QStringLiteral("/d").repeated(508);  // 1016 characters
+        answerer.choose(deep + QStringLiteral("/axx.avi"), 1);    // 1024: no room for the NUL
+        QVERIFY(!other.VBGetOpenFileName(name));
+        QCOMPARE(name, QString(kNul));
+        QCOMPARE(other.FilterIndex, -1);
+        QCOMPARE(other.InitDirectory, QStringLiteral("/start"));
+        answerer.choose(deep + QStringLiteral("/ax.avi"), 1);
+        QVERIFY(other.VBGetOpenFileName(name));
+        QCOMPARE(name.size(), 1023);
+        QCOMPARE(other.InitDirectory.size(), 1024);
+        QCOMPARE(other.InitDirectory.at(1023), kNul);
+        // A file title that does not fit its 512-character buffer fails the call too.
+        answerer.choose(QStringLiteral("/clips/") + QString(512, u'n'), 1);
+        QVERIFY(!other.VBGetOpenFileName(name));
+        answerer.choose(QStringLiteral("/clips/") + QString(511, u'n'), 1);
+        QVERIFY(other.VBGetOpenFileName(name));
+    }
+
+    void severalFilesGiveFolderAndNames() {
+        Answerer answerer;
+        answerer.answer = FileDialogResult{true, "/clips/a.avi", {"/clips/a.avi", "/clips/b.avi"}, 1, false};
+        cFileDlg dlg;
+        dlg.MultiSelect = true;
+        QString fileName;
+        QVERIFY(dlg.VBGetOpenFileName(fileName));
+        QVERIFY(answerer.requests[0].multiSelect);
+        QCOMPARE(fileName, QStringLiteral("/clips"));
+        QCOMPARE(dlg.InitDirectory.left(22), nul("/clips~a.avi~b.avi~~~~"));
+        QCOMPARE(dlg.InitDirectory.size(), 1024);
+    }
+
+    void existFileAndTitle() {
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        const QString file = dir.filePath(QStringLiteral("swing one.avi"));
+        QFile f(file);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write("x");
+        f.close();
+        QVERIFY(cFileDlg::ExistFile(file));
+        QVERIFY(cFileDlg::ExistFile(file + QString(3, kNul)));
+        QVERIFY(!cFileDlg::ExistFile(dir.filePath(QStringLiteral("missing.avi"))));
+        QVERIFY(!cFileDlg::ExistFile(dir.path()));
+        QVERIFY(!cFileDlg::ExistFile(QString()));
+
+        QCOMPARE(cFileDlg::VBGetFileTitle(file), QStringLiteral("swing one.avi"));
+        QCOMPARE(cFileDlg::VBGetFileTitle(nul("/x/clip.avi~~~")), QStringLiteral("clip.avi"));
+        QCOMPARE(cFileDlg::VBGetFileTitle(QStringLiteral("/x/folder/")), QString());
+        QCOMPARE(cFileDlg::VBGetFileTitle(QString()), QString());
+    }
+
+    void specialFolders() {
+        QTemporaryDir home;
+        QVERIFY(home.isValid());
+        const QByteArray oldHome = qgetenv("HOME");
+        const QByteArray oldConfig = qgetenv("XDG_CONFIG_HOME");
+        qputenv("HOME", home.path().toUtf8());
+        qunsetenv("XDG_CONFIG_HOME");
+        QVERIFY(QDir(home.path()).mkpath(QStringLiteral("Documents")));
+        QVERIFY(QDir(home.path()).mkpath(QStringLiteral("Pictures")));
+        cFileDlg dlg;
+        dlg.InitDirectorySpecial(5);
+        const QString documents = dlg.InitDirectory;
+        dlg.InitDirectorySpecial(39);
+        const QString pictures = dlg.InitDirectory;
+        dlg.InitDirectorySpecial(40);
+        const QString profile = dlg.InitDirectory;
+        dlg.InitDirectorySpecial(14);  // no Videos folder in this home
+        const QString videos = dlg.InitDirectory;
+        dlg.InitDirectory = QStringLiteral("/kept?");
+        dlg.InitDirectorySpecial(12345);
+        const QString unknown = dlg.InitDirectory;
+        qputenv("HOME", oldHome);
+        if (!oldConfig.isEmpty()) qputenv("XDG_CONFIG_HOME", oldConfig);
+
+        QCOMPARE(documents, QDir(home.path()).filePath(QStringLiteral("Documents")));
+        QCOMPARE(pictures, QDir(home.path()).filePath(QStringLiteral("Pictures")));
+        QCOMPARE(profile, QDir::cleanPath(home.path()));
+        QCOMPARE(videos, QString());
+        QCOMPARE(unknown, QString());
+    }
+
+    // The preview pane, driven directly.
+    void previewShowsPictures() {
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        const QString bmp = dir.filePath(QStringLiteral("big.bmp"));
+        QImage big = solid(QSize(800, 600), QColor(200, 30, 40));
+        QVERIFY(big.save(bmp, "BMP"));
+        const QString jpg = dir.filePath(QStringLiteral("small.JPG"));
+        QVERIFY(solid(QSize(60, 40), QColor(20, 160, 60)).save(jpg, "JPEG", 95));
+        const QString fake = dir.filePath(QStringLiteral("notes.jpg"));
+        QFile f(fake);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write("these are notes, not a picture\n");
+        f.close();
+
+        platform::FilePreviewPane pane;
+        pane.ShowFile(bmp);
+        QVERIFY(!pane.Picture().isNull());
+        QCOMPARE(pane.Picture().size(), QSize(200, 150));  // scaled into the pane
+        QVERIFY(nearColour(pane.Picture().pixelColor(100, 75), QColor(200, 30, 40)));
+        QCOMPARE(pane.Text(), QString());
+        QCOMPARE(pane.findChild<QLabel*>(QStringLiteral("previewCaption"))->text(),
+                 QStringLiteral("800 x 600"));
+
+        pane.ShowFile(jpg);
+        QCOMPARE(pane.Picture().size(), QSize(60, 40));  // small pictures keep their size
+        QVERIFY(nearColour(pane.Picture().pixelColor(30, 20), QColor(20, 160, 60)));
+
+        pane.ShowFile(fake);
+        QVERIFY(pane.Picture().isNull());
+        QCOMPARE(pane.Text(), QStringLiteral("No preview"));
+
+        pane.ShowFile(dir.filePath(QStringLiteral("gone.bmp")));
+        QCOMPARE(pane.Text(), QStringLiteral("No preview"));
+        pane.ShowFile(QString());
+        QCOMPARE(pane.Text(), QString());
+        QVERIFY(pane.Picture().isNull());
+    }
+
+    void previewShowsClipsThroughProvider() {
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        const QString clip = dir.filePath(QStringLiteral("swing.avi"));
+        QFile f(clip);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write("RIFF");
+        f.close();
+        platform::FilePreviewPane pane;
+        const auto previous = platform::SetClipPreviewProvider({});
+        pane.ShowFile(clip);
+        QCOMPARE(pane.Text(), QStringLiteral("No preview"));
+
+        QStringList asked;
+        platform::SetClipPreviewProvider([&](const QString& path) {
+            asked << path;
+            return solid(QSize(320, 240), Qt::blue);
+        });
+        pane.ShowFile(clip);
+        QCOMPARE(asked, QStringList{clip});
+        QCOMPARE(pane.Picture().size(), QSize(200, 150));
+        QCOMPARE(pane.Picture().pixelColor(10, 10), QColor(Qt::blue));
+
+        platform::SetClipPreviewProvider(
+            [](const QString&) -> QImage { throw std::runtime_error("broken"); });
+        pane.ShowFile(clip);
+        QCOMPARE(pane.Text(), QStringLiteral("No preview"));
+        platform::SetClipPreviewProvider([](const QString&) { return QImage(); });
+        pane.ShowFile(clip);
+        QCOMPARE(pane.Text(), QStringLiteral("No preview"));
+        platform::SetClipPreviewProvider(previous);
+    }
+
+    // The real dialog, set up from a request (never run modally here).
+    void realDialogIsSetUpFromTheRequest() {
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        const QString bmp = dir.filePath(QStringLiteral("frame.bmp"));
+        QVERIFY(solid(QSize(40, 30), Qt::yellow).save(bmp, "BMP"));
+
+        FileDialogRequest request;
+        request.title = QStringLiteral("Open AVI File");
+        request.startFolder = dir.path();
+        request.filters = cFileDlg::FilterPairs(cFileDlg::ConvertFilter(kVideoFilter));
+        request.filterIndex = 2;
+        request.SetFlags(0x1000 | 0x1);  // read-only box shown and ticked
+        request.preview = true;
+        platform::FileDialogWindow dialog(request);
+        QCOMPARE(dialog.windowTitle(), QStringLiteral("Open AVI File"));
+        QVERIFY(dialog.testOption(QFileDialog::DontUseNativeDialog));
+        QCOMPARE(dialog.fileMode(), QFileDialog::ExistingFile);
+        QCOMPARE(QDir(dialog.directory()).canonicalPath(), QDir(dir.path()).canonicalPath());
+        const QStringList names{QStringLiteral("AVI Files (*.avi)"),
+                                QStringLiteral("Picture Files (*.bmp *.jpg *.jpeg)")};
+        QCOMPARE(dialog.nameFilters(), names);
+        QCOMPARE(dialog.selectedNameFilter(), names[1]);
+        QVERIFY(dialog.ReadOnlyBox() && dialog.ReadOnlyBox()->isChecked());
+        QVERIFY(dialog.PreviewPane());
+        QVERIFY(dialog.isAncestorOf(dialog.PreviewPane()));
+
+        // Moving the selection updates the preview pane.
+        emit dialog.currentChanged(bmp);
+        QCOMPARE(dialog.PreviewPane()->Picture().size(), QSize(40, 30));
+
+        const FileDialogResult cancelled = dialog.Result(false);
+        QVERIFY(!cancelled.accepted);
+        QCOMPARE(cancelled.filterIndex, 2);
+        QVERIFY(cancelled.readOnly);
+
+        dialog.selectNameFilter(names[0]);
+        dialog.ReadOnlyBox()->setChecked(false);
+        dialog.selectFile(bmp);
+        const FileDialogResult chosen = dialog.Result(true);
+        QVERIFY(chosen.accepted);
+        QCOMPARE(chosen.path, bmp);
+        QCOMPARE(chosen.filterIndex, 1);
+        QVERIFY(!chosen.readOnly);
+
+        // Without the preview or the read-only box, neither is added; an out-of-range
+        // index shows the first pair; a start "folder" that is a file starts beside it.
+        FileDialogRequest plain;
+        plain.kind = FileDialogRequest::Save;
+        plain.startFolder = bmp;
+        plain.filters = {{"Clips (all)", "*.avi"}};
+        plain.filterIndex = 7;
+        plain.SetFlags(0x2);
+        platform::FileDialogWindow save(plain);
+        QVERIFY(!save.PreviewPane());
+        QVERIFY(!save.ReadOnlyBox());
+        QCOMPARE(save.acceptMode(), QFileDialog::AcceptSave);
+        QVERIFY(!save.testOption(QFileDialog::DontConfirmOverwrite));
+        QCOMPARE(save.selectedNameFilter(), QStringLiteral("Clips [all] (*.avi)"));
+        QCOMPARE(QDir(save.directory()).canonicalPath(), QDir(dir.path()).canonicalPath());
+    }
+};
+
+QTEST_MAIN(TestFileDlg)
+#include "tst_cfiledlg.moc"
