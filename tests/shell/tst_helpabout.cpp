@@ -1,0 +1,367 @@
+#include "platform/HelpViewer.h"
+#include "platform/HelpWindow.h"
+#include "platform/MessageBox.h"
+#include "platform/RegistryStore.h"
+#include "shell/HelpMenu.h"
+#include "shell/cRegistry.h"
+#include "shell/frmAbout.h"
+
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QPointer>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTextBrowser>
+#include <QToolButton>
+
+using platform::HelpRequest;
+
+namespace {
+
+bool writeFile(const QString& path, const QByteArray& bytes) {
+    QFile f(path);
+    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate)) return false;
+    return f.write(bytes) == bytes.size();
+}
+
+bool writeProgram(const QString& path) {
+    if (!writeFile(path, "#!/bin/sh\nexit 0\n")) return false;
+    return QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+}
+
+void flushDeletes() {
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+// Writes a text value where the machine-wide root reads it: both roots share one file.
+void setMachineText(const QString& key, const QString& name, const QString& text) {
+    cRegistry reg;
+    reg.SetClassKey(platform::HKEY_CURRENT_USER);
+    reg.SetSectionKey(key);
+    reg.SetValueKey(name);
+    reg.SetValueType(platform::REG_SZ);
+    reg.SetValue(text);
+}
+
+const QString kMsInfoKey = QStringLiteral("SOFTWARE\\Microsoft\\Shared Tools\\MSINFO");
+const QString kMsInfoLocationKey = QStringLiteral("SOFTWARE\\Microsoft\\Shared Tools Location");
+
+}  // namespace
+
+class TestHelpAbout : public QObject {
+    Q_OBJECT
+
+    std::vector<HelpRequest> helpRequests_;
+    bool helpAnswer_ = true;
+    std::vector<platform::MsgBoxCall> boxes_;
+    QStringList launched_;
+    bool launchAnswer_ = true;
+    QTemporaryDir scratch_;
+    QByteArray oldPath_;
+    QStringList pagesWritten_;
+
+private slots:
+    void initTestCase() {
+        QVERIFY(scratch_.isValid());
+        oldPath_ = qgetenv("PATH");
+    }
+
+    void init() {
+        helpRequests_.clear();
+        boxes_.clear();
+        launched_.clear();
+        helpAnswer_ = true;
+        launchAnswer_ = true;
+        platform::SetHelpAnswerer([this](const HelpRequest& r) {
+            helpRequests_.push_back(r);
+            return helpAnswer_;
+        });
+        platform::SetMsgBoxAnswerer([this](const platform::MsgBoxCall& c) {
+            boxes_.push_back(c);
+            return int(platform::vbOK);
+        });
+        frmAbout::SetProgramLauncher([this](const QString& program) {
+            launched_ << program;
+            return launchAnswer_;
+        });
+        // The machine-wide store and the PATH of each test are its own, empty to start.
+        const QString store = scratch_.filePath(QStringLiteral("%1.json").arg(QTest::currentTestFunction()));
+        QFile::remove(store);
+        platform::RegistryStore::Instance().SetFilePath(platform::HKEY_LOCAL_MACHINE, store);
+        platform::RegistryStore::Instance().SetFilePath(platform::HKEY_CURRENT_USER, store);
+        const QString bin = scratch_.filePath(QStringLiteral("bin-%1").arg(QTest::currentTestFunction()));
+        QVERIFY(QDir().mkpath(bin));
+        qputenv("PATH", bin.toUtf8());
+    }
+
+    void cleanup() {
+        platform::SetHelpAnswerer({});
+        platform::SetMsgBoxAnswerer({});
+        frmAbout::SetProgramLauncher({});
+        platform::RegistryStore::Instance().ResetFilePaths();
+        qputenv("PATH", oldPath_);
+        for (const QString& page : pagesWritten_) QFile::remove(page);
+        pagesWritten_.clear();
+        if (frmAbout::Loaded()) delete frmAbout::Loaded();
+        if (platform::HelpWindow::Existing()) delete platform::HelpWindow::Existing();
+    }
+
+    void missingPagesDoNothing() {
+        const QString folder = HelpFolder();
+        QVERIFY(!QFile::exists(folder + QStringLiteral("/varkhelp.html")));
+        QWidget main;
+        mnuhelp_Click(mnuhelpVarkelo, &main);
+        mnuhelp_Click(mnuhelpGolfSwing, &main);
+        mnuhelp_Click(mnuhelpSeparator, &main);
+        QVERIFY(helpRequests_.empty());
+        QVERIFY(!frmAbout::Loaded());
+        QVERIFY(boxes_.empty());  // a missing page is not reported
+        QVERIFY(!OpenHelpFile(folder + QStringLiteral("/nothing.html"), &main, 0));
+        // A folder is not a page.
+        QVERIFY(!OpenHelpFile(scratch_.path(), &main, 0));
+        QVERIFY(helpRequests_.empty());
+    }
+
+    void helpItemsOpenTheirPages() {
+        const QString folder = HelpFolder();
+        QCOMPARE(folder, QCoreApplication::applicationDirPath());
+        for (const char* name : {"/varkhelp.html", "/varkelo.html"}) {
+            const QString page = folder + QString::fromLatin1(name);
+            QVERIFY(!QFile::exists(page));
+            QVERIFY(writeFile(page, "<html><head><title>t</title></head><body>p</body></html>"));
+            pagesWritten_ << page;
+        }
+        QWidget main;
+        mnuhelp_Click(mnuhelpVarkelo, &main);
+        mnuhelp_Click(mnuhelpGolfSwing, &main);
+        QCOMPARE(helpRequests_.size(), size_t(2));
+        QCOMPARE(helpRequests_[0].path, folder + QStringLiteral("/varkhelp.html"));
+        QCOMPARE(helpRequests_[1].path, folder + QStringLiteral("/varkelo.html"));
+        QCOMPARE(helpRequests_[0].owner, &main);
+        QCOMPARE(helpRequests_[0].command, int(platform::HH_DISPLAY_TOPIC));
+        QCOMPARE(helpRequests_[0].data, 0L);
+
+        // A context number asks for that context; the viewer's answer is the result.
+        QVERIFY(OpenHelpFile(pagesWritten_[0], &main, 42));
+        QCOMPARE(helpRequests_[2].command, int(platform::HH_HELP_CONTEXT));
+        QCOMPARE(helpRequests_[2].data, 42L);
+        helpAnswer_ = false;
+        QVERIFY(!OpenHelpFile(pagesWritten_[0], &main, 0));
+    }
+
+    // The real viewer: an in-program window with working links between pages.
+    void viewerFollowsLinksAndNamesTheWindow() {
+        platform::SetHelpAnswerer({});
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        const QString a = dir.filePath(QStringLiteral("first.html"));
+        const QString b = dir.filePath(QStringLiteral("second.html"));
+        QVERIFY(writeFile(a,
+                          "<html><head><title>First Page</title></head><body>"
+                          "<p><a href=\"second.html\">next</a></p></body></html>"));
+        QVERIFY(writeFile(b, "<html><head><title>Second Page</title></head><body>two</body></html>"));
+        QWidget main;
+        QVERIFY(OpenHelpFile(a, &main, 0));
+        QPointer<platform::HelpWindow> window = platform::HelpWindow::Existing();
+        QVERIFY(window);
+        QVERIFY(window->isVisible());
+        QCOMPARE(window->windowTitle(), QStringLiteral("First Page"));
+
+        // Follow the link as the keyboard does: Tab to it, Return to open it.
+        QTextBrowser* browser = window->Browser();
+        browser->setFocus();
+        QTest::keyClick(browser, Qt::Key_Tab);
+        QTest::keyClick(browser, Qt::Key_Return);
+        QTRY_COMPARE(window->windowTitle(), QStringLiteral("Second Page"));
+        QCOMPARE(browser->source(), QUrl::fromLocalFile(b));
+        QVERIFY(browser->isBackwardAvailable());
+        browser->backward();
+        QCOMPARE(window->windowTitle(), QStringLiteral("First Page"));
+
+        // Another page reuses the same window.
+        QVERIFY(OpenHelpFile(b, &main, 7));
+        QCOMPARE(platform::HelpWindow::Existing(), window.data());
+        QCOMPARE(window->windowTitle(), QStringLiteral("Second Page"));
+        // An unreadable page shows nothing.
+        QFile::setPermissions(b, QFileDevice::Permissions());
+        if (!QFileInfo(b).isReadable()) {
+            window->close();
+            flushDeletes();
+            QVERIFY(!window);
+            QVERIFY(!platform::ShowHelpPage({b, &main, 0, 0}));
+            QVERIFY(!platform::HelpWindow::Existing());
+        }
+        QFile::setPermissions(b, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+
+        // The window goes with its owner.
+        auto* owner = new QWidget;
+        QVERIFY(OpenHelpFile(a, owner, 0));
+        window = platform::HelpWindow::Existing();
+        QVERIFY(window && window->isVisible());
+        delete owner;
+        flushDeletes();
+        QVERIFY(!window);
+    }
+
+    // The pages shipped beside the program load with their titles and link each other.
+    void shippedPagesLoad() {
+        const QString folder = QStringLiteral(VARKELO_PROGRAM_DIR);
+        const QString usage = folder + QStringLiteral("/varkhelp.html");
+        const QString swing = folder + QStringLiteral("/varkelo.html");
+        if (!QFile::exists(usage) || !QFile::exists(swing))
+            QSKIP("help pages not built (target varkelo_help)");
+        platform::HelpWindow window;
+        QVERIFY(window.ShowPage(usage));
+        QCOMPARE(window.windowTitle(), QStringLiteral("Varkelo Help"));
+        QVERIFY(window.Browser()->toHtml().contains(QStringLiteral("varkelo.html")));
+        QVERIFY(window.Browser()->toPlainText().contains(QStringLiteral("Calibrating the ruler")));
+        QVERIFY(window.ShowPage(swing));
+        QCOMPARE(window.windowTitle(), QStringLiteral("Golf Swing Analysis"));
+        QVERIFY(window.Browser()->toHtml().contains(QStringLiteral("varkhelp.html")));
+        QVERIFY(window.Browser()->toPlainText().contains(QStringLiteral("Down the line")));
+    }
+
+    void aboutBoxTexts() {
+        QWidget main;
+        mnuhelp_Click(mnuhelpAbout, &main);
+        QPointer<frmAbout> box = frmAbout::Loaded();
+        QVERIFY(box);
+        QVERIFY(box->isVisible());
+        QVERIFY(!box->isModal());
+        QCOMPARE(box->windowTitle(), QStringLiteral("About Varkelo"));
+        QCOMPARE(box->lblTitle->text(), QStringLiteral("Varkelo"));
+        QCOMPARE(box->lblVersion->text(), QStringLiteral("Version 1.0.5"));
+        QCOMPARE(box->cmdOK->text(), QStringLiteral("OK"));
+        QCOMPARE(box->cmdSysInfo->text(), QStringLiteral("&System Info..."));
+        for (QLabel* label : {box->lblDescription, box->lblDisclaimer, box->lblContact, box->lblEmail})
+            QVERIFY2(!label->text().trimmed().isEmpty(), qPrintable(label->objectName()));
+        QVERIFY(box->lblDescription->text().contains(QStringLiteral("golf swing"), Qt::CaseInsensitive));
+        QVERIFY(box->picIcon->pixmap().width() > 0);
+        QVERIFY(box->Line1 && box->Line2 && box->Line1 != box->Line2);
+        // Fixed: the user cannot resize it.
+        QCOMPARE(box->minimumSize(), box->maximumSize());
+        // Centred on the screen.
+        const QRect screen = box->screen()->availableGeometry();
+        QVERIFY(std::abs(box->frameGeometry().center().x() - screen.center().x()) <= 1);
+        QVERIFY(std::abs(box->frameGeometry().center().y() - screen.center().y()) <= 1);
+    }
+
+    void oneAboutBoxAtATime() {
+        QWidget main;
+        frmAbout* first = frmAbout::ShowAbout(&main);
+        mnuhelp_Click(mnuhelpAbout, &main);
+        QCOMPARE(frmAbout::Loaded(), first);
+        QCOMPARE(main.findChildren<frmAbout*>().size(), qsizetype(1));
+
+        // OK closes and unloads the box; the next About makes a new one.
+        QPointer<frmAbout> watch = first;
+        QTest::mouseClick(first->cmdOK, Qt::LeftButton);
+        flushDeletes();
+        QVERIFY(!watch);
+        QVERIFY(!frmAbout::Loaded());
+        frmAbout* second = frmAbout::ShowAbout(&main);
+        QVERIFY(second && second->isVisible());
+        // So does the window's own close box.
+        watch = second;
+        second->close();
+        flushDeletes();
+        QVERIFY(!watch);
+    }
+
+    void sysInfoUnavailableTellsTheUser() {
+        frmAbout box;
+        QTest::mouseClick(box.cmdSysInfo, Qt::LeftButton);
+        QVERIFY(launched_.isEmpty());
+        QCOMPARE(boxes_.size(), size_t(1));
+        QCOMPARE(boxes_[0].prompt, QStringLiteral("System Information Is Unavailable At This Time"));
+        QCOMPARE(boxes_[0].style, int(platform::vbOKOnly));
+        QCOMPARE(boxes_[0].title, QStringLiteral("Varkelo"));
+    }
+
+    void sysInfoFromTheRegistry() {
+        frmAbout box;
+        setMachineText(kMsInfoKey, QStringLiteral("PATH"), QStringLiteral("/opt/tools/sysinfo"));
+        box.StartSysInfo();
+        QCOMPARE(launched_, QStringList{QStringLiteral("/opt/tools/sysinfo")});
+        QVERIFY(boxes_.empty());
+
+        // A tool that does not start leads to the message.
+        launched_.clear();
+        launchAnswer_ = false;
+        box.StartSysInfo();
+        QCOMPARE(launched_, QStringList{QStringLiteral("/opt/tools/sysinfo")});
+        QCOMPARE(boxes_.size(), size_t(1));
+    }
+
+    void sysInfoFromTheToolsFolder() {
+        frmAbout box;
+        QTemporaryDir tools;
+        QVERIFY(tools.isValid());
+        setMachineText(kMsInfoLocationKey, QStringLiteral("MSINFO"), tools.path());
+        // The folder is named but holds no tool: the message.
+        box.StartSysInfo();
+        QVERIFY(launched_.isEmpty());
+        QCOMPARE(boxes_.size(), size_t(1));
+        const QString program = tools.filePath(QStringLiteral("MSINFO32.EXE"));
+        QVERIFY(writeProgram(program));
+        box.StartSysInfo();
+        QCOMPARE(launched_, QStringList{program});
+        QCOMPARE(boxes_.size(), size_t(1));
+    }
+
+    void sysInfoFromThePath() {
+        frmAbout box;
+        const QString bin = QString::fromUtf8(qgetenv("PATH"));
+        QVERIFY(writeProgram(bin + QStringLiteral("/xfce4-taskmanager")));
+        QVERIFY(writeProgram(bin + QStringLiteral("/gnome-system-monitor")));
+        box.StartSysInfo();
+        // The earlier name of the list wins.
+        QCOMPARE(launched_, QStringList{bin + QStringLiteral("/gnome-system-monitor")});
+        QVERIFY(boxes_.empty());
+        // Not executable is not found.
+        launched_.clear();
+        QVERIFY(QFile::remove(bin + QStringLiteral("/gnome-system-monitor")));
+        QVERIFY(writeFile(bin + QStringLiteral("/hardinfo"), "not a program"));
+        box.StartSysInfo();
+        QCOMPARE(launched_, QStringList{bin + QStringLiteral("/xfce4-taskmanager")});
+    }
+
+    void getKeyValueReadsTextOnly() {
+        QString value = QStringLiteral("stale");
+        QVERIFY(
+            !frmAbout::GetKeyValue(platform::HKEY_LOCAL_MACHINE, kMsInfoKey, QStringLiteral("PATH"), value));
+        QCOMPARE(value, QString());
+
+        setMachineText(kMsInfoKey, QStringLiteral("PATH"), QStringLiteral("/usr/bin/tool"));
+        QVERIFY(
+            frmAbout::GetKeyValue(platform::HKEY_LOCAL_MACHINE, kMsInfoKey, QStringLiteral("PATH"), value));
+        QCOMPARE(value, QStringLiteral("/usr/bin/tool"));
+        value = QStringLiteral("stale");
+        QVERIFY(
+            !frmAbout::GetKeyValue(platform::HKEY_LOCAL_MACHINE, kMsInfoKey, QStringLiteral("Other"), value));
+        QCOMPARE(value, QString());
+
+        cRegistry reg;
+        reg.SetClassKey(platform::HKEY_CURRENT_USER);
+        reg.SetSectionKey(kMsInfoKey);
+        reg.SetValueKey(QStringLiteral("Number"));
+        reg.SetValueType(platform::REG_DWORD);
+        reg.SetValue(7);
+        QVERIFY(!frmAbout::GetKeyValue(platform::HKEY_LOCAL_MACHINE, kMsInfoKey, QStringLiteral("Number"),
+                                       value));
+
+        // The value is read into a 1024-byte buffer, terminator included.
+        setMachineText(kMsInfoKey, QStringLiteral("Long"), QString(1023, u'x'));
+        QVERIFY(
+            frmAbout::GetKeyValue(platform::HKEY_LOCAL_MACHINE, kMsInfoKey, QStringLiteral("Long"), value));
+        QCOMPARE(value.size(), 1023);
+        setMachineText(kMsInfoKey, QStringLiteral("Long"), QString(1024, u'x'));
+        QVERIFY(
+            !frmAbout::GetKeyValue(platform::HKEY_LOCAL_MACHINE, kMsInfoKey, QStringLiteral("Long"), value));
+    }
+};
+
+QTEST_MAIN(TestHelpAbout)
+#include "tst_helpabout.moc"
