@@ -1,0 +1,280 @@
+#include "shell/Artwork.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QPainter>
+#include <QSet>
+#include <QTest>
+
+#include <functional>
+#include <vector>
+
+namespace {
+
+struct NamedIcon {
+    QString name;
+    QIcon icon;
+};
+
+// Every icon the program puts on a button.
+std::vector<NamedIcon> AllIcons() {
+    std::vector<NamedIcon> icons;
+    for (int n : {9, 2, 10, 4, 7, 8, 12, 13})
+        icons.push_back({QStringLiteral("toolbar %1").arg(n), ToolbarIcon(n)});
+    for (int n : {1, 2, 3, 4, 5, 6, 8, 9, 10})
+        icons.push_back({QStringLiteral("draw tool %1").arg(n), DrawToolIcon(n)});
+    for (int n : {0, 1, 2, 4, 5, 6})
+        icons.push_back({QStringLiteral("video %1").arg(n), VideoControlIcon(n)});
+    icons.push_back({QStringLiteral("program"), AppIcon()});
+    return icons;
+}
+
+QImage Pixels(const QPixmap& pixmap) {
+    return pixmap.toImage().convertToFormat(QImage::Format_ARGB32);
+}
+
+// True when the image has both see-through and solid pixels: something is drawn, and it is
+// not a filled square.
+bool HasShapeOnTransparency(const QImage& image) {
+    bool clear = false, solid = false;
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            const int a = qAlpha(image.pixel(x, y));
+            clear = clear || a == 0;
+            solid = solid || a == 255;
+        }
+    }
+    return clear && solid;
+}
+
+bool IsDark(QRgb px) {
+    return qAlpha(px) >= 128 && qGray(px) < 100;
+}
+
+// Longest run of dark pixels down one column.
+int DarkRun(const QImage& image, int x) {
+    int best = 0, run = 0;
+    for (int y = 0; y < image.height(); ++y) {
+        run = IsDark(image.pixel(x, y)) ? run + 1 : 0;
+        best = std::max(best, run);
+    }
+    return best;
+}
+
+int CountPixels(const QImage& image, const QRect& area, const std::function<bool(QRgb)>& test) {
+    int n = 0;
+    for (int y = area.top(); y <= area.bottom(); ++y)
+        for (int x = area.left(); x <= area.right(); ++x) n += test(image.pixel(x, y)) ? 1 : 0;
+    return n;
+}
+
+QColor MeanOfRow(const QImage& image, int y) {
+    qint64 r = 0, g = 0, b = 0;
+    for (int x = 0; x < image.width(); ++x) {
+        const QRgb px = image.pixel(x, y);
+        r += qRed(px);
+        g += qGreen(px);
+        b += qBlue(px);
+    }
+    const int n = image.width();
+    return QColor(int(r / n), int(g / n), int(b / n));
+}
+
+// A sheet with every picture at every size, for a person to look at.
+void SaveContactSheet(const QString& path) {
+    const std::vector<NamedIcon> icons = AllIcons();
+    const int cell = 60;
+    const int sizes[] = {48, 32, 24, 16};
+    QImage sheet(cell * 11, 900, QImage::Format_ARGB32_Premultiplied);
+    sheet.fill(QColor(0xef, 0xf0, 0xf1));
+    QPainter p(&sheet);
+    int top = 8;
+    for (int group = 0; group < 3; ++group) {
+        const int first = group == 0 ? 0 : group == 1 ? 8 : 17;
+        const int last = group == 0 ? 8 : group == 1 ? 17 : int(icons.size());
+        for (int i = first; i < last; ++i) {
+            const int left = 8 + (i - first) * cell;
+            int y = top;
+            for (int s : sizes) {
+                p.drawPixmap(left + (cell - s) / 2, y, icons[i].icon.pixmap(s));
+                y += s + 6;
+            }
+            p.drawPixmap(left + (cell - 24) / 2, y, icons[i].icon.pixmap(24, QIcon::Disabled));
+            y += 30;
+            // The 16 px rendering blown up, to judge its pixels.
+            p.drawImage(QRect(left + (cell - 48) / 2, y, 48, 48), icons[i].icon.pixmap(16).toImage());
+        }
+        top += 48 + 32 + 24 + 16 + 24 + 30 + 48 + 24;
+    }
+    for (int w = 1; w <= 5; ++w) {
+        p.drawPixmap(8, top + (w - 1) * 30, LineWidthImage(w, false, QSize(120, 26)));
+        p.drawPixmap(140, top + (w - 1) * 30, LineWidthImage(w, true, QSize(120, 26)));
+    }
+    const QPixmap hand = ThumbnailCursor().pixmap();
+    p.fillRect(QRect(280, top, 40, 40), QColor(0x30, 0x30, 0x30));
+    p.drawPixmap(284, top + 4, hand);
+    p.drawImage(QRect(330, top, 96, 96), hand.toImage());
+    int x = 8;
+    top += 160;
+    for (int s : {16, 24, 32, 48, 64, 128}) {
+        p.drawPixmap(x, top, AppIcon().pixmap(s));
+        x += s + 10;
+    }
+    p.end();
+    QVERIFY(sheet.save(path));
+    const QDir dir = QFileInfo(path).absoluteDir();
+    for (QSize s : {QSize(975, 422), QSize(1248, 594), QSize(300, 200), QSize(1400, 900)}) {
+        QVERIFY(SplashPicture(s).save(
+            dir.filePath(QStringLiteral("splash_%1x%2.png").arg(s.width()).arg(s.height()))));
+    }
+}
+
+}  // namespace
+
+class TestArtwork : public QObject {
+    Q_OBJECT
+private slots:
+    void iconsAreDrawnAtEverySize() {
+        for (const NamedIcon& entry : AllIcons()) {
+            QVERIFY2(!entry.icon.isNull(), qPrintable(entry.name));
+            for (int s : {16, 24, 32, 48}) {
+                const QPixmap pm = entry.icon.pixmap(s);
+                QCOMPARE(pm.size(), QSize(s, s));
+                QVERIFY2(HasShapeOnTransparency(Pixels(pm)),
+                         qPrintable(entry.name + QStringLiteral(" at %1").arg(s)));
+            }
+        }
+    }
+
+    void noTwoIconsAlike() {
+        const std::vector<NamedIcon> icons = AllIcons();
+        for (size_t i = 0; i < icons.size(); ++i) {
+            const QImage a = Pixels(icons[i].icon.pixmap(24));
+            for (size_t j = i + 1; j < icons.size(); ++j) {
+                QVERIFY2(a != Pixels(icons[j].icon.pixmap(24)),
+                         qPrintable(icons[i].name + " = " + icons[j].name));
+            }
+        }
+    }
+
+    void disabledLookIsDerivedAndStillVisible() {
+        for (const NamedIcon& entry : AllIcons()) {
+            const QImage normal = Pixels(entry.icon.pixmap(24));
+            const QImage disabled = Pixels(entry.icon.pixmap(24, QIcon::Disabled));
+            QVERIFY2(disabled != normal, qPrintable(entry.name));
+            QVERIFY2(HasShapeOnTransparency(disabled), qPrintable(entry.name));
+        }
+    }
+
+    void unknownNumbersGiveNullIcons() {
+        for (int n : {-1, 0, 1, 3, 5, 6, 11, 14, 100})
+            QVERIFY2(ToolbarIcon(n).isNull(), qPrintable(QString::number(n)));
+        for (int n : {-1, 0, 7, 11}) QVERIFY2(DrawToolIcon(n).isNull(), qPrintable(QString::number(n)));
+        for (int n : {-1, 3, 7}) QVERIFY2(VideoControlIcon(n).isNull(), qPrintable(QString::number(n)));
+    }
+
+    void lineWidthImagesShowTheirWidth() {
+        const QSize size(120, 26);
+        QList<QImage> seen;
+        for (int w = 1; w <= 5; ++w) {
+            for (bool lit : {false, true}) {
+                const QImage image = Pixels(LineWidthImage(w, lit, size));
+                QCOMPARE(image.size(), size);
+                // The middle column crosses the line; its dark run is the pen width itself.
+                QCOMPARE(DarkRun(image, size.width() / 2), w);
+                QVERIFY(!seen.contains(image));
+                seen.append(image);
+            }
+            const QImage normal = Pixels(LineWidthImage(w, false, size));
+            const QImage lit = Pixels(LineWidthImage(w, true, size));
+            // The highlight tints the background, not just a few pixels.
+            const QRect corner(2, 2, 8, 3);
+            QCOMPARE(CountPixels(normal, corner, [](QRgb px) { return qAlpha(px) > 0; }), 0);
+            QCOMPARE(CountPixels(lit, corner, [](QRgb px) { return qAlpha(px) == 255; }),
+                     corner.width() * corner.height());
+        }
+        // Smaller buttons keep the true widths too.
+        for (int w = 1; w <= 5; ++w)
+            QCOMPARE(DarkRun(Pixels(LineWidthImage(w, false, QSize(40, 12))), 20), w);
+    }
+
+    void lineWidthImageRejectsNonsense() {
+        QVERIFY(LineWidthImage(0, false, QSize(100, 20)).isNull());
+        QVERIFY(LineWidthImage(6, true, QSize(100, 20)).isNull());
+        QVERIFY(LineWidthImage(3, false, QSize(0, 20)).isNull());
+        QVERIFY(LineWidthImage(3, false, QSize(-5, -5)).isNull());
+    }
+
+    void splashFillsEverySize_data() {
+        QTest::addColumn<QSize>("size");
+        for (QSize s :
+             {QSize(300, 200), QSize(640, 480), QSize(975, 422), QSize(1248, 594), QSize(1400, 900)})
+            QTest::addRow("%dx%d", s.width(), s.height()) << s;
+    }
+
+    void splashFillsEverySize() {
+        QFETCH(QSize, size);
+        const QImage image = Pixels(SplashPicture(size));
+        QCOMPARE(image.size(), size);
+        const QRect all = image.rect();
+        QCOMPARE(CountPixels(image, all, [](QRgb px) { return qAlpha(px) != 255; }), 0);
+        QSet<QRgb> colours;
+        for (int y = 0; y < size.height(); y += 3)
+            for (int x = 0; x < size.width(); x += 3) colours.insert(image.pixel(x, y));
+        QVERIFY2(colours.size() > 200, qPrintable(QString::number(colours.size())));
+        // Sky above, grass below.
+        const QColor sky = MeanOfRow(image, 1), grass = MeanOfRow(image, size.height() - 2);
+        QVERIFY(sky.blue() > sky.green() && sky.blue() > sky.red());
+        QVERIFY(grass.green() > grass.red() && grass.green() > grass.blue());
+        // The white name sits in the upper right and is big enough to read.
+        const QRect nameArea(size.width() * 45 / 100, 0, size.width() * 55 / 100, size.height() / 2);
+        const int white = CountPixels(
+            image, nameArea, [](QRgb px) { return qRed(px) > 240 && qGreen(px) > 240 && qBlue(px) > 240; });
+        QVERIFY2(white > size.width() * size.height() / 400, qPrintable(QString::number(white)));
+        // The golfer's dark silhouette stands on the left.
+        const QRect golferArea(0, size.height() / 4, size.width() / 2, size.height() * 3 / 4);
+        QVERIFY(CountPixels(image, golferArea, [](QRgb px) { return qGray(px) < 50; }) >
+                size.width() * size.height() / 100);
+        // The top and bottom of the picture are not cut from a single colour.
+        QVERIFY(MeanOfRow(image, 0) != MeanOfRow(image, size.height() - 1));
+    }
+
+    void splashRejectsEmptySize() {
+        QVERIFY(SplashPicture(QSize()).isNull());
+        QVERIFY(SplashPicture(QSize(0, 100)).isNull());
+    }
+
+    void picturesAreBuiltOnce() {
+        QCOMPARE(SplashPicture(QSize(400, 300)).cacheKey(), SplashPicture(QSize(400, 300)).cacheKey());
+        QVERIFY(SplashPicture(QSize(400, 300)).cacheKey() != SplashPicture(QSize(401, 300)).cacheKey());
+        QCOMPARE(LineWidthImage(2, true, QSize(90, 20)).cacheKey(),
+                 LineWidthImage(2, true, QSize(90, 20)).cacheKey());
+        QCOMPARE(ToolbarIcon(9).cacheKey(), ToolbarIcon(9).cacheKey());
+        QCOMPARE(AppIcon().cacheKey(), AppIcon().cacheKey());
+    }
+
+    void thumbnailCursorPointsWithItsFingertip() {
+        const QCursor cursor = ThumbnailCursor();
+        QCOMPARE(cursor.shape(), Qt::BitmapCursor);
+        const QImage image = Pixels(cursor.pixmap());
+        QCOMPARE(image.size(), QSize(32, 32));
+        QVERIFY(HasShapeOnTransparency(image));
+        const QPoint hot = cursor.hotSpot();
+        QVERIFY(image.rect().contains(hot));
+        // The hot spot lies on the outline of the finger tip, with nothing drawn above it.
+        int near = 0;
+        for (int dy = -1; dy <= 1; ++dy)
+            for (int dx = -1; dx <= 1; ++dx) near += qAlpha(image.pixel(hot + QPoint(dx, dy))) > 128 ? 1 : 0;
+        QVERIFY(near > 0);
+        for (int y = 0; y < hot.y() - 1; ++y) QCOMPARE(qAlpha(image.pixel(hot.x(), y)), 0);
+    }
+
+    void contactSheetOnRequest() {
+        const QByteArray path = qgetenv("VARKELO_ARTWORK_SHEET");
+        if (path.isEmpty()) QSKIP("set VARKELO_ARTWORK_SHEET to a PNG path to get a contact sheet");
+        SaveContactSheet(QString::fromLocal8Bit(path));
+    }
+};
+
+QTEST_MAIN(TestArtwork)
+#include "tst_artwork.moc"
