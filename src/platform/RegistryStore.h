@@ -9,6 +9,7 @@
 #include <QStringList>
 
 #include <cstdint>
+#include <map>
 #include <optional>
 
 namespace platform {
@@ -34,8 +35,85 @@ enum RegType : std::uint32_t {
 struct RegValue {
     std::uint32_t type = REG_NONE;
     QByteArray data;  // raw bytes as the registry keeps them (text with its NUL terminator)
+
+    friend bool operator==(const RegValue&, const RegValue&) = default;
 };
 
-// (the implementer of this header documents the rest of the API here)
+// Status codes of the store's operations, numbered like the registry's own results so
+// that callers written against the registry read naturally.
+enum RegStatus : long {
+    ERROR_SUCCESS = 0,
+    ERROR_FILE_NOT_FOUND = 2,       // no such key or value
+    ERROR_ACCESS_DENIED = 5,        // read-only root, unwritable file, key with subkeys
+    ERROR_INVALID_HANDLE = 6,       // a root without a backing store
+    ERROR_INVALID_PARAMETER = 87,   // a malformed key path or name
+    ERROR_NOT_ENOUGH_QUOTA = 1816,  // the write would make the store larger than we will read back
+};
+
+// What RegQueryInfoKey tells about a key.
+struct RegKeyInfo {
+    int subKeyCount = 0;
+    int maxSubKeyNameLength = 0;
+    int valueCount = 0;
+    int maxValueNameLength = 0;
+    int maxValueDataLength = 0;
+};
+
+// Encodes text the way the store keeps it: 8-bit (UTF-8, so any path survives) with a
+// NUL terminator. DecodeText drops one trailing NUL if present.
+QByteArray EncodeText(const QString& text);
+QString DecodeText(const QByteArray& data);
+
+// The program-wide store. Key paths are parts separated by "\" (empty parts are
+// ignored, an empty path is the root itself); key and value names compare without
+// regard to case, and the empty value name is the key's default value.
+//
+// Every operation reads the backing file afresh and every change rewrites it with
+// QSaveFile: the store holds no state between calls, so several objects (or programs)
+// see one another's changes, and a failed write leaves the previous file untouched.
+// The files are small (a few settings), so this costs nothing that matters.
+class RegistryStore {
+public:
+    static RegistryStore& Instance();
+
+    // Limits that keep every file we write readable again.
+    static constexpr int kMaxKeyDepth = 512;
+    static constexpr int kMaxKeyNameLength = 255;
+    static constexpr int kMaxValueNameLength = 16383;
+    static constexpr qint64 kMaxFileBytes = 32 * 1024 * 1024;
+
+    // The file behind a root: the override if one was set, else the default location.
+    // Empty for a root that has no store (reads find nothing, writes are refused).
+    QString FilePath(std::uint32_t root) const;
+    // Points a root at another file (tests, or a system store elsewhere); an empty
+    // path takes the root back to its default location.
+    void SetFilePath(std::uint32_t root, const QString& path);
+    void ResetFilePaths();
+
+    // Default locations: the user's configuration folder for the current user and the
+    // classes, the first machine-wide configuration folder holding a store otherwise.
+    static QString DefaultFilePath(std::uint32_t root);
+    // Only the machine-wide root is read-only to the program.
+    static bool IsWritableRoot(std::uint32_t root);
+
+    // ERROR_SUCCESS when the key exists (and, for write access, may be changed).
+    long OpenKey(std::uint32_t root, const QString& path, bool writeAccess = false) const;
+    // Creates the key and any missing parents; an existing key is left as it is.
+    long CreateKey(std::uint32_t root, const QString& path);
+    // Deletes a key that has no subkeys (like the registry; the root itself never).
+    long DeleteKey(std::uint32_t root, const QString& path);
+    long QueryValue(std::uint32_t root, const QString& path, const QString& name, RegValue& out) const;
+    // Sets a value in an existing key (a new name is appended, an existing one replaced).
+    long SetValue(std::uint32_t root, const QString& path, const QString& name, const RegValue& value);
+    long DeleteValue(std::uint32_t root, const QString& path, const QString& name);
+    // Value names in the order they were first set; subkeys in case-insensitive order.
+    long EnumValueNames(std::uint32_t root, const QString& path, QStringList& names) const;
+    long EnumSubKeys(std::uint32_t root, const QString& path, QStringList& names) const;
+    long QueryInfo(std::uint32_t root, const QString& path, RegKeyInfo& info) const;
+
+private:
+    RegistryStore() = default;
+    std::map<std::uint32_t, QString> overrides_;
+};
 
 }  // namespace platform
