@@ -1,0 +1,247 @@
+#include "shell/cMRUFileList.h"
+
+#include "platform/RegistryStore.h"
+#include "platform/RuntimeError.h"
+#include "shell/Globals.h"
+#include "shell/cRegistry.h"
+
+#include <QPoint>
+
+#include <algorithm>
+#include <array>
+#include <limits>
+
+using platform::REG_DWORD;
+using platform::REG_SZ;
+
+namespace {
+
+// A shortened caption keeps at most this many characters after the "...".
+constexpr int kShortTail = 32;
+
+// Runs one save or load: any run-time error ends it with false (what was read stays).
+template <typename F>
+bool Guarded(F&& body) noexcept {
+    try {
+        body();
+        return true;
+    } catch (...) {
+        return false;
+    }
+}
+
+void Write(cRegistry& registry, const QString& name, std::uint32_t type, const QVariant& value) {
+    registry.SetValueKey(name);
+    registry.SetValueType(type);
+    registry.SetValue(value);
+}
+
+// A stored number, as the runtime coerces a variant to a 32-bit integer: a missing value
+// is 0, numbers and numeric text convert, anything else is "Type mismatch" (13).
+int StoredInt(const QVariant& value) {
+    switch (value.typeId()) {
+        case QMetaType::UnknownType:
+            return 0;
+        case QMetaType::Int:
+            return value.toInt();
+        case QMetaType::QString: {
+            bool ok = false;
+            const int v = value.toString().trimmed().toInt(&ok);
+            if (ok) return v;
+            break;
+        }
+        default:
+            break;
+    }
+    platform::Raise(platform::errTypeMismatch);
+}
+
+// A stored text: text as it is, a number as its decimal text, a missing value as empty;
+// binary data is no text ("Type mismatch").
+QString StoredText(const QVariant& value) {
+    switch (value.typeId()) {
+        case QMetaType::UnknownType:
+            return {};
+        case QMetaType::QString:
+            return value.toString();
+        case QMetaType::Int:
+            return QString::number(value.toInt());
+        default:
+            platform::Raise(platform::errTypeMismatch);
+    }
+}
+
+// A stored window position. Anything that is not a whole number, or is negative, reads
+// as 0, which the main window takes as "not placed yet": X11 screen coordinates are never
+// negative, so a negative position could only put the window out of reach.
+int StoredPosition(const QVariant& value) {
+    int v = 0;
+    if (value.typeId() == QMetaType::Int) {
+        v = value.toInt();
+    } else if (value.typeId() == QMetaType::QString) {
+        bool ok = false;
+        v = value.toString().trimmed().toInt(&ok);
+        if (!ok) v = 0;
+    }
+    return std::max(v, 0);
+}
+
+struct PositionName {
+    const char* x;
+    const char* y;
+    QPoint ToolWindowPositions::*pos;
+};
+
+// The stored order of the tool window positions.
+constexpr std::array<PositionName, 4> kPositions{{
+    {"ImageToolX", "ImageToolY", &ToolWindowPositions::imageTool},
+    {"DrawToolX", "DrawToolY", &ToolWindowPositions::drawTool},
+    {"VControlToolX", "VControlToolY", &ToolWindowPositions::videoControls},
+    {"AdjustToolX", "AdjustToolY", &ToolWindowPositions::adjustTool},
+}};
+
+}  // namespace
+
+void cMRUFileList::SetMaxFileCount(int value) {
+    if (value == capacity_) return;
+    if (value < 1) platform::Raise(platform::errSubscriptOutOfRange);
+    entries_.resize(static_cast<std::size_t>(value));
+    capacity_ = value;
+    count_ = std::min(count_, capacity_);
+}
+
+void cMRUFileList::checkIndex(int i) const {
+    if (i < 1 || i > capacity_) platform::Raise(platform::errSubscriptOutOfRange);
+}
+
+QString cMRUFileList::File(int i) const {
+    checkIndex(i);
+    return entries_[static_cast<std::size_t>(i - 1)];
+}
+
+bool cMRUFileList::FileExists(int i) const {
+    return !File(i).isEmpty();
+}
+
+QString cMRUFileList::MenuCaption(int i) const {
+    return QLatin1Char('&') + QString::number(i) + QStringLiteral(")  ") + ShortPath(File(i));
+}
+
+QString cMRUFileList::ShortPath(const QString& path) {
+    const qsizetype length = path.size();
+    if (length <= kShortTail) return path;
+    // Scan the separators from the end; the last assignment (the one nearest the start)
+    // stands. q is the separator nearest the start whose tail still fits.
+    QString result = path;
+    qsizetype q = -1;
+    for (qsizetype p = length - 1; p >= 0; --p) {
+        if (path[p] != QLatin1Char('/')) continue;
+        if (length - (p + 1) <= kShortTail)
+            q = p;
+        else
+            result = QStringLiteral("...") + path.mid(q >= 0 ? q : p);
+    }
+    return result;
+}
+
+void cMRUFileList::AddFile(const QString& path) {
+    // A list without capacity keeps nothing.
+    if (capacity_ < 1) return;
+    const QString upper = path.toUpper();
+    int k = 0;
+    for (int j = 1; j <= count_; ++j) {
+        if (entries_[static_cast<std::size_t>(j - 1)].toUpper() == upper) {
+            k = j;
+            break;
+        }
+    }
+    if (k == 0) {
+        if (count_ < capacity_) ++count_;
+        k = count_;
+    }
+    for (int j = k - 1; j >= 1; --j)
+        entries_[static_cast<std::size_t>(j)] = entries_[static_cast<std::size_t>(j - 1)];
+    entries_[0] = path;
+}
+
+bool cMRUFileList::Save(cRegistry& registry) const {
+    return Guarded([&] {
+        Write(registry, QStringLiteral("MaxCount"), REG_DWORD, capacity_);
+        Write(registry, QStringLiteral("Count"), REG_DWORD, count_);
+        for (int i = 1; i <= count_; ++i)
+            Write(registry, QStringLiteral("File") + QString::number(i), REG_SZ,
+                  entries_[static_cast<std::size_t>(i - 1)]);
+    });
+}
+
+bool cMRUFileList::Load(cRegistry& registry) {
+    return Guarded([&] {
+        registry.SetValueKey(QStringLiteral("MaxCount"));
+        if (!registry.KeyExists()) return;
+        registry.SetValueType(REG_DWORD);
+        // Only four recent files fit the File menu; a larger stored capacity would keep
+        // entries no menu slot can show.
+        SetMaxFileCount(std::min(StoredInt(registry.Value()), kMenuSlots));
+        if (capacity_ <= 0) return;
+        registry.SetValueKey(QStringLiteral("Count"));
+        // A stored count beyond the list (or below zero) never indexes outside it.
+        count_ = std::clamp(StoredInt(registry.Value()), 0, capacity_);
+        for (int i = 1; i <= count_; ++i) {
+            registry.SetValueKey(QStringLiteral("File") + QString::number(i));
+            registry.SetValueType(REG_SZ);
+            entries_[static_cast<std::size_t>(i - 1)] = StoredText(registry.Value());
+        }
+    });
+}
+
+bool cMRUFileList::SaveDir(cRegistry& registry) const {
+    return Guarded([&] { Write(registry, QStringLiteral("WorkingDir"), REG_SZ, G().WorkingDir); });
+}
+
+bool cMRUFileList::LoadDir(cRegistry& registry) {
+    return Guarded([&] {
+        registry.SetValueKey(QStringLiteral("WorkingDir"));
+        registry.SetValueType(REG_SZ);
+        if (registry.KeyExists()) G().WorkingDir = StoredText(registry.Value());
+    });
+}
+
+bool cMRUFileList::SaveModelDir(cRegistry& registry) const {
+    return Guarded([&] { Write(registry, QStringLiteral("ModelDir"), REG_SZ, G().ModelDir); });
+}
+
+bool cMRUFileList::LoadModelDir(cRegistry& registry) {
+    return Guarded([&] {
+        registry.SetValueKey(QStringLiteral("ModelDir"));
+        registry.SetValueType(REG_SZ);
+        if (registry.KeyExists()) G().ModelDir = StoredText(registry.Value());
+    });
+}
+
+bool cMRUFileList::SaveToolCoor(cRegistry& registry) const {
+    return Guarded([&] {
+        for (const PositionName& n : kPositions) {
+            const QPoint pos = G().ToolPos.*n.pos;
+            Write(registry, QLatin1String(n.x), REG_SZ, pos.x());
+            Write(registry, QLatin1String(n.y), REG_SZ, pos.y());
+        }
+    });
+}
+
+bool cMRUFileList::LoadToolCoor(cRegistry& registry) {
+    return Guarded([&] {
+        for (const PositionName& n : kPositions) {
+            QPoint& pos = G().ToolPos.*n.pos;
+            for (const char* name : {n.x, n.y}) {
+                registry.SetValueKey(QLatin1String(name));
+                registry.SetValueType(REG_SZ);
+                if (!registry.KeyExists()) continue;
+                const int v = StoredPosition(registry.Value());
+                if (name == n.x)
+                    pos.setX(v);
+                else
+                    pos.setY(v);
+            }
+        }
+    });
+}

@@ -1,0 +1,55 @@
+#pragma once
+// The list of recently opened clips, and the reader and writer of every persistent
+// setting of the program: the recent files, the working folder, the model folder and
+// the tool window positions (the last three live in G()). All of it is kept in one
+// registry key, which the caller selects on the cRegistry it hands in.
+
+#include <QString>
+
+#include <vector>
+
+class cRegistry;
+
+class cMRUFileList {
+public:
+    // The File menu has four recent-file slots; a stored capacity is never taken above it.
+    static constexpr int kMenuSlots = 4;
+
+    // The capacity. Setting a different value resizes the list, keeping the entries that
+    // still fit (the count shrinks with it); a capacity below 1 raises "Subscript out of
+    // range" (9) and leaves the list as it was.
+    int MaxFileCount() const { return capacity_; }
+    void SetMaxFileCount(int value);
+
+    int FileCount() const { return count_; }
+    // Entry i, 1-based, the most recent first; an index outside 1 ... capacity raises
+    // "Subscript out of range" (9).
+    QString File(int i) const;
+    bool FileExists(int i) const;
+    // "&<i>)  " and the path, shortened to its last folders when it is long.
+    QString MenuCaption(int i) const;
+
+    // Puts the path at the top; a path already listed (compared without regard to case)
+    // moves up, otherwise the last entry drops out of a full list.
+    void AddFile(const QString& path);
+
+    // Each returns true, or false when anything failed; nothing is shown to the user.
+    bool Save(cRegistry& registry) const;
+    bool Load(cRegistry& registry);
+    bool SaveDir(cRegistry& registry) const;
+    bool LoadDir(cRegistry& registry);
+    bool SaveModelDir(cRegistry& registry) const;
+    bool LoadModelDir(cRegistry& registry);
+    bool SaveToolCoor(cRegistry& registry) const;
+    bool LoadToolCoor(cRegistry& registry);
+
+    // The short form of a path for the menu (exposed for the tests of its rules).
+    static QString ShortPath(const QString& path);
+
+private:
+    void checkIndex(int i) const;
+
+    int capacity_ = 0;
+    int count_ = 0;
+    std::vector<QString> entries_;  // entries_[i - 1] is entry i
+};
