@@ -131,9 +131,18 @@ bool WriteClip(const QString& path, const ClipSpec& spec, int frameCount, const 
         if (error) *error = QStringLiteral("cannot make an AVI muxer: ") + avError(r);
         return false;
     }
+    // MS Video 1 and Cinepak code 4x4 blocks and their encoders refuse other sizes, so such
+    // pictures are coded at the next multiple of 4, padded at the right and bottom. A Cinepak
+    // clip still declares the size asked for (its decoder crops the padding); MS Video 1
+    // decoders only know whole blocks, so that clip declares the padded size.
+    const bool blockCodec = spec.codec == Codec::MSVideo1 || spec.codec == Codec::Cinepak;
+    const int codedWidth = blockCodec ? (spec.width + 3) & ~3 : spec.width;
+    const int codedHeight = blockCodec ? (spec.height + 3) & ~3 : spec.height;
+    const int declaredWidth = spec.codec == Codec::MSVideo1 ? codedWidth : spec.width;
+    const int declaredHeight = spec.codec == Codec::MSVideo1 ? codedHeight : spec.height;
     std::unique_ptr<AVCodecContext, CodecCloser> enc(avcodec_alloc_context3(codec));
-    enc->width = spec.width;
-    enc->height = spec.height;
+    enc->width = codedWidth;
+    enc->height = codedHeight;
     enc->pix_fmt = choice.format;
     enc->time_base = AVRational{1, spec.fps};
     enc->framerate = AVRational{spec.fps, 1};
@@ -153,6 +162,8 @@ bool WriteClip(const QString& path, const ClipSpec& spec, int frameCount, const 
         if (error) *error = QStringLiteral("cannot add the video stream");
         return false;
     }
+    st->codecpar->width = declaredWidth;
+    st->codecpar->height = declaredHeight;
     st->time_base = enc->time_base;
     if ((r = avio_open(&fmt->pb, file.constData(), AVIO_FLAG_WRITE)) < 0) {
         if (error) *error = QStringLiteral("cannot create the file: ") + avError(r);
@@ -166,15 +177,15 @@ bool WriteClip(const QString& path, const ClipSpec& spec, int frameCount, const 
     std::unique_ptr<AVFrame, FrameFree> frame(av_frame_alloc());
     std::unique_ptr<AVPacket, PacketFree> pkt(av_packet_alloc());
     frame->format = choice.format;
-    frame->width = spec.width;
-    frame->height = spec.height;
+    frame->width = codedWidth;
+    frame->height = codedHeight;
     if (av_frame_get_buffer(frame.get(), 0) < 0) {
         if (error) *error = QStringLiteral("out of memory");
         return false;
     }
     std::unique_ptr<SwsContext, SwsFree> sws;
     if (choice.format != AV_PIX_FMT_PAL8)
-        sws.reset(sws_getContext(spec.width, spec.height, AV_PIX_FMT_RGB24, spec.width, spec.height,
+        sws.reset(sws_getContext(codedWidth, codedHeight, AV_PIX_FMT_RGB24, codedWidth, codedHeight,
                                  choice.format, SWS_BICUBIC, nullptr, nullptr, nullptr));
 
     for (int i = 0; i < frameCount; ++i) {
@@ -183,6 +194,12 @@ bool WriteClip(const QString& path, const ClipSpec& spec, int frameCount, const 
             picture =
                 picture.scaled(spec.width, spec.height, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
         picture = picture.convertToFormat(QImage::Format_RGB888);
+        if (codedWidth != spec.width || codedHeight != spec.height) {
+            QImage coded(codedWidth, codedHeight, QImage::Format_RGB888);
+            coded.fill(Qt::black);
+            QPainter(&coded).drawImage(0, 0, picture);
+            picture = coded;
+        }
         if (av_frame_make_writable(frame.get()) < 0) {
             if (error) *error = QStringLiteral("out of memory");
             return false;
@@ -190,7 +207,7 @@ bool WriteClip(const QString& path, const ClipSpec& spec, int frameCount, const 
         if (sws) {
             const uint8_t* src[1] = {picture.constBits()};
             const int stride[1] = {int(picture.bytesPerLine())};
-            sws_scale(sws.get(), src, stride, 0, spec.height, frame->data, frame->linesize);
+            sws_scale(sws.get(), src, stride, 0, codedHeight, frame->data, frame->linesize);
         } else {
             quantiseToPal8(picture, frame.get());
         }

@@ -15,7 +15,7 @@ enum class Codec {
     MPEG4,     // MPEG-4 part 2
     RawBGR24,  // uncompressed 24-bit
     Pal8,      // uncompressed 8-bit with a palette
-    MSVideo1,  // MS Video 1 (16-bit)
+    MSVideo1,  // MS Video 1 (16-bit); sizes are rounded up to a multiple of 4
     Cinepak,
 };
 

@@ -1,0 +1,120 @@
+#include "clips/cVideo.h"
+
+#include "imaging/cDIBSection.h"
+#include "platform/AviFile.h"
+#include "platform/MessageBox.h"
+
+#include <QSaveFile>
+
+#include <cstring>
+#include <limits>
+
+cVideo::cVideo() = default;
+cVideo::~cVideo() = default;
+
+void cVideo::fail(const QString& message) {
+    m_file.reset();
+    m_frameCount = 0;
+    m_firstFrame = 0;
+    platform::MsgBox(message, platform::vbInformation, platform::AppTitle());
+}
+
+bool cVideo::OpenAviFile(const QString& path) {
+    m_path = path;
+    m_file = std::make_unique<platform::AviFile>();
+    switch (m_file->Open(path)) {
+        case platform::AviFile::OpenResult::Ok:
+            break;
+        case platform::AviFile::OpenResult::NoDecoder:
+            fail(QStringLiteral("No suitable decompressor found for this video stream!"));
+            return false;
+        case platform::AviFile::OpenResult::FileError:
+            fail(QStringLiteral("There was an error working with the file:") + QLatin1Char('\n') + path);
+            return false;
+    }
+    // Frame numbers count from the stream's start; empty chunks before the first picture
+    // are frames too (they show the first picture).
+    m_firstFrame = 0;
+    m_frameCount = m_file->FrameCount();
+    const int width = m_file->Width();
+    const int height = m_file->Height();
+    m_frame.assign(size_t(dib::kInfoHeaderSize + dib::Stride24(width) * height), 0);
+    dib::WriteInfoHeader(m_frame.data(), dib::Header24(width, height));
+    return true;
+}
+
+double cVideo::FramesPerSecond() const {
+    return m_file ? m_file->FramesPerSecond() : 0.0;
+}
+int64_t cVideo::HeaderFrameCount() const {
+    return m_file ? m_file->HeaderFrameCount() : 0;
+}
+int cVideo::FrameWidth() const {
+    return m_file ? m_file->Width() : 0;
+}
+int cVideo::FrameHeight() const {
+    return m_file ? m_file->Height() : 0;
+}
+
+const uint8_t* cVideo::AVIGetFrame(int frameNumber) {
+    if (!m_file || !m_file->IsOpen()) return nullptr;
+    const int height = m_file->Height();
+    const int64_t stride = dib::Stride24(m_file->Width());
+    // Bottom-up: the picture's top row is the last row in memory.
+    uint8_t* topRow = m_frame.data() + dib::kInfoHeaderSize + stride * (height - 1);
+    if (!m_file->ReadFrame(frameNumber - m_firstFrame, topRow, -int(stride))) return nullptr;
+    return m_frame.data();
+}
+
+bool cVideo::GetFrameInto(int frameNumber, cDIBSection& target) {
+    if (!m_file || !m_file->IsOpen()) return false;
+    if (target.Width() != m_file->Width() || target.Height() != m_file->Height() ||
+        !target.DIBSectionBitsPtr()) {
+        if (!target.Create(m_file->Width(), m_file->Height())) return false;
+    }
+    return m_file->ReadFrame(frameNumber - m_firstFrame, target.DIBSectionBitsPtr(),
+                             target.BytesPerScanLine());
+}
+
+bool cVideo::CreateFromPackedDIBPointer(const uint8_t* p, size_t size) {
+    if (!p) return false;
+    if (size != 0 && size < size_t(dib::kInfoHeaderSize)) return false;
+    const dib::BitmapInfoHeader header = dib::ReadInfoHeader(p);
+    // Palette frames and empty images are refused, and so is a header whose image size
+    // cannot hold its rows: copying it would read past the bitmap.
+    if (header.biBitCount < 16 || header.biSizeImage < 1) return false;
+    if (header.biSize != uint32_t(dib::kInfoHeaderSize) || header.biWidth <= 0 || header.biHeight == 0 ||
+        header.biHeight == std::numeric_limits<int32_t>::min())
+        return false;
+    const int64_t rows = header.biHeight < 0 ? -int64_t(header.biHeight) : header.biHeight;
+    const int64_t stride = ((int64_t(header.biWidth) * header.biBitCount + 31) / 32) * 4;
+    if (int64_t(header.biSizeImage) < stride * rows) return false;
+    if (size != 0 && uint64_t(header.biSizeImage) > uint64_t(size) - dib::kInfoHeaderSize) return false;
+    if (header.biSizeImage > uint32_t(std::numeric_limits<int32_t>::max()) - 54) return false;
+    m_info = header;
+    std::memcpy(m_infoBytes, p, dib::kInfoHeaderSize);
+    m_bits.assign(p + dib::kInfoHeaderSize, p + dib::kInfoHeaderSize + header.biSizeImage);
+    m_fileHeader.bfType = dib::kBmpType;
+    m_fileHeader.bfSize = 54 + header.biSizeImage;
+    m_fileHeader.bfReserved1 = 0;
+    m_fileHeader.bfReserved2 = 0;
+    m_fileHeader.bfOffBits = 54;
+    return true;
+}
+
+bool cVideo::WriteToFile(const QString& path) {
+    if (m_bits.empty()) return false;
+    uint8_t fileHeader[dib::kFileHeaderSize];
+    dib::WriteFileHeader(fileHeader, m_fileHeader);
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly)) return false;
+    const auto put = [&](const void* data, size_t n) {
+        return file.write(static_cast<const char*>(data), qint64(n)) == qint64(n);
+    };
+    if (!put(fileHeader, sizeof fileHeader) || !put(m_infoBytes, sizeof m_infoBytes) ||
+        !put(m_bits.data(), m_bits.size())) {
+        file.cancelWriting();
+        return false;
+    }
+    return file.commit();
+}

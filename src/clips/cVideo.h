@@ -1,0 +1,84 @@
+#pragma once
+// Reads the first video stream of an AVI clip frame by frame. Each frame comes out as a
+// packed 24-bit bitmap (40-byte header followed by bottom-up rows padded to four bytes),
+// can be copied into the reader's own buffers and written out as a BMP file, or can go
+// straight into a cDIBSection.
+
+#include "imaging/DibFormat.h"
+
+#include <QString>
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+class cDIBSection;
+namespace platform {
+class AviFile;
+}
+
+class cVideo {
+public:
+    cVideo();
+    ~cVideo();
+    cVideo(const cVideo&) = delete;
+    cVideo& operator=(const cVideo&) = delete;
+
+    // Opens the file's first video stream and its decoder; tells the user and returns false
+    // when that cannot be done.
+    bool OpenAviFile(const QString& path);
+    // Frame n as a packed 24-bit bottom-up bitmap, valid until the next call; null when the
+    // frame number is outside the clip or the frame cannot be decoded.
+    const uint8_t* AVIGetFrame(int frameNumber);
+    // Frame n straight into a buffer, without the packed form in between.
+    bool GetFrameInto(int frameNumber, cDIBSection& target);
+    // Copies a packed bitmap of at least 16 bits per pixel into the reader's buffers. With
+    // `size` the whole bitmap is checked against it; without, the header alone is trusted.
+    // On refusal nothing changes.
+    bool CreateFromPackedDIBPointer(const uint8_t* p, size_t size = 0);
+    // Writes the copied frame as a BMP file; false when there is none or the write fails.
+    bool WriteToFile(const QString& path);
+
+    int NumberOfFrames() const { return m_frameCount; }
+    int FirstFrame() const { return m_firstFrame; }
+    double FramesPerSecond() const;
+    // The count the file's header claims (not trusted: NumberOfFrames is what the clip holds).
+    int64_t HeaderFrameCount() const;
+    // Size of the stream's frames, known from the open on.
+    int FrameWidth() const;
+    int FrameHeight() const;
+
+    int BitCount() const { return m_info.biBitCount; }
+    int Planes() const { return m_info.biPlanes; }
+    int Width() const { return m_info.biWidth; }
+    int Height() const { return m_info.biHeight; }
+    int Compression() const { return int(m_info.biCompression); }
+    int SizeInfoHeader() const { return int(m_info.biSize); }
+    int SizeImage() const { return int(m_info.biSizeImage); }
+    int XPPM() const { return m_info.biXPelsPerMeter; }
+    int YPPM() const { return m_info.biYPelsPerMeter; }
+    int ClrUsed() const { return int(m_info.biClrUsed); }
+    int ClrImportant() const { return int(m_info.biClrImportant); }
+    int FileType() const { return m_fileHeader.bfType; }
+    int SizeFileHeader() const { return int(m_fileHeader.bfSize); }
+    int BitOffset() const { return int(m_fileHeader.bfOffBits); }
+    const uint8_t* PointerToBits() const { return m_bits.empty() ? nullptr : m_bits.data(); }
+    const uint8_t* PointerToBitmapInfo() const { return m_infoBytes; }
+    int SizeBitmapInfo() const { return dib::kInfoHeaderSize; }
+
+private:
+    void fail(const QString& message);
+
+    std::unique_ptr<platform::AviFile> m_file;
+    QString m_path;
+    int m_firstFrame = 0;
+    int m_frameCount = 0;
+    // The frame handed out by AVIGetFrame: header + bottom-up rows.
+    std::vector<uint8_t> m_frame;
+    // The frame copied by CreateFromPackedDIBPointer.
+    dib::BitmapInfoHeader m_info;
+    uint8_t m_infoBytes[dib::kInfoHeaderSize] = {};
+    std::vector<uint8_t> m_bits;
+    dib::BitmapFileHeader m_fileHeader;
+};

@@ -1,0 +1,280 @@
+#include "imaging/cDIBSection.h"
+
+#include "platform/Clipboard.h"
+#include "platform/MessageBox.h"
+
+#include <QFile>
+#include <QPainter>
+#include <QSaveFile>
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <limits>
+#include <random>
+
+namespace {
+
+// Below this a buffer is always worth trying; above it the free memory is asked first,
+// because on Linux an allocation far beyond it succeeds and the process dies on first touch.
+constexpr int64_t kAlwaysAllowedBytes = int64_t(64) << 20;
+
+int64_t availableMemoryBytes() {
+    if (FILE* f = std::fopen("/proc/meminfo", "r")) {
+        char line[256];
+        long long kb = -1;
+        while (std::fgets(line, sizeof line, f))
+            if (std::sscanf(line, "MemAvailable: %lld kB", &kb) == 1) break;
+        std::fclose(f);
+        if (kb >= 0) return int64_t(kb) * 1024;
+    }
+    return std::numeric_limits<int64_t>::max();
+}
+
+// The size in bytes of a 24-bit buffer, or -1 when it cannot be represented or had.
+int64_t bufferBytes(int width, int height) {
+    if (width <= 0 || height <= 0) return -1;
+    const int64_t bytes = dib::Stride24(width) * int64_t(height);
+    // The header's image size is a 32-bit field, and Qt indexes rows with int.
+    if (bytes > std::numeric_limits<int32_t>::max()) return -1;
+    if (bytes > kAlwaysAllowedBytes && bytes > availableMemoryBytes()) return -1;
+    return bytes;
+}
+
+uint8_t clampByte(float v) {
+    const long r = std::lrint(v);
+    return uint8_t(std::clamp(r, 0L, 255L));
+}
+
+}  // namespace
+
+cDIBSection::~cDIBSection() {
+    ClearUp();
+}
+
+bool cDIBSection::CopyToClipboard(bool bAsDIB) {
+    if (bAsDIB) {
+        platform::MsgBox(
+            QStringLiteral("I don't know how to put a DIB on the clipboard! Copy as bitmap instead!!!"),
+            platform::vbOKOnly, platform::AppTitle());
+        return false;
+    }
+    if (!m_image) return false;
+    return platform::SetClipboardImage(m_image->copy());
+}
+
+bool cDIBSection::CreateDIB(int lWidth, int lHeight, QImage& hDib) {
+    if (bufferBytes(lWidth, lHeight) < 0) return false;
+    QImage image(lWidth, lHeight, QImage::Format_BGR888);
+    if (image.isNull() || image.bytesPerLine() != dib::Stride24(lWidth)) return false;
+    image.fill(0);  // a new DIB section starts black
+    hDib = std::move(image);
+    m_bmi = dib::Header24(lWidth, lHeight);
+    return true;
+}
+
+bool cDIBSection::Create(int lWidth, int lHeight) {
+    ClearUp();
+    QImage image;
+    if (!CreateDIB(lWidth, lHeight, image)) return false;
+    m_image = std::make_unique<QImage>(std::move(image));
+    m_bits = m_image->bits();
+    return true;
+}
+
+bool cDIBSection::CreateFromPicture(const QImage& picThis) {
+    if (picThis.isNull()) {
+        ClearUp();
+        return false;
+    }
+    if (!Create(picThis.width(), picThis.height())) return false;
+    LoadPictureBlt(picThis, 0, 0, -1, -1, SRCCOPY);
+    return true;
+}
+
+bool cDIBSection::CreateFromPackedDIB(const uint8_t* packed, size_t size) {
+    if (!packed || size < size_t(dib::kInfoHeaderSize)) return false;
+    const dib::BitmapInfoHeader h = dib::ReadInfoHeader(packed);
+    if (h.biSize < uint32_t(dib::kInfoHeaderSize) || h.biSize > size) return false;
+    if (h.biBitCount != 24 || h.biCompression != dib::kBiRgb || h.biPlanes != 1) return false;
+    if (h.biWidth <= 0 || h.biHeight == 0 || h.biHeight == std::numeric_limits<int32_t>::min()) return false;
+    // A 24-bit bitmap may still carry an optional colour table before its rows.
+    if (h.biClrUsed > 256) return false;
+    const size_t offset = size_t(h.biSize) + size_t(h.biClrUsed) * 4;
+    const int height = h.biHeight < 0 ? -h.biHeight : h.biHeight;
+    const int64_t stride = dib::Stride24(h.biWidth);
+    if (offset > size || uint64_t(stride) * uint64_t(height) > uint64_t(size - offset)) return false;
+    if (!Create(h.biWidth, height)) return false;
+    const uint8_t* rows = packed + offset;
+    for (int y = 0; y < height; ++y) {
+        const int srcRow = h.biHeight > 0 ? height - 1 - y : y;
+        std::memcpy(m_image->scanLine(y), rows + int64_t(srcRow) * stride, size_t(stride));
+    }
+    return true;
+}
+
+int cDIBSection::BytesPerScanLine() const {
+    return (m_bmi.biWidth * 3 + 3) & ~3;
+}
+
+void cDIBSection::LoadPictureBlt(const QImage& lHDC, int lSrcLeft, int lSrcTop, int lSrcWidth, int lSrcHeight,
+                                 int eRop) {
+    (void)eRop;  // only plain copies are ever asked for
+    if (!m_image || lHDC.isNull()) return;
+    if (lSrcWidth < 0) lSrcWidth = m_image->width();
+    if (lSrcHeight < 0) lSrcHeight = m_image->height();
+    // Clip to both the source picture and this buffer; what lies outside is left as it is.
+    const QRect wanted(lSrcLeft, lSrcTop, std::min(lSrcWidth, m_image->width()),
+                       std::min(lSrcHeight, m_image->height()));
+    const QRect src = wanted.intersected(lHDC.rect());
+    if (src.isEmpty()) return;
+    const QPoint dst = src.topLeft() - wanted.topLeft();
+    const QImage part =
+        lHDC.format() == QImage::Format_BGR888 ? lHDC : lHDC.copy(src).convertToFormat(QImage::Format_BGR888);
+    const QPoint from = lHDC.format() == QImage::Format_BGR888 ? src.topLeft() : QPoint(0, 0);
+    for (int y = 0; y < src.height(); ++y)
+        std::memcpy(m_image->scanLine(dst.y() + y) + dst.x() * 3,
+                    part.constScanLine(from.y() + y) + from.x() * 3, size_t(src.width()) * 3);
+}
+
+void cDIBSection::PaintPicture(QPainter& lHDC, int lDestLeft, int lDestTop, int lDestWidth, int lDestHeight,
+                               int lSrcLeft, int lSrcTop, int lSrcWidth, int lSrcHeight, int eRop) const {
+    (void)eRop;  // only plain copies are ever asked for
+    if (!m_image) return;
+    if (lDestWidth < 0) lDestWidth = m_image->width();
+    if (lDestHeight < 0) lDestHeight = m_image->height();
+    if (lDestWidth == 0 || lDestHeight == 0 || lSrcWidth == 0 || lSrcHeight == 0) return;
+    // A negative source extent runs the other way: the copy comes out mirrored.
+    const bool mirrorX = lSrcWidth < 0;
+    const bool mirrorY = lSrcHeight < 0;
+    const QRect src(mirrorX ? lSrcLeft + lSrcWidth + 1 : lSrcLeft,
+                    mirrorY ? lSrcTop + lSrcHeight + 1 : lSrcTop, mirrorX ? -lSrcWidth : lSrcWidth,
+                    mirrorY ? -lSrcHeight : lSrcHeight);
+    lHDC.save();
+    lHDC.setRenderHint(QPainter::SmoothPixmapTransform, false);
+    lHDC.setCompositionMode(QPainter::CompositionMode_Source);
+    if (mirrorX || mirrorY) {
+        lHDC.translate(mirrorX ? 2 * lDestLeft + lDestWidth : 0, mirrorY ? 2 * lDestTop + lDestHeight : 0);
+        lHDC.scale(mirrorX ? -1 : 1, mirrorY ? -1 : 1);
+    }
+    lHDC.drawImage(QRect(lDestLeft, lDestTop, lDestWidth, lDestHeight), *m_image, src);
+    lHDC.restore();
+}
+
+void cDIBSection::PaintPicture(QImage& lHDC, int lDestLeft, int lDestTop, int lDestWidth, int lDestHeight,
+                               int lSrcLeft, int lSrcTop, int lSrcWidth, int lSrcHeight, int eRop) const {
+    if (lHDC.isNull()) return;
+    QPainter painter(&lHDC);
+    PaintPicture(painter, lDestLeft, lDestTop, lDestWidth, lDestHeight, lSrcLeft, lSrcTop, lSrcWidth,
+                 lSrcHeight, eRop);
+}
+
+void cDIBSection::RandomiseBits(bool bGrey) {
+    if (!m_image) return;
+    std::mt19937 generator(
+        uint32_t(std::chrono::system_clock::now().time_since_epoch().count() & 0xFFFFFFFFu));
+    std::uniform_real_distribution<float> random(0.0f, 1.0f);
+    const int width = m_image->width();
+    const int height = m_image->height();
+    if (!bGrey) {
+        for (int x = 0; x < width; ++x)
+            for (int y = 0; y < height; ++y) {
+                uint8_t* p = m_image->scanLine(y) + 3 * x;
+                p[0] = 0;
+                p[1] = clampByte(random(generator) * 255.0f);
+                p[2] = clampByte(random(generator) * 255.0f);
+            }
+    } else {
+        for (int y = 0; y < height; ++y) {
+            uint8_t* row = m_image->scanLine(y);
+            for (int x = 0; x < width; ++x) {
+                const uint8_t grey = clampByte(random(generator) * 255.0f);
+                row[3 * x] = row[3 * x + 1] = row[3 * x + 2] = grey;
+            }
+        }
+    }
+}
+
+void cDIBSection::ClearUp() {
+    m_image.reset();
+    m_bits = nullptr;
+}
+
+std::unique_ptr<cDIBSection> cDIBSection::Resample(int lNewHeight, int lNewWidth) const {
+    auto result = std::make_unique<cDIBSection>();
+    if (!result->Create(lNewWidth, lNewHeight)) return nullptr;
+    if (!m_image) return result;
+    const int srcW = m_image->width();
+    const int srcH = m_image->height();
+    if (srcW == lNewWidth && srcH == lNewHeight) {
+        result->LoadPictureBlt(*m_image, 0, 0, -1, -1, SRCCOPY);
+        return result;
+    }
+    // Rows are counted from the bottom, as in the bitmap's own row order.
+    const auto srcRow = [&](int yFromBottom) { return m_image->constScanLine(srcH - 1 - yFromBottom); };
+    const float scaleX = float(srcW - 1) / float(lNewWidth);
+    const float scaleY = float(srcH - 1) / float(lNewHeight);
+    for (int y = 0; y < lNewHeight; ++y) {
+        const float sy = float(y) * scaleY;
+        const int y0 = int(sy);
+        const float fy = sy - float(y0);
+        // A one-row source has no second row to blend with.
+        const int y1 = std::min(y0 + 1, srcH - 1);
+        const uint8_t* row0 = srcRow(y0);
+        const uint8_t* row1 = srcRow(y1);
+        uint8_t* out = result->m_image->scanLine(lNewHeight - 1 - y);
+        for (int x = 0; x < lNewWidth; ++x) {
+            const float sx = float(x) * scaleX;
+            const int x0 = int(sx);
+            const float fx = sx - float(x0);
+            const int x1 = std::min(x0 + 1, srcW - 1);
+            for (int c = 0; c < 3; ++c) {
+                const float left =
+                    std::nearbyint(float(row0[3 * x0 + c]) * (1.0f - fy) + float(row1[3 * x0 + c]) * fy);
+                const float right =
+                    std::nearbyint(float(row0[3 * x1 + c]) * (1.0f - fy) + float(row1[3 * x1 + c]) * fy);
+                out[3 * x + c] = clampByte(left * (1.0f - fx) + right * fx);
+            }
+        }
+    }
+    return result;
+}
+
+QByteArray cDIBSection::PackedDIB() const {
+    if (!m_image) return {};
+    const int height = m_image->height();
+    const int64_t stride = dib::Stride24(m_image->width());
+    QByteArray out(qsizetype(dib::kInfoHeaderSize + stride * height), Qt::Uninitialized);
+    auto* p = reinterpret_cast<uint8_t*>(out.data());
+    dib::WriteInfoHeader(p, m_bmi);
+    p += dib::kInfoHeaderSize;
+    for (int y = 0; y < height; ++y)
+        std::memcpy(p + int64_t(y) * stride, m_image->constScanLine(height - 1 - y), size_t(stride));
+    return out;
+}
+
+QByteArray cDIBSection::BmpFileBytes() const {
+    const QByteArray packed = PackedDIB();
+    if (packed.isEmpty()) return {};
+    dib::BitmapFileHeader fh;
+    fh.bfType = dib::kBmpType;
+    fh.bfSize = uint32_t(dib::kFileHeaderSize + packed.size());
+    fh.bfOffBits = dib::kFileHeaderSize + dib::kInfoHeaderSize;
+    QByteArray out(dib::kFileHeaderSize, Qt::Uninitialized);
+    dib::WriteFileHeader(reinterpret_cast<uint8_t*>(out.data()), fh);
+    return out + packed;
+}
+
+bool cDIBSection::WriteToFile(const QString& path) const {
+    const QByteArray bytes = BmpFileBytes();
+    if (bytes.isEmpty()) return false;
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly)) return false;
+    if (file.write(bytes) != bytes.size()) {
+        file.cancelWriting();
+        return false;
+    }
+    return file.commit();
+}
