@@ -81,7 +81,6 @@ QFrame* separatorLine(QWidget* parent, const char* name) {
 
 frmAbout::frmAbout(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("frmAbout"));
-    setAttribute(Qt::WA_DeleteOnClose);
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
     setWindowFlag(Qt::MSWindowsFixedSizeDialogHint, true);
 
@@ -142,7 +141,11 @@ frmAbout::frmAbout(QWidget* parent) : QDialog(parent) {
 }
 
 frmAbout* frmAbout::ShowAbout(QWidget* owner) {
-    if (!loadedBox()) loadedBox() = new frmAbout(owner);
+    if (!loadedBox()) {
+        loadedBox() = new frmAbout(owner);
+        // Closing the box (OK or its close box) unloads it.
+        loadedBox()->setAttribute(Qt::WA_DeleteOnClose);
+    }
     frmAbout* box = loadedBox();
     box->show();
     box->raise();

@@ -272,6 +272,8 @@ private slots:
 
     void sysInfoUnavailableTellsTheUser() {
         frmAbout box;
+        // Only the box the menu loads unloads itself on close; this one lives on the stack.
+        QVERIFY(!box.testAttribute(Qt::WA_DeleteOnClose));
         QTest::mouseClick(box.cmdSysInfo, Qt::LeftButton);
         QVERIFY(launched_.isEmpty());
         QCOMPARE(boxes_.size(), size_t(1));
