@@ -21,7 +21,8 @@ struct Globals {
     QString ModelDir;      // folder for model clips; same rule
     ToolWindowPositions ToolPos;
     bool ClipLoaded = false;
-    bool BusyLoading = false;  // frames are being read; most input is ignored meanwhile
+    bool BusyLoading = false;     // frames are being read; most input is ignored meanwhile
+    bool CloseRequested = false;  // the main window was asked to close during a load
 };
 
 // The one instance.

@@ -1,11 +1,16 @@
 #include "shell/Startup.h"
 
+#include "shell/Artwork.h"
+#include "shell/frmSplash.h"
+
 #include <QApplication>
-#include <QMainWindow>
 
 int RunVarkelo(QApplication& app) {
-    QMainWindow w;
-    w.setWindowTitle(QStringLiteral("Golf Swing Analysis"));
-    w.show();
+    QApplication::setApplicationName(QStringLiteral("varkelo"));
+    QApplication::setApplicationDisplayName(QStringLiteral("Varkelo"));
+    QApplication::setApplicationVersion(QStringLiteral("1.0.0.5"));
+    QApplication::setWindowIcon(AppIcon());
+    auto* splash = new frmSplash;
+    splash->show();
     return app.exec();
 }

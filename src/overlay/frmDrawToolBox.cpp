@@ -1,0 +1,3 @@
+#include "overlay/frmDrawToolBox.h"
+
+frmDrawToolBox::frmDrawToolBox(QWidget* owner) : ToolWindow(QStringLiteral("Drawing Tool..."), owner) {}

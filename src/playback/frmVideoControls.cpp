@@ -1,0 +1,3 @@
+#include "playback/frmVideoControls.h"
+
+frmVideoControls::frmVideoControls(QWidget* owner) : ToolWindow(QStringLiteral("Video Controls"), owner) {}

@@ -1,0 +1,414 @@
+#include "shell/frm_Main.h"
+
+#include "compare/frmImageTool.h"
+#include "compare/frmModelTool.h"
+#include "overlay/frmDrawToolBox.h"
+#include "platform/FileListBoxes.h"
+#include "platform/MessageBox.h"
+#include "platform/PictureBox.h"
+#include "platform/RegistryStore.h"
+#include "platform/Twips.h"
+#include "playback/frmVideoControls.h"
+#include "shell/Artwork.h"
+#include "shell/Globals.h"
+#include "shell/HelpMenu.h"
+#include "shell/MainToolbar.h"
+#include "shell/ReportError.h"
+#include "shell/cMRUFileList.h"
+#include "shell/cRegistry.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QDate>
+#include <QFrame>
+#include <QLabel>
+#include <QLocale>
+#include <QMenuBar>
+#include <QProgressBar>
+#include <QScrollBar>
+#include <QStatusBar>
+#include <QTime>
+#include <QTimer>
+
+namespace {
+
+const QString kProgramKey = QStringLiteral("Software\\varkelo\\video");
+const QString kFilePattern = QStringLiteral("*.avi;*.bmp;*.jpg;*.jpeg");
+
+void place(QWidget* w, const QRect& twips) {
+    w->setGeometry(platform::TwipsToPixels(twips));
+}
+
+platform::PictureBox* canvasBox(QWidget* parent, const char* name) {
+    auto* box = new platform::PictureBox(parent);
+    box->setObjectName(QLatin1String(name));
+    box->SetScaleMode(platform::PictureBox::vbPixels);
+    box->hide();
+    return box;
+}
+
+QTimer* makeTimer(QObject* parent, const char* name, int interval) {
+    auto* t = new QTimer(parent);
+    t->setObjectName(QLatin1String(name));
+    t->setInterval(interval);
+    return t;
+}
+
+}  // namespace
+
+frm_Main::frm_Main(QWidget* parent) : QMainWindow(parent), mru_(std::make_unique<cMRUFileList>()) {
+    setObjectName(QStringLiteral("frm_Main"));
+    setWindowTitle(QStringLiteral("Golf Swing Analysis"));
+    setWindowIcon(AppIcon());
+    platform::SetDialogParent(this);
+    buildControls();
+    buildMenus();
+    Form_Load();
+}
+
+frm_Main::~frm_Main() {
+    if (platform::DialogParent() == this) platform::SetDialogParent(nullptr);
+}
+
+void frm_Main::buildControls() {
+    Toolbar1 = new MainToolbar(this);
+    addToolBar(Qt::TopToolBarArea, Toolbar1);
+    prgbarProcess = new QProgressBar(Toolbar1);
+    prgbarProcess->setObjectName(QStringLiteral("prgbarProcess"));
+    prgbarProcess->hide();
+
+    StatusBar1 = new QStatusBar(this);
+    StatusBar1->setObjectName(QStringLiteral("StatusBar1"));
+    setStatusBar(StatusBar1);
+    for (size_t i = 0; i < Panels.size(); ++i) {
+        Panels[i] = new QLabel(StatusBar1);
+        Panels[i]->setObjectName(QStringLiteral("Panel%1").arg(i + 1));
+    }
+
+    auto* client = new QWidget(this);
+    client->setObjectName(QStringLiteral("client"));
+    setCentralWidget(client);
+
+    Drive1 = new platform::DriveListBox(client);
+    Drive1->setObjectName(QStringLiteral("Drive1"));
+    Dir1 = new platform::DirListBox(client);
+    Dir1->setObjectName(QStringLiteral("Dir1"));
+    File1 = new platform::FileListBox(client);
+    File1->setObjectName(QStringLiteral("File1"));
+    File1->SetPattern(kFilePattern);
+    File1->setToolTip(QStringLiteral("Click to Preview/ SHIFT+Click to Open"));
+
+    picVideo = new platform::PictureBox(client);
+    picVideo->setObjectName(QStringLiteral("picVideo"));
+    picVideo->SetBackColor(Qt::black);
+    pic_video = canvasBox(client, "pic_video");
+    picDummy = canvasBox(client, "picDummy");
+    picModelHold = canvasBox(client, "picModelHold");
+    picModel = canvasBox(client, "picModel");
+    picVideoInfo = new platform::PictureBox(client);
+    picVideoInfo->setObjectName(QStringLiteral("picVideoInfo"));
+    picVideoInfo->SetBackColor(Qt::white);
+    picVideoInfo->hide();
+
+    hscrAvi1 = new QScrollBar(Qt::Horizontal, client);
+    hscrAvi1->setObjectName(QStringLiteral("hscrAvi1"));
+    hscrAvi1->hide();
+    hscrAvi2 = new QScrollBar(Qt::Horizontal, client);
+    hscrAvi2->setObjectName(QStringLiteral("hscrAvi2"));
+    hscrAvi2->hide();
+
+    picPVideoFrames = new QWidget(client);
+    picPVideoFrames->setObjectName(QStringLiteral("picPVideoFrames"));
+    picPVideoFrames->hide();
+    picCVideoFrames = new QWidget(picPVideoFrames);
+    picCVideoFrames->setObjectName(QStringLiteral("picCVideoFrames"));
+    picCVideoFrames->hide();
+    auto* thumb0 = new QLabel(picCVideoFrames);
+    thumb0->setObjectName(QStringLiteral("ImgVideoFrames0"));
+    thumb0->setScaledContents(true);
+    thumb0->setCursor(ThumbnailCursor());
+    thumb0->hide();
+    ImgVideoFrames.push_back(thumb0);
+    shapeVideoFrame = new QFrame(picCVideoFrames);
+    shapeVideoFrame->setObjectName(QStringLiteral("shapeVideoFrame"));
+    shapeVideoFrame->setStyleSheet(
+        QStringLiteral("QFrame { border: 2px solid red; background: transparent; }"));
+    shapeVideoFrame->setAttribute(Qt::WA_TransparentForMouseEvents);
+    shapeVideoFrame->hide();
+    HScrVideoFrames = new QScrollBar(Qt::Horizontal, picPVideoFrames);
+    HScrVideoFrames->setObjectName(QStringLiteral("HScrVideoFrames"));
+    HScrVideoFrames->hide();
+
+    imgLogo = new QLabel(client);
+    imgLogo->setObjectName(QStringLiteral("imgLogo"));
+    imgLogo->setScaledContents(false);
+
+    ClockTimer = makeTimer(this, "ClockTimer", 100);
+    connect(ClockTimer, &QTimer::timeout, this, &frm_Main::ClockTimer_Timer);
+    // The playback timers stay stopped until playback gives them a positive interval.
+    VideoTimer = makeTimer(this, "VideoTimer", 0);
+    ModelTimer = makeTimer(this, "ModelTimer", 0);
+    bothTimer = makeTimer(this, "bothTimer", 0);
+    for (QTimer* t : {VideoTimer, ModelTimer, bothTimer}) t->setTimerType(Qt::PreciseTimer);
+
+    DrawToolBox = new frmDrawToolBox(this);
+    ImageTool = new frmImageTool(this);
+    ModelTool = new frmModelTool(this);
+    VideoControls = new frmVideoControls(this);
+    // Until their own commands arrive, a close box simply hides the window.
+    for (ToolWindow* w : std::initializer_list<ToolWindow*>{DrawToolBox, ImageTool, ModelTool, VideoControls})
+        connect(w, &ToolWindow::CloseBoxClicked, w, &QWidget::hide);
+
+    connect(Drive1, &platform::DriveListBox::Change, this, &frm_Main::Drive1_Change);
+    connect(Dir1, &platform::DirListBox::Change, this, &frm_Main::Dir1_Change);
+}
+
+void frm_Main::buildMenus() {
+    menu_File = menuBar()->addMenu(QStringLiteral("&File"));
+    menu_File->setObjectName(QStringLiteral("menu_File"));
+    auto fileItem = [this](int index, const QString& caption) {
+        QAction* a = menu_File->addAction(caption);
+        a->setObjectName(QStringLiteral("mnuFile%1").arg(index));
+        connect(a, &QAction::triggered, this, [this, index] { mnuFile_Click(index); });
+        mnuFile[index] = a;
+        return a;
+    };
+    fileItem(0, QStringLiteral("&Open Video"))->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
+    fileItem(1, QStringLiteral("&Open model"));
+    mnuFile[2] = menu_File->addSeparator();
+    for (int i = 5; i <= 8; ++i) fileItem(i, QString())->setVisible(false);
+    mnuFile[9] = menu_File->addSeparator();
+    mnuFile[9]->setVisible(false);
+    fileItem(10, QStringLiteral("&Exit"));
+    // Opening clips arrives with the clip loader; until then the two items are inert.
+    mnuFile[0]->setEnabled(false);
+    mnuFile[1]->setEnabled(false);
+
+    mnuToolsTOP = menuBar()->addMenu(QStringLiteral("&Tools"));
+    mnuToolsTOP->setObjectName(QStringLiteral("mnuToolsTOP"));
+    const QString tools[] = {
+        QStringLiteral("&Image"),         QStringLiteral("&Drawing"),      QStringLiteral("-"),
+        QStringLiteral("&Insert Model"),  QStringLiteral("&Adjust Model"), QStringLiteral("-"),
+        QStringLiteral("&Full Window"),   QStringLiteral("&Split Window"), QStringLiteral("-"),
+        QStringLiteral("&Video Controls")};
+    for (const QString& caption : tools) {
+        QAction* a =
+            caption == QLatin1String("-") ? mnuToolsTOP->addSeparator() : mnuToolsTOP->addAction(caption);
+        a->setObjectName(QStringLiteral("mnuTools%1").arg(mnuTools.size()));
+        mnuTools.push_back(a);
+    }
+
+    mnu_help = menuBar()->addMenu(QStringLiteral("&Help"));
+    mnu_help->setObjectName(QStringLiteral("mnu_help"));
+    const QString help[] = {QStringLiteral("Varkelo"), QStringLiteral("Golf Swing"), QStringLiteral("-"),
+                            QStringLiteral("About Varkelo")};
+    for (const QString& caption : help) {
+        const int index = int(mnuhelp.size());
+        QAction* a = caption == QLatin1String("-") ? mnu_help->addSeparator() : mnu_help->addAction(caption);
+        a->setObjectName(QStringLiteral("mnuhelp%1").arg(index));
+        // The Help menu's handler skips a failing step and reports nothing.
+        connect(a, &QAction::triggered, this,
+                [this, index] { platform::TryStep([&] { mnuhelp_Click(index, this); }); });
+        mnuhelp.push_back(a);
+    }
+}
+
+void frm_Main::Form_Load() {
+    TrapErrors([this] {
+        const platform::ScreenMetrics screen = platform::CurrentScreenMetrics();
+        DesignSizes design;
+        // Geometry is in window coordinates, as designed: the controls start below the
+        // menu bar and the toolbar.
+        design.toolbarBottom =
+            platform::PixelsToTwipsY(menuBar()->sizeHint().height() + Toolbar1->sizeHint().height());
+        design.toolbarWidth = platform::PixelsToTwipsX(screen.widthPx);
+        design.toolbarButtonWidth = platform::PixelsToTwipsX(Toolbar1->ButtonWidth());
+        design.driveHeight = platform::PixelsToTwipsY(Drive1->sizeHint().height());
+        design.scrollHeight = platform::PixelsToTwipsY(hscrAvi1->sizeHint().height());
+        layout_ = ComputeMainLayout(platform::ScreenWidthTwips(), platform::ScreenHeightTwips(), design);
+        G().ScreenUnitX = layout_.ScreenUnitX;
+        G().ScreenUnitY = layout_.ScreenUnitY;
+        setGeometry(platform::TwipsToPixels(layout_.window));
+
+        loadSettings();
+        const QString programFolder = QCoreApplication::applicationDirPath();
+        if (G().WorkingDir.isEmpty()) G().WorkingDir = programFolder;
+        if (G().ModelDir.isEmpty()) G().ModelDir = programFolder;
+
+        if (screen.depth <= 8)
+            platform::MsgBox(
+                QStringLiteral("Screen colour depths below 16 bits/pixel are not supported by this program."),
+                platform::vbExclamation);
+
+        Panels[0]->setText(QStringLiteral("Shift+click a clip to open it, click to preview it"));
+        Panels[0]->setEnabled(false);
+        StatusBar1->addWidget(Panels[0]);
+        for (size_t i = 1; i < Panels.size(); ++i) StatusBar1->addWidget(Panels[i], 1);
+        Panels[1]->clear();
+        Panels[2]->setText(QLocale::system().toString(QDate::currentDate(), QLocale::ShortFormat));
+        ClockTimer_Timer();
+        ClockTimer->start();
+
+        placeControls();
+
+        for (int i = 2; i <= Toolbar1->Count() - 1; ++i) Toolbar1->SetEnabled(i, false);
+        prgbarProcess->hide();
+        const QRect bar = platform::TwipsToPixels(layout_.prgbarProcess);
+        prgbarProcess->setGeometry(bar.x(), 2, std::max(0, bar.width()),
+                                   std::max(8, Toolbar1->sizeHint().height() - 4));
+
+        placeToolWindows();
+        mnuToolsTOP->setEnabled(false);
+        mnuToolsTOP->menuAction()->setEnabled(false);
+
+        imgLogo->setPixmap(SplashPicture(platform::TwipsToPixels(layout_.imgLogo).size()));
+        imgLogo->show();
+
+        G().ClipLoaded = false;
+        G().BusyLoading = false;
+    });
+}
+
+void frm_Main::loadSettings() {
+    mru_->SetMaxFileCount(4);
+    cRegistry reg;
+    reg.SetClassKey(platform::HKEY_CURRENT_USER);
+    reg.SetSectionKey(kProgramKey);
+    mru_->Load(reg);
+    RefreshRecentMenu();
+    mru_->LoadDir(reg);
+    mru_->LoadModelDir(reg);
+    mru_->LoadToolCoor(reg);
+}
+
+void frm_Main::placeControls() {
+    const MainLayout& l = layout_;
+    // Controls of the client area are placed relative to it.
+    const int clientTop = int(platform::TwipsToPixelsY(l.Drive1.y()));
+    auto place = [clientTop](QWidget* w, const QRect& twips) {
+        w->setGeometry(platform::TwipsToPixels(twips).translated(0, -clientTop));
+    };
+    place(Drive1, l.Drive1);
+    place(Dir1, l.Dir1);
+    place(File1, l.File1);
+    place(picVideo, l.picVideo);
+    place(pic_video, l.pic_video);
+    place(picDummy, l.picDummy);
+    place(picModelHold, l.picModelHold);
+    place(picModel, l.pic_video);
+    place(hscrAvi1, l.hscrAvi1);
+    place(hscrAvi2, l.hscrAvi2);
+    place(picPVideoFrames, l.picPVideoFrames);
+    // The frame strip's parts are placed inside the strip.
+    ::place(picCVideoFrames, l.picCVideoFrames);
+    ::place(ImgVideoFrames[0], l.ImgVideoFrames0);
+    ::place(HScrVideoFrames, l.HScrVideoFrames);
+    place(picVideoInfo, l.picVideoInfo);
+    place(imgLogo, l.imgLogo);
+
+    // The browser shows the working folder; a folder that is gone falls back to the
+    // program's own.
+    Drive1->SetDrive(G().WorkingDir);
+    if (!platform::TryStep([&] { Dir1->SetPath(G().WorkingDir); })) {
+        G().WorkingDir = QCoreApplication::applicationDirPath();
+        Dir1->SetPath(G().WorkingDir);
+    }
+    File1->SetPath(Dir1->Path());
+}
+
+void frm_Main::placeToolWindows() {
+    ToolWindowPositions& p = G().ToolPos;
+    auto orDefault = [](QPoint& stored, QPoint fallback) {
+        if (stored == QPoint(0, 0)) stored = fallback;
+    };
+    orDefault(p.videoControls, layout_.defaultVideoControls);
+    orDefault(p.drawTool, layout_.defaultDrawTool);
+    orDefault(p.imageTool, layout_.defaultImageTool);
+    orDefault(p.adjustTool, layout_.defaultAdjustTool);
+    DrawToolBox->MoveTwips(p.drawTool);
+    ImageTool->MoveTwips(p.imageTool);
+    ModelTool->MoveTwips(p.adjustTool);
+    VideoControls->MoveTwips(p.videoControls);
+}
+
+void frm_Main::RefreshRecentMenu() {
+    for (int i = 1; i <= mru_->FileCount() && i <= 4; ++i) {
+        if (!mru_->FileExists(i)) continue;
+        QAction* slot = mnuFile[i + 4];
+        slot->setText(mru_->MenuCaption(i));
+        slot->setVisible(true);
+    }
+    // Slots are never hidden again while the program runs.
+    if (mru_->FileCount() >= 1) mnuFile[9]->setVisible(true);
+}
+
+void frm_Main::AddMRUFile(const QString& path) {
+    mru_->AddFile(path);
+    RefreshRecentMenu();
+}
+
+void frm_Main::ClockTimer_Timer() {
+    Panels[3]->setText(QLocale::system().toString(QTime::currentTime(), QLocale::LongFormat));
+}
+
+void frm_Main::mnuFile_Click(int index) {
+    if (G().BusyLoading) return;
+    TrapErrors([&] {
+        if (index == 10) close();
+    });
+}
+
+void frm_Main::Drive1_Change() {
+    TrapErrors([&] { Dir1->SetPath(Drive1->Drive()); });
+}
+
+void frm_Main::Dir1_Change() {
+    if (G().BusyLoading) return;
+    TrapErrors([&] {
+        File1->SetPath(Dir1->Path());
+        G().WorkingDir = File1->Path();
+    });
+}
+
+void frm_Main::closeEvent(QCloseEvent* event) {
+    if (G().BusyLoading) {
+        // Frames are being read and a paint may still read them: close once the load ends.
+        G().CloseRequested = true;
+        event->ignore();
+        return;
+    }
+    Form_Unload();
+    event->accept();
+}
+
+void frm_Main::Form_Unload() {
+    if (unloaded_) return;
+    unloaded_ = true;
+    using platform::TryStep;
+    // Each step may fail on its own; the next one still runs.
+    TryStep([&] {
+        ToolWindowPositions& p = G().ToolPos;
+        p.drawTool = DrawToolBox->PositionTwips();
+        p.imageTool = ImageTool->PositionTwips();
+        p.adjustTool = ModelTool->PositionTwips();
+        p.videoControls = VideoControls->PositionTwips();
+    });
+    TryStep([&] {
+        cRegistry reg;
+        reg.SetClassKey(platform::HKEY_CURRENT_USER);
+        reg.SetSectionKey(kProgramKey);
+        TryStep([&] { mru_->Save(reg); });
+        TryStep([&] { mru_->SaveDir(reg); });
+        TryStep([&] { mru_->SaveModelDir(reg); });
+        TryStep([&] { mru_->SaveToolCoor(reg); });
+    });
+    // FFmpeg needs no library-wide release, unlike the platform's AVI file library.
+    TryStep([&] { ImageTool->Unload(); });
+    TryStep([&] { DrawToolBox->Unload(); });
+    TryStep([&] { ModelTool->Unload(); });
+    TryStep([&] { VideoControls->Unload(); });
+    TryStep([&] { ClockTimer->stop(); });
+    TryStep([] { QCoreApplication::processEvents(); });
+}

@@ -1,0 +1,113 @@
+#pragma once
+// The main window "Golf Swing Analysis": file browser, canvas, frame strip, information
+// panel, toolbar, status bar and the four tool windows. It owns the program's state and
+// carries the commands of the menus and toolbar.
+
+#include "shell/MainLayout.h"
+
+#include <QMainWindow>
+
+#include <array>
+#include <map>
+#include <memory>
+#include <vector>
+
+class QAction;
+class QFrame;
+class QLabel;
+class QMenu;
+class QProgressBar;
+class QScrollBar;
+class QStatusBar;
+class QTimer;
+class MainToolbar;
+class cMRUFileList;
+class frmDrawToolBox;
+class frmImageTool;
+class frmModelTool;
+class frmVideoControls;
+class ToolWindow;
+
+namespace platform {
+class PictureBox;
+class DriveListBox;
+class DirListBox;
+class FileListBox;
+}  // namespace platform
+
+class frm_Main : public QMainWindow {
+    Q_OBJECT
+public:
+    // Builds the window and runs its load step (layout and settings).
+    explicit frm_Main(QWidget* parent = nullptr);
+    ~frm_Main() override;
+
+    // --- Controls, named as the window design names them.
+    MainToolbar* Toolbar1 = nullptr;
+    QProgressBar* prgbarProcess = nullptr;
+    QStatusBar* StatusBar1 = nullptr;
+    std::array<QLabel*, 4> Panels{};  // status-bar panels 1..4 at [0..3]
+    platform::DriveListBox* Drive1 = nullptr;
+    platform::DirListBox* Dir1 = nullptr;
+    platform::FileListBox* File1 = nullptr;
+    platform::PictureBox* picVideo = nullptr;      // preview of the clip under the mouse
+    platform::PictureBox* pic_video = nullptr;     // canvas of video 1
+    platform::PictureBox* picDummy = nullptr;      // scratch holder, never shown
+    platform::PictureBox* picModelHold = nullptr;  // model frame holder, never shown
+    platform::PictureBox* picModel = nullptr;      // model surface of the blend view, never shown
+    platform::PictureBox* picVideoInfo = nullptr;  // clip information panel
+    QScrollBar* hscrAvi1 = nullptr;
+    QScrollBar* hscrAvi2 = nullptr;
+    QWidget* picPVideoFrames = nullptr;   // frame strip, outer
+    QWidget* picCVideoFrames = nullptr;   // frame strip, inner (scrolled)
+    std::vector<QLabel*> ImgVideoFrames;  // thumbnails; [0] exists from the start
+    QScrollBar* HScrVideoFrames = nullptr;
+    QFrame* shapeVideoFrame = nullptr;  // red frame around the current thumbnail
+    QLabel* imgLogo = nullptr;
+    QTimer* ClockTimer = nullptr;
+    QTimer* VideoTimer = nullptr;
+    QTimer* ModelTimer = nullptr;
+    QTimer* bothTimer = nullptr;
+
+    QMenu* menu_File = nullptr;
+    std::map<int, QAction*> mnuFile;  // indices 0, 1, 2, 5..8, 9, 10
+    QMenu* mnuToolsTOP = nullptr;
+    std::vector<QAction*> mnuTools;  // indices 0..9
+    QMenu* mnu_help = nullptr;
+    std::vector<QAction*> mnuhelp;  // indices 0..3
+
+    frmDrawToolBox* DrawToolBox = nullptr;
+    frmImageTool* ImageTool = nullptr;
+    frmModelTool* ModelTool = nullptr;
+    frmVideoControls* VideoControls = nullptr;
+
+    // The geometry the load step computed, in twips.
+    const MainLayout& Layout() const { return layout_; }
+    cMRUFileList& MRU() { return *mru_; }
+
+    // --- Operations used across the program.
+    void AddMRUFile(const QString& path);
+    void ClockTimer_Timer();
+    void mnuFile_Click(int index);
+
+    // The shut-down order; runs once, from the close request.
+    void Form_Unload();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void buildControls();
+    void buildMenus();
+    void Form_Load();
+    void loadSettings();
+    void placeControls();
+    void placeToolWindows();
+    void RefreshRecentMenu();
+    void Drive1_Change();
+    void Dir1_Change();
+
+    MainLayout layout_;
+    std::unique_ptr<cMRUFileList> mru_;
+    bool unloaded_ = false;
+};

@@ -1,0 +1,72 @@
+#include "platform/FileListBoxes.h"
+#include "platform/RuntimeError.h"
+
+#include <QDir>
+#include <QFile>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace platform;
+
+class TestFileListBoxes : public QObject {
+    Q_OBJECT
+private slots:
+    void fileListShowsOnlyThePatternIgnoringCase() {
+        QTemporaryDir dir;
+        for (const char* name : {"Swing.AVI", "pose.jpeg", "a.bmp", "b.jpg", "notes.txt", "clip.avi.bak"}) {
+            QFile f(dir.filePath(QString::fromLatin1(name)));
+            QVERIFY(f.open(QIODevice::WriteOnly));
+        }
+        FileListBox list;
+        list.SetPattern(QStringLiteral("*.avi;*.bmp;*.jpg;*.jpeg"));
+        list.SetPath(dir.path());
+        QTRY_COMPARE(list.ListCount(), 4);
+        QVERIFY(list.SelectFile(QStringLiteral("Swing.AVI")));
+        QCOMPARE(list.FileName(), QStringLiteral("Swing.AVI"));
+        QVERIFY(!list.SelectFile(QStringLiteral("missing.avi")));
+    }
+
+    void missingFolderRaisesPathNotFound() {
+        FileListBox list;
+        DirListBox dirs;
+        for (auto call : {std::function<void()>([&] { list.SetPath(QStringLiteral("/no/such/folder")); }),
+                          std::function<void()>([&] { dirs.SetPath(QStringLiteral("/no/such/folder")); })}) {
+            try {
+                call();
+                QFAIL("no error raised");
+            } catch (const RuntimeError& e) {
+                QCOMPARE(e.Number(), long(errPathNotFound));
+            }
+        }
+    }
+
+    void dirListRevealsADeepFolderAndReportsChange() {
+        QTemporaryDir dir(QDir::currentPath() + QStringLiteral("/dirlist-XXXXXX"));
+        const QString deep = dir.filePath(QStringLiteral("a/b/c"));
+        QVERIFY(QDir().mkpath(deep));
+        DirListBox dirs;
+        dirs.resize(200, 300);
+        dirs.show();
+        QSignalSpy change(&dirs, &DirListBox::Change);
+        dirs.SetPath(deep);
+        QCOMPARE(change.count(), 1);
+        QCOMPARE(dirs.Path(), deep);
+        dirs.SetPath(deep);  // the same folder again is no change
+        QCOMPARE(change.count(), 1);
+        // The tree opens down to the folder once the model has read it.
+        auto* model = dirs.model();
+        QTRY_VERIFY(dirs.currentIndex().isValid() &&
+                    model->data(dirs.currentIndex(), Qt::DisplayRole).toString() == QStringLiteral("c"));
+        QTRY_VERIFY(dirs.isExpanded(dirs.currentIndex().parent()));
+    }
+
+    void driveOfPicksTheLongestMountPoint() {
+        QCOMPARE(DriveOf(QStringLiteral("/")), QStringLiteral("/"));
+        const QString home = DriveOf(QDir::homePath());
+        QVERIFY(QDir::homePath().startsWith(home));
+    }
+};
+
+QTEST_MAIN(TestFileListBoxes)
+#include "tst_filelistboxes.moc"

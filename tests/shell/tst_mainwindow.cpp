@@ -1,0 +1,375 @@
+// The main window's start-up, layout, settings and shut-down.
+
+#include "MsgBoxRecorder.h"
+#include "compare/frmImageTool.h"
+#include "compare/frmModelTool.h"
+#include "overlay/frmDrawToolBox.h"
+#include "platform/FileListBoxes.h"
+#include "platform/PictureBox.h"
+#include "platform/RegistryStore.h"
+#include "platform/Twips.h"
+#include "playback/frmVideoControls.h"
+#include "shell/Globals.h"
+#include "shell/MainLayout.h"
+#include "shell/MainToolbar.h"
+#include "shell/ReportError.h"
+#include "shell/cRegistry.h"
+#include "shell/frmSplash.h"
+#include "shell/frm_Main.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QMenu>
+#include <QPointer>
+#include <QProgressBar>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+using namespace platform;
+
+namespace {
+const QString kKey = QStringLiteral("Software\\varkelo\\video");
+
+cRegistry programKey() {
+    cRegistry reg;
+    reg.SetClassKey(HKEY_CURRENT_USER);
+    reg.SetSectionKey(kKey);
+    return reg;
+}
+
+void store(const QString& name, const QVariant& value, std::uint32_t type) {
+    cRegistry reg = programKey();
+    reg.SetValueKey(name);
+    reg.SetValueType(type);
+    reg.SetValue(value);
+}
+
+QVariant stored(const QString& name) {
+    cRegistry reg = programKey();
+    reg.SetValueKey(name);
+    return reg.Value();
+}
+}  // namespace
+
+class TestMainWindow : public QObject {
+    Q_OBJECT
+    std::unique_ptr<QTemporaryDir> home_;
+
+private slots:
+    void init() {
+        OverrideScreenMetrics(ScreenMetrics{1024, 768, 96, 96, 24});
+        home_ = std::make_unique<QTemporaryDir>();
+        RegistryStore::Instance().SetFilePath(HKEY_CURRENT_USER,
+                                              home_->filePath(QStringLiteral("registry.json")));
+        G() = Globals{};
+    }
+    void cleanup() {
+        RegistryStore::Instance().ResetFilePaths();
+        OverrideScreenMetrics(std::nullopt);
+        home_.reset();
+    }
+
+    void layoutOnA1024x768ScreenAt96Dpi() {
+        DesignSizes d;
+        d.toolbarBottom = 600;
+        d.toolbarWidth = 15360;
+        d.toolbarButtonWidth = 480;
+        const MainLayout l = ComputeMainLayout(1024 * 15, 768 * 15, d);
+        QCOMPARE(l.ScreenUnitX, 154L);  // 153.6 rounds up
+        QCOMPARE(l.ScreenUnitY, 115L);  // 115.2 rounds down
+        QCOMPARE(l.pic_video, QRect(24 * 154, 600, 7700, 5750));
+        QCOMPARE(l.picDummy, l.pic_video);
+        QCOMPARE(l.picModelHold, l.pic_video);
+        QCOMPARE(l.Drive1.topLeft(), QPoint(308, 600));
+        QCOMPARE(l.Dir1, QRect(308, 600 + d.driveHeight, 3080, 2300));
+        QCOMPARE(l.File1.y(), l.Dir1.y() + 2300);
+        // The preview's left edge is a vertical unit: 345 twips, while the file list starts at 308.
+        QCOMPARE(l.picVideo, QRect(345, l.File1.y() + 3450 + 115, 3080, 2300));
+        QCOMPARE(l.hscrAvi1, QRect(3696, 600 + 5750, 3850, d.scrollHeight));
+        QCOMPARE(l.hscrAvi2.x(), 3696 + 3850);
+        QCOMPARE(l.picPVideoFrames, QRect(3696, l.picVideo.y(), 71 * 154, 18 * 115));
+        QCOMPARE(l.HScrVideoFrames, QRect(0, 16 * 115, 70 * 154, 230));
+        QCOMPARE(l.picVideoInfo, QRect(3696 + 7700 + 308, 600, 3080, 1725));
+        QCOMPARE(l.imgLogo, QRect(3696, 600, 70 * 154, 50 * 115));
+        QCOMPARE(l.prgbarProcess.x(), 12 * 480);
+        QCOMPARE(l.prgbarProcess.width(), 15360 - 13 * 480);
+        // Default tool window positions.
+        QCOMPARE(l.defaultVideoControls, QPoint(11704, 600 + 2588));  // 1.5 x 1725 = 2587.5 -> even 2588
+        QCOMPARE(l.defaultDrawTool, QPoint(3696, 600));
+        QCOMPARE(l.defaultImageTool, QPoint(308, l.Dir1.y()));
+        QCOMPARE(l.defaultAdjustTool, QPoint(3696 + 3850, l.Dir1.y()));
+    }
+
+    void screenUnitsRoundHalfToEven() {
+        QCOMPARE(ScreenUnit(15250), 152L);  // 152.5 -> 152
+        QCOMPARE(ScreenUnit(15350), 154L);  // 153.5 -> 154
+        QCOMPARE(ScreenUnit(28800), 288L);
+    }
+
+    void startStateOfTheWindow() {
+        MsgBoxRecorder boxes;
+        frm_Main w;
+        QCOMPARE(w.windowTitle(), QStringLiteral("Golf Swing Analysis"));
+        QVERIFY(boxes.calls.empty());
+        QCOMPARE(G().ScreenUnitX, 154L);
+        QCOMPARE(G().ScreenUnitY, 115L);
+        QCOMPARE(w.geometry().size(), QSize(1027, 767));  // 100 units of 154 and 115 twips
+        // Canvas: 7700 x 5750 twips in pixels, hidden, pixel scale.
+        QCOMPARE(w.pic_video->size(), QSize(513, 383));
+        QVERIFY(w.pic_video->isHidden());
+        QCOMPARE(w.pic_video->ScaleMode(), int(PictureBox::vbPixels));
+        QCOMPARE(w.picDummy->size(), w.pic_video->size());
+        QVERIFY(!w.imgLogo->isHidden());
+        QVERIFY(!w.imgLogo->pixmap().isNull());
+        QCOMPARE(w.File1->toolTip(), QStringLiteral("Click to Preview/ SHIFT+Click to Open"));
+        QCOMPARE(w.File1->Pattern(), QStringLiteral("*.avi;*.bmp;*.jpg;*.jpeg"));
+        // An empty working folder is the program's own.
+        QCOMPARE(G().WorkingDir, QCoreApplication::applicationDirPath());
+        QCOMPARE(G().ModelDir, QCoreApplication::applicationDirPath());
+        QCOMPARE(w.File1->Path(), QDir::cleanPath(QCoreApplication::applicationDirPath()));
+        // Only buttons 2 .. Count - 1 start disabled.
+        QCOMPARE(w.Toolbar1->Count(), 12);
+        QVERIFY(w.Toolbar1->Enabled(1));
+        for (int i = 2; i <= 11; ++i) QVERIFY2(!w.Toolbar1->Enabled(i), qPrintable(QString::number(i)));
+        QVERIFY(w.Toolbar1->Enabled(12));
+        for (int i = 1; i <= 12; ++i) QVERIFY(!w.Toolbar1->Value(i));
+        QVERIFY(w.prgbarProcess->isHidden());
+        QVERIFY(!w.mnuToolsTOP->menuAction()->isEnabled());
+        QVERIFY(!G().ClipLoaded);
+        QVERIFY(!G().BusyLoading);
+        // Status bar: a disabled notice, an empty panel, the date and a running clock.
+        QVERIFY(!w.Panels[0]->isEnabled());
+        QVERIFY(!w.Panels[0]->text().isEmpty());
+        QVERIFY(w.Panels[1]->text().isEmpty());
+        QCOMPARE(w.Panels[2]->text(), QLocale::system().toString(QDate::currentDate(), QLocale::ShortFormat));
+        QVERIFY(!w.Panels[3]->text().isEmpty());
+        QCOMPARE(w.ClockTimer->interval(), 100);
+        QVERIFY(w.ClockTimer->isActive());
+        // Playback timers never run with interval 0.
+        for (QTimer* t : {w.VideoTimer, w.ModelTimer, w.bothTimer}) {
+            QVERIFY(!t->isActive());
+            QCOMPARE(t->timerType(), Qt::PreciseTimer);
+        }
+        // The four tool windows exist with their captions, at their default positions.
+        QCOMPARE(w.DrawToolBox->windowTitle(), QStringLiteral("Drawing Tool..."));
+        QCOMPARE(w.ImageTool->windowTitle(), QStringLiteral("Image Tool"));
+        QCOMPARE(w.ModelTool->windowTitle(), QStringLiteral("Adjust Model"));
+        QCOMPARE(w.VideoControls->windowTitle(), QStringLiteral("Video Controls"));
+        QVERIFY(w.VideoControls->isHidden());
+        QCOMPARE(w.DrawToolBox->PositionTwips(), w.Layout().defaultDrawTool);
+        QCOMPARE(w.ImageTool->PositionTwips(), w.Layout().defaultImageTool);
+        QCOMPARE(w.ModelTool->PositionTwips(), w.Layout().defaultAdjustTool);
+        QCOMPARE(w.VideoControls->PositionTwips(), w.Layout().defaultVideoControls);
+        QCOMPARE(w.VideoControls->pos(), QPoint(TwipsToPixelsX(w.Layout().defaultVideoControls.x()),
+                                                TwipsToPixelsY(w.Layout().defaultVideoControls.y())));
+    }
+
+    void menusAsDesigned() {
+        frm_Main w;
+        QCOMPARE(w.menu_File->title(), QStringLiteral("&File"));
+        QCOMPARE(w.mnuFile[0]->text(), QStringLiteral("&Open Video"));
+        QCOMPARE(w.mnuFile[0]->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_O));
+        QCOMPARE(w.mnuFile[1]->text(), QStringLiteral("&Open model"));
+        QCOMPARE(w.mnuFile[10]->text(), QStringLiteral("&Exit"));
+        QVERIFY(w.mnuFile[2]->isSeparator());
+        // With an empty recent list: no recent slots and no second separator.
+        for (int i = 5; i <= 9; ++i) QVERIFY(!w.mnuFile[i]->isVisible());
+        QCOMPARE(w.mnuFile.count(3), size_t(0));
+        QCOMPARE(w.mnuFile.count(4), size_t(0));
+        QCOMPARE(w.mnu_help->title(), QStringLiteral("&Help"));
+        QStringList help;
+        for (QAction* a : w.mnuhelp) help << (a->isSeparator() ? QStringLiteral("-") : a->text());
+        QCOMPARE(help, (QStringList{"Varkelo", "Golf Swing", "-", "About Varkelo"}));
+        QCOMPARE(w.mnuToolsTOP->title(), QStringLiteral("&Tools"));
+        QCOMPARE(w.mnuTools.size(), size_t(10));
+        QCOMPARE(w.mnuTools[9]->text(), QStringLiteral("&Video Controls"));
+    }
+
+    void recentFilesFromTheStoreFillTheMenu() {
+        store(QStringLiteral("MaxCount"), 4, REG_DWORD);
+        store(QStringLiteral("Count"), 2, REG_DWORD);
+        store(QStringLiteral("File1"), QStringLiteral("/clips/a.avi"), REG_SZ);
+        store(QStringLiteral("File2"), QStringLiteral("/Golf/Clips/2002/March/driver_front_view_take3.avi"),
+              REG_SZ);
+        frm_Main w;
+        QVERIFY(w.mnuFile[5]->isVisible());
+        QCOMPARE(w.mnuFile[5]->text(), QStringLiteral("&1)  /clips/a.avi"));
+        QCOMPARE(w.mnuFile[6]->text(), QStringLiteral("&2)  .../driver_front_view_take3.avi"));
+        QVERIFY(!w.mnuFile[7]->isVisible());
+        QVERIFY(w.mnuFile[9]->isVisible());
+        // Opening a clip puts it on top; the slots follow.
+        w.AddMRUFile(QStringLiteral("/clips/b.avi"));
+        QCOMPARE(w.mnuFile[5]->text(), QStringLiteral("&1)  /clips/b.avi"));
+        QCOMPARE(w.mnuFile[6]->text(), QStringLiteral("&2)  /clips/a.avi"));
+        QVERIFY(w.mnuFile[7]->isVisible());
+    }
+
+    void storedPositionsAndFoldersAreUsedAndSavedAtClose() {
+        QTemporaryDir work;
+        store(QStringLiteral("WorkingDir"), work.path(), REG_SZ);
+        store(QStringLiteral("DrawToolX"), QStringLiteral("1230"), REG_SZ);
+        store(QStringLiteral("DrawToolY"), QStringLiteral("2460"), REG_SZ);
+        // A stored (0, 0) pair means "not placed": the default is used again.
+        store(QStringLiteral("ImageToolX"), QStringLiteral("0"), REG_SZ);
+        store(QStringLiteral("ImageToolY"), QStringLiteral("0"), REG_SZ);
+        {
+            frm_Main w;
+            QCOMPARE(G().WorkingDir, work.path());
+            QCOMPARE(w.File1->Path(), QDir::cleanPath(work.path()));
+            QCOMPARE(w.DrawToolBox->PositionTwips(), QPoint(1230, 2460));
+            QCOMPARE(w.ImageTool->PositionTwips(), w.Layout().defaultImageTool);
+            // The user moves the video controls and closes the program.
+            w.VideoControls->show();
+            w.VideoControls->move(100, 200);
+            QVERIFY(w.close());
+        }
+        QCOMPARE(stored(QStringLiteral("VControlToolX")).toString(), QStringLiteral("1500"));
+        QCOMPARE(stored(QStringLiteral("VControlToolY")).toString(), QStringLiteral("3000"));
+        // A never-shown window keeps exactly the position it was given.
+        QCOMPARE(stored(QStringLiteral("DrawToolX")).toString(), QStringLiteral("1230"));
+        QCOMPARE(stored(QStringLiteral("WorkingDir")).toString(), work.path());
+        QCOMPARE(stored(QStringLiteral("MaxCount")).toInt(), 4);
+        QCOMPARE(stored(QStringLiteral("Count")).toInt(), 0);
+
+        // A restart restores what was saved.
+        G() = Globals{};
+        frm_Main again;
+        QCOMPARE(again.VideoControls->PositionTwips(), QPoint(1500, 3000));
+        QCOMPARE(G().WorkingDir, work.path());
+    }
+
+    void aFolderThatIsGoneFallsBackToTheProgramFolder() {
+        store(QStringLiteral("WorkingDir"), QStringLiteral("/no/such/folder/anywhere"), REG_SZ);
+        MsgBoxRecorder boxes;
+        frm_Main w;
+        QVERIFY(boxes.calls.empty());
+        QCOMPARE(G().WorkingDir, QCoreApplication::applicationDirPath());
+        QCOMPARE(w.File1->Path(), QDir::cleanPath(QCoreApplication::applicationDirPath()));
+    }
+
+    void corruptOrUnwritableStoreStartsWithDefaults_data() {
+        QTest::addColumn<QByteArray>("content");
+        QTest::newRow("empty") << QByteArray();
+        QTest::newRow("garbage") << QByteArray("\x01\x02 not a store at all \xff\xfe", 24);
+        QTest::newRow("truncated") << QByteArray(
+            "{\"format\": \"varkelo-registry\", \"keys\": [ {\"path\": \"Soft");
+    }
+    void corruptOrUnwritableStoreStartsWithDefaults() {
+        QFETCH(QByteArray, content);
+        const QString file = home_->filePath(QStringLiteral("registry.json"));
+        {
+            QFile f(file);
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write(content);
+        }
+        MsgBoxRecorder boxes;
+        {
+            frm_Main w;
+            QVERIFY(boxes.calls.empty());
+            QCOMPARE(w.DrawToolBox->PositionTwips(), w.Layout().defaultDrawTool);
+            QCOMPARE(G().WorkingDir, QCoreApplication::applicationDirPath());
+            QVERIFY(w.close());
+        }
+        // The close wrote a complete store again.
+        QCOMPARE(stored(QStringLiteral("MaxCount")).toInt(), 4);
+        QCOMPARE(stored(QStringLiteral("WorkingDir")).toString(), QCoreApplication::applicationDirPath());
+    }
+
+    void readOnlyStoreNeverBlocksTheClose() {
+        QTemporaryDir ro;
+        RegistryStore::Instance().SetFilePath(HKEY_CURRENT_USER,
+                                              ro.filePath(QStringLiteral("sub/registry.json")));
+        QFile::setPermissions(ro.path(), QFile::ReadOwner | QFile::ExeOwner);
+        MsgBoxRecorder boxes;
+        {
+            frm_Main w;
+            QVERIFY(w.close());
+        }
+        QVERIFY(boxes.calls.empty());
+        QFile::setPermissions(ro.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    }
+
+    void lowColourDepthWarnsAndGoesOn() {
+        OverrideScreenMetrics(ScreenMetrics{1024, 768, 96, 96, 8});
+        MsgBoxRecorder boxes;
+        frm_Main w;
+        QCOMPARE(boxes.calls.size(), size_t(1));
+        QCOMPARE(
+            boxes.calls[0].prompt,
+            QStringLiteral("Screen colour depths below 16 bits/pixel are not supported by this program."));
+        QCOMPARE(boxes.calls[0].style, int(vbExclamation));
+        QCOMPARE(boxes.calls[0].title, QStringLiteral("Varkelo"));
+        // Start-up went on.
+        QVERIFY(w.ClockTimer->isActive());
+        QVERIFY(!w.Toolbar1->Enabled(3));
+    }
+
+    void reportErrorTextAndPointer() {
+        MsgBoxRecorder boxes;
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+        ReportError(53, QStringLiteral("File not found"));
+        QCOMPARE(boxes.calls.size(), size_t(1));
+        QCOMPARE(boxes.calls[0].prompt,
+                 QStringLiteral("An Error occured! Error No:53, Error Description: File not found"));
+        QCOMPARE(boxes.calls[0].title, QStringLiteral("Program Error"));
+        QCOMPARE(boxes.calls[0].style, int(vbExclamation));
+        QVERIFY(QApplication::overrideCursor() == nullptr);
+        // A trapped handler body ends at the error and reports it.
+        bool after = false;
+        QVERIFY(!TrapErrors([&] {
+            Raise(errSubscriptOutOfRange);
+            after = true;
+        }));
+        QVERIFY(!after);
+        QCOMPARE(boxes.calls.back().prompt,
+                 QStringLiteral("An Error occured! Error No:9, Error Description: Subscript out of range"));
+    }
+
+    void splashHandsOverToTheMainWindow() {
+        QPointer<frmSplash> splash = new frmSplash;
+        splash->show();
+        QCOMPARE(splash->Timer1->interval(), 3000);
+        QVERIFY(splash->Timer1->isActive());
+        QVERIFY(splash->Timer1->isSingleShot());
+        QVERIFY(QApplication::overrideCursor() && QApplication::overrideCursor()->shape() == Qt::WaitCursor);
+        QCOMPARE(splash->size(), QSize(666, 422));  // 65 % x 55 % of 1024 x 768
+        QCOMPARE(splash->imgLogo->geometry(), QRect(17, 11, 633, 401));
+        // Drive the timer's tick directly instead of waiting three seconds.
+        QPointer<frm_Main> main = splash->Timer1_Timer();
+        QVERIFY(main);
+        QVERIFY(main->isVisible());
+        QVERIFY(!splash || !splash->isVisible());
+        QTRY_VERIFY(splash.isNull());  // unloaded
+        QVERIFY(QApplication::overrideCursor() == nullptr);
+        main->close();
+        QTRY_VERIFY(main.isNull());  // deleted on close
+    }
+
+    void closeDuringALoadWaitsForTheLoad() {
+        frm_Main w;
+        w.show();
+        G().BusyLoading = true;
+        QVERIFY(!w.close());
+        QVERIFY(G().CloseRequested);
+        QVERIFY(w.isVisible());
+        G().BusyLoading = false;
+        QVERIFY(w.close());
+    }
+
+    void toolWindowCloseBoxHidesWithoutDestroying() {
+        frm_Main w;
+        QPointer<frmImageTool> tool = w.ImageTool;
+        tool->show();
+        QVERIFY(!tool->close());
+        QVERIFY(tool);
+        QVERIFY(!tool->isVisible());
+    }
+};
+
+QTEST_MAIN(TestMainWindow)
+#include "tst_mainwindow.moc"
