@@ -33,7 +33,8 @@ QIcon VideoControlIcon(int buttonCode);
 // bordered background. A width outside 1..5 or an empty size gives a null pixmap.
 QPixmap LineWidthImage(int width, bool highlighted, QSize size);
 
-// The start-up picture (splash window and the main window's logo), drawn at the asked size.
+// The start-up picture (splash window and the main window's logo), drawn at the asked size in
+// device pixels, so it is never a stretched bitmap; the layout adapts to wide and narrow shapes.
 // An empty size gives a null pixmap.
 QPixmap SplashPicture(QSize size);
 

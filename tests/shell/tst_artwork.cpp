@@ -123,7 +123,8 @@ void SaveContactSheet(const QString& path) {
     p.end();
     QVERIFY(sheet.save(path));
     const QDir dir = QFileInfo(path).absoluteDir();
-    for (QSize s : {QSize(975, 422), QSize(1248, 594), QSize(300, 200), QSize(1400, 900)}) {
+    for (QSize s : {QSize(975, 422), QSize(1248, 594), QSize(300, 200), QSize(1400, 900), QSize(640, 480),
+                    QSize(1400, 520)}) {
         QVERIFY(SplashPicture(s).save(
             dir.filePath(QStringLiteral("splash_%1x%2.png").arg(s.width()).arg(s.height()))));
     }
