@@ -55,6 +55,9 @@ int cVideo::FrameWidth() const {
 int cVideo::FrameHeight() const {
     return m_file ? m_file->Height() : 0;
 }
+int cVideo::DecoderSeeks() const {
+    return m_file ? m_file->Seeks() : 0;
+}
 
 const uint8_t* cVideo::AVIGetFrame(int frameNumber) {
     if (!m_file || !m_file->IsOpen()) return nullptr;

@@ -48,6 +48,8 @@ public:
     // Size of the stream's frames, known from the open on.
     int FrameWidth() const;
     int FrameHeight() const;
+    // How often the decoder had to go back or jump ahead in the file since the open.
+    int DecoderSeeks() const;
 
     int BitCount() const { return m_info.biBitCount; }
     int Planes() const { return m_info.biPlanes; }

@@ -185,7 +185,10 @@ struct AviFile::Impl {
         eofSent = drained = false;
     }
 
+    int seeks = 0;  // repositionings since the open, rewinds included
+
     bool rewind() {
+        ++seeks;
         resetDecoder();
         needSync = false;
         fedOrd = 0;
@@ -195,6 +198,7 @@ struct AviFile::Impl {
     bool seekTo(int keyOrd) {
         if (keyOrd == 0) return rewind();
         resetDecoder();
+        ++seeks;
         if (av_seek_frame(fmt.get(), streamIndex, packets[size_t(keyOrd)].rawTs, AVSEEK_FLAG_BACKWARD) < 0)
             return rewind();
         needSync = true;
@@ -326,6 +330,10 @@ bool AviFile::IsOpen() const {
     return m && m->fmt && m->dec;
 }
 
+int AviFile::Seeks() const {
+    return m ? m->seeks : 0;
+}
+
 void AviFile::Close() {
     m.reset();
     m_width = m_height = m_frameCount = 0;
@@ -344,6 +352,9 @@ AviFile::OpenResult AviFile::Open(const QString& path) {
     if (!impl->pkt || !impl->scratch || !impl->cur || !impl->pend) return OpenResult::FileError;
     impl->path = path;
     if (!impl->openFormat()) return OpenResult::FileError;
+    // Some writers leave the frame size out of the headers; then the decoder must find it.
+    const AVCodecParameters* declared = impl->fmt->streams[impl->streamIndex]->codecpar;
+    if (declared->width == 0 || declared->height == 0) avformat_find_stream_info(impl->fmt.get(), nullptr);
     const AVStream* st = impl->fmt->streams[impl->streamIndex];
     const AVCodecParameters* par = st->codecpar;
     if (par->width <= 0 || par->height <= 0 || par->width > kMaxSide || par->height > kMaxSide)
@@ -370,6 +381,7 @@ AviFile::OpenResult AviFile::Open(const QString& path) {
     const int trailing = trailingEmptyChunks(path, aviStream, impl->packets.size());
     m_frameCount = int(std::min<int64_t>(int64_t(impl->packets.back().time) + 1 + trailing, kMaxFrames));
     if (!impl->rewind()) return OpenResult::FileError;
+    impl->seeks = 0;
     m = std::move(impl);
     return OpenResult::Ok;
 }

@@ -48,6 +48,9 @@ public:
     // The size is Width() x Height(). False when n is out of range or nothing decodes.
     bool ReadFrame(int n, uint8_t* firstRow, int stride);
 
+    // How often the reader had to reposition in the file since the open.
+    int Seeks() const;
+
 private:
     struct Impl;
     std::unique_ptr<Impl> m;
