@@ -1,2 +1,88 @@
 #!/usr/bin/env bash
-exit 77
+# End-to-end smoke test: starts the built program under a real X server (Xvfb), waits
+# for the main window by its caption, takes a screenshot, closes it from the File menu
+# and checks that it ended cleanly and saved its settings.
+#   smoke.sh <path to varkelo> <output folder>
+# Exits 77 (skipped) when Xvfb, xdotool or ImageMagick is missing.
+set -uo pipefail
+exe=$1
+out=$2
+for tool in Xvfb xdotool import convert; do
+  command -v "$tool" >/dev/null || { echo "SKIP: $tool not installed"; exit 77; }
+done
+rm -rf "$out" && mkdir -p "$out"
+
+# A private X server on a free display number, and a private settings folder.
+exec 3< <(Xvfb -displayfd 1 -screen 0 1024x768x24 -nolisten tcp 2>"$out/xvfb.log")
+read -r -t 20 display <&3 || { echo "FAIL: Xvfb did not start"; cat "$out/xvfb.log"; exit 1; }
+xvfb_pid=$(pgrep -n -x Xvfb)
+export DISPLAY=:$display
+export XDG_CONFIG_HOME=$out/config
+export QT_QPA_PLATFORM=xcb
+app_pid=
+cleanup() {
+  [[ -n $app_pid ]] && kill "$app_pid" 2>/dev/null
+  kill "$xvfb_pid" 2>/dev/null
+}
+trap cleanup EXIT
+
+fail() { echo "FAIL: $*"; [[ -f $out/app.log ]] && tail -20 "$out/app.log"; exit 1; }
+
+wait_window() {  # caption, seconds -> prints the window id
+  local deadline=$((SECONDS + $2)) w
+  while ((SECONDS < deadline)); do
+    w=$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -1)
+    [[ -n $w ]] && { echo "$w"; return 0; }
+    sleep 0.25
+  done
+  return 1
+}
+
+# Not blank: a screenshot of a drawn window has plenty of different colours.
+check_not_blank() {
+  local colours
+  colours=$(convert "$1" -format '%k' info:)
+  ((colours > 50)) || fail "screenshot $1 looks blank ($colours colours)"
+}
+
+start_app() {
+  "$exe" >"$out/app.log" 2>&1 &
+  app_pid=$!
+}
+
+quit_from_menu() {  # window id
+  xdotool mousemove --window "$1" 600 700 click 1
+  sleep 0.3
+  xdotool key alt+f
+  sleep 0.5
+  xdotool key e
+  local deadline=$((SECONDS + 15))
+  while kill -0 "$app_pid" 2>/dev/null && ((SECONDS < deadline)); do sleep 0.2; done
+  kill -0 "$app_pid" 2>/dev/null && fail "the program did not end after File > Exit"
+  wait "$app_pid"
+  local rc=$?
+  app_pid=
+  ((rc == 0)) || fail "the program ended with status $rc"
+}
+
+start_app
+# The splash comes first, then the main window after three seconds.
+sleep 1
+import -window root "$out/splash.png"
+win=$(wait_window "Golf Swing Analysis" 30) || fail "the main window did not appear"
+sleep 1.5
+import -window root "$out/main.png"
+check_not_blank "$out/main.png"
+echo "main window $win shown; screenshot $out/main.png"
+
+quit_from_menu "$win"
+store=$XDG_CONFIG_HOME/varkelo/registry.json
+[[ -s $store ]] || fail "settings were not saved to $store"
+grep -q '"WorkingDir"' "$store" || fail "the working folder was not saved"
+echo "closed cleanly; settings saved"
+
+# A second start reads the saved settings and shows the same window again.
+start_app
+win=$(wait_window "Golf Swing Analysis" 30) || fail "the main window did not appear on the second start"
+quit_from_menu "$win"
+echo "1 passed, 0 failed"
