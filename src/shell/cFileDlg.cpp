@@ -16,8 +16,9 @@ const QChar kNul(u'\0');
 // Dialog flags the object never passes on: the dialog has no hook or template here.
 constexpr std::uint32_t kHookAndTemplate = platform::OFN_ENABLEHOOK | platform::OFN_ENABLETEMPLATE;
 
+// Errors name their source as the runtime does: the executable, then the class.
 QString errorSource() {
-    return platform::AppTitle() + QStringLiteral(".cFileDlg");
+    return QStringLiteral("varkelo.cFileDlg");
 }
 
 // A buffer's text as the platform reads it: up to its first NUL.

@@ -271,6 +271,7 @@ private slots:
             QFAIL("a 1025-character name must raise");
         } catch (const platform::RuntimeError& e) {
             QCOMPARE(e.Number(), long(platform::errInvalidCall));
+            QCOMPARE(e.Source(), QStringLiteral("varkelo.cFileDlg"));
         }
         QString name;
         QString longTitle(513, u't');
