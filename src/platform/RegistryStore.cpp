@@ -258,6 +258,33 @@ QString DecodeText(const QByteArray& data) {
     return QString::fromUtf8(data);
 }
 
+QString ExpandEnvironmentStrings(const QString& text) {
+    QString out;
+    out.reserve(text.size());
+    qsizetype i = 0;
+    while (i < text.size()) {
+        const qsizetype open = text.indexOf(QLatin1Char('%'), i);
+        if (open < 0) {
+            out += QStringView(text).mid(i);
+            break;
+        }
+        out += QStringView(text).mid(i, open - i);
+        const qsizetype close = text.indexOf(QLatin1Char('%'), open + 1);
+        if (close < 0) {  // a lone "%": the rest stays as written
+            out += QStringView(text).mid(open);
+            break;
+        }
+        const QString name = text.mid(open + 1, close - open - 1);
+        if (!name.isEmpty() && !name.contains(QLatin1Char('=')) && !name.contains(QChar(0)) &&
+            qEnvironmentVariableIsSet(name.toLocal8Bit()))
+            out += qEnvironmentVariable(name.toLocal8Bit().constData());
+        else  // unknown names keep both percent signs and are not looked at again
+            out += QStringView(text).mid(open, close - open + 1);
+        i = close + 1;
+    }
+    return out;
+}
+
 RegistryStore& RegistryStore::Instance() {
     static RegistryStore store;
     return store;

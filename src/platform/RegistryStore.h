@@ -64,6 +64,12 @@ struct RegKeyInfo {
 QByteArray EncodeText(const QString& text);
 QString DecodeText(const QByteArray& data);
 
+// Expands %NAME% references from the environment, as the platform's expansion of
+// REG_EXPAND_SZ text does: a defined name is replaced by its value, an unknown name keeps
+// both percent signs as written, a lone "%" stays, and the result is not expanded again.
+// Names are looked up exactly (the environment here is case-sensitive).
+QString ExpandEnvironmentStrings(const QString& text);
+
 // The program-wide store. Key paths are parts separated by "\" (empty parts are
 // ignored, an empty path is the root itself); key and value names compare without
 // regard to case, and the empty value name is the key's default value.

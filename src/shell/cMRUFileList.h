@@ -43,10 +43,9 @@ public:
     bool SaveToolCoor(cRegistry& registry) const;
     bool LoadToolCoor(cRegistry& registry);
 
-    // The short form of a path for the menu (exposed for the tests of its rules).
-    static QString ShortPath(const QString& path);
-
 private:
+    // The short form of a long path for the menu: "..." and its last folders.
+    static QString ShortPath(const QString& path);
     void checkIndex(int i) const;
 
     int capacity_ = 0;

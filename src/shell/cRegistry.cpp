@@ -229,30 +229,3 @@ void cRegistry::CreateEXEAssociation(const QString& sExePath, const QString& sCl
         write(sClassName + QStringLiteral("\\DefaultIcon"),
               sExePath + QLatin1Char(',') + QString::number(lDefaultIconIndex));
 }
-
-QString cRegistry::ExpandEnvironmentStrings(const QString& text) {
-    QString out;
-    out.reserve(text.size());
-    qsizetype i = 0;
-    while (i < text.size()) {
-        const qsizetype open = text.indexOf(QLatin1Char('%'), i);
-        if (open < 0) {
-            out += QStringView(text).mid(i);
-            break;
-        }
-        out += QStringView(text).mid(i, open - i);
-        const qsizetype close = text.indexOf(QLatin1Char('%'), open + 1);
-        if (close < 0) {  // a lone "%": the rest stays as written
-            out += QStringView(text).mid(open);
-            break;
-        }
-        const QString name = text.mid(open + 1, close - open - 1);
-        if (!name.isEmpty() && !name.contains(QLatin1Char('=')) &&
-            qEnvironmentVariableIsSet(name.toLocal8Bit()))
-            out += qEnvironmentVariable(name.toLocal8Bit().constData());
-        else  // unknown names keep both percent signs and are not looked at again
-            out += QStringView(text).mid(open, close - open + 1);
-        i = close + 1;
-    }
-    return out;
-}

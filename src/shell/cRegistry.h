@@ -69,11 +69,6 @@ public:
     // The value last assigned through this object (recorded even when nothing was stored).
     const QVariant& LastValue() const { return lastValue_; }
 
-    // Expands %NAME% references from the environment as the platform's expansion does:
-    // a defined name is replaced by its value, an unknown one (or a lone "%") stays as
-    // written, and the result is not expanded again.
-    static QString ExpandEnvironmentStrings(const QString& text);
-
 private:
     QString rootText() const;
     QString setFailedText(const QVariant& value) const;

@@ -222,7 +222,7 @@ void TestCRegistry::expansionRules() {
     qputenv("TVAR_INDIRECT", "Foo%TVAR%Bar");
     qunsetenv("TVAR_UNSET_X");
     qunsetenv("tvar");
-    QCOMPARE(cRegistry::ExpandEnvironmentStrings(text), expanded);
+    QCOMPARE(ExpandEnvironmentStrings(text), expanded);
     qunsetenv("TVAR");
     qunsetenv("TVAR_EMPTY");
     qunsetenv("TVAR_INDIRECT");
