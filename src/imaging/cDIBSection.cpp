@@ -15,6 +15,8 @@
 #include <limits>
 #include <random>
 
+#include <sys/mman.h>
+
 namespace {
 
 // Below this a buffer is always worth trying; above it the free memory is asked first,
@@ -43,6 +45,20 @@ int64_t bufferBytes(int width, int height) {
     return bytes;
 }
 
+// From this size on, buffers are mapped from the kernel directly.
+constexpr int64_t kMappedBytes = 256 * 1024;
+
+struct Mapping {
+    void* memory;
+    size_t length;
+};
+
+void unmapBuffer(void* info) {
+    auto* mapping = static_cast<Mapping*>(info);
+    munmap(mapping->memory, mapping->length);
+    delete mapping;
+}
+
 uint8_t clampByte(float v) {
     const long r = std::lrint(v);
     return uint8_t(std::clamp(r, 0L, 255L));
@@ -66,10 +82,30 @@ bool cDIBSection::CopyToClipboard(bool bAsDIB) {
 }
 
 bool cDIBSection::CreateDIB(int lWidth, int lHeight, QImage& hDib) {
-    if (bufferBytes(lWidth, lHeight) < 0) return false;
-    QImage image(lWidth, lHeight, QImage::Format_BGR888);
-    if (image.isNull() || image.bytesPerLine() != dib::Stride24(lWidth)) return false;
-    image.fill(0);  // a new DIB section starts black
+    const int64_t bytes = bufferBytes(lWidth, lHeight);
+    if (bytes < 0) return false;
+    const int stride = int(dib::Stride24(lWidth));
+    QImage image;
+    if (bytes >= kMappedBytes) {
+        // Frame-sized buffers come straight from the kernel, already zeroed (a new DIB section
+        // starts black) and with all pages in place: a clip load creates hundreds of them, and
+        // faulting each page in on first write costs more than decoding the frame.
+        const size_t length = size_t(bytes);
+        void* memory =
+            mmap(nullptr, length, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS | MAP_POPULATE, -1, 0);
+        if (memory == MAP_FAILED) return false;
+        auto* mapping = new Mapping{memory, length};
+        image = QImage(static_cast<uchar*>(memory), lWidth, lHeight, stride, QImage::Format_BGR888,
+                       &unmapBuffer, mapping);
+        if (image.isNull()) {
+            unmapBuffer(mapping);
+            return false;
+        }
+    } else {
+        image = QImage(lWidth, lHeight, QImage::Format_BGR888);
+        if (image.isNull() || image.bytesPerLine() != stride) return false;
+        std::memset(image.bits(), 0, size_t(bytes));  // a new DIB section starts black
+    }
     hDib = std::move(image);
     m_bmi = dib::Header24(lWidth, lHeight);
     return true;
