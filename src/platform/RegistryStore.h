@@ -1,7 +1,9 @@
 #pragma once
 // A store of named, typed values under key paths, standing in for the registry.
 // HKEY_CURRENT_USER is a per-user file under the user's configuration folder, written
-// atomically; HKEY_LOCAL_MACHINE is a machine-wide file the program only reads.
+// atomically; HKEY_CLASSES_ROOT is a second per-user file beside it (file associations
+// written there touch nothing else); HKEY_LOCAL_MACHINE is a machine-wide file the
+// program only reads.
 // A missing or corrupt store reads as empty; nothing here throws.
 
 #include <QByteArray>
@@ -10,7 +12,6 @@
 
 #include <cstdint>
 #include <map>
-#include <optional>
 
 namespace platform {
 

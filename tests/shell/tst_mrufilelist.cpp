@@ -88,7 +88,6 @@ private slots:
     void capacityChanges();
     void settingsRoundTrip();
     void storedLayout();
-    void positionsAreText();
     void missingKeyKeepsDefaults();
     void emptyMaxCountIsRefused();
     void damagedStoreFile_data();
@@ -278,18 +277,6 @@ void TestMRUFileList::storedLayout() {
     QCOMPARE(v, (RegValue{REG_SZ, EncodeText(QString())}));
 }
 
-void TestMRUFileList::positionsAreText() {
-    PutText(QStringLiteral("DrawToolX"), QStringLiteral("1230"));
-    PutText(QStringLiteral("DrawToolY"), QStringLiteral(" 45 "));
-    PutNumber(QStringLiteral("ImageToolX"), 600);  // a number where text is expected still counts
-    cMRUFileList list = FreshList();
-    cRegistry r = SettingsRegistry();
-    QVERIFY(list.LoadToolCoor(r));
-    QCOMPARE(G().ToolPos.drawTool, QPoint(1230, 45));
-    QCOMPARE(G().ToolPos.imageTool, QPoint(600, 0));
-    QCOMPARE(G().ToolPos.videoControls, QPoint(0, 0));
-}
-
 void TestMRUFileList::missingKeyKeepsDefaults() {
     G().WorkingDir = QStringLiteral("/before");
     G().ToolPos.drawTool = {5, 6};
@@ -437,6 +424,8 @@ void TestMRUFileList::oddPositions_data() {
     QTest::addColumn<QVariant>("stored");  // int: REG_DWORD, QString: REG_SZ, QByteArray: REG_BINARY
     QTest::addColumn<int>("position");
     QTest::newRow("text") << QVariant(QStringLiteral("1230")) << 1230;
+    QTest::newRow("text with spaces") << QVariant(QStringLiteral(" 45 ")) << 45;
+    QTest::newRow("number where text is expected") << QVariant(600) << 600;
     QTest::newRow("negative") << QVariant(QStringLiteral("-200")) << 0;
     QTest::newRow("negative number") << QVariant(-200) << 0;
     QTest::newRow("words") << QVariant(QStringLiteral("left")) << 0;
