@@ -1,0 +1,339 @@
+#include "ClipWriter.h"
+#include "platform/MediaControl.h"
+#include "platform/WindowHandle.h"
+
+#include <QFile>
+#include <QMediaPlayer>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QVideoFrame>
+#include <QVideoSink>
+#include <QVideoWidget>
+#include <QWidget>
+
+#include <memory>
+
+using platform::MciSendString;
+using platform::MciStatusText;
+
+namespace {
+
+const QString kSuccess = QStringLiteral("Success");
+const QString kNotOpen = QStringLiteral("The specified device is not open or is not recognized by MCI.");
+
+QString quoted(const QString& path) {
+    return u'"' + path + u'"';
+}
+
+}  // namespace
+
+class TestMediaControl : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir m_dir;
+    QString m_clip;     // 64 x 48, 10 frames at 25 per second
+    QString m_long;     // 80 x 60, 75 frames at 25 per second
+    QString m_spaced;   // same clip as m_clip, spaces and a non-ASCII letter in its name
+    QString m_notClip;  // text with an .avi name
+    std::unique_ptr<QWidget> m_parent;
+
+    QString writeClip(const QString& name, int width, int height, int frames) {
+        cliptools::ClipSpec spec;
+        spec.width = width;
+        spec.height = height;
+        const QString file = m_dir.filePath(name);
+        QString error;
+        if (!cliptools::WriteClip(
+                file, spec, frames, [&](int n) { return cliptools::NumberedFrame(n, width, height); },
+                &error))
+            qWarning() << "clip not written:" << error;
+        return file;
+    }
+
+    QString openCommand(const QString& path, const QString& alias = QStringLiteral("movie"),
+                        const QString& type = QStringLiteral("AviVideo")) const {
+        return QStringLiteral("open %1 type %2 Alias %3 parent %4 Style 1073741824")
+            .arg(path, type, alias)
+            .arg(platform::HandleOf(m_parent.get()));
+    }
+
+private slots:
+    void initTestCase() {
+        QVERIFY(m_dir.isValid());
+        m_clip = writeClip(QStringLiteral("swing.avi"), 64, 48, 10);
+        m_long = writeClip(QStringLiteral("long.avi"), 80, 60, 75);
+        m_spaced = m_dir.filePath(QStringLiteral("swing ä \"1\".avi"));
+        QVERIFY(QFile::copy(m_clip, m_spaced));
+        m_notClip = m_dir.filePath(QStringLiteral("notes.avi"));
+        QFile text(m_notClip);
+        QVERIFY(text.open(QIODevice::WriteOnly));
+        text.write("not a clip at all\n");
+    }
+
+    void init() {
+        m_parent = std::make_unique<QWidget>();
+        m_parent->resize(300, 200);
+    }
+
+    void cleanup() {
+        QCOMPARE(MciStatusText(QStringLiteral("Close All")), kSuccess);
+        QCOMPARE(platform::MciOpenDeviceCount(), 0);
+        m_parent.reset();
+    }
+
+    void openAnswersSizeAndLengthAtOnce() {
+        QCOMPARE(MciStatusText(openCommand(m_clip)), kSuccess);
+        QString reply;
+        QCOMPARE(MciStatusText(QStringLiteral("Where movie destination"), &reply), kSuccess);
+        QCOMPARE(reply, QStringLiteral("0 0 64 48"));
+        // Milliseconds until told otherwise: 10 frames at 25 per second.
+        QCOMPARE(MciStatusText(QStringLiteral("status movie length"), &reply), kSuccess);
+        QCOMPARE(reply, QStringLiteral("400"));
+        QCOMPARE(MciStatusText(QStringLiteral("set movie time format frames")), kSuccess);
+        QCOMPARE(MciStatusText(QStringLiteral("status movie length"), &reply), kSuccess);
+        QCOMPARE(reply, QStringLiteral("10"));
+
+        QVideoWidget* window = platform::MciWindow(QStringLiteral("movie"));
+        QVERIFY(window);
+        QCOMPARE(window->parentWidget(), m_parent.get());
+        QVERIFY(window->isHidden());  // shown by the first play
+        QCOMPARE(window->geometry(), QRect(0, 0, 64, 48));
+    }
+
+    void keywordsAndAliasesIgnoreCase() {
+        QCOMPARE(MciStatusText(QStringLiteral("OPEN %1 TYPE avivideo ALIAS MoViE PARENT %2 style 1073741824")
+                                   .arg(m_clip)
+                                   .arg(platform::HandleOf(m_parent.get()))),
+                 kSuccess);
+        QString reply;
+        QCOMPARE(MciStatusText(QStringLiteral("SET movie TIME FORMAT Frames")), kSuccess);
+        QCOMPARE(MciStatusText(QStringLiteral("Status MOVIE Length"), &reply), kSuccess);
+        QCOMPARE(reply, QStringLiteral("10"));
+        QCOMPARE(MciStatusText(QStringLiteral("where Movie DESTINATION"), &reply), kSuccess);
+        QCOMPARE(reply, QStringLiteral("0 0 64 48"));
+        QCOMPARE(MciStatusText(QStringLiteral("CLOSE movie")), kSuccess);
+        QCOMPARE(platform::MciOpenDeviceCount(), 0);
+    }
+
+    void mpegTypeReadsAnyContainer() {
+        QCOMPARE(MciStatusText(openCommand(m_long, QStringLiteral("m"), QStringLiteral("MPEGVideo"))),
+                 kSuccess);
+        QString reply;
+        QCOMPARE(MciStatusText(QStringLiteral("set m time format frames")), kSuccess);
+        QCOMPARE(MciStatusText(QStringLiteral("status m length"), &reply), kSuccess);
+        QCOMPARE(reply, QStringLiteral("75"));
+        QCOMPARE(MciStatusText(QStringLiteral("where m destination"), &reply), kSuccess);
+        QCOMPARE(reply, QStringLiteral("0 0 80 60"));
+    }
+
+    void pathsWithSpacesQuotesAndNonAsciiLetters() {
+        // The doubled quote stands for the quote in the file name.
+        QString path = m_spaced;
+        path.replace(u'"', QStringLiteral("\"\""));
+        QCOMPARE(MciStatusText(openCommand(quoted(path))), kSuccess);
+        QCOMPARE(MciStatusText(QStringLiteral("close movie")), kSuccess);
+
+        const QString plain = m_dir.filePath(QStringLiteral("schläger.avi"));
+        QVERIFY(QFile::copy(m_clip, plain));
+        QCOMPARE(MciStatusText(openCommand(plain)), kSuccess);
+        QCOMPARE(MciStatusText(QStringLiteral("close movie")), kSuccess);
+
+        // Unquoted, the path ends at the first space and the rest is no keyword.
+        QCOMPARE(MciSendString(openCommand(m_spaced)), uint32_t(platform::MciErrUnrecognizedKeyword));
+        QCOMPARE(MciSendString(openCommand(quoted(m_clip).chopped(1))),
+                 uint32_t(platform::MciErrNoClosingQuote));
+        QCOMPARE(platform::MciOpenDeviceCount(), 0);
+    }
+
+    void errorsHaveTheirTexts_data() {
+        QTest::addColumn<QString>("command");
+        QTest::addColumn<uint32_t>("error");
+        const auto row = [](const char* name, const QString& command, platform::MciError error) {
+            QTest::newRow(name) << command << uint32_t(error);
+        };
+        row("play unknown", "play nosuch from 0 to 1", platform::MciErrInvalidDeviceName);
+        row("stop unknown", "Stop nosuch", platform::MciErrInvalidDeviceName);
+        row("close unknown", "Close nosuch", platform::MciErrInvalidDeviceName);
+        row("pause unknown", "Pause nosuch", platform::MciErrInvalidDeviceName);
+        row("resume unknown", "Resume nosuch", platform::MciErrInvalidDeviceName);
+        row("status unknown", "status nosuch length", platform::MciErrInvalidDeviceName);
+        row("where unknown", "Where nosuch destination", platform::MciErrInvalidDeviceName);
+        row("put unknown", "put nosuch window at 0 0 10 10", platform::MciErrInvalidDeviceName);
+        row("set unknown", "set nosuch time format frames", platform::MciErrInvalidDeviceName);
+        row("unknown command", "rewind movie", platform::MciErrUnrecognizedCommand);
+        row("empty", "   ", platform::MciErrMissingCommandString);
+        row("no alias", "play", platform::MciErrMissingDeviceName);
+        row("stop all", "stop all", platform::MciErrCannotUseAll);
+        row("open nothing", "open", platform::MciErrMissingDeviceName);
+        row("open missing file", "open /nonexistent/dir/clip.avi type AviVideo Alias m",
+            platform::MciErrFileNotFound);
+        row("open bad parent", "open /nonexistent/clip.avi type AviVideo Alias m parent 12",
+            platform::MciErrInvalidWindow);
+        row("open parent not a number", "open /nonexistent/clip.avi type AviVideo parent x",
+            platform::MciErrBadInteger);
+        row("open unknown keyword", "open /nonexistent/clip.avi type AviVideo shareable now",
+            platform::MciErrUnrecognizedKeyword);
+        row("open keyword without value", "open /nonexistent/clip.avi type",
+            platform::MciErrMissingParameter);
+    }
+    void errorsHaveTheirTexts() {
+        QFETCH(QString, command);
+        QFETCH(uint32_t, error);
+        QString reply = QStringLiteral("stale");
+        QCOMPARE(MciSendString(command, &reply), error);
+        QVERIFY(reply.isEmpty());
+        const QString text = MciStatusText(command);
+        QCOMPARE(text, platform::MciGetErrorString(error));
+        QVERIFY(text != kSuccess);
+        QVERIFY(!text.startsWith(QLatin1String("Unknown media control error")));
+    }
+
+    void unknownAliasGivesThePlatformsText() {
+        QCOMPARE(MciStatusText(QStringLiteral("Stop movie")), kNotOpen);
+    }
+
+    void openRefusals() {
+        const QString handle = QString::number(platform::HandleOf(m_parent.get()));
+        QCOMPARE(MciSendString(openCommand(m_clip, QStringLiteral("w"), QStringLiteral("WaveAudio"))),
+                 uint32_t(platform::MciErrCannotLoadDriver));
+        QCOMPARE(MciSendString(openCommand(m_notClip)), uint32_t(platform::MciErrInvalidFile));
+        QCOMPARE(MciSendString(openCommand(m_notClip, QStringLiteral("m2"), QStringLiteral("MPEGVideo"))),
+                 uint32_t(platform::MciErrInvalidFile));
+        QCOMPARE(MciSendString(openCommand(m_dir.filePath(QStringLiteral("gone.avi")))),
+                 uint32_t(platform::MciErrFileNotFound));
+        QCOMPARE(MciSendString(openCommand(m_dir.path())), uint32_t(platform::MciErrFileNotFound));
+        QCOMPARE(MciSendString(openCommand(m_clip, QStringLiteral("all"))),
+                 uint32_t(platform::MciErrCannotUseAll));
+        QCOMPARE(platform::MciOpenDeviceCount(), 0);
+
+        QCOMPARE(MciStatusText(openCommand(m_clip)), kSuccess);
+        QCOMPARE(MciSendString(openCommand(m_long, QStringLiteral("MOVIE"))),
+                 uint32_t(platform::MciErrDuplicateAlias));
+        QCOMPARE(platform::MciOpenDeviceCount(), 1);
+    }
+
+    void commandsOnAnOpenDevice() {
+        QCOMPARE(MciStatusText(openCommand(m_clip)), kSuccess);
+        using platform::MciError;
+        const auto expect = [](const char* command, MciError error) {
+            QString reply = QStringLiteral("stale");
+            const uint32_t got = MciSendString(QString::fromUtf8(command), &reply);
+            if (got != uint32_t(error)) qWarning() << command << "gave" << got;
+            QCOMPARE(got, uint32_t(error));
+        };
+        expect("set movie time format frames", platform::MciNoError);
+        expect("set movie time format seconds", platform::MciErrBadTimeFormat);
+        expect("set movie speed 100", platform::MciErrUnrecognizedKeyword);
+        expect("status movie mode", platform::MciErrUnrecognizedKeyword);
+        expect("status movie", platform::MciErrMissingParameter);
+        expect("Where movie source", platform::MciErrUnrecognizedKeyword);
+        expect("put movie window at 1 2 3", platform::MciErrMissingParameter);
+        expect("put movie window at a b c d", platform::MciErrBadInteger);
+        expect("put movie window at 0 0 -5 10", platform::MciErrBadInteger);
+        expect("put movie destination at 0 0 5 10", platform::MciErrUnrecognizedKeyword);
+        expect("play movie from 0 to 11", platform::MciErrOutOfRange);
+        expect("play movie from 6 to 5", platform::MciErrOutOfRange);
+        expect("play movie from x", platform::MciErrBadInteger);
+        expect("play movie from -1 to 5", platform::MciErrBadInteger);
+        expect("play movie from 0 till 5", platform::MciErrUnrecognizedKeyword);
+        expect("Stop movie now", platform::MciErrUnrecognizedKeyword);
+        expect("Close all movie", platform::MciErrUnrecognizedKeyword);
+        // Refused commands change nothing: the window is still unplaced and hidden.
+        QVERIFY(platform::MciWindow(QStringLiteral("movie"))->isHidden());
+        QCOMPARE(platform::MciWindow(QStringLiteral("movie"))->geometry(), QRect(0, 0, 64, 48));
+        expect("Stop movie", platform::MciNoError);
+        expect("Pause movie", platform::MciNoError);
+        expect("Resume movie", platform::MciNoError);
+        expect("Close movie", platform::MciNoError);
+        expect("Close movie", platform::MciErrInvalidDeviceName);
+    }
+
+    void putPlacesTheWindowInItsParent() {
+        QCOMPARE(MciStatusText(openCommand(m_clip)), kSuccess);
+        QVideoWidget* window = platform::MciWindow(QStringLiteral("movie"));
+        QCOMPARE(MciStatusText(QStringLiteral("put movie window at 5 6 200 150")), kSuccess);
+        QCOMPARE(window->geometry(), QRect(5, 6, 200, 150));
+        QString reply;
+        QCOMPARE(MciStatusText(QStringLiteral("Where movie destination"), &reply), kSuccess);
+        QCOMPARE(reply, QStringLiteral("0 0 200 150"));
+        // A size of 0 takes the clip's own.
+        QCOMPARE(MciStatusText(QStringLiteral("put movie window at 0 0 0 0")), kSuccess);
+        QCOMPARE(window->geometry(), QRect(0, 0, 64, 48));
+    }
+
+    void closeAllClosesEveryDevice() {
+        QCOMPARE(MciStatusText(QStringLiteral("Close All")), kSuccess);  // nothing open
+        QCOMPARE(MciStatusText(openCommand(m_clip, QStringLiteral("one"))), kSuccess);
+        QCOMPARE(MciStatusText(openCommand(m_long, QStringLiteral("two"))), kSuccess);
+        QPointer<QVideoWidget> window = platform::MciWindow(QStringLiteral("two"));
+        QCOMPARE(platform::MciOpenDeviceCount(), 2);
+        QCOMPARE(MciStatusText(QStringLiteral("close all")), kSuccess);
+        QCOMPARE(platform::MciOpenDeviceCount(), 0);
+        QVERIFY(window.isNull());
+        QCOMPARE(m_parent->findChildren<QVideoWidget*>().size(), 0);
+        QCOMPARE(MciStatusText(QStringLiteral("Stop one")), kNotOpen);
+    }
+
+    void deviceOutlivesItsParentWindow() {
+        QCOMPARE(MciStatusText(openCommand(m_clip)), kSuccess);
+        m_parent.reset();
+        QVERIFY(!platform::MciWindow(QStringLiteral("movie")));
+        // The device still answers and closes cleanly without its window.
+        QCOMPARE(MciStatusText(QStringLiteral("put movie window at 0 0 10 10")), kSuccess);
+        QString reply;
+        QCOMPARE(MciStatusText(QStringLiteral("Where movie destination"), &reply), kSuccess);
+        QCOMPARE(reply, QStringLiteral("0 0 64 48"));
+        QCOMPARE(MciStatusText(QStringLiteral("Close movie")), kSuccess);
+        m_parent = std::make_unique<QWidget>();
+    }
+
+    void handlesNameLiveWidgetsOnly() {
+        auto w = std::make_unique<QWidget>();
+        const platform::WindowHandle h = platform::HandleOf(w.get());
+        QVERIFY(h != 0);
+        QCOMPARE(platform::HandleOf(w.get()), h);
+        QCOMPARE(platform::WidgetOf(h), w.get());
+        QVERIFY(!w->testAttribute(Qt::WA_NativeWindow));
+        auto other = std::make_unique<QWidget>();
+        QVERIFY(platform::HandleOf(other.get()) != h);
+        w.reset();
+        QVERIFY(!platform::WidgetOf(h));
+        QCOMPARE(platform::HandleOf(nullptr), 0);
+        QVERIFY(!platform::WidgetOf(0));
+    }
+
+    void realPlaybackRunsAndStopsWhereAsked() {
+        m_parent->show();
+        QCOMPARE(MciStatusText(openCommand(quoted(m_long))), kSuccess);
+        QMediaPlayer* player = platform::MciPlayer(QStringLiteral("movie"));
+        QVideoWidget* window = platform::MciWindow(QStringLiteral("movie"));
+        QVERIFY(player && window);
+        QSignalSpy frames(window->videoSink(), &QVideoSink::videoFrameChanged);
+        QCOMPARE(MciStatusText(QStringLiteral("put movie window at 0 0 300 200")), kSuccess);
+        QCOMPARE(MciStatusText(QStringLiteral("set movie time format frames")), kSuccess);
+        // 75 frames at 25 per second: 3 s in all; stop after the first 15 frames.
+        QCOMPARE(MciStatusText(QStringLiteral("play movie from 0 to 15")), kSuccess);
+        QVERIFY(window->isVisible());
+        QCOMPARE(window->geometry(), QRect(0, 0, 300, 200));
+
+        QTRY_VERIFY_WITH_TIMEOUT(
+            player->playbackState() == QMediaPlayer::PlayingState || player->error() != QMediaPlayer::NoError,
+            10000);
+        if (player->error() != QMediaPlayer::NoError)
+            QSKIP(qPrintable(QStringLiteral("the media backend cannot play here: ") + player->errorString()));
+        QTRY_VERIFY_WITH_TIMEOUT(frames.count() > 0, 10000);
+        // Pauses at frame 15 (600 ms), well short of the clip's end.
+        QTRY_COMPARE_WITH_TIMEOUT(player->playbackState(), QMediaPlayer::PausedState, 10000);
+        QVERIFY2(player->position() >= 600, qPrintable(QString::number(player->position())));
+        QVERIFY2(player->position() < 3000, qPrintable(QString::number(player->position())));
+        QVERIFY(player->mediaStatus() != QMediaPlayer::EndOfMedia);
+
+        // Resume goes on to the end.
+        QCOMPARE(MciStatusText(QStringLiteral("Resume movie")), kSuccess);
+        QTRY_COMPARE_WITH_TIMEOUT(player->mediaStatus(), QMediaPlayer::EndOfMedia, 15000);
+    }
+};
+
+QTEST_MAIN(TestMediaControl)
+#include "tst_mediacontrol.moc"
