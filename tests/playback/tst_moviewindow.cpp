@@ -1,0 +1,440 @@
+#include "ClipWriter.h"
+#include "platform/MediaControl.h"
+#include "platform/PictureBox.h"
+#include "platform/Twips.h"
+#include "platform/WindowHandle.h"
+#include "playback/MoviePreview.h"
+#include "playback/MovieWindow.h"
+#include "shell/Globals.h"
+
+#include <QFile>
+#include <QMediaPlayer>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QVideoWidget>
+#include <QWidget>
+
+#include <functional>
+#include <memory>
+#include <utility>
+
+namespace {
+
+const QString kSuccess = QStringLiteral("Success");
+
+// Stands in for the media control: records every command and answers from a script.
+class CommandRecorder {
+public:
+    using Answer = std::pair<QString, QString>;  // status text, reply
+
+    CommandRecorder() {
+        previous_ = SetMciSender([this](const QString& command, QString* reply) {
+            commands << command;
+            const Answer a = answer ? answer(command.trimmed()) : Answer{kSuccess, QString()};
+            if (reply) *reply = a.second;
+            return a.first;
+        });
+    }
+    ~CommandRecorder() { SetMciSender(previous_); }
+    CommandRecorder(const CommandRecorder&) = delete;
+    CommandRecorder& operator=(const CommandRecorder&) = delete;
+
+    // Commands as sent, padding removed (padding is checked on its own).
+    QStringList trimmed() const {
+        QStringList out;
+        for (const QString& c : commands) out << c.trimmed();
+        return out;
+    }
+
+    QStringList commands;
+    std::function<Answer(const QString&)> answer;
+
+private:
+    MciSender previous_;
+};
+
+// A device that opens anything, reports a 320 x 240 picture of `length` frames.
+CommandRecorder::Answer deviceAnswer(const QString& command, const QString& length = QStringLiteral("57")) {
+    if (command.startsWith(QLatin1String("Where "))) return {kSuccess, QStringLiteral("0 0 320 240")};
+    if (command.startsWith(QLatin1String("status "))) return {kSuccess, length};
+    return {kSuccess, QString()};
+}
+
+}  // namespace
+
+class TestMovieWindow : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir m_dir;
+
+private slots:
+    void init() {
+        // A 1024 x 768 screen at 96 DPI: 154 and 115 twips to the layout unit.
+        platform::OverrideScreenMetrics(platform::ScreenMetrics{1024, 768, 96, 96, 24});
+        G().ScreenUnitX = 154;
+        G().ScreenUnitY = 115;
+    }
+    void cleanup() {
+        platform::MciSendString(QStringLiteral("Close All"));
+        platform::OverrideScreenMetrics(std::nullopt);
+        G() = Globals{};
+    }
+
+    // --- Command texts.
+
+    void openCommandIsPaddedNeverCut() {
+        CommandRecorder rec;
+        QCOMPARE(MovieOpen(77, QStringLiteral("movie"), QStringLiteral("/clips/swing.avi"),
+                           QStringLiteral("AviVideo")),
+                 kSuccess);
+        QCOMPARE(rec.commands.size(), 1);
+        QCOMPARE(rec.commands[0].size(), 255);
+        QCOMPARE(
+            rec.commands[0].trimmed(),
+            QStringLiteral("open /clips/swing.avi type AviVideo Alias movie parent 77 Style 1073741824"));
+
+        // A path longer than the whole command limit goes in whole.
+        const QString deep = QStringLiteral("/clips/") + QString(300, u'x') + QStringLiteral(".avi");
+        MovieOpen(77, QStringLiteral("movie"), deep, QStringLiteral("AviVideo"));
+        QCOMPARE(rec.commands[1],
+                 QStringLiteral("open ") + deep +
+                     QStringLiteral(" type AviVideo Alias movie parent 77 Style 1073741824"));
+    }
+
+    void pathsAreQuotedWhenTheyMustBe_data() {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<QString>("written");
+        QTest::newRow("plain") << "/a/b.avi"
+                               << "/a/b.avi";
+        QTest::newRow("non-ascii") << "/a/schläger.avi"
+                                   << "/a/schläger.avi";
+        QTest::newRow("space") << "/my clips/swing ä.avi"
+                               << "\"/my clips/swing ä.avi\"";
+        QTest::newRow("tab") << "/a/b\tc.avi"
+                             << "\"/a/b\tc.avi\"";
+        QTest::newRow("quote") << "/a/say \"hi\".avi"
+                               << "\"/a/say \"\"hi\"\".avi\"";
+        QTest::newRow("empty") << ""
+                               << "\"\"";
+    }
+    void pathsAreQuotedWhenTheyMustBe() {
+        QFETCH(QString, path);
+        QFETCH(QString, written);
+        QCOMPARE(MovieQuotedPath(path), written);
+        CommandRecorder rec;
+        MovieOpen(5, QStringLiteral("movie"), path, QStringLiteral("MPEGVideo"));
+        QVERIFY(rec.commands[0].startsWith(QStringLiteral("open ") + written +
+                                           QStringLiteral(" type MPEGVideo ")));
+    }
+
+    void simpleCommandsAndTheirStatus() {
+        CommandRecorder rec;
+        rec.answer = [](const QString& c) {
+            return CommandRecorder::Answer{
+                c.startsWith(QLatin1String("Pause")) ? QStringLiteral("device busy") : kSuccess, QString()};
+        };
+        QCOMPARE(MovieStop(QStringLiteral("movie")), kSuccess);
+        QCOMPARE(MovieClose(QStringLiteral("movie")), kSuccess);
+        QCOMPARE(MoviePause(QStringLiteral("movie")), QStringLiteral("device busy"));
+        QCOMPARE(MovieResume(QStringLiteral("movie")), kSuccess);
+        QCOMPARE(MovieCloseAll(), kSuccess);
+        QCOMPARE(rec.commands,
+                 (QStringList{"Stop movie", "Close movie", "Pause movie", "Resume movie", "Close All"}));
+    }
+
+    void playWithExplicitRange() {
+        CommandRecorder rec;
+        QCOMPARE(MoviePlay(QStringLiteral("movie"), QStringLiteral("3"), QStringLiteral("30")), kSuccess);
+        QCOMPARE(rec.commands.size(), 1);
+        QCOMPARE(rec.commands[0].size(), 128);
+        QCOMPARE(rec.commands[0].trimmed(), QStringLiteral("play movie from 3 to 30"));
+    }
+
+    void playToZeroAsksTheLength_data() {
+        QTest::addColumn<QString>("from");
+        QTest::addColumn<QString>("to");
+        QTest::addColumn<QString>("statusAnswer");  // empty: the status command fails
+        QTest::addColumn<QString>("play");
+        QTest::newRow("zero") << "0"
+                              << "0"
+                              << "57"
+                              << "play movie from 0 to 57";
+        QTest::newRow("not numbers") << "abc"
+                                     << ""
+                                     << "57"
+                                     << "play movie from 0 to 57";
+        QTest::newRow("zero written long") << "0.0"
+                                           << " 0 "
+                                           << "12"
+                                           << "play movie from 0 to 12";
+        QTest::newRow("length rounded") << "0"
+                                        << "0"
+                                        << "40.5"
+                                        << "play movie from 0 to 40";
+        QTest::newRow("length unknown") << "0"
+                                        << "0"
+                                        << ""
+                                        << "play movie from 0 to -1";
+    }
+    void playToZeroAsksTheLength() {
+        QFETCH(QString, from);
+        QFETCH(QString, to);
+        QFETCH(QString, statusAnswer);
+        QFETCH(QString, play);
+        CommandRecorder rec;
+        rec.answer = [&](const QString& c) {
+            if (c.startsWith(QLatin1String("status")))
+                return statusAnswer.isEmpty()
+                           ? CommandRecorder::Answer{QStringLiteral("no such device"), QString()}
+                           : CommandRecorder::Answer{kSuccess, statusAnswer};
+            return CommandRecorder::Answer{kSuccess, QString()};
+        };
+        MoviePlay(QStringLiteral("movie"), from, to);
+        QCOMPARE(rec.trimmed(), (QStringList{"set movie time format frames", "status movie length", play}));
+    }
+
+    void lengthFromTheReply_data() {
+        QTest::addColumn<QString>("status");
+        QTest::addColumn<QString>("reply");
+        QTest::addColumn<int>("frames");
+        QTest::newRow("whole") << kSuccess << "57" << 57;
+        QTest::newRow("tie to even down") << kSuccess << "56.5" << 56;
+        QTest::newRow("tie to even up") << kSuccess << "57.5" << 58;
+        QTest::newRow("number then text") << kSuccess << " 12 frames" << 12;
+        QTest::newRow("no number") << kSuccess << "" << 0;
+        QTest::newRow("too large") << kSuccess << "99999999999" << -1;
+        QTest::newRow("failed") << "The specified device is not open or is not recognized by MCI."
+                                << "57" << -1;
+    }
+    void lengthFromTheReply() {
+        QFETCH(QString, status);
+        QFETCH(QString, reply);
+        QFETCH(int, frames);
+        CommandRecorder rec;
+        rec.answer = [&](const QString&) { return CommandRecorder::Answer{status, reply}; };
+        QCOMPARE(MovieLengthFrames(QStringLiteral("movie")), frames);
+        QCOMPARE(rec.commands, (QStringList{"set movie time format frames", "status movie length"}));
+    }
+
+    void destinationSizeFromTheReply_data() {
+        QTest::addColumn<QString>("status");
+        QTest::addColumn<QString>("reply");
+        QTest::addColumn<int>("cx");
+        QTest::addColumn<int>("cy");
+        QTest::newRow("clip") << kSuccess << "0 0 320 240" << 320 << 240;
+        QTest::newRow("offset") << kSuccess << "10 20 640 480" << 640 << 480;
+        QTest::newRow("padded") << kSuccess << "0 0 320 240   " << 320 << 240;
+        QTest::newRow("three numbers") << kSuccess << "0 0 320" << -1 << -1;
+        QTest::newRow("empty") << kSuccess << "" << -1 << -1;
+        QTest::newRow("width not a number") << kSuccess << "0 0 abc 240" << -1 << 240;
+        QTest::newRow("height not a number") << kSuccess << "0 0 320 tall" << 320 << -1;
+        QTest::newRow("negative") << kSuccess << "0 0 -320 240" << -1 << 240;
+        QTest::newRow("failed") << "no device"
+                                << "0 0 320 240" << -1 << -1;
+    }
+    void destinationSizeFromTheReply() {
+        QFETCH(QString, status);
+        QFETCH(QString, reply);
+        QFETCH(int, cx);
+        QFETCH(int, cy);
+        CommandRecorder rec;
+        rec.answer = [&](const QString&) { return CommandRecorder::Answer{status, reply}; };
+        QCOMPARE(MovieDestinationSize(QStringLiteral("movie"), QStringLiteral("cx")), cx);
+        QCOMPARE(MovieDestinationSize(QStringLiteral("movie"), QStringLiteral("cy")), cy);
+        QCOMPARE(rec.commands, (QStringList{"Where movie destination", "Where movie destination"}));
+        QCOMPARE(MovieDestinationSize(QStringLiteral("movie"), QStringLiteral("CX")), -1);
+        QCOMPARE(MovieDestinationSize(QStringLiteral("movie"), QStringLiteral("width")), -1);
+    }
+
+    void putWindowFillsTheWindowWhenASizeIsZero() {
+        CommandRecorder rec;
+        QWidget box;
+        box.resize(200, 150);
+        const platform::WindowHandle h = platform::HandleOf(&box);
+
+        int32_t l = 0, t = 0, w = 0, ht = 0;
+        QCOMPARE(MoviePutWindow(h, QStringLiteral("movie"), l, t, w, ht), kSuccess);
+        QCOMPARE(w, 200);  // the caller sees the size used
+        QCOMPARE(ht, 150);
+        l = 4, t = 5, w = 0, ht = 90;  // one zero replaces both
+        MoviePutWindow(h, QStringLiteral("movie"), l, t, w, ht);
+        l = 1, t = 2, w = 70, ht = 80;
+        MoviePutWindow(h, QStringLiteral("movie"), l, t, w, ht);
+        QCOMPARE(w, 70);
+        w = 0;
+        MoviePutWindow(123, QStringLiteral("movie"), l, t, w, ht);  // no such window
+        QCOMPARE(rec.commands,
+                 (QStringList{"put movie window at 0 0 200 150", "put movie window at 4 5 200 150",
+                              "put movie window at 1 2 70 80", "put movie window at 1 2 0 0"}));
+    }
+
+    // --- The preview.
+
+    void openVideoSizesTheBoxToThePicture_data() {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<QString>("type");
+        QTest::newRow("avi") << "/clips/swing.avi"
+                             << "AviVideo";
+        QTest::newRow("upper-case AVI") << "/clips/SWING.AVI"
+                                        << "AviVideo";
+        QTest::newRow("mpeg") << "/clips/swing.mpg"
+                              << "MPEGVideo";
+        QTest::newRow("avi inside the name") << "/clips/swing.avi.mov"
+                                             << "MPEGVideo";
+    }
+    void openVideoSizesTheBoxToThePicture() {
+        QFETCH(QString, path);
+        QFETCH(QString, type);
+        CommandRecorder rec;
+        rec.answer = [](const QString& c) { return deviceAnswer(c); };
+        QWidget main;
+        main.resize(1000, 700);
+        platform::PictureBox picVideo(&main);
+        picVideo.setGeometry(23, 400, 205, 153);
+        MoviePreview preview(&picVideo, nullptr);
+        preview.OpenVideo(path);
+        const QString handle = QString::number(platform::HandleOf(&picVideo));
+        QCOMPARE(rec.trimmed(), (QStringList{"open " + path + " type " + type + " Alias movie parent " +
+                                                 handle + " Style 1073741824",
+                                             "Where movie destination", "Where movie destination"}));
+        QCOMPARE(picVideo.geometry(), QRect(23, 400, 320, 240));
+        QCOMPARE(main.size(), QSize(1000, 700));  // the main window keeps its size
+    }
+
+    void failedOpenChangesNothing() {
+        CommandRecorder rec;
+        rec.answer = [](const QString& c) {
+            if (c.startsWith(QLatin1String("open")))
+                return CommandRecorder::Answer{QStringLiteral("The specified file cannot be found."),
+                                               QString()};
+            return deviceAnswer(c);
+        };
+        platform::PictureBox picVideo;
+        picVideo.setGeometry(23, 400, 205, 153);
+        MoviePreview preview(&picVideo, nullptr);
+        preview.OpenVideo(QStringLiteral("/clips/gone.avi"));
+        QCOMPARE(rec.commands.size(), 1);
+        QCOMPARE(picVideo.geometry(), QRect(23, 400, 205, 153));
+    }
+
+    void unknownSizeIsSkipped() {
+        CommandRecorder rec;
+        rec.answer = [](const QString& c) {
+            if (c.startsWith(QLatin1String("Where")))
+                return CommandRecorder::Answer{kSuccess, QStringLiteral("0 0 320 ?")};
+            return deviceAnswer(c);
+        };
+        platform::PictureBox picVideo;
+        picVideo.setGeometry(23, 400, 205, 153);
+        MoviePreview(&picVideo, nullptr).OpenVideo(QStringLiteral("/clips/swing.avi"));
+        QCOMPARE(picVideo.geometry(), QRect(23, 400, 320, 153));
+    }
+
+    void playVideoPlacesTheBoxUnderTheFileList() {
+        CommandRecorder rec;
+        rec.answer = [](const QString& c) { return deviceAnswer(c, QStringLiteral("42")); };
+        QWidget main;
+        main.resize(1000, 700);
+        QWidget file1(&main);
+        file1.setGeometry(20, 100, 205, 230);
+        platform::PictureBox picVideo(&main);
+        picVideo.setGeometry(0, 0, 320, 240);
+        picVideo.hide();
+        MoviePreview preview(&picVideo, &file1);
+        preview.PlayVideo();
+        // Left 3 Y = 345 twips, top = list bottom + 115 twips, 20 X by 20 Y = 3080 by 2300 twips.
+        QCOMPARE(picVideo.geometry(), QRect(23, 330 + 8, 205, 153));
+        QVERIFY(!picVideo.isHidden());
+        QCOMPARE(rec.trimmed(),
+                 (QStringList{"put movie window at 0 0 205 153", "set movie time format frames",
+                              "status movie length", "play movie from 0 to 42"}));
+    }
+
+    void previewRunsTheWholeSequence() {
+        CommandRecorder rec;
+        rec.answer = [](const QString& c) { return deviceAnswer(c, QStringLiteral("42")); };
+        QWidget main;
+        QWidget file1(&main);
+        file1.setGeometry(20, 100, 205, 230);
+        platform::PictureBox picVideo(&main);
+        MoviePreview preview(&picVideo, &file1);
+        preview.Preview(QStringLiteral("/my clips/swing ä.avi"));
+        const QString handle = QString::number(platform::HandleOf(&picVideo));
+        QCOMPARE(rec.trimmed(),
+                 (QStringList{"Stop movie", "Close movie",
+                              "open \"/my clips/swing ä.avi\" type AviVideo Alias movie parent " + handle +
+                                  " Style 1073741824",
+                              "Where movie destination", "Where movie destination",
+                              "put movie window at 0 0 205 153", "set movie time format frames",
+                              "status movie length", "play movie from 0 to 42"}));
+        rec.commands.clear();
+        preview.PauseVideo();
+        preview.ResumeVideo();
+        QCOMPARE(rec.commands, (QStringList{"Pause movie", "Resume movie"}));
+    }
+
+    void previewWithoutItsBoxSendsNothingHarmful() {
+        CommandRecorder rec;
+        auto picVideo = std::make_unique<platform::PictureBox>();
+        MoviePreview preview(picVideo.get(), nullptr);
+        picVideo.reset();
+        preview.Preview(QStringLiteral("/clips/swing.avi"));
+        // Handle 0 names no window: the open fails in the device, the rest goes on harmlessly.
+        QVERIFY(rec.trimmed().contains(
+            QStringLiteral("open /clips/swing.avi type AviVideo Alias movie parent 0 Style 1073741824")));
+    }
+
+    // --- Through the real media control.
+
+    void realPreviewPlaysInsideTheBox() {
+        QVERIFY(m_dir.isValid());
+        const QString clip = m_dir.filePath(QStringLiteral("swing ä.avi"));
+        cliptools::ClipSpec spec;
+        spec.width = 96;
+        spec.height = 72;
+        QVERIFY(
+            cliptools::WriteClip(clip, spec, 50, [](int n) { return cliptools::NumberedFrame(n, 96, 72); }));
+
+        QWidget main;
+        main.resize(1000, 700);
+        QWidget file1(&main);
+        file1.setGeometry(20, 100, 205, 230);
+        platform::PictureBox picVideo(&main);
+        main.show();
+        MoviePreview preview(&picVideo, &file1);
+
+        preview.OpenVideo(clip);
+        QCOMPARE(picVideo.size(), QSize(96, 72));
+        QCOMPARE(MovieLengthFrames(MoviePreview::kAlias), 50);
+        QCOMPARE(MovieDestinationSize(MoviePreview::kAlias, QStringLiteral("cx")), 96);
+
+        preview.PlayVideo();
+        QVideoWidget* window = platform::MciWindow(MoviePreview::kAlias);
+        QMediaPlayer* player = platform::MciPlayer(MoviePreview::kAlias);
+        QVERIFY(window && player);
+        QCOMPARE(window->parentWidget(), &picVideo);
+        QCOMPARE(picVideo.geometry(), QRect(23, 338, 205, 153));
+        QCOMPARE(window->geometry(), QRect(0, 0, 205, 153));
+        QVERIFY(window->isVisible());
+
+        QTRY_VERIFY_WITH_TIMEOUT(
+            player->playbackState() == QMediaPlayer::PlayingState || player->error() != QMediaPlayer::NoError,
+            10000);
+        if (player->error() != QMediaPlayer::NoError)
+            QSKIP(qPrintable(QStringLiteral("the media backend cannot play here: ") + player->errorString()));
+        QCOMPARE(player->playbackState(), QMediaPlayer::PlayingState);
+
+        // A second click replaces the preview; the shut-down closes it.
+        preview.Preview(clip);
+        QCOMPARE(platform::MciOpenDeviceCount(), 1);
+        QCOMPARE(picVideo.findChildren<QVideoWidget*>().size(), 1);
+        QCOMPARE(MovieCloseAll(), kSuccess);
+        QCOMPARE(platform::MciOpenDeviceCount(), 0);
+        QCOMPARE(picVideo.findChildren<QVideoWidget*>().size(), 0);
+        QCOMPARE(MovieStop(MoviePreview::kAlias),
+                 QStringLiteral("The specified device is not open or is not recognized by MCI."));
+    }
+};
+
+QTEST_MAIN(TestMovieWindow)
+#include "tst_moviewindow.moc"
