@@ -95,6 +95,17 @@ void PictureBox::Print(const QString& text) {
     CurrentY += fm.height() * unitY();
 }
 
+double PictureBox::TextHeight(const QString& text) const {
+    const QFontMetrics fm(font());
+    return fm.boundingRect(QRect(0, 0, 100000, 100000), 0, text.isEmpty() ? QStringLiteral(" ") : text)
+               .height() *
+           unitY();
+}
+
+double PictureBox::TextWidth(const QString& text) const {
+    return QFontMetrics(font()).horizontalAdvance(text) * unitX();
+}
+
 void PictureBox::SetOverlayPainter(std::function<void(QPainter&)> painter) {
     overlay_ = std::move(painter);
     update();

@@ -72,6 +72,9 @@ public:
     void Line(double x1, double y1, double x2, double y2, const QColor& color);
     // Prints text at the text position; the position moves to the start of the next line.
     void Print(const QString& text);
+    // Height and width of a text in the box's font, in the box's scale.
+    double TextHeight(const QString& text) const;
+    double TextWidth(const QString& text) const;
 
     // Marks drawn above the picture at every repaint (rubber bands); they never touch
     // the back buffer. The painter works in back-buffer pixels.

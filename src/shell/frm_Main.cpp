@@ -4,6 +4,7 @@
 #include "compare/frmModelTool.h"
 #include "overlay/frmDrawToolBox.h"
 #include "platform/FileListBoxes.h"
+#include "platform/ImageBox.h"
 #include "platform/MessageBox.h"
 #include "platform/PictureBox.h"
 #include "platform/RegistryStore.h"
@@ -125,11 +126,12 @@ void frm_Main::buildControls() {
     picCVideoFrames = new QWidget(picPVideoFrames);
     picCVideoFrames->setObjectName(QStringLiteral("picCVideoFrames"));
     picCVideoFrames->hide();
-    auto* thumb0 = new QLabel(picCVideoFrames);
+    auto* thumb0 = new platform::ImageBox(picCVideoFrames);
     thumb0->setObjectName(QStringLiteral("ImgVideoFrames0"));
     thumb0->setScaledContents(true);
     thumb0->setCursor(ThumbnailCursor());
     thumb0->hide();
+    connect(thumb0, &platform::ImageBox::Click, this, [this] { ImgVideoFrames_Click(0); });
     ImgVideoFrames.push_back(thumb0);
     shapeVideoFrame = new QFrame(picCVideoFrames);
     shapeVideoFrame->setObjectName(QStringLiteral("shapeVideoFrame"));
@@ -163,6 +165,9 @@ void frm_Main::buildControls() {
 
     connect(Drive1, &platform::DriveListBox::Change, this, &frm_Main::Drive1_Change);
     connect(Dir1, &platform::DirListBox::Change, this, &frm_Main::Dir1_Change);
+    connect(File1, &platform::FileListBox::MouseUp, this,
+            [this](int button, int shift, float, float) { File1_MouseUp(button, shift); });
+    connect(HScrVideoFrames, &QScrollBar::valueChanged, this, &frm_Main::HScrVideoFrames_Change);
 }
 
 void frm_Main::buildMenus() {
@@ -199,6 +204,7 @@ void frm_Main::buildMenus() {
         a->setObjectName(QStringLiteral("mnuTools%1").arg(mnuTools.size()));
         mnuTools.push_back(a);
     }
+    for (int checkable : {0, 1, 3, 4, 6, 7, 9}) mnuTools[size_t(checkable)]->setCheckable(true);
 
     mnu_help = menuBar()->addMenu(QStringLiteral("&Help"));
     mnu_help->setObjectName(QStringLiteral("mnu_help"));
@@ -360,18 +366,6 @@ void frm_Main::mnuFile_Click(int index) {
     });
 }
 
-void frm_Main::Drive1_Change() {
-    TrapErrors([&] { Dir1->SetPath(Drive1->Drive()); });
-}
-
-void frm_Main::Dir1_Change() {
-    if (G().BusyLoading) return;
-    TrapErrors([&] {
-        File1->SetPath(Dir1->Path());
-        G().WorkingDir = File1->Path();
-    });
-}
-
 void frm_Main::closeEvent(QCloseEvent* event) {
     if (G().BusyLoading) {
         // Frames are being read and a paint may still read them: close once the load ends.
@@ -409,6 +403,14 @@ void frm_Main::Form_Unload() {
     TryStep([&] { DrawToolBox->Unload(); });
     TryStep([&] { ModelTool->Unload(); });
     TryStep([&] { VideoControls->Unload(); });
+    TryStep([&] {
+        Video1.Release();
+        Video1.reader.reset();
+    });
+    TryStep([&] {
+        Model.Release();
+        Model.reader.reset();
+    });
     TryStep([&] { ClockTimer->stop(); });
     TryStep([] { QCoreApplication::processEvents(); });
 }

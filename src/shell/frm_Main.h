@@ -3,11 +3,13 @@
 // panel, toolbar, status bar and the four tool windows. It owns the program's state and
 // carries the commands of the menus and toolbar.
 
+#include "clips/FrameStore.h"
 #include "shell/MainLayout.h"
 
 #include <QMainWindow>
 
 #include <array>
+#include <functional>
 #include <map>
 #include <memory>
 #include <vector>
@@ -29,6 +31,7 @@ class frmVideoControls;
 class ToolWindow;
 
 namespace platform {
+class ImageBox;
 class PictureBox;
 class DriveListBox;
 class DirListBox;
@@ -58,9 +61,10 @@ public:
     platform::PictureBox* picVideoInfo = nullptr;  // clip information panel
     QScrollBar* hscrAvi1 = nullptr;
     QScrollBar* hscrAvi2 = nullptr;
-    QWidget* picPVideoFrames = nullptr;   // frame strip, outer
-    QWidget* picCVideoFrames = nullptr;   // frame strip, inner (scrolled)
-    std::vector<QLabel*> ImgVideoFrames;  // thumbnails; [0] exists from the start
+    QWidget* picPVideoFrames = nullptr;  // frame strip, outer
+    QWidget* picCVideoFrames = nullptr;  // frame strip, inner (scrolled)
+    // Thumbnails; [0] exists from the start; element k shows frame (first frame + k).
+    std::vector<platform::ImageBox*> ImgVideoFrames;
     QScrollBar* HScrVideoFrames = nullptr;
     QFrame* shapeVideoFrame = nullptr;  // red frame around the current thumbnail
     QLabel* imgLogo = nullptr;
@@ -85,6 +89,34 @@ public:
     const MainLayout& Layout() const { return layout_; }
     cMRUFileList& MRU() { return *mru_; }
 
+    // --- Clips: the frame stores and what is shown.
+    FrameStore Video1;
+    FrameStore Model;
+    short CurrentVideoFrame = 0;
+    short CurrentModelFrame = 0;
+    int ClipKind = 0;  // 1 still picture or one-frame clip, 2 clip of several frames
+
+    // Reads a whole clip into video 1 (thumbnails, information panel, recent files).
+    // A clip that cannot be read or is refused leaves the loaded one as it was.
+    bool fOpenAvi(const QString& path);
+    // Reads a whole clip into the model slot; fails silently.
+    bool fOpenModel(const QString& path);
+    // Loads a BMP or JPEG picture into video 1 as a one-frame store.
+    bool fOpenPic(const QString& path);
+    void ShowVideoInfo(platform::PictureBox* box);
+    // Paints frame iFrame of video 1 into the canvas with the marks on top. Always true.
+    bool PasteAvi(short iFrame);
+
+    // Redraws the measurement marks over the canvas; set by the overlay.
+    std::function<void()> DrawingUpdate;
+    // Plays a clip in the preview box under the file list; set by the preview.
+    std::function<void(const QString&)> previewClip;
+
+    // --- Frame browser.
+    void File1_MouseUp(int button, int shift);
+    void HScrVideoFrames_Change();
+    void ImgVideoFrames_Click(int index);
+
     // --- Operations used across the program.
     void AddMRUFile(const QString& path);
     void ClockTimer_Timer();
@@ -106,6 +138,12 @@ private:
     void RefreshRecentMenu();
     void Drive1_Change();
     void Dir1_Change();
+    // Frame strip: remove thumbnails 1.. and hide the rest.
+    void clearThumbnails();
+    void addThumbnail(int index, const QImage& frame, const ThumbnailLayout& layout);
+    // Loads every frame of `reader` into `store`; false when the user closed the window meanwhile.
+    bool readFrames(cVideo& reader, FrameStore& store, const ThumbnailLayout* thumbnails);
+    bool refuseClip(const cVideo& reader, const QString& path);
 
     MainLayout layout_;
     std::unique_ptr<cMRUFileList> mru_;

@@ -1,0 +1,287 @@
+// Loading clips and pictures into the frame stores of the main window.
+
+#include "clips/cVideo.h"
+#include "imaging/cDIBSection.h"
+#include "platform/ImageBox.h"
+#include "platform/MessageBox.h"
+#include "platform/PictureBox.h"
+#include "platform/SystemMemory.h"
+#include "platform/Twips.h"
+#include "playback/frmVideoControls.h"
+#include "shell/Artwork.h"
+#include "shell/Globals.h"
+#include "shell/frm_Main.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QFileInfo>
+#include <QFrame>
+#include <QImageReader>
+#include <QProgressBar>
+#include <QScrollBar>
+#include <QTimer>
+
+#include <cmath>
+
+namespace {
+
+// Restores the pointer and the busy flag on every way out of a load.
+class LoadGuard {
+public:
+    LoadGuard() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~LoadGuard() {
+        if (busy_) G().BusyLoading = false;
+        QApplication::restoreOverrideCursor();
+    }
+    void SetBusy() {
+        busy_ = true;
+        G().BusyLoading = true;
+    }
+    LoadGuard(const LoadGuard&) = delete;
+    LoadGuard& operator=(const LoadGuard&) = delete;
+
+private:
+    bool busy_ = false;
+};
+
+QRect toPixels(QPoint topLeftTwips, long widthTwips, long heightTwips) {
+    return platform::TwipsToPixels(
+        QRect(topLeftTwips.x(), topLeftTwips.y(), int(widthTwips), int(heightTwips)));
+}
+
+}  // namespace
+
+bool frm_Main::refuseClip(const cVideo& reader, const QString& path) {
+    const int n = reader.NumberOfFrames();
+    const int first = reader.FirstFrame();
+    if (n > FrameStore::kMaxFrames || first < 0 || first + n > FrameStore::kTableSize) {
+        platform::MsgBox(QStringLiteral("Video file is too big"), platform::vbCritical,
+                         QStringLiteral("Video file error"));
+        prgbarProcess->hide();
+        return true;
+    }
+    if (n <= 0) {
+        platform::MsgBox(
+            QStringLiteral("There was an error working with the file:") + QLatin1Char('\n') + path,
+            platform::vbInformation);
+        return true;
+    }
+    // Every frame stays in memory: make sure the machine can hold them before reading any.
+    const std::uint64_t rowBytes = (std::uint64_t(reader.FrameWidth()) * 3 + 3) & ~std::uint64_t(3);
+    const std::uint64_t needed =
+        rowBytes * std::uint64_t(std::max(0, reader.FrameHeight())) * std::uint64_t(n);
+    const std::uint64_t available = platform::AvailableMemoryBytes();
+    if (needed > available) {
+        platform::MsgBox(QStringLiteral("There is not enough memory to load this clip.\n"
+                                        "It needs about %1 MB; %2 MB are available.")
+                             .arg(needed >> 20)
+                             .arg(available >> 20),
+                         platform::vbCritical, QStringLiteral("Video file error"));
+        return true;
+    }
+    return false;
+}
+
+void frm_Main::clearThumbnails() {
+    for (size_t i = 1; i < ImgVideoFrames.size(); ++i) delete ImgVideoFrames[i];
+    ImgVideoFrames.resize(1);
+    shapeVideoFrame->hide();
+    ImgVideoFrames[0]->hide();
+    ImgVideoFrames[0]->clear();
+}
+
+void frm_Main::addThumbnail(int index, const QImage& frame, const ThumbnailLayout& layout) {
+    const QRect at = toPixels(layout.Position(index), layout.width, layout.height);
+    platform::ImageBox* thumb = nullptr;
+    if (index == 0) {
+        thumb = ImgVideoFrames[0];
+    } else {
+        thumb = new platform::ImageBox(picCVideoFrames);
+        thumb->setObjectName(QStringLiteral("ImgVideoFrames%1").arg(index));
+        thumb->setScaledContents(true);
+        thumb->setCursor(ThumbnailCursor());
+        connect(thumb, &platform::ImageBox::Click, this, [this, index] { ImgVideoFrames_Click(index); });
+        if (ImgVideoFrames.size() <= size_t(index)) ImgVideoFrames.resize(size_t(index) + 1, nullptr);
+        ImgVideoFrames[size_t(index)] = thumb;
+    }
+    thumb->setGeometry(at);
+    // Scaled once here, so painting the strip never scales.
+    thumb->setPixmap(
+        QPixmap::fromImage(frame.scaled(at.size(), Qt::IgnoreAspectRatio, Qt::FastTransformation)));
+    thumb->show();
+}
+
+bool frm_Main::readFrames(cVideo& reader, FrameStore& store, const ThumbnailLayout* thumbnails) {
+    const int first = reader.FirstFrame();
+    const int n = reader.NumberOfFrames();
+    bool stripReady = false;
+    for (int i = first; i < first + n; ++i) {
+        auto dib = std::make_unique<cDIBSection>();
+        // A frame that cannot be decoded gets no buffer and no thumbnail.
+        if (reader.GetFrameInto(i, *dib)) {
+            if (thumbnails) {
+                if (!stripReady) {
+                    // The strip is set up from the first frame read.
+                    const ThumbnailLayout& t = *thumbnails;
+                    shapeVideoFrame->resize(platform::TwipsToPixelsX(t.width),
+                                            platform::TwipsToPixelsY(t.height));
+                    picCVideoFrames->resize(platform::TwipsToPixelsX(t.stripWidth),
+                                            platform::TwipsToPixelsY(t.stripHeight));
+                    HScrVideoFrames->resize(platform::TwipsToPixelsX(t.scrollWidth),
+                                            HScrVideoFrames->height());
+                    HScrVideoFrames->setMaximum(t.scrollMax);
+                    HScrVideoFrames->setPageStep(3);
+                    HScrVideoFrames->setSingleStep(1);
+                    HScrVideoFrames->setValue(0);
+                    HScrVideoFrames->show();
+                    stripReady = true;
+                }
+                addThumbnail(i - first, *dib->HDC(), *thumbnails);
+            }
+            store.frames[size_t(i)] = std::move(dib);
+        }
+        prgbarProcess->setValue(i - first);
+        // Keep the window alive; handlers check the busy flag.
+        QCoreApplication::processEvents();
+        if (G().CloseRequested) return false;
+    }
+    return true;
+}
+
+bool frm_Main::fOpenAvi(const QString& path) {
+    if (G().BusyLoading) return false;
+    LoadGuard guard;
+    auto reader = std::make_unique<cVideo>();
+    // Nothing of the loaded clip is touched until the new one is known to be readable.
+    if (!reader->OpenAviFile(path)) return false;
+    if (refuseClip(*reader, path)) return false;
+    const int n = reader->NumberOfFrames();
+    const int first = reader->FirstFrame();
+
+    imgLogo->hide();
+    pic_video->show();
+    picCVideoFrames->show();
+    picPVideoFrames->show();
+    clearThumbnails();
+    HScrVideoFrames->setValue(0);
+    Video1.Release();
+    Video1.frameCount = 0;
+    Video1.reader.reset();
+
+    prgbarProcess->setMaximum(std::max(1, n - 1));
+    prgbarProcess->setValue(0);
+    prgbarProcess->show();
+    guard.SetBusy();
+    QCoreApplication::processEvents();
+
+    const ThumbnailLayout thumbs =
+        ComputeThumbnails(G().ScreenUnitX, G().ScreenUnitY, reader->FrameWidth(), reader->FrameHeight(), n);
+    const bool completed = readFrames(*reader, Video1, &thumbs);
+
+    Video1.reader = std::move(reader);
+    Video1.FitTo(pic_video->width(), pic_video->height());
+    Video1.frameCount = short(n);
+    VideoControls->show();
+    CurrentVideoFrame = short(first);
+    ClipKind = n > 1 ? 2 : 1;
+    Video1.clipFileName = QFileInfo(path).fileName();
+    ShowVideoInfo(picVideoInfo);
+    AddMRUFile(path);
+    shapeVideoFrame->move(0, platform::TwipsToPixelsY(2 * G().ScreenUnitY));
+    shapeVideoFrame->raise();
+    shapeVideoFrame->show();
+    prgbarProcess->hide();
+    G().ClipLoaded = true;
+    if (!completed) QTimer::singleShot(0, this, &QWidget::close);  // the user asked to close meanwhile
+    return true;
+}
+
+bool frm_Main::fOpenModel(const QString& path) {
+    if (G().BusyLoading) return false;
+    try {
+        LoadGuard guard;
+        auto reader = std::make_unique<cVideo>();
+        if (!reader->OpenAviFile(path)) return false;
+        if (refuseClip(*reader, path)) return false;
+        const int n = reader->NumberOfFrames();
+        prgbarProcess->setMaximum(std::max(1, n - 1));
+        prgbarProcess->setValue(0);
+        prgbarProcess->show();
+        guard.SetBusy();
+        QCoreApplication::processEvents();
+        Model.Release();
+        Model.frameCount = 0;
+        const bool completed = readFrames(*reader, Model, nullptr);
+        Model.reader = std::move(reader);
+        Model.frameCount = short(n);
+        Model.FitTo(pic_video->width(), pic_video->height());
+        Model.placement = QRect(int(std::lrint(pic_video->width() / 2.0 - Model.sourceWidth / 2.0)),
+                                int(std::lrint(pic_video->height() / 2.0 - Model.sourceHeight / 2.0)),
+                                Model.sourceWidth, Model.sourceHeight);
+        prgbarProcess->hide();
+        if (!completed) QTimer::singleShot(0, this, &QWidget::close);
+        return true;
+    } catch (...) {
+        prgbarProcess->hide();
+        return false;
+    }
+}
+
+bool frm_Main::fOpenPic(const QString& path) {
+    if (G().BusyLoading) return false;
+    QImageReader reader(path);
+    reader.setAutoTransform(true);  // honour the camera's orientation tag
+    QImage picture = reader.read();
+    auto dib = std::make_unique<cDIBSection>();
+    if (picture.isNull() || !dib->CreateFromPicture(picture)) {
+        // The picture shown before stays.
+        platform::MsgBox(QStringLiteral("The picture could not be read:") + QLatin1Char('\n') + path +
+                             (picture.isNull() ? QLatin1Char('\n') + reader.errorString() : QString()),
+                         platform::vbExclamation);
+        return false;
+    }
+    imgLogo->hide();
+    pic_video->show();
+    picCVideoFrames->show();
+    picPVideoFrames->show();
+    hscrAvi1->hide();
+    hscrAvi2->hide();
+    ClipKind = 1;
+    mnuTools[9]->setEnabled(false);
+    clearThumbnails();
+    HScrVideoFrames->hide();
+    picVideoInfo->hide();
+    Video1.Release();
+    Video1.frames[0] = std::move(dib);
+    Video1.panX = Video1.panY = 0;
+    Video1.sourceWidth = Video1.frames[0]->Width();
+    Video1.sourceHeight = Video1.frames[0]->Height();
+    Video1.fit = Fit{1.0f, 0, 0, Video1.sourceWidth, Video1.sourceHeight};
+    Video1.frameCount = 0;
+    pic_video->Cls();
+    CurrentVideoFrame = 0;
+    ShowVideoInfo(picVideoInfo);
+    return true;
+}
+
+void frm_Main::ShowVideoInfo(platform::PictureBox* box) {
+    box->SetFont(QFont(QStringLiteral("Times New Roman"), 10));
+    box->Cls();
+    const double h = box->TextHeight(Video1.clipFileName);
+    const cDIBSection* first = Video1.Frame(0);
+    const QString lines[] = {
+        QStringLiteral("File: ") + Video1.clipFileName,
+        QStringLiteral("No Frames: ") + QString::number(Video1.reader ? Video1.reader->NumberOfFrames() : 0),
+        QStringLiteral("Video: ") + QString::number(first ? first->Width() : 0) + QLatin1Char('x') +
+            QString::number(first ? first->Height() : 0),
+        QStringLiteral("Frame: ") + QString::number(CurrentVideoFrame),
+    };
+    const double tops[] = {10, h + 20, 2 * h + 20, 3 * h + 20};
+    for (int i = 0; i < 4; ++i) {
+        box->CurrentX = 0;
+        box->CurrentY = tops[i];
+        box->Print(lines[i]);
+    }
+    box->Refresh();
+    box->show();
+}

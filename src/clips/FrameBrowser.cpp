@@ -1,0 +1,84 @@
+// The file browser (drive, folder and file lists) and the frame strip of the main window.
+
+#include "platform/FileListBoxes.h"
+#include "platform/ImageBox.h"
+#include "platform/MessageBox.h"
+#include "platform/PictureBox.h"
+#include "platform/Twips.h"
+#include "shell/Globals.h"
+#include "shell/MainToolbar.h"
+#include "shell/ReportError.h"
+#include "shell/frm_Main.h"
+
+#include <QAction>
+#include <QFrame>
+#include <QMenu>
+#include <QScrollBar>
+
+void frm_Main::Drive1_Change() {
+    TrapErrors([&] { Dir1->SetPath(Drive1->Drive()); });
+}
+
+void frm_Main::Dir1_Change() {
+    if (G().BusyLoading) return;
+    TrapErrors([&] {
+        File1->SetPath(Dir1->Path());
+        G().WorkingDir = File1->Path();
+    });
+}
+
+void frm_Main::File1_MouseUp(int button, int shift) {
+    TrapErrors([&] {
+        if (button == platform::vbRightButton) return;
+        const QString name = File1->FileName();
+        if (name.isEmpty()) return;
+        const QString path = Dir1->Path() + QLatin1Char('/') + name;
+        const bool isClip = name.right(4).toLower() == QLatin1String(".avi");
+        if (G().BusyLoading) return;
+        if (shift == platform::vbShiftMask) {
+            G().WorkingDir = Dir1->Path();
+            if (isClip) {
+                // A clip that cannot be opened leaves everything as it was after its message.
+                if (!fOpenAvi(path)) {
+                    platform::MsgBox(QStringLiteral("fopenavi error"));
+                    return;
+                }
+                mnuTools[9]->setEnabled(true);
+            } else if (!fOpenPic(path)) {
+                return;
+            }
+            if (!PasteAvi(CurrentVideoFrame)) platform::MsgBox(QStringLiteral("pasteavi error"));
+            mnuToolsTOP->setEnabled(true);
+            mnuToolsTOP->menuAction()->setEnabled(true);
+            mnuTools[4]->setEnabled(false);
+            mnuTools[6]->setChecked(true);
+            mnuTools[7]->setChecked(false);
+            for (int b : {3, 4, 5, 7, 10, 11}) Toolbar1->SetEnabled(b, true);
+            Toolbar1->SetValue(10, true);
+        } else if (shift == 0 && isClip && previewClip) {
+            previewClip(path);
+        }
+    });
+}
+
+void frm_Main::HScrVideoFrames_Change() {
+    // Each step shows the next row: thumbnails are 12 vertical units high, rows 50 twips apart.
+    const long rowPitch = 12 * G().ScreenUnitY + 50;
+    picCVideoFrames->move(0, -platform::TwipsToPixelsY(double(HScrVideoFrames->value()) * rowPitch));
+}
+
+void frm_Main::ImgVideoFrames_Click(int index) {
+    if (G().BusyLoading || ClipKind == 1) return;
+    using platform::TryStep;
+    // Each step may fail on its own; the next still runs.
+    TryStep([&] {
+        const long first = Video1.reader ? Video1.reader->FirstFrame() : 0;
+        CurrentVideoFrame = platform::CheckedInt16(first + index);
+    });
+    TryStep([&] { PasteAvi(CurrentVideoFrame); });
+    TryStep([&] { ShowVideoInfo(picVideoInfo); });
+    TryStep([&] {
+        if (size_t(index) < ImgVideoFrames.size() && ImgVideoFrames[size_t(index)])
+            shapeVideoFrame->move(ImgVideoFrames[size_t(index)]->pos());
+    });
+}

@@ -1,0 +1,68 @@
+#pragma once
+// The frames of one clip slot (video 1 or the model), read once at load and kept in
+// memory, with the geometry that maps frame pixels onto the canvas.
+
+#include "clips/cVideo.h"
+#include "imaging/cDIBSection.h"
+
+#include <QRect>
+#include <QString>
+
+#include <array>
+#include <memory>
+
+// Where a frame lands on the canvas: the frame covers the canvas, the overflowing
+// dimension cut equally on both sides.
+struct Fit {
+    float scale = 0;
+    int offsetX = 0;
+    int offsetY = 0;
+    int scaledWidth = 0;
+    int scaledHeight = 0;
+};
+
+Fit ComputeFit(int canvasWidth, int canvasHeight, int sourceWidth, int sourceHeight);
+
+struct FrameStore {
+    static constexpr int kTableSize = 1001;  // frame numbers 0 .. 1000
+    static constexpr int kMaxFrames = 998;
+
+    std::unique_ptr<cVideo> reader;
+    std::array<std::unique_ptr<cDIBSection>, kTableSize> frames;
+    short frameCount = 0;
+    QString clipFileName;  // video 1 only
+    int panX = 0;
+    int panY = 0;
+    int sourceWidth = 0;
+    int sourceHeight = 0;
+    Fit fit;
+    QRect placement;  // model only: where the model lands on its surface
+
+    // The frame with number i, or null when the number is outside the table or empty.
+    cDIBSection* Frame(int i) const;
+    // Source rectangle (pan, source size) and canvas rectangle (fit).
+    QRect SourceRect() const { return {panX, panY, sourceWidth, sourceHeight}; }
+    QRect CanvasRect() const { return {fit.offsetX, fit.offsetY, fit.scaledWidth, fit.scaledHeight}; }
+    // Fits frame 0 to the canvas; the pan pair goes back to (0, 0).
+    void FitTo(int canvasWidth, int canvasHeight);
+    // Releases every frame.
+    void Release();
+};
+
+// Thumbnails of the frame strip, in twips.
+struct ThumbnailLayout {
+    long width = 0;
+    long height = 0;
+    long top = 0;  // of the first row
+    int perRow = 1;
+    int scrollMax = 0;
+    long stripWidth = 0;  // of the inner strip
+    long stripHeight = 0;
+    long scrollWidth = 0;  // of the strip's scroll bar
+    // Position of thumbnail i (top-left), rows of perRow, 50 twips between rows.
+    QPoint Position(int i) const;
+    long RowPitch() const { return height + 50; }
+};
+
+ThumbnailLayout ComputeThumbnails(long screenUnitX, long screenUnitY, int sourceWidth, int sourceHeight,
+                                  int frameCount);

@@ -1,0 +1,344 @@
+// Loading clips and pictures into the main window, and browsing their frames.
+
+#include "ClipWriter.h"
+#include "MsgBoxRecorder.h"
+#include "clips/FrameStore.h"
+#include "platform/FileListBoxes.h"
+#include "platform/ImageBox.h"
+#include "platform/PictureBox.h"
+#include "platform/RegistryStore.h"
+#include "platform/SystemMemory.h"
+#include "platform/Twips.h"
+#include "playback/frmVideoControls.h"
+#include "shell/Globals.h"
+#include "shell/MainToolbar.h"
+#include "shell/cMRUFileList.h"
+#include "shell/frm_Main.h"
+
+#include <QAction>
+#include <QDir>
+#include <QFile>
+#include <QFrame>
+#include <QMenu>
+#include <QProgressBar>
+#include <QScrollBar>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace platform;
+
+namespace {
+
+QString writeClip(const QString& folder, const QString& name, int frames, int width = 320, int height = 240,
+                  cliptools::Codec codec = cliptools::Codec::MJPEG) {
+    cliptools::ClipSpec spec;
+    spec.width = width;
+    spec.height = height;
+    spec.codec = codec;
+    const QString path = QDir(folder).filePath(name);
+    QString error;
+    if (!cliptools::WriteClip(
+            path, spec, frames, [&](int i) { return cliptools::NumberedFrame(i, width, height); }, &error))
+        qFatal("cannot write %s: %s", qPrintable(path), qPrintable(error));
+    return path;
+}
+
+// The frame number shown on the canvas, read from its pixels.
+int shownFrame(frm_Main& w) {
+    return cliptools::ReadFrameNumber(w.pic_video->Image());
+}
+
+}  // namespace
+
+class TestClipLoading : public QObject {
+    Q_OBJECT
+    std::unique_ptr<QTemporaryDir> home_;
+    std::unique_ptr<QTemporaryDir> clips_;
+
+    // Opens a file of the clips folder as a Shift+click in the file list does.
+    void shiftClick(frm_Main& w, const QString& name) {
+        w.Dir1->SetPath(clips_->path());
+        QTRY_VERIFY(w.File1->SelectFile(name));
+        w.File1_MouseUp(vbLeftButton, vbShiftMask);
+    }
+
+private slots:
+    void initTestCase() {
+        clips_ = std::make_unique<QTemporaryDir>();
+        writeClip(clips_->path(), QStringLiteral("swing.avi"), 30);
+        writeClip(clips_->path(), QStringLiteral("Ten.AVI"), 10, 64, 48, cliptools::Codec::RawBGR24);
+        writeClip(clips_->path(), QStringLiteral("one.avi"), 1, 64, 48);
+        cliptools::NumberedFrame(7, 200, 100).save(clips_->filePath(QStringLiteral("pose.jpeg")));
+        cliptools::NumberedFrame(9, 200, 100).save(clips_->filePath(QStringLiteral("still.bmp")));
+        QFile text(clips_->filePath(QStringLiteral("notes.avi")));
+        QVERIFY(text.open(QIODevice::WriteOnly));
+        text.write("this is not a clip at all\n");
+        QFile broken(clips_->filePath(QStringLiteral("broken.jpg")));
+        QVERIFY(broken.open(QIODevice::WriteOnly));
+        broken.write("\xff\xd8\xff\xe0 truncated");
+    }
+
+    void init() {
+        OverrideScreenMetrics(ScreenMetrics{1024, 768, 96, 96, 24});
+        home_ = std::make_unique<QTemporaryDir>();
+        RegistryStore::Instance().SetFilePath(HKEY_CURRENT_USER,
+                                              home_->filePath(QStringLiteral("registry.json")));
+        G() = Globals{};
+    }
+    void cleanup() {
+        RegistryStore::Instance().ResetFilePaths();
+        OverrideScreenMetrics(std::nullopt);
+        OverrideAvailableMemory(std::nullopt);
+    }
+
+    void geometryOfFitAndThumbnails() {
+        // A 320 x 240 clip with 115-twip vertical units: thumbnails 1380 high, 1840 wide,
+        // 5 to a row with 154-twip horizontal units; 30 frames scroll to 6.
+        const ThumbnailLayout t = ComputeThumbnails(154, 115, 320, 240, 30);
+        QCOMPARE(t.height, 1380L);
+        QCOMPARE(t.width, 1840L);
+        QCOMPARE(t.perRow, 5);
+        QCOMPARE(t.scrollMax, 6);
+        QCOMPARE(t.Position(4), QPoint(4 * 1840, 230));
+        QCOMPARE(t.Position(5), QPoint(0, 230 + 1430));  // frame 5 starts the second row
+        QCOMPARE(t.Position(10), QPoint(0, 230 + 2 * 1430));
+        QCOMPARE(t.scrollWidth, 5L * 1840);
+        // The fit covers the canvas; the overflow is cut equally on both sides.
+        const Fit wide = ComputeFit(513, 383, 320, 240);
+        QCOMPARE(wide.scaledWidth, 513);
+        QCOMPARE(wide.offsetX, 0);
+        QCOMPARE(wide.offsetY, -1);  // floor(383 - 384.8) / 2 = -1
+        const Fit tall = ComputeFit(400, 400, 200, 100);
+        QCOMPARE(tall.scale, 4.0f);
+        QCOMPARE(tall.offsetX, -200);
+        QCOMPARE(tall.scaledWidth, 800);
+        QCOMPARE(tall.scaledHeight, 400);
+        QCOMPARE(ComputeFit(400, 400, 0, 100).scaledWidth, 0);  // no frame: nothing to fit
+    }
+
+    void shiftClickOpensAClipWithThumbnailsAndFirstFrame() {
+        MsgBoxRecorder boxes;
+        frm_Main w;
+        w.show();
+        shiftClick(w, QStringLiteral("swing.avi"));
+        QVERIFY2(boxes.calls.empty(), qPrintable(boxes.prompts().join('|')));
+        QCOMPARE(w.Video1.frameCount, short(30));
+        QCOMPARE(w.ClipKind, 2);
+        QVERIFY(G().ClipLoaded);
+        QVERIFY(!G().BusyLoading);
+        QCOMPARE(w.CurrentVideoFrame, short(0));
+        QCOMPARE(w.Video1.clipFileName, QStringLiteral("swing.avi"));
+        QVERIFY(w.imgLogo->isHidden());
+        QVERIFY(w.pic_video->isVisible());
+        QVERIFY(w.prgbarProcess->isHidden());
+        QCOMPARE(G().WorkingDir, QDir::cleanPath(clips_->path()));
+        // Every frame is in memory, each its own picture.
+        for (int i = 0; i < 30; ++i) {
+            QVERIFY(w.Video1.Frame(i));
+            QCOMPARE(cliptools::ReadFrameNumber(*w.Video1.Frame(i)->HDC()), i);
+        }
+        QVERIFY(!w.Video1.Frame(30));
+        QCOMPARE(shownFrame(w), 0);
+        // Thumbnails in rows of five under their scroll bar; the red frame around the first.
+        QCOMPARE(w.ImgVideoFrames.size(), size_t(30));
+        const QRect t0 = w.ImgVideoFrames[0]->geometry();
+        QCOMPARE(t0.topLeft(), QPoint(0, TwipsToPixelsY(230)));
+        QCOMPARE(t0.size(), QSize(TwipsToPixelsX(1840), TwipsToPixelsY(1380)));
+        QCOMPARE(w.ImgVideoFrames[5]->x(), 0);
+        QCOMPARE(w.ImgVideoFrames[5]->y(), TwipsToPixelsY(230 + 1430));
+        QCOMPARE(w.ImgVideoFrames[4]->x(), TwipsToPixelsX(4 * 1840));
+        QCOMPARE(cliptools::ReadFrameNumber(w.ImgVideoFrames[17]->pixmap().toImage()), 17);
+        QCOMPARE(w.HScrVideoFrames->maximum(), 6);
+        QVERIFY(w.HScrVideoFrames->isVisible());
+        QVERIFY(w.shapeVideoFrame->isVisible());
+        QCOMPARE(w.shapeVideoFrame->geometry(), t0);
+        // Commands that need a clip come alive; the full view is on.
+        for (int b : {3, 4, 5, 7, 10, 11}) QVERIFY(w.Toolbar1->Enabled(b));
+        QVERIFY(!w.Toolbar1->Enabled(8));
+        QVERIFY(w.Toolbar1->Value(10));
+        QVERIFY(w.mnuToolsTOP->menuAction()->isEnabled());
+        QVERIFY(!w.mnuTools[4]->isEnabled());
+        QVERIFY(w.mnuTools[6]->isChecked());
+        QVERIFY(!w.mnuTools[7]->isChecked());
+        QVERIFY(w.mnuTools[9]->isEnabled());
+        QVERIFY(w.VideoControls->isVisible());
+        // The clip heads the recent files.
+        QCOMPARE(w.MRU().File(1), QDir::cleanPath(clips_->path()) + QStringLiteral("/swing.avi"));
+        QVERIFY(w.mnuFile[5]->isVisible());
+        QVERIFY(w.mnuFile[5]->text().startsWith(QStringLiteral("&1)  ")));
+        QVERIFY(w.mnuFile[5]->text().endsWith(QStringLiteral("/swing.avi")));
+        QVERIFY(w.picVideoInfo->isVisible());
+    }
+
+    void thumbnailClickShowsThatFrameAndScrollingMovesRows() {
+        MsgBoxRecorder boxes;
+        frm_Main w;
+        w.show();
+        shiftClick(w, QStringLiteral("swing.avi"));
+        QTest::mouseClick(w.ImgVideoFrames[13], Qt::LeftButton);
+        QCOMPARE(w.CurrentVideoFrame, short(13));
+        QCOMPARE(shownFrame(w), 13);
+        QCOMPARE(w.shapeVideoFrame->pos(), w.ImgVideoFrames[13]->pos());
+        w.ImgVideoFrames_Click(2);
+        QCOMPARE(shownFrame(w), 2);
+        // Scroll value 2 puts the strip's top at -2 x (1380 + 50) twips.
+        w.HScrVideoFrames->setValue(2);
+        QCOMPARE(w.picCVideoFrames->y(), -TwipsToPixelsY(2860));
+        // Ignored while frames load.
+        G().BusyLoading = true;
+        w.ImgVideoFrames_Click(20);
+        QCOMPARE(w.CurrentVideoFrame, short(2));
+        G().BusyLoading = false;
+        QVERIFY(boxes.calls.empty());
+    }
+
+    void refusedOrUnreadableClipsKeepTheLoadedOne_data() {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QStringList>("messages");
+        QTest::newRow("text named .avi")
+            << QStringLiteral("notes.avi")
+            << QStringList{QStringLiteral("There was an error working with the file:\n") +
+                               QStringLiteral("%1/notes.avi"),
+                           QStringLiteral("fopenavi error")};
+        QTest::newRow("too many frames")
+            << QStringLiteral("big.avi")
+            << QStringList{QStringLiteral("Video file is too big"), QStringLiteral("fopenavi error")};
+    }
+    void refusedOrUnreadableClipsKeepTheLoadedOne() {
+        QFETCH(QString, file);
+        QFETCH(QStringList, messages);
+        if (file == QLatin1String("big.avi") && !QFile::exists(clips_->filePath(file)))
+            writeClip(clips_->path(), file, 999, 16, 16, cliptools::Codec::RawBGR24);
+        frm_Main w;
+        w.show();
+        {
+            MsgBoxRecorder quiet;
+            shiftClick(w, QStringLiteral("swing.avi"));
+            w.ImgVideoFrames_Click(12);
+        }
+        MsgBoxRecorder boxes;
+        shiftClick(w, file);
+        for (QString& m : messages) m = m.arg(QDir::cleanPath(clips_->path()));
+        QCOMPARE(boxes.prompts(), messages);
+        if (file == QLatin1String("big.avi")) {
+            QCOMPARE(boxes.calls[0].title, QStringLiteral("Video file error"));
+            QCOMPARE(boxes.calls[0].style, int(vbCritical));
+        }
+        // Everything of the clip before is as it was.
+        QCOMPARE(w.Video1.frameCount, short(30));
+        QCOMPARE(w.Video1.clipFileName, QStringLiteral("swing.avi"));
+        QCOMPARE(w.ImgVideoFrames.size(), size_t(30));
+        QVERIFY(w.ImgVideoFrames[29]->isVisible());
+        QCOMPARE(w.CurrentVideoFrame, short(12));
+        QCOMPARE(w.ClipKind, 2);
+        QCOMPARE(shownFrame(w), 12);
+        QVERIFY(w.Video1.Frame(29));
+        QVERIFY(!G().BusyLoading);
+        QVERIFY(w.prgbarProcess->isHidden());
+    }
+
+    void aClipTheMachineCannotHoldIsRefusedBeforeReading() {
+        frm_Main w;
+        MsgBoxRecorder boxes;
+        OverrideAvailableMemory(1024 * 1024);  // 1 MB: 30 frames of 320 x 240 need 6.6 MB
+        shiftClick(w, QStringLiteral("swing.avi"));
+        QCOMPARE(boxes.calls.size(), size_t(2));
+        QVERIFY(boxes.calls[0].prompt.startsWith(
+            QStringLiteral("There is not enough memory to load this clip.")));
+        QCOMPARE(boxes.calls[1].prompt, QStringLiteral("fopenavi error"));
+        QVERIFY(!G().ClipLoaded);
+        QVERIFY(!w.imgLogo->isHidden());
+    }
+
+    void aSmallerClipReplacesTheStripAndTheStore() {
+        MsgBoxRecorder boxes;
+        frm_Main w;
+        w.show();
+        shiftClick(w, QStringLiteral("swing.avi"));
+        // The kind test ignores case.
+        shiftClick(w, QStringLiteral("Ten.AVI"));
+        QVERIFY(boxes.calls.empty());
+        QCOMPARE(w.Video1.frameCount, short(10));
+        QCOMPARE(w.ImgVideoFrames.size(), size_t(10));
+        QVERIFY(!w.Video1.Frame(10));
+        QCOMPARE(cliptools::ReadFrameNumber(*w.Video1.Frame(9)->HDC()), 9);
+        QCOMPARE(w.mnuFile[5]->text().endsWith(QStringLiteral("Ten.AVI")), true);
+        // A one-frame clip: kind 1, one thumbnail.
+        shiftClick(w, QStringLiteral("one.avi"));
+        QCOMPARE(w.ClipKind, 1);
+        QCOMPARE(w.Video1.frameCount, short(1));
+        QCOMPARE(w.prgbarProcess->maximum(), 1);
+    }
+
+    void pictureOpensAtItsOwnSizeAndTheStripIgnoresClicks() {
+        MsgBoxRecorder boxes;
+        frm_Main w;
+        w.show();
+        shiftClick(w, QStringLiteral("swing.avi"));
+        shiftClick(w, QStringLiteral("pose.jpeg"));  // "jpeg": a picture
+        QVERIFY(boxes.calls.empty());
+        QCOMPARE(w.ClipKind, 1);
+        QCOMPARE(w.Video1.frameCount, short(0));
+        QCOMPARE(w.Video1.CanvasRect(), QRect(0, 0, 200, 100));
+        QCOMPARE(w.ImgVideoFrames.size(), size_t(1));
+        QVERIFY(w.ImgVideoFrames[0]->isHidden());
+        QVERIFY(w.HScrVideoFrames->isHidden());
+        QVERIFY(!w.mnuTools[9]->isEnabled());
+        // Drawn unscaled at the top left of the cleared canvas.
+        const QImage canvas = w.pic_video->Image();
+        QCOMPARE(cliptools::ReadFrameNumber(canvas.copy(0, 0, 200, 100)), 7);
+        QCOMPARE(canvas.pixelColor(300, 300), w.pic_video->BackColor());
+        w.ImgVideoFrames_Click(0);
+        QCOMPARE(w.CurrentVideoFrame, short(0));
+        shiftClick(w, QStringLiteral("still.bmp"));
+        QCOMPARE(cliptools::ReadFrameNumber(w.pic_video->Image().copy(0, 0, 200, 100)), 9);
+    }
+
+    void corruptPictureIsRefusedAndTheClipStays() {
+        frm_Main w;
+        w.show();
+        {
+            MsgBoxRecorder quiet;
+            shiftClick(w, QStringLiteral("swing.avi"));
+        }
+        MsgBoxRecorder boxes;
+        shiftClick(w, QStringLiteral("broken.jpg"));
+        QCOMPARE(boxes.calls.size(), size_t(1));
+        QVERIFY(boxes.calls[0].prompt.startsWith(QStringLiteral("The picture could not be read:\n")));
+        QCOMPARE(w.ClipKind, 2);
+        QCOMPARE(w.Video1.frameCount, short(30));
+        QCOMPARE(shownFrame(w), 0);
+    }
+
+    void otherModifiersAndTheBusyFlagDoNothing() {
+        MsgBoxRecorder boxes;
+        frm_Main w;
+        w.Dir1->SetPath(clips_->path());
+        QTRY_VERIFY(w.File1->SelectFile(QStringLiteral("swing.avi")));
+        w.File1_MouseUp(vbLeftButton, vbCtrlMask);
+        w.File1_MouseUp(vbLeftButton, vbShiftMask | vbCtrlMask);
+        w.File1_MouseUp(vbRightButton, vbShiftMask);
+        QVERIFY(!G().ClipLoaded);
+        G().BusyLoading = true;
+        w.File1_MouseUp(vbLeftButton, vbShiftMask);
+        QVERIFY(!G().ClipLoaded);
+        G().BusyLoading = false;
+        QVERIFY(boxes.calls.empty());
+        QVERIFY(!w.imgLogo->isHidden());
+    }
+
+    void realShiftClickInTheFileList() {
+        MsgBoxRecorder boxes;
+        frm_Main w;
+        w.show();
+        w.Dir1->SetPath(clips_->path());
+        QTRY_VERIFY(w.File1->SelectFile(QStringLiteral("Ten.AVI")));
+        const QRect item = w.File1->visualRect(w.File1->currentIndex());
+        QTest::mouseClick(w.File1->viewport(), Qt::LeftButton, Qt::ShiftModifier, item.center());
+        QCOMPARE(w.Video1.frameCount, short(10));
+        QVERIFY(boxes.calls.empty());
+    }
+};
+
+QTEST_MAIN(TestClipLoading)
+#include "tst_cliploading.moc"
