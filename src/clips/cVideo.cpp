@@ -79,20 +79,29 @@ bool cVideo::GetFrameInto(int frameNumber, cDIBSection& target) {
                              target.BytesPerScanLine());
 }
 
+bool cVideo::CreateFromPackedDIBPointer(const uint8_t* p) {
+    return copyPackedDIB(p, nullptr);
+}
+
 bool cVideo::CreateFromPackedDIBPointer(const uint8_t* p, size_t size) {
+    return copyPackedDIB(p, &size);
+}
+
+bool cVideo::copyPackedDIB(const uint8_t* p, const size_t* size) {
     if (!p) return false;
-    if (size != 0 && size < size_t(dib::kInfoHeaderSize)) return false;
+    if (size && *size < size_t(dib::kInfoHeaderSize)) return false;
     const dib::BitmapInfoHeader header = dib::ReadInfoHeader(p);
     // Palette frames and empty images are refused, and so is a header whose image size
     // cannot hold its rows: copying it would read past the bitmap.
     if (header.biBitCount < 16 || header.biSizeImage < 1) return false;
+    if (header.biBitCount != 16 && header.biBitCount != 24 && header.biBitCount != 32) return false;
     if (header.biSize != uint32_t(dib::kInfoHeaderSize) || header.biWidth <= 0 || header.biHeight == 0 ||
         header.biHeight == std::numeric_limits<int32_t>::min())
         return false;
     const int64_t rows = header.biHeight < 0 ? -int64_t(header.biHeight) : header.biHeight;
     const int64_t stride = ((int64_t(header.biWidth) * header.biBitCount + 31) / 32) * 4;
-    if (int64_t(header.biSizeImage) < stride * rows) return false;
-    if (size != 0 && uint64_t(header.biSizeImage) > uint64_t(size) - dib::kInfoHeaderSize) return false;
+    if (stride > int64_t(header.biSizeImage) || int64_t(header.biSizeImage) < stride * rows) return false;
+    if (size && uint64_t(header.biSizeImage) > uint64_t(*size) - dib::kInfoHeaderSize) return false;
     if (header.biSizeImage > uint32_t(std::numeric_limits<int32_t>::max()) - 54) return false;
     m_info = header;
     std::memcpy(m_infoBytes, p, dib::kInfoHeaderSize);

@@ -33,10 +33,11 @@ public:
     const uint8_t* AVIGetFrame(int frameNumber);
     // Frame n straight into a buffer, without the packed form in between.
     bool GetFrameInto(int frameNumber, cDIBSection& target);
-    // Copies a packed bitmap of at least 16 bits per pixel into the reader's buffers. With
-    // `size` the whole bitmap is checked against it; without, the header alone is trusted.
-    // On refusal nothing changes.
-    bool CreateFromPackedDIBPointer(const uint8_t* p, size_t size = 0);
+    // Copies a packed bitmap of at least 16 bits per pixel into the reader's buffers; on
+    // refusal nothing changes. The first form trusts the header to say how long the bitmap
+    // is (as frames from AVIGetFrame do); the second checks the bitmap against `size`.
+    bool CreateFromPackedDIBPointer(const uint8_t* p);
+    bool CreateFromPackedDIBPointer(const uint8_t* p, size_t size);
     // Writes the copied frame as a BMP file; false when there is none or the write fails.
     bool WriteToFile(const QString& path);
 
@@ -71,6 +72,7 @@ public:
 
 private:
     void fail(const QString& message);
+    bool copyPackedDIB(const uint8_t* p, const size_t* size);
 
     std::unique_ptr<platform::AviFile> m_file;
     QString m_path;

@@ -139,6 +139,7 @@ struct AviFile::Impl {
 
     // Reads the next packet of the video stream into pkt; false at the end or on an error.
     bool readVideoPacket() {
+        if (!fmt) return false;  // a failed rewind leaves nothing to read
         for (;;) {
             av_packet_unref(pkt.get());
             const int r = av_read_frame(fmt.get(), pkt.get());
