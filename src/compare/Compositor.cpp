@@ -19,8 +19,13 @@ bool frm_Main::PasteAvi(short iFrame) {
         // number outside the table or an empty entry leaves the holder as it was.
         const cDIBSection* frame = Video1.Frame(iFrame);
         if (!frame) return;
-        QPainter holder(&picDummy->Image());
         const QRect source = Video1.SourceRect();
+        // A holder of the canvas's size would cut a frame larger than the canvas before it
+        // is scaled down; grow it (once per larger clip, never per paint) to hold the region.
+        const QSize needed(source.x() + source.width(), source.y() + source.height());
+        if (!QRect(QPoint(0, 0), picDummy->size()).contains(QRect(QPoint(0, 0), needed)))
+            picDummy->resize(picDummy->size().expandedTo(needed));
+        QPainter holder(&picDummy->Image());
         holder.drawImage(source.topLeft(), *frame->HDC(), source);
     });
     TryStep([&] {

@@ -192,6 +192,24 @@ private slots:
         QVERIFY(boxes.calls.empty());
     }
 
+    void aFrameLargerThanTheCanvasIsScaledWhole() {
+        MsgBoxRecorder boxes;
+        QTemporaryDir dir;
+        writeClip(dir.path(), QStringLiteral("large.avi"), 3, 800, 600);
+        frm_Main w;
+        w.show();
+        w.Dir1->SetPath(dir.path());
+        QTRY_VERIFY(w.File1->SelectFile(QStringLiteral("large.avi")));
+        w.File1_MouseUp(vbLeftButton, vbShiftMask);
+        w.ImgVideoFrames_Click(2);
+        // All ten number blocks, the right-most included, reach the canvas, and the frame
+        // covers it to the bottom-right corner.
+        QCOMPARE(shownFrame(w), 2);
+        const QImage canvas = w.pic_video->Image();
+        QVERIFY(canvas.pixelColor(canvas.width() - 2, canvas.height() - 2) != w.pic_video->BackColor());
+        QVERIFY(boxes.calls.empty());
+    }
+
     void refusedOrUnreadableClipsKeepTheLoadedOne_data() {
         QTest::addColumn<QString>("file");
         QTest::addColumn<QStringList>("messages");

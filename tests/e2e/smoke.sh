@@ -7,7 +7,7 @@
 set -uo pipefail
 exe=$1
 out=$2
-for tool in Xvfb xdotool import convert; do
+for tool in Xvfb xdotool import convert compare; do
   command -v "$tool" >/dev/null || { echo "SKIP: $tool not installed"; exit 77; }
 done
 rm -rf "$out" && mkdir -p "$out"
@@ -75,10 +75,24 @@ import -window root "$out/main.png"
 check_not_blank "$out/main.png"
 echo "main window $win shown; screenshot $out/main.png"
 
+# Shift+click the sample swing in the file list (second row: model_swing.avi, swing.avi).
+xdotool mousemove --window "$win" 60 254 keydown shift click 1 keyup shift
+sleep 4
+import -window root "$out/loaded.png"
+# The canvas now shows the clip's first frame instead of the start-up picture, and the
+# frame strip below it is filled with thumbnails.
+changed=$(compare -metric AE -fuzz 5% -crop 500x300+260+80 "$out/main.png" "$out/loaded.png" null: 2>&1 | cut -d' ' -f1)
+((${changed%.*} > 20000)) || fail "the canvas did not change after Shift+click ($changed pixels)"
+strip=$(convert "$out/loaded.png" -crop 600x120+250+480 -format '%k' info:)
+((strip > 50)) || fail "no thumbnails in the frame strip ($strip colours)"
+w_vc=$(wait_window "Video Controls" 5) || fail "the video controls window did not appear"
+echo "clip opened: first frame and thumbnails shown"
+
 quit_from_menu "$win"
 store=$XDG_CONFIG_HOME/varkelo/registry.json
 [[ -s $store ]] || fail "settings were not saved to $store"
 grep -q '"WorkingDir"' "$store" || fail "the working folder was not saved"
+grep -q 'swing.avi' "$store" || fail "the opened clip is not among the recent files"
 echo "closed cleanly; settings saved"
 
 # A second start reads the saved settings and shows the same window again.
