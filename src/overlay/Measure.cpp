@@ -1,0 +1,209 @@
+#include "overlay/Measure.h"
+
+#include "platform/MessageBox.h"
+#include "platform/RuntimeError.h"
+
+#include <QFontMetrics>
+#include <QLocale>
+#include <QPainter>
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <limits>
+#include <string>
+
+namespace {
+
+// round(|value| * 10^decimals), halves away from zero, as a string of decimal digits without
+// leading zeros ("" for zero). The value is taken at 15 significant digits, as the runtime's
+// formatting does, so 1.005 rounds to 1.01 although its binary value lies just below.
+std::string roundedDigits(double value, int decimals) {
+    char buf[64];
+    std::snprintf(buf, sizeof buf, "%.14e", std::fabs(value));
+    std::string mantissa;
+    mantissa += buf[0];
+    mantissa.append(buf + 2, 14);  // 15 significant digits, the point dropped
+    const int exponent = std::atoi(std::strchr(buf, 'e') + 1);
+    // The digits before the rounding position: the integer part has exponent + 1 digits.
+    const int keep = exponent + 1 + decimals;
+    if (keep < 0) return {};
+    std::string kept = mantissa.substr(0, std::min<std::size_t>(std::size_t(keep), mantissa.size()));
+    if (int(kept.size()) < keep) kept.append(std::size_t(keep) - kept.size(), '0');
+    const char roundDigit = keep < int(mantissa.size()) ? mantissa[std::size_t(keep)] : '0';
+    if (roundDigit >= '5') {
+        int i = int(kept.size()) - 1;
+        for (; i >= 0; --i) {
+            if (kept[std::size_t(i)] == '9') {
+                kept[std::size_t(i)] = '0';
+            } else {
+                ++kept[std::size_t(i)];
+                break;
+            }
+        }
+        if (i < 0) kept.insert(kept.begin(), '1');
+    }
+    const auto first = kept.find_first_not_of('0');
+    return first == std::string::npos ? std::string() : kept.substr(first);
+}
+
+// Reads a number with the user's locale, then with the C locale.
+std::optional<double> readNumber(const QString& text) {
+    const QString trimmed = text.trimmed();
+    if (trimmed.isEmpty()) return std::nullopt;
+    bool ok = false;
+    double v = QLocale().toDouble(trimmed, &ok);
+    if (!ok) v = QLocale::c().toDouble(trimmed, &ok);
+    if (!ok || !std::isfinite(v)) return std::nullopt;
+    return v;
+}
+
+}  // namespace
+
+long RoundToLong(double value) {
+    // Anything that would not round into 32 bits, NaN included, is an overflow.
+    if (!(value >= -2147483648.5 && value < 2147483647.5)) platform::Raise(platform::errOverflow);
+    const double r = std::nearbyint(value);
+    if (r < -2147483648.0 || r > 2147483647.0) platform::Raise(platform::errOverflow);
+    return long(r);
+}
+
+float SegmentLength(double x1, double y1, double x2, double y2, float metresPerPixel) {
+    const float root = float(std::sqrt((x1 - x2) * (x1 - x2) + (y1 - y2) * (y1 - y2)));
+    return float(root * metresPerPixel);
+}
+
+double ArcTan2(double y, double x) {
+    const double q = x == 0 ? 0 : y / x;
+    if (x == 0 || !std::isfinite(q)) {
+        // The division fails: decide by which arm dominates.
+        if (std::fabs(x) < std::fabs(y)) return y > 0 ? kPi / 2 : -kPi / 2;
+        return 0;
+    }
+    double t = std::atan(q);
+    if (x < 0) t = y < 0 ? t - kPi : t + kPi;
+    return t;
+}
+
+double ThreePointAngle(double x1, double x2, double x3, double y1, double y2, double y3) {
+    for (double v : {x1, x2, x3, y1, y2, y3})
+        if (!std::isfinite(v)) return -1;
+    const double dx1 = x2 - x1;
+    const double dy1 = y2 - y1;
+    const double dx2 = x3 - x2;
+    const double dy2 = y3 - y2;
+    if (!std::isfinite(dx1) || !std::isfinite(dy1) || !std::isfinite(dx2) || !std::isfinite(dy2)) return -1;
+    const double a1 = ArcTan2(dy1, dx1) * kDegreesPerRadian;
+    const double a2 = ArcTan2(dy2, dx2) * kDegreesPerRadian;
+    double a = std::fabs(180 - a1 + a2);
+    if (a > 180) a = std::fabs(360 - a);
+    return a;
+}
+
+QString FormatLengthPattern(double value) {
+    if (!std::isfinite(value)) return QLocale().toString(value);
+    const std::string digits = roundedDigits(value, 2);
+    const std::string padded = digits.size() < 2 ? std::string(2 - digits.size(), '0') + digits : digits;
+    const std::string intPart = padded.substr(0, padded.size() - 2);
+    std::string frac = padded.substr(padded.size() - 2);
+    while (!frac.empty() && frac.back() == '0') frac.pop_back();
+    QString out;
+    if (value < 0 && !digits.empty()) out += QLatin1Char('-');
+    out += QString::fromStdString(intPart);
+    out += QLocale().decimalPoint();
+    out += QString::fromStdString(frac);
+    return out;
+}
+
+QString FormatAnglePattern(double value) {
+    if (!std::isfinite(value)) return QLocale().toString(value);
+    const std::string digits = roundedDigits(value, 0);
+    if (digits.empty()) return {};
+    return (value < 0 ? QStringLiteral("-") : QString()) + QString::fromStdString(digits);
+}
+
+QString LengthText(float metres) {
+    QLocale locale;
+    locale.setNumberOptions(QLocale::OmitGroupSeparator);
+    return locale.toString(double(metres), 'g', 7);
+}
+
+QString LengthLabel(double metres) {
+    return FormatLengthPattern(metres) + QStringLiteral(" m");
+}
+
+QString LengthLabelOfText(const QString& lengthText) {
+    return LengthLabel(readNumber(lengthText).value_or(0.0));
+}
+
+QString AngleText(double degrees) {
+    return FormatAnglePattern(degrees);
+}
+
+int AngleTextValue(const QString& angleText) {
+    const auto v = readNumber(angleText);
+    if (!v || *v >= 2147483647.0 || *v < -2147483648.0) return 0;
+    return int(std::floor(*v));
+}
+
+QString AngleReadoutText(double degrees) {
+    return FormatAnglePattern(degrees) + QStringLiteral(" deg");
+}
+
+std::optional<float> ReadUserNumber(const QString& text) {
+    const auto v = readNumber(text);
+    if (!v) return std::nullopt;
+    if (std::fabs(*v) > double(std::numeric_limits<float>::max())) return std::nullopt;
+    return float(*v);
+}
+
+void PrintCanvasText(QPainter& painter, const CanvasTextStyle& style, int x, int y, const QString& text) {
+    if (text.isEmpty()) return;
+    // Labels are plain pixels of the text colour, like every other mark on the canvas.
+    QFont font = style.font;
+    font.setStyleStrategy(QFont::NoAntialias);
+    painter.setFont(font);
+    painter.setPen(style.color);
+    const QFontMetrics fm(font);
+    painter.drawText(QPointF(x, y + fm.ascent()), text);
+}
+
+void PrintCanvasText(QImage& canvas, const CanvasTextStyle& style, int x, int y, const QString& text) {
+    if (canvas.isNull() || text.isEmpty()) return;
+    QPainter p(&canvas);
+    PrintCanvasText(p, style, x, y, text);
+}
+
+void ShowAngleLabel(const AngleReadout& readout, double value, QImage& canvas, const CanvasTextStyle& style,
+                    int x, int y) {
+    if (readout) readout(AngleReadoutText(value));
+    PrintCanvasText(canvas, style, x, y, FormatAnglePattern(value));
+}
+
+void ShowAngleLabel(const AngleReadout& readout, double value, QPainter& painter,
+                    const CanvasTextStyle& style, int x, int y) {
+    if (readout) readout(AngleReadoutText(value));
+    PrintCanvasText(painter, style, x, y, FormatAnglePattern(value));
+}
+
+bool ApplyCalibration(const QString& answer, RulerState& ruler, float& metresPerPixel) {
+    const std::optional<float> m = ReadUserNumber(answer);
+    if (!m) return false;
+    const float dy = ruler.RulerY[0] - ruler.RulerY[1];
+    const float dx = ruler.RulerX[0] - ruler.RulerX[1];
+    const float d = float(std::sqrt(double(dy) * dy + double(dx) * dx));
+    // Coincident points have no scale; keep the one there is.
+    if (!(d > 0)) return false;
+    const float scale = *m / d;
+    if (!std::isfinite(scale)) return false;
+    ruler.RulerClicks = 0;
+    metresPerPixel = scale;
+    return true;
+}
+
+bool CalibrateRuler(RulerState& ruler, float& metresPerPixel) {
+    const QString answer =
+        platform::InputBox(QStringLiteral("Enter distance in Meters"), QStringLiteral("Ruler Measurements"));
+    return ApplyCalibration(answer, ruler, metresPerPixel);
+}

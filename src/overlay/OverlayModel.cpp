@@ -1,0 +1,228 @@
+#include "overlay/OverlayModel.h"
+
+#include "platform/RuntimeError.h"
+
+#include <QPainter>
+#include <QPen>
+#include <QPolygon>
+
+#include <algorithm>
+
+QColor ColorOf(int bgr) {
+    return QColor(bgr & 0xFF, (bgr >> 8) & 0xFF, (bgr >> 16) & 0xFF);
+}
+
+namespace {
+
+// A solid pen with round ends and joins, like a wide solid pen of the canvas.
+QPen solidPen(int width, int color) {
+    return QPen(ColorOf(color), std::max(1, width), Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
+}
+
+// The box whose outline the canvas draws for Rectangle/Ellipse(x1, y1, x2, y2): the right and
+// bottom edges are exclusive.
+QRect outlineBox(int x1, int y1, int x2, int y2) {
+    const int left = std::min(x1, x2);
+    const int top = std::min(y1, y2);
+    const int right = std::max(x1, x2);
+    const int bottom = std::max(y1, y2);
+    return QRect(QPoint(left, top), QPoint(std::max(left, right - 1), std::max(top, bottom - 1)));
+}
+
+}  // namespace
+
+void OverlayModel::CreateDrawPens(int width, int color) {
+    pen_ = OverlayPen{width, color};
+}
+
+void OverlayModel::applyPen(QPainter& painter) const {
+    // Before the first pen the canvas draws with its own thin pen in the text colour.
+    if (pen_)
+        painter.setPen(solidPen(pen_->width, pen_->color));
+    else
+        painter.setPen(QPen(TextStyle.color, 1));
+    painter.setBrush(Qt::NoBrush);
+}
+
+void OverlayModel::DrawShape(QPainter& painter, double x1, double x2, double y1, double y2, int kind,
+                             const std::optional<Label>& label) const {
+    using platform::TryStep;
+    // Each step that fails (a coordinate beyond 32 bits) is skipped; the next one runs.
+    TryStep([&] { applyPen(painter); });
+    switch (kind) {
+        case kDrawLine:
+            TryStep([&] {
+                painter.drawLine(QPoint(RoundToLong(x1), RoundToLong(y1)),
+                                 QPoint(RoundToLong(x2), RoundToLong(y2)));
+            });
+            if (label)
+                TryStep([&] {
+                    PrintCanvasText(painter, TextStyle, RoundToLong(label->x), RoundToLong(label->y),
+                                    LengthLabelOfText(label->text));
+                    applyPen(painter);
+                });
+            break;
+        case kDrawRectangle:
+            TryStep([&] {
+                painter.drawRect(
+                    outlineBox(RoundToLong(x1), RoundToLong(y1), RoundToLong(x2), RoundToLong(y2)));
+            });
+            break;
+        case kDrawEllipse:
+            TryStep([&] {
+                painter.drawEllipse(
+                    outlineBox(RoundToLong(x1), RoundToLong(y1), RoundToLong(x2), RoundToLong(y2)));
+            });
+            break;
+        case kDrawPolyline:
+            if (PickCount >= 2) {
+                const int n = std::min<int>(PickCount, kPickCapacity);
+                QPolygon poly;
+                for (int k = 1; k <= n; ++k) poly << PickPoints[std::size_t(k)];
+                painter.drawPolyline(poly);
+            }
+            break;
+        default:
+            break;
+    }
+}
+
+void OverlayModel::DrawShape(QImage& canvas, double x1, double x2, double y1, double y2, int kind,
+                             const std::optional<Label>& label) const {
+    if (canvas.isNull()) return;
+    QPainter p(&canvas);
+    DrawShape(p, x1, x2, y1, y2, kind, label);
+}
+
+void OverlayModel::DrawingUpdate(QImage& canvas) {
+    if (canvas.isNull()) return;
+    // One painter for the whole redraw: opening one per mark costs more than the marks.
+    QPainter p(&canvas);
+    p.setRenderHint(QPainter::Antialiasing, false);
+    for (int i = 1, n = LineCount; i <= n && i <= kCapacity; ++i) {
+        const VLine& l = Lines[std::size_t(i)];
+        CreateDrawPens(l.BorderWidth(), l.BorderColor());
+        DrawShape(p, l.X1(), l.X2(), l.Y1(), l.Y2(), kDrawLine,
+                  Label{double(l.TextX()), double(l.TextY()), l.Text()});
+    }
+    for (int i = 1, n = ShapeCount; i <= n && i <= kCapacity; ++i) {
+        const VShape& s = Shapes[std::size_t(i)];
+        CreateDrawPens(s.BorderWidth(), s.BorderColor());
+        DrawShape(p, s.Left(), double(s.Left()) + s.Width(), s.Top(), double(s.Top()) + s.Height(),
+                  s.Shape());
+    }
+    for (int i = 1, n = AngleCount; i <= n && i <= kCapacity; ++i) {
+        const VAngle& a = Angles[std::size_t(i)];
+        CreateDrawPens(a.BorderWidth(), a.BorderColor());
+        DrawShape(p, a.X1(), a.X2(), a.Y1(), a.Y2(), kDrawLine);
+        DrawShape(p, a.X2(), a.X3(), a.Y2(), a.Y3(), kDrawLine);
+        // An angle below half a degree stores an empty text; it reads back as 0.
+        ShowAngleLabel(angleReadout, AngleTextValue(a.Text()), p, TextStyle, a.TextX(), a.TextY());
+    }
+    for (int i = 1, n = PolyLineCount; i <= n && i <= kCapacity; ++i) {
+        const VPolyLine& pl = PolyLines[std::size_t(i)];
+        PickCount = short(pl.Points());
+        for (int k = 1; k <= 6; ++k) PickPoints[std::size_t(k)] = QPoint(pl.X(k), pl.Y(k));
+        CreateDrawPens(pl.BorderWidth(), pl.BorderColor());
+        DrawShape(p, pl.X1(), pl.Y1(), 0, 0, kDrawPolyline);
+    }
+}
+
+void OverlayModel::PaintRubberBands(QPainter& painter) const {
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing, false);
+    painter.setBrush(Qt::NoBrush);
+    if (Line1.Visible) {
+        painter.setPen(solidPen(Line1.BorderWidth, Line1.BorderColor));
+        painter.drawLine(QPointF(Line1.X1, Line1.Y1), QPointF(Line1.X2, Line1.Y2));
+    }
+    if (Shape1.Visible) {
+        painter.setPen(solidPen(Shape1.BorderWidth, Shape1.BorderColor));
+        const QRectF box(Shape1.Left, Shape1.Top, Shape1.Width, Shape1.Height);
+        if (Shape1.Shape == ShapeControl::Oval)
+            painter.drawEllipse(box);
+        else
+            painter.drawRect(box);
+    }
+    painter.restore();
+}
+
+bool OverlayModel::HasRoom(int historyKind) const {
+    if (DrawHistoryIndex >= kCapacity) return false;
+    switch (historyKind) {
+        case kHistLine:
+            return LineCount < kCapacity;
+        case kHistShape:
+            return ShapeCount < kCapacity;
+        case kHistPolyLine:
+            return PolyLineCount < kCapacity;
+        case kHistAngle:
+            return AngleCount < kCapacity;
+        default:
+            return false;
+    }
+}
+
+VLine* OverlayModel::NewLine() {
+    if (!HasRoom(kHistLine)) return nullptr;
+    ++LineCount;
+    return &(Lines[std::size_t(LineCount)] = VLine{});
+}
+
+VShape* OverlayModel::NewShape() {
+    if (!HasRoom(kHistShape)) return nullptr;
+    ++ShapeCount;
+    return &(Shapes[std::size_t(ShapeCount)] = VShape{});
+}
+
+VAngle* OverlayModel::NewAngle() {
+    if (!HasRoom(kHistAngle)) return nullptr;
+    ++AngleCount;
+    return &(Angles[std::size_t(AngleCount)] = VAngle{});
+}
+
+VPolyLine* OverlayModel::NewPolyLine() {
+    if (!HasRoom(kHistPolyLine)) return nullptr;
+    ++PolyLineCount;
+    return &(PolyLines[std::size_t(PolyLineCount)] = VPolyLine{});
+}
+
+bool OverlayModel::AppendHistory(int historyKind) {
+    if (DrawHistoryIndex >= kCapacity) return false;
+    ++DrawHistoryIndex;
+    DrawHistory[std::size_t(DrawHistoryIndex)] = historyKind;
+    return true;
+}
+
+bool OverlayModel::UndoLast() {
+    if (DrawHistoryIndex <= 0) return false;
+    auto drop = [](short& count) {
+        if (count > 0) --count;
+    };
+    switch (DrawHistory[std::size_t(DrawHistoryIndex)]) {
+        case kHistLine:
+            drop(LineCount);
+            break;
+        case kHistShape:
+            drop(ShapeCount);
+            break;
+        case kHistPolyLine:
+            drop(PolyLineCount);
+            break;
+        case kHistAngle:
+            drop(AngleCount);
+            break;
+        default:
+            break;
+    }
+    --DrawHistoryIndex;
+    return true;
+}
+
+void OverlayModel::ClearAll() {
+    LineCount = 0;
+    ShapeCount = 0;
+    AngleCount = 0;
+    PolyLineCount = 0;
+    DrawHistoryIndex = 0;
+}

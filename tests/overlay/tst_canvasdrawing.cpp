@@ -1,0 +1,450 @@
+// Drawing on a real canvas through its mouse events: every tool, the rubber bands, the ruler,
+// Undo and Clear, the busy-loading flag, the capacity limit and the hand-over to the model.
+
+#include "MsgBoxRecorder.h"
+#include "overlay/CanvasDrawing.h"
+#include "overlay/frmDrawToolBox.h"
+#include "platform/PictureBox.h"
+#include "platform/Twips.h"
+#include "shell/Globals.h"
+
+#include <QAction>
+#include <QLineEdit>
+#include <QLocale>
+#include <QTest>
+
+#include <cmath>
+#include <memory>
+#include <utility>
+
+namespace {
+
+const QColor kFrame(40, 90, 40);  // what the "video frame" paints
+
+struct Rig {
+    std::unique_ptr<platform::PictureBox> canvas = std::make_unique<platform::PictureBox>();
+    std::unique_ptr<frmDrawToolBox> toolBox = std::make_unique<frmDrawToolBox>(nullptr);
+    CanvasDrawing drawing;
+    int framePaints = 0;
+
+    Rig() {
+        canvas->SetScaleMode(platform::PictureBox::vbPixels);
+        canvas->resize(640, 480);
+        canvas->SetBackColor(Qt::black);
+        canvas->SetForeColor(Qt::white);
+        drawing.Attach(canvas.get(), toolBox.get());
+        // Stands in for the frame compositor: paints the frame, then the overlay.
+        drawing.repaintFrame = [this] {
+            ++framePaints;
+            canvas->Image().fill(kFrame);
+            drawing.DrawingUpdate();
+        };
+        canvas->Image().fill(kFrame);
+        drawing.ToolbarCommand(3);  // drawing on
+    }
+    OverlayModel& o() { return drawing.Overlay(); }
+    QColor at(int x, int y) { return canvas->Image().pixelColor(x, y); }
+
+    void drag(QPoint from, QPoint to, Qt::MouseButton b = Qt::LeftButton) {
+        QTest::mousePress(canvas.get(), b, {}, from);
+        QTest::mouseMove(canvas.get(), (from + to) / 2);
+        QTest::mouseMove(canvas.get(), to);
+        QTest::mouseRelease(canvas.get(), b, {}, to);
+    }
+    void click(QPoint at, Qt::MouseButton b = Qt::LeftButton) {
+        QTest::mousePress(canvas.get(), b, {}, at);
+        QTest::mouseRelease(canvas.get(), b, {}, at);
+    }
+};
+
+}  // namespace
+
+class TestCanvasDrawing : public QObject {
+    Q_OBJECT
+private slots:
+    void init() {
+        QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+        platform::OverrideScreenMetrics(platform::ScreenMetrics{1024, 768, 96, 96, 24});
+        G().BusyLoading = false;
+        G().ToolPos.drawTool = QPoint(1500, 3000);
+    }
+    void cleanup() { platform::OverrideScreenMetrics(std::nullopt); }
+
+    void lineWithLiveLengthAndRoundedLabel() {
+        Rig r;
+        r.drawing.ToolbarCommand(20);
+        r.o().MetresPerPixel = 0.01f;
+        QTest::mousePress(r.canvas.get(), Qt::LeftButton, {}, QPoint(10, 10));
+        QTest::mouseMove(r.canvas.get(), QPoint(13, 14));
+        QCOMPARE(r.toolBox->txtAngle->text(), QStringLiteral(".05 m"));
+        QVERIFY(!r.toolBox->txtAngle->isHidden());
+        QTest::mouseRelease(r.canvas.get(), Qt::LeftButton, {}, QPoint(13, 14));
+        QCOMPARE(r.o().LineCount, short(1));
+        const VLine& l = r.o().Lines[1];
+        QCOMPARE(QList<int>({l.X1(), l.X2(), l.Y1(), l.Y2()}), QList<int>({10, 13, 10, 14}));
+        QCOMPARE(l.TextX(), 12);  // 11.5 to the even 12
+        QCOMPARE(l.TextY(), 12);
+        QCOMPARE(l.Text(), QStringLiteral("0.05"));
+        QCOMPARE(r.o().DrawHistoryIndex, short(1));
+        QCOMPARE(r.o().DrawHistory[1], int(kHistLine));
+        QVERIFY(!r.o().Line1.Visible);
+        QVERIFY(!r.drawing.ButtonHeld());
+    }
+
+    void lineIsDrawnInItsColourAndWidth() {
+        Rig r;
+        r.drawing.ToolbarCommand(20);
+        r.o().Line1.BorderColor = 0x0000FF;  // red
+        r.o().Line1.BorderWidth = 3;
+        r.drag(QPoint(100, 200), QPoint(300, 200));
+        for (int dy = -1; dy <= 1; ++dy) QCOMPARE(r.at(200, 200 + dy), QColor(Qt::red));
+        QCOMPARE(r.at(200, 203), kFrame);
+        QCOMPARE(r.at(200, 196), kFrame);
+        QCOMPARE(r.o().Lines[1].BorderWidth(), 3);
+        // Before calibration every length is 0: the label is the lone separator.
+        QCOMPARE(r.o().Lines[1].Text(), QStringLiteral("0"));
+        // The label sits at the midpoint, in the canvas's text colour.
+        int white = 0;
+        for (int y = 200; y < 230; ++y)
+            for (int x = 200; x < 240; ++x) white += r.at(x, y) == QColor(Qt::white);
+        QVERIFY(white > 0);
+        // It comes back over a new frame.
+        r.drawing.Undo();
+        QCOMPARE(r.at(200, 200), kFrame);
+    }
+
+    void rubberBandsNeverTouchTheCanvas() {
+        Rig r;
+        r.drawing.ToolbarCommand(21);
+        const QImage before = r.canvas->Image().copy();
+        QTest::mousePress(r.canvas.get(), Qt::LeftButton, {}, QPoint(50, 40));
+        QTest::mouseMove(r.canvas.get(), QPoint(20, 60));
+        const ShapeControl& s = r.o().Shape1;
+        QVERIFY(s.Visible);
+        QCOMPARE(QList<float>({s.Left, s.Top, s.Width, s.Height}), QList<float>({20, 40, 30, 20}));
+        QCOMPARE(r.drawing.DragAnchorX(), 50.0f);
+        QCOMPARE(r.canvas->Image(), before);
+        // The band is on screen, above the picture.
+        const QImage screen = r.canvas->grab().toImage();
+        QCOMPARE(screen.pixelColor(35, 40), QColor(64, 64, 64));
+        QTest::mouseRelease(r.canvas.get(), Qt::LeftButton, {}, QPoint(20, 60));
+        QVERIFY(!s.Visible);
+        const VShape& rec = r.o().Shapes[1];
+        QCOMPARE(QList<int>({rec.Left(), rec.Top(), rec.Width(), rec.Height(), rec.Shape()}),
+                 QList<int>({20, 40, 30, 20, 2}));
+        QCOMPARE(rec.BorderColor(), 0x404040);
+        // First drawn with the line's style (black), redrawn later with the record's own.
+        QCOMPARE(r.at(35, 40), QColor(Qt::black));
+        r.drawing.repaintFrame();
+        QCOMPARE(r.at(35, 40), QColor(64, 64, 64));
+        QCOMPARE(r.at(35, 50), kFrame);  // not filled
+
+        // The line's band too.
+        r.drawing.ToolbarCommand(20);
+        const QImage before2 = r.canvas->Image().copy();
+        QTest::mousePress(r.canvas.get(), Qt::LeftButton, {}, QPoint(300, 300));
+        QTest::mouseMove(r.canvas.get(), QPoint(400, 300));
+        QCOMPARE(r.canvas->Image(), before2);
+        QCOMPARE(r.canvas->grab().toImage().pixelColor(350, 300), QColor(Qt::black));
+        QTest::mouseRelease(r.canvas.get(), Qt::LeftButton, {}, QPoint(400, 300));
+        QCOMPARE(r.at(350, 300), QColor(Qt::black));
+    }
+
+    void ellipseRecordsKind3() {
+        Rig r;
+        r.drawing.ToolbarCommand(22);
+        QCOMPARE(r.o().Shape1.Shape, int(ShapeControl::Oval));
+        r.drag(QPoint(100, 100), QPoint(200, 160));
+        QCOMPARE(r.o().Shapes[1].Shape(), 3);
+        QCOMPARE(r.o().Shapes[1].Width(), 100);
+        QCOMPARE(r.o().DrawHistory[1], int(kHistShape));
+    }
+
+    void polylineLimitAndRightClick() {
+        Rig r;
+        MsgBoxRecorder boxes;
+        r.drawing.ToolbarCommand(23);
+        r.click(QPoint(100, 100));
+        r.click(QPoint(100, 100), Qt::RightButton);  // one vertex: nothing
+        QCOMPARE(r.o().PolyLineCount, short(0));
+        QCOMPARE(r.at(101, 100), QColor(128, 0, 0));  // its cross
+        QCOMPARE(r.at(103, 100), QColor(128, 0, 0));
+        for (int i = 1; i < 6; ++i) r.click(QPoint(100 + 40 * i, 100 + (i % 2) * 50));
+        QCOMPARE(r.o().PickCount, short(6));
+        QVERIFY(boxes.calls.empty());
+        r.click(QPoint(400, 400));
+        QCOMPARE(boxes.calls.size(), std::size_t(1));
+        QCOMPARE(boxes.calls[0].prompt, QStringLiteral("Polyline can have only 5 lines (6 points)"));
+        QCOMPARE(boxes.calls[0].title, QStringLiteral("Polyline Error"));
+        QCOMPARE(boxes.calls[0].style, int(platform::vbExclamation));
+        QCOMPARE(r.o().PickCount, short(6));
+        r.o().Line1.BorderColor = 0xFF0000;
+        r.click(QPoint(10, 10), Qt::RightButton);
+        QCOMPARE(r.o().PolyLineCount, short(1));
+        QCOMPARE(r.o().PolyLines[1].Points(), 6);
+        QCOMPARE(r.o().PolyLines[1].X6(), 300);
+        QVERIFY(r.o().FigureDone);
+        QCOMPARE(r.at(120, 125), QColor(Qt::blue));  // on the first segment (100,100)-(140,150)
+        // A further left click starts a new figure.
+        r.click(QPoint(500, 50));
+        QCOMPARE(r.o().PickCount, short(1));
+        QVERIFY(!r.o().FigureDone);
+    }
+
+    void rightPressHistoryOnlyWhenFinishing() {
+        Rig r;
+        r.drawing.ToolbarCommand(20);
+        r.drag(QPoint(10, 300), QPoint(200, 300));
+        r.drawing.ToolbarCommand(21);
+        r.drag(QPoint(300, 300), QPoint(350, 350));
+        // A right press and release with the rectangle tool makes nothing.
+        r.click(QPoint(400, 400), Qt::RightButton);
+        QCOMPARE(r.o().DrawHistoryIndex, short(2));
+        QCOMPARE(r.o().ShapeCount, short(1));
+        r.drawing.Undo();
+        QCOMPARE(r.o().ShapeCount, short(0));
+        QCOMPARE(r.o().LineCount, short(1));
+        r.drawing.Undo();
+        QCOMPARE(r.o().LineCount, short(0));
+        const int paints = r.framePaints;
+        r.drawing.Undo();  // empty: no repaint either
+        QCOMPARE(r.framePaints, paints);
+    }
+
+    void angleFromThreeCrosses() {
+        Rig r;
+        r.drawing.ToolbarCommand(24);
+        r.o().Line1.BorderColor = 0x00FF00;
+        r.click(QPoint(100, 100));
+        r.click(QPoint(110, 100));
+        QCOMPARE(r.o().AngleCount, short(0));
+        r.click(QPoint(110, 110));
+        QCOMPARE(r.o().AngleCount, short(1));
+        const VAngle& a = r.o().Angles[1];
+        QCOMPARE(QList<int>({a.X2(), a.Y2(), a.TextX(), a.TextY()}), QList<int>({110, 100, 110, 100}));
+        QCOMPARE(a.Text(), QStringLiteral("90"));
+        QCOMPARE(r.toolBox->txtAngle->text(), QStringLiteral("90 deg"));
+        QCOMPARE(r.o().DrawHistory[1], int(kHistAngle));
+        QCOMPARE(r.at(105, 100), QColor(Qt::green));
+        // The fourth click starts a new angle.
+        r.click(QPoint(300, 300));
+        QCOMPARE(r.o().PickCount, short(1));
+        QCOMPARE(r.o().AngleCount, short(1));
+        // The worked example at the origin, through the handler itself.
+        Rig z;
+        z.drawing.ToolbarCommand(24);
+        const std::pair<float, float> origin[] = {{0, 0}, {10, 0}, {10, 10}};
+        for (const auto& [x, y] : origin) z.drawing.pic_video_MouseDown(1, 0, x, y);
+        QCOMPARE(z.o().Angles[1].Text(), QStringLiteral("90"));
+    }
+
+    void figureInProgressSurvivesARepaint() {
+        Rig r;
+        r.drawing.ToolbarCommand(23);
+        r.click(QPoint(20, 20));
+        r.click(QPoint(60, 20));
+        r.click(QPoint(60, 60), Qt::RightButton);  // a stored polyline of 2 points
+        r.drawing.ToolbarCommand(24);
+        r.click(QPoint(200, 200));
+        r.drawing.repaintFrame();  // e.g. a playback tick
+        QCOMPARE(r.o().PickCount, short(1));
+        QCOMPARE(r.o().PickPoints[1], QPoint(200, 200));
+        r.click(QPoint(300, 200));
+        r.click(QPoint(300, 100));
+        QCOMPARE(r.o().AngleCount, short(1));
+        QCOMPARE(r.o().Angles[1].X1(), 200);
+    }
+
+    void rulerCalibration() {
+        Rig r;
+        MsgBoxRecorder boxes;
+        r.drawing.ToolbarCommand(26);
+        boxes.inputAnswers << QStringLiteral("1");
+        r.click(QPoint(100, 50));
+        QCOMPARE(r.o().Ruler.RulerClicks, short(1));
+        QCOMPARE(r.at(102, 50), QColor(128, 0, 0));
+        const int paints = r.framePaints;
+        r.click(QPoint(400, 450));
+        QCOMPARE(r.o().Ruler.RulerClicks, short(0));
+        QCOMPARE(boxes.inputs.size(), std::size_t(1));
+        QCOMPARE(boxes.inputs[0].prompt, QStringLiteral("Enter distance in Meters"));
+        QCOMPARE(r.o().MetresPerPixel, 0.002f);
+        QCOMPARE(r.framePaints, paints + 1);
+        QCOMPARE(r.at(102, 50), kFrame);  // the crosses are gone
+        // A 250-pixel line then measures half a metre.
+        r.drawing.ToolbarCommand(20);
+        r.drag(QPoint(100, 100), QPoint(250, 300));
+        QCOMPARE(r.o().Lines[1].Text(), QStringLiteral("0.5"));
+        QCOMPARE(LengthLabelOfText(r.o().Lines[1].Text()), QStringLiteral(".5 m"));
+
+        // Bad answers: never a crash, never a NaN or infinite scale; the count resets anyway.
+        r.drawing.ToolbarCommand(26);
+        const QStringList answers = {QString(), QStringLiteral("abc"), QStringLiteral("1e40"),
+                                     QStringLiteral("-1"), QStringLiteral("0")};
+        const QList<float> expected = {0.002f, 0.002f, 0.002f, -0.002f, 0.0f};
+        for (int i = 0; i < answers.size(); ++i) {
+            boxes.inputAnswers << answers[i];
+            r.click(QPoint(100, 50));
+            r.click(QPoint(400, 450));
+            QCOMPARE(r.o().Ruler.RulerClicks, short(0));
+            QCOMPARE(r.o().MetresPerPixel, expected[i]);
+            QVERIFY(std::isfinite(r.o().MetresPerPixel));
+        }
+        // Coincident points keep the scale.
+        r.o().MetresPerPixel = 0.5f;
+        boxes.inputAnswers << QStringLiteral("3");
+        r.click(QPoint(200, 200));
+        r.click(QPoint(200, 200));
+        QCOMPARE(r.o().MetresPerPixel, 0.5f);
+        QCOMPARE(r.o().Ruler.RulerClicks, short(0));
+    }
+
+    void commaLocaleLabels() {
+        QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+        Rig r;
+        MsgBoxRecorder boxes;
+        r.drawing.ToolbarCommand(26);
+        boxes.inputAnswers << QStringLiteral("0,5");
+        r.click(QPoint(100, 50));
+        r.click(QPoint(400, 450));
+        QCOMPARE(r.o().MetresPerPixel, 0.001f);
+        r.drawing.ToolbarCommand(20);
+        QTest::mousePress(r.canvas.get(), Qt::LeftButton, {}, QPoint(100, 100));
+        QTest::mouseMove(r.canvas.get(), QPoint(400, 500));
+        QCOMPARE(r.toolBox->txtAngle->text(), QStringLiteral(",5 m"));
+        QTest::mouseRelease(r.canvas.get(), Qt::LeftButton, {}, QPoint(400, 500));
+        QCOMPARE(r.o().Lines[1].Text(), QStringLiteral("0,5"));
+    }
+
+    void busyLoadingIgnoresPresses() {
+        Rig r;
+        r.drawing.ToolbarCommand(20);
+        r.drag(QPoint(10, 10), QPoint(50, 50));
+        QCOMPARE(r.o().LineCount, short(1));
+        G().BusyLoading = true;
+        r.drag(QPoint(100, 100), QPoint(200, 200));
+        r.click(QPoint(300, 300));
+        G().BusyLoading = false;
+        // The releases did not repeat the last line either.
+        QCOMPARE(r.o().LineCount, short(1));
+        QCOMPARE(r.o().DrawHistoryIndex, short(1));
+        QCOMPARE(r.at(150, 150), kFrame);
+        // Drawing off: presses make nothing.
+        r.drawing.ToolbarCommand(3);
+        r.drag(QPoint(100, 100), QPoint(200, 200));
+        QCOMPARE(r.o().LineCount, short(1));
+        // A drag that leaves the picture does no harm.
+        r.drawing.ToolbarCommand(3);
+        r.drag(QPoint(600, 400), QPoint(900, 700));
+        QCOMPARE(r.o().LineCount, short(2));
+        QCOMPARE(r.o().Lines[2].X2(), 900);
+    }
+
+    void capacityRefusesTheHundredAndFirst() {
+        Rig r;
+        MsgBoxRecorder boxes;
+        r.drawing.ToolbarCommand(20);
+        for (int i = 0; i < 100; ++i) r.drag(QPoint(5 + i * 6, 10), QPoint(5 + i * 6, 60));
+        QCOMPARE(r.o().LineCount, short(100));
+        QVERIFY(boxes.calls.empty());
+        r.drag(QPoint(10, 200), QPoint(300, 200));
+        QCOMPARE(r.o().LineCount, short(100));
+        QCOMPARE(r.o().DrawHistoryIndex, short(100));
+        QCOMPARE(boxes.calls.size(), std::size_t(1));
+        QCOMPARE(boxes.calls[0].title, QStringLiteral("Drawing Error"));
+        QVERIFY(boxes.calls[0].prompt.contains(QStringLiteral("100")));
+        QCOMPARE(r.at(150, 200), kFrame);
+        QCOMPARE(r.o().Lines[100].X1(), 599);
+        // Other kinds are refused too, before any vertex is placed.
+        r.drawing.ToolbarCommand(24);
+        r.click(QPoint(300, 300));
+        QCOMPARE(r.o().PickCount, short(0));
+        QCOMPARE(boxes.calls.size(), std::size_t(2));
+        r.drawing.Undo();
+        r.click(QPoint(300, 300));
+        QCOMPARE(r.o().PickCount, short(1));
+    }
+
+    void clearRemovesAllAndPressesDrawing() {
+        Rig r;
+        r.drawing.ToolbarCommand(20);
+        r.drag(QPoint(10, 100), QPoint(600, 100));
+        r.drawing.ToolbarCommand(3);  // drawing off: button 3 up
+        r.drawing.ToolbarCommand(25);
+        QCOMPARE(r.o().LineCount, short(0));
+        QCOMPARE(r.o().DrawHistoryIndex, short(0));
+        QCOMPARE(r.at(300, 100), kFrame);
+        QVERIFY(r.o().CurrentPen());
+        // A tool is chosen, so the Drawing button is shown pressed.
+        bool pressed = false;
+        r.drawing.setToolbarValue = [&](int i, bool v) {
+            if (i == 3) pressed = v;
+        };
+        r.drawing.ToolbarCommand(25);
+        QVERIFY(pressed);
+    }
+
+    void undoRepaintsTheModelWhenShown() {
+        Rig r;
+        int modelPaints = 0;
+        r.drawing.modelShown = [] { return true; };
+        r.drawing.paintModel = [&] { ++modelPaints; };
+        r.drawing.ToolbarCommand(20);
+        r.drag(QPoint(10, 100), QPoint(600, 100));
+        r.drawing.Undo();
+        QCOMPARE(modelPaints, 1);
+        r.drawing.Clear();
+        QCOMPARE(modelPaints, 2);
+    }
+
+    void drawingCommandShowsAndHidesTheToolBox() {
+        Rig r;  // drawing is on
+        QVERIFY(r.o().DrawingOn);
+        QVERIFY(r.toolBox->isVisible());
+        QCOMPARE(r.toolBox->PositionTwips(), QPoint(1500, 3000));
+        QCOMPARE(r.canvas->cursor().shape(), Qt::CrossCursor);
+        r.toolBox->MoveTwips(QPoint(3000, 4500));
+        r.drawing.ToolbarCommand(3);
+        QVERIFY(!r.o().DrawingOn);
+        QVERIFY(r.toolBox->isHidden());
+        QCOMPARE(G().ToolPos.drawTool, QPoint(3000, 4500));
+        // Model adjustment is switched off first.
+        QList<int> commands;
+        bool adjust = true;
+        r.drawing.modelAdjustMode = [&] { return adjust; };
+        r.drawing.toolbarClick = [&](int i) {
+            commands << i;
+            adjust = false;
+        };
+        r.drawing.ToolbarCommand(3);
+        QCOMPARE(commands, QList<int>({8}));
+        QVERIFY(r.o().DrawingOn);
+        // The tool box's close box switches drawing off and keeps the circle button up.
+        r.toolBox->Button(3)->setChecked(true);
+        r.toolBox->close();
+        QVERIFY(!r.o().DrawingOn);
+        QVERIFY(r.toolBox->isHidden());
+        QVERIFY(!r.toolBox->Button(3)->isChecked());
+    }
+
+    void modelAdjustmentTakesTheMouse() {
+        Rig r;
+        r.drawing.ToolbarCommand(3);  // drawing off, as the adjust command would do
+        QPoint start;
+        QList<QPointF> moves;
+        r.drawing.modelAdjustMode = [] { return true; };
+        r.drawing.modelDragStart = [&](int x, int y) { start = QPoint(x, y); };
+        r.drawing.modelDragMove = [&](int, float x, float y) { moves << QPointF(x, y); };
+        r.drawing.toolbarValue = [](int i) { return i == 10; };
+        r.drag(QPoint(30, 40), QPoint(70, 80));
+        QCOMPARE(start, QPoint(30, 40));
+        QCOMPARE(moves.size(), 2);
+        QCOMPARE(moves.last(), QPointF(70, 80));
+        QCOMPARE(r.canvas->cursor().shape(), Qt::ForbiddenCursor);
+        QVERIFY(!r.drawing.ButtonHeld());
+        QCOMPARE(r.o().DrawHistoryIndex, short(0));
+    }
+};
+
+QTEST_MAIN(TestCanvasDrawing)
+#include "tst_canvasdrawing.moc"

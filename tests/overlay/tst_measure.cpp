@@ -1,0 +1,208 @@
+// Lengths, angles, their label texts and the ruler calibration.
+
+#include "MsgBoxRecorder.h"
+#include "overlay/Measure.h"
+#include "overlay/mHLSRGB.h"
+#include "platform/RuntimeError.h"
+
+#include <QLocale>
+#include <QTest>
+
+#include <cmath>
+#include <limits>
+
+class TestMeasure : public QObject {
+    Q_OBJECT
+private slots:
+    void init() { QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates)); }
+    void cleanupTestCase() { QLocale::setDefault(QLocale::c()); }
+
+    void arcTan2Quadrants() {
+        QCOMPARE(ArcTan2(1, 0), kPi / 2);
+        QCOMPARE(ArcTan2(-1, 0), -kPi / 2);
+        QCOMPARE(ArcTan2(0, 0), 0.0);
+        QCOMPARE(ArcTan2(0, -1), kPi);
+        QCOMPARE(ArcTan2(-0.5, -1), std::atan(0.5) - kPi);
+        QCOMPARE(ArcTan2(1, 1), std::atan(1.0));
+        // The division overflows: decided by the larger arm.
+        QCOMPARE(ArcTan2(1e300, 1e-300), kPi / 2);
+        QCOMPARE(ArcTan2(-1e300, 1e-300), -kPi / 2);
+    }
+
+    void threePointAngleWorkedExamples() {
+        // The right angle comes out slightly off 90 with the factor 57.295, labelled 90.
+        const double a = ThreePointAngle(0, 10, 10, 0, 0, 10);
+        QVERIFY(std::fabs(a - 90.00122) < 1e-5);
+        QCOMPARE(AngleText(a), QStringLiteral("90"));
+        const double b = ThreePointAngle(10, 0, 0, 0, 0, 10);
+        QVERIFY(std::fabs(b - 90.00122) < 1e-5);
+        // Straight: exactly 180.
+        QCOMPARE(ThreePointAngle(0, 10, 20, 0, 0, 0), 180.0);
+        QCOMPARE(ThreePointAngle(0, 5, 10, 0, 5, 10), 180.0);
+        // P3 back on P1: near 0, the text is empty.
+        const double back = ThreePointAngle(0, 10, 0, 0, 0, 0);
+        QVERIFY(back >= 0 && back < 0.5);
+        QCOMPARE(AngleText(back), QString());
+        // Anything that is not a number gives -1.
+        QCOMPARE(ThreePointAngle(std::nan(""), 1, 2, 0, 0, 0), -1.0);
+        QCOMPARE(ThreePointAngle(0, std::numeric_limits<double>::infinity(), 2, 0, 0, 0), -1.0);
+        // Always within 0..180 over a sweep of directions.
+        for (int deg = 0; deg < 360; deg += 7) {
+            const double r = deg * kPi / 180;
+            const double v = ThreePointAngle(100, 0, 50 * std::cos(r), 0, 0, 50 * std::sin(r));
+            QVERIFY2(v >= 0 && v <= 180, qPrintable(QString::number(deg)));
+        }
+    }
+
+    void lengthPattern() {
+        QCOMPARE(FormatLengthPattern(1.5), QStringLiteral("1.5"));
+        QCOMPARE(FormatLengthPattern(0.26), QStringLiteral(".26"));
+        QCOMPARE(FormatLengthPattern(2), QStringLiteral("2."));
+        QCOMPARE(FormatLengthPattern(0), QStringLiteral("."));
+        QCOMPARE(FormatLengthPattern(0.004), QStringLiteral("."));
+        QCOMPARE(FormatLengthPattern(123.4), QStringLiteral("123.4"));
+        // Halves away from zero, on the decimal value.
+        QCOMPARE(FormatLengthPattern(0.005), QStringLiteral(".01"));
+        QCOMPARE(FormatLengthPattern(1.005), QStringLiteral("1.01"));
+        QCOMPARE(FormatLengthPattern(9.995), QStringLiteral("10."));
+        QCOMPARE(FormatLengthPattern(-1.25), QStringLiteral("-1.25"));
+        QCOMPARE(FormatLengthPattern(-0.125), QStringLiteral("-.13"));
+        QCOMPARE(FormatLengthPattern(1e20), QStringLiteral("100000000000000000000."));
+        QCOMPARE(LengthLabel(0), QStringLiteral(". m"));
+        QCOMPARE(LengthLabel(2), QStringLiteral("2. m"));
+        QCOMPARE(LengthLabel(0.004), LengthLabel(0));
+    }
+
+    void anglePattern() {
+        QCOMPARE(FormatAnglePattern(89.99), QStringLiteral("90"));
+        QCOMPARE(FormatAnglePattern(179.998), QStringLiteral("180"));
+        QCOMPARE(FormatAnglePattern(0.3), QString());
+        QCOMPARE(FormatAnglePattern(0.5), QStringLiteral("1"));
+        QCOMPARE(FormatAnglePattern(44.5), QStringLiteral("45"));
+        QCOMPARE(FormatAnglePattern(-1), QStringLiteral("-1"));
+        QCOMPARE(AngleReadoutText(90.00122), QStringLiteral("90 deg"));
+        QCOMPARE(AngleReadoutText(0.2), QStringLiteral(" deg"));
+        QCOMPARE(AngleTextValue(QStringLiteral("90")), 90);
+        QCOMPARE(AngleTextValue(QString()), 0);
+        QCOMPARE(AngleTextValue(QStringLiteral("junk")), 0);
+    }
+
+    void commaLocale() {
+        QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+        QCOMPARE(FormatLengthPattern(1.5), QStringLiteral("1,5"));
+        QCOMPARE(LengthLabel(0), QStringLiteral(", m"));
+        QCOMPARE(LengthText(0.05f), QStringLiteral("0,05"));
+        QCOMPARE(LengthText(1234567.0f), QStringLiteral("1234567"));  // no group separator
+        QCOMPARE(LengthLabelOfText(QStringLiteral("0,5")), QStringLiteral(",5 m"));
+        // Typed numbers: the locale first, then the C locale.
+        QCOMPARE(ReadUserNumber(QStringLiteral(" 0,5 ")).value_or(-1), 0.5f);
+        QCOMPARE(ReadUserNumber(QStringLiteral("0.5")).value_or(-1), 0.5f);
+    }
+
+    void lengthOfSegmentIsSinglePrecision() {
+        QCOMPARE(SegmentLength(10, 10, 13, 14, 0.01f), float(5.0f * 0.01f));
+        QCOMPARE(LengthText(SegmentLength(10, 10, 13, 14, 0.01f)), QStringLiteral("0.05"));
+        QCOMPARE(SegmentLength(0, 0, 300, 400, 0), 0.0f);
+        // Root rounded to single before the scale.
+        const float root = float(std::sqrt(2.0));
+        QCOMPARE(SegmentLength(0, 0, 1, 1, 3.0f), float(root * 3.0f));
+        QCOMPARE(LengthText(1e-5f), QStringLiteral("1E-05"));  // the runtime's exponent form
+        QCOMPARE(LengthLabelOfText(QStringLiteral("1E-05")), QStringLiteral(". m"));
+        QCOMPARE(LengthLabelOfText(QString()), QStringLiteral(". m"));
+    }
+
+    void userNumbers() {
+        QVERIFY(!ReadUserNumber(QString()));
+        QVERIFY(!ReadUserNumber(QStringLiteral("   ")));
+        QVERIFY(!ReadUserNumber(QStringLiteral("abc")));
+        QVERIFY(!ReadUserNumber(QStringLiteral("nan")));
+        QVERIFY(!ReadUserNumber(QStringLiteral("inf")));
+        QVERIFY(!ReadUserNumber(QStringLiteral("1e39")));  // beyond single precision
+        QCOMPARE(ReadUserNumber(QStringLiteral("-2")).value_or(0), -2.0f);
+        QCOMPARE(ReadUserNumber(QStringLiteral("1e30")).value_or(0), 1e30f);
+    }
+
+    void calibrationRules() {
+        RulerState r;
+        r.RulerX[1] = 300;
+        r.RulerY[1] = 400;
+        float mpp = 0;
+        {
+            MsgBoxRecorder boxes;
+            boxes.inputAnswers << QStringLiteral("1");
+            QVERIFY(CalibrateRuler(r, mpp));
+            QCOMPARE(boxes.inputs.size(), std::size_t(1));
+            QCOMPARE(boxes.inputs[0].prompt, QStringLiteral("Enter distance in Meters"));
+            QCOMPARE(boxes.inputs[0].title, QStringLiteral("Ruler Measurements"));
+            QCOMPARE(boxes.inputs[0].defaultText, QString());
+        }
+        QCOMPARE(mpp, 0.002f);
+        // A 250-pixel line: 0.5, labelled ".5 m".
+        const float len = SegmentLength(0, 0, 150, 200, mpp);
+        QCOMPARE(LengthText(len), QStringLiteral("0.5"));
+        QCOMPARE(LengthLabelOfText(LengthText(len)), QStringLiteral(".5 m"));
+
+        // Answers that are not numbers, and cancel, change nothing.
+        for (const QString& bad :
+             {QString(), QStringLiteral("x"), QStringLiteral("1e40"), QStringLiteral("nan")}) {
+            QVERIFY(!ApplyCalibration(bad, r, mpp));
+            QCOMPARE(mpp, 0.002f);
+        }
+        {
+            MsgBoxRecorder boxes;  // cancelled
+            QVERIFY(!CalibrateRuler(r, mpp));
+            QCOMPARE(mpp, 0.002f);
+        }
+        // Zero and negative distances are taken as they are.
+        QVERIFY(ApplyCalibration(QStringLiteral("-1"), r, mpp));
+        QCOMPARE(mpp, -0.002f);
+        QCOMPARE(LengthLabel(SegmentLength(0, 0, 150, 200, mpp)), QStringLiteral("-.5 m"));
+        QVERIFY(ApplyCalibration(QStringLiteral("0"), r, mpp));
+        QCOMPARE(mpp, 0.0f);
+        // Coincident points keep the scale; so does a scale beyond single precision.
+        mpp = 0.25f;
+        RulerState same;
+        same.RulerX[0] = same.RulerX[1] = 5;
+        QVERIFY(!ApplyCalibration(QStringLiteral("1"), same, mpp));
+        QCOMPARE(mpp, 0.25f);
+        RulerState tiny;
+        tiny.RulerX[1] = 1e-30f;
+        QVERIFY(!ApplyCalibration(QStringLiteral("3e38"), tiny, mpp));
+        QCOMPARE(mpp, 0.25f);
+        QVERIFY(std::isfinite(mpp));
+    }
+
+    void roundingTiesToEven() {
+        QCOMPARE(RoundToLong(11.5), 12L);
+        QCOMPARE(RoundToLong(12.5), 12L);
+        QCOMPARE(RoundToLong(-0.5), 0L);
+        bool raised = false;
+        try {
+            RoundToLong(3e9);
+        } catch (const platform::RuntimeError& e) {
+            raised = e.Number() == platform::errOverflow;
+        }
+        QVERIFY(raised);
+    }
+
+    void hueConversion() {
+        long r = 0, g = 0, b = 0;
+        ConvertHlsToRgb(0.5f, 1, 0.5f, r, g, b);
+        QCOMPARE(QList<long>({r, g, b}), QList<long>({255, 128, 0}));  // 127.5 to the even 128
+        for (float h : {-1.0f, 0.0f, 2.5f, 4.0f}) {
+            ConvertHlsToRgb(h, 0, 0.25f, r, g, b);
+            QCOMPARE(QList<long>({r, g, b}), QList<long>({64, 64, 64}));
+        }
+        ConvertHlsToRgb(-1, 1, 0.5f, r, g, b);
+        QCOMPARE(QList<long>({r, g, b}), QList<long>({255, 0, 255}));
+        ConvertHlsToRgb(3, 1, 0.5f, r, g, b);
+        QCOMPARE(QList<long>({r, g, b}), QList<long>({0, 255, 255}));
+        ConvertHlsToRgb(6.375f, 1, 0.5f, r, g, b);
+        QVERIFY(r > 255);
+        QCOMPARE(RGB(r, g, b), RGB(255, 0, 255));
+        QCOMPARE(RGB(1, 2, 3), 0x030201L);
+    }
+};
+
+QTEST_MAIN(TestMeasure)
+#include "tst_measure.moc"

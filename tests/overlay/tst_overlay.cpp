@@ -1,0 +1,271 @@
+// The overlay records, their redraw over a canvas, Undo, Clear and the capacity limits.
+
+#include "overlay/OverlayModel.h"
+#include "platform/RuntimeError.h"
+
+#include <QLocale>
+#include <QPainter>
+#include <QTest>
+
+namespace {
+
+const QColor kBack(10, 20, 30);
+
+QImage blankCanvas() {
+    QImage img(200, 150, QImage::Format_RGB32);
+    img.fill(kBack);
+    return img;
+}
+
+constexpr int kRed = 0x0000FF;  // 0x00BBGGRR
+constexpr int kGreen = 0x00FF00;
+constexpr int kBlue = 0xFF0000;
+
+void addLine(OverlayModel& o, int x1, int y1, int x2, int y2, int color, int width = 1) {
+    VLine* l = o.NewLine();
+    QVERIFY(l);
+    l->SetX1(x1);
+    l->SetY1(y1);
+    l->SetX2(x2);
+    l->SetY2(y2);
+    l->SetBorderColor(color);
+    l->SetBorderWidth(width);
+    l->SetTextX(-100);  // label off the canvas
+    l->SetTextY(-100);
+    l->SetText(QStringLiteral("0"));
+    o.AppendHistory(kHistLine);
+}
+
+void addShape(OverlayModel& o, int left, int top, int w, int h, int shape, int color) {
+    VShape* s = o.NewShape();
+    QVERIFY(s);
+    s->SetLeft(left);
+    s->SetTop(top);
+    s->SetWidth(w);
+    s->SetHeight(h);
+    s->SetShape(shape);
+    s->SetBorderColor(color);
+    s->SetBorderWidth(1);
+    o.AppendHistory(kHistShape);
+}
+
+}  // namespace
+
+class TestOverlay : public QObject {
+    Q_OBJECT
+private slots:
+    void init() { QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates)); }
+
+    void recordsStartEmpty() {
+        VLine l;
+        QCOMPARE(l.X1(), 0);
+        QCOMPARE(l.Text(), QString());
+        VPolyLine p;
+        QCOMPARE(p.Points(), 0);
+        bool overflow = false;
+        try {
+            p.SetPoints(40000);
+        } catch (const platform::RuntimeError& e) {
+            overflow = e.Number() == platform::errOverflow;
+        }
+        QVERIFY(overflow);
+        QCOMPARE(p.Points(), 0);
+    }
+
+    void redrawDrawsEveryKindInOrder() {
+        OverlayModel o;
+        QImage canvas = blankCanvas();
+        addLine(o, 10, 50, 190, 50, kRed, 3);
+        addShape(o, 40, 30, 60, 40, kDrawRectangle, kGreen);  // its top edge is y = 30, left x = 40
+        addShape(o, 120, 20, 40, 60, kDrawEllipse, kBlue);
+        o.DrawingUpdate(canvas);
+        // The line, three pixels thick, in its colour.
+        for (int dy = -1; dy <= 1; ++dy) QCOMPARE(canvas.pixelColor(20, 50 + dy), QColor(Qt::red));
+        QCOMPARE(canvas.pixelColor(20, 53), kBack);
+        // The rectangle's outline, interior untouched; drawn after the line, so on top of it.
+        QCOMPARE(canvas.pixelColor(70, 30), QColor(Qt::green));
+        QCOMPARE(canvas.pixelColor(40, 50), QColor(Qt::green));
+        QCOMPARE(canvas.pixelColor(70, 40), kBack);
+        // The ellipse: top of its box centre on the outline, box corner not painted.
+        QCOMPARE(canvas.pixelColor(140, 20), QColor(Qt::blue));
+        QCOMPARE(canvas.pixelColor(121, 21), kBack);
+    }
+
+    void angleLabelsAndReadout() {
+        OverlayModel o;
+        QStringList readouts;
+        o.angleReadout = [&](const QString& t) { readouts << t; };
+        o.TextStyle.color = Qt::white;
+        VAngle* a = o.NewAngle();
+        a->SetX1(20);
+        a->SetY1(100);
+        a->SetX2(60);
+        a->SetY2(100);
+        a->SetX3(60);
+        a->SetY3(60);
+        a->SetTextX(60);
+        a->SetTextY(100);
+        a->SetText(QStringLiteral("90"));
+        a->SetBorderColor(kRed);
+        a->SetBorderWidth(1);
+        o.AppendHistory(kHistAngle);
+        VAngle* flat = o.NewAngle();
+        flat->SetText(QString());  // below half a degree: reads back as 0
+        flat->SetTextX(150);
+        flat->SetTextY(10);
+        o.AppendHistory(kHistAngle);
+        QImage canvas = blankCanvas();
+        o.DrawingUpdate(canvas);
+        QCOMPARE(readouts, QStringList({QStringLiteral("90 deg"), QStringLiteral(" deg")}));
+        QCOMPARE(canvas.pixelColor(40, 100), QColor(Qt::red));  // arm 1
+        QCOMPARE(canvas.pixelColor(60, 80), QColor(Qt::red));   // arm 2
+        // The label "90" printed in white just below and right of the vertex.
+        bool white = false;
+        for (int y = 100; y < 130 && !white; ++y)
+            for (int x = 60; x < 90 && !white; ++x) white = canvas.pixelColor(x, y) == QColor(Qt::white);
+        QVERIFY(white);
+        // The empty text prints nothing.
+        for (int y = 10; y < 30; ++y)
+            for (int x = 150; x < 180; ++x) QCOMPARE(canvas.pixelColor(x, y), kBack);
+    }
+
+    void lineLabelShowsLength() {
+        OverlayModel o;
+        o.TextStyle.color = Qt::yellow;
+        VLine* l = o.NewLine();
+        l->SetX1(0);
+        l->SetY1(0);
+        l->SetX2(0);
+        l->SetY2(0);
+        l->SetTextX(100);
+        l->SetTextY(60);
+        l->SetText(QStringLiteral("0.5"));
+        o.AppendHistory(kHistLine);
+        QImage canvas = blankCanvas();
+        o.DrawingUpdate(canvas);
+        int yellow = 0;
+        for (int y = 60; y < 90; ++y)
+            for (int x = 100; x < 160; ++x) yellow += canvas.pixelColor(x, y) == QColor(Qt::yellow);
+        QVERIFY(yellow > 5);
+        for (int y = 0; y < 60; ++y)
+            QCOMPARE(canvas.pixelColor(110, y).rgb() == QColor(Qt::yellow).rgb(), false);
+    }
+
+    void polylineDrawsOnlyItsPointsAndLeavesBuffer() {
+        OverlayModel o;
+        VPolyLine* p = o.NewPolyLine();
+        p->SetBorderColor(kGreen);
+        p->SetBorderWidth(1);
+        const int xs[6] = {10, 50, 50, 150, 150, 190};
+        const int ys[6] = {10, 10, 60, 60, 140, 140};
+        for (int k = 1; k <= 6; ++k) {
+            p->SetX(k, xs[k - 1]);
+            p->SetY(k, ys[k - 1]);
+        }
+        p->SetPoints(3);
+        o.AppendHistory(kHistPolyLine);
+        QImage canvas = blankCanvas();
+        o.DrawingUpdate(canvas);
+        QCOMPARE(canvas.pixelColor(30, 10), QColor(Qt::green));
+        QCOMPARE(canvas.pixelColor(50, 35), QColor(Qt::green));
+        QCOMPARE(canvas.pixelColor(100, 60), kBack);  // vertex 4 is not part of it
+        QCOMPARE(o.PickCount, short(3));
+        QCOMPARE(o.PickPoints[6], QPoint(190, 140));
+    }
+
+    void undoAcrossKinds() {
+        OverlayModel o;
+        QVERIFY(!o.UndoLast());  // empty: nothing
+        QCOMPARE(o.DrawHistoryIndex, short(0));
+        addLine(o, 0, 0, 1, 1, kRed);
+        addShape(o, 0, 0, 5, 5, kDrawRectangle, kRed);
+        QVERIFY(o.NewPolyLine());
+        o.AppendHistory(kHistPolyLine);
+        QVERIFY(o.NewAngle());
+        o.AppendHistory(kHistAngle);
+        QVERIFY(o.UndoLast());
+        QCOMPARE(o.AngleCount, short(0));
+        QCOMPARE(o.PolyLineCount, short(1));
+        QVERIFY(o.UndoLast());
+        QCOMPARE(o.PolyLineCount, short(0));
+        QVERIFY(o.UndoLast());
+        QCOMPARE(o.ShapeCount, short(0));
+        QCOMPARE(o.LineCount, short(1));
+        // A new rectangle takes the freed position and rewrites the history entry.
+        addShape(o, 7, 8, 9, 10, kDrawRectangle, kBlue);
+        QCOMPARE(o.ShapeCount, short(1));
+        QCOMPARE(o.Shapes[1].Left(), 7);
+        QCOMPARE(o.DrawHistoryIndex, short(2));
+        QCOMPARE(o.DrawHistory[2], int(kHistShape));
+        QVERIFY(o.UndoLast());
+        QVERIFY(o.UndoLast());
+        QCOMPARE(o.LineCount, short(0));
+        QVERIFY(!o.UndoLast());
+        // Removing only lowers the count: undone marks are no longer drawn.
+        QImage canvas = blankCanvas();
+        o.DrawingUpdate(canvas);
+        QCOMPARE(canvas, blankCanvas());
+    }
+
+    void capacityRefusesWithoutLoss() {
+        OverlayModel o;
+        for (int i = 0; i < OverlayModel::kCapacity; ++i) addLine(o, i, 0, i, 10, kRed);
+        QCOMPARE(o.LineCount, short(100));
+        QVERIFY(!o.HasRoom(kHistLine));
+        QVERIFY(!o.HasRoom(kHistShape));  // the history is full too
+        QVERIFY(o.NewLine() == nullptr);
+        QVERIFY(o.NewShape() == nullptr);
+        QVERIFY(!o.AppendHistory(kHistLine));
+        QCOMPARE(o.LineCount, short(100));
+        QCOMPARE(o.DrawHistoryIndex, short(100));
+        QCOMPARE(o.Lines[100].X1(), 99);  // the newest is still there
+        QVERIFY(o.UndoLast());
+        QVERIFY(o.HasRoom(kHistShape));
+        QVERIFY(o.HasRoom(kHistLine));
+        o.ClearAll();
+        QCOMPARE(o.LineCount, short(0));
+        QCOMPARE(o.DrawHistoryIndex, short(0));
+        QVERIFY(o.HasRoom(kHistAngle));
+    }
+
+    void penBeforeAndAfterCreation() {
+        OverlayModel o;
+        QVERIFY(!o.CurrentPen());
+        o.CreateDrawPens(4, kBlue);
+        QVERIFY(o.CurrentPen());
+        QCOMPARE(o.CurrentPen()->width, 4);
+        QCOMPARE(o.CurrentPen()->color, kBlue);
+        QImage canvas = blankCanvas();
+        o.DrawShape(canvas, 10, 100, 20, 20, kDrawLine);
+        QCOMPARE(canvas.pixelColor(50, 21), QColor(Qt::blue));
+        QCOMPARE(canvas.pixelColor(50, 25), kBack);
+        // An unknown kind draws nothing; a coordinate beyond 32 bits skips only its step.
+        QImage untouched = blankCanvas();
+        o.DrawShape(untouched, 10, 100, 20, 20, 9);
+        o.DrawShape(untouched, 1e12, 100, 20, 20, kDrawLine);
+        QCOMPARE(untouched, blankCanvas());
+    }
+
+    void rubberBandsPaintOnlyWhenVisible() {
+        OverlayModel o;
+        QImage img = blankCanvas();
+        {
+            QPainter p(&img);
+            o.PaintRubberBands(p);
+        }
+        QCOMPARE(img, blankCanvas());
+        o.Shape1.Visible = true;
+        o.Shape1.Left = 20;
+        o.Shape1.Top = 20;
+        o.Shape1.Width = 50;
+        o.Shape1.Height = 30;
+        {
+            QPainter p(&img);
+            o.PaintRubberBands(p);
+        }
+        QCOMPARE(img.pixelColor(40, 20), QColor(64, 64, 64));
+    }
+};
+
+QTEST_MAIN(TestOverlay)
+#include "tst_overlay.moc"
