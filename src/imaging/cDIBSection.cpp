@@ -38,9 +38,10 @@ int64_t availableMemoryBytes() {
 // The size in bytes of a 24-bit buffer, or -1 when it cannot be represented or had.
 int64_t bufferBytes(int width, int height) {
     if (width <= 0 || height <= 0) return -1;
-    const int64_t bytes = dib::Stride24(width) * int64_t(height);
     // The header's image size is a 32-bit field, and Qt indexes rows with int.
-    if (bytes > std::numeric_limits<int32_t>::max()) return -1;
+    const int64_t stride = dib::Stride24(width);
+    if (stride > std::numeric_limits<int32_t>::max() / height) return -1;
+    const int64_t bytes = stride * height;
     if (bytes > kAlwaysAllowedBytes && bytes > availableMemoryBytes()) return -1;
     return bytes;
 }
