@@ -1,8 +1,10 @@
 #include "shell/frm_Main.h"
 
+#include "clips/ClipPreview.h"
 #include "compare/frmImageTool.h"
 #include "compare/frmModelTool.h"
 #include "overlay/frmDrawToolBox.h"
+#include "platform/FileDialog.h"
 #include "platform/FileListBoxes.h"
 #include "platform/ImageBox.h"
 #include "platform/MessageBox.h"
@@ -64,6 +66,7 @@ frm_Main::frm_Main(QWidget* parent) : QMainWindow(parent), mru_(std::make_unique
     setWindowTitle(QStringLiteral("Golf Swing Analysis"));
     setWindowIcon(AppIcon());
     platform::SetDialogParent(this);
+    platform::SetClipPreviewProvider(ClipFirstFrame);
     buildControls();
     buildMenus();
     Form_Load();
@@ -160,14 +163,16 @@ void frm_Main::buildControls() {
     ModelTool = new frmModelTool(this);
     VideoControls = new frmVideoControls(this);
     // Until their own commands arrive, a close box simply hides the window.
-    for (ToolWindow* w : std::initializer_list<ToolWindow*>{DrawToolBox, ImageTool, ModelTool, VideoControls})
+    for (ToolWindow* w : std::initializer_list<ToolWindow*>{DrawToolBox, ModelTool, VideoControls})
         connect(w, &ToolWindow::CloseBoxClicked, w, &QWidget::hide);
+    connect(ImageTool, &ToolWindow::CloseBoxClicked, this, [this] { Toolbar_Click(4); });
 
     connect(Drive1, &platform::DriveListBox::Change, this, &frm_Main::Drive1_Change);
     connect(Dir1, &platform::DirListBox::Change, this, &frm_Main::Dir1_Change);
     connect(File1, &platform::FileListBox::MouseUp, this,
             [this](int button, int shift, float, float) { File1_MouseUp(button, shift); });
     connect(HScrVideoFrames, &QScrollBar::valueChanged, this, &frm_Main::HScrVideoFrames_Change);
+    connect(Toolbar1, &MainToolbar::ButtonClick, this, &frm_Main::Toolbar_Click);
 }
 
 void frm_Main::buildMenus() {
@@ -187,8 +192,7 @@ void frm_Main::buildMenus() {
     mnuFile[9] = menu_File->addSeparator();
     mnuFile[9]->setVisible(false);
     fileItem(10, QStringLiteral("&Exit"));
-    // Opening clips arrives with the clip loader; until then the two items are inert.
-    mnuFile[0]->setEnabled(false);
+    // Inserting a model arrives with the comparison views; until then the item is inert.
     mnuFile[1]->setEnabled(false);
 
     mnuToolsTOP = menuBar()->addMenu(QStringLiteral("&Tools"));
@@ -205,6 +209,11 @@ void frm_Main::buildMenus() {
         mnuTools.push_back(a);
     }
     for (int checkable : {0, 1, 3, 4, 6, 7, 9}) mnuTools[size_t(checkable)]->setCheckable(true);
+    // The image tool's menu item; the other items arrive with their features.
+    connect(mnuTools[0], &QAction::triggered, this, [this] {
+        mnuTools[0]->setChecked(ImageToolOn);  // the command decides the check
+        Toolbar_Click(4);
+    });
 
     mnu_help = menuBar()->addMenu(QStringLiteral("&Help"));
     mnu_help->setObjectName(QStringLiteral("mnu_help"));
@@ -362,6 +371,7 @@ void frm_Main::ClockTimer_Timer() {
 void frm_Main::mnuFile_Click(int index) {
     if (G().BusyLoading) return;
     TrapErrors([&] {
+        if (index == 0) Toolbar_Click(1);
         if (index == 10) close();
     });
 }

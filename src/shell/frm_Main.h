@@ -112,6 +112,14 @@ public:
     // Plays a clip in the preview box under the file list; set by the preview.
     std::function<void(const QString&)> previewClip;
 
+    // --- Toolbar and Tools menu.
+    bool ImageToolOn = false;
+    // Carries out toolbar command `index` (also reached from the menus and tool windows).
+    void Toolbar_Click(int index);
+    // Tool windows appear at their stored position and store it when hidden.
+    void ShowToolWindow(ToolWindow* window, const QPoint& positionTwips);
+    void HideToolWindow(ToolWindow* window, QPoint& positionTwips);
+
     // --- Frame browser.
     void File1_MouseUp(int button, int shift);
     void HScrVideoFrames_Change();

@@ -1,0 +1,164 @@
+// Toolbar commands: opening through the dialog, the image tool window, copying the canvas.
+
+#include "ClipWriter.h"
+#include "MsgBoxRecorder.h"
+#include "clips/ClipPreview.h"
+#include "compare/frmImageTool.h"
+#include "platform/Clipboard.h"
+#include "platform/FileDialog.h"
+#include "platform/FileListBoxes.h"
+#include "platform/PictureBox.h"
+#include "platform/RegistryStore.h"
+#include "platform/Twips.h"
+#include "shell/Globals.h"
+#include "shell/MainToolbar.h"
+#include "shell/frm_Main.h"
+
+#include <QAction>
+#include <QDir>
+#include <QMenu>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace platform;
+
+class TestToolbar : public QObject {
+    Q_OBJECT
+    std::unique_ptr<QTemporaryDir> home_;
+    QTemporaryDir clips_;
+    std::vector<FileDialogRequest> requests_;
+    FileDialogResult answer_;
+
+private slots:
+    void initTestCase() {
+        cliptools::ClipSpec spec;
+        spec.width = 160;
+        spec.height = 120;
+        QVERIFY(cliptools::WriteClip(clips_.filePath(QStringLiteral("Drive.AVI")), spec, 6,
+                                     [](int i) { return cliptools::NumberedFrame(i, 160, 120); }));
+        QVERIFY(cliptools::NumberedFrame(5, 100, 80).save(clips_.filePath(QStringLiteral("stance.jpg"))));
+        SetFileDialogAnswerer([this](const FileDialogRequest& r) {
+            requests_.push_back(r);
+            return answer_;
+        });
+    }
+    void cleanupTestCase() { SetFileDialogAnswerer({}); }
+
+    void init() {
+        OverrideScreenMetrics(ScreenMetrics{1024, 768, 96, 96, 24});
+        home_ = std::make_unique<QTemporaryDir>();
+        RegistryStore::Instance().SetFilePath(HKEY_CURRENT_USER,
+                                              home_->filePath(QStringLiteral("registry.json")));
+        G() = Globals{};
+        requests_.clear();
+        answer_ = {};
+    }
+    void cleanup() {
+        RegistryStore::Instance().ResetFilePaths();
+        OverrideScreenMetrics(std::nullopt);
+    }
+
+    void cancelledOpenChangesNothing() {
+        MsgBoxRecorder boxes;
+        frm_Main w;
+        const QString before = G().WorkingDir;
+        w.Toolbar_Click(1);
+        QCOMPARE(requests_.size(), size_t(1));
+        const FileDialogRequest& r = requests_[0];
+        QCOMPARE(r.title, QStringLiteral("Open AVI File"));
+        QCOMPARE(r.startFolder, before);
+        QVERIFY(r.preview);
+        QCOMPARE(r.filters.size(), size_t(2));
+        QCOMPARE(r.filters[0], (FileFilterPair{QStringLiteral("AVI Files"), QStringLiteral("*.avi")}));
+        QCOMPARE(r.filters[1],
+                 (FileFilterPair{QStringLiteral("Picture Files"), QStringLiteral("*.bmp;*.jpg;*.jpeg")}));
+        QCOMPARE(G().WorkingDir, before);
+        QVERIFY(!G().ClipLoaded);
+        QVERIFY(!w.Toolbar1->Enabled(3));
+        QVERIFY(!w.mnuToolsTOP->menuAction()->isEnabled());
+        QVERIFY(boxes.calls.empty());
+    }
+
+    void openVideoFromTheFileMenuLoadsTheClip() {
+        MsgBoxRecorder boxes;
+        frm_Main w;
+        answer_.accepted = true;
+        answer_.path = clips_.filePath(QStringLiteral("Drive.AVI"));  // ".AVI" opens as a clip
+        answer_.filterIndex = 1;
+        w.mnuFile_Click(0);
+        QVERIFY(boxes.calls.empty());
+        QCOMPARE(w.Video1.frameCount, short(6));
+        QCOMPARE(cliptools::ReadFrameNumber(w.pic_video->Image()), 0);
+        // The folder list follows, and it names the working folder.
+        QCOMPARE(G().WorkingDir, QDir::cleanPath(clips_.path()));
+        QCOMPARE(w.Dir1->Path(), QDir::cleanPath(clips_.path()));
+        for (int b : {3, 4, 5, 7, 10, 11}) QVERIFY(w.Toolbar1->Enabled(b));
+        QVERIFY(w.Toolbar1->Value(10));
+        QVERIFY(w.mnuToolsTOP->menuAction()->isEnabled());
+        QVERIFY(!w.mnuTools[4]->isEnabled());
+        QVERIFY(w.mnuTools[9]->isEnabled());
+        QVERIFY(w.mnuTools[6]->isChecked());
+        // A picture through the same command.
+        answer_.path = clips_.filePath(QStringLiteral("stance.jpg"));
+        w.Toolbar_Click(1);
+        QCOMPARE(w.ClipKind, 1);
+        QCOMPARE(cliptools::ReadFrameNumber(w.pic_video->Image().copy(0, 0, 100, 80)), 5);
+    }
+
+    void imageToolFollowsItsButtonMenuAndCloseBox() {
+        frm_Main w;
+        w.show();
+        G().ToolPos.imageTool = QPoint(1500, 3000);
+        w.Toolbar_Click(4);
+        QVERIFY(w.ImageToolOn);
+        QVERIFY(w.ImageTool->isVisible());
+        QVERIFY(w.Toolbar1->Value(4));
+        QVERIFY(w.mnuTools[0]->isChecked());
+        QCOMPARE(w.ImageTool->pos(), QPoint(100, 200));
+        w.ImageTool->move(50, 60);
+        // Its close box is the same command: hidden, position kept for next time.
+        QVERIFY(!w.ImageTool->close());
+        QVERIFY(!w.ImageToolOn);
+        QVERIFY(!w.ImageTool->isVisible());
+        QVERIFY(!w.Toolbar1->Value(4));
+        QVERIFY(!w.mnuTools[0]->isChecked());
+        QCOMPARE(G().ToolPos.imageTool, QPoint(750, 900));
+        // The menu item toggles it too.
+        w.mnuTools[0]->trigger();
+        QVERIFY(w.ImageToolOn);
+        QVERIFY(w.mnuTools[0]->isChecked());
+        QCOMPARE(w.ImageTool->pos(), QPoint(50, 60));
+    }
+
+    void copyImagePutsTheCanvasOnTheClipboard() {
+        frm_Main w;
+        answer_.accepted = true;
+        answer_.path = clips_.filePath(QStringLiteral("Drive.AVI"));
+        w.Toolbar_Click(1);
+        QImage copied;
+        SetClipboardAnswerer([&](const QImage& image) {
+            copied = image;
+            return true;
+        });
+        w.Toolbar_Click(5);
+        SetClipboardAnswerer({});
+        QCOMPARE(copied.size(), w.pic_video->Image().size());
+        QCOMPARE(copied.convertToFormat(QImage::Format_RGB32),
+                 w.pic_video->Image().convertToFormat(QImage::Format_RGB32));
+        QCOMPARE(cliptools::ReadFrameNumber(copied), 0);
+    }
+
+    void previewPaneGetsAClipsFirstFrameQuietly() {
+        MsgBoxRecorder boxes;
+        frm_Main w;
+        const ClipPreviewProvider& provider = CurrentClipPreviewProvider();
+        QVERIFY(provider);
+        QCOMPARE(cliptools::ReadFrameNumber(provider(clips_.filePath(QStringLiteral("Drive.AVI")))), 0);
+        QVERIFY(provider(clips_.filePath(QStringLiteral("stance.jpg"))).isNull());
+        QVERIFY(ClipFirstFrame(QStringLiteral("/no/such.avi")).isNull());
+        QVERIFY(boxes.calls.empty());
+    }
+};
+
+QTEST_MAIN(TestToolbar)
+#include "tst_toolbar.moc"
