@@ -158,15 +158,46 @@ std::optional<float> ReadUserNumber(const QString& text) {
     return float(*v);
 }
 
+namespace {
+
+// Labels are plain pixels of the text colour, like every other mark on the canvas.
+QFont labelFont(const QFont& font) {
+    QFont f = font;
+    f.setStyleStrategy(QFont::NoAntialias);
+    return f;
+}
+
+}  // namespace
+
+CanvasTextPrinter::CanvasTextPrinter(QPainter& painter, const CanvasTextStyle& style, LayoutCache* cache)
+    : painter_(painter), color_(style.color), cache_(cache) {
+    const QFont font = labelFont(style.font);
+    painter_.setFont(font);
+    ascent_ = QFontMetrics(font).ascent();
+}
+
+void CanvasTextPrinter::Print(int x, int y, const QString& text) {
+    if (text.isEmpty()) return;
+    painter_.setPen(color_);
+    if (!cache_) {
+        painter_.drawText(QPointF(x, y + ascent_), text);
+        return;
+    }
+    auto it = cache_->find(text);
+    if (it == cache_->end()) {
+        if (cache_->size() > 1024) cache_->clear();  // labels repeat; a bound keeps it small
+        QStaticText laid(text);
+        laid.setTextFormat(Qt::PlainText);
+        laid.prepare(QTransform(), painter_.font());
+        it = cache_->insert(text, laid);
+    }
+    // A static text is placed by its top-left corner.
+    painter_.drawStaticText(QPointF(x, y), *it);
+}
+
 void PrintCanvasText(QPainter& painter, const CanvasTextStyle& style, int x, int y, const QString& text) {
     if (text.isEmpty()) return;
-    // Labels are plain pixels of the text colour, like every other mark on the canvas.
-    QFont font = style.font;
-    font.setStyleStrategy(QFont::NoAntialias);
-    painter.setFont(font);
-    painter.setPen(style.color);
-    const QFontMetrics fm(font);
-    painter.drawText(QPointF(x, y + fm.ascent()), text);
+    CanvasTextPrinter(painter, style).Print(x, y, text);
 }
 
 void PrintCanvasText(QImage& canvas, const CanvasTextStyle& style, int x, int y, const QString& text) {
@@ -181,10 +212,9 @@ void ShowAngleLabel(const AngleReadout& readout, double value, QImage& canvas, c
     PrintCanvasText(canvas, style, x, y, FormatAnglePattern(value));
 }
 
-void ShowAngleLabel(const AngleReadout& readout, double value, QPainter& painter,
-                    const CanvasTextStyle& style, int x, int y) {
+void ShowAngleLabel(const AngleReadout& readout, double value, CanvasTextPrinter& printer, int x, int y) {
     if (readout) readout(AngleReadoutText(value));
-    PrintCanvasText(painter, style, x, y, FormatAnglePattern(value));
+    printer.Print(x, y, FormatAnglePattern(value));
 }
 
 bool ApplyCalibration(const QString& answer, RulerState& ruler, float& metresPerPixel) {

@@ -8,7 +8,9 @@
 
 #include <QColor>
 #include <QFont>
+#include <QHash>
 #include <QImage>
+#include <QStaticText>
 #include <QString>
 
 #include <functional>
@@ -68,13 +70,31 @@ struct CanvasTextStyle {
 void PrintCanvasText(QImage& canvas, const CanvasTextStyle& style, int x, int y, const QString& text);
 void PrintCanvasText(QPainter& painter, const CanvasTextStyle& style, int x, int y, const QString& text);
 
+// Prints labels through one painter, its font chosen once (choosing a font per label costs
+// more than drawing it).
+class CanvasTextPrinter {
+public:
+    // Laid-out texts kept across redraws (the layout costs far more than the drawing); the
+    // cache belongs to one font.
+    using LayoutCache = QHash<QString, QStaticText>;
+
+    CanvasTextPrinter(QPainter& painter, const CanvasTextStyle& style, LayoutCache* cache = nullptr);
+    // Text with its top-left corner at (x, y). The painter's pen becomes the text colour.
+    void Print(int x, int y, const QString& text);
+
+private:
+    QPainter& painter_;
+    QColor color_;
+    int ascent_ = 0;
+    LayoutCache* cache_ = nullptr;
+};
+
 // Shows an angle on the readout ("###" + " deg", made visible) and prints "###" of the value
 // on the canvas at (x, y).
 using AngleReadout = std::function<void(const QString& text)>;
 void ShowAngleLabel(const AngleReadout& readout, double value, QImage& canvas, const CanvasTextStyle& style,
                     int x, int y);
-void ShowAngleLabel(const AngleReadout& readout, double value, QPainter& painter,
-                    const CanvasTextStyle& style, int x, int y);
+void ShowAngleLabel(const AngleReadout& readout, double value, CanvasTextPrinter& printer, int x, int y);
 
 // The two ruler points and how many are placed.
 struct RulerState {

@@ -1,12 +1,13 @@
 #include "overlay/OverlayModel.h"
 
+#include "overlay/ThickLine.h"
 #include "platform/RuntimeError.h"
 
 #include <QPainter>
 #include <QPen>
-#include <QPolygon>
 
 #include <algorithm>
+#include <cmath>
 
 QColor ColorOf(int bgr) {
     return QColor(bgr & 0xFF, (bgr >> 8) & 0xFF, (bgr >> 16) & 0xFF);
@@ -14,9 +15,9 @@ QColor ColorOf(int bgr) {
 
 namespace {
 
-// A solid pen with round ends and joins, like a wide solid pen of the canvas.
+// A solid pen; wide ones have square ends, like the lines written straight into the canvas.
 QPen solidPen(int width, int color) {
-    return QPen(ColorOf(color), std::max(1, width), Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
+    return QPen(ColorOf(color), std::max(1, width), Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin);
 }
 
 // The box whose outline the canvas draws for Rectangle/Ellipse(x1, y1, x2, y2): the right and
@@ -27,6 +28,25 @@ QRect outlineBox(int x1, int y1, int x2, int y2) {
     const int right = std::max(x1, x2);
     const int bottom = std::max(y1, y2);
     return QRect(QPoint(left, top), QPoint(std::max(left, right - 1), std::max(top, bottom - 1)));
+}
+
+// The outline of the ellipse inscribed in box, as short chords (about 4 pixels each, well
+// within a pixel of the curve) written straight into the image.
+bool drawEllipseOutline(QImage& image, const QRect& box, int width, const QColor& color) {
+    const double rx = box.width() / 2.0 - 0.5;
+    const double ry = box.height() / 2.0 - 0.5;
+    const double cx = box.left() + rx;
+    const double cy = box.top() + ry;
+    const double perimeter = 2 * kPi * std::sqrt((rx * rx + ry * ry) / 2);
+    const int n = std::clamp(int(perimeter / 4), 16, 2048);
+    QPoint prev(int(std::lround(cx + rx)), int(std::lround(cy)));
+    for (int i = 1; i <= n; ++i) {
+        const double t = 2 * kPi * i / n;
+        const QPoint next(int(std::lround(cx + rx * std::cos(t))), int(std::lround(cy + ry * std::sin(t))));
+        if (!DrawThickLine(image, prev, next, width, color)) return false;
+        prev = next;
+    }
+    return true;
 }
 
 }  // namespace
@@ -49,37 +69,53 @@ void OverlayModel::DrawShape(QPainter& painter, double x1, double x2, double y1,
     using platform::TryStep;
     // Each step that fails (a coordinate beyond 32 bits) is skipped; the next one runs.
     TryStep([&] { applyPen(painter); });
+    // Straight segments go straight into the canvas image when it is one; anything else (or a
+    // coordinate far outside) through the painter.
+    QPaintDevice* device = painter.device();
+    QImage* target = device && device->devType() == QInternal::Image ? static_cast<QImage*>(device) : nullptr;
+    const int width = pen_ ? std::max(1, pen_->width) : 1;
+    const QColor color = pen_ ? ColorOf(pen_->color) : TextStyle.color;
+    auto segment = [&](QPoint a, QPoint b) {
+        if (!target || !DrawThickLine(*target, a, b, width, color)) painter.drawLine(a, b);
+    };
     switch (kind) {
         case kDrawLine:
             TryStep([&] {
-                painter.drawLine(QPoint(RoundToLong(x1), RoundToLong(y1)),
-                                 QPoint(RoundToLong(x2), RoundToLong(y2)));
+                segment(QPoint(RoundToLong(x1), RoundToLong(y1)), QPoint(RoundToLong(x2), RoundToLong(y2)));
             });
             if (label)
                 TryStep([&] {
-                    PrintCanvasText(painter, TextStyle, RoundToLong(label->x), RoundToLong(label->y),
-                                    LengthLabelOfText(label->text));
+                    const int lx = RoundToLong(label->x);
+                    const int ly = RoundToLong(label->y);
+                    if (printer_)
+                        printer_->Print(lx, ly, LengthLabelOfText(label->text));
+                    else
+                        PrintCanvasText(painter, TextStyle, lx, ly, LengthLabelOfText(label->text));
                     applyPen(painter);
                 });
             break;
         case kDrawRectangle:
             TryStep([&] {
-                painter.drawRect(
-                    outlineBox(RoundToLong(x1), RoundToLong(y1), RoundToLong(x2), RoundToLong(y2)));
+                const QRect box =
+                    outlineBox(RoundToLong(x1), RoundToLong(y1), RoundToLong(x2), RoundToLong(y2));
+                segment(box.topLeft(), box.topRight());
+                segment(box.bottomLeft(), box.bottomRight());
+                segment(box.topLeft(), box.bottomLeft());
+                segment(box.topRight(), box.bottomRight());
             });
             break;
         case kDrawEllipse:
             TryStep([&] {
-                painter.drawEllipse(
-                    outlineBox(RoundToLong(x1), RoundToLong(y1), RoundToLong(x2), RoundToLong(y2)));
+                const QRect box =
+                    outlineBox(RoundToLong(x1), RoundToLong(y1), RoundToLong(x2), RoundToLong(y2));
+                if (!target || !drawEllipseOutline(*target, box, width, color)) painter.drawEllipse(box);
             });
             break;
         case kDrawPolyline:
             if (PickCount >= 2) {
                 const int n = std::min<int>(PickCount, kPickCapacity);
-                QPolygon poly;
-                for (int k = 1; k <= n; ++k) poly << PickPoints[std::size_t(k)];
-                painter.drawPolyline(poly);
+                for (int k = 1; k < n; ++k)
+                    segment(PickPoints[std::size_t(k)], PickPoints[std::size_t(k + 1)]);
             }
             break;
         default:
@@ -99,6 +135,12 @@ void OverlayModel::DrawingUpdate(QImage& canvas) {
     // One painter for the whole redraw: opening one per mark costs more than the marks.
     QPainter p(&canvas);
     p.setRenderHint(QPainter::Antialiasing, false);
+    if (!(layoutFont_ == TextStyle.font)) {
+        layouts_.clear();
+        layoutFont_ = TextStyle.font;
+    }
+    CanvasTextPrinter printer(p, TextStyle, &layouts_);
+    printer_ = &printer;
     for (int i = 1, n = LineCount; i <= n && i <= kCapacity; ++i) {
         const VLine& l = Lines[std::size_t(i)];
         CreateDrawPens(l.BorderWidth(), l.BorderColor());
@@ -117,7 +159,7 @@ void OverlayModel::DrawingUpdate(QImage& canvas) {
         DrawShape(p, a.X1(), a.X2(), a.Y1(), a.Y2(), kDrawLine);
         DrawShape(p, a.X2(), a.X3(), a.Y2(), a.Y3(), kDrawLine);
         // An angle below half a degree stores an empty text; it reads back as 0.
-        ShowAngleLabel(angleReadout, AngleTextValue(a.Text()), p, TextStyle, a.TextX(), a.TextY());
+        ShowAngleLabel(angleReadout, AngleTextValue(a.Text()), printer, a.TextX(), a.TextY());
     }
     for (int i = 1, n = PolyLineCount; i <= n && i <= kCapacity; ++i) {
         const VPolyLine& pl = PolyLines[std::size_t(i)];
@@ -126,6 +168,7 @@ void OverlayModel::DrawingUpdate(QImage& canvas) {
         CreateDrawPens(pl.BorderWidth(), pl.BorderColor());
         DrawShape(p, pl.X1(), pl.Y1(), 0, 0, kDrawPolyline);
     }
+    printer_ = nullptr;
 }
 
 void OverlayModel::PaintRubberBands(QPainter& painter) const {

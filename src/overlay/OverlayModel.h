@@ -144,4 +144,7 @@ private:
     void applyPen(QPainter& painter) const;
 
     std::optional<OverlayPen> pen_;
+    CanvasTextPrinter* printer_ = nullptr;  // the redraw's, while it runs
+    CanvasTextPrinter::LayoutCache layouts_;
+    QFont layoutFont_;  // the font the cached layouts were made with
 };
