@@ -29,7 +29,7 @@ const QString kLegalNotice = QStringLiteral(
     "Warning: this program is provided as is, without warranty of any kind. Lengths and angles "
     "measured on a video picture are estimates; check them before relying on them.");
 const QString kCompanyName = QStringLiteral("The Varkelo project");
-const QString kContactLine = QStringLiteral("Questions and suggestions: varkelo@example.org");
+const QString kContactLine = QStringLiteral("Questions and suggestions: see the Help menu for the user guide.");
 
 // The registry entries that say where the platform's system-information tool lives.
 const QString kSysInfoKey = QStringLiteral("SOFTWARE\\Microsoft\\Shared Tools\\MSINFO");
