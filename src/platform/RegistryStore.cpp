@@ -177,7 +177,9 @@ Node ReadFile(const QString& path) {
     if (!info.isFile() || info.size() > RegistryStore::kMaxFileBytes) return root;
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) return root;
-    const QByteArray bytes = file.read(RegistryStore::kMaxFileBytes + 1);
+    // read(n) allocates n bytes up front: ask for what the file holds (and one byte more,
+    // to notice a file that grew past the limit since it was measured).
+    const QByteArray bytes = file.read(std::min(file.size(), RegistryStore::kMaxFileBytes) + 1);
     if (bytes.size() > RegistryStore::kMaxFileBytes) return root;
 
     QJsonParseError error{};
