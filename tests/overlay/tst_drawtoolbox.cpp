@@ -261,8 +261,7 @@ private slots:
         // The next line is drawn five pixels wide.
         r.o().Line1.BorderColor = 0x0000FF;
         r.press(1);
-        QTest::mousePress(r.canvas.get(), Qt::LeftButton, {}, QPoint(100, 200));
-        QTest::mouseRelease(r.canvas.get(), Qt::LeftButton, {}, QPoint(300, 200));
+        r.drag(QPoint(100, 200), QPoint(300, 200));
         for (int dy = -2; dy <= 2; ++dy)
             QCOMPARE(r.canvas->Image().pixelColor(200, 200 + dy), QColor(Qt::red));
         QVERIFY(r.canvas->Image().pixelColor(200, 204) != QColor(Qt::red));
