@@ -8,16 +8,21 @@
 #include <QGuiApplication>
 
 #include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <random>
 #include <vector>
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
+// Thread CPU time: the machine is shared, and wall time would count other programs' turns.
+double cpuMs() {
+    timespec ts{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
+    return ts.tv_sec * 1e3 + ts.tv_nsec / 1e6;
+}
 
 // The history holds 100 entries in all, so 400 records are written into the lists directly.
 void fill(OverlayModel& o, int w, int h) {
@@ -91,20 +96,20 @@ int main(int argc, char** argv) {
     // The limit: one plain copy of the canvas bytes.
     std::vector<double> copyTimes, drawTimes;
     for (int r = 0; r < rounds; ++r) {
-        const auto t0 = Clock::now();
+        const double t0 = cpuMs();
         std::memcpy(canvas.bits(), frame.constBits(), std::size_t(frame.sizeInBytes()));
-        const auto t1 = Clock::now();
+        const double t1 = cpuMs();
         o.DrawingUpdate(canvas);
-        const auto t2 = Clock::now();
-        copyTimes.push_back(std::chrono::duration<double, std::milli>(t1 - t0).count());
-        drawTimes.push_back(std::chrono::duration<double, std::milli>(t2 - t1).count());
+        const double t2 = cpuMs();
+        copyTimes.push_back(t1 - t0);
+        drawTimes.push_back(t2 - t1);
     }
     std::sort(copyTimes.begin(), copyTimes.end());
     std::sort(drawTimes.begin(), drawTimes.end());
     const double copy = copyTimes[copyTimes.size() / 2];
     const double draw = drawTimes[drawTimes.size() / 2];
-    std::printf("canvas copy (median): %.3f ms\n", copy);
-    std::printf("DrawingUpdate (median): %.3f ms\n", draw);
+    std::printf("canvas copy (median thread CPU time): %.3f ms\n", copy);
+    std::printf("DrawingUpdate (median thread CPU time): %.3f ms\n", draw);
     std::printf("ratio DrawingUpdate / copy: %.2f (goal <= 3)\n", draw / copy);
     return 0;
 }

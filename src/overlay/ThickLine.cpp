@@ -23,12 +23,24 @@ void stepLine(int w, int h, QPoint a, QPoint b, int width, Put put) {
         const int x0 = std::max(a.x(), 0);
         const int x1 = std::min(b.x(), w - 1);
         long long fy = ((long long)a.y() << 32) + slope * (x0 - a.x()) + (1LL << 31);
+        // Walk the centre line in horizontal runs and lay each run down on every row the
+        // width covers: long row writes instead of a column of single pixels per step.
+        int runStart = x0;
+        int runY = int(fy >> 32);
+        auto flush = [&](int xEnd) {
+            const int y0 = std::max(runY + lo, 0);
+            const int y1 = std::min(runY + hi, h - 1);
+            for (int yy = y0; yy <= y1; ++yy) put(runStart, yy, xEnd - runStart + 1);
+        };
         for (int x = x0; x <= x1; ++x, fy += slope) {
             const int y = int(fy >> 32);
-            const int y0 = std::max(y + lo, 0);
-            const int y1 = std::min(y + hi, h - 1);
-            for (int yy = y0; yy <= y1; ++yy) put(x, yy, 1);
+            if (y != runY) {
+                flush(x - 1);
+                runStart = x;
+                runY = y;
+            }
         }
+        if (x0 <= x1) flush(x1);
     } else {
         if (a.y() > b.y()) std::swap(a, b);
         const long long len = b.y() - a.y();
