@@ -162,8 +162,12 @@ void CanvasDrawing::ToolbarCommand(int index) {
 }
 
 void CanvasDrawing::DrawToolBox_QueryUnload() {
-    // The box is not unloaded: drawing is switched off, which hides it.
-    ToolbarCommand(3);
+    // The box is not unloaded: drawing is switched off, which hides it. (Were drawing already
+    // off, the command would switch it on again; the box is then only hidden.)
+    if (overlay_.DrawingOn)
+        ToolbarCommand(3);
+    else if (toolBox_)
+        toolBox_->hide();
     if (toolBox_) {
         if (QAction* circle = toolBox_->Button(3)) circle->setChecked(false);
         G().ToolPos.drawTool = toolBox_->PositionTwips();

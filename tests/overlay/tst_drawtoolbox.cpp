@@ -274,6 +274,11 @@ private slots:
         QVERIFY(!r.o().DrawingOn);
         QVERIFY(r.box->isHidden());
         QCOMPARE(G().ToolPos.drawTool, QPoint(4500, 1500));
+        // Shown some other way while drawing is off, its close box only hides it.
+        r.box->show();
+        r.box->close();
+        QVERIFY(!r.o().DrawingOn);
+        QVERIFY(r.box->isHidden());
         // It was not destroyed: drawing on shows it again where it was.
         r.drawing.ToolbarCommand(3);
         QVERIFY(r.box->isVisible());
