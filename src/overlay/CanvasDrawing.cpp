@@ -7,7 +7,9 @@
 #include "shell/Globals.h"
 
 #include <QAction>
+#include <QGuiApplication>
 #include <QPainter>
+#include <QPalette>
 
 #include <cmath>
 
@@ -19,7 +21,11 @@ const QColor kCrossColor(128, 0, 0);
 
 }  // namespace
 
-CanvasDrawing::CanvasDrawing(QObject* parent) : QObject(parent) {}
+CanvasDrawing::CanvasDrawing(QObject* parent) : QObject(parent) {
+    // New lines start in the system's window-text colour, as a line control does.
+    const QColor text = QGuiApplication::palette().color(QPalette::WindowText);
+    overlay_.Line1.BorderColor = text.red() | (text.green() << 8) | (text.blue() << 16);
+}
 
 void CanvasDrawing::Attach(platform::PictureBox* canvas, frmDrawToolBox* toolBox) {
     canvas_ = canvas;
