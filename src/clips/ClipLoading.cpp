@@ -1,5 +1,6 @@
 // Loading clips and pictures into the frame stores of the main window.
 
+#include "clips/PictureReader.h"
 #include "clips/cVideo.h"
 #include "imaging/cDIBSection.h"
 #include "platform/ImageBox.h"
@@ -16,7 +17,6 @@
 #include <QApplication>
 #include <QFileInfo>
 #include <QFrame>
-#include <QImageReader>
 #include <QProgressBar>
 #include <QScrollBar>
 #include <QTimer>
@@ -229,14 +229,14 @@ bool frm_Main::fOpenModel(const QString& path) {
 
 bool frm_Main::fOpenPic(const QString& path) {
     if (G().BusyLoading) return false;
-    QImageReader reader(path);
-    reader.setAutoTransform(true);  // honour the camera's orientation tag
-    QImage picture = reader.read();
+    const PictureResult read = ReadPicture(path);
     auto dib = std::make_unique<cDIBSection>();
-    if (picture.isNull() || !dib->CreateFromPicture(picture)) {
+    if (read.picture.isNull() || !dib->CreateFromPicture(read.picture)) {
         // The picture shown before stays.
+        const QString reason =
+            read.picture.isNull() ? read.error : QStringLiteral("Not enough memory for it.");
         platform::MsgBox(QStringLiteral("The picture could not be read:") + QLatin1Char('\n') + path +
-                             (picture.isNull() ? QLatin1Char('\n') + reader.errorString() : QString()),
+                             QLatin1Char('\n') + reason,
                          platform::vbExclamation);
         return false;
     }

@@ -1,6 +1,7 @@
 // The commands of the main toolbar and the Tools menu.
 
 #include "compare/frmImageTool.h"
+#include "overlay/CanvasDrawing.h"
 #include "platform/Clipboard.h"
 #include "platform/FileListBoxes.h"
 #include "platform/PictureBox.h"
@@ -69,6 +70,17 @@ void frm_Main::Toolbar_Click(int index) {
                 mnuTools[7]->setChecked(false);
                 break;
             }
+            case 3:
+            case 20:
+            case 21:
+            case 22:
+            case 23:
+            case 24:
+            case 25:
+            case 26:
+                // Drawing on and off, and the tool box's choice of tool.
+                Drawing->ToolbarCommand(index);
+                break;
             case 4:
                 if (!ImageToolOn) {
                     ImageToolOn = true;

@@ -3,6 +3,7 @@
 #include "clips/ClipPreview.h"
 #include "compare/frmImageTool.h"
 #include "compare/frmModelTool.h"
+#include "overlay/CanvasDrawing.h"
 #include "overlay/frmDrawToolBox.h"
 #include "platform/FileDialog.h"
 #include "platform/FileListBoxes.h"
@@ -11,6 +12,8 @@
 #include "platform/PictureBox.h"
 #include "platform/RegistryStore.h"
 #include "platform/Twips.h"
+#include "playback/MoviePreview.h"
+#include "playback/MovieWindow.h"
 #include "playback/frmVideoControls.h"
 #include "shell/Artwork.h"
 #include "shell/Globals.h"
@@ -163,12 +166,24 @@ void frm_Main::buildControls() {
     ModelTool = new frmModelTool(this);
     VideoControls = new frmVideoControls(this);
     // Until their own commands arrive, a close box simply hides the window.
-    for (ToolWindow* w : std::initializer_list<ToolWindow*>{DrawToolBox, ModelTool, VideoControls})
+    for (ToolWindow* w : std::initializer_list<ToolWindow*>{ModelTool, VideoControls})
         connect(w, &ToolWindow::CloseBoxClicked, w, &QWidget::hide);
+
+    // Drawing on the canvas; the tool box's close box is its own affair.
+    Drawing = new CanvasDrawing(this);
+    Drawing->Attach(pic_video, DrawToolBox);
+    Drawing->repaintFrame = [this] { PasteAvi(CurrentVideoFrame); };
+    Drawing->toolbarClick = [this](int i) { Toolbar_Click(i); };
+    Drawing->toolbarValue = [this](int i) { return Toolbar1->Value(i); };
+    Drawing->setToolbarValue = [this](int i, bool v) { Toolbar1->SetValue(i, v); };
+    Drawing->setDrawingMenuChecked = [this](bool on) { mnuTools[1]->setChecked(on); };
+    DrawingUpdate = [this] { Drawing->DrawingUpdate(); };
     connect(ImageTool, &ToolWindow::CloseBoxClicked, this, [this] { Toolbar_Click(4); });
 
     connect(Drive1, &platform::DriveListBox::Change, this, &frm_Main::Drive1_Change);
     connect(Dir1, &platform::DirListBox::Change, this, &frm_Main::Dir1_Change);
+    preview_ = std::make_unique<MoviePreview>(picVideo, File1);
+    previewClip = [this](const QString& path) { preview_->Preview(path); };
     connect(File1, &platform::FileListBox::MouseUp, this,
             [this](int button, int shift, float, float) { File1_MouseUp(button, shift); });
     connect(HScrVideoFrames, &QScrollBar::valueChanged, this, &frm_Main::HScrVideoFrames_Change);
@@ -213,6 +228,10 @@ void frm_Main::buildMenus() {
     connect(mnuTools[0], &QAction::triggered, this, [this] {
         mnuTools[0]->setChecked(ImageToolOn);  // the command decides the check
         Toolbar_Click(4);
+    });
+    connect(mnuTools[1], &QAction::triggered, this, [this] {
+        mnuTools[1]->setChecked(Drawing->Overlay().DrawingOn);
+        Toolbar_Click(3);
     });
 
     mnu_help = menuBar()->addMenu(QStringLiteral("&Help"));
@@ -421,6 +440,7 @@ void frm_Main::Form_Unload() {
         Model.Release();
         Model.reader.reset();
     });
+    TryStep([] { MovieCloseAll(); });
     TryStep([&] { ClockTimer->stop(); });
     TryStep([] { QCoreApplication::processEvents(); });
 }

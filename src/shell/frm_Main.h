@@ -24,6 +24,8 @@ class QStatusBar;
 class QTimer;
 class MainToolbar;
 class cMRUFileList;
+class CanvasDrawing;
+class MoviePreview;
 class frmDrawToolBox;
 class frmImageTool;
 class frmModelTool;
@@ -84,6 +86,9 @@ public:
     frmImageTool* ImageTool = nullptr;
     frmModelTool* ModelTool = nullptr;
     frmVideoControls* VideoControls = nullptr;
+
+    // The measurement marks over the canvas and the drawing on it.
+    CanvasDrawing* Drawing = nullptr;
 
     // The geometry the load step computed, in twips.
     const MainLayout& Layout() const { return layout_; }
@@ -155,5 +160,6 @@ private:
 
     MainLayout layout_;
     std::unique_ptr<cMRUFileList> mru_;
+    std::unique_ptr<MoviePreview> preview_;  // the clip playing under the file list
     bool unloaded_ = false;
 };

@@ -4,6 +4,8 @@
 #include "MsgBoxRecorder.h"
 #include "clips/ClipPreview.h"
 #include "compare/frmImageTool.h"
+#include "overlay/CanvasDrawing.h"
+#include "overlay/frmDrawToolBox.h"
 #include "platform/Clipboard.h"
 #include "platform/FileDialog.h"
 #include "platform/FileListBoxes.h"
@@ -146,6 +148,41 @@ private slots:
         QCOMPARE(copied.convertToFormat(QImage::Format_RGB32),
                  w.pic_video->Image().convertToFormat(QImage::Format_RGB32));
         QCOMPARE(cliptools::ReadFrameNumber(copied), 0);
+    }
+
+    void marksDrawnOnAClipStayOverEveryFrameShown() {
+        MsgBoxRecorder boxes;
+        frm_Main w;
+        w.show();
+        answer_.accepted = true;
+        answer_.path = clips_.filePath(QStringLiteral("Drive.AVI"));
+        w.Toolbar_Click(1);
+        // Drawing on: the tool box appears at its place and the line tool is chosen.
+        w.Toolbar_Click(3);
+        QVERIFY(w.Drawing->Overlay().DrawingOn);
+        QVERIFY(w.Toolbar1->Value(3));
+        QVERIFY(w.mnuTools[1]->isChecked());
+        QVERIFY(w.DrawToolBox->isVisible());
+        w.Toolbar_Click(20);
+        QCOMPARE(w.Drawing->Overlay().DrawTool, short(1));
+        w.Drawing->Overlay().Line1.BorderColor = 0x0000FF;  // red, as 0x00BBGGRR
+        w.Drawing->Overlay().Line1.BorderWidth = 3;
+        QTest::mousePress(w.pic_video, Qt::LeftButton, {}, QPoint(100, 300));
+        QTest::mouseMove(w.pic_video, QPoint(250, 300));
+        QTest::mouseRelease(w.pic_video, Qt::LeftButton, {}, QPoint(400, 300));
+        QCOMPARE(w.Drawing->Overlay().LineCount, short(1));
+        QCOMPARE(w.pic_video->Image().pixelColor(250, 300), QColor(Qt::red));
+        // Another frame is painted with the mark over it.
+        w.ImgVideoFrames_Click(4);
+        QCOMPARE(cliptools::ReadFrameNumber(w.pic_video->Image()), 4);
+        QCOMPARE(w.pic_video->Image().pixelColor(250, 300), QColor(Qt::red));
+        QCOMPARE(w.pic_video->Image().pixelColor(250, 301), QColor(Qt::red));  // 3 pixels wide
+        // Drawing off hides the tool box and keeps its place.
+        w.Toolbar_Click(3);
+        QVERIFY(!w.Drawing->Overlay().DrawingOn);
+        QVERIFY(!w.DrawToolBox->isVisible());
+        QVERIFY(!w.Toolbar1->Value(3));
+        QVERIFY(boxes.calls.empty());
     }
 
     void previewPaneGetsAClipsFirstFrameQuietly() {

@@ -363,7 +363,7 @@ private slots:
 
     void toolWindowCloseBoxHidesWithoutDestroying() {
         frm_Main w;
-        QPointer<frmImageTool> tool = w.ImageTool;
+        QPointer<frmModelTool> tool = w.ModelTool;
         tool->show();
         QVERIFY(!tool->close());
         QVERIFY(tool);
