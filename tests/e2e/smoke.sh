@@ -88,6 +88,31 @@ strip=$(convert "$out/loaded.png" -crop 600x120+250+480 -format '%k' info:)
 w_vc=$(wait_window "Video Controls" 5) || fail "the video controls window did not appear"
 echo "clip opened: first frame and thumbnails shown"
 
+# Drawing: switch it on (toolbar button 3), take the line tool and pick a colour in the
+# tool box that appears over the canvas's top-left corner, drag a line, then place a
+# three-click angle. Both marks must land on the canvas.
+xdotool mousemove 78 38 click 1
+sleep 0.8
+import -window root "$out/drawing-on.png"
+xdotool mousemove 269 81 click 1
+sleep 0.3
+xdotool mousemove 300 117 click 1
+sleep 0.3
+xdotool mousemove 300 300 mousedown 1
+for x in 350 450 550 650 700; do xdotool mousemove $x 300; sleep 0.05; done
+xdotool mouseup 1
+sleep 0.3
+xdotool mousemove 401 81 click 1
+sleep 0.3
+for p in "520 180" "520 380" "680 380"; do xdotool mousemove $p click 1; sleep 0.3; done
+sleep 0.5
+import -window root "$out/drawn.png"
+line=$(compare -metric AE -fuzz 10% -crop 380x3+310+299 "$out/drawing-on.png" "$out/drawn.png" null: 2>&1 | cut -d' ' -f1)
+((${line%.*} > 300)) || fail "the dragged line is not on the canvas ($line pixels changed)"
+angle=$(compare -metric AE -fuzz 10% -crop 3x180+519+190 "$out/drawing-on.png" "$out/drawn.png" null: 2>&1 | cut -d' ' -f1)
+((${angle%.*} > 150)) || fail "the angle's arm is not on the canvas ($angle pixels changed)"
+echo "drew a line and an angle"
+
 quit_from_menu "$win"
 store=$XDG_CONFIG_HOME/varkelo/registry.json
 [[ -s $store ]] || fail "settings were not saved to $store"
