@@ -228,13 +228,13 @@ int main(int argc, char** argv) {
         {"1280x720 MPEG-4", cliptools::Codec::MPEG4, 1280, 720, dir.filePath("mpeg4.avi")},
     };
     for (const Case& c : cases) {
-        cliptools::ClipSpec spec;
-        spec.codec = c.codec;
-        spec.width = c.width;
-        spec.height = c.height;
+        cliptools::ClipSpec clipFormat;
+        clipFormat.codec = c.codec;
+        clipFormat.width = c.width;
+        clipFormat.height = c.height;
         QString error;
         if (!cliptools::WriteClip(
-                c.file, spec, frames, [&](int n) { return busyFrame(n, c.width, c.height); }, &error)) {
+                c.file, clipFormat, frames, [&](int n) { return busyFrame(n, c.width, c.height); }, &error)) {
             std::fprintf(stderr, "cannot write %s: %s\n", c.label, qPrintable(error));
             return 1;
         }

@@ -115,9 +115,9 @@ bool drain(AVCodecContext* enc, AVFormatContext* fmt, AVStream* st, AVPacket* pk
 
 }  // namespace
 
-bool WriteClip(const QString& path, const ClipSpec& spec, int frameCount, const FrameSource& frames,
+bool WriteClip(const QString& path, const ClipSpec& clipFormat, int frameCount, const FrameSource& frames,
                QString* error) {
-    const CodecChoice choice = choose(spec.codec);
+    const CodecChoice choice = choose(clipFormat.codec);
     const AVCodec* codec = avcodec_find_encoder(choice.id);
     if (!codec) {
         if (error) *error = QStringLiteral("no encoder for this codec");
@@ -135,22 +135,22 @@ bool WriteClip(const QString& path, const ClipSpec& spec, int frameCount, const 
     // pictures are coded at the next multiple of 4, padded at the right and bottom. A Cinepak
     // clip still declares the size asked for (its decoder crops the padding); MS Video 1
     // decoders only know whole blocks, so that clip declares the padded size.
-    const bool blockCodec = spec.codec == Codec::MSVideo1 || spec.codec == Codec::Cinepak;
-    const int codedWidth = blockCodec ? (spec.width + 3) & ~3 : spec.width;
-    const int codedHeight = blockCodec ? (spec.height + 3) & ~3 : spec.height;
-    const int declaredWidth = spec.codec == Codec::MSVideo1 ? codedWidth : spec.width;
-    const int declaredHeight = spec.codec == Codec::MSVideo1 ? codedHeight : spec.height;
+    const bool blockCodec = clipFormat.codec == Codec::MSVideo1 || clipFormat.codec == Codec::Cinepak;
+    const int codedWidth = blockCodec ? (clipFormat.width + 3) & ~3 : clipFormat.width;
+    const int codedHeight = blockCodec ? (clipFormat.height + 3) & ~3 : clipFormat.height;
+    const int declaredWidth = clipFormat.codec == Codec::MSVideo1 ? codedWidth : clipFormat.width;
+    const int declaredHeight = clipFormat.codec == Codec::MSVideo1 ? codedHeight : clipFormat.height;
     std::unique_ptr<AVCodecContext, CodecCloser> enc(avcodec_alloc_context3(codec));
     enc->width = codedWidth;
     enc->height = codedHeight;
     enc->pix_fmt = choice.format;
-    enc->time_base = AVRational{1, spec.fps};
-    enc->framerate = AVRational{spec.fps, 1};
-    enc->gop_size = spec.gopSize;
+    enc->time_base = AVRational{1, clipFormat.fps};
+    enc->framerate = AVRational{clipFormat.fps, 1};
+    enc->gop_size = clipFormat.gopSize;
     enc->max_b_frames = 0;
-    if (spec.codec == Codec::MJPEG || spec.codec == Codec::MPEG4) {
+    if (clipFormat.codec == Codec::MJPEG || clipFormat.codec == Codec::MPEG4) {
         enc->flags |= AV_CODEC_FLAG_QSCALE;
-        enc->global_quality = FF_QP2LAMBDA * spec.quality;
+        enc->global_quality = FF_QP2LAMBDA * clipFormat.quality;
     }
     if (fmt->oformat->flags & AVFMT_GLOBALHEADER) enc->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
     if ((r = avcodec_open2(enc.get(), codec, nullptr)) < 0) {
@@ -190,11 +190,11 @@ bool WriteClip(const QString& path, const ClipSpec& spec, int frameCount, const 
 
     for (int i = 0; i < frameCount; ++i) {
         QImage picture = frames(i);
-        if (picture.size() != QSize(spec.width, spec.height))
-            picture =
-                picture.scaled(spec.width, spec.height, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        if (picture.size() != QSize(clipFormat.width, clipFormat.height))
+            picture = picture.scaled(clipFormat.width, clipFormat.height, Qt::IgnoreAspectRatio,
+                                     Qt::SmoothTransformation);
         picture = picture.convertToFormat(QImage::Format_RGB888);
-        if (codedWidth != spec.width || codedHeight != spec.height) {
+        if (codedWidth != clipFormat.width || codedHeight != clipFormat.height) {
             QImage coded(codedWidth, codedHeight, QImage::Format_RGB888);
             coded.fill(Qt::black);
             QPainter(&coded).drawImage(0, 0, picture);

@@ -33,7 +33,7 @@ struct ClipSpec {
 using FrameSource = std::function<QImage(int frameNumber)>;
 
 // Writes `frameCount` frames to `path`. Returns false with a reason in `error`.
-bool WriteClip(const QString& path, const ClipSpec& spec, int frameCount, const FrameSource& frames,
+bool WriteClip(const QString& path, const ClipSpec& clipFormat, int frameCount, const FrameSource& frames,
                QString* error = nullptr);
 
 // A test picture whose frame number can be read back from its pixels: a background

@@ -131,14 +131,15 @@ QImage drawFrame(const SwingStyle& s, int f, int w, int h) {
 }
 
 bool write(const QString& path, const SwingStyle& s) {
-    cliptools::ClipSpec spec;
-    spec.width = 640;
-    spec.height = 480;
-    spec.fps = 25;
-    spec.codec = cliptools::Codec::MJPEG;
+    cliptools::ClipSpec clipFormat;
+    clipFormat.width = 640;
+    clipFormat.height = 480;
+    clipFormat.fps = 25;
+    clipFormat.codec = cliptools::Codec::MJPEG;
     QString error;
     if (!cliptools::WriteClip(
-            path, spec, s.frames, [&](int f) { return drawFrame(s, f, spec.width, spec.height); }, &error)) {
+            path, clipFormat, s.frames,
+            [&](int f) { return drawFrame(s, f, clipFormat.width, clipFormat.height); }, &error)) {
         std::fprintf(stderr, "%s: %s\n", qPrintable(path), qPrintable(error));
         return false;
     }

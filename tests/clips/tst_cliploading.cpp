@@ -31,14 +31,14 @@ namespace {
 
 QString writeClip(const QString& folder, const QString& name, int frames, int width = 320, int height = 240,
                   cliptools::Codec codec = cliptools::Codec::MJPEG) {
-    cliptools::ClipSpec spec;
-    spec.width = width;
-    spec.height = height;
-    spec.codec = codec;
+    cliptools::ClipSpec clipFormat;
+    clipFormat.width = width;
+    clipFormat.height = height;
+    clipFormat.codec = codec;
     const QString path = QDir(folder).filePath(name);
     QString error;
     if (!cliptools::WriteClip(
-            path, spec, frames, [&](int i) { return cliptools::NumberedFrame(i, width, height); }, &error))
+            path, clipFormat, frames, [&](int i) { return cliptools::NumberedFrame(i, width, height); }, &error))
         qFatal("cannot write %s: %s", qPrintable(path), qPrintable(error));
     return path;
 }

@@ -61,15 +61,15 @@ class TestCVideo : public QObject {
     QString path(const QString& name) const { return m_dir.filePath(name); }
 
     QString writeClip(const QString& name, Codec codec, int width, int height, int frames, int gop = 12) {
-        cliptools::ClipSpec spec;
-        spec.codec = codec;
-        spec.width = width;
-        spec.height = height;
-        spec.gopSize = gop;
+        cliptools::ClipSpec clipFormat;
+        clipFormat.codec = codec;
+        clipFormat.width = width;
+        clipFormat.height = height;
+        clipFormat.gopSize = gop;
         QString error;
         const QString file = path(name);
         if (!cliptools::WriteClip(
-                file, spec, frames, [&](int n) { return cliptools::NumberedFrame(n, width, height); },
+                file, clipFormat, frames, [&](int n) { return cliptools::NumberedFrame(n, width, height); },
                 &error))
             qWarning() << "clip not written:" << error;
         return file;
@@ -219,13 +219,13 @@ private slots:
         const std::vector<int> pictured = {0, 1, 9, 10, 25, 40, 41, 55, 60};
         std::vector<std::optional<QImage>> frames(71);
         for (int n : pictured) frames[size_t(n)] = cliptools::NumberedFrame(n, 40, 16);
-        testavi::RawAviSpec spec;
-        spec.width = 40;
-        spec.height = 16;
-        spec.withIndex = withIndex;
+        testavi::RawAviSpec clipFormat;
+        clipFormat.width = 40;
+        clipFormat.height = 16;
+        clipFormat.withIndex = withIndex;
         const QString file =
             path(withIndex ? QStringLiteral("dropped.avi") : QStringLiteral("dropped_noidx.avi"));
-        QVERIFY(testavi::WriteBytes(file, testavi::RawBgrAvi(spec, frames)));
+        QVERIFY(testavi::WriteBytes(file, testavi::RawBgrAvi(clipFormat, frames)));
 
         cVideo video;
         QVERIFY(video.OpenAviFile(file));

@@ -33,10 +33,10 @@ class TestToolbar : public QObject {
 
 private slots:
     void initTestCase() {
-        cliptools::ClipSpec spec;
-        spec.width = 160;
-        spec.height = 120;
-        QVERIFY(cliptools::WriteClip(clips_.filePath(QStringLiteral("Drive.AVI")), spec, 6,
+        cliptools::ClipSpec clipFormat;
+        clipFormat.width = 160;
+        clipFormat.height = 120;
+        QVERIFY(cliptools::WriteClip(clips_.filePath(QStringLiteral("Drive.AVI")), clipFormat, 6,
                                      [](int i) { return cliptools::NumberedFrame(i, 160, 120); }));
         QVERIFY(cliptools::NumberedFrame(5, 100, 80).save(clips_.filePath(QStringLiteral("stance.jpg"))));
         SetFileDialogAnswerer([this](const FileDialogRequest& r) {

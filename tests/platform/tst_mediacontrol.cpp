@@ -39,13 +39,13 @@ class TestMediaControl : public QObject {
     std::unique_ptr<QWidget> m_parent;
 
     QString writeClip(const QString& name, int width, int height, int frames) {
-        cliptools::ClipSpec spec;
-        spec.width = width;
-        spec.height = height;
+        cliptools::ClipSpec clipFormat;
+        clipFormat.width = width;
+        clipFormat.height = height;
         const QString file = m_dir.filePath(name);
         QString error;
         if (!cliptools::WriteClip(
-                file, spec, frames, [&](int n) { return cliptools::NumberedFrame(n, width, height); },
+                file, clipFormat, frames, [&](int n) { return cliptools::NumberedFrame(n, width, height); },
                 &error))
             qWarning() << "clip not written:" << error;
         return file;

@@ -389,11 +389,11 @@ private slots:
     void realPreviewPlaysInsideTheBox() {
         QVERIFY(m_dir.isValid());
         const QString clip = m_dir.filePath(QStringLiteral("swing ä.avi"));
-        cliptools::ClipSpec spec;
-        spec.width = 96;
-        spec.height = 72;
+        cliptools::ClipSpec clipFormat;
+        clipFormat.width = 96;
+        clipFormat.height = 72;
         QVERIFY(
-            cliptools::WriteClip(clip, spec, 50, [](int n) { return cliptools::NumberedFrame(n, 96, 72); }));
+            cliptools::WriteClip(clip, clipFormat, 50, [](int n) { return cliptools::NumberedFrame(n, 96, 72); }));
 
         QWidget main;
         main.resize(1000, 700);

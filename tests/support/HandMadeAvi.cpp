@@ -68,27 +68,28 @@ QByteArray streamHeader(const char* type, const QByteArray& handler, uint32_t sc
 
 }  // namespace
 
-QByteArray RawBgrAvi(const RawAviSpec& spec, const std::vector<std::optional<QImage>>& frames) {
-    const int stride = (spec.width * 3 + 3) & ~3;
-    const uint32_t imageSize = uint32_t(stride * spec.height);
+QByteArray RawBgrAvi(const RawAviSpec& clipFormat, const std::vector<std::optional<QImage>>& frames) {
+    const int stride = (clipFormat.width * 3 + 3) & ~3;
+    const uint32_t imageSize = uint32_t(stride * clipFormat.height);
     const uint32_t count = uint32_t(frames.size());
 
     QByteArray format;
     put32(format, 40);
-    put32(format, uint32_t(spec.width));
-    put32(format, uint32_t(spec.height));  // positive: rows bottom-up
+    put32(format, uint32_t(clipFormat.width));
+    put32(format, uint32_t(clipFormat.height));  // positive: rows bottom-up
     put16(format, 1);
     put16(format, 24);
-    format += spec.fourcc.left(4).leftJustified(4, '\0');
+    format += clipFormat.fourcc.left(4).leftJustified(4, '\0');
     put32(format, imageSize);
     for (int i = 0; i < 4; ++i) put32(format, 0);
 
     const QByteArray strl =
-        list("strl", chunk("strh", streamHeader("vids", spec.fourcc, 1, uint32_t(spec.fps), count, imageSize,
-                                                0, spec.width, spec.height)) +
+        list("strl", chunk("strh", streamHeader("vids", clipFormat.fourcc, 1, uint32_t(clipFormat.fps), count,
+                                                imageSize, 0, clipFormat.width, clipFormat.height)) +
                          chunk("strf", format));
-    const QByteArray hdrl = list(
-        "hdrl", chunk("avih", mainHeader(spec.width, spec.height, spec.fps, count, 1, imageSize)) + strl);
+    const QByteArray hdrl = list("hdrl", chunk("avih", mainHeader(clipFormat.width, clipFormat.height,
+                                                                  clipFormat.fps, count, 1, imageSize)) +
+                                             strl);
 
     QByteArray movi;
     QByteArray index;
@@ -96,8 +97,9 @@ QByteArray RawBgrAvi(const RawAviSpec& spec, const std::vector<std::optional<QIm
     for (const auto& frame : frames) {
         QByteArray data;
         if (frame) {
-            const QImage bgr = frame->scaled(spec.width, spec.height).convertToFormat(QImage::Format_BGR888);
-            for (int y = spec.height - 1; y >= 0; --y)
+            const QImage bgr =
+                frame->scaled(clipFormat.width, clipFormat.height).convertToFormat(QImage::Format_BGR888);
+            for (int y = clipFormat.height - 1; y >= 0; --y)
                 data += QByteArray(reinterpret_cast<const char*>(bgr.constScanLine(y)), stride);
         }
         const QByteArray c = chunk("00db", data);
@@ -109,7 +111,7 @@ QByteArray RawBgrAvi(const RawAviSpec& spec, const std::vector<std::optional<QIm
         offset += uint32_t(c.size());
     }
     QByteArray body = QByteArray("AVI ") + hdrl + list("movi", movi);
-    if (spec.withIndex) body += chunk("idx1", index);
+    if (clipFormat.withIndex) body += chunk("idx1", index);
     return chunk("RIFF", body);
 }
 

@@ -22,7 +22,7 @@ struct RawAviSpec {
 
 // Uncompressed 24-bit bottom-up video, one chunk per entry; an empty entry is a zero-size
 // chunk (a dropped frame).
-QByteArray RawBgrAvi(const RawAviSpec& spec, const std::vector<std::optional<QImage>>& frames);
+QByteArray RawBgrAvi(const RawAviSpec& clipFormat, const std::vector<std::optional<QImage>>& frames);
 
 // A well-formed AVI whose only stream is audio.
 QByteArray AudioOnlyAvi();
