@@ -18,6 +18,7 @@
 
 #include <QAction>
 #include <QDir>
+#include <QFile>
 #include <QMenu>
 #include <QTemporaryDir>
 #include <QTest>
@@ -183,6 +184,42 @@ private slots:
         QVERIFY(!w.DrawToolBox->isVisible());
         QVERIFY(!w.Toolbar1->Value(3));
         QVERIFY(boxes.calls.empty());
+    }
+
+    void recentFilesReopenAndMoveToTheTop() {
+        MsgBoxRecorder boxes;
+        frm_Main w;
+        QTemporaryDir dir;
+        const QString first = dir.filePath(QStringLiteral("first.avi"));
+        QVERIFY(QFile::copy(clips_.filePath(QStringLiteral("Drive.AVI")), first));
+        const QString second = clips_.filePath(QStringLiteral("Drive.AVI"));
+        answer_.accepted = true;
+        answer_.path = first;
+        w.Toolbar_Click(1);
+        answer_.path = second;
+        w.Toolbar_Click(1);
+        QVERIFY(w.mnuFile[5]->text().endsWith(QStringLiteral("Drive.AVI")));
+        QVERIFY(w.mnuFile[6]->text().endsWith(QStringLiteral("first.avi")));
+        // Reopening the second entry swaps the two slots and loads it.
+        w.mnuFile_Click(6);
+        QVERIFY(w.mnuFile[5]->text().endsWith(QStringLiteral("first.avi")));
+        QVERIFY(w.mnuFile[6]->text().endsWith(QStringLiteral("Drive.AVI")));
+        QCOMPARE(w.Video1.clipFileName, QStringLiteral("first.avi"));
+        QVERIFY(boxes.calls.empty());
+        // A recent clip that is gone: the reader's message, and the loaded clip stays.
+        w.ImgVideoFrames_Click(3);
+        QVERIFY(QFile::remove(first));
+        w.mnuFile_Click(5);
+        QCOMPARE(boxes.calls.size(), size_t(1));
+        QVERIFY(
+            boxes.calls[0].prompt.startsWith(QStringLiteral("There was an error working with the file:")));
+        QCOMPARE(w.Video1.clipFileName, QStringLiteral("first.avi"));
+        QCOMPARE(cliptools::ReadFrameNumber(w.pic_video->Image()), 3);
+        // Nothing happens while frames load.
+        G().BusyLoading = true;
+        w.mnuFile_Click(6);
+        G().BusyLoading = false;
+        QCOMPARE(w.Video1.clipFileName, QStringLiteral("first.avi"));
     }
 
     void previewPaneGetsAClipsFirstFrameQuietly() {
