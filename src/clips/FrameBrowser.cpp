@@ -48,13 +48,7 @@ void frm_Main::File1_MouseUp(int button, int shift) {
                 return;
             }
             if (!PasteAvi(CurrentVideoFrame)) platform::MsgBox(QStringLiteral("pasteavi error"));
-            mnuToolsTOP->setEnabled(true);
-            mnuToolsTOP->menuAction()->setEnabled(true);
-            mnuTools[4]->setEnabled(false);
-            mnuTools[6]->setChecked(true);
-            mnuTools[7]->setChecked(false);
-            for (int b : {3, 4, 5, 7, 10, 11}) Toolbar1->SetEnabled(b, true);
-            Toolbar1->SetValue(10, true);
+            ShowClipCommands();
         } else if (shift == 0 && isClip && previewClip) {
             previewClip(path);
         }

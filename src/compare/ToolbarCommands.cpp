@@ -38,6 +38,16 @@ void frm_Main::HideToolWindow(ToolWindow* window, QPoint& positionTwips) {
     window->hide();
 }
 
+void frm_Main::ShowClipCommands() {
+    mnuToolsTOP->setEnabled(true);
+    mnuToolsTOP->menuAction()->setEnabled(true);
+    mnuTools[4]->setEnabled(false);
+    for (int b : {3, 4, 5, 7, 10, 11}) Toolbar1->SetEnabled(b, true);
+    Toolbar1->SetValue(10, true);
+    mnuTools[6]->setChecked(true);
+    mnuTools[7]->setChecked(false);
+}
+
 void frm_Main::Toolbar_Click(int index) {
     TrapErrors([&] {
         switch (index) {
@@ -60,14 +70,8 @@ void frm_Main::Toolbar_Click(int index) {
                     if (!fOpenPic(path)) return;
                     PasteAvi(0);
                 }
-                mnuToolsTOP->setEnabled(true);
-                mnuToolsTOP->menuAction()->setEnabled(true);
-                mnuTools[4]->setEnabled(false);
+                ShowClipCommands();
                 mnuTools[9]->setEnabled(true);
-                for (int b : {3, 4, 5, 7, 10, 11}) Toolbar1->SetEnabled(b, true);
-                Toolbar1->SetValue(10, true);
-                mnuTools[6]->setChecked(true);
-                mnuTools[7]->setChecked(false);
                 break;
             }
             case 3:

@@ -396,13 +396,7 @@ void frm_Main::mnuFile_Click(int index) {
             // and leaves the loaded clip as it was.
             if (!fOpenAvi(mru_->File(index - 4))) return;
             PasteAvi(CurrentVideoFrame);
-            mnuToolsTOP->setEnabled(true);
-            mnuToolsTOP->menuAction()->setEnabled(true);
-            mnuTools[4]->setEnabled(false);
-            for (int b : {3, 4, 5, 7, 10, 11}) Toolbar1->SetEnabled(b, true);
-            Toolbar1->SetValue(10, true);
-            mnuTools[6]->setChecked(true);
-            mnuTools[7]->setChecked(false);
+            ShowClipCommands();
         }
         if (index == 10) close();
     });

@@ -124,6 +124,9 @@ public:
     // Tool windows appear at their stored position and store it when hidden.
     void ShowToolWindow(ToolWindow* window, const QPoint& positionTwips);
     void HideToolWindow(ToolWindow* window, QPoint& positionTwips);
+    // After a clip or picture was opened: the Tools menu and the clip's toolbar buttons
+    // come alive, and the full view is on.
+    void ShowClipCommands();
 
     // --- Frame browser.
     void File1_MouseUp(int button, int shift);
