@@ -1,0 +1,122 @@
+// Brightness, inversion, mirroring and blending as the compositor relies on them.
+
+#include "platform/ImageEffects.h"
+
+#include <QTest>
+
+using namespace platform;
+
+namespace {
+// A picture whose every pixel differs, so that a wrong mapping or mirror shows.
+QImage ramp(QImage::Format format, int w = 7, int h = 3) {
+    QImage img(w, h, format);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) img.setPixelColor(x, y, QColor(x * 30 + 10, y * 80 + 5, 250 - x * 20));
+    return img;
+}
+}  // namespace
+
+class TestImageEffects : public QObject {
+    Q_OBJECT
+private slots:
+    void formats_data() {
+        QTest::addColumn<int>("format");
+        QTest::newRow("32-bit") << int(QImage::Format_RGB32);
+        QTest::newRow("24-bit") << int(QImage::Format_BGR888);
+    }
+
+    void amountZeroWithoutFlagsPassesThrough_data() { formats_data(); }
+    void amountZeroWithoutFlagsPassesThrough() {
+        QFETCH(int, format);
+        QImage img = ramp(QImage::Format(format));
+        const QImage before = img;
+        const uchar* bits = img.constBits();
+        QCOMPARE(FoxBrightness(img, 0, 0, 0), 1);
+        QCOMPARE(img, before);
+        QCOMPARE(img.constBits(), bits);  // in place, never detached or copied
+    }
+
+    void brightnessIsClampedPerChannel_data() { formats_data(); }
+    void brightnessIsClampedPerChannel() {
+        QFETCH(int, format);
+        QImage img(2, 1, QImage::Format(format));
+        img.setPixelColor(0, 0, QColor(10, 200, 250));
+        img.setPixelColor(1, 0, QColor(0, 128, 255));
+        FoxBrightness(img, 40, 0, 0);
+        QCOMPARE(img.pixelColor(0, 0), QColor(50, 240, 255));
+        QCOMPARE(img.pixelColor(1, 0), QColor(40, 168, 255));
+        FoxBrightness(img, -255, 0, 0);
+        QCOMPARE(img.pixelColor(0, 0), QColor(0, 0, 0));
+        // Out-of-range amounts act as the extremes.
+        FoxBrightness(img, 9999, 0, 0);
+        QCOMPARE(img.pixelColor(1, 0), QColor(255, 255, 255));
+    }
+
+    void invertAndMirrorAloneAndTogether_data() { formats_data(); }
+    void invertAndMirrorAloneAndTogether() {
+        QFETCH(int, format);
+        const QImage original = ramp(QImage::Format(format));
+        QImage inverted = original;
+        FoxBrightness(inverted, 0, 0, kEffectInvert);
+        const QColor c = original.pixelColor(3, 1);
+        QCOMPARE(inverted.pixelColor(3, 1), QColor(255 - c.red(), 255 - c.green(), 255 - c.blue()));
+        QCOMPARE(qAlpha(inverted.pixel(3, 1)), 255);
+
+        QImage mirrored = original;
+        FoxBrightness(mirrored, 0, 0, kEffectMirror);
+        for (int x = 0; x < 7; ++x) QCOMPARE(mirrored.pixelColor(x, 2), original.pixelColor(6 - x, 2));
+
+        // A region of width w put at left x is read back from holder width - w - x.
+        const int w = 3, x = 1;
+        const QImage region = original.copy(x, 0, w, 3).mirrored(true, false);
+        QCOMPARE(mirrored.copy(7 - w - x, 0, w, 3), region);
+
+        // Both: 262400, brighter as well.
+        QImage both = original;
+        FoxBrightness(both, 5, 0, kEffectInvert | kEffectMirror);
+        const QColor o = original.pixelColor(0, 0);
+        QCOMPARE(both.pixelColor(6, 0), QColor(250 - o.red(), 250 - o.green(), 250 - o.blue()));
+    }
+
+    void blendWeights_data() { formats_data(); }
+    void blendWeights() {
+        QFETCH(int, format);
+        QImage canvas(4, 2, QImage::Format(format));
+        canvas.fill(QColor(200, 100, 0));
+        QImage model(4, 2, QImage::Format(format));
+        model.fill(QColor(0, 100, 255));
+        const QImage before = canvas;
+        QCOMPARE(FoxAlphaBlend(canvas, 0, 0, 4, 2, model, 0, 0, 0, 0xFF00FF, 0), 1);
+        QCOMPARE(canvas, before);
+        FoxAlphaBlend(canvas, 0, 0, 4, 2, model, 0, 0, 128, 0xFF00FF, 0);
+        QCOMPARE(canvas.pixelColor(2, 1), QColor(100, 100, 128));  // (200*127+0*128)/255 rounded
+        canvas = before;
+        FoxAlphaBlend(canvas, 0, 0, 4, 2, model, 0, 0, 255, 0xFF00FF, 0);
+        QCOMPARE(canvas, model);
+    }
+
+    void blendRectangleIsCutToBothBitmaps() {
+        QImage canvas(6, 4, QImage::Format_RGB32);
+        canvas.fill(Qt::black);
+        QImage model(3, 3, QImage::Format_RGB32);
+        model.fill(Qt::white);
+        // Asked for more than the source holds: only the 3 x 3 overlap is blended.
+        QCOMPARE(FoxAlphaBlend(canvas, 2, 1, 10, 10, model, 0, 0, 255, 0, 0), 1);
+        QCOMPARE(canvas.pixelColor(2, 1), QColor(Qt::white));
+        QCOMPARE(canvas.pixelColor(4, 3), QColor(Qt::white));
+        QCOMPARE(canvas.pixelColor(5, 3), QColor(Qt::black));
+        QCOMPARE(canvas.pixelColor(1, 1), QColor(Qt::black));
+        // Entirely outside, or formats that differ: nothing happens.
+        const QImage before = canvas;
+        QCOMPARE(FoxAlphaBlend(canvas, 6, 0, 3, 3, model, 0, 0, 255, 0, 0), 0);
+        QCOMPARE(
+            FoxAlphaBlend(canvas, 0, 0, 3, 3, model.convertToFormat(QImage::Format_BGR888), 0, 0, 255, 0, 0),
+            0);
+        QCOMPARE(canvas, before);
+        QImage unsupported(2, 2, QImage::Format_Indexed8);
+        QCOMPARE(FoxBrightness(unsupported, 10, 0, 0), 0);
+    }
+};
+
+QTEST_MAIN(TestImageEffects)
+#include "tst_imageeffects.moc"
