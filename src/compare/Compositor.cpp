@@ -1,12 +1,25 @@
 // Painting frames into the canvas.
 
+#include "compare/frmImageTool.h"
 #include "imaging/cDIBSection.h"
+#include "platform/ImageEffects.h"
 #include "platform/PictureBox.h"
 #include "platform/RuntimeError.h"
 #include "shell/MainToolbar.h"
 #include "shell/frm_Main.h"
 
+#include <QCheckBox>
 #include <QPainter>
+#include <QScrollBar>
+
+#include <cmath>
+
+int frm_Main::ImageToolFlags() const {
+    int f = 0;
+    if (ImageTool->chkFlag.at(1)->isChecked()) f = platform::kEffectInvert;
+    if (ImageTool->chkFlag.at(2)->isChecked()) f += platform::kEffectMirror;
+    return f;
+}
 
 bool frm_Main::PasteAvi(short iFrame) {
     using platform::TryStep;
@@ -14,6 +27,7 @@ bool frm_Main::PasteAvi(short iFrame) {
     TryStep([&] {
         if (Toolbar1->Value(10)) pic_video->Cls();
     });
+    TryStep([&] { imageFlags_ = ImageToolFlags(); });
     TryStep([&] {
         // The frame's shown region goes into the holder at its own position; a frame
         // number outside the table or an empty entry leaves the holder as it was.
@@ -28,10 +42,15 @@ bool frm_Main::PasteAvi(short iFrame) {
         QPainter holder(&picDummy->Image());
         holder.drawImage(source.topLeft(), *frame->HDC(), source);
     });
+    TryStep([&] { platform::FoxBrightness(picDummy->Image(), ImageTool->VScrBright->value(), 0, Flags()); });
     TryStep([&] {
         QPainter canvas(&pic_video->Image());
+        QRect source = Video1.SourceRect();
+        // The holder was mirrored across its full width: read the region back from there.
+        if (ImageTool->chkFlag[2]->isChecked())
+            source.moveLeft(int(std::lrint(double(picDummy->Image().width()) - source.width() - source.x())));
         // A plain, non-smoothed scaled copy.
-        canvas.drawImage(Video1.CanvasRect(), picDummy->Image(), Video1.SourceRect());
+        canvas.drawImage(Video1.CanvasRect(), picDummy->Image(), source);
     });
     TryStep([&] {
         if (DrawingUpdate) DrawingUpdate();

@@ -179,6 +179,7 @@ void frm_Main::buildControls() {
     Drawing->setDrawingMenuChecked = [this](bool on) { mnuTools[1]->setChecked(on); };
     DrawingUpdate = [this] { Drawing->DrawingUpdate(); };
     connect(ImageTool, &ToolWindow::CloseBoxClicked, this, [this] { Toolbar_Click(4); });
+    connect(ImageTool, &frmImageTool::Changed, this, [this] { PasteAvi(CurrentVideoFrame); });
 
     connect(Drive1, &platform::DriveListBox::Change, this, &frm_Main::Drive1_Change);
     connect(Dir1, &platform::DirListBox::Change, this, &frm_Main::Dir1_Change);

@@ -111,6 +111,9 @@ public:
     void ShowVideoInfo(platform::PictureBox* box);
     // Paints frame iFrame of video 1 into the canvas with the marks on top. Always true.
     bool PasteAvi(short iFrame);
+    // Effect flags of the last video-1 paint, and those the image tool asks for now.
+    int Flags() const { return imageFlags_; }
+    int ImageToolFlags() const;
 
     // Redraws the measurement marks over the canvas; set by the overlay.
     std::function<void()> DrawingUpdate;
@@ -165,4 +168,5 @@ private:
     std::unique_ptr<cMRUFileList> mru_;
     std::unique_ptr<MoviePreview> preview_;  // the clip playing under the file list
     bool unloaded_ = false;
+    int imageFlags_ = 0;
 };

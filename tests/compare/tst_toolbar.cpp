@@ -1,5 +1,7 @@
 // Toolbar commands: opening through the dialog, the image tool window, copying the canvas.
 
+#include <QCheckBox>
+#include <QScrollBar>
 #include "ClipWriter.h"
 #include "MsgBoxRecorder.h"
 #include "clips/ClipPreview.h"
@@ -220,6 +222,39 @@ private slots:
         w.mnuFile_Click(6);
         G().BusyLoading = false;
         QCOMPARE(w.Video1.clipFileName, QStringLiteral("first.avi"));
+    }
+
+    void imageToolEffectsRepaintAtOnce() {
+        MsgBoxRecorder boxes;
+        frm_Main w;
+        answer_.accepted = true;
+        answer_.path = clips_.filePath(QStringLiteral("Drive.AVI"));
+        w.Toolbar_Click(1);
+        w.ImgVideoFrames_Click(3);
+        const QImage plain = w.pic_video->Image().copy();
+        const QPoint probe(plain.width() / 2, plain.height() * 3 / 4);  // the coloured half
+        const QColor c = plain.pixelColor(probe);
+        // Invert: every channel turned over, at once.
+        w.ImageTool->chkFlag[1]->setChecked(true);
+        QCOMPARE(w.Flags(), 256);
+        QCOMPARE(w.pic_video->Image().pixelColor(probe),
+                 QColor(255 - c.red(), 255 - c.green(), 255 - c.blue()));
+        // Flip X as well: the same frame, mirrored left-right (flags 262400).
+        w.ImageTool->chkFlag[2]->setChecked(true);
+        QCOMPARE(w.Flags(), 262400);
+        w.ImageTool->chkFlag[1]->setChecked(false);
+        QCOMPARE(cliptools::ReadFrameNumber(w.pic_video->Image().mirrored(true, false)), 3);
+        QVERIFY(w.pic_video->Image() != plain);
+        // Brightness only: lighter, clamped; back to 0 gives the plain picture again.
+        w.ImageTool->chkFlag[2]->setChecked(false);
+        w.ImageTool->VScrBright->setValue(40);
+        QCOMPARE(
+            w.pic_video->Image().pixelColor(probe),
+            QColor(std::min(255, c.red() + 40), std::min(255, c.green() + 40), std::min(255, c.blue() + 40)));
+        w.ImageTool->VScrBright->setValue(0);
+        QCOMPARE(w.Flags(), 0);
+        QCOMPARE(w.pic_video->Image(), plain);
+        QVERIFY(boxes.calls.empty());
     }
 
     void previewPaneGetsAClipsFirstFrameQuietly() {
