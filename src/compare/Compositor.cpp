@@ -47,7 +47,7 @@ bool frm_Main::PasteAvi(short iFrame) {
         QPainter canvas(&pic_video->Image());
         QRect source = Video1.SourceRect();
         // The holder was mirrored across its full width: read the region back from there.
-        if (ImageTool->chkFlag[2]->isChecked())
+        if (Flags() & platform::kEffectMirror)
             source.moveLeft(int(std::lrint(double(picDummy->Image().width()) - source.width() - source.x())));
         // A plain, non-smoothed scaled copy.
         canvas.drawImage(Video1.CanvasRect(), picDummy->Image(), source);

@@ -2,6 +2,7 @@
 
 #include "ClipWriter.h"
 #include "MsgBoxRecorder.h"
+#include "TestDesktop.h"
 #include "clips/FrameStore.h"
 #include "platform/FileListBoxes.h"
 #include "platform/ImageBox.h"
@@ -38,7 +39,8 @@ QString writeClip(const QString& folder, const QString& name, int frames, int wi
     const QString path = QDir(folder).filePath(name);
     QString error;
     if (!cliptools::WriteClip(
-            path, clipFormat, frames, [&](int i) { return cliptools::NumberedFrame(i, width, height); }, &error))
+            path, clipFormat, frames, [&](int i) { return cliptools::NumberedFrame(i, width, height); },
+            &error))
         qFatal("cannot write %s: %s", qPrintable(path), qPrintable(error));
     return path;
 }
@@ -52,7 +54,7 @@ int shownFrame(frm_Main& w) {
 
 class TestClipLoading : public QObject {
     Q_OBJECT
-    std::unique_ptr<QTemporaryDir> home_;
+    std::unique_ptr<TestDesktop> desktop_;
     std::unique_ptr<QTemporaryDir> clips_;
 
     // Opens a file of the clips folder as a Shift+click in the file list does.
@@ -78,16 +80,9 @@ private slots:
         broken.write("\xff\xd8\xff\xe0 truncated");
     }
 
-    void init() {
-        OverrideScreenMetrics(ScreenMetrics{1024, 768, 96, 96, 24});
-        home_ = std::make_unique<QTemporaryDir>();
-        RegistryStore::Instance().SetFilePath(HKEY_CURRENT_USER,
-                                              home_->filePath(QStringLiteral("registry.json")));
-        G() = Globals{};
-    }
+    void init() { desktop_ = std::make_unique<TestDesktop>(); }
     void cleanup() {
-        RegistryStore::Instance().ResetFilePaths();
-        OverrideScreenMetrics(std::nullopt);
+        desktop_.reset();
         OverrideAvailableMemory(std::nullopt);
     }
 

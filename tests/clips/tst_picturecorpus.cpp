@@ -3,6 +3,7 @@
 // clear message while the picture before stays. Skips when the corpus is absent.
 
 #include "MsgBoxRecorder.h"
+#include "TestDesktop.h"
 #include "clips/PictureReader.h"
 #include "imaging/cDIBSection.h"
 #include "platform/PictureBox.h"
@@ -32,20 +33,14 @@ QStringList picturesUnder(const QString& folder) {
 class TestPictureCorpus : public QObject {
     Q_OBJECT
     QString corpus_ = QStringLiteral(VARKELO_TESTMEDIA_DIR);
-    QTemporaryDir home_;
+    std::unique_ptr<TestDesktop> desktop_;
 
 private slots:
     void init() {
         if (!QDir(corpus_).exists()) QSKIP("the real-world media corpus is not beside the project");
-        OverrideScreenMetrics(ScreenMetrics{1024, 768, 96, 96, 24});
-        RegistryStore::Instance().SetFilePath(HKEY_CURRENT_USER,
-                                              home_.filePath(QStringLiteral("registry.json")));
-        G() = Globals{};
+        desktop_ = std::make_unique<TestDesktop>();
     }
-    void cleanup() {
-        RegistryStore::Instance().ResetFilePaths();
-        OverrideScreenMetrics(std::nullopt);
-    }
+    void cleanup() { desktop_.reset(); }
 
     void everyPictureOpensOrIsRefusedCleanly() {
         const QStringList files = picturesUnder(corpus_);

@@ -4,6 +4,7 @@
 #include <QScrollBar>
 #include "ClipWriter.h"
 #include "MsgBoxRecorder.h"
+#include "TestDesktop.h"
 #include "clips/ClipPreview.h"
 #include "compare/frmImageTool.h"
 #include "overlay/CanvasDrawing.h"
@@ -29,7 +30,7 @@ using namespace platform;
 
 class TestToolbar : public QObject {
     Q_OBJECT
-    std::unique_ptr<QTemporaryDir> home_;
+    std::unique_ptr<TestDesktop> desktop_;
     QTemporaryDir clips_;
     std::vector<FileDialogRequest> requests_;
     FileDialogResult answer_;
@@ -50,18 +51,11 @@ private slots:
     void cleanupTestCase() { SetFileDialogAnswerer({}); }
 
     void init() {
-        OverrideScreenMetrics(ScreenMetrics{1024, 768, 96, 96, 24});
-        home_ = std::make_unique<QTemporaryDir>();
-        RegistryStore::Instance().SetFilePath(HKEY_CURRENT_USER,
-                                              home_->filePath(QStringLiteral("registry.json")));
-        G() = Globals{};
+        desktop_ = std::make_unique<TestDesktop>();
         requests_.clear();
         answer_ = {};
     }
-    void cleanup() {
-        RegistryStore::Instance().ResetFilePaths();
-        OverrideScreenMetrics(std::nullopt);
-    }
+    void cleanup() { desktop_.reset(); }
 
     void cancelledOpenChangesNothing() {
         MsgBoxRecorder boxes;

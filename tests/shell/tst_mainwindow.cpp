@@ -1,6 +1,7 @@
 // The main window's start-up, layout, settings and shut-down.
 
 #include "MsgBoxRecorder.h"
+#include "TestDesktop.h"
 #include "compare/frmImageTool.h"
 #include "compare/frmModelTool.h"
 #include "overlay/frmDrawToolBox.h"
@@ -57,21 +58,11 @@ QVariant stored(const QString& name) {
 
 class TestMainWindow : public QObject {
     Q_OBJECT
-    std::unique_ptr<QTemporaryDir> home_;
+    std::unique_ptr<TestDesktop> desktop_;
 
 private slots:
-    void init() {
-        OverrideScreenMetrics(ScreenMetrics{1024, 768, 96, 96, 24});
-        home_ = std::make_unique<QTemporaryDir>();
-        RegistryStore::Instance().SetFilePath(HKEY_CURRENT_USER,
-                                              home_->filePath(QStringLiteral("registry.json")));
-        G() = Globals{};
-    }
-    void cleanup() {
-        RegistryStore::Instance().ResetFilePaths();
-        OverrideScreenMetrics(std::nullopt);
-        home_.reset();
-    }
+    void init() { desktop_ = std::make_unique<TestDesktop>(); }
+    void cleanup() { desktop_.reset(); }
 
     void layoutOnA1024x768ScreenAt96Dpi() {
         DesignSizes d;
@@ -260,7 +251,7 @@ private slots:
     }
     void corruptOrUnwritableStoreStartsWithDefaults() {
         QFETCH(QByteArray, content);
-        const QString file = home_->filePath(QStringLiteral("registry.json"));
+        const QString file = desktop_->RegistryFile();
         {
             QFile f(file);
             QVERIFY(f.open(QIODevice::WriteOnly));
