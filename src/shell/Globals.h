@@ -23,6 +23,10 @@ struct Globals {
     bool ClipLoaded = false;
     bool BusyLoading = false;     // frames are being read; most input is ignored meanwhile
     bool CloseRequested = false;  // the main window was asked to close during a load
+    bool ModelShown = false;      // a model clip is inserted
+    bool FullWindow = true;       // the full (blend) view is on, not the split view
+    bool ModelAdjust = false;     // the model adjustment window is shown; the canvas mouse moves the model
+    bool Stopped = true;          // no playback has been started since the last Stop
 };
 
 // The one instance.

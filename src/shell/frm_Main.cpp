@@ -166,8 +166,7 @@ void frm_Main::buildControls() {
     ModelTool = new frmModelTool(this);
     VideoControls = new frmVideoControls(this);
     // Until their own commands arrive, a close box simply hides the window.
-    for (ToolWindow* w : std::initializer_list<ToolWindow*>{ModelTool, VideoControls})
-        connect(w, &ToolWindow::CloseBoxClicked, w, &QWidget::hide);
+    connect(VideoControls, &ToolWindow::CloseBoxClicked, VideoControls, &QWidget::hide);
 
     // Drawing on the canvas; the tool box's close box is its own affair.
     Drawing = new CanvasDrawing(this);

@@ -7,6 +7,8 @@
 #include "shell/MainLayout.h"
 
 #include <QMainWindow>
+#include <QPoint>
+#include <QPointF>
 
 #include <array>
 #include <functional>
@@ -114,6 +116,23 @@ public:
     // Effect flags of the last video-1 paint, and those the image tool asks for now.
     int Flags() const { return imageFlags_; }
     int ImageToolFlags() const;
+    // Paints model frame i into the blend view's model surface, then video 1 over which
+    // it is blended. Does nothing while no model is inserted.
+    void PasteModel(short i);
+    // Paints model frame i straight into the right half of the canvas (split view).
+    void PasteModelToMainWindow(short i);
+    // Paints model frame i by the view: the split view's right half, or the blend view.
+    void ModelDraw(short i);
+    int ModelToolFlags() const;
+
+    // --- Model adjustment: dragging and zooming the model in the blend view, and the
+    // split view's pan sliders.
+    QPoint ModelDragStart;      // last mouse point taken into account
+    QPointF ModelDragPosition;  // current mouse point
+    void Model_Move();
+    void Model_Zoom();
+    void hscrAvi1_Scroll();
+    void hscrAvi2_Scroll();
 
     // Redraws the measurement marks over the canvas; set by the overlay.
     std::function<void()> DrawingUpdate;
@@ -130,6 +149,15 @@ public:
     // After a clip or picture was opened: the Tools menu and the clip's toolbar buttons
     // come alive, and the full view is on.
     void ShowClipCommands();
+    void mnuTools_Click(int index);
+
+    // --- Playback: the video controls' buttons and the three playback timers.
+    // iButton: 0 first, 1 last, 2 play, 3 nothing, 4 back, 5 forward, 6 stop;
+    // iVideo: 0 video 1, 1 both windows, 2 model.
+    void VideoControl_Click(short iButton, short iVideo);
+    void VideoTimer_Timer();
+    void ModelTimer_Timer();
+    void bothTimer_Timer();
 
     // --- Frame browser.
     void File1_MouseUp(int button, int shift);
@@ -149,6 +177,8 @@ protected:
 
 private:
     void buildControls();
+    // Wires the video controls window to the main window; called once while building.
+    void connectVideoControls();
     void buildMenus();
     void Form_Load();
     void loadSettings();
@@ -169,4 +199,5 @@ private:
     std::unique_ptr<MoviePreview> preview_;  // the clip playing under the file list
     bool unloaded_ = false;
     int imageFlags_ = 0;
+    int modelFlags_ = 0;
 };
