@@ -1,3 +1,129 @@
 #include "playback/frmVideoControls.h"
 
-frmVideoControls::frmVideoControls(QWidget* owner) : ToolWindow(QStringLiteral("Video Controls"), owner) {}
+#include "overlay/Measure.h"
+#include "platform/Twips.h"
+#include "shell/Artwork.h"
+#include "shell/Globals.h"
+
+#include <QEvent>
+#include <QGroupBox>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScrollBar>
+
+namespace {
+
+void place(QWidget* w, int left, int top, int width, int height) {
+    w->setGeometry(platform::TwipsToPixels(QRect(left, top, width, height)));
+}
+
+QScrollBar* makeSlider(QWidget* parent, const char* name, int minimum, int maximum, int largeStep,
+                       int value) {
+    auto* s = new QScrollBar(Qt::Horizontal, parent);
+    s->setObjectName(QLatin1String(name));
+    s->setRange(minimum, maximum);
+    s->setSingleStep(1);
+    s->setPageStep(largeStep);
+    s->setValue(value);
+    // Sliders are tab stops, as the buttons are.
+    s->setFocusPolicy(Qt::StrongFocus);
+    place(s, 120, 240, 1335, 135);
+    return s;
+}
+
+}  // namespace
+
+frmVideoControls::frmVideoControls(QWidget* owner) : ToolWindow(QStringLiteral("Video Controls"), owner) {
+    setObjectName(QStringLiteral("frmVideoControls"));
+    // A fixed tool window: the client area as designed, not resizable.
+    setFixedSize(platform::TwipsToPixelsX(1590), platform::TwipsToPixelsY(3540));
+
+    cmdPlay = makeButton("cmdPlay", kPlay, QStringLiteral("Play the video"), 360, 120);
+    cmdStop = makeButton("cmdStop", kStop, QStringLiteral("Stop the video"), 840, 120);
+    cmdBackFast = makeButton("cmdBackFast", kBack, QStringLiteral("Skip one frame backwards"), 360, 480);
+    cmdForwardFast =
+        makeButton("cmdForwardFast", kForward, QStringLiteral("Skip one frame forwards"), 840, 480);
+    cmdBackFull =
+        makeButton("cmdBackFull", kFirst, QStringLiteral("Go to the beginning of the video"), 360, 840);
+    cmdForwardFull =
+        makeButton("cmdForwardFull", kLast, QStringLiteral("Go to the ending of the video"), 840, 840);
+
+    Frame3 = new QGroupBox(QStringLiteral("Speed"), this);
+    Frame3->setObjectName(QStringLiteral("Frame3"));
+    place(Frame3, 0, 1320, 1575, 495);
+    hscrSpeed = makeSlider(Frame3, "hscrSpeed", 1, 200, 10, 100);
+
+    frmVideos = new QGroupBox(this);
+    frmVideos->setObjectName(QStringLiteral("frmVideos"));
+    place(frmVideos, 0, 1800, 1575, 1125);
+    const QString captions[] = {QStringLiteral("Video 1"), QStringLiteral("Both Windows"),
+                                QStringLiteral("Model")};
+    for (int i = 0; i < 3; ++i) {
+        auto* opt = new QRadioButton(captions[i], frmVideos);
+        opt->setObjectName(QStringLiteral("optWindow%1").arg(i));
+        place(opt, 120, 240 * (i + 1), 1335, 195);
+        connect(opt, &QRadioButton::toggled, this, [this, i](bool on) {
+            if (on) optWindow_Click(i);
+        });
+        optWindow[size_t(i)] = opt;
+    }
+
+    frmBlend = new QGroupBox(QStringLiteral("Blend Model"), this);
+    frmBlend->setObjectName(QStringLiteral("frmBlend"));
+    place(frmBlend, 0, 3000, 1575, 495);
+    hscrBlend = makeSlider(frmBlend, "hscrBlend", 0, 255, 1, 128);
+    // Set up before this connection, so the caption reads "Blend Model" until the first move.
+    // valueChanged covers both dragging and a set value.
+    connect(hscrBlend, &QScrollBar::valueChanged, this, &frmVideoControls::hscrBlend_Scroll);
+
+    setTabOrder(cmdBackFull, cmdBackFast);
+    setTabOrder(cmdBackFast, cmdPlay);
+    setTabOrder(cmdPlay, cmdStop);
+    setTabOrder(cmdStop, cmdForwardFast);
+    setTabOrder(cmdForwardFast, cmdForwardFull);
+    setTabOrder(cmdForwardFull, optWindow[0]);
+    setTabOrder(optWindow[0], optWindow[1]);
+    setTabOrder(optWindow[1], optWindow[2]);
+    setTabOrder(optWindow[2], hscrBlend);
+    setTabOrder(hscrBlend, hscrSpeed);
+
+    Form_Load();
+}
+
+QPushButton* frmVideoControls::makeButton(const char* name, short code, const QString& tooltip, int left,
+                                          int top) {
+    auto* b = new QPushButton(this);
+    b->setObjectName(QLatin1String(name));
+    b->setIcon(VideoControlIcon(code));
+    b->setIconSize(QSize(16, 16));
+    b->setToolTip(tooltip);
+    place(b, left, top, 365, 365);
+    connect(b, &QPushButton::clicked, this, [this, code] { emit ButtonClicked(code, WindowChoice); });
+    return b;
+}
+
+void frmVideoControls::Form_Load() {
+    optWindow[0]->setChecked(true);  // runs optWindow_Click(0)
+    optWindow[0]->setEnabled(true);
+    if (!G().ModelShown) {
+        optWindow[1]->setEnabled(false);
+        optWindow[2]->setEnabled(false);
+        frmBlend->setEnabled(false);
+        hscrBlend->setEnabled(false);
+    }
+}
+
+void frmVideoControls::optWindow_Click(int index) {
+    WindowChoice = short(index);
+}
+
+void frmVideoControls::hscrBlend_Scroll() {
+    emit BlendMoved();
+    const double p = hscrBlend->value() / 255.0 * 100.0;
+    frmBlend->setTitle(QStringLiteral("Blend: ") + FormatAnglePattern(p) + QLatin1Char('%'));
+}
+
+bool frmVideoControls::event(QEvent* e) {
+    if (e->type() == QEvent::WindowActivate) emit Activated();
+    return ToolWindow::event(e);
+}

@@ -1,0 +1,269 @@
+// Stepping and playing video 1, the model or both: the video controls' buttons and the
+// three playback timers. Which frame numbers are shown is decided here; the compositor
+// paints them. Every step may fail on its own (no clip, a 16-bit counter overflowing, a
+// paint); a failed step changes nothing and the next step still runs.
+
+#include "platform/RuntimeError.h"
+#include "playback/frmVideoControls.h"
+#include "shell/Globals.h"
+#include "shell/MainToolbar.h"
+#include "shell/frm_Main.h"
+
+#include <QAction>
+#include <QRadioButton>
+#include <QScrollBar>
+#include <QTimer>
+
+namespace {
+
+using platform::CheckedInt16;
+using platform::TryStep;
+
+// A slot without a reader fails the step that asks it, as a reader call without a clip does.
+const cVideo& readerOf(const FrameStore& store) {
+    if (!store.reader) platform::Raise(platform::errObjectNotSet);
+    return *store.reader;
+}
+long frameCountOf(const FrameStore& store) {
+    return readerOf(store).NumberOfFrames();
+}
+long firstFrameOf(const FrameStore& store) {
+    return readerOf(store).FirstFrame();
+}
+
+// A timer with an interval that is not positive must never fire (a zero-interval QTimer
+// would fire at every turn of the event loop), so such a timer is kept stopped.
+void startPlayback(QTimer* timer, int milliseconds) {
+    timer->setInterval(milliseconds);
+    if (milliseconds > 0)
+        timer->start();
+    else
+        timer->stop();
+}
+
+// The speed slider is read at every tick. The interval is only touched when it differs:
+// setting it restarts a running timer, which would add each tick's lateness to the next.
+void followSpeed(QTimer* timer, int milliseconds) {
+    if (timer->interval() != milliseconds) timer->setInterval(milliseconds);
+    if (milliseconds <= 0) timer->stop();
+}
+
+}  // namespace
+
+void frm_Main::connectVideoControls() {
+    connect(VideoTimer, &QTimer::timeout, this, &frm_Main::VideoTimer_Timer);
+    connect(ModelTimer, &QTimer::timeout, this, &frm_Main::ModelTimer_Timer);
+    connect(bothTimer, &QTimer::timeout, this, &frm_Main::bothTimer_Timer);
+    connect(VideoControls, &frmVideoControls::ButtonClicked, this, &frm_Main::VideoControl_Click);
+    connect(VideoControls, &frmVideoControls::BlendMoved, this, [this] { PasteAvi(CurrentVideoFrame); });
+    connect(VideoControls, &frmVideoControls::Activated, this, [this] { mnuTools[9]->setChecked(true); });
+    // The close box only hides the window: it stays loaded and keeps its sliders and choice.
+    connect(VideoControls, &ToolWindow::CloseBoxClicked, this, [this] {
+        mnuTools[9]->setChecked(false);
+        G().ToolPos.videoControls = VideoControls->PositionTwips();
+        VideoControls->hide();
+    });
+}
+
+void frm_Main::VideoControl_Click(short iButton, short iVideo) {
+    // Buttons aimed at the model do nothing at all while a clip is being read.
+    if (iVideo == 2 && G().BusyLoading) return;
+
+    short& v = CurrentVideoFrame;
+    short& m = CurrentModelFrame;
+    QTimer* const timers[] = {VideoTimer, bothTimer, ModelTimer};
+    QTimer* const timer = iVideo >= 0 && iVideo <= 2 ? timers[iVideo] : nullptr;
+    const auto N1 = [this] { return frameCountOf(Video1); };
+    const auto F1 = [this] { return firstFrameOf(Video1); };
+    const auto NM = [this] { return frameCountOf(Model); };
+    const auto FM = [this] { return firstFrameOf(Model); };
+
+    // Play and Stop act on the timer of the chosen window; a choice with no timer is no
+    // frame work, so it neither starts anything nor counts as playing.
+    if (iButton == 2 && timer) {
+        TryStep([&] { startPlayback(timer, VideoControls->hscrSpeed->value()); });
+        G().Stopped = false;
+    }
+    if (iButton == 6 && timer) {
+        TryStep([&] { timer->stop(); });
+        G().Stopped = true;
+    }
+
+    // The model's first and last frames are stored as well as drawn, so that the next step,
+    // tick or Stop continues from the model frame on the screen.
+    if (iVideo == 0) {
+        switch (iButton) {
+            case 0:
+                TryStep([&] { ImgVideoFrames_Click(CheckedInt16(F1())); });
+                break;
+            case 1:
+                TryStep([&] { ImgVideoFrames_Click(CheckedInt16(N1() - 1)); });
+                break;
+            case 4:
+                TryStep([&] {
+                    if (v == F1()) v = CheckedInt16(N1());
+                });
+                TryStep([&] { ImgVideoFrames_Click(CheckedInt16(v - 1)); });
+                break;
+            case 5:
+                TryStep([&] {
+                    if (v == N1() - 1) v = CheckedInt16(F1() - 1);
+                });
+                TryStep([&] { ImgVideoFrames_Click(CheckedInt16(v + 1)); });
+                break;
+            case 6:
+                // VideoTimer advances its counter after drawing, so after the last frame it
+                // names one past the end. Stop shows the frame the next tick would have drawn,
+                // which there is the first one: picture, thumbnail highlight and information
+                // panel then all name a frame that exists.
+                TryStep([&] {
+                    if (v > N1() - 1) v = CheckedInt16(F1());
+                });
+                TryStep([&] { ImgVideoFrames_Click(v); });
+                break;
+            default:
+                break;
+        }
+    } else if (iVideo == 1) {
+        switch (iButton) {
+            case 0:
+                TryStep([&] { v = CheckedInt16(F1()); });
+                TryStep([&] { m = CheckedInt16(FM()); });
+                TryStep([&] { ModelDraw(CheckedInt16(FM())); });
+                TryStep([&] { PasteAvi(CheckedInt16(F1())); });
+                break;
+            case 1:
+                TryStep([&] { v = CheckedInt16(N1() - 1); });
+                TryStep([&] { m = CheckedInt16(NM() - 1); });
+                TryStep([&] { ModelDraw(CheckedInt16(NM() - 1)); });
+                TryStep([&] { PasteAvi(CheckedInt16(N1() - 1)); });
+                break;
+            case 4:
+                TryStep([&] { m = CheckedInt16(m - 1); });
+                TryStep([&] {
+                    if (m < FM()) m = CheckedInt16(NM() - 1);
+                });
+                TryStep([&] { v = CheckedInt16(v - 1); });
+                TryStep([&] {
+                    if (v < F1()) v = CheckedInt16(N1() - 1);
+                });
+                TryStep([&] { ModelDraw(m); });
+                TryStep([&] { PasteAvi(v); });
+                break;
+            case 5:
+                TryStep([&] { v = CheckedInt16(v + 1); });
+                TryStep([&] {
+                    if (v > N1() - 1) v = CheckedInt16(F1());
+                });
+                TryStep([&] { m = CheckedInt16(m + 1); });
+                TryStep([&] {
+                    if (m > NM() - 1) m = CheckedInt16(FM());
+                });
+                TryStep([&] { ModelDraw(m); });
+                TryStep([&] { PasteAvi(v); });
+                break;
+            case 6:
+                TryStep([&] { ModelDraw(m); });
+                TryStep([&] { PasteAvi(v); });
+                break;
+            default:
+                break;
+        }
+    } else if (iVideo == 2) {
+        switch (iButton) {
+            case 0:
+                TryStep([&] { m = CheckedInt16(FM()); });
+                TryStep([&] { ModelDraw(CheckedInt16(FM())); });
+                break;
+            case 1:
+                TryStep([&] { m = CheckedInt16(NM() - 1); });
+                TryStep([&] { ModelDraw(CheckedInt16(NM() - 1)); });
+                break;
+            case 4:
+                TryStep([&] { m = CheckedInt16(m - 1); });
+                TryStep([&] {
+                    if (m < FM()) m = CheckedInt16(NM() - 1);
+                });
+                TryStep([&] { ModelDraw(m); });
+                break;
+            case 5:
+                TryStep([&] { m = CheckedInt16(m + 1); });
+                TryStep([&] {
+                    if (m > NM() - 1) m = CheckedInt16(FM());
+                });
+                TryStep([&] { ModelDraw(m); });
+                break;
+            case 6:
+                TryStep([&] { ModelDraw(m); });
+                break;
+            default:
+                break;
+        }
+    }
+
+    // While a timer runs the window choice cannot change; after Stop the choices come back,
+    // the model's only while a model is inserted.
+    TryStep([&] {
+        if (G().Stopped) {
+            VideoControls->optWindow[0]->setEnabled(true);
+            if (G().ModelShown) {
+                VideoControls->optWindow[1]->setEnabled(true);
+                VideoControls->optWindow[2]->setEnabled(true);
+            }
+        } else {
+            for (QRadioButton* opt : VideoControls->optWindow) opt->setEnabled(false);
+        }
+    });
+    TryStep([&] {
+        if (ClipKind == 2) ShowVideoInfo(picVideoInfo);
+    });
+}
+
+void frm_Main::VideoTimer_Timer() {
+    if (ClipKind == 1) return;
+    short& v = CurrentVideoFrame;
+    TryStep([&] { followSpeed(VideoTimer, VideoControls->hscrSpeed->value()); });
+    TryStep([&] {
+        if (v > frameCountOf(Video1) - 1) v = 0;
+    });
+    TryStep([&] { PasteAvi(v); });
+    // The counter now names the frame the next tick draws.
+    TryStep([&] { v = CheckedInt16(v + 1); });
+}
+
+void frm_Main::ModelTimer_Timer() {
+    short& m = CurrentModelFrame;
+    TryStep([&] { followSpeed(ModelTimer, VideoControls->hscrSpeed->value()); });
+    // After the model's last frame comes its first (also from a counter beyond the end).
+    TryStep([&] {
+        if (m >= frameCountOf(Model) - 1) m = CheckedInt16(firstFrameOf(Model) - 1);
+    });
+    TryStep([&] { m = CheckedInt16(m + 1); });
+    if (Toolbar1->Value(11)) {
+        TryStep([&] { PasteModelToMainWindow(m); });
+    } else {
+        TryStep([&] { PasteModel(m); });
+        TryStep([&] { PasteAvi(CurrentVideoFrame); });
+    }
+}
+
+void frm_Main::bothTimer_Timer() {
+    short& v = CurrentVideoFrame;
+    short& m = CurrentModelFrame;
+    TryStep([&] { v = CheckedInt16(v + 1); });
+    TryStep([&] {
+        if (v > frameCountOf(Video1) - 1) v = 0;
+    });
+    TryStep([&] { followSpeed(bothTimer, VideoControls->hscrSpeed->value()); });
+    TryStep([&] {
+        if (m >= frameCountOf(Model) - 1) m = CheckedInt16(firstFrameOf(Model) - 1);
+    });
+    TryStep([&] { m = CheckedInt16(m + 1); });
+    if (Toolbar1->Value(11)) {
+        TryStep([&] { PasteAvi(v); });
+        TryStep([&] { PasteModelToMainWindow(m); });
+    } else {
+        TryStep([&] { PasteModel(m); });
+        TryStep([&] { PasteAvi(v); });
+    }
+}

@@ -1,0 +1,439 @@
+// Stepping and playing through the video controls' buttons and the playback timers, with a
+// 10-frame clip whose frame numbers are read back from the pictures painted. Timer ticks are
+// driven by calling the tick handlers; the timers' own state is checked, never waited for.
+
+#include "ClipWriter.h"
+#include "MsgBoxRecorder.h"
+#include "TestDesktop.h"
+#include "platform/FileDialog.h"
+#include "platform/ImageBox.h"
+#include "platform/PictureBox.h"
+#include "playback/frmVideoControls.h"
+#include "shell/Globals.h"
+#include "shell/MainToolbar.h"
+#include "shell/frm_Main.h"
+
+#include <QFrame>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScrollBar>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+#include <algorithm>
+#include <array>
+#include <cstdlib>
+
+using namespace platform;
+
+namespace {
+constexpr int kModelBase = 50;  // model frames carry 50 + their frame number
+}
+
+class TestPlayback : public QObject {
+    Q_OBJECT
+    std::unique_ptr<TestDesktop> desktop_;
+    QTemporaryDir clips_;
+    FileDialogResult answer_;
+
+    QString clip(const char* name) const { return clips_.filePath(QLatin1String(name)); }
+
+    void open(frm_Main& w, const char* name) {
+        answer_ = {};
+        answer_.accepted = true;
+        answer_.path = clip(name);
+        answer_.filterIndex = 1;
+        w.Toolbar_Click(1);
+    }
+    void insertModel(frm_Main& w) {
+        answer_ = {};
+        answer_.accepted = true;
+        answer_.path = clip("model.avi");
+        answer_.filterIndex = 1;
+        w.Toolbar_Click(7);
+        QVERIFY(G().ModelShown);
+        // The canvas then shows video 1 alone, so its frame can be read from it.
+        w.VideoControls->hscrBlend->setValue(0);
+    }
+    static int shown(frm_Main& w) { return cliptools::ReadFrameNumber(w.pic_video->Image()); }
+    // The model frame last painted, from the holder every model paint goes through.
+    static int modelShown(frm_Main& w) {
+        return cliptools::ReadFrameNumber(w.picModelHold->Image().copy(w.Model.SourceRect())) - kModelBase;
+    }
+    // In the split view only part of a model frame is shown, too little for its number band:
+    // the frame is told by the colour of its lower half, which differs from frame to frame.
+    static int modelOnCanvas(frm_Main& w) {
+        const QRect r = w.Model.CanvasRect();
+        const QColor c = w.pic_video->Image().pixelColor(r.center().x(), r.top() + r.height() * 3 / 4);
+        for (int n = 0; n < 10; ++n) {
+            const int hue = ((kModelBase + n) * 37) % 360;
+            const int d = std::abs(c.hsvHue() - hue);
+            if (std::min(d, 360 - d) <= 8) return n;
+        }
+        return -1;
+    }
+    static void choose(frm_Main& w, int option) {
+        w.VideoControls->optWindow[size_t(option)]->setEnabled(true);
+        w.VideoControls->optWindow[size_t(option)]->click();
+        QCOMPARE(w.VideoControls->WindowChoice, short(option));
+    }
+    static bool anyTimerActive(const frm_Main& w) {
+        return w.VideoTimer->isActive() || w.ModelTimer->isActive() || w.bothTimer->isActive();
+    }
+    static std::array<bool, 3> options(const frm_Main& w) {
+        return {w.VideoControls->optWindow[0]->isEnabled(), w.VideoControls->optWindow[1]->isEnabled(),
+                w.VideoControls->optWindow[2]->isEnabled()};
+    }
+    // Counts paints of the canvas: every paint ends by redrawing the marks.
+    static void countPaints(frm_Main& w, int& paints) {
+        auto marks = w.DrawingUpdate;
+        w.DrawingUpdate = [marks, &paints] {
+            ++paints;
+            if (marks) marks();
+        };
+    }
+    static bool highlightOn(const frm_Main& w, int index) {
+        return w.shapeVideoFrame->pos() == w.ImgVideoFrames[size_t(index)]->pos();
+    }
+
+private slots:
+    void initTestCase() {
+        const cliptools::ClipSpec spec{160, 120};
+        QVERIFY(cliptools::WriteClip(clip("swing.avi"), spec, 10,
+                                     [](int i) { return cliptools::NumberedFrame(i, 160, 120); }));
+        QVERIFY(cliptools::WriteClip(clip("model.avi"), spec, 10, [](int i) {
+            return cliptools::NumberedFrame(kModelBase + i, 160, 120);
+        }));
+        QVERIFY(cliptools::NumberedFrame(7, 100, 80).save(clip("pose.jpg")));
+        SetFileDialogAnswerer([this](const FileDialogRequest&) { return answer_; });
+    }
+    void cleanupTestCase() { SetFileDialogAnswerer({}); }
+    void init() { desktop_ = std::make_unique<TestDesktop>(); }
+    void cleanup() { desktop_.reset(); }
+
+    void noTimerRunsUntilPlay() {
+        frm_Main w;
+        QVERIFY(!anyTimerActive(w));
+        QVERIFY(G().Stopped);
+        open(w, "swing.avi");
+        QCOMPARE(shown(w), 0);
+        QVERIFY(!anyTimerActive(w));
+        QCOMPARE(w.VideoControls->WindowChoice, short(0));
+    }
+
+    void videoOneStepsWrapAroundBothEnds() {
+        MsgBoxRecorder boxes;
+        frm_Main w;
+        open(w, "swing.avi");
+        frmVideoControls* c = w.VideoControls;
+        c->cmdBackFast->click();  // back from the first frame: the last
+        QCOMPARE(shown(w), 9);
+        QCOMPARE(w.CurrentVideoFrame, short(9));
+        QVERIFY(highlightOn(w, 9));
+        c->cmdForwardFast->click();  // forward from the last: the first
+        QCOMPARE(shown(w), 0);
+        QVERIFY(highlightOn(w, 0));
+        c->cmdForwardFast->click();
+        c->cmdForwardFast->click();
+        QCOMPARE(shown(w), 2);
+        c->cmdBackFast->click();
+        QCOMPARE(shown(w), 1);
+        c->cmdForwardFull->click();
+        QCOMPARE(shown(w), 9);
+        QCOMPARE(w.CurrentVideoFrame, short(9));
+        c->cmdBackFull->click();
+        QCOMPARE(shown(w), 0);
+        QCOMPARE(w.CurrentVideoFrame, short(0));
+        QVERIFY(highlightOn(w, 0));
+        QVERIFY(!anyTimerActive(w));
+        QVERIFY(boxes.calls.empty());
+    }
+
+    void videoTimerPlaysAtTheSliderSpeedAndStopShowsARealFrame() {
+        frm_Main w;
+        open(w, "swing.avi");
+        frmVideoControls* c = w.VideoControls;
+        c->hscrSpeed->setValue(40);
+        c->cmdPlay->click();
+        QVERIFY(w.VideoTimer->isActive());
+        QCOMPARE(w.VideoTimer->interval(), 40);
+        QVERIFY(!w.ModelTimer->isActive() && !w.bothTimer->isActive());
+        QVERIFY(!G().Stopped);
+        QCOMPARE(options(w), (std::array<bool, 3>{false, false, false}));
+
+        // Frames 0 .. 9, then 0 again; the slider's value is taken at every tick.
+        for (int frame = 0; frame < 12; ++frame) {
+            if (frame == 5) c->hscrSpeed->setValue(7);
+            w.VideoTimer_Timer();
+            QCOMPARE(shown(w), frame % 10);
+            QCOMPARE(w.VideoTimer->interval(), frame < 5 ? 40 : 7);
+        }
+        QVERIFY(w.VideoTimer->isActive());
+        // Stopped after frame 1 is drawn: the counter names the next frame, and that is shown.
+        c->cmdStop->click();
+        QVERIFY(!w.VideoTimer->isActive());
+        QVERIFY(G().Stopped);
+        QCOMPARE(shown(w), 2);
+        QCOMPARE(w.CurrentVideoFrame, short(2));
+        QVERIFY(highlightOn(w, 2));
+        QCOMPARE(options(w), (std::array<bool, 3>{true, false, false}));
+
+        // Stopped right after the last frame: the counter is past the end; the frame shown
+        // and the frame stored are the first, where the next tick would have gone.
+        c->cmdPlay->click();
+        QCOMPARE(w.VideoTimer->interval(), 7);
+        while (w.CurrentVideoFrame != 10) w.VideoTimer_Timer();
+        QCOMPARE(shown(w), 9);
+        c->cmdStop->click();
+        QCOMPARE(w.CurrentVideoFrame, short(0));
+        QCOMPARE(shown(w), 0);
+        QVERIFY(highlightOn(w, 0));
+        c->cmdForwardFast->click();
+        QCOMPARE(shown(w), 1);
+    }
+
+    void bothWindowsStepAndPlayTogether() {
+        frm_Main w;
+        open(w, "swing.avi");
+        insertModel(w);
+        QCOMPARE(w.CurrentModelFrame, short(1));
+        frmVideoControls* c = w.VideoControls;
+        choose(w, 1);
+
+        c->cmdForwardFast->click();
+        QCOMPARE(shown(w), 1);
+        QCOMPARE(modelShown(w), 2);
+        c->cmdBackFast->click();
+        c->cmdBackFast->click();  // video 1 wraps from its first frame to its last
+        QCOMPARE(shown(w), 9);
+        QCOMPARE(modelShown(w), 0);
+        c->cmdBackFast->click();  // and now the model does
+        QCOMPARE(shown(w), 8);
+        QCOMPARE(modelShown(w), 9);
+        QCOMPARE(w.CurrentModelFrame, short(9));
+        c->cmdForwardFast->click();
+        QCOMPARE(shown(w), 9);
+        QCOMPARE(modelShown(w), 0);
+
+        c->cmdBackFull->click();
+        QCOMPARE(shown(w), 0);
+        QCOMPARE(modelShown(w), 0);
+        QCOMPARE(w.CurrentVideoFrame, short(0));
+        QCOMPARE(w.CurrentModelFrame, short(0));
+        c->cmdForwardFull->click();
+        QCOMPARE(shown(w), 9);
+        QCOMPARE(modelShown(w), 9);
+        QCOMPARE(w.CurrentModelFrame, short(9));
+
+        // Playing from the last frames: both go on with their first ones.
+        c->hscrSpeed->setValue(25);
+        c->cmdPlay->click();
+        QVERIFY(w.bothTimer->isActive());
+        QCOMPARE(w.bothTimer->interval(), 25);
+        QVERIFY(!w.VideoTimer->isActive() && !w.ModelTimer->isActive());
+        QCOMPARE(options(w), (std::array<bool, 3>{false, false, false}));
+        for (int step = 0; step < 3; ++step) {
+            if (step == 2) c->hscrSpeed->setValue(60);
+            w.bothTimer_Timer();
+            QCOMPARE(shown(w), step);
+            QCOMPARE(modelShown(w), step);
+            QCOMPARE(w.bothTimer->interval(), step == 2 ? 60 : 25);
+        }
+        c->cmdStop->click();
+        QVERIFY(!anyTimerActive(w));
+        QCOMPARE(shown(w), 2);
+        QCOMPARE(modelShown(w), 2);
+        QCOMPARE(options(w), (std::array<bool, 3>{true, true, true}));
+    }
+
+    void modelPlaybackWrapsToTheModelsFirstFrame() {
+        frm_Main w;
+        open(w, "swing.avi");
+        insertModel(w);
+        frmVideoControls* c = w.VideoControls;
+        choose(w, 2);
+        c->cmdPlay->click();
+        QVERIFY(w.ModelTimer->isActive());
+        QCOMPARE(w.ModelTimer->interval(), 100);
+        QVERIFY(!w.VideoTimer->isActive() && !w.bothTimer->isActive());
+        // From frame 1 of a model inserted just before: 2 .. 9, then 0, 1, 2.
+        const int expected[] = {2, 3, 4, 5, 6, 7, 8, 9, 0, 1, 2};
+        for (int frame : expected) {
+            w.ModelTimer_Timer();
+            QCOMPARE(modelShown(w), frame);
+            QCOMPARE(shown(w), 0);  // video 1 stays where it was
+        }
+        c->hscrSpeed->setValue(3);
+        w.ModelTimer_Timer();
+        QCOMPARE(w.ModelTimer->interval(), 3);
+        c->cmdStop->click();
+        QVERIFY(!anyTimerActive(w));
+        QCOMPARE(modelShown(w), 3);
+
+        // Stepping the model alone wraps too, and leaves video 1 alone.
+        c->cmdForwardFull->click();
+        QCOMPARE(modelShown(w), 9);
+        c->cmdForwardFast->click();
+        QCOMPARE(modelShown(w), 0);
+        c->cmdBackFast->click();
+        QCOMPARE(modelShown(w), 9);
+        c->cmdBackFull->click();
+        QCOMPARE(modelShown(w), 0);
+        QCOMPARE(w.CurrentVideoFrame, short(0));
+    }
+
+    void splitViewPlaysTheModelIntoTheRightHalf() {
+        frm_Main w;
+        open(w, "swing.avi");
+        insertModel(w);
+        w.Toolbar1->SetValue(11, true);
+        w.Toolbar_Click(11);
+        QVERIFY(w.Toolbar1->Value(11));
+        choose(w, 2);
+        const QRect right = w.Model.CanvasRect();
+        QVERIFY(right.left() > 0);
+        int paints = 0;
+        countPaints(w, paints);
+        const QImage leftBefore = w.pic_video->Image().copy(0, 0, right.left(), right.height());
+        w.ModelTimer_Timer();
+        QCOMPARE(modelOnCanvas(w), 2);
+        QCOMPARE(paints, 1);  // the model's half only; video 1 is not painted again
+        QCOMPARE(w.pic_video->Image().copy(0, 0, right.left(), right.height()), leftBefore);
+        QVERIFY(w.pic_video->Image().copy(right) != leftBefore.copy(0, 0, right.width(), right.height()));
+        choose(w, 1);
+        w.bothTimer_Timer();
+        QCOMPARE(w.CurrentVideoFrame, short(1));
+        QCOMPARE(modelOnCanvas(w), 3);
+        QCOMPARE(paints, 3);  // video 1's half, then the model's
+    }
+
+    void modelButtonsDoNothingWhileLoading() {
+        frm_Main w;
+        open(w, "swing.avi");
+        insertModel(w);
+        frmVideoControls* c = w.VideoControls;
+        choose(w, 2);
+        int paints = 0;
+        countPaints(w, paints);
+        // A state the closing steps would change, to see that they do not run.
+        for (QRadioButton* opt : c->optWindow) opt->setEnabled(false);
+        G().BusyLoading = true;
+        for (QPushButton* b :
+             {c->cmdPlay, c->cmdForwardFast, c->cmdBackFast, c->cmdForwardFull, c->cmdBackFull, c->cmdStop})
+            b->click();
+        QCOMPARE(paints, 0);
+        QCOMPARE(w.CurrentModelFrame, short(1));
+        QVERIFY(!anyTimerActive(w));
+        QVERIFY(G().Stopped);
+        QCOMPARE(options(w), (std::array<bool, 3>{false, false, false}));
+        // Aimed at both windows, the same buttons run.
+        w.VideoControl_Click(5, 1);
+        QCOMPARE(w.CurrentVideoFrame, short(1));
+        QCOMPARE(w.CurrentModelFrame, short(2));
+        QCOMPARE(options(w), (std::array<bool, 3>{true, true, true}));
+        G().BusyLoading = false;
+    }
+
+    void optionsFollowPlayAndStop() {
+        frm_Main w;
+        open(w, "swing.avi");
+        frmVideoControls* c = w.VideoControls;
+        QCOMPARE(options(w), (std::array<bool, 3>{true, false, false}));
+        c->cmdPlay->click();
+        QCOMPARE(options(w), (std::array<bool, 3>{false, false, false}));
+        // Play again while playing: the same timer takes the new speed.
+        c->hscrSpeed->setValue(150);
+        c->cmdPlay->click();
+        QCOMPARE(w.VideoTimer->interval(), 150);
+        QVERIFY(w.VideoTimer->isActive());
+        c->cmdStop->click();
+        QCOMPARE(options(w), (std::array<bool, 3>{true, false, false}));
+
+        insertModel(w);
+        choose(w, 2);
+        c->cmdPlay->click();
+        QCOMPARE(options(w), (std::array<bool, 3>{false, false, false}));
+        // The choice cannot change while playing; Stop goes to the same timer.
+        QVERIFY(!c->optWindow[0]->isEnabled());
+        c->cmdStop->click();
+        QVERIFY(!anyTimerActive(w));
+        QCOMPARE(options(w), (std::array<bool, 3>{true, true, true}));
+    }
+
+    void codeThreeAndUnknownChoicesOnlyUpdateTheOptions() {
+        frm_Main w;
+        open(w, "swing.avi");
+        w.CurrentVideoFrame = 4;
+        int paints = 0;
+        countPaints(w, paints);
+        w.VideoControls->optWindow[0]->setEnabled(false);
+        w.VideoControl_Click(3, 0);
+        QCOMPARE(paints, 0);
+        QCOMPARE(w.CurrentVideoFrame, short(4));
+        QVERIFY(w.VideoControls->optWindow[0]->isEnabled());
+        // Outside the codes and the choices: no frame work, no timer, still stopped.
+        for (const auto& [button, video] :
+             {std::pair<short, short>{7, 0}, {-1, 1}, {2, 3}, {5, -1}, {2, 5}}) {
+            w.VideoControl_Click(button, video);
+            QCOMPARE(paints, 0);
+            QCOMPARE(w.CurrentVideoFrame, short(4));
+            QVERIFY(!anyTimerActive(w));
+            QVERIFY(G().Stopped);
+        }
+    }
+
+    void pictureInVideoOneIsNeverRedrawnByPlayback() {
+        frm_Main w;
+        open(w, "pose.jpg");
+        QCOMPARE(w.ClipKind, 1);
+        QCOMPARE(cliptools::ReadFrameNumber(w.pic_video->Image().copy(0, 0, 100, 80)), 7);
+        frmVideoControls* c = w.VideoControls;
+        int paints = 0;
+        countPaints(w, paints);
+        c->cmdPlay->click();
+        QVERIFY(w.VideoTimer->isActive());
+        for (int i = 0; i < 3; ++i) w.VideoTimer_Timer();
+        for (QPushButton* b : {c->cmdForwardFast, c->cmdBackFast, c->cmdForwardFull, c->cmdBackFull})
+            b->click();
+        c->cmdStop->click();
+        QCOMPARE(paints, 0);
+        QVERIFY(!w.VideoTimer->isActive());
+        QCOMPARE(w.CurrentVideoFrame, short(0));
+    }
+
+    void nothingLoadedFailsQuietly() {
+        MsgBoxRecorder boxes;
+        frm_Main w;
+        for (short video = 0; video <= 2; ++video) {
+            for (short button : {0, 1, 4, 5, 2, 6}) w.VideoControl_Click(button, video);
+            QVERIFY(!anyTimerActive(w));
+        }
+        w.VideoTimer_Timer();
+        w.ModelTimer_Timer();
+        w.bothTimer_Timer();
+        QVERIFY(boxes.calls.empty());
+        QVERIFY(!anyTimerActive(w));
+    }
+
+    void countersNearTheSixteenBitLimitStopCounting() {
+        frm_Main w;
+        open(w, "swing.avi");
+        insertModel(w);
+        // A counter that would overflow keeps its value; the steps after it still run.
+        w.CurrentVideoFrame = 32767;
+        w.CurrentModelFrame = 32767;
+        w.VideoControl_Click(5, 1);
+        QCOMPARE(w.CurrentVideoFrame, short(0));  // the wrap check still ran
+        QCOMPARE(w.CurrentModelFrame, short(0));
+        QCOMPARE(shown(w), 0);
+        // A model counter beyond the end wraps at the next tick instead of running on.
+        w.CurrentModelFrame = 30000;
+        w.ModelTimer_Timer();
+        QCOMPARE(w.CurrentModelFrame, short(0));
+        QCOMPARE(modelShown(w), 0);
+    }
+};
+
+QTEST_MAIN(TestPlayback)
+#include "tst_playback.moc"
