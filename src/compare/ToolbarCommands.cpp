@@ -1,10 +1,13 @@
 // The commands of the main toolbar and the Tools menu.
 
+#include "compare/ModelGeometry.h"
 #include "compare/frmImageTool.h"
+#include "compare/frmModelTool.h"
 #include "overlay/CanvasDrawing.h"
 #include "platform/Clipboard.h"
 #include "platform/FileListBoxes.h"
 #include "platform/PictureBox.h"
+#include "playback/frmVideoControls.h"
 #include "shell/Globals.h"
 #include "shell/MainToolbar.h"
 #include "shell/ReportError.h"
@@ -12,7 +15,11 @@
 #include "shell/frm_Main.h"
 
 #include <QAction>
+#include <QGroupBox>
 #include <QMenu>
+#include <QRadioButton>
+#include <QScrollBar>
+#include <QTimer>
 
 #include <cmath>
 
@@ -23,6 +30,17 @@ namespace {
 QString folderFromDialog(const cFileDlg& dlg) {
     const QString path = dlg.InitDirectory.section(QChar(0), 0, 0);
     return path.left(path.lastIndexOf(QLatin1Char('/')) + 1);
+}
+
+// A split-view pan slider: 0 .. the halved source width, starting in the middle.
+void setUpPanSlider(QScrollBar* slider, int halvedSourceWidth) {
+    const PanRange r = SplitPanRange(halvedSourceWidth);
+    const QSignalBlocker quiet(slider);  // the caller paints once, after the set-up
+    slider->setRange(0, r.maximum);
+    slider->setValue(r.value);
+    slider->setSingleStep(1);
+    slider->setPageStep(r.largeStep);
+    slider->show();
 }
 
 }  // namespace
@@ -41,8 +59,20 @@ void frm_Main::HideToolWindow(ToolWindow* window, QPoint& positionTwips) {
 void frm_Main::ShowClipCommands() {
     mnuToolsTOP->setEnabled(true);
     mnuToolsTOP->menuAction()->setEnabled(true);
-    mnuTools[4]->setEnabled(false);
+    // "Adjust Model" stays usable while a model is inserted, like its toolbar button.
+    mnuTools[4]->setEnabled(G().ModelShown);
     for (int b : {3, 4, 5, 7, 10, 11}) Toolbar1->SetEnabled(b, true);
+    if (!G().FullWindow) {
+        // The new clip is fitted whole: the split view's sliders and halved model go.
+        hscrAvi1->hide();
+        hscrAvi2->hide();
+        if (const cDIBSection* first = Model.Frame(0)) {
+            Model.sourceWidth = first->Width();
+            Model.sourceHeight = first->Height();
+        }
+        Model.panX = 0;
+        G().FullWindow = true;
+    }
     Toolbar1->SetValue(10, true);
     mnuTools[6]->setChecked(true);
     mnuTools[7]->setChecked(false);
@@ -102,9 +132,201 @@ void frm_Main::Toolbar_Click(int index) {
                 // The canvas as the user sees it: the frame with its marks.
                 platform::SetClipboardImage(pic_video->Image());
                 break;
+            case 7:
+                if (!G().ModelShown)
+                    insertModel();
+                else
+                    closeModel();
+                break;
+            case 8:
+                if (!G().ModelAdjust) {
+                    if (Drawing->Overlay().DrawingOn) Toolbar_Click(3);
+                    G().ModelAdjust = true;
+                    Toolbar1->SetValue(8, true);
+                    mnuTools[4]->setChecked(true);
+                    ShowToolWindow(ModelTool, G().ToolPos.adjustTool);
+                } else {
+                    G().ModelAdjust = false;
+                    Toolbar1->SetValue(8, false);
+                    mnuTools[4]->setChecked(false);
+                    HideToolWindow(ModelTool, G().ToolPos.adjustTool);
+                    Drawing->SetMousePointer(0);
+                }
+                break;
+            case 10:
+                fullWindow();
+                break;
+            case 11:
+                splitWindow();
+                break;
             default:
-                // Commands of later features: nothing yet.
                 break;
         }
     });
+}
+
+void frm_Main::insertModel() {
+    cFileDlg dlg;
+    dlg.OwnerHwnd = this;
+    dlg.Filter = QStringLiteral("AVI Files|*.avi");
+    dlg.DlgTitle = QStringLiteral("Open AVI File");
+    dlg.InitDirectory = G().ModelDir;
+    QString fileName;
+    if (!dlg.VBGetOpenFileNamePreview(fileName)) {
+        Toolbar1->SetValue(7, false);
+        return;
+    }
+    G().ModelDir = folderFromDialog(dlg);
+    // A model that cannot be read (its message was shown) inserts nothing: blending an
+    // empty surface over the clip would only grey the picture.
+    if (!fOpenModel(dlg.InitDirectory.section(QChar(0), 0, 0))) {
+        Toolbar1->SetValue(7, G().ModelShown);
+        return;
+    }
+    G().ModelShown = true;
+    // The model starts at its second frame; a one-frame model has only its first.
+    CurrentModelFrame = Model.frameCount > 1 ? 1 : 0;
+    VideoControls->frmBlend->setEnabled(true);
+    VideoControls->hscrBlend->setEnabled(true);
+    VideoControls->optWindow[1]->setEnabled(true);
+    VideoControls->optWindow[2]->setEnabled(true);
+    mnuTools[3]->setChecked(true);
+    mnuTools[4]->setEnabled(true);
+    mnuFile[1]->setText(QStringLiteral("Close model"));
+    Toolbar1->SetValue(7, true);
+    Toolbar1->SetEnabled(8, true);
+    ModelTimer->stop();
+    picModel->resize(pic_video->size());
+    picModel->hide();
+    if (Toolbar1->Value(11)) {
+        // Inserting in the split view goes back to the full view, where the model is blended.
+        Toolbar1->SetValue(10, true);
+        pic_video->Cls();
+        leaveSplitView();
+    }
+    PasteModel(CurrentModelFrame);
+    PasteAvi(CurrentVideoFrame);
+    mnuTools[6]->setChecked(true);
+    mnuTools[7]->setChecked(false);
+}
+
+void frm_Main::closeModel() {
+    // Playback of the model ends with it; its frames and reader go.
+    ModelTimer->stop();
+    Model.Release();
+    Model.reader.reset();
+    Model.frameCount = 0;
+    G().ModelShown = false;
+    hscrAvi2->hide();
+    CurrentModelFrame = 1;
+    VideoControls->frmBlend->setEnabled(false);
+    VideoControls->hscrBlend->setEnabled(false);
+    VideoControls->optWindow[1]->setEnabled(false);
+    VideoControls->optWindow[2]->setEnabled(false);
+    mnuTools[3]->setChecked(false);
+    mnuTools[4]->setEnabled(false);
+    mnuTools[4]->setChecked(false);
+    mnuFile[1]->setText(QStringLiteral("Open model"));
+    Toolbar1->SetValue(7, false);
+    Toolbar1->SetEnabled(8, false);
+    Toolbar1->SetValue(8, false);
+    G().ModelAdjust = false;
+    ModelTool->hide();
+    pic_video->Cls();
+    PasteAvi(CurrentVideoFrame);
+}
+
+void frm_Main::leaveSplitView() {
+    // Video 1 shows its whole width again. Fitted anew rather than doubling the halved
+    // width, which would lose a column of an odd width at every round trip.
+    Video1.FitTo(pic_video->width(), pic_video->height());
+    hscrAvi1->hide();
+    hscrAvi2->hide();
+    G().FullWindow = true;
+}
+
+void frm_Main::fullWindow() {
+    // Choosing the view that is already on leaves it as it is.
+    if (!G().FullWindow) {
+        leaveSplitView();
+        if (G().ModelShown) {
+            if (const cDIBSection* first = Model.Frame(0)) {
+                Model.sourceWidth = first->Width();
+                Model.sourceHeight = first->Height();
+            }
+            Model.panX = 0;
+            Model.panY = 0;
+        }
+    }
+    pic_video->Cls();
+    PasteAvi(CurrentVideoFrame);
+    mnuTools[6]->setChecked(true);
+    mnuTools[7]->setChecked(false);
+    G().FullWindow = true;
+}
+
+void frm_Main::splitWindow() {
+    if (ClipKind == 1) {
+        // A still picture has nothing to compare side by side.
+        Toolbar1->SetValue(10, true);
+        mnuTools[6]->setChecked(true);
+        mnuTools[7]->setChecked(false);
+        return;
+    }
+    if (G().FullWindow) {
+        const cDIBSection* first = Video1.Frame(0);
+        if (!first) platform::Raise(platform::errObjectNotSet);
+        pic_video->Cls();
+        Video1.sourceWidth = int(std::lrint(first->Width() / 2.0));
+        Video1.fit.scaledWidth = int(std::lrint(Video1.fit.scaledWidth / 2.0));
+        setUpPanSlider(hscrAvi1, Video1.sourceWidth);
+        hscrAvi1_Scroll();
+        if (G().ModelShown) {
+            if (const cDIBSection* model = Model.Frame(0))
+                Model.sourceWidth = int(std::lrint(model->Width() / 2.0));
+            Model.fit.offsetX = Video1.fit.scaledWidth;
+            Model.fit.scaledWidth = Video1.fit.scaledWidth;
+            setUpPanSlider(hscrAvi2, Model.sourceWidth);
+            hscrAvi2_Scroll();
+        }
+    }
+    mnuTools[7]->setChecked(true);
+    mnuTools[6]->setChecked(false);
+    G().FullWindow = false;
+}
+
+void frm_Main::mnuTools_Click(int index) {
+    switch (index) {
+        case 0:
+            Toolbar_Click(4);
+            break;
+        case 1:
+            Toolbar_Click(3);
+            break;
+        case 3:
+            Toolbar_Click(7);
+            break;
+        case 4:
+            Toolbar_Click(8);
+            break;
+        case 6:
+            Toolbar1->SetValue(10, true);
+            Toolbar_Click(10);
+            break;
+        case 7:
+            Toolbar1->SetValue(11, true);
+            Toolbar_Click(11);
+            break;
+        case 9:
+            if (!mnuTools[9]->isChecked()) {
+                ShowToolWindow(VideoControls, G().ToolPos.videoControls);
+                mnuTools[9]->setChecked(true);
+            } else {
+                HideToolWindow(VideoControls, G().ToolPos.videoControls);
+                mnuTools[9]->setChecked(false);
+            }
+            break;
+        default:
+            break;
+    }
 }

@@ -165,8 +165,7 @@ void frm_Main::buildControls() {
     ImageTool = new frmImageTool(this);
     ModelTool = new frmModelTool(this);
     VideoControls = new frmVideoControls(this);
-    // Until their own commands arrive, a close box simply hides the window.
-    connect(VideoControls, &ToolWindow::CloseBoxClicked, VideoControls, &QWidget::hide);
+    connectVideoControls();
 
     // Drawing on the canvas; the tool box's close box is its own affair.
     Drawing = new CanvasDrawing(this);
@@ -179,6 +178,7 @@ void frm_Main::buildControls() {
     DrawingUpdate = [this] { Drawing->DrawingUpdate(); };
     connect(ImageTool, &ToolWindow::CloseBoxClicked, this, [this] { Toolbar_Click(4); });
     connect(ImageTool, &frmImageTool::Changed, this, [this] { PasteAvi(CurrentVideoFrame); });
+    connectModelAdjustment();
 
     connect(Drive1, &platform::DriveListBox::Change, this, &frm_Main::Drive1_Change);
     connect(Dir1, &platform::DirListBox::Change, this, &frm_Main::Dir1_Change);
@@ -207,8 +207,6 @@ void frm_Main::buildMenus() {
     mnuFile[9] = menu_File->addSeparator();
     mnuFile[9]->setVisible(false);
     fileItem(10, QStringLiteral("&Exit"));
-    // Inserting a model arrives with the comparison views; until then the item is inert.
-    mnuFile[1]->setEnabled(false);
 
     mnuToolsTOP = menuBar()->addMenu(QStringLiteral("&Tools"));
     mnuToolsTOP->setObjectName(QStringLiteral("mnuToolsTOP"));
@@ -224,15 +222,13 @@ void frm_Main::buildMenus() {
         mnuTools.push_back(a);
     }
     for (int checkable : {0, 1, 3, 4, 6, 7, 9}) mnuTools[size_t(checkable)]->setCheckable(true);
-    // The image tool's menu item; the other items arrive with their features.
-    connect(mnuTools[0], &QAction::triggered, this, [this] {
-        mnuTools[0]->setChecked(ImageToolOn);  // the command decides the check
-        Toolbar_Click(4);
-    });
-    connect(mnuTools[1], &QAction::triggered, this, [this] {
-        mnuTools[1]->setChecked(Drawing->Overlay().DrawingOn);
-        Toolbar_Click(3);
-    });
+    for (int index = 0; index < int(mnuTools.size()); ++index) {
+        QAction* a = mnuTools[size_t(index)];
+        connect(a, &QAction::triggered, this, [this, a, index](bool checked) {
+            if (a->isCheckable()) a->setChecked(!checked);  // the command decides the check
+            mnuTools_Click(index);
+        });
+    }
 
     mnu_help = menuBar()->addMenu(QStringLiteral("&Help"));
     mnu_help->setObjectName(QStringLiteral("mnu_help"));
@@ -391,6 +387,7 @@ void frm_Main::mnuFile_Click(int index) {
     if (G().BusyLoading) return;
     TrapErrors([&] {
         if (index == 0) Toolbar_Click(1);
+        if (index == 1) Toolbar_Click(7);
         if (index >= 5 && index <= 8) {
             // A recent clip that cannot be opened (moved, deleted) gets the reader's message
             // and leaves the loaded clip as it was.

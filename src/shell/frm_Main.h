@@ -177,8 +177,16 @@ protected:
 
 private:
     void buildControls();
+    // Toolbar commands 7, 10 and 11.
+    void insertModel();
+    void closeModel();
+    void fullWindow();
+    void splitWindow();
+    void leaveSplitView();
     // Wires the video controls window to the main window; called once while building.
     void connectVideoControls();
+    // Wires the model adjustment window, the pan sliders and the canvas's model drag.
+    void connectModelAdjustment();
     void buildMenus();
     void Form_Load();
     void loadSettings();

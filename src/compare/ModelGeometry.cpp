@@ -1,0 +1,41 @@
+#include "compare/ModelGeometry.h"
+
+#include "platform/RuntimeError.h"
+
+#include <cmath>
+#include <limits>
+
+namespace {
+
+// A rectangle whose far edge must fit as well: QRect keeps right = left + width - 1.
+QRect checkedRect(double left, double top, double width, double height) {
+    constexpr double lo = std::numeric_limits<int>::min();
+    constexpr double hi = std::numeric_limits<int>::max();
+    const double l = std::nearbyint(left);
+    const double t = std::nearbyint(top);
+    for (double v : {l, t, width, height, l + width, t + height})
+        if (!(v >= lo && v <= hi)) platform::Raise(platform::errOverflow);
+    return {int(l), int(t), int(width), int(height)};
+}
+
+}  // namespace
+
+QRect MovedPlacement(const QRect& placement, QPoint start, QPointF position) {
+    return checkedRect(position.x() - start.x() + placement.x(), position.y() - start.y() + placement.y(),
+                       placement.width(), placement.height());
+}
+
+QRect ZoomedPlacement(const QRect& placement, int zoom, int sourceWidth, int sourceHeight) {
+    const double width = std::nearbyint(zoom / 100.0 * sourceWidth);
+    const double height = std::nearbyint(zoom / 100.0 * sourceHeight);
+    return checkedRect(placement.x() - (width - placement.width()) / 2,
+                       placement.y() - (height - placement.height()) / 2, width, height);
+}
+
+PanRange SplitPanRange(int halvedSourceWidth) {
+    PanRange r;
+    r.maximum = halvedSourceWidth;
+    r.value = int(std::lrint(r.maximum / 2.0));
+    r.largeStep = int(std::lrint(r.maximum * 0.1));
+    return r;
+}

@@ -1,0 +1,331 @@
+// The model beside or over video 1: inserting and closing it, the blend, the split view
+// with its pan sliders, dragging and zooming, and the model's own effects, checked on the
+// canvas pixels the user sees.
+
+#include "ClipWriter.h"
+#include "MsgBoxRecorder.h"
+#include "TestDesktop.h"
+#include "compare/ModelGeometry.h"
+#include "compare/frmImageTool.h"
+#include "compare/frmModelTool.h"
+#include "overlay/CanvasDrawing.h"
+#include "platform/FileDialog.h"
+#include "platform/PictureBox.h"
+#include "platform/RuntimeError.h"
+#include "playback/frmVideoControls.h"
+#include "shell/Globals.h"
+#include "shell/MainToolbar.h"
+#include "shell/frm_Main.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QRadioButton>
+#include <QScrollBar>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace platform;
+
+namespace {
+
+constexpr int kW = 256;
+constexpr int kH = 192;
+
+// Video 1: red is the frame column, green tells the frame. The model: red is 255 - column,
+// blue 200. Stored uncompressed, so every pixel comes back exactly.
+QImage videoFrame(int frame) {
+    QImage im(kW, kH, QImage::Format_RGB32);
+    for (int x = 0; x < kW; ++x)
+        for (int y = 0; y < kH; ++y) im.setPixel(x, y, qRgb(x, 20 * frame, 0));
+    return im;
+}
+QImage modelFrame(int frame) {
+    QImage im(kW, kH, QImage::Format_RGB32);
+    for (int x = 0; x < kW; ++x)
+        for (int y = 0; y < kH; ++y) im.setPixel(x, y, qRgb(255 - x, 30 * frame, 200));
+    return im;
+}
+
+}  // namespace
+
+class TestModelViews : public QObject {
+    Q_OBJECT
+    std::unique_ptr<TestDesktop> desktop_;
+    QTemporaryDir clips_;
+    FileDialogResult answer_;
+    std::vector<FileDialogRequest> requests_;
+
+    QString clip(const char* name) const { return clips_.filePath(QLatin1String(name)); }
+    static FileDialogResult chose(const QString& path) {
+        FileDialogResult r;
+        r.accepted = true;
+        r.path = path;
+        r.filterIndex = 1;
+        return r;
+    }
+
+    // Opens video 1 and inserts the model through the real commands.
+    void openBoth(frm_Main& w) {
+        answer_ = chose(clip("video.avi"));
+        w.Toolbar_Click(1);
+        QCOMPARE(w.Video1.frameCount, short(4));
+        answer_ = chose(clip("model.avi"));
+        w.Toolbar_Click(7);
+        QVERIFY(G().ModelShown);
+    }
+    static QRgb at(const frm_Main& w, int x, int y) { return w.pic_video->Image().pixel(x, y); }
+    // The frame column that canvas column x shows in video 1's canvas rectangle.
+    static int column(const frm_Main& w, int x) {
+        const QRect c = w.Video1.CanvasRect();
+        const QRect s = w.Video1.SourceRect();
+        return s.x() + (x - c.x()) * s.width() / c.width();
+    }
+
+private slots:
+    void initTestCase() {
+        cliptools::ClipSpec spec;
+        spec.width = kW;
+        spec.height = kH;
+        spec.codec = cliptools::Codec::RawBGR24;
+        QVERIFY(cliptools::WriteClip(clip("video.avi"), spec, 4, videoFrame));
+        QVERIFY(cliptools::WriteClip(clip("model.avi"), spec, 5, modelFrame));
+        QVERIFY(videoFrame(0).save(clip("still.bmp")));
+        SetFileDialogAnswerer([this](const FileDialogRequest& r) {
+            requests_.push_back(r);
+            return answer_;
+        });
+    }
+    void cleanupTestCase() { SetFileDialogAnswerer({}); }
+    void init() {
+        desktop_ = std::make_unique<TestDesktop>();
+        requests_.clear();
+    }
+    void cleanup() { desktop_.reset(); }
+
+    void insertingAndClosingTheModelKeepsEveryControlTrue() {
+        MsgBoxRecorder boxes;
+        frm_Main w;
+        answer_ = chose(clip("video.avi"));
+        w.Toolbar_Click(1);
+        // A cancelled dialog only lets go of the button the toolbar pressed.
+        answer_ = {};
+        w.Toolbar1->SetValue(7, true);
+        w.mnuFile_Click(1);
+        QCOMPARE(requests_.back().title, QStringLiteral("Open AVI File"));
+        QCOMPARE(requests_.back().filters.size(), size_t(1));
+        QVERIFY(!w.Toolbar1->Value(7));
+        QVERIFY(!G().ModelShown);
+        QVERIFY(!w.Toolbar1->Enabled(8));
+        // A model that cannot be read inserts nothing either.
+        answer_ = chose(clip("still.bmp"));
+        w.Toolbar_Click(7);
+        QVERIFY(!G().ModelShown);
+        QVERIFY(!w.Toolbar1->Value(7));
+        QCOMPARE(w.mnuFile[1]->text(), QStringLiteral("&Open model"));
+        QVERIFY(!boxes.calls.empty());
+
+        answer_ = chose(clip("model.avi"));
+        w.Toolbar_Click(7);
+        QVERIFY(G().ModelShown);
+        QCOMPARE(w.CurrentModelFrame, short(1));
+        QCOMPARE(G().ModelDir, QDir::cleanPath(clips_.path()) + QLatin1Char('/'));
+        QVERIFY(w.Toolbar1->Value(7));
+        QVERIFY(w.Toolbar1->Enabled(8));
+        QVERIFY(w.mnuTools[3]->isChecked());
+        QVERIFY(w.mnuTools[4]->isEnabled());
+        QCOMPARE(w.mnuFile[1]->text(), QStringLiteral("Close model"));
+        QVERIFY(w.VideoControls->hscrBlend->isEnabled());
+        QVERIFY(w.VideoControls->optWindow[1]->isEnabled() && w.VideoControls->optWindow[2]->isEnabled());
+        QCOMPARE(w.picModel->Image().size(), w.pic_video->Image().size());
+
+        w.Toolbar_Click(8);
+        QVERIFY(G().ModelAdjust && w.ModelTool->isVisible());
+        w.Toolbar_Click(7);  // close
+        QVERIFY(!G().ModelShown && !G().ModelAdjust);
+        QVERIFY(!w.ModelTool->isVisible());
+        QVERIFY(!w.Toolbar1->Value(7) && !w.Toolbar1->Value(8) && !w.Toolbar1->Enabled(8));
+        QVERIFY(!w.mnuTools[3]->isChecked() && !w.mnuTools[4]->isEnabled());
+        QCOMPARE(w.mnuFile[1]->text(), QStringLiteral("Open model"));
+        QVERIFY(!w.VideoControls->hscrBlend->isEnabled() && !w.VideoControls->optWindow[2]->isEnabled());
+        QVERIFY(!w.Model.Frame(1));
+        // The canvas is video 1 alone again, and a later model starts at frame 1 again.
+        QCOMPARE(qBlue(at(w, w.pic_video->width() / 2, w.pic_video->height() / 2)), 0);
+        w.CurrentModelFrame = 3;
+        w.Toolbar_Click(7);
+        QCOMPARE(w.CurrentModelFrame, short(1));
+    }
+
+    void blendMixesTheWholeModelSurfaceUnderTheMarks() {
+        frm_Main w;
+        openBoth(w);
+        const QRect m = w.Model.placement;
+        QCOMPARE(m.size(), QSize(kW, kH));
+        const QPoint inside = m.center();
+        const QPoint outside(m.x() - 5, m.center().y());
+        const QRgb video = w.Video1.Frame(0)->HDC()->pixel(column(w, inside.x()), 10);
+        const QRgb model = qRgb(255 - (inside.x() - m.x()), 30, 200);  // model frame 1
+        const QRgb background = w.picModel->BackColor().rgb();
+
+        w.VideoControls->hscrBlend->setValue(0);
+        w.PasteAvi(0);
+        QCOMPARE(at(w, inside.x(), inside.y()) & 0xFFFFFF, video & 0xFFFFFF);
+        w.VideoControls->hscrBlend->setValue(255);
+        w.PasteAvi(0);
+        QCOMPARE(at(w, inside.x(), inside.y()) & 0xFFFFFF, model & 0xFFFFFF);
+        QCOMPARE(at(w, outside.x(), outside.y()) & 0xFFFFFF, background & 0xFFFFFF);
+        w.VideoControls->hscrBlend->setValue(128);
+        w.PasteAvi(0);
+        const QRgb mixed = at(w, inside.x(), inside.y());
+        auto mix = [](int a, int b) { return (a * 127 + b * 128) / 255.0; };
+        QVERIFY(qAbs(qRed(mixed) - mix(qRed(video), qRed(model))) <= 1);
+        QVERIFY(qAbs(qBlue(mixed) - mix(qBlue(video), qBlue(model))) <= 1);
+
+        // The marks lie over the blend, unmixed.
+        VLine* line = w.Drawing->Overlay().NewLine();
+        QVERIFY(line);
+        line->SetX1(20);
+        line->SetY1(30);
+        line->SetX2(200);
+        line->SetY2(30);
+        line->SetBorderColor(0x0000FF);
+        line->SetBorderWidth(3);
+        w.PasteAvi(0);
+        QCOMPARE(at(w, 100, 30) & 0xFFFFFF, qRgb(255, 0, 0) & 0xFFFFFF);
+
+        // The model's own effects show in the blend: inverted, then inverted and mirrored.
+        w.ModelTool->chkFlags[0]->setChecked(true);
+        w.VideoControls->hscrBlend->setValue(255);
+        w.PasteAvi(0);
+        QCOMPARE(qBlue(at(w, inside.x(), inside.y())), 55);
+        QCOMPARE(qRed(at(w, m.x() + 10, inside.y())), 255 - (255 - 10));
+        w.ModelTool->chkFlags[1]->setChecked(true);
+        QCOMPARE(qRed(at(w, m.x() + 10, inside.y())), 255 - 10);  // column 245 of the model, inverted
+    }
+
+    void dragAndZoomPlaceTheModel() {
+        frm_Main w;
+        openBoth(w);
+        w.VideoControls->hscrBlend->setValue(255);
+        w.Toolbar_Click(3);  // drawing on; adjusting the model turns it off
+        w.Toolbar_Click(8);
+        QVERIFY(!w.Drawing->Overlay().DrawingOn && !w.Toolbar1->Value(3));
+        QVERIFY(w.Toolbar1->Value(8) && w.mnuTools[4]->isChecked());
+        const QRect start = w.Model.placement;
+
+        w.Drawing->pic_video_MouseDown(vbLeftButton, 0, start.x() + 10, start.y() + 10);
+        w.Drawing->pic_video_MouseMove(vbLeftButton, 0, start.x() + 40.5f, start.y() + 3);
+        QCOMPARE(w.Model.placement.topLeft(), start.topLeft() + QPoint(30, -7));  // 30.5 rounds to even
+        QCOMPARE(w.pic_video->cursor().shape(), Qt::SizeAllCursor);
+        QCOMPARE(qRed(at(w, start.x() + 30, start.y() + 20)), 255);  // the model's column 0, moved
+        // Outside the model the pointer says no and nothing moves.
+        w.Drawing->pic_video_MouseMove(vbLeftButton, 0, 2, 2);
+        QCOMPARE(w.pic_video->cursor().shape(), Qt::ForbiddenCursor);
+        QCOMPARE(w.Model.placement.topLeft(), start.topLeft() + QPoint(30, -7));
+        w.Drawing->pic_video_MouseUp(vbLeftButton, 0, 2, 2);
+
+        const QPoint centre = w.Model.placement.center();
+        w.ModelTool->scrZoom->setValue(200);
+        QCOMPARE(w.Model.placement.size(), QSize(2 * kW, 2 * kH));
+        QVERIFY((w.Model.placement.center() - centre).manhattanLength() <= 1);
+        w.ModelTool->scrZoom->setValue(37);
+        w.ModelTool->scrZoom->setValue(100);
+        QCOMPARE(w.Model.placement.size(), QSize(kW, kH));
+        QVERIFY((w.Model.placement.center() - centre).manhattanLength() <= 2);
+
+        // The close box is the toolbar command.
+        QVERIFY(!w.ModelTool->close());
+        QVERIFY(!G().ModelAdjust && !w.Toolbar1->Value(8) && !w.mnuTools[4]->isChecked());
+    }
+
+    void placementArithmeticRoundsAndNeverOverflows() {
+        QCOMPARE(MovedPlacement(QRect(10, 10, 50, 40), QPoint(0, 0), QPointF(2.5, -3.5)),
+                 QRect(12, 6, 50, 40));
+        QCOMPARE(ZoomedPlacement(QRect(100, 100, 320, 240), 150, 320, 240), QRect(20, 40, 480, 360));
+        // A drag towards the end of the range is refused whole, not wrapped round.
+        const QRect far(std::numeric_limits<int>::max() - 100, 0, 50, 40);
+        bool raised = false;
+        try {
+            MovedPlacement(far, QPoint(0, 0), QPointF(60, 0));
+        } catch (const RuntimeError& e) {
+            raised = e.Number() == errOverflow;
+        }
+        QVERIFY(raised);
+        QCOMPARE(MovedPlacement(far, QPoint(0, 0), QPointF(40, 0)).right(),
+                 std::numeric_limits<int>::max() - 11);
+        const PanRange r = SplitPanRange(161);
+        QCOMPARE(r.maximum, 161);
+        QCOMPARE(r.value, 80);  // 80.5 to even
+        QCOMPARE(r.largeStep, 16);
+    }
+
+    void splitViewShowsBothHalvesWithTheirPans() {
+        frm_Main w;
+        openBoth(w);
+        const QRect fullCanvas = w.Video1.CanvasRect();
+        w.Toolbar1->SetValue(11, true);
+        w.Toolbar_Click(11);
+        QVERIFY(!G().FullWindow);
+        QVERIFY(w.mnuTools[7]->isChecked() && !w.mnuTools[6]->isChecked());
+        QVERIFY(w.hscrAvi1->isVisible() || !w.hscrAvi1->isHidden());
+        QCOMPARE(w.hscrAvi1->maximum(), kW / 2);
+        QCOMPARE(w.hscrAvi1->value(), kW / 4);
+        QCOMPARE(w.Video1.panX, kW / 4);
+        QCOMPARE(w.Video1.CanvasRect().width(), fullCanvas.width() / 2);
+        QCOMPARE(w.Model.CanvasRect().left(), fullCanvas.width() / 2);
+        QVERIFY(!w.hscrAvi2->isHidden());
+
+        const int y = w.pic_video->height() / 2;
+        const int leftX = w.Video1.CanvasRect().x() + w.Video1.CanvasRect().width() / 2;
+        QCOMPARE(qRed(at(w, leftX, y)), column(w, leftX));
+        const QRect mc = w.Model.CanvasRect();
+        const int rightX = mc.x() + mc.width() / 2;
+        QCOMPARE(qBlue(at(w, rightX, y)), 200);
+        w.hscrAvi1->setValue(0);
+        QCOMPARE(w.Video1.panX, 0);
+        QCOMPARE(qRed(at(w, leftX, y)), column(w, leftX));
+        // Flip X reads the region back mirrored: the left edge shows the region's last column.
+        w.hscrAvi1->setValue(40);
+        w.ImageTool->chkFlag[2]->setChecked(true);
+        const int edge = std::max(0, w.Video1.CanvasRect().x());
+        QVERIFY(qAbs(qRed(at(w, edge, y)) - (40 + kW / 2 - 1 - (column(w, edge) - 40))) <= 1);
+        w.ImageTool->chkFlag[2]->setChecked(false);
+        // A model change repaints only the right half.
+        const QRgb leftBefore = at(w, leftX, y);
+        w.ModelTool->chkFlags[0]->setChecked(true);
+        QCOMPARE(qBlue(at(w, rightX, y)), 55);
+        QCOMPARE(at(w, leftX, y), leftBefore);
+
+        // Back to the full view, once however often it is chosen.
+        w.mnuTools_Click(6);
+        w.mnuTools_Click(6);
+        QVERIFY(G().FullWindow && w.Toolbar1->Value(10) && !w.Toolbar1->Value(11));
+        QCOMPARE(w.Video1.CanvasRect(), fullCanvas);
+        QCOMPARE(w.Video1.panX, 0);
+        QVERIFY(w.hscrAvi1->isHidden() && w.hscrAvi2->isHidden());
+        QCOMPARE(w.Model.SourceRect(), QRect(0, 0, kW, kH));
+        // Split chosen twice halves once.
+        w.mnuTools_Click(7);
+        w.mnuTools_Click(7);
+        QCOMPARE(w.Video1.CanvasRect().width(), fullCanvas.width() / 2);
+        // Inserting a model in the split view returns to the blended full view.
+        w.Toolbar_Click(7);
+        answer_ = chose(clip("model.avi"));
+        w.Toolbar_Click(7);
+        QVERIFY(G().FullWindow && w.Toolbar1->Value(10));
+        QCOMPARE(w.Video1.CanvasRect(), fullCanvas);
+    }
+
+    void aStillPictureKeepsTheFullView() {
+        frm_Main w;
+        answer_ = chose(clip("still.bmp"));
+        w.Toolbar_Click(1);
+        QCOMPARE(w.ClipKind, 1);
+        w.mnuTools_Click(7);
+        QVERIFY(G().FullWindow && w.Toolbar1->Value(10) && !w.Toolbar1->Value(11));
+        QVERIFY(w.hscrAvi1->isHidden());
+    }
+};
+
+QTEST_MAIN(TestModelViews)
+#include "tst_modelviews.moc"
