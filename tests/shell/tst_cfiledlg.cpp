@@ -22,6 +22,8 @@ namespace {
 
 const QChar kNul(u'\0');
 const QString kVideoFilter = QStringLiteral("AVI Files|*.avi|Picture Files|*.bmp;*.jpg;*.jpeg");
+const std::vector<FileFilterPair> kVideoPairs{{"AVI Files", "*.avi"},
+                                              {"Picture Files", "*.bmp;*.jpg;*.jpeg"}};
 
 QString nul(const char* text) {
     // Test texts spell NUL as "~".
@@ -30,7 +32,7 @@ QString nul(const char* text) {
     return s;
 }
 
-// Records every request and answers with a prepared result.
+// Records every request and answers with a prepared result (at first: cancelled).
 struct Answerer {
     std::vector<FileDialogRequest> requests;
     FileDialogResult answer;
@@ -46,7 +48,6 @@ struct Answerer {
     void choose(const QString& path, int filterIndex, bool readOnly = false) {
         answer = FileDialogResult{true, path, {}, filterIndex, readOnly};
     }
-    void cancel() { answer = FileDialogResult{}; }
 };
 
 QImage solid(QSize size, QColor colour) {
@@ -60,6 +61,12 @@ bool nearColour(QColor a, QColor b, int tolerance = 12) {
            std::abs(a.blue() - b.blue()) <= tolerance;
 }
 
+void writeFile(const QString& path, const QByteArray& bytes) {
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    QCOMPARE(f.write(bytes), bytes.size());
+}
+
 }  // namespace
 
 class TestFileDlg : public QObject {
@@ -68,44 +75,53 @@ private slots:
     void filterConversion_data() {
         QTest::addColumn<QString>("filter");
         QTest::addColumn<QString>("converted");
-        QTest::newRow("one pair") << "AVI Files|*.avi" << nul("AVI Files~*.avi~~");
+        QTest::addColumn<QStringList>("pairs");  // what the dialog lists, description then patterns
+        QTest::newRow("one pair") << "AVI Files|*.avi" << nul("AVI Files~*.avi~~")
+                                  << QStringList{"AVI Files", "*.avi"};
         QTest::newRow("two pairs") << kVideoFilter
-                                   << nul("AVI Files~*.avi~Picture Files~*.bmp;*.jpg;*.jpeg~~");
-        QTest::newRow("colon splits") << "Clips on D:|*.avi" << nul("Clips on D~~*.avi~~");
-        QTest::newRow("empty") << "" << nul("~~");
+                                   << nul("AVI Files~*.avi~Picture Files~*.bmp;*.jpg;*.jpeg~~")
+                                   << QStringList{"AVI Files", "*.avi", "Picture Files",
+                                                  "*.bmp;*.jpg;*.jpeg"};
+        // A ":" splits as well, shifting every later field: the dialog sees the pairs up to
+        // the first empty field.
+        QTest::newRow("colon splits")
+            << "Drive C: clips|*.avi|Stills|*.bmp" << nul("Drive C~ clips~*.avi~Stills~*.bmp~~")
+            << QStringList{"Drive C", " clips", "*.avi", "Stills"};
+        QTest::newRow("colon ends the list")
+            << "Clips on D:|*.avi" << nul("Clips on D~~*.avi~~") << QStringList();
+        QTest::newRow("empty") << "" << nul("~~") << QStringList();
     }
     void filterConversion() {
         QFETCH(QString, filter);
         QFETCH(QString, converted);
+        QFETCH(QStringList, pairs);
         QCOMPARE(cFileDlg::ConvertFilter(filter), converted);
+        QStringList listed;
+        for (const FileFilterPair& p : cFileDlg::FilterPairs(converted))
+            listed << p.description << p.patterns;
+        QCOMPARE(listed, pairs);
     }
 
-    void filterPairsAndChosenPair() {
+    // The chosen pair is taken by field number, whatever the dialog listed.
+    void chosenPair() {
         const QString video = cFileDlg::ConvertFilter(kVideoFilter);
-        const std::vector<FileFilterPair> expected{{"AVI Files", "*.avi"},
-                                                   {"Picture Files", "*.bmp;*.jpg;*.jpeg"}};
-        QCOMPARE(cFileDlg::FilterPairs(video), expected);
         QCOMPARE(cFileDlg::ChosenPair(video, 1), nul("AVI Files~*.avi"));
         QCOMPARE(cFileDlg::ChosenPair(video, 2), nul("Picture Files~*.bmp;*.jpg;*.jpeg"));
-        QCOMPARE(cFileDlg::ChosenPair(video, 3), QString());
-        QCOMPARE(cFileDlg::ChosenPair(video, 0), QString());
-        QCOMPARE(cFileDlg::ChosenPair(video, -1), QString());
-        QVERIFY(cFileDlg::FilterPairs(cFileDlg::ConvertFilter({})).empty());
-
-        // A ":" splits as well, shifting every later field: the dialog sees the pairs
-        // up to the first empty field, and the chosen pair is taken by field number.
+        for (int outside : {3, 0, -1}) QCOMPARE(cFileDlg::ChosenPair(video, outside), QString());
         const QString drive = cFileDlg::ConvertFilter(QStringLiteral("Drive C: clips|*.avi|Stills|*.bmp"));
-        QCOMPARE(drive, nul("Drive C~ clips~*.avi~Stills~*.bmp~~"));
-        const std::vector<FileFilterPair> drivePairs{{"Drive C", " clips"}, {"*.avi", "Stills"}};
-        QCOMPARE(cFileDlg::FilterPairs(drive), drivePairs);
         QCOMPARE(cFileDlg::ChosenPair(drive, 2), nul("*.avi~Stills"));
         QCOMPARE(cFileDlg::ChosenPair(drive, 3), nul("*.bmp~"));
-        // "Clips on D:|*.avi": the empty field after "D" ends the list the dialog reads.
-        QVERIFY(cFileDlg::FilterPairs(cFileDlg::ConvertFilter(QStringLiteral("Clips on D:|*.avi"))).empty());
     }
 
-    void flagsOfOpenAndSave() {
+    void startValuesAndFlags() {
         cFileDlg dlg;
+        QCOMPARE(dlg.OwnerHwnd, nullptr);
+        QVERIFY(dlg.FileMustExist && dlg.HideReadOnly && dlg.OverwritePrompt);
+        QVERIFY(!dlg.MultiSelect && !dlg.ReadOnly());
+        QCOMPARE(dlg.FilterIndex, 0);
+        QCOMPARE(dlg.Flags, 0);
+        QCOMPARE(dlg.DlgTitle, QStringLiteral("Varkelo"));
+        QVERIFY(dlg.Filter.isEmpty() && dlg.InitDirectory.isEmpty() && dlg.DefaultExt.isEmpty());
         QCOMPARE(dlg.OpenFlags(), 0x1004u);  // must exist + hide read-only
         QCOMPARE(dlg.SaveFlags(), 0x6u);     // overwrite prompt + hide read-only
         dlg.MultiSelect = true;
@@ -115,20 +131,6 @@ private slots:
         dlg.Flags = 0x60 | 0x8 | 0x80000;  // hook and template bits are dropped, others kept
         QCOMPARE(dlg.OpenFlags(), 0x200u | 0x8u | 0x80000u);
         QCOMPARE(dlg.SaveFlags(), 0x4u | 0x8u | 0x80000u);
-    }
-
-    void startValues() {
-        cFileDlg dlg;
-        QCOMPARE(dlg.OwnerHwnd, nullptr);
-        QVERIFY(dlg.FileMustExist);
-        QVERIFY(!dlg.MultiSelect);
-        QVERIFY(!dlg.ReadOnly());
-        QVERIFY(dlg.HideReadOnly);
-        QVERIFY(dlg.OverwritePrompt);
-        QCOMPARE(dlg.FilterIndex, 0);
-        QCOMPARE(dlg.Flags, 0);
-        QCOMPARE(dlg.DlgTitle, QStringLiteral("Varkelo"));
-        QVERIFY(dlg.Filter.isEmpty() && dlg.InitDirectory.isEmpty() && dlg.DefaultExt.isEmpty());
     }
 
     // The toolbar's "Open Video": what reaches the dialog, and what comes back.
@@ -142,8 +144,7 @@ private slots:
         dlg.Filter = kVideoFilter;
         dlg.DlgTitle = QStringLiteral("Open AVI File");
         dlg.InitDirectory = QStringLiteral("/home/coach/swings");
-        QString fileName;
-        QString fileTitle;
+        QString fileName, fileTitle;
         QVERIFY(dlg.VBGetOpenFileNamePreview(fileName, &fileTitle));
 
         QCOMPARE(answerer.requests.size(), size_t(1));
@@ -154,13 +155,10 @@ private slots:
         QCOMPARE(r.title, QStringLiteral("Open AVI File"));
         QCOMPARE(r.startFolder, QStringLiteral("/home/coach/swings"));
         QCOMPARE(r.startFileName, QString());
-        const std::vector<FileFilterPair> pairs{{"AVI Files", "*.avi"},
-                                                {"Picture Files", "*.bmp;*.jpg;*.jpeg"}};
-        QCOMPARE(r.filters, pairs);
+        QCOMPARE(r.filters, kVideoPairs);
         QCOMPARE(r.filterIndex, 0);
         QCOMPARE(r.flags, 0x1004u);
-        QVERIFY(r.fileMustExist && r.hideReadOnly);
-        QVERIFY(!r.multiSelect && !r.readOnlyTicked);
+        QVERIFY(r.fileMustExist && r.hideReadOnly && !r.multiSelect && !r.readOnlyTicked);
 
         QCOMPARE(fileName, chosen);
         QCOMPARE(fileTitle, QStringLiteral("driver 01.avi"));
@@ -168,22 +166,19 @@ private slots:
         QCOMPARE(dlg.Filter, nul("Picture Files~*.bmp;*.jpg;*.jpeg"));
         QCOMPARE(dlg.Flags, 0x1004);
         // The whole file buffer: the path, then NULs up to 1024 characters.
-        QCOMPARE(dlg.InitDirectory.size(), 1024);
-        QCOMPARE(dlg.InitDirectory.left(chosen.size()), chosen);
-        QCOMPARE(dlg.InitDirectory.mid(chosen.size()), QString(1024 - chosen.size(), kNul));
-        QCOMPARE(dlg.InitDirectory.section(kNul, 0, 0), chosen);
+        QCOMPARE(dlg.InitDirectory, chosen + QString(1024 - chosen.size(), kNul));
 
-        // A reused object starts in the last chosen file, read up to its first NUL.
+        // A reused object starts in the last chosen file, read up to its first NUL, and
+        // offers only the chosen pair.
         answerer.choose(chosen, 1);
         QVERIFY(dlg.VBGetOpenFileName(fileName));
         QCOMPARE(answerer.requests.size(), size_t(2));
-        QVERIFY(!answerer.requests[1].preview);
-        QCOMPARE(answerer.requests[1].startFolder, chosen);
-        QCOMPARE(answerer.requests[1].startFileName, chosen);
-        // The filter now is the chosen pair only.
-        const std::vector<FileFilterPair> onePair{{"Picture Files", "*.bmp;*.jpg;*.jpeg"}};
-        QCOMPARE(answerer.requests[1].filters, onePair);
-        QCOMPARE(answerer.requests[1].filterIndex, 2);
+        const FileDialogRequest& again = answerer.requests[1];
+        QVERIFY(!again.preview);
+        QCOMPARE(again.startFolder, chosen);
+        QCOMPARE(again.startFileName, chosen);
+        QCOMPARE(again.filters, std::vector<FileFilterPair>{kVideoPairs[1]});
+        QCOMPARE(again.filterIndex, 2);
     }
 
     void cancelResetsAndKeepsFolder_data() {
@@ -197,7 +192,6 @@ private slots:
         QFETCH(int, which);
         QFETCH(int, filterIndexAfter);
         Answerer answerer;
-        answerer.cancel();
         cFileDlg dlg;
         dlg.Filter = kVideoFilter;
         dlg.FilterIndex = 2;
@@ -219,15 +213,14 @@ private slots:
         QCOMPARE(dlg.InitDirectory, QStringLiteral("/srv/clips"));
     }
 
-    void readOnlyTickIsKept() {
+    void readOnlyTickAndOtherExtension() {
         Answerer answerer;
         cFileDlg dlg;
         dlg.HideReadOnly = false;
         QString fileName;
         answerer.choose(QStringLiteral("/clips/a.avi"), 1, true);
         QVERIFY(dlg.VBGetOpenFileName(fileName));
-        QVERIFY(!answerer.requests[0].hideReadOnly);
-        QVERIFY(!answerer.requests[0].readOnlyTicked);
+        QVERIFY(!answerer.requests[0].hideReadOnly && !answerer.requests[0].readOnlyTicked);
         QVERIFY(dlg.ReadOnly());
         QCOMPARE(dlg.Flags & 1, 1);
         // The box starts ticked next time; unticking it does not clear ReadOnly.
@@ -236,27 +229,20 @@ private slots:
         QVERIFY(answerer.requests[1].readOnlyTicked);
         QCOMPARE(dlg.Flags & 1, 0);
         QVERIFY(dlg.ReadOnly());
-        // The save dialog never ticks it.
+
+        // The save dialog never ticks it, and marks a name with another extension.
         cFileDlg save;
-        answerer.choose(QStringLiteral("/clips/b.avi"), 1, true);
+        save.DefaultExt = QStringLiteral("avi");
+        answerer.choose(QStringLiteral("/clips/still.bmp"), 1, true);
         QVERIFY(save.VBGetSaveFileName(fileName));
         QVERIFY(!save.ReadOnly());
-        QVERIFY(answerer.requests[2].overwritePrompt);
         QCOMPARE(answerer.requests[2].kind, FileDialogRequest::Save);
-    }
-
-    void saveMarksAnotherExtension() {
-        Answerer answerer;
-        cFileDlg dlg;
-        dlg.DefaultExt = QStringLiteral("avi");
-        QString fileName;
-        answerer.choose(QStringLiteral("/clips/still.bmp"), 1);
-        QVERIFY(dlg.VBGetSaveFileName(fileName));
-        QCOMPARE(answerer.requests[0].defaultExt, QStringLiteral("avi"));
-        QCOMPARE(dlg.Flags, 0x400 | 0x6);
+        QVERIFY(answerer.requests[2].overwritePrompt);
+        QCOMPARE(answerer.requests[2].defaultExt, QStringLiteral("avi"));
+        QCOMPARE(save.Flags, 0x400 | 0x6);
         answerer.choose(QStringLiteral("/clips/swing.AVI"), 1);
-        QVERIFY(dlg.VBGetSaveFileName(fileName));
-        QCOMPARE(dlg.Flags, 0x6);
+        QVERIFY(save.VBGetSaveFileName(fileName));
+        QCOMPARE(save.Flags, 0x6);
     }
 
     void namesLongerThanTheirBuffers() {
@@ -282,20 +268,19 @@ private slots:
         cFileDlg other;
         other.InitDirectory = QStringLiteral("/start");
         const QString deep = QStringLiteral("/d").repeated(508);  // 1016 characters
-        answerer.choose(deep + QStringLiteral("/axx.avi"), 1);    // 1024: no room for the NUL
+        answerer.choose(deep + "/axx.avi", 1);                    // 1024: no room for the NUL
         QVERIFY(!other.VBGetOpenFileName(name));
         QCOMPARE(name, QString(kNul));
         QCOMPARE(other.FilterIndex, -1);
         QCOMPARE(other.InitDirectory, QStringLiteral("/start"));
-        answerer.choose(deep + QStringLiteral("/ax.avi"), 1);
+        answerer.choose(deep + "/ax.avi", 1);
         QVERIFY(other.VBGetOpenFileName(name));
         QCOMPARE(name.size(), 1023);
-        QCOMPARE(other.InitDirectory.size(), 1024);
-        QCOMPARE(other.InitDirectory.at(1023), kNul);
+        QCOMPARE(other.InitDirectory, name + kNul);
         // A file title that does not fit its 512-character buffer fails the call too.
-        answerer.choose(QStringLiteral("/clips/") + QString(512, u'n'), 1);
+        answerer.choose("/clips/" + QString(512, u'n'), 1);
         QVERIFY(!other.VBGetOpenFileName(name));
-        answerer.choose(QStringLiteral("/clips/") + QString(511, u'n'), 1);
+        answerer.choose("/clips/" + QString(511, u'n'), 1);
         QVERIFY(other.VBGetOpenFileName(name));
     }
 
@@ -316,10 +301,7 @@ private slots:
         QTemporaryDir dir;
         QVERIFY(dir.isValid());
         const QString file = dir.filePath(QStringLiteral("swing one.avi"));
-        QFile f(file);
-        QVERIFY(f.open(QIODevice::WriteOnly));
-        f.write("x");
-        f.close();
+        writeFile(file, "x");
         QVERIFY(cFileDlg::ExistFile(file));
         QVERIFY(cFileDlg::ExistFile(file + QString(3, kNul)));
         QVERIFY(!cFileDlg::ExistFile(dir.filePath(QStringLiteral("missing.avi"))));
@@ -342,81 +324,50 @@ private slots:
         QVERIFY(QDir(home.path()).mkpath(QStringLiteral("Documents")));
         QVERIFY(QDir(home.path()).mkpath(QStringLiteral("Pictures")));
         cFileDlg dlg;
-        dlg.InitDirectorySpecial(5);
-        const QString documents = dlg.InitDirectory;
-        dlg.InitDirectorySpecial(39);
-        const QString pictures = dlg.InitDirectory;
-        dlg.InitDirectorySpecial(40);
-        const QString profile = dlg.InitDirectory;
-        dlg.InitDirectorySpecial(14);  // no Videos folder in this home
-        const QString videos = dlg.InitDirectory;
-        dlg.InitDirectory = QStringLiteral("/kept?");
-        dlg.InitDirectorySpecial(12345);
-        const QString unknown = dlg.InitDirectory;
+        QStringList got;
+        // 14 (Videos) has no folder in this home; 12345 is no special folder at all.
+        for (int which : {5, 39, 40, 14, 12345}) {
+            dlg.InitDirectory = QStringLiteral("/kept?");
+            dlg.InitDirectorySpecial(which);
+            got << dlg.InitDirectory;
+        }
         qputenv("HOME", oldHome);
         if (!oldConfig.isEmpty()) qputenv("XDG_CONFIG_HOME", oldConfig);
-
-        QCOMPARE(documents, QDir(home.path()).filePath(QStringLiteral("Documents")));
-        QCOMPARE(pictures, QDir(home.path()).filePath(QStringLiteral("Pictures")));
-        QCOMPARE(profile, QDir::cleanPath(home.path()));
-        QCOMPARE(videos, QString());
-        QCOMPARE(unknown, QString());
+        const QDir h(home.path());
+        QCOMPARE(got, (QStringList{h.filePath("Documents"), h.filePath("Pictures"),
+                                   QDir::cleanPath(home.path()), QString(), QString()}));
     }
 
-    // The preview pane, driven directly.
-    void previewShowsPictures() {
+    // The preview pane, driven directly: pictures, clips through their provider, and
+    // files it cannot show.
+    void previewPane() {
         QTemporaryDir dir;
         QVERIFY(dir.isValid());
         const QString bmp = dir.filePath(QStringLiteral("big.bmp"));
-        QImage big = solid(QSize(800, 600), QColor(200, 30, 40));
-        QVERIFY(big.save(bmp, "BMP"));
+        QVERIFY(solid(QSize(800, 600), QColor(200, 30, 40)).save(bmp, "BMP"));
         const QString jpg = dir.filePath(QStringLiteral("small.JPG"));
         QVERIFY(solid(QSize(60, 40), QColor(20, 160, 60)).save(jpg, "JPEG", 95));
         const QString fake = dir.filePath(QStringLiteral("notes.jpg"));
-        QFile f(fake);
-        QVERIFY(f.open(QIODevice::WriteOnly));
-        f.write("these are notes, not a picture\n");
-        f.close();
+        writeFile(fake, "these are notes, not a picture\n");
+        const QString clip = dir.filePath(QStringLiteral("swing.avi"));
+        writeFile(clip, "RIFF");
 
         platform::FilePreviewPane pane;
         pane.ShowFile(bmp);
-        QVERIFY(!pane.Picture().isNull());
         QCOMPARE(pane.Picture().size(), QSize(200, 150));  // scaled into the pane
         QVERIFY(nearColour(pane.Picture().pixelColor(100, 75), QColor(200, 30, 40)));
         QCOMPARE(pane.Text(), QString());
         QCOMPARE(pane.findChild<QLabel*>(QStringLiteral("previewCaption"))->text(),
                  QStringLiteral("800 x 600"));
-
         pane.ShowFile(jpg);
         QCOMPARE(pane.Picture().size(), QSize(60, 40));  // small pictures keep their size
         QVERIFY(nearColour(pane.Picture().pixelColor(30, 20), QColor(20, 160, 60)));
-
-        pane.ShowFile(fake);
-        QVERIFY(pane.Picture().isNull());
-        QCOMPARE(pane.Text(), QStringLiteral("No preview"));
-
-        pane.ShowFile(dir.filePath(QStringLiteral("gone.bmp")));
-        QCOMPARE(pane.Text(), QStringLiteral("No preview"));
         pane.ShowFile(QString());
         QCOMPARE(pane.Text(), QString());
         QVERIFY(pane.Picture().isNull());
-    }
-
-    void previewShowsClipsThroughProvider() {
-        QTemporaryDir dir;
-        QVERIFY(dir.isValid());
-        const QString clip = dir.filePath(QStringLiteral("swing.avi"));
-        QFile f(clip);
-        QVERIFY(f.open(QIODevice::WriteOnly));
-        f.write("RIFF");
-        f.close();
-        platform::FilePreviewPane pane;
-        const auto previous = platform::SetClipPreviewProvider({});
-        pane.ShowFile(clip);
-        QCOMPARE(pane.Text(), QStringLiteral("No preview"));
 
         QStringList asked;
-        platform::SetClipPreviewProvider([&](const QString& path) {
+        const auto previous = platform::SetClipPreviewProvider([&](const QString& path) {
             asked << path;
             return solid(QSize(320, 240), Qt::blue);
         });
@@ -425,13 +376,20 @@ private slots:
         QCOMPARE(pane.Picture().size(), QSize(200, 150));
         QCOMPARE(pane.Picture().pixelColor(10, 10), QColor(Qt::blue));
 
+        // Nothing it can show: no stale picture, and the words saying so.
+        const auto noPreview = [&](const QString& path) {
+            pane.ShowFile(path);
+            return pane.Picture().isNull() && pane.Text() == QStringLiteral("No preview");
+        };
+        QVERIFY(noPreview(fake));
+        QVERIFY(noPreview(dir.filePath(QStringLiteral("gone.bmp"))));
         platform::SetClipPreviewProvider(
             [](const QString&) -> QImage { throw std::runtime_error("broken"); });
-        pane.ShowFile(clip);
-        QCOMPARE(pane.Text(), QStringLiteral("No preview"));
+        QVERIFY(noPreview(clip));
         platform::SetClipPreviewProvider([](const QString&) { return QImage(); });
-        pane.ShowFile(clip);
-        QCOMPARE(pane.Text(), QStringLiteral("No preview"));
+        QVERIFY(noPreview(clip));
+        platform::SetClipPreviewProvider({});
+        QVERIFY(noPreview(clip));
         platform::SetClipPreviewProvider(previous);
     }
 
@@ -445,7 +403,7 @@ private slots:
         FileDialogRequest request;
         request.title = QStringLiteral("Open AVI File");
         request.startFolder = dir.path();
-        request.filters = cFileDlg::FilterPairs(cFileDlg::ConvertFilter(kVideoFilter));
+        request.filters = kVideoPairs;
         request.filterIndex = 2;
         request.SetFlags(0x1000 | 0x1);  // read-only box shown and ticked
         request.preview = true;
@@ -454,13 +412,11 @@ private slots:
         QVERIFY(dialog.testOption(QFileDialog::DontUseNativeDialog));
         QCOMPARE(dialog.fileMode(), QFileDialog::ExistingFile);
         QCOMPARE(QDir(dialog.directory()).canonicalPath(), QDir(dir.path()).canonicalPath());
-        const QStringList names{QStringLiteral("AVI Files (*.avi)"),
-                                QStringLiteral("Picture Files (*.bmp *.jpg *.jpeg)")};
+        const QStringList names{"AVI Files (*.avi)", "Picture Files (*.bmp *.jpg *.jpeg)"};
         QCOMPARE(dialog.nameFilters(), names);
         QCOMPARE(dialog.selectedNameFilter(), names[1]);
         QVERIFY(dialog.ReadOnlyBox() && dialog.ReadOnlyBox()->isChecked());
-        QVERIFY(dialog.PreviewPane());
-        QVERIFY(dialog.isAncestorOf(dialog.PreviewPane()));
+        QVERIFY(dialog.PreviewPane() && dialog.isAncestorOf(dialog.PreviewPane()));
 
         // Moving the selection updates the preview pane.
         emit dialog.currentChanged(bmp);
@@ -470,7 +426,6 @@ private slots:
         QVERIFY(!cancelled.accepted);
         QCOMPARE(cancelled.filterIndex, 2);
         QVERIFY(cancelled.readOnly);
-
         dialog.selectNameFilter(names[0]);
         dialog.ReadOnlyBox()->setChecked(false);
         dialog.selectFile(bmp);
@@ -489,8 +444,7 @@ private slots:
         plain.filterIndex = 7;
         plain.SetFlags(0x2);
         platform::FileDialogWindow save(plain);
-        QVERIFY(!save.PreviewPane());
-        QVERIFY(!save.ReadOnlyBox());
+        QVERIFY(!save.PreviewPane() && !save.ReadOnlyBox());
         QCOMPARE(save.acceptMode(), QFileDialog::AcceptSave);
         QVERIFY(!save.testOption(QFileDialog::DontConfirmOverwrite));
         QCOMPARE(save.selectedNameFilter(), QStringLiteral("Clips [all] (*.avi)"));
