@@ -144,30 +144,21 @@ private slots:
     void expansionRules_data() {
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("expanded");
-        QTest::newRow("plain") << "Long long value"
-                               << "Long long value";
-        QTest::newRow("one") << "%TVAR% long long"
-                             << "WINE long long";
-        QTest::newRow("adjacent") << "%TVAR%%TVAR% long"
-                                  << "WINEWINE long";
-        QTest::newRow("spaced") << "%TVAR% %TVAR% long"
-                                << "WINE WINE long";
-        QTest::newRow("unknown stays") << "%TVAR_UNSET_X% long"
-                                       << "%TVAR_UNSET_X% long";
-        QTest::newRow("unknown then known") << "%TVAR_UNSET_X%%TVAR%"
-                                            << "%TVAR_UNSET_X%WINE";
-        QTest::newRow("unclosed") << "%TVAR long long"
-                                  << "%TVAR long long";
-        QTest::newRow("trailing") << "100%"
-                                  << "100%";
-        QTest::newRow("empty name") << "%%"
-                                    << "%%";
-        QTest::newRow("empty value") << "a%TVAR_EMPTY%b"
-                                     << "ab";
-        QTest::newRow("not expanded twice") << "-%TVAR_INDIRECT%-"
-                                            << "-Foo%TVAR%Bar-";
-        QTest::newRow("case matters here") << "%tvar%"
-                                           << "%tvar%";
+        QTest::newRow("plain") << QStringLiteral("Long long value") << QStringLiteral("Long long value");
+        QTest::newRow("one") << QStringLiteral("%TVAR% long long") << QStringLiteral("WINE long long");
+        QTest::newRow("adjacent") << QStringLiteral("%TVAR%%TVAR% long") << QStringLiteral("WINEWINE long");
+        QTest::newRow("spaced") << QStringLiteral("%TVAR% %TVAR% long") << QStringLiteral("WINE WINE long");
+        QTest::newRow("unknown stays")
+            << QStringLiteral("%TVAR_UNSET_X% long") << QStringLiteral("%TVAR_UNSET_X% long");
+        QTest::newRow("unknown then known")
+            << QStringLiteral("%TVAR_UNSET_X%%TVAR%") << QStringLiteral("%TVAR_UNSET_X%WINE");
+        QTest::newRow("unclosed") << QStringLiteral("%TVAR long long") << QStringLiteral("%TVAR long long");
+        QTest::newRow("trailing") << QStringLiteral("100%") << QStringLiteral("100%");
+        QTest::newRow("empty name") << QStringLiteral("%%") << QStringLiteral("%%");
+        QTest::newRow("empty value") << QStringLiteral("a%TVAR_EMPTY%b") << QStringLiteral("ab");
+        QTest::newRow("not expanded twice")
+            << QStringLiteral("-%TVAR_INDIRECT%-") << QStringLiteral("-Foo%TVAR%Bar-");
+        QTest::newRow("case matters here") << QStringLiteral("%tvar%") << QStringLiteral("%tvar%");
     }
     void expansionRules() {
         QFETCH(QString, text);
