@@ -5,6 +5,7 @@
 #include "compare/frmImageTool.h"
 #include "compare/frmModelTool.h"
 #include "imaging/cDIBSection.h"
+#include "platform/Graphics2D.h"
 #include "platform/ImageEffects.h"
 #include "platform/PictureBox.h"
 #include "platform/RuntimeError.h"
@@ -14,7 +15,6 @@
 #include "shell/frm_Main.h"
 
 #include <QCheckBox>
-#include <QPainter>
 #include <QScrollBar>
 
 #include <cmath>
@@ -30,16 +30,29 @@ void copyIntoHolder(platform::PictureBox* holder, const cDIBSection* frame, cons
     const QSize needed(source.x() + source.width(), source.y() + source.height());
     if (needed.width() > holder->width() || needed.height() > holder->height())
         holder->resize(holder->size().expandedTo(needed));
-    QPainter painter(&holder->Image());
-    painter.drawImage(source.topLeft(), *frame->HDC(), source);
+    platform::BitBlt(holder->Image(), source.topLeft(), *frame->HDC(), source);
 }
 
-// The holder's region to show: the mirror turned the holder across its full width, so a
-// region put at x comes back from (width - w - x).
-QRect shownRegion(platform::PictureBox* holder, QRect source, int flags) {
-    if (flags & platform::kEffectMirror)
-        source.moveLeft(int(std::lrint(double(holder->Image().width()) - source.width() - source.x())));
-    return source;
+// Brightness, inversion and mirroring of the holder's region, in place. Mirroring the
+// whole holder and reading the region back from (width - w - x) shows exactly the same
+// pixels; working on the region alone spares the rest of the holder, which is never shown.
+void applyEffects(platform::PictureBox* holder, const QRect& region, int amount, int flags) {
+    QImage& image = holder->Image();
+    const QRect r = region & image.rect();
+    if (r.isEmpty()) return;
+    QImage view(image.bits() + r.y() * image.bytesPerLine() + r.x() * 4, r.width(), r.height(),
+                image.bytesPerLine(), image.format());
+    platform::FoxBrightness(view, amount, 0, flags);
+}
+
+// Step 1 of a video-1 paint in the full view clears the canvas; the part the frame is about
+// to cover need not be cleared first.
+void clearCanvas(platform::PictureBox* canvas, platform::PictureBox* holder, const QRect& source,
+                 const QRect& target) {
+    if (!source.isEmpty() && holder->Image().rect().contains(source))
+        canvas->ClsAround(target);
+    else
+        canvas->Cls();
 }
 
 }  // namespace
@@ -55,16 +68,13 @@ bool frm_Main::PasteAvi(short iFrame) {
     using platform::TryStep;
     // Each step may fail on its own; the next one still runs.
     TryStep([&] {
-        if (Toolbar1->Value(10)) pic_video->Cls();
+        if (Toolbar1->Value(10)) clearCanvas(pic_video, picDummy, Video1.SourceRect(), Video1.CanvasRect());
     });
     TryStep([&] { imageFlags_ = ImageToolFlags(); });
     TryStep([&] { copyIntoHolder(picDummy, Video1.Frame(iFrame), Video1.SourceRect()); });
-    TryStep([&] { platform::FoxBrightness(picDummy->Image(), ImageTool->VScrBright->value(), 0, Flags()); });
+    TryStep([&] { applyEffects(picDummy, Video1.SourceRect(), ImageTool->VScrBright->value(), Flags()); });
     TryStep([&] {
-        // A plain, non-smoothed scaled copy.
-        QPainter canvas(&pic_video->Image());
-        canvas.drawImage(Video1.CanvasRect(), picDummy->Image(),
-                         shownRegion(picDummy, Video1.SourceRect(), Flags()));
+        platform::StretchBlt(pic_video->Image(), Video1.CanvasRect(), picDummy->Image(), Video1.SourceRect());
     });
     TryStep([&] {
         if (!Toolbar1->Value(10) || !G().ModelShown) return;
@@ -94,27 +104,27 @@ void frm_Main::PasteModel(short i) {
     TryStep([&] { picModelHold->Cls(); });
     TryStep([&] { copyIntoHolder(picModelHold, Model.Frame(i), Model.SourceRect()); });
     TryStep([&] {
-        platform::FoxBrightness(picModelHold->Image(), ModelTool->HscrBrightness->value(), 0, modelFlags_);
+        applyEffects(picModelHold, Model.SourceRect(), ModelTool->HscrBrightness->value(), modelFlags_);
     });
     TryStep([&] {
-        QPainter surface(&picModel->Image());
-        surface.drawImage(Model.placement, picModelHold->Image(),
-                          shownRegion(picModelHold, Model.SourceRect(), modelFlags_));
+        platform::StretchBlt(picModel->Image(), Model.placement, picModelHold->Image(), Model.SourceRect());
     });
     TryStep([&] { PasteAvi(CurrentVideoFrame); });
 }
 
 void frm_Main::PasteModelToMainWindow(short i) {
     using platform::TryStep;
+    // Without a model the right half has nothing to show; painting the holder would bring
+    // back a closed model's last frame.
+    if (!G().ModelShown) return;
     TryStep([&] { modelFlags_ = ModelToolFlags(); });
     TryStep([&] { copyIntoHolder(picModelHold, Model.Frame(i), Model.SourceRect()); });
     TryStep([&] {
-        platform::FoxBrightness(picModelHold->Image(), ModelTool->HscrBrightness->value(), 0, modelFlags_);
+        applyEffects(picModelHold, Model.SourceRect(), ModelTool->HscrBrightness->value(), modelFlags_);
     });
     TryStep([&] {
-        QPainter canvas(&pic_video->Image());
-        canvas.drawImage(Model.CanvasRect(), picModelHold->Image(),
-                         shownRegion(picModelHold, Model.SourceRect(), modelFlags_));
+        platform::StretchBlt(pic_video->Image(), Model.CanvasRect(), picModelHold->Image(),
+                             Model.SourceRect());
     });
     TryStep([&] {
         if (DrawingUpdate) DrawingUpdate();

@@ -43,6 +43,27 @@ void PictureBox::Cls() {
     CurrentY = 0;
 }
 
+void PictureBox::ClsAround(const QRect& covered) {
+    syncBuffer();
+    const QRect all = image_.rect();
+    const QRect keep = covered & all;
+    if (keep.isEmpty()) {
+        image_.fill(backColor_);
+    } else {
+        QPainter painter(&image_);
+        painter.setCompositionMode(QPainter::CompositionMode_Source);
+        const QRect strips[] = {
+            QRect(0, 0, all.width(), keep.top()),
+            QRect(0, keep.bottom() + 1, all.width(), all.height() - keep.bottom() - 1),
+            QRect(0, keep.top(), keep.left(), keep.height()),
+            QRect(keep.right() + 1, keep.top(), all.width() - keep.right() - 1, keep.height())};
+        for (const QRect& r : strips)
+            if (!r.isEmpty()) painter.fillRect(r, backColor_);
+    }
+    CurrentX = 0;
+    CurrentY = 0;
+}
+
 void PictureBox::Refresh() {
     update();
 }

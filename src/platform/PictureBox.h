@@ -43,6 +43,8 @@ public:
 
     // Clears the back buffer to the background colour and homes the text position.
     void Cls();
+    // Cls for a paint that is about to cover `covered` anyway: only the rest is filled.
+    void ClsAround(const QRect& covered);
     // Schedules a repaint of the screen from the back buffer.
     void Refresh();
 

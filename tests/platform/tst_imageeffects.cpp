@@ -1,5 +1,7 @@
-// Brightness, inversion, mirroring and blending as the compositor relies on them.
+// Brightness, inversion, mirroring, blending and the scaled and plain copies, as the
+// compositor relies on them.
 
+#include "platform/Graphics2D.h"
 #include "platform/ImageEffects.h"
 
 #include <QTest>
@@ -115,6 +117,38 @@ private slots:
         QCOMPARE(canvas, before);
         QImage unsupported(2, 2, QImage::Format_Indexed8);
         QCOMPARE(FoxBrightness(unsupported, 10, 0, 0), 0);
+    }
+
+    // Enlarged by 2 into a rectangle hanging off the left: each visible pixel shows the
+    // source pixel under its centre; 24-bit sources and non-32-bit targets agree with it.
+    void stretchMapsPixelCentresAndCutsToTheTarget() {
+        const QImage source = ramp(QImage::Format_RGB32, 4, 2);
+        for (QImage::Format format : {QImage::Format_RGB32, QImage::Format_BGR888}) {
+            QImage dest(6, 5, format);
+            dest.fill(Qt::black);
+            StretchBlt(dest, QRect(-2, 0, 8, 4), source.convertToFormat(format), QRect(0, 0, 4, 2));
+            for (int y = 0; y < 4; ++y)
+                for (int x = 0; x < 6; ++x) QCOMPARE(dest.pixel(x, y), source.pixel((x + 2) / 2, y / 2));
+            QCOMPARE(dest.pixel(0, 4), qRgb(0, 0, 0));  // below the rectangle: untouched
+        }
+        // Shrunk by 3 from an offset region: centres pick columns 1, 4 of the region.
+        const QImage wide = ramp(QImage::Format_RGB32, 7, 3);
+        QImage small(2, 1, QImage::Format_RGB32);
+        StretchBlt(small, QRect(0, 0, 2, 1), wide, QRect(1, 0, 6, 3));
+        QCOMPARE(small.pixel(0, 0), wide.pixel(2, 1));
+        QCOMPARE(small.pixel(1, 0), wide.pixel(5, 1));
+    }
+
+    void plainCopyConvertsTheFrameAndCutsToBoth() {
+        const QImage frame = ramp(QImage::Format_BGR888, 5, 3);
+        QImage holder(4, 4, QImage::Format_RGB32);
+        holder.fill(Qt::black);
+        BitBlt(holder, QPoint(2, 1), frame, QRect(1, 0, 4, 3));  // 2 of 4 columns fit
+        QCOMPARE(holder.pixel(2, 1), frame.pixel(1, 0));
+        QCOMPARE(holder.pixel(3, 3), frame.pixel(2, 2));
+        QCOMPARE(holder.pixel(1, 1), qRgb(0, 0, 0));
+        QCOMPARE(holder.pixel(2, 0), qRgb(0, 0, 0));
+        QCOMPARE(qAlpha(holder.pixel(3, 2)), 255);
     }
 };
 
