@@ -108,37 +108,29 @@ private slots:
         if (platform::HelpWindow::Existing()) delete platform::HelpWindow::Existing();
     }
 
-    void missingPagesDoNothing() {
-        const QString folder = HelpFolder();
-        QVERIFY(!QFile::exists(folder + QStringLiteral("/varkhelp.html")));
-        QWidget main;
-        mnuhelp_Click(mnuhelpVarkelo, &main);
-        mnuhelp_Click(mnuhelpGolfSwing, &main);
-        mnuhelp_Click(mnuhelpSeparator, &main);
-        QVERIFY(helpRequests_.empty());
-        QVERIFY(!frmAbout::Loaded());
-        QVERIFY(boxes_.empty());  // a missing page is not reported
-        QVERIFY(!OpenHelpFile(folder + QStringLiteral("/nothing.html"), &main, 0));
-        // A folder is not a page.
-        QVERIFY(!OpenHelpFile(scratch_.path(), &main, 0));
-        QVERIFY(helpRequests_.empty());
-    }
-
     void helpItemsOpenTheirPages() {
         const QString folder = HelpFolder();
         QCOMPARE(folder, QCoreApplication::applicationDirPath());
+        // Missing pages do nothing, and are not reported; a folder is no page.
+        QWidget main;
+        for (int item : {mnuhelpVarkelo, mnuhelpGolfSwing, mnuhelpSeparator}) mnuhelp_Click(item, &main);
+        QVERIFY(!OpenHelpFile(folder + "/nothing.html", &main, 0));
+        QVERIFY(!OpenHelpFile(scratch_.path(), &main, 0));
+        QVERIFY(helpRequests_.empty());
+        QVERIFY(!frmAbout::Loaded());
+        QVERIFY(boxes_.empty());
+
         for (const char* name : {"/varkhelp.html", "/varkelo.html"}) {
             const QString page = folder + QString::fromLatin1(name);
             QVERIFY(!QFile::exists(page));
             QVERIFY(writeFile(page, "<html><head><title>t</title></head><body>p</body></html>"));
             pagesWritten_ << page;
         }
-        QWidget main;
         mnuhelp_Click(mnuhelpVarkelo, &main);
         mnuhelp_Click(mnuhelpGolfSwing, &main);
         QCOMPARE(helpRequests_.size(), size_t(2));
-        QCOMPARE(helpRequests_[0].path, folder + QStringLiteral("/varkhelp.html"));
-        QCOMPARE(helpRequests_[1].path, folder + QStringLiteral("/varkelo.html"));
+        QCOMPARE(helpRequests_[0].path, pagesWritten_[0]);
+        QCOMPARE(helpRequests_[1].path, pagesWritten_[1]);
         QCOMPARE(helpRequests_[0].owner, &main);
         QCOMPARE(helpRequests_[0].command, int(platform::HH_DISPLAY_TOPIC));
         QCOMPARE(helpRequests_[0].data, 0L);
@@ -223,12 +215,11 @@ private slots:
         QVERIFY(window.Browser()->toPlainText().contains(QStringLiteral("Down the line")));
     }
 
-    void aboutBoxTexts() {
+    void aboutBox() {
         QWidget main;
         mnuhelp_Click(mnuhelpAbout, &main);
         QPointer<frmAbout> box = frmAbout::Loaded();
-        QVERIFY(box);
-        QVERIFY(box->isVisible());
+        QVERIFY(box && box->isVisible());
         QVERIFY(!box->isModal());
         QCOMPARE(box->windowTitle(), QStringLiteral("About Varkelo"));
         QCOMPARE(box->lblTitle->text(), QStringLiteral("Varkelo"));
@@ -240,37 +231,30 @@ private slots:
         QVERIFY(box->lblDescription->text().contains(QStringLiteral("golf swing"), Qt::CaseInsensitive));
         QVERIFY(box->picIcon->pixmap().width() > 0);
         QVERIFY(box->Line1 && box->Line2 && box->Line1 != box->Line2);
-        // Fixed: the user cannot resize it.
-        QCOMPARE(box->minimumSize(), box->maximumSize());
+        QCOMPARE(box->minimumSize(), box->maximumSize());  // fixed: the user cannot resize it
         // Centred on the screen.
         const QRect screen = box->screen()->availableGeometry();
         QVERIFY(std::abs(box->frameGeometry().center().x() - screen.center().x()) <= 1);
         QVERIFY(std::abs(box->frameGeometry().center().y() - screen.center().y()) <= 1);
-    }
 
-    void oneAboutBoxAtATime() {
-        QWidget main;
-        frmAbout* first = frmAbout::ShowAbout(&main);
+        // One box at a time.
+        QCOMPARE(frmAbout::ShowAbout(&main), box.data());
         mnuhelp_Click(mnuhelpAbout, &main);
-        QCOMPARE(frmAbout::Loaded(), first);
+        QCOMPARE(frmAbout::Loaded(), box.data());
         QCOMPARE(main.findChildren<frmAbout*>().size(), qsizetype(1));
-
-        // OK closes and unloads the box; the next About makes a new one.
-        QPointer<frmAbout> watch = first;
-        QTest::mouseClick(first->cmdOK, Qt::LeftButton);
+        // OK closes and unloads the box; the next About makes a new one; so does the close box.
+        QTest::mouseClick(box->cmdOK, Qt::LeftButton);
         flushDeletes();
-        QVERIFY(!watch);
+        QVERIFY(!box);
         QVERIFY(!frmAbout::Loaded());
-        frmAbout* second = frmAbout::ShowAbout(&main);
-        QVERIFY(second && second->isVisible());
-        // So does the window's own close box.
-        watch = second;
-        second->close();
+        box = frmAbout::ShowAbout(&main);
+        QVERIFY(box && box->isVisible());
+        box->close();
         flushDeletes();
-        QVERIFY(!watch);
+        QVERIFY(!box);
     }
 
-    void sysInfoUnavailableTellsTheUser() {
+    void sysInfoFromThePathOrTheMessage() {
         frmAbout box;
         // Only the box the menu loads unloads itself on close; this one lives on the stack.
         QVERIFY(!box.testAttribute(Qt::WA_DeleteOnClose));
@@ -280,6 +264,20 @@ private slots:
         QCOMPARE(boxes_[0].prompt, QStringLiteral("System Information Is Unavailable At This Time"));
         QCOMPARE(boxes_[0].style, int(platform::vbOKOnly));
         QCOMPARE(boxes_[0].title, QStringLiteral("Varkelo"));
+
+        const QString bin = QString::fromUtf8(qgetenv("PATH"));
+        QVERIFY(writeProgram(bin + "/xfce4-taskmanager"));
+        QVERIFY(writeProgram(bin + "/gnome-system-monitor"));
+        box.StartSysInfo();
+        // The earlier name of the list wins.
+        QCOMPARE(launched_, QStringList{bin + "/gnome-system-monitor"});
+        // Not executable is not found.
+        launched_.clear();
+        QVERIFY(QFile::remove(bin + "/gnome-system-monitor"));
+        QVERIFY(writeFile(bin + "/hardinfo", "not a program"));
+        box.StartSysInfo();
+        QCOMPARE(launched_, QStringList{bin + "/xfce4-taskmanager"});
+        QCOMPARE(boxes_.size(), size_t(1));
     }
 
     void sysInfoFromTheRegistry() {
@@ -313,36 +311,19 @@ private slots:
         QCOMPARE(boxes_.size(), size_t(1));
     }
 
-    void sysInfoFromThePath() {
-        frmAbout box;
-        const QString bin = QString::fromUtf8(qgetenv("PATH"));
-        QVERIFY(writeProgram(bin + QStringLiteral("/xfce4-taskmanager")));
-        QVERIFY(writeProgram(bin + QStringLiteral("/gnome-system-monitor")));
-        box.StartSysInfo();
-        // The earlier name of the list wins.
-        QCOMPARE(launched_, QStringList{bin + QStringLiteral("/gnome-system-monitor")});
-        QVERIFY(boxes_.empty());
-        // Not executable is not found.
-        launched_.clear();
-        QVERIFY(QFile::remove(bin + QStringLiteral("/gnome-system-monitor")));
-        QVERIFY(writeFile(bin + QStringLiteral("/hardinfo"), "not a program"));
-        box.StartSysInfo();
-        QCOMPARE(launched_, QStringList{bin + QStringLiteral("/xfce4-taskmanager")});
-    }
-
     void getKeyValueReadsTextOnly() {
         QString value = QStringLiteral("stale");
-        QVERIFY(
-            !frmAbout::GetKeyValue(platform::HKEY_LOCAL_MACHINE, kMsInfoKey, QStringLiteral("PATH"), value));
+        const auto get = [&](const char* name) {
+            return frmAbout::GetKeyValue(platform::HKEY_LOCAL_MACHINE, kMsInfoKey, QString::fromLatin1(name),
+                                         value);
+        };
+        QVERIFY(!get("PATH"));
         QCOMPARE(value, QString());
-
         setMachineText(kMsInfoKey, QStringLiteral("PATH"), QStringLiteral("/usr/bin/tool"));
-        QVERIFY(
-            frmAbout::GetKeyValue(platform::HKEY_LOCAL_MACHINE, kMsInfoKey, QStringLiteral("PATH"), value));
+        QVERIFY(get("PATH"));
         QCOMPARE(value, QStringLiteral("/usr/bin/tool"));
         value = QStringLiteral("stale");
-        QVERIFY(
-            !frmAbout::GetKeyValue(platform::HKEY_LOCAL_MACHINE, kMsInfoKey, QStringLiteral("Other"), value));
+        QVERIFY(!get("Other"));
         QCOMPARE(value, QString());
 
         cRegistry reg;
@@ -351,17 +332,14 @@ private slots:
         reg.SetValueKey(QStringLiteral("Number"));
         reg.SetValueType(platform::REG_DWORD);
         reg.SetValue(7);
-        QVERIFY(!frmAbout::GetKeyValue(platform::HKEY_LOCAL_MACHINE, kMsInfoKey, QStringLiteral("Number"),
-                                       value));
+        QVERIFY(!get("Number"));
 
         // The value is read into a 1024-byte buffer, terminator included.
         setMachineText(kMsInfoKey, QStringLiteral("Long"), QString(1023, u'x'));
-        QVERIFY(
-            frmAbout::GetKeyValue(platform::HKEY_LOCAL_MACHINE, kMsInfoKey, QStringLiteral("Long"), value));
+        QVERIFY(get("Long"));
         QCOMPARE(value.size(), 1023);
         setMachineText(kMsInfoKey, QStringLiteral("Long"), QString(1024, u'x'));
-        QVERIFY(
-            !frmAbout::GetKeyValue(platform::HKEY_LOCAL_MACHINE, kMsInfoKey, QStringLiteral("Long"), value));
+        QVERIFY(!get("Long"));
     }
 };
 
