@@ -7,7 +7,7 @@
 set -uo pipefail
 exe=$1
 out=$2
-for tool in Xvfb xdotool import convert compare; do
+for tool in Xvfb xdotool import convert compare identify xclip; do
   command -v "$tool" >/dev/null || { echo "SKIP: $tool not installed"; exit 77; }
 done
 rm -rf "$out" && mkdir -p "$out"
@@ -112,6 +112,78 @@ line=$(compare -metric AE -fuzz 10% -crop 380x3+310+299 "$out/drawing-on.png" "$
 angle=$(compare -metric AE -fuzz 10% -crop 3x180+519+190 "$out/drawing-on.png" "$out/drawn.png" null: 2>&1 | cut -d' ' -f1)
 ((${angle%.*} > 150)) || fail "the angle's arm is not on the canvas ($angle pixels changed)"
 echo "drew a line and an angle"
+
+canvas_diff() {  # two screenshots -> pixels of the canvas that differ
+  compare -metric AE -fuzz 5% -crop 500x300+260+80 "$1" "$2" null: 2>&1 | cut -d' ' -f1 | cut -d. -f1
+}
+
+# Insert the sample model through the toolbar (button 7) and its open dialog: the canvas
+# shows it blended over the clip.
+xdotool mousemove 184 37 click 1
+dlg=$(wait_window "Open AVI File" 10) || fail "the model's open dialog did not appear"
+sleep 0.5
+xdotool type --window "$dlg" --delay 20 "$(dirname "$exe")/model_swing.avi"
+xdotool key --window "$dlg" Return
+sleep 4
+import -window root "$out/model.png"
+(($(canvas_diff "$out/drawn.png" "$out/model.png") > 20000)) || fail "the model is not blended over the canvas"
+echo "model inserted and blended"
+
+# Split view (button 11) and back to the full view (button 10).
+xdotool mousemove 290 37 click 1
+sleep 1
+import -window root "$out/split.png"
+(($(canvas_diff "$out/model.png" "$out/split.png") > 20000)) || fail "the split view looks like the blend view"
+xdotool mousemove 256 37 click 1
+sleep 1
+import -window root "$out/full.png"
+(($(canvas_diff "$out/model.png" "$out/full.png") < 2000)) || fail "the full view did not come back as it was"
+echo "split view and back"
+
+# Copy Image (button 5), read back from the clipboard by another program.
+xdotool mousemove 142 37 click 1
+sleep 0.5
+xclip -selection clipboard -t image/png -o >"$out/clipboard.png" 2>"$out/xclip.log" || fail "nothing on the clipboard"
+read -r cw ch < <(identify -format '%w %h\n' "$out/clipboard.png") || fail "the clipboard holds no picture"
+((cw > 300 && ch > 200)) || fail "the clipboard picture is ${cw}x${ch}, not the canvas"
+check_not_blank "$out/clipboard.png"
+echo "copied the canvas (${cw}x${ch}) to the clipboard"
+
+# Play and stop in the video controls window.
+xdotool mousemove --window "$w_vc" 36 19 click 1
+sleep 1
+import -window root "$out/play1.png"
+sleep 0.6
+import -window root "$out/play2.png"
+(($(canvas_diff "$out/play1.png" "$out/play2.png") > 2000)) || fail "the clip does not move while playing"
+xdotool mousemove --window "$w_vc" 67 19 click 1
+sleep 0.5
+import -window root "$out/stop1.png"
+sleep 0.6
+import -window root "$out/stop2.png"
+(($(canvas_diff "$out/stop1.png" "$out/stop2.png") < 200)) || fail "the clip still moves after Stop"
+echo "played and stopped"
+
+# Back to the first frame, to the last and one back, then reopen the clip from the File menu's recent
+# files: it comes back at its first frame.
+xdotool mousemove --window "$w_vc" 36 68 click 1
+sleep 0.5
+import -window root "$out/first.png"
+xdotool mousemove --window "$w_vc" 67 68 click 1
+sleep 0.3
+xdotool mousemove --window "$w_vc" 36 44 click 1
+sleep 0.5
+import -window root "$out/stepped.png"
+(($(canvas_diff "$out/first.png" "$out/stepped.png") > 2000)) || fail "jumping to the end did not change the frame"
+xdotool mousemove --window "$win" 600 700 click 1
+sleep 0.3
+xdotool key alt+f
+sleep 0.5
+xdotool key 1
+sleep 4
+import -window root "$out/reopened.png"
+(($(canvas_diff "$out/first.png" "$out/reopened.png") < 2000)) || fail "the reopened clip is not at its first frame"
+echo "reopened the clip from the recent files"
 
 quit_from_menu "$win"
 store=$XDG_CONFIG_HOME/varkelo/registry.json
