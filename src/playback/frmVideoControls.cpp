@@ -61,7 +61,12 @@ frmVideoControls::frmVideoControls(QWidget* owner) : ToolWindow(QStringLiteral("
     for (int i = 0; i < 3; ++i) {
         auto* opt = new QRadioButton(captions[i], frmVideos);
         opt->setObjectName(QStringLiteral("optWindow%1").arg(i));
-        place(opt, 120, 240 * (i + 1), 1335, 195);
+        // The design's captions were set in a small 8-point face; this platform's default face
+        // is wider, so the captions get its small size and the frame's full inner width.
+        QFont small = opt->font();
+        small.setPixelSize(10);
+        opt->setFont(small);
+        place(opt, 120, 240 * (i + 1), 1440, 195);
         connect(opt, &QRadioButton::toggled, this, [this, i](bool on) {
             if (on) optWindow_Click(i);
         });
