@@ -182,6 +182,7 @@ bool frm_Main::fOpenAvi(const QString& path) {
     Video1.FitTo(pic_video->width(), pic_video->height());
     Video1.frameCount = short(n);
     VideoControls->show();
+    mnuTools[9]->setChecked(true);  // the menu's check follows the window, activated or not
     CurrentVideoFrame = short(first);
     ClipKind = n > 1 ? 2 : 1;
     Video1.clipFileName = QFileInfo(path).fileName();

@@ -10,6 +10,7 @@
 #include "overlay/CanvasDrawing.h"
 #include "overlay/frmDrawToolBox.h"
 #include "platform/Clipboard.h"
+#include "playback/frmVideoControls.h"
 #include "platform/FileDialog.h"
 #include "platform/FileListBoxes.h"
 #include "platform/PictureBox.h"
@@ -96,6 +97,12 @@ private slots:
         QVERIFY(w.mnuToolsTOP->menuAction()->isEnabled());
         QVERIFY(!w.mnuTools[4]->isEnabled());
         QVERIFY(w.mnuTools[9]->isEnabled());
+        // The video controls came up with the clip, and the menu item hides them again.
+        QVERIFY(w.mnuTools[9]->isChecked() && !w.VideoControls->isHidden());
+        w.mnuTools[9]->trigger();
+        QVERIFY(!w.mnuTools[9]->isChecked() && w.VideoControls->isHidden());
+        w.mnuTools[9]->trigger();
+        QVERIFY(w.mnuTools[9]->isChecked() && !w.VideoControls->isHidden());
         QVERIFY(w.mnuTools[6]->isChecked());
         // A picture through the same command.
         answer_.path = clips_.filePath(QStringLiteral("stance.jpg"));
