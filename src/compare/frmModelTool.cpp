@@ -31,6 +31,13 @@ frmModelTool::frmModelTool(QWidget* owner) : ToolWindow(QStringLiteral("Adjust M
     place(zoomLabel, 120, 120, 495, 255);
     auto* brightLabel = new QLabel(QStringLiteral("Brightness"), this);
     place(brightLabel, 120, 600, 855, 255);
+    // The design's labels were set in a small 8-point face; this platform's default face is
+    // wider, so the labels get its small size to fit their places.
+    for (QLabel* label : {zoomLabel, brightLabel}) {
+        QFont small = label->font();
+        small.setPixelSize(10);
+        label->setFont(small);
+    }
     for (int i = 0; i < 2; ++i) {
         Frame1[std::size_t(i)] = new QGroupBox(this);
         Frame1[std::size_t(i)]->setObjectName(QStringLiteral("Frame1_%1").arg(i));
