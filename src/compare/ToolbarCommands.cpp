@@ -25,11 +25,19 @@
 
 namespace {
 
-// The folder of the file a dialog returned: its buffer up to the first NUL, up to and
-// including the last "/".
-QString folderFromDialog(const cFileDlg& dlg) {
-    const QString path = dlg.InitDirectory.section(QChar(0), 0, 0);
-    return path.left(path.lastIndexOf(QLatin1Char('/')) + 1);
+// The "Open AVI File" dialog, starting in `folder`. When the user chose a file: its path,
+// and `folder` becomes the chosen file's folder, up to and including the last "/".
+bool askForClip(QWidget* owner, const QString& filter, QString& folder, QString& path) {
+    cFileDlg dlg;
+    dlg.OwnerHwnd = owner;
+    dlg.Filter = filter;
+    dlg.DlgTitle = QStringLiteral("Open AVI File");
+    dlg.InitDirectory = folder;
+    QString fileName;
+    if (!dlg.VBGetOpenFileNamePreview(fileName)) return false;
+    path = dlg.InitDirectory.section(QChar(0), 0, 0);
+    folder = path.left(path.lastIndexOf(QLatin1Char('/')) + 1);
+    return true;
 }
 
 // A split-view pan slider: 0 .. the halved source width, starting in the middle.
@@ -82,15 +90,10 @@ void frm_Main::Toolbar_Click(int index) {
     TrapErrors([&] {
         switch (index) {
             case 1: {
-                cFileDlg dlg;
-                dlg.OwnerHwnd = this;
-                dlg.Filter = QStringLiteral("AVI Files|*.avi|Picture Files|*.bmp;*.jpg;*.jpeg");
-                dlg.DlgTitle = QStringLiteral("Open AVI File");
-                dlg.InitDirectory = G().WorkingDir;
-                QString fileName;
-                if (!dlg.VBGetOpenFileNamePreview(fileName)) return;
-                const QString path = dlg.InitDirectory.section(QChar(0), 0, 0);
-                G().WorkingDir = folderFromDialog(dlg);
+                QString path;
+                if (!askForClip(this, QStringLiteral("AVI Files|*.avi|Picture Files|*.bmp;*.jpg;*.jpeg"),
+                                G().WorkingDir, path))
+                    return;
                 Dir1->SetPath(G().WorkingDir);
                 if (path.right(4).toLower() == QLatin1String(".avi")) {
                     // A clip that cannot be opened leaves the loaded one and every control as it was.
@@ -166,20 +169,14 @@ void frm_Main::Toolbar_Click(int index) {
 }
 
 void frm_Main::insertModel() {
-    cFileDlg dlg;
-    dlg.OwnerHwnd = this;
-    dlg.Filter = QStringLiteral("AVI Files|*.avi");
-    dlg.DlgTitle = QStringLiteral("Open AVI File");
-    dlg.InitDirectory = G().ModelDir;
-    QString fileName;
-    if (!dlg.VBGetOpenFileNamePreview(fileName)) {
+    QString path;
+    if (!askForClip(this, QStringLiteral("AVI Files|*.avi"), G().ModelDir, path)) {
         Toolbar1->SetValue(7, false);
         return;
     }
-    G().ModelDir = folderFromDialog(dlg);
     // A model that cannot be read (its message was shown) inserts nothing: blending an
     // empty surface over the clip would only grey the picture.
-    if (!fOpenModel(dlg.InitDirectory.section(QChar(0), 0, 0))) {
+    if (!fOpenModel(path)) {
         Toolbar1->SetValue(7, G().ModelShown);
         return;
     }

@@ -247,6 +247,18 @@ bool NameTooLong(const QString& name) {
     return name.size() > RegistryStore::kMaxValueNameLength;
 }
 
+// Reads the root's store and finds the key at `path`. ERROR_SUCCESS with `node` in `tree`,
+// or the status that ends the caller: no store for the root, a bad path, no such key.
+long LookUpKey(const QString& file, std::uint32_t root, const QString& path, Node& tree, Node*& node) {
+    node = nullptr;
+    if (!HasRootStore(root)) return ERROR_INVALID_HANDLE;
+    const auto parts = SplitPath(path);
+    if (!parts) return ERROR_INVALID_PARAMETER;
+    tree = ReadFile(file);
+    node = Find(tree, *parts);
+    return node ? ERROR_SUCCESS : ERROR_FILE_NOT_FOUND;
+}
+
 }  // namespace
 
 QByteArray EncodeText(const QString& text) {
@@ -335,11 +347,9 @@ bool RegistryStore::IsWritableRoot(std::uint32_t root) {
 }
 
 long RegistryStore::OpenKey(std::uint32_t root, const QString& path, bool writeAccess) const {
-    if (!HasRootStore(root)) return ERROR_INVALID_HANDLE;
-    const auto parts = SplitPath(path);
-    if (!parts) return ERROR_INVALID_PARAMETER;
-    Node tree = ReadFile(FilePath(root));
-    if (!Find(tree, *parts)) return ERROR_FILE_NOT_FOUND;
+    Node tree;
+    Node* node = nullptr;
+    if (const long status = LookUpKey(FilePath(root), root, path, tree, node)) return status;
     if (writeAccess && !IsWritableRoot(root)) return ERROR_ACCESS_DENIED;
     return ERROR_SUCCESS;
 }
@@ -372,12 +382,9 @@ long RegistryStore::DeleteKey(std::uint32_t root, const QString& path) {
 
 long RegistryStore::QueryValue(std::uint32_t root, const QString& path, const QString& name,
                                RegValue& out) const {
-    if (!HasRootStore(root)) return ERROR_INVALID_HANDLE;
-    const auto parts = SplitPath(path);
-    if (!parts) return ERROR_INVALID_PARAMETER;
-    Node tree = ReadFile(FilePath(root));
-    Node* node = Find(tree, *parts);
-    if (!node) return ERROR_FILE_NOT_FOUND;
+    Node tree;
+    Node* node = nullptr;
+    if (const long status = LookUpKey(FilePath(root), root, path, tree, node)) return status;
     const RegValue* v = node->value(name);
     if (!v) return ERROR_FILE_NOT_FOUND;
     out = *v;
@@ -387,11 +394,10 @@ long RegistryStore::QueryValue(std::uint32_t root, const QString& path, const QS
 long RegistryStore::SetValue(std::uint32_t root, const QString& path, const QString& name,
                              const RegValue& value) {
     if (!HasRootStore(root)) return ERROR_INVALID_HANDLE;
-    const auto parts = SplitPath(path);
-    if (!parts || NameTooLong(name)) return ERROR_INVALID_PARAMETER;
-    Node tree = ReadFile(FilePath(root));
-    Node* node = Find(tree, *parts);
-    if (!node) return ERROR_FILE_NOT_FOUND;
+    if (NameTooLong(name)) return ERROR_INVALID_PARAMETER;
+    Node tree;
+    Node* node = nullptr;
+    if (const long status = LookUpKey(FilePath(root), root, path, tree, node)) return status;
     if (!IsWritableRoot(root)) return ERROR_ACCESS_DENIED;
     if (RegValue* existing = node->value(name))
         *existing = value;
@@ -401,12 +407,10 @@ long RegistryStore::SetValue(std::uint32_t root, const QString& path, const QStr
 }
 
 long RegistryStore::DeleteValue(std::uint32_t root, const QString& path, const QString& name) {
-    if (!HasRootStore(root)) return ERROR_INVALID_HANDLE;
-    const auto parts = SplitPath(path);
-    if (!parts) return ERROR_INVALID_PARAMETER;
-    Node tree = ReadFile(FilePath(root));
-    Node* node = Find(tree, *parts);
-    if (!node || !node->value(name)) return ERROR_FILE_NOT_FOUND;
+    Node tree;
+    Node* node = nullptr;
+    if (const long status = LookUpKey(FilePath(root), root, path, tree, node)) return status;
+    if (!node->value(name)) return ERROR_FILE_NOT_FOUND;
     if (!IsWritableRoot(root)) return ERROR_ACCESS_DENIED;
     std::erase_if(node->values,
                   [&name](const auto& nv) { return nv.first.compare(name, Qt::CaseInsensitive) == 0; });
@@ -415,36 +419,27 @@ long RegistryStore::DeleteValue(std::uint32_t root, const QString& path, const Q
 
 long RegistryStore::EnumValueNames(std::uint32_t root, const QString& path, QStringList& names) const {
     names.clear();
-    if (!HasRootStore(root)) return ERROR_INVALID_HANDLE;
-    const auto parts = SplitPath(path);
-    if (!parts) return ERROR_INVALID_PARAMETER;
-    Node tree = ReadFile(FilePath(root));
-    const Node* node = Find(tree, *parts);
-    if (!node) return ERROR_FILE_NOT_FOUND;
+    Node tree;
+    Node* node = nullptr;
+    if (const long status = LookUpKey(FilePath(root), root, path, tree, node)) return status;
     for (const auto& nv : node->values) names.append(nv.first);
     return ERROR_SUCCESS;
 }
 
 long RegistryStore::EnumSubKeys(std::uint32_t root, const QString& path, QStringList& names) const {
     names.clear();
-    if (!HasRootStore(root)) return ERROR_INVALID_HANDLE;
-    const auto parts = SplitPath(path);
-    if (!parts) return ERROR_INVALID_PARAMETER;
-    Node tree = ReadFile(FilePath(root));
-    const Node* node = Find(tree, *parts);
-    if (!node) return ERROR_FILE_NOT_FOUND;
+    Node tree;
+    Node* node = nullptr;
+    if (const long status = LookUpKey(FilePath(root), root, path, tree, node)) return status;
     for (const Node& c : node->children) names.append(c.name);
     return ERROR_SUCCESS;
 }
 
 long RegistryStore::QueryInfo(std::uint32_t root, const QString& path, RegKeyInfo& info) const {
     info = RegKeyInfo{};
-    if (!HasRootStore(root)) return ERROR_INVALID_HANDLE;
-    const auto parts = SplitPath(path);
-    if (!parts) return ERROR_INVALID_PARAMETER;
-    Node tree = ReadFile(FilePath(root));
-    const Node* node = Find(tree, *parts);
-    if (!node) return ERROR_FILE_NOT_FOUND;
+    Node tree;
+    Node* node = nullptr;
+    if (const long status = LookUpKey(FilePath(root), root, path, tree, node)) return status;
     info.subKeyCount = static_cast<int>(node->children.size());
     info.valueCount = static_cast<int>(node->values.size());
     for (const Node& c : node->children)
