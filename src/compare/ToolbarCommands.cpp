@@ -80,6 +80,13 @@ void frm_Main::ShowClipCommands() {
         }
         Model.panX = 0;
         G().FullWindow = true;
+        Toolbar1->SetValue(10, true);
+        // Painted while the split view was still on, the new picture lies over what was
+        // there: paint it again in the full view, which clears first, blended if a model is in.
+        if (G().ModelShown)
+            PasteModel(CurrentModelFrame);
+        else
+            PasteAvi(CurrentVideoFrame);
     }
     Toolbar1->SetValue(10, true);
     mnuTools[6]->setChecked(true);

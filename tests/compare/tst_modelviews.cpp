@@ -308,6 +308,16 @@ private slots:
         w.mnuTools_Click(7);
         w.mnuTools_Click(7);
         QCOMPARE(w.Video1.CanvasRect().width(), fullCanvas.width() / 2);
+        // A picture opened in the split view comes up in the full view, blended at once.
+        w.VideoControls->hscrBlend->setValue(255);
+        answer_ = chose(clip("still.bmp"));
+        w.Toolbar_Click(1);
+        QVERIFY(G().FullWindow && w.hscrAvi1->isHidden() && w.hscrAvi2->isHidden());
+        const QPoint c = w.Model.placement.center();
+        QCOMPARE(qBlue(at(w, c.x(), c.y())), 255 - 200);  // the model, still inverted
+        answer_ = chose(clip("video.avi"));
+        w.Toolbar_Click(1);
+        w.mnuTools_Click(7);
         // Inserting a model in the split view returns to the blended full view.
         w.Toolbar_Click(7);
         answer_ = chose(clip("model.avi"));
