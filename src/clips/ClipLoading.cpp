@@ -115,8 +115,9 @@ bool frm_Main::readFrames(cVideo& reader, FrameStore& store, const ThumbnailLayo
     const int first = reader.FirstFrame();
     const int n = reader.NumberOfFrames();
     bool stripReady = false;
+    store.ReserveFrames(n, reader.FrameWidth(), reader.FrameHeight());
     for (int i = first; i < first + n; ++i) {
-        auto dib = std::make_unique<cDIBSection>();
+        auto dib = store.NewFrame(i - first);
         // A frame that cannot be decoded gets no buffer and no thumbnail.
         if (reader.GetFrameInto(i, *dib)) {
             if (thumbnails) {

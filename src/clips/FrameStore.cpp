@@ -33,11 +33,22 @@ void FrameStore::FitTo(int canvasWidth, int canvasHeight) {
     fit = ComputeFit(canvasWidth, canvasHeight, sourceWidth, sourceHeight);
 }
 
+void FrameStore::ReserveFrames(int count, int width, int height) {
+    arena = FrameArena::Create(count, width, height);
+}
+
+std::unique_ptr<cDIBSection> FrameStore::NewFrame(int slot) const {
+    auto dib = std::make_unique<cDIBSection>();
+    if (arena) dib->CreateInArena(arena, slot);  // left empty on failure: the reader then allocates
+    return dib;
+}
+
 void FrameStore::Release() {
     for (auto& frame : frames) {
         if (frame) frame->ClearUp();
         frame.reset();
     }
+    arena.reset();
 }
 
 QPoint ThumbnailLayout::Position(int i) const {

@@ -3,6 +3,7 @@
 // memory, with the geometry that maps frame pixels onto the canvas.
 
 #include "clips/cVideo.h"
+#include "imaging/FrameArena.h"
 #include "imaging/cDIBSection.h"
 
 #include <QRect>
@@ -29,6 +30,8 @@ struct FrameStore {
 
     std::unique_ptr<cVideo> reader;
     std::array<std::unique_ptr<cDIBSection>, kTableSize> frames;
+    // The memory of the clip's frames, when one block could be had for them all.
+    std::shared_ptr<FrameArena> arena;
     short frameCount = 0;
     QString clipFileName;  // video 1 only
     int panX = 0;
@@ -45,7 +48,13 @@ struct FrameStore {
     QRect CanvasRect() const { return {fit.offsetX, fit.offsetY, fit.scaledWidth, fit.scaledHeight}; }
     // Fits frame 0 to the canvas; the pan pair goes back to (0, 0).
     void FitTo(int canvasWidth, int canvasHeight);
-    // Releases every frame.
+    // Sets one block aside for `count` frames of width x height; without it (no huge pages,
+    // no memory) NewFrame hands out buffers that get memory of their own, as before.
+    void ReserveFrames(int count, int width, int height);
+    // An empty buffer for the frame in slot `slot` of the block (its memory already there, so
+    // the reader fills it in place); a plain empty buffer when there is no block or no slot.
+    std::unique_ptr<cDIBSection> NewFrame(int slot) const;
+    // Releases every frame, and the block under them.
     void Release();
 };
 

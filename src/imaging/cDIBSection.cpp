@@ -1,5 +1,6 @@
 #include "imaging/cDIBSection.h"
 
+#include "imaging/FrameArena.h"
 #include "platform/Clipboard.h"
 #include "platform/MessageBox.h"
 
@@ -60,6 +61,11 @@ void unmapBuffer(void* info) {
     delete mapping;
 }
 
+// A picture over an arena slot holds one reference to the arena until its last copy goes.
+void releaseArena(void* info) {
+    delete static_cast<std::shared_ptr<FrameArena>*>(info);
+}
+
 uint8_t clampByte(float v) {
     const long r = std::lrint(v);
     return uint8_t(std::clamp(r, 0L, 255L));
@@ -118,6 +124,25 @@ bool cDIBSection::Create(int lWidth, int lHeight) {
     if (!CreateDIB(lWidth, lHeight, image)) return false;
     m_image = std::make_unique<QImage>(std::move(image));
     m_bits = m_image->bits();
+    return true;
+}
+
+bool cDIBSection::CreateInArena(const std::shared_ptr<FrameArena>& arena, int slot) {
+    ClearUp();
+    if (!arena) return false;
+    uint8_t* memory = arena->Take(slot);
+    if (!memory) return false;
+    auto* hold = new std::shared_ptr<FrameArena>(arena);
+    // Slots come zeroed from the kernel and are handed out once: the buffer starts black.
+    QImage image(memory, arena->Width(), arena->Height(), arena->BytesPerLine(), QImage::Format_BGR888,
+                 &releaseArena, hold);
+    if (image.isNull()) {
+        releaseArena(hold);
+        return false;
+    }
+    m_image = std::make_unique<QImage>(std::move(image));
+    m_bits = m_image->bits();
+    m_bmi = dib::Header24(arena->Width(), arena->Height());
     return true;
 }
 

@@ -15,6 +15,7 @@
 #include <cstdint>
 #include <memory>
 
+class FrameArena;
 class QPainter;
 
 class cDIBSection {
@@ -37,6 +38,10 @@ public:
     bool CreateFromPackedDIB(const uint8_t* packed, size_t size);
     // A black buffer of the given size; false (and empty) for sizes that cannot be had.
     bool Create(int lWidth, int lHeight);
+    // A black buffer of the arena's frame size over slot `slot` of the arena, instead of memory
+    // of its own; false (and empty) when the slot cannot be had. The picture keeps the arena
+    // alive, copies of it included; ClearUp lets go of the slot, never of the arena.
+    bool CreateInArena(const std::shared_ptr<FrameArena>& arena, int slot);
     int BytesPerScanLine() const;
     int Width() const { return m_bmi.biWidth; }
     int Height() const { return m_bmi.biHeight; }

@@ -1,0 +1,309 @@
+// One block of memory per clip: slots, the pictures over them, and who lets the block go.
+
+#include "ClipWriter.h"
+#include "MsgBoxRecorder.h"
+#include "TestDesktop.h"
+#include "clips/FrameStore.h"
+#include "clips/cVideo.h"
+#include "imaging/FrameArena.h"
+#include "imaging/cDIBSection.h"
+#include "platform/PictureBox.h"
+#include "shell/frm_Main.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <limits>
+#include <vector>
+
+#include <sys/mman.h>
+#include <unistd.h>
+
+namespace {
+
+QString writeClip(const QString& folder, const QString& name, int frames, int width, int height,
+                  cliptools::Codec codec) {
+    cliptools::ClipSpec clipFormat;
+    clipFormat.width = width;
+    clipFormat.height = height;
+    clipFormat.codec = codec;
+    const QString path = QDir(folder).filePath(name);
+    QString error;
+    if (!cliptools::WriteClip(
+            path, clipFormat, frames, [&](int i) { return cliptools::NumberedFrame(i, width, height); },
+            &error))
+        qFatal("cannot write %s: %s", qPrintable(path), qPrintable(error));
+    return path;
+}
+
+// True while any page of [base, base + length) is still mapped in this process.
+bool anyPageMapped(const void* base, size_t length) {
+    const size_t page = size_t(sysconf(_SC_PAGESIZE));
+    for (size_t offset = 0; offset < length; offset += page) {
+        unsigned char one = 0;
+        if (mincore(const_cast<char*>(static_cast<const char*>(base)) + offset, page, &one) == 0) return true;
+        if (errno != ENOMEM) return true;  // cannot tell: count it as mapped
+    }
+    return false;
+}
+
+// True when every page of [base, base + length) is in memory.
+bool allPagesResident(const void* base, size_t length) {
+    const size_t page = size_t(sysconf(_SC_PAGESIZE));
+    std::vector<unsigned char> residency((length + page - 1) / page);
+    if (mincore(const_cast<void*>(base), length, residency.data()) != 0) return false;
+    return std::all_of(residency.begin(), residency.end(), [](unsigned char r) { return (r & 1) != 0; });
+}
+
+bool inside(const void* p, const FrameArena& arena) {
+    const auto* base = static_cast<const uint8_t*>(arena.Base());
+    const auto* at = static_cast<const uint8_t*>(p);
+    return at >= base && at < base + arena.MappedBytes();
+}
+
+// The picture of a raw 24-bit frame, exactly as it was written.
+bool sameAsWritten(const cDIBSection& frame, int number) {
+    const QImage written = cliptools::NumberedFrame(number, frame.Width(), frame.Height())
+                               .convertToFormat(QImage::Format_BGR888);
+    for (int y = 0; y < frame.Height(); ++y)
+        if (std::memcmp(frame.HDC()->constScanLine(y), written.constScanLine(y), size_t(frame.Width()) * 3) !=
+            0)
+            return false;
+    return true;
+}
+
+}  // namespace
+
+class TestFrameArena : public QObject {
+    Q_OBJECT
+    std::unique_ptr<QTemporaryDir> clips_;
+    QString raw_;    // 12 raw frames of 66 x 30: rows of 198 bytes padded to 200
+    QString swing_;  // 20 MJPEG frames of 320 x 240
+    QString small_;  // 5 MJPEG frames of 64 x 48
+
+private slots:
+    void initTestCase() {
+        clips_ = std::make_unique<QTemporaryDir>();
+        raw_ = writeClip(clips_->path(), QStringLiteral("raw.avi"), 12, 66, 30, cliptools::Codec::RawBGR24);
+        swing_ =
+            writeClip(clips_->path(), QStringLiteral("swing.avi"), 20, 320, 240, cliptools::Codec::MJPEG);
+        small_ = writeClip(clips_->path(), QStringLiteral("small.avi"), 5, 64, 48, cliptools::Codec::MJPEG);
+        QFile text(clips_->filePath(QStringLiteral("notes.avi")));
+        QVERIFY(text.open(QIODevice::WriteOnly));
+        text.write("not a clip\n");
+    }
+
+    void slotsAreAlignedPaddedZeroedAndHandedOutOnce() {
+        const auto arena = FrameArena::Create(3, 33, 7);
+        QVERIFY(arena);
+        QCOMPARE(arena->BytesPerLine(), 100);  // 99 bytes of pixels, padded to four
+        QCOMPARE(arena->SlotBytes() % 64, size_t(0));
+        QVERIFY(arena->SlotBytes() >= size_t(700));
+        QCOMPARE(reinterpret_cast<uintptr_t>(arena->Base()) % FrameArena::kHugePageBytes, uintptr_t(0));
+        QCOMPARE(arena->MappedBytes() % FrameArena::kHugePageBytes, size_t(0));
+        QVERIFY(arena->MappedBytes() >= 3 * arena->SlotBytes());
+        uint8_t* s0 = arena->Take(0);
+        uint8_t* s2 = arena->Take(2);
+        QVERIFY(s0 && s2);
+        QCOMPARE(size_t(s2 - s0), 2 * arena->SlotBytes());
+        QVERIFY(std::all_of(s2, s2 + 700, [](uint8_t b) { return b == 0; }));
+        QVERIFY(!arena->Take(0));  // never twice
+        QVERIFY(!arena->Take(-1));
+        QVERIFY(!arena->Take(3));
+        QVERIFY(arena->Take(1));
+
+        QVERIFY(!FrameArena::Create(0, 33, 7));
+        QVERIFY(!FrameArena::Create(3, 0, 7));
+        QVERIFY(!FrameArena::Create(3, 33, -7));
+        QVERIFY(!FrameArena::Create(3, std::numeric_limits<int>::max(), 7));  // rows beyond 32 bits
+        QVERIFY(!FrameArena::Create(std::numeric_limits<int>::max(), 30000, 30000));
+    }
+
+    void theBlockComesInWithoutBeingTouchedAndStopsWhenDropped() {
+        // 60 frames of 1280 x 720: about 160 MB that no one writes to.
+        const auto arena = FrameArena::Create(60, 1280, 720);
+        QVERIFY(arena);
+        QTRY_VERIFY_WITH_TIMEOUT(allPagesResident(arena->Base(), arena->MappedBytes()), 20000);
+        uint8_t* last = arena->Take(59);
+        QVERIFY(std::all_of(last, last + 1280 * 3 * 720, [](uint8_t b) { return b == 0; }));
+        // Dropped at once, while the block is still coming in: nothing is left mapped.
+        for (int i = 0; i < 3; ++i) {
+            auto big = FrameArena::Create(200, 1280, 720);
+            QVERIFY(big);
+            const void* base = big->Base();
+            const size_t length = big->MappedBytes();
+            big.reset();
+            QVERIFY(!anyPageMapped(base, length));
+        }
+    }
+
+    void aBufferOverASlotBehavesLikeItsOwn() {
+        const auto arena = FrameArena::Create(2, 33, 7);
+        QVERIFY(arena);
+        cDIBSection over;
+        QVERIFY(over.CreateInArena(arena, 1));
+        QCOMPARE(over.Width(), 33);
+        QCOMPARE(over.Height(), 7);
+        QCOMPARE(over.BytesPerScanLine(), 100);
+        QCOMPARE(over.HDC()->bytesPerLine(), 100);
+        QVERIFY(inside(over.DIBSectionBitsPtr(), *arena));
+        QCOMPARE(over.HDC()->pixelColor(32, 6), QColor(Qt::black));
+        // Written through the bits pointer, seen in the picture, row 0 on top.
+        cDIBSection own;
+        QVERIFY(own.Create(33, 7));
+        for (cDIBSection* d : {&over, &own})
+            for (int y = 0; y < 7; ++y)
+                for (int x = 0; x < 33; ++x) {
+                    uint8_t* p = d->DIBSectionBitsPtr() + y * d->BytesPerScanLine() + 3 * x;
+                    p[0] = uint8_t(x);
+                    p[1] = uint8_t(y);
+                    p[2] = uint8_t(x * y);
+                }
+        QCOMPARE(over.HDC()->pixelColor(5, 6), QColor(30, 6, 5));
+        QCOMPARE(over.PackedDIB(), own.PackedDIB());
+        QCOMPARE(over.BmpFileBytes(), own.BmpFileBytes());
+        // Resampling and drawing read it like any other buffer.
+        const auto half = over.Resample(3, 16);
+        QVERIFY(half);
+        QCOMPARE(half->PackedDIB(), own.Resample(3, 16)->PackedDIB());
+
+        // A slot already in use, or no arena: refused, and the buffer is left empty.
+        cDIBSection again;
+        QVERIFY(!again.CreateInArena(arena, 1));
+        QVERIFY(!again.HDC());
+        QVERIFY(!again.CreateInArena(nullptr, 0));
+        QVERIFY(!again.DIBSectionBitsPtr());
+        // An ordinary buffer can take a slot after all and give it back for memory of its own.
+        QVERIFY(own.CreateInArena(arena, 0));
+        QVERIFY(inside(own.DIBSectionBitsPtr(), *arena));
+        QVERIFY(own.Create(10, 10));
+        QVERIFY(!inside(own.DIBSectionBitsPtr(), *arena));
+    }
+
+    void theBlockLivesAsLongAsAnyPictureOverIt() {
+        auto arena = FrameArena::Create(4, 64, 48);
+        QVERIFY(arena);
+        const std::weak_ptr<FrameArena> watch = arena;
+        const void* base = arena->Base();
+        const size_t length = arena->MappedBytes();
+        auto dib = std::make_unique<cDIBSection>();
+        QVERIFY(dib->CreateInArena(arena, 2));
+        dib->DIBSectionBitsPtr()[0] = 0x7F;
+        arena.reset();
+        QVERIFY(!watch.expired());  // the buffer holds it
+        QImage copy = *dib->HDC();  // and so does a copy of its picture
+        dib->ClearUp();
+        QVERIFY(!watch.expired());
+        QCOMPARE(copy.constScanLine(0)[0], uint8_t(0x7F));
+        dib.reset();
+        QVERIFY(anyPageMapped(base, length));
+        copy = QImage();
+        QVERIFY(watch.expired());
+        QVERIFY(!anyPageMapped(base, length));
+    }
+
+    void theStoreFillsSlotsInPlaceAndFreesTheBlockOnRelease() {
+        cVideo reader;
+        QVERIFY(reader.OpenAviFile(raw_));
+        auto store = std::make_unique<FrameStore>();
+        store->ReserveFrames(reader.NumberOfFrames(), reader.FrameWidth(), reader.FrameHeight());
+        QVERIFY(store->arena);
+        QCOMPARE(store->arena->Slots(), 12);
+        for (int i = 0; i < 12; ++i) {
+            auto dib = store->NewFrame(i);
+            uint8_t* slot = dib->DIBSectionBitsPtr();
+            QVERIFY(reader.GetFrameInto(i, *dib));
+            QCOMPARE(dib->DIBSectionBitsPtr(), slot);  // decoded where it was, not reallocated
+            store->frames[size_t(i)] = std::move(dib);
+        }
+        for (int i = 0; i < 12; ++i) {
+            QVERIFY(inside(store->Frame(i)->DIBSectionBitsPtr(), *store->arena));
+            QVERIFY2(sameAsWritten(*store->Frame(i), i), qPrintable(QString::number(i)));
+        }
+        // A slot past the block still gives a buffer; the reader gives it memory of its own.
+        auto extra = store->NewFrame(12);
+        QVERIFY(!extra->HDC());
+        QVERIFY(reader.GetFrameInto(3, *extra));
+        QVERIFY(!inside(extra->DIBSectionBitsPtr(), *store->arena));
+        QVERIFY(sameAsWritten(*extra, 3));
+
+        const std::weak_ptr<FrameArena> watch = store->arena;
+        const void* base = store->arena->Base();
+        const size_t length = store->arena->MappedBytes();
+        store->Release();
+        QVERIFY(!store->Frame(0));
+        QVERIFY(!store->arena);
+        QVERIFY(watch.expired());
+        QVERIFY(!anyPageMapped(base, length));
+    }
+
+    void withoutABlockFramesGetTheirOwnMemory() {
+        cVideo reader;
+        QVERIFY(reader.OpenAviFile(raw_));
+        FrameStore store;
+        store.ReserveFrames(0, reader.FrameWidth(), reader.FrameHeight());  // nothing to reserve
+        QVERIFY(!store.arena);
+        auto dib = store.NewFrame(0);
+        QVERIFY(!dib->HDC());
+        QVERIFY(reader.GetFrameInto(7, *dib));
+        QVERIFY(sameAsWritten(*dib, 7));
+    }
+
+    void loadedClipsLiveInTheirBlockAndARefusedReloadKeepsThem() {
+        TestDesktop desktop;
+        MsgBoxRecorder boxes;
+        frm_Main w;
+        w.show();
+        QVERIFY(w.fOpenAvi(swing_));
+        QVERIFY2(boxes.calls.empty(), qPrintable(boxes.prompts().join('|')));
+        QVERIFY(w.Video1.arena);
+        const std::weak_ptr<FrameArena> first = w.Video1.arena;
+        for (int i = 0; i < 20; ++i) {
+            QVERIFY(inside(w.Video1.Frame(i)->DIBSectionBitsPtr(), *w.Video1.arena));
+            QCOMPARE(cliptools::ReadFrameNumber(*w.Video1.Frame(i)->HDC()), i);
+        }
+
+        // Refused before anything is touched: the block and every frame in it stay readable.
+        QVERIFY(!w.fOpenAvi(clips_->filePath(QStringLiteral("notes.avi"))));
+        QVERIFY(!boxes.calls.empty());
+        QCOMPARE(w.Video1.arena, first.lock());
+        for (int i = 0; i < 20; ++i) QCOMPARE(cliptools::ReadFrameNumber(*w.Video1.Frame(i)->HDC()), i);
+        w.ImgVideoFrames_Click(17);
+        QCOMPARE(cliptools::ReadFrameNumber(w.pic_video->Image()), 17);
+
+        // A clip that is read replaces the block; the old one goes with its frames (its
+        // addresses may be mapped again at once for the new block).
+        QVERIFY(w.fOpenAvi(small_));
+        QVERIFY(first.expired());
+        QCOMPARE(w.Video1.arena->Slots(), 5);
+        for (int i = 0; i < 5; ++i) QCOMPARE(cliptools::ReadFrameNumber(*w.Video1.Frame(i)->HDC()), i);
+        QVERIFY(!w.Video1.Frame(5));
+        w.ImgVideoFrames_Click(4);
+        QCOMPARE(cliptools::ReadFrameNumber(w.pic_video->Image()), 4);
+
+        // The model has a block of its own; a refused model keeps it.
+        QVERIFY(w.fOpenModel(swing_));
+        QVERIFY(w.Model.arena && w.Model.arena != w.Video1.arena);
+        const std::weak_ptr<FrameArena> model = w.Model.arena;
+        QVERIFY(!w.fOpenModel(clips_->filePath(QStringLiteral("notes.avi"))));
+        QCOMPARE(w.Model.arena, model.lock());
+        for (int i = 0; i < 20; i += 7) QCOMPARE(cliptools::ReadFrameNumber(*w.Model.Frame(i)->HDC()), i);
+        // A picture replaces the clip: its block goes, the picture has memory of its own.
+        const std::weak_ptr<FrameArena> second = w.Video1.arena;
+        const QString still = clips_->filePath(QStringLiteral("still.bmp"));
+        QVERIFY(cliptools::NumberedFrame(9, 200, 100).save(still));
+        QVERIFY(w.fOpenPic(still));
+        QVERIFY(second.expired());
+        QVERIFY(!w.Video1.arena);
+        QCOMPARE(cliptools::ReadFrameNumber(*w.Video1.Frame(0)->HDC()), 9);
+        QVERIFY(!model.expired());
+    }
+};
+
+QTEST_MAIN(TestFrameArena)
+#include "tst_framearena.moc"
