@@ -3,6 +3,7 @@
 //   bench_load [frames per clip, default 300]
 
 #include "ClipWriter.h"
+#include "clips/FrameStore.h"
 #include "clips/cVideo.h"
 #include "imaging/cDIBSection.h"
 #include "platform/MessageBox.h"
@@ -121,13 +122,16 @@ LoadResult ourLoad(const QString& path, bool packed) {
     r.beforeKb = statusKb("VmRSS:");
     const auto start = Clock::now();
     std::vector<std::unique_ptr<cDIBSection>> store;
+    auto frames = std::make_unique<FrameStore>();
     {
         cVideo video;
         if (!video.OpenAviFile(path)) return r;
         const int n = video.NumberOfFrames();
         store.reserve(size_t(n));
+        // As the loader does: one block for the clip's frames, each frame filled in its slot.
+        if (!packed) frames->ReserveFrames(n, video.FrameWidth(), video.FrameHeight());
         for (int i = video.FirstFrame(); i < video.FirstFrame() + n; ++i) {
-            auto section = std::make_unique<cDIBSection>();
+            auto section = frames->NewFrame(i - video.FirstFrame());
             bool ok;
             if (packed) {
                 const uint8_t* p = video.AVIGetFrame(i);
