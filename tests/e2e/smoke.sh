@@ -151,9 +151,10 @@ echo "copied the canvas (${cw}x${ch}) to the clipboard"
 
 # Play and stop in the video controls window.
 xdotool mousemove --window "$w_vc" 36 19 click 1
-sleep 1
+sleep 0.5
 import -window root "$out/play1.png"
-sleep 0.6
+# Two seconds on (about 20 frames at the start speed) the club is well into the backswing.
+sleep 2
 import -window root "$out/play2.png"
 (($(canvas_diff "$out/play1.png" "$out/play2.png") > 2000)) || fail "the clip does not move while playing"
 xdotool mousemove --window "$w_vc" 67 19 click 1
