@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <optional>
 
 QColor ColorOf(int bgr) {
     return QColor(bgr & 0xFF, (bgr >> 8) & 0xFF, (bgr >> 16) & 0xFF);
@@ -30,6 +31,21 @@ QRect outlineBox(int x1, int y1, int x2, int y2) {
     return QRect(QPoint(left, top), QPoint(std::max(left, right - 1), std::max(top, bottom - 1)));
 }
 
+// A point of the outline as the chords take it: the nearest pixel to the curve at angle t.
+QPoint ellipsePoint(double cx, double cy, double rx, double ry, double t) {
+    return QPoint(int(std::lround(cx + rx * std::cos(t))), int(std::lround(cy + ry * std::sin(t))));
+}
+
+// lround(v) when v is safely clear of a rounding boundary (a half), whatever error of the order
+// of tolerance v carries; nullopt when it is too close to tell.
+std::optional<int> clearRound(double v, double tolerance) {
+    const double below = std::floor(v);
+    const double frac = v - below;  // exact at these magnitudes
+    if (std::abs(frac - 0.5) < tolerance) return std::nullopt;
+    // Away from a half, the nearest integer is the one lround gives, either sign.
+    return int(below) + (frac > 0.5 ? 1 : 0);
+}
+
 // The outline of the ellipse inscribed in box, as short chords (about 4 pixels each, well
 // within a pixel of the curve) written straight into the image.
 bool drawEllipseOutline(QImage& image, const QRect& box, int width, const QColor& color) {
@@ -39,11 +55,46 @@ bool drawEllipseOutline(QImage& image, const QRect& box, int width, const QColor
     const double cy = box.top() + ry;
     const double perimeter = 2 * kPi * std::sqrt((rx * rx + ry * ry) / 2);
     const int n = std::clamp(int(perimeter / 4), 16, 2048);
+    const ThickLine pen(image, width, color);
     QPoint prev(int(std::lround(cx + rx)), int(std::lround(cy)));
+    // Every chord end lies within a pixel of the box; a box well inside the range the writer
+    // takes never fails part-way, so the points can come from the fast rotation below.
+    auto roomy = [](int v) {
+        const int margin = 4;
+        return ThickLine::InRange(v) && ThickLine::InRange(v - margin) && ThickLine::InRange(v + margin);
+    };
+    const bool inRange = roomy(box.left()) && roomy(box.top()) && roomy(box.right()) && roomy(box.bottom());
+    if (!pen.Usable() || !inRange) {
+        for (int i = 1; i <= n; ++i) {
+            const QPoint next = ellipsePoint(cx, cy, rx, ry, 2 * kPi * i / n);
+            if (!pen.Draw(prev, next)) return false;
+            prev = next;
+        }
+        return true;
+    }
+    // cos and sin of each angle by rotating the previous pair one step, restarted from the
+    // library every few steps so the drift stays below 1e-13. A coordinate whose rounding that
+    // drift could flip (within the tolerance of a half) is taken from the library instead, so
+    // every point is the one the library's values give.
+    constexpr int kRestart = 16;
+    constexpr double kTolerance = 1e-4;  // far above the drift times radii below 2^25
+    const double stepCos = std::cos(2 * kPi / n);
+    const double stepSin = std::sin(2 * kPi / n);
+    double c = 1, s = 0;
     for (int i = 1; i <= n; ++i) {
         const double t = 2 * kPi * i / n;
-        const QPoint next(int(std::lround(cx + rx * std::cos(t))), int(std::lround(cy + ry * std::sin(t))));
-        if (!DrawThickLine(image, prev, next, width, color)) return false;
+        if (i % kRestart == 0) {
+            c = std::cos(t);
+            s = std::sin(t);
+        } else {
+            const double c1 = c * stepCos - s * stepSin;
+            s = s * stepCos + c * stepSin;
+            c = c1;
+        }
+        const std::optional<int> x = clearRound(cx + rx * c, kTolerance);
+        const std::optional<int> y = clearRound(cy + ry * s, kTolerance);
+        const QPoint next = x && y ? QPoint(*x, *y) : ellipsePoint(cx, cy, rx, ry, t);
+        pen.Draw(prev, next);
         prev = next;
     }
     return true;
@@ -67,16 +118,28 @@ void OverlayModel::applyPen(QPainter& painter) const {
 void OverlayModel::DrawShape(QPainter& painter, double x1, double x2, double y1, double y2, int kind,
                              const std::optional<Label>& label) const {
     using platform::TryStep;
-    // Each step that fails (a coordinate beyond 32 bits) is skipped; the next one runs.
-    TryStep([&] { applyPen(painter); });
     // Straight segments go straight into the canvas image when it is one; anything else (or a
     // coordinate far outside) through the painter.
     QPaintDevice* device = painter.device();
     QImage* target = device && device->devType() == QInternal::Image ? static_cast<QImage*>(device) : nullptr;
     const int width = pen_ ? std::max(1, pen_->width) : 1;
     const QColor color = pen_ ? ColorOf(pen_->color) : TextStyle.color;
+    std::optional<ThickLine> direct;
+    if (target) direct.emplace(*target, width, color);
+    // Each step that fails (a coordinate beyond 32 bits) is skipped; the next one runs. The
+    // painter's pen is set only once the painter draws a mark: building a pen per mark costs
+    // more than a short mark written directly.
+    bool penApplied = false;
+    auto usePainter = [&] {
+        if (!penApplied) TryStep([&] { applyPen(painter); });
+        penApplied = true;
+    };
+    if (!direct || !direct->Usable()) usePainter();
     auto segment = [&](QPoint a, QPoint b) {
-        if (!target || !DrawThickLine(*target, a, b, width, color)) painter.drawLine(a, b);
+        if (!direct || !direct->Draw(a, b)) {
+            usePainter();
+            painter.drawLine(a, b);
+        }
     };
     switch (kind) {
         case kDrawLine:
@@ -91,7 +154,9 @@ void OverlayModel::DrawShape(QPainter& painter, double x1, double x2, double y1,
                         printer_->Print(lx, ly, LengthLabelOfText(label->text));
                     else
                         PrintCanvasText(painter, TextStyle, lx, ly, LengthLabelOfText(label->text));
-                    applyPen(painter);
+                    // The text took its own pen.
+                    penApplied = false;
+                    if (!direct || !direct->Usable()) usePainter();
                 });
             break;
         case kDrawRectangle:
@@ -108,7 +173,10 @@ void OverlayModel::DrawShape(QPainter& painter, double x1, double x2, double y1,
             TryStep([&] {
                 const QRect box =
                     outlineBox(RoundToLong(x1), RoundToLong(y1), RoundToLong(x2), RoundToLong(y2));
-                if (!target || !drawEllipseOutline(*target, box, width, color)) painter.drawEllipse(box);
+                if (!target || !drawEllipseOutline(*target, box, width, color)) {
+                    usePainter();
+                    painter.drawEllipse(box);
+                }
             });
             break;
         case kDrawPolyline:

@@ -8,6 +8,36 @@
 #include <QImage>
 #include <QPoint>
 
+#include <cstdint>
+
+// One pen over one image: the format, the pixel value and the row layout are worked out once,
+// so a curve drawn as hundreds of short chords pays for them once rather than per chord.
+class ThickLine {
+public:
+    ThickLine(QImage& image, int width, const QColor& color);
+
+    // Whether the image is one this writes (or empty, where there is nothing to write).
+    bool Usable() const { return kind_ != Kind::None; }
+
+    // Draws the line from a to b, both ends included. Returns false, drawing nothing, when the
+    // image is not usable or a coordinate is too far out.
+    bool Draw(QPoint a, QPoint b) const;
+
+    // Whether every coordinate of a line lies in the range Draw accepts.
+    static bool InRange(int v);
+
+private:
+    enum class Kind { None, Empty, Rgb32, Rgb24 };
+    Kind kind_ = Kind::None;
+    uchar* bits_ = nullptr;
+    qsizetype stride_ = 0;
+    int w_ = 0;
+    int h_ = 0;
+    int width_ = 1;
+    std::uint32_t px_ = 0;
+    uchar c0_ = 0, c1_ = 0, c2_ = 0;
+};
+
 // Draws the line from a to b, both ends included. Returns false, drawing nothing, when the
 // image format is not one it writes or a coordinate is too far out; the caller then paints
 // the line the general way.
