@@ -37,13 +37,14 @@ QPoint ellipsePoint(double cx, double cy, double rx, double ry, double t) {
 }
 
 // lround(v) when v is safely clear of a rounding boundary (a half), whatever error of the order
-// of tolerance v carries; nullopt when it is too close to tell.
+// of tolerance v carries; nullopt when it is too close to tell. For |v| below 2^51.
 std::optional<int> clearRound(double v, double tolerance) {
-    const double below = std::floor(v);
-    const double frac = v - below;  // exact at these magnitudes
-    if (std::abs(frac - 0.5) < tolerance) return std::nullopt;
-    // Away from a half, the nearest integer is the one lround gives, either sign.
-    return int(below) + (frac > 0.5 ? 1 : 0);
+    // Adding and taking away 1.5 * 2^52 rounds to the nearest integer in two exact steps, far
+    // cheaper than floor without SSE4.1; away from a half that integer is the one lround gives.
+    constexpr double kShift = 6755399441055744.0;
+    const double nearest = (v + kShift) - kShift;
+    if (std::abs(std::abs(v - nearest) - 0.5) < tolerance) return std::nullopt;
+    return int(nearest);
 }
 
 // The outline of the ellipse inscribed in box, as short chords (about 4 pixels each, well
@@ -76,14 +77,14 @@ bool drawEllipseOutline(QImage& image, const QRect& box, int width, const QColor
     // library every few steps so the drift stays below 1e-13. A coordinate whose rounding that
     // drift could flip (within the tolerance of a half) is taken from the library instead, so
     // every point is the one the library's values give.
-    constexpr int kRestart = 16;
+    constexpr int kRestart = 64;
     constexpr double kTolerance = 1e-4;  // far above the drift times radii below 2^25
     const double stepCos = std::cos(2 * kPi / n);
     const double stepSin = std::sin(2 * kPi / n);
     double c = 1, s = 0;
     for (int i = 1; i <= n; ++i) {
-        const double t = 2 * kPi * i / n;
         if (i % kRestart == 0) {
+            const double t = 2 * kPi * i / n;
             c = std::cos(t);
             s = std::sin(t);
         } else {
@@ -93,7 +94,7 @@ bool drawEllipseOutline(QImage& image, const QRect& box, int width, const QColor
         }
         const std::optional<int> x = clearRound(cx + rx * c, kTolerance);
         const std::optional<int> y = clearRound(cy + ry * s, kTolerance);
-        const QPoint next = x && y ? QPoint(*x, *y) : ellipsePoint(cx, cy, rx, ry, t);
+        const QPoint next = x && y ? QPoint(*x, *y) : ellipsePoint(cx, cy, rx, ry, 2 * kPi * i / n);
         pen.Draw(prev, next);
         prev = next;
     }

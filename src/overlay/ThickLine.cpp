@@ -6,9 +6,6 @@
 
 namespace {
 
-// Coordinates within this range keep the fixed-point stepping exact enough and free of overflow.
-constexpr int kFar = 1 << 24;
-
 template <typename Put>
 void stepLine(int w, int h, QPoint a, QPoint b, int width, Put put) {
     const int lo = -(width - 1) / 2;
@@ -120,10 +117,6 @@ void stepLine32(std::uint32_t* bits, qsizetype stride, int w, int h, QPoint a, Q
 }
 
 }  // namespace
-
-bool ThickLine::InRange(int v) {
-    return v > -kFar && v < kFar;
-}
 
 ThickLine::ThickLine(QImage& image, int width, const QColor& color) : width_(std::max(width, 1)) {
     w_ = image.width();

@@ -23,10 +23,12 @@ public:
     // image is not usable or a coordinate is too far out.
     bool Draw(QPoint a, QPoint b) const;
 
-    // Whether every coordinate of a line lies in the range Draw accepts.
-    static bool InRange(int v);
+    // Whether a coordinate lies in the range Draw accepts: within it the fixed-point stepping
+    // stays exact enough and free of overflow.
+    static constexpr bool InRange(int v) { return v > -kFar && v < kFar; }
 
 private:
+    static constexpr int kFar = 1 << 24;
     enum class Kind { None, Empty, Rgb32, Rgb24 };
     Kind kind_ = Kind::None;
     uchar* bits_ = nullptr;
