@@ -82,6 +82,13 @@ bool drawEllipseOutline(QImage& image, const QRect& box, int width, const QColor
     const double stepCos = std::cos(2 * kPi / n);
     const double stepSin = std::sin(2 * kPi / n);
     double c = 1, s = 0;
+    // All points first, then the chords: the arithmetic of the points runs back to back, each
+    // step overlapping the next, instead of waiting on a chord between two steps.
+    constexpr int kMaxPoints = 2048 + 1;
+    int xs[kMaxPoints];
+    int ys[kMaxPoints];
+    xs[0] = prev.x();
+    ys[0] = prev.y();
     for (int i = 1; i <= n; ++i) {
         if (i % kRestart == 0) {
             const double t = 2 * kPi * i / n;
@@ -94,10 +101,16 @@ bool drawEllipseOutline(QImage& image, const QRect& box, int width, const QColor
         }
         const std::optional<int> x = clearRound(cx + rx * c, kTolerance);
         const std::optional<int> y = clearRound(cy + ry * s, kTolerance);
-        const QPoint next = x && y ? QPoint(*x, *y) : ellipsePoint(cx, cy, rx, ry, 2 * kPi * i / n);
-        pen.Draw(prev, next);
-        prev = next;
+        if (x && y) {
+            xs[i] = *x;
+            ys[i] = *y;
+        } else {
+            const QPoint exact = ellipsePoint(cx, cy, rx, ry, 2 * kPi * i / n);
+            xs[i] = exact.x();
+            ys[i] = exact.y();
+        }
     }
+    pen.DrawChain(xs, ys, n + 1);
     return true;
 }
 

@@ -116,6 +116,14 @@ void stepLine32(std::uint32_t* bits, qsizetype stride, int w, int h, QPoint a, Q
     }
 }
 
+// The segments between consecutive points, one width for them all.
+template <int W>
+void chain32(std::uint32_t* bits, qsizetype stride, int w, int h, const int* xs, const int* ys, int count,
+             int width, std::uint32_t px) {
+    for (int i = 1; i < count; ++i)
+        stepLine32<W>(bits, stride, w, h, QPoint(xs[i - 1], ys[i - 1]), QPoint(xs[i], ys[i]), width, px);
+}
+
 }  // namespace
 
 ThickLine::ThickLine(QImage& image, int width, const QColor& color) : width_(std::max(width, 1)) {
@@ -149,7 +157,14 @@ ThickLine::ThickLine(QImage& image, int width, const QColor& color) : width_(std
 }
 
 bool ThickLine::Draw(QPoint a, QPoint b) const {
-    if (!InRange(a.x()) || !InRange(a.y()) || !InRange(b.x()) || !InRange(b.y())) return false;
+    const int xs[2] = {a.x(), b.x()};
+    const int ys[2] = {a.y(), b.y()};
+    return DrawChain(xs, ys, 2);
+}
+
+bool ThickLine::DrawChain(const int* xs, const int* ys, int count) const {
+    for (int i = 0; i < count; ++i)
+        if (!InRange(xs[i]) || !InRange(ys[i])) return false;
     switch (kind_) {
         case Kind::Empty:
             return true;
@@ -158,22 +173,22 @@ bool ThickLine::Draw(QPoint a, QPoint b) const {
             const qsizetype stride = stride_ / 4;
             switch (width_) {
                 case 1:
-                    stepLine32<1>(bits, stride, w_, h_, a, b, width_, px_);
+                    chain32<1>(bits, stride, w_, h_, xs, ys, count, width_, px_);
                     break;
                 case 2:
-                    stepLine32<2>(bits, stride, w_, h_, a, b, width_, px_);
+                    chain32<2>(bits, stride, w_, h_, xs, ys, count, width_, px_);
                     break;
                 case 3:
-                    stepLine32<3>(bits, stride, w_, h_, a, b, width_, px_);
+                    chain32<3>(bits, stride, w_, h_, xs, ys, count, width_, px_);
                     break;
                 case 4:
-                    stepLine32<4>(bits, stride, w_, h_, a, b, width_, px_);
+                    chain32<4>(bits, stride, w_, h_, xs, ys, count, width_, px_);
                     break;
                 case 5:
-                    stepLine32<5>(bits, stride, w_, h_, a, b, width_, px_);
+                    chain32<5>(bits, stride, w_, h_, xs, ys, count, width_, px_);
                     break;
                 default:
-                    stepLine32<0>(bits, stride, w_, h_, a, b, width_, px_);
+                    chain32<0>(bits, stride, w_, h_, xs, ys, count, width_, px_);
                     break;
             }
             return true;
@@ -182,14 +197,16 @@ bool ThickLine::Draw(QPoint a, QPoint b) const {
             uchar* const bits = bits_;
             const qsizetype stride = stride_;
             const uchar c0 = c0_, c1 = c1_, c2 = c2_;
-            stepLine(w_, h_, a, b, width_, [=](int x, int y, int n) {
-                uchar* p = bits + y * stride + 3 * x;
-                for (int i = 0; i < n; ++i, p += 3) {
-                    p[0] = c0;
-                    p[1] = c1;
-                    p[2] = c2;
-                }
-            });
+            for (int i = 1; i < count; ++i)
+                stepLine(w_, h_, QPoint(xs[i - 1], ys[i - 1]), QPoint(xs[i], ys[i]), width_,
+                         [=](int x, int y, int n) {
+                             uchar* p = bits + y * stride + 3 * x;
+                             for (int k = 0; k < n; ++k, p += 3) {
+                                 p[0] = c0;
+                                 p[1] = c1;
+                                 p[2] = c2;
+                             }
+                         });
             return true;
         }
         case Kind::None:

@@ -23,6 +23,10 @@ public:
     // image is not usable or a coordinate is too far out.
     bool Draw(QPoint a, QPoint b) const;
 
+    // Draws the segments between consecutive points (xs[i], ys[i]), i < count. Returns false,
+    // drawing nothing, when the image is not usable or any coordinate is too far out.
+    bool DrawChain(const int* xs, const int* ys, int count) const;
+
     // Whether a coordinate lies in the range Draw accepts: within it the fixed-point stepping
     // stays exact enough and free of overflow.
     static constexpr bool InRange(int v) { return v > -kFar && v < kFar; }

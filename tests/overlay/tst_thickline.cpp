@@ -110,6 +110,28 @@ private slots:
         QVERIFY(DrawThickLine(none, a, b, 3, kInk));
     }
 
+    // A chain is its segments in order, in either layout; one point too far out refuses it all.
+    void chainIsItsSegments() {
+        const int xs[] = {-5, 30, 31, 70, 12, 12};
+        const int ys[] = {4, 33, 2, 20, 39, -8};
+        for (QImage::Format f : {QImage::Format_RGB32, QImage::Format_RGB888}) {
+            QImage chained = blank(64, 36, f);
+            QImage apart = blank(64, 36, f);
+            const ThickLine chainPen(chained, 3, kInk);
+            const ThickLine apartPen(apart, 3, kInk);
+            QVERIFY(chainPen.DrawChain(xs, ys, 6));
+            for (int i = 1; i < 6; ++i)
+                QVERIFY(apartPen.Draw(QPoint(xs[i - 1], ys[i - 1]), QPoint(xs[i], ys[i])));
+            QCOMPARE(chained, apart);
+            QVERIFY(countOf(chained, kInk) > 100);
+        }
+        QImage img = blank(64, 36);
+        const int farXs[] = {3, 40, 1 << 25};
+        const int farYs[] = {3, 30, 10};
+        QVERIFY(!ThickLine(img, 2, kInk).DrawChain(farXs, farYs, 3));
+        QCOMPARE(img, blank(64, 36));
+    }
+
     // Odd and even box sizes put the centre on a pixel or between two, where the quarter points
     // sit exactly on a half: the outline must round every point as the library's values do.
     void ellipseMatchesLibraryChords() {
