@@ -66,13 +66,13 @@ int main(int argc, char** argv) {
     const int w = 1920, h = 1080;
 
     QTemporaryDir dir;
-    cliptools::ClipSpec spec;
-    spec.width = 1280;
-    spec.height = 720;
+    cliptools::ClipSpec clipFormat;
+    clipFormat.width = 1280;
+    clipFormat.height = 720;
     const QString video = dir.filePath(QStringLiteral("video.avi"));
     const QString model = dir.filePath(QStringLiteral("model.avi"));
-    if (!cliptools::WriteClip(video, spec, 8, [](int i) { return frame(i, false); }) ||
-        !cliptools::WriteClip(model, spec, 8, [](int i) { return frame(i, true); })) {
+    if (!cliptools::WriteClip(video, clipFormat, 8, [](int i) { return frame(i, false); }) ||
+        !cliptools::WriteClip(model, clipFormat, 8, [](int i) { return frame(i, true); })) {
         std::fprintf(stderr, "could not write the clips\n");
         return 1;
     }
@@ -142,8 +142,10 @@ int main(int argc, char** argv) {
     std::printf("canvas %dx%d, frames 1280x720, %d rounds, median process CPU time\n", w, h, rounds);
     std::printf("(a) PasteAvi, no model, no effects: %.3f ms, copy %.3f ms, ratio %.2f (goal <= 3)\n", pasteA,
                 copyA, pasteA / copyA);
-    std::printf("(b) PasteAvi, blend view, effects on both, 50 marks: %.3f ms, copy %.3f ms, ratio %.2f (goal <= 8)\n",
-                pasteB, copyB, pasteB / copyB);
+    std::printf(
+        "(b) PasteAvi, blend view, effects on both, 50 marks: %.3f ms, copy %.3f ms, ratio %.2f (goal <= "
+        "8)\n",
+        pasteB, copyB, pasteB / copyB);
     std::printf("    PasteModel then PasteAvi (one step of both clips): %.3f ms, ratio %.2f\n", pasteM,
                 pasteM / copyM);
     main.close();

@@ -152,19 +152,19 @@ int main(int argc, char** argv) {
         return int(platform::vbOK);
     });
 
-    cliptools::ClipSpec spec;
-    spec.width = kWidth;
-    spec.height = kHeight;
-    spec.codec = cliptools::Codec::MJPEG;
+    cliptools::ClipSpec clipFormat;
+    clipFormat.width = kWidth;
+    clipFormat.height = kHeight;
+    clipFormat.codec = cliptools::Codec::MJPEG;
     const QString video = dir.filePath(QStringLiteral("swing.avi"));
     const QString model = dir.filePath(QStringLiteral("model.avi"));
     QString error;
     if (!cliptools::WriteClip(
-            video, spec, kFrames, [](int i) { return cliptools::NumberedFrame(i, kWidth, kHeight); },
+            video, clipFormat, kFrames, [](int i) { return cliptools::NumberedFrame(i, kWidth, kHeight); },
             &error) ||
         !cliptools::WriteClip(
-            model, spec, kFrames, [](int i) { return cliptools::NumberedFrame(1000 - i, kWidth, kHeight); },
-            &error)) {
+            model, clipFormat, kFrames,
+            [](int i) { return cliptools::NumberedFrame(1000 - i, kWidth, kHeight); }, &error)) {
         std::fprintf(stderr, "cannot write the clips: %s\n", qPrintable(error));
         return 1;
     }

@@ -2,6 +2,7 @@
 
 #include "ClipWriter.h"
 #include "MsgBoxRecorder.h"
+#include "NumberedClip.h"
 #include "TestDesktop.h"
 #include "clips/FrameStore.h"
 #include "platform/FileListBoxes.h"
@@ -30,21 +31,6 @@ using namespace platform;
 
 namespace {
 
-QString writeClip(const QString& folder, const QString& name, int frames, int width = 320, int height = 240,
-                  cliptools::Codec codec = cliptools::Codec::MJPEG) {
-    cliptools::ClipSpec clipFormat;
-    clipFormat.width = width;
-    clipFormat.height = height;
-    clipFormat.codec = codec;
-    const QString path = QDir(folder).filePath(name);
-    QString error;
-    if (!cliptools::WriteClip(
-            path, clipFormat, frames, [&](int i) { return cliptools::NumberedFrame(i, width, height); },
-            &error))
-        qFatal("cannot write %s: %s", qPrintable(path), qPrintable(error));
-    return path;
-}
-
 // The frame number shown on the canvas, read from its pixels.
 int shownFrame(frm_Main& w) {
     return cliptools::ReadFrameNumber(w.pic_video->Image());
@@ -67,9 +53,9 @@ class TestClipLoading : public QObject {
 private slots:
     void initTestCase() {
         clips_ = std::make_unique<QTemporaryDir>();
-        writeClip(clips_->path(), QStringLiteral("swing.avi"), 30);
-        writeClip(clips_->path(), QStringLiteral("Ten.AVI"), 10, 64, 48, cliptools::Codec::RawBGR24);
-        writeClip(clips_->path(), QStringLiteral("one.avi"), 1, 64, 48);
+        WriteNumberedClip(clips_->path(), QStringLiteral("swing.avi"), 30);
+        WriteNumberedClip(clips_->path(), QStringLiteral("Ten.AVI"), 10, 64, 48, cliptools::Codec::RawBGR24);
+        WriteNumberedClip(clips_->path(), QStringLiteral("one.avi"), 1, 64, 48);
         cliptools::NumberedFrame(7, 200, 100).save(clips_->filePath(QStringLiteral("pose.jpeg")));
         cliptools::NumberedFrame(9, 200, 100).save(clips_->filePath(QStringLiteral("still.bmp")));
         QFile text(clips_->filePath(QStringLiteral("notes.avi")));
@@ -190,7 +176,7 @@ private slots:
     void aFrameLargerThanTheCanvasIsScaledWhole() {
         MsgBoxRecorder boxes;
         QTemporaryDir dir;
-        writeClip(dir.path(), QStringLiteral("large.avi"), 3, 800, 600);
+        WriteNumberedClip(dir.path(), QStringLiteral("large.avi"), 3, 800, 600);
         frm_Main w;
         w.show();
         w.Dir1->SetPath(dir.path());
@@ -221,7 +207,7 @@ private slots:
         QFETCH(QString, file);
         QFETCH(QStringList, messages);
         if (file == QLatin1String("big.avi") && !QFile::exists(clips_->filePath(file)))
-            writeClip(clips_->path(), file, 999, 16, 16, cliptools::Codec::RawBGR24);
+            WriteNumberedClip(clips_->path(), file, 999, 16, 16, cliptools::Codec::RawBGR24);
         frm_Main w;
         w.show();
         {

@@ -2,6 +2,7 @@
 
 #include "ClipWriter.h"
 #include "MsgBoxRecorder.h"
+#include "NumberedClip.h"
 #include "TestDesktop.h"
 #include "clips/FrameStore.h"
 #include "clips/cVideo.h"
@@ -25,21 +26,6 @@
 #include <unistd.h>
 
 namespace {
-
-QString writeClip(const QString& folder, const QString& name, int frames, int width, int height,
-                  cliptools::Codec codec) {
-    cliptools::ClipSpec clipFormat;
-    clipFormat.width = width;
-    clipFormat.height = height;
-    clipFormat.codec = codec;
-    const QString path = QDir(folder).filePath(name);
-    QString error;
-    if (!cliptools::WriteClip(
-            path, clipFormat, frames, [&](int i) { return cliptools::NumberedFrame(i, width, height); },
-            &error))
-        qFatal("cannot write %s: %s", qPrintable(path), qPrintable(error));
-    return path;
-}
 
 // True while any page of [base, base + length) is still mapped in this process.
 bool anyPageMapped(const void* base, size_t length) {
@@ -102,10 +88,12 @@ private slots:
         // memory, which the other suites cover.
         if (!FrameArena::Create(1, 1, 1)) QSKIP("this kernel has no huge-page blocks");
         clips_ = std::make_unique<QTemporaryDir>();
-        raw_ = writeClip(clips_->path(), QStringLiteral("raw.avi"), 12, 66, 30, cliptools::Codec::RawBGR24);
-        swing_ =
-            writeClip(clips_->path(), QStringLiteral("swing.avi"), 20, 320, 240, cliptools::Codec::MJPEG);
-        small_ = writeClip(clips_->path(), QStringLiteral("small.avi"), 5, 64, 48, cliptools::Codec::MJPEG);
+        raw_ = WriteNumberedClip(clips_->path(), QStringLiteral("raw.avi"), 12, 66, 30,
+                                 cliptools::Codec::RawBGR24);
+        swing_ = WriteNumberedClip(clips_->path(), QStringLiteral("swing.avi"), 20, 320, 240,
+                                   cliptools::Codec::MJPEG);
+        small_ = WriteNumberedClip(clips_->path(), QStringLiteral("small.avi"), 5, 64, 48,
+                                   cliptools::Codec::MJPEG);
         QFile text(clips_->filePath(QStringLiteral("notes.avi")));
         QVERIFY(text.open(QIODevice::WriteOnly));
         text.write("not a clip\n");

@@ -84,12 +84,12 @@ class TestModelViews : public QObject {
 
 private slots:
     void initTestCase() {
-        cliptools::ClipSpec spec;
-        spec.width = kW;
-        spec.height = kH;
-        spec.codec = cliptools::Codec::RawBGR24;
-        QVERIFY(cliptools::WriteClip(clip("video.avi"), spec, 4, videoFrame));
-        QVERIFY(cliptools::WriteClip(clip("model.avi"), spec, 5, modelFrame));
+        cliptools::ClipSpec clipFormat;
+        clipFormat.width = kW;
+        clipFormat.height = kH;
+        clipFormat.codec = cliptools::Codec::RawBGR24;
+        QVERIFY(cliptools::WriteClip(clip("video.avi"), clipFormat, 4, videoFrame));
+        QVERIFY(cliptools::WriteClip(clip("model.avi"), clipFormat, 5, modelFrame));
         QVERIFY(videoFrame(0).save(clip("still.bmp")));
         SetFileDialogAnswerer([this](const FileDialogRequest& r) {
             requests_.push_back(r);

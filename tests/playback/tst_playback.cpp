@@ -87,10 +87,10 @@ class TestPlayback : public QObject {
 
 private slots:
     void initTestCase() {
-        const cliptools::ClipSpec spec{160, 120};
-        QVERIFY(cliptools::WriteClip(clip("swing.avi"), spec, 10,
+        const cliptools::ClipSpec clipFormat{160, 120};
+        QVERIFY(cliptools::WriteClip(clip("swing.avi"), clipFormat, 10,
                                      [](int i) { return cliptools::NumberedFrame(i, 160, 120); }));
-        QVERIFY(cliptools::WriteClip(clip("model.avi"), spec, 10, [](int i) {
+        QVERIFY(cliptools::WriteClip(clip("model.avi"), clipFormat, 10, [](int i) {
             return cliptools::NumberedFrame(kModelBase + i, 160, 120);
         }));
         QVERIFY(cliptools::NumberedFrame(7, 100, 80).save(clip("pose.jpg")));

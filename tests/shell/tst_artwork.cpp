@@ -80,56 +80,6 @@ QColor MeanOfRow(const QImage& image, int y) {
     return QColor(int(r / n), int(g / n), int(b / n));
 }
 
-// A sheet with every picture at every size, for a person to look at.
-void SaveContactSheet(const QString& path) {
-    const std::vector<NamedIcon> icons = AllIcons();
-    const int cell = 60;
-    const int sizes[] = {48, 32, 24, 16};
-    QImage sheet(cell * 11, 900, QImage::Format_ARGB32_Premultiplied);
-    sheet.fill(QColor(0xef, 0xf0, 0xf1));
-    QPainter p(&sheet);
-    int top = 8;
-    for (int group = 0; group < 3; ++group) {
-        const int first = group == 0 ? 0 : group == 1 ? 8 : 17;
-        const int last = group == 0 ? 8 : group == 1 ? 17 : int(icons.size());
-        for (int i = first; i < last; ++i) {
-            const int left = 8 + (i - first) * cell;
-            int y = top;
-            for (int s : sizes) {
-                p.drawPixmap(left + (cell - s) / 2, y, icons[i].icon.pixmap(s));
-                y += s + 6;
-            }
-            p.drawPixmap(left + (cell - 24) / 2, y, icons[i].icon.pixmap(24, QIcon::Disabled));
-            y += 30;
-            // The 16 px rendering blown up, to judge its pixels.
-            p.drawImage(QRect(left + (cell - 48) / 2, y, 48, 48), icons[i].icon.pixmap(16).toImage());
-        }
-        top += 48 + 32 + 24 + 16 + 24 + 30 + 48 + 24;
-    }
-    for (int w = 1; w <= 5; ++w) {
-        p.drawPixmap(8, top + (w - 1) * 30, LineWidthImage(w, false, QSize(120, 26)));
-        p.drawPixmap(140, top + (w - 1) * 30, LineWidthImage(w, true, QSize(120, 26)));
-    }
-    const QPixmap hand = ThumbnailCursor().pixmap();
-    p.fillRect(QRect(280, top, 40, 40), QColor(0x30, 0x30, 0x30));
-    p.drawPixmap(284, top + 4, hand);
-    p.drawImage(QRect(330, top, 96, 96), hand.toImage());
-    int x = 8;
-    top += 160;
-    for (int s : {16, 24, 32, 48, 64, 128}) {
-        p.drawPixmap(x, top, AppIcon().pixmap(s));
-        x += s + 10;
-    }
-    p.end();
-    QVERIFY(sheet.save(path));
-    const QDir dir = QFileInfo(path).absoluteDir();
-    for (QSize s : {QSize(975, 422), QSize(1248, 594), QSize(300, 200), QSize(1400, 900), QSize(640, 480),
-                    QSize(1400, 520)}) {
-        QVERIFY(SplashPicture(s).save(
-            dir.filePath(QStringLiteral("splash_%1x%2.png").arg(s.width()).arg(s.height()))));
-    }
-}
-
 }  // namespace
 
 class TestArtwork : public QObject {
@@ -248,12 +198,6 @@ private slots:
             for (int dx = -1; dx <= 1; ++dx) near += qAlpha(image.pixel(hot + QPoint(dx, dy))) > 128 ? 1 : 0;
         QVERIFY(near > 0);
         for (int y = 0; y < hot.y() - 1; ++y) QCOMPARE(qAlpha(image.pixel(hot.x(), y)), 0);
-    }
-
-    void contactSheetOnRequest() {
-        const QByteArray path = qgetenv("VARKELO_ARTWORK_SHEET");
-        if (path.isEmpty()) QSKIP("set VARKELO_ARTWORK_SHEET to a PNG path to get a contact sheet");
-        SaveContactSheet(QString::fromLocal8Bit(path));
     }
 };
 

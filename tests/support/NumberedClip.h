@@ -1,0 +1,23 @@
+#pragma once
+// A clip of numbered frames for a test, written into `folder`; the test stops when it
+// cannot be written.
+
+#include "ClipWriter.h"
+
+#include <QDir>
+#include <QString>
+
+inline QString WriteNumberedClip(const QString& folder, const QString& name, int frames, int width = 320,
+                                 int height = 240, cliptools::Codec codec = cliptools::Codec::MJPEG) {
+    cliptools::ClipSpec clipFormat;
+    clipFormat.width = width;
+    clipFormat.height = height;
+    clipFormat.codec = codec;
+    const QString path = QDir(folder).filePath(name);
+    QString error;
+    if (!cliptools::WriteClip(
+            path, clipFormat, frames, [&](int i) { return cliptools::NumberedFrame(i, width, height); },
+            &error))
+        qFatal("cannot write %s: %s", qPrintable(path), qPrintable(error));
+    return path;
+}
