@@ -6,47 +6,64 @@
 
 namespace {
 
+// The centre line of a segment walked along its major axis: `from` .. `to` on that axis,
+// cut to the image, with the other coordinate in 32.32 fixed point (rounded to the nearest
+// pixel) at `from`, advancing by `slope` a step. Both rasterisers below walk alike, so the
+// 24-bit and 32-bit pictures get the same pixels.
+struct Walk {
+    bool xMajor = true;
+    int from = 0;
+    int to = -1;
+    long long minor = 0;
+    long long slope = 0;
+    int minorLow = 0;  // the centre's range on the other axis
+    int minorHigh = 0;
+};
+
+Walk walkOf(QPoint a, QPoint b, int w, int h) {
+    Walk k;
+    k.xMajor = std::llabs((long long)b.x() - a.x()) >= std::llabs((long long)b.y() - a.y());
+    auto major = [&](QPoint p) { return k.xMajor ? p.x() : p.y(); };
+    auto minor = [&](QPoint p) { return k.xMajor ? p.y() : p.x(); };
+    if (major(a) > major(b)) std::swap(a, b);
+    const long long len = major(b) - major(a);
+    k.slope = len == 0 ? 0 : ((long long)(minor(b) - minor(a)) << 32) / len;
+    k.from = std::max(major(a), 0);
+    k.to = std::min(major(b), (k.xMajor ? w : h) - 1);
+    k.minor = ((long long)minor(a) << 32) + k.slope * (k.from - major(a)) + (1LL << 31);
+    k.minorLow = std::min(minor(a), minor(b));
+    k.minorHigh = std::max(minor(a), minor(b));
+    return k;
+}
+
 template <typename Put>
 void stepLine(int w, int h, QPoint a, QPoint b, int width, Put put) {
     const int lo = -(width - 1) / 2;
     const int hi = width / 2;
-    const long long dx = b.x() - a.x();
-    const long long dy = b.y() - a.y();
-    if (std::llabs(dx) >= std::llabs(dy)) {
-        if (a.x() > b.x()) std::swap(a, b);
-        const long long len = b.x() - a.x();
-        // y in 32.32 fixed point, rounded to the nearest pixel.
-        const long long slope = len == 0 ? 0 : ((long long)(b.y() - a.y()) << 32) / len;
-        const int x0 = std::max(a.x(), 0);
-        const int x1 = std::min(b.x(), w - 1);
-        long long fy = ((long long)a.y() << 32) + slope * (x0 - a.x()) + (1LL << 31);
+    const Walk k = walkOf(a, b, w, h);
+    long long f = k.minor;
+    if (k.xMajor) {
         // Walk the centre line in horizontal runs and lay each run down on every row the
         // width covers: long row writes instead of a column of single pixels per step.
-        int runStart = x0;
-        int runY = int(fy >> 32);
+        int runStart = k.from;
+        int runY = int(f >> 32);
         auto flush = [&](int xEnd) {
             const int y0 = std::max(runY + lo, 0);
             const int y1 = std::min(runY + hi, h - 1);
             for (int yy = y0; yy <= y1; ++yy) put(runStart, yy, xEnd - runStart + 1);
         };
-        for (int x = x0; x <= x1; ++x, fy += slope) {
-            const int y = int(fy >> 32);
+        for (int x = k.from; x <= k.to; ++x, f += k.slope) {
+            const int y = int(f >> 32);
             if (y != runY) {
                 flush(x - 1);
                 runStart = x;
                 runY = y;
             }
         }
-        if (x0 <= x1) flush(x1);
+        if (k.from <= k.to) flush(k.to);
     } else {
-        if (a.y() > b.y()) std::swap(a, b);
-        const long long len = b.y() - a.y();
-        const long long slope = ((long long)(b.x() - a.x()) << 32) / len;
-        const int y0 = std::max(a.y(), 0);
-        const int y1 = std::min(b.y(), h - 1);
-        long long fx = ((long long)a.x() << 32) + slope * (y0 - a.y()) + (1LL << 31);
-        for (int y = y0; y <= y1; ++y, fx += slope) {
-            const int x = int(fx >> 32);
+        for (int y = k.from; y <= k.to; ++y, f += k.slope) {
+            const int x = int(f >> 32);
             const int xs = std::max(x + lo, 0);
             const int xe = std::min(x + hi, w - 1);
             if (xs <= xe) put(xs, y, xe - xs + 1);
@@ -74,40 +91,28 @@ void stepLine32(std::uint32_t* bits, qsizetype stride, int w, int h, QPoint a, Q
                 std::uint32_t px) {
     const int lo = -(width - 1) / 2;
     const int hi = width / 2;
-    const long long dx = b.x() - a.x();
-    const long long dy = b.y() - a.y();
-    if (std::llabs(dx) >= std::llabs(dy)) {
-        if (a.x() > b.x()) std::swap(a, b);
-        const long long len = b.x() - a.x();
-        const long long slope = len == 0 ? 0 : ((long long)(b.y() - a.y()) << 32) / len;
-        const int x0 = std::max(a.x(), 0);
-        const int x1 = std::min(b.x(), w - 1);
-        long long fy = ((long long)a.y() << 32) + slope * (x0 - a.x()) + (1LL << 31);
-        // The centre stays between the end rows.
-        const bool inside = std::min(a.y(), b.y()) + lo >= 0 && std::max(a.y(), b.y()) + hi <= h - 1;
+    const Walk k = walkOf(a, b, w, h);
+    long long f = k.minor;
+    // Whether the widened centre stays inside the image between the end points.
+    const bool inside = k.minorLow + lo >= 0 && k.minorHigh + hi <= (k.xMajor ? h : w) - 1;
+    if (k.xMajor) {
         if (inside) {
-            for (int x = x0; x <= x1; ++x, fy += slope)
-                across<W>(bits + (int(fy >> 32) + lo) * stride + x, stride, width, px);
+            for (int x = k.from; x <= k.to; ++x, f += k.slope)
+                across<W>(bits + (int(f >> 32) + lo) * stride + x, stride, width, px);
         } else {
-            for (int x = x0; x <= x1; ++x, fy += slope) {
-                const int y = int(fy >> 32);
+            for (int x = k.from; x <= k.to; ++x, f += k.slope) {
+                const int y = int(f >> 32);
                 const int ye = std::min(y + hi, h - 1);
                 for (int yy = std::max(y + lo, 0); yy <= ye; ++yy) bits[yy * stride + x] = px;
             }
         }
     } else {
-        if (a.y() > b.y()) std::swap(a, b);
-        const long long len = b.y() - a.y();
-        const long long slope = ((long long)(b.x() - a.x()) << 32) / len;
-        const int y0 = std::max(a.y(), 0);
-        const int y1 = std::min(b.y(), h - 1);
-        long long fx = ((long long)a.x() << 32) + slope * (y0 - a.y()) + (1LL << 31);
-        if (std::min(a.x(), b.x()) + lo >= 0 && std::max(a.x(), b.x()) + hi <= w - 1) {
-            for (int y = y0; y <= y1; ++y, fx += slope)
-                across<W>(bits + y * stride + int(fx >> 32) + lo, 1, width, px);
+        if (inside) {
+            for (int y = k.from; y <= k.to; ++y, f += k.slope)
+                across<W>(bits + y * stride + int(f >> 32) + lo, 1, width, px);
         } else {
-            for (int y = y0; y <= y1; ++y, fx += slope) {
-                const int x = int(fx >> 32);
+            for (int y = k.from; y <= k.to; ++y, f += k.slope) {
+                const int x = int(f >> 32);
                 const int xs = std::max(x + lo, 0);
                 const int xe = std::min(x + hi, w - 1);
                 if (xs <= xe) std::fill(bits + y * stride + xs, bits + y * stride + xe + 1, px);
