@@ -1,6 +1,6 @@
 #include "platform/MediaProbe.h"
 
-#include "platform/AviFile.h"
+#include "platform/VideoFile.h"
 
 #include <QFileInfo>
 
@@ -23,13 +23,13 @@ struct FormatOwner {
 using FormatPtr = std::unique_ptr<AVFormatContext, FormatOwner>;
 
 ProbeResult probeAvi(const QString& path, MediaInfo* info) {
-    AviFile file;
+    VideoFile file;
     switch (file.Open(path)) {
-        case AviFile::OpenResult::Ok:
+        case VideoFile::OpenResult::Ok:
             break;
-        case AviFile::OpenResult::NoDecoder:
+        case VideoFile::OpenResult::NoDecoder:
             return ProbeResult::NoDecoder;
-        case AviFile::OpenResult::FileError:
+        case VideoFile::OpenResult::FileError:
             return ProbeResult::NotMedia;
     }
     info->width = file.Width();

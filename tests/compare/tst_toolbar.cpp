@@ -68,9 +68,12 @@ private slots:
         QCOMPARE(r.title, QStringLiteral("Open AVI File"));
         QCOMPARE(r.startFolder, before);
         QVERIFY(r.preview);
-        QCOMPARE(r.filters.size(), size_t(2));
-        QCOMPARE(r.filters[0], (FileFilterPair{QStringLiteral("AVI Files"), QStringLiteral("*.avi")}));
-        QCOMPARE(r.filters[1],
+        QCOMPARE(r.filters.size(), size_t(3));
+        QCOMPARE(r.filters[0].description, QStringLiteral("Video Files"));
+        for (const char* kind : {"*.avi", "*.mp4", "*.mov", "*.mkv", "*.webm", "*.m4v", "*.3gp"})
+            QVERIFY(r.filters[0].patterns.split(QLatin1Char(';')).contains(QLatin1String(kind)));
+        QCOMPARE(r.filters[1], (FileFilterPair{QStringLiteral("AVI Files"), QStringLiteral("*.avi")}));
+        QCOMPARE(r.filters[2],
                  (FileFilterPair{QStringLiteral("Picture Files"), QStringLiteral("*.bmp;*.jpg;*.jpeg")}));
         QCOMPARE(G().WorkingDir, before);
         QVERIFY(!G().ClipLoaded);

