@@ -72,7 +72,7 @@ private slots:
         QCOMPARE(box.windowTitle(), QStringLiteral("Drawing Tool..."));
         const QStringList keys = {"Line", "Rect", "Circle", "Polyline", "Angle", "", "", "", "", ""};
         const QStringList tips = {"Line",  "Rectangle", "Circle", "Polyline", "Angle",
-                                  "Ruler", "",          "Undo",   "Clear",    "Theakness"};
+                                  "Ruler", "",          "Undo",   "Clear",    "Thickness"};
         for (int i = 1; i <= 10; ++i) {
             QAction* a = box.Button(i);
             QVERIFY(a);
