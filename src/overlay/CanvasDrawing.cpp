@@ -11,6 +11,7 @@
 #include <QPainter>
 #include <QPalette>
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -406,18 +407,12 @@ void CanvasDrawing::pic_video_MouseMove(int button, int, float x, float y) {
         }
         case kToolRectangle:
         case kToolEllipse:
-            if (dragAnchorX_ < x) {
-                o.Shape1.Width = x - dragAnchorX_;
-            } else {
-                o.Shape1.Left = x;
-                o.Shape1.Width = dragAnchorX_ - x;
-            }
-            if (dragAnchorY_ < y) {
-                o.Shape1.Height = y - dragAnchorY_;
-            } else {
-                o.Shape1.Top = y;
-                o.Shape1.Height = dragAnchorY_ - y;
-            }
+            // Both edges follow at every move, so a drag that crosses back over its start
+            // still spans the anchor and the pointer.
+            o.Shape1.Left = std::min(dragAnchorX_, x);
+            o.Shape1.Width = std::abs(x - dragAnchorX_);
+            o.Shape1.Top = std::min(dragAnchorY_, y);
+            o.Shape1.Height = std::abs(y - dragAnchorY_);
             break;
         default:
             return;
@@ -428,8 +423,12 @@ void CanvasDrawing::pic_video_MouseMove(int button, int, float x, float y) {
 
 void CanvasDrawing::makeLine() {
     OverlayModel& o = overlay_;
-    VLine* l = o.NewLine();
     o.Line1.Visible = false;
+    // A click without a drag measures nothing.
+    if (RoundToLong(o.Line1.X1) == RoundToLong(o.Line1.X2) &&
+        RoundToLong(o.Line1.Y1) == RoundToLong(o.Line1.Y2))
+        return;
+    VLine* l = o.NewLine();
     if (!l) {
         refuseWhenFull(kHistLine);
         return;
@@ -458,6 +457,10 @@ void CanvasDrawing::makeLine() {
 
 void CanvasDrawing::makeShape() {
     OverlayModel& o = overlay_;
+    if (RoundToLong(o.Shape1.Width) == 0 && RoundToLong(o.Shape1.Height) == 0) {
+        o.Shape1.Visible = false;
+        return;
+    }
     VShape* s = o.NewShape();
     if (!s) {
         o.Shape1.Visible = false;

@@ -160,6 +160,52 @@ private slots:
         QCOMPARE(r.o().DrawHistory[1], int(kHistShape));
     }
 
+    // The band and the record span the press and the pointer in both axes, however the drag
+    // wandered; a press and release on one point stores nothing.
+    void dragSpansPressAndPointer_data() {
+        QTest::addColumn<int>("command");
+        QTest::addColumn<QList<QPoint>>("path");  // press, moves, release at the last
+        QTest::addColumn<QList<int>>("box");      // left, top, width, height; empty: no record
+        using P = QList<QPoint>;
+        using B = QList<int>;
+        QTest::newRow("rectangle back over the press in x")
+            << 21 << P{{50, 40}, {20, 60}, {80, 60}} << B{50, 40, 30, 20};
+        QTest::newRow("ellipse back over the press in y")
+            << 22 << P{{50, 40}, {60, 10}, {70, 90}} << B{50, 40, 20, 50};
+        QTest::newRow("rectangle back over the press in both")
+            << 21 << P{{50, 40}, {20, 10}, {90, 70}} << B{50, 40, 40, 30};
+        QTest::newRow("rectangle up and left") << 21 << P{{50, 40}, {80, 70}, {20, 10}} << B{20, 10, 30, 30};
+        QTest::newRow("rectangle click") << 21 << P{{50, 40}} << B{};
+        QTest::newRow("ellipse click") << 22 << P{{50, 40}} << B{};
+        QTest::newRow("rectangle back to the press") << 21 << P{{50, 40}, {80, 70}, {50, 40}} << B{};
+        QTest::newRow("line click") << 20 << P{{50, 40}} << B{};
+        QTest::newRow("line back to the press") << 20 << P{{50, 40}, {90, 10}, {50, 40}} << B{};
+    }
+    void dragSpansPressAndPointer() {
+        QFETCH(int, command);
+        QFETCH(QList<QPoint>, path);
+        QFETCH(QList<int>, box);
+        Rig r;
+        r.drawing.ToolbarCommand(command);
+        const QImage before = r.canvas->Image().copy();
+        QTest::mousePress(r.canvas.get(), Qt::LeftButton, {}, path.first());
+        for (qsizetype i = 1; i < path.size(); ++i) QTest::mouseMove(r.canvas.get(), path[i]);
+        const ShapeControl& band = r.o().Shape1;
+        if (!box.isEmpty())
+            QCOMPARE(QList<float>({band.Left, band.Top, band.Width, band.Height}),
+                     QList<float>(box.begin(), box.end()));
+        QTest::mouseRelease(r.canvas.get(), Qt::LeftButton, {}, path.last());
+        QVERIFY(!band.Visible && !r.o().Line1.Visible);
+        if (box.isEmpty()) {
+            QCOMPARE(r.o().LineCount + r.o().ShapeCount + r.o().DrawHistoryIndex, 0);
+            QCOMPARE(r.canvas->Image(), before);
+            return;
+        }
+        const VShape& s = r.o().Shapes[1];
+        QCOMPARE(QList<int>({s.Left(), s.Top(), s.Width(), s.Height()}), box);
+        QCOMPARE(r.o().DrawHistoryIndex, short(1));
+    }
+
     void polylineLimitAndRightClick() {
         Rig r;
         MsgBoxRecorder boxes;

@@ -123,11 +123,9 @@ private slots:
     void clearAndUndoButtons() {
         Rig r;
         r.press(1);
-        QTest::mousePress(r.canvas.get(), Qt::LeftButton, {}, QPoint(10, 10));
-        QTest::mouseRelease(r.canvas.get(), Qt::LeftButton, {}, QPoint(100, 10));
+        r.drag(QPoint(10, 10), QPoint(100, 10));
         r.press(2);
-        QTest::mousePress(r.canvas.get(), Qt::LeftButton, {}, QPoint(10, 10));
-        QTest::mouseRelease(r.canvas.get(), Qt::LeftButton, {}, QPoint(100, 100));
+        r.drag(QPoint(10, 10), QPoint(100, 100));
         QCOMPARE(r.o().DrawHistoryIndex, short(2));
         r.press(8);
         QCOMPARE(r.o().ShapeCount, short(0));
