@@ -8,6 +8,7 @@ extern "C" {
 #include <libavformat/avformat.h>
 #include <libavutil/display.h>
 #include <libavutil/imgutils.h>
+#include <libavutil/log.h>
 #include <libavutil/opt.h>
 #include <libswscale/swscale.h>
 }
@@ -133,6 +134,7 @@ bool drain(AVCodecContext* enc, AVFormatContext* fmt, AVStream* st, AVPacket* pk
 
 bool WriteClip(const QString& path, const ClipSpec& clipFormat, int frameCount, const FrameSource& frames,
                QString* error) {
+    av_log_set_level(AV_LOG_ERROR);  // the encoders' statistics are not ours to print
     const CodecChoice choice = choose(clipFormat.codec);
     const char* encoderName = clipFormat.codec == Codec::H264                                     ? "libx264"
                               : clipFormat.codec == Codec::HEVC || clipFormat.codec == Codec::HEVC10 ? "libx265"
