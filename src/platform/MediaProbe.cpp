@@ -7,6 +7,7 @@
 extern "C" {
 #include <libavcodec/avcodec.h>
 #include <libavformat/avformat.h>
+#include <libavutil/display.h>
 }
 
 #include <cmath>
@@ -70,8 +71,14 @@ ProbeResult probeAny(const QString& path, MediaInfo* info) {
     if (!(frames >= 0)) frames = 0;
     if (frames > double(std::numeric_limits<int32_t>::max())) frames = std::numeric_limits<int32_t>::max();
 
-    info->width = par->width;
-    info->height = par->height;
+    // A clip filmed upright is shown turned by its display matrix: its size is the turned one.
+    bool quarterTurn = false;
+    if (const uint8_t* matrix = av_stream_get_side_data(stream, AV_PKT_DATA_DISPLAYMATRIX, nullptr)) {
+        const double angle = av_display_rotation_get(reinterpret_cast<const int32_t*>(matrix));
+        quarterTurn = std::isfinite(angle) && std::abs(std::lrint(angle / 90.0)) % 2 == 1;
+    }
+    info->width = quarterTurn ? par->height : par->width;
+    info->height = quarterTurn ? par->width : par->height;
     info->frames = int(frames);
     info->framesPerSecond = fps;
     return ProbeResult::Ok;
