@@ -25,11 +25,18 @@ cDIBSection* FrameStore::Frame(int i) const {
     return dib && dib->HDC() ? dib : nullptr;
 }
 
+const cDIBSection* FrameStore::FrameToPaint(int i) {
+    if (Frame(i)) lastPainted = i;
+    return Frame(lastPainted);
+}
+
 void FrameStore::FitTo(int canvasWidth, int canvasHeight) {
     panX = panY = 0;
+    // A clip's frame 0 may be one that could not be decoded: its size is the reader's.
+    const bool clip = reader && frameCount > 0;
     const cDIBSection* first = Frame(0);
-    sourceWidth = first ? first->Width() : 0;
-    sourceHeight = first ? first->Height() : 0;
+    sourceWidth = clip ? reader->FrameWidth() : first ? first->Width() : 0;
+    sourceHeight = clip ? reader->FrameHeight() : first ? first->Height() : 0;
     fit = ComputeFit(canvasWidth, canvasHeight, sourceWidth, sourceHeight);
 }
 
@@ -49,6 +56,7 @@ void FrameStore::Release() {
         frame.reset();
     }
     arena.reset();
+    lastPainted = -1;
 }
 
 QPoint ThumbnailLayout::Position(int i) const {

@@ -94,6 +94,9 @@ void frm_Main::ShowClipCommands() {
 }
 
 void frm_Main::Toolbar_Click(int index) {
+    // The commands that ask for a file wait until a load ends (their buttons are disabled
+    // meanwhile; this covers the menus too).
+    if (G().BusyLoading && (index == 1 || index == 7)) return;
     TrapErrors([&] {
         switch (index) {
             case 1: {
@@ -192,8 +195,10 @@ void frm_Main::insertModel() {
     CurrentModelFrame = Model.frameCount > 1 ? 1 : 0;
     VideoControls->frmBlend->setEnabled(true);
     VideoControls->hscrBlend->setEnabled(true);
-    VideoControls->optWindow[1]->setEnabled(true);
-    VideoControls->optWindow[2]->setEnabled(true);
+    // While video 1 plays the choice stays locked, so no second timer can start; Stop
+    // unlocks the model's choices.
+    VideoControls->optWindow[1]->setEnabled(G().Stopped);
+    VideoControls->optWindow[2]->setEnabled(G().Stopped);
     mnuTools[3]->setChecked(true);
     mnuTools[4]->setEnabled(true);
     mnuFile[1]->setText(QStringLiteral("Close model"));
@@ -215,8 +220,10 @@ void frm_Main::insertModel() {
 }
 
 void frm_Main::closeModel() {
-    // Playback of the model ends with it; its frames and reader go.
+    // Playback of the model ends with it, alone or with video 1; its frames and reader go.
     ModelTimer->stop();
+    bothTimer->stop();
+    if (!VideoTimer->isActive()) G().Stopped = true;
     Model.Release();
     Model.reader.reset();
     Model.frameCount = 0;
@@ -225,6 +232,9 @@ void frm_Main::closeModel() {
     CurrentModelFrame = 1;
     VideoControls->frmBlend->setEnabled(false);
     VideoControls->hscrBlend->setEnabled(false);
+    // The buttons act on video 1 again: a choice of the model would leave them doing nothing.
+    VideoControls->optWindow[0]->setChecked(true);
+    VideoControls->optWindow[0]->setEnabled(G().Stopped);
     VideoControls->optWindow[1]->setEnabled(false);
     VideoControls->optWindow[2]->setEnabled(false);
     mnuTools[3]->setChecked(false);
@@ -278,17 +288,19 @@ void frm_Main::splitWindow() {
         return;
     }
     if (G().FullWindow) {
-        const cDIBSection* first = Video1.Frame(0);
-        if (!first) platform::Raise(platform::errObjectNotSet);
+        // The full view shows whole frames: halves of their width, rounded down so that a
+        // half panned to its end still lies inside an odd-width frame.
+        if (Video1.sourceWidth <= 0) platform::Raise(platform::errObjectNotSet);
         pic_video->Cls();
-        Video1.sourceWidth = int(std::lrint(first->Width() / 2.0));
+        Video1.sourceWidth /= 2;
         Video1.fit.scaledWidth = int(std::lrint(Video1.fit.scaledWidth / 2.0));
         setUpPanSlider(hscrAvi1, Video1.sourceWidth);
         hscrAvi1_Scroll();
         if (G().ModelShown) {
-            if (const cDIBSection* model = Model.Frame(0))
-                Model.sourceWidth = int(std::lrint(model->Width() / 2.0));
-            Model.fit.offsetX = Video1.fit.scaledWidth;
+            Model.sourceWidth /= 2;
+            // The model's half starts where video 1's ends, which is cut by as much as the
+            // fit cut the frame on the left.
+            Model.fit.offsetX = Video1.fit.offsetX + Video1.fit.scaledWidth;
             Model.fit.scaledWidth = Video1.fit.scaledWidth;
             setUpPanSlider(hscrAvi2, Model.sourceWidth);
             hscrAvi2_Scroll();

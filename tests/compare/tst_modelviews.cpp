@@ -91,6 +91,11 @@ private slots:
         QVERIFY(cliptools::WriteClip(clip("video.avi"), clipFormat, 4, videoFrame));
         QVERIFY(cliptools::WriteClip(clip("model.avi"), clipFormat, 5, modelFrame));
         QVERIFY(videoFrame(0).save(clip("still.bmp")));
+        // Wider than the canvas's shape, and of an odd width whose half rounds up.
+        clipFormat.width = 323;
+        clipFormat.height = 180;
+        QVERIFY(cliptools::WriteClip(clip("wide.avi"), clipFormat, 2,
+                                     [](int i) { return videoFrame(i).scaled(323, 180); }));
         SetFileDialogAnswerer([this](const FileDialogRequest& r) {
             requests_.push_back(r);
             return answer_;
@@ -267,7 +272,7 @@ private slots:
         w.Toolbar_Click(11);
         QVERIFY(!G().FullWindow);
         QVERIFY(w.mnuTools[7]->isChecked() && !w.mnuTools[6]->isChecked());
-        QVERIFY(w.hscrAvi1->isVisible() || !w.hscrAvi1->isHidden());
+        QVERIFY(!w.hscrAvi1->isHidden());
         QCOMPARE(w.hscrAvi1->maximum(), kW / 2);
         QCOMPARE(w.hscrAvi1->value(), kW / 4);
         QCOMPARE(w.Video1.panX, kW / 4);
@@ -324,6 +329,31 @@ private slots:
         w.Toolbar_Click(7);
         QVERIFY(G().FullWindow && w.Toolbar1->Value(10));
         QCOMPARE(w.Video1.CanvasRect(), fullCanvas);
+    }
+
+    // A wide clip is cut on both sides by its fit: the model's half starts where video 1's
+    // ends. Panned to its end, the left half still lies inside the odd-width frame.
+    void splitViewOfAWideOddClipLeavesNoGap() {
+        MsgBoxRecorder boxes;
+        frm_Main w;
+        answer_ = chose(clip("wide.avi"));
+        w.Toolbar_Click(1);
+        answer_ = chose(clip("model.avi"));
+        w.Toolbar_Click(7);
+        QVERIFY(w.Video1.CanvasRect().x() < 0);
+        w.Toolbar1->SetValue(11, true);
+        w.Toolbar_Click(11);
+        QCOMPARE(w.Model.CanvasRect().left(), w.Video1.CanvasRect().right() + 1);
+        for (int pan : {0, w.hscrAvi1->maximum()}) {
+            w.hscrAvi1->setValue(pan);
+            QVERIFY(QRect(0, 0, 323, 180).contains(w.Video1.SourceRect()));
+            // Every column shows video 1 (blue 0) or the model (blue 200), never the background.
+            const int y = w.pic_video->height() / 2;
+            for (int x = 0; x < w.pic_video->width(); ++x)
+                QVERIFY2(qBlue(at(w, x, y)) == 0 || qBlue(at(w, x, y)) == 200,
+                         qPrintable(QString::number(x)));
+        }
+        QVERIFY(boxes.calls.empty());
     }
 
     void aStillPictureKeepsTheFullView() {
