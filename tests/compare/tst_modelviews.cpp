@@ -344,7 +344,7 @@ private slots:
         w.Toolbar1->SetValue(11, true);
         w.Toolbar_Click(11);
         QCOMPARE(w.Model.CanvasRect().left(), w.Video1.CanvasRect().right() + 1);
-        for (int pan : {0, w.hscrAvi1->maximum()}) {
+        for (int pan : {w.hscrAvi1->maximum(), 0}) {
             w.hscrAvi1->setValue(pan);
             QVERIFY(QRect(0, 0, 323, 180).contains(w.Video1.SourceRect()));
             // Every column shows video 1 (blue 0) or the model (blue 200), never the background.

@@ -61,11 +61,13 @@ QVariant stored(const QString& name) {
     return reg.Value();
 }
 
-// Counts how often a file of a folder is replaced by a finished save (renamed onto).
+// Counts how often a file of a folder is put in place by a finished save (made or renamed
+// onto). The temporary files' creation is watched too: it keeps the kernel from merging
+// the renames onto one name into one event.
 class SaveCounter {
 public:
     explicit SaveCounter(const QString& folder) : fd_(inotify_init1(IN_NONBLOCK)) {
-        if (fd_ >= 0) inotify_add_watch(fd_, QFile::encodeName(folder).constData(), IN_MOVED_TO);
+        if (fd_ >= 0) inotify_add_watch(fd_, QFile::encodeName(folder).constData(), IN_MOVED_TO | IN_CREATE);
     }
     ~SaveCounter() {
         if (fd_ >= 0) ::close(fd_);
