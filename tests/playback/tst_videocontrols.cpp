@@ -136,13 +136,14 @@ private slots:
         QCOMPARE(f->frmBlend->title(), QStringLiteral("Blend: %"));
         QCOMPARE(f->WindowChoice, short(2));
 
-        // Activation puts the check back, whoever showed the window.
+        // Activation puts the check back, whoever showed the window; losing the focus to
+        // another window does not take it away while the window stays shown.
         w.mnuTools[9]->setChecked(false);
-        QEvent deactivate(QEvent::WindowDeactivate);
-        QApplication::sendEvent(f, &deactivate);
-        QVERIFY(!w.mnuTools[9]->isChecked());
         QEvent activate(QEvent::WindowActivate);
         QApplication::sendEvent(f, &activate);
+        QVERIFY(w.mnuTools[9]->isChecked());
+        QEvent deactivate(QEvent::WindowDeactivate);
+        QApplication::sendEvent(f, &deactivate);
         QVERIFY(w.mnuTools[9]->isChecked());
     }
 
