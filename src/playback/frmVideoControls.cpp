@@ -96,6 +96,7 @@ frmVideoControls::frmVideoControls(QWidget* owner) : ToolWindow(QStringLiteral("
     setTabOrder(optWindow[1], optWindow[2]);
     setTabOrder(optWindow[2], hscrBlend);
     setTabOrder(hscrBlend, hscrSpeed);
+    setTabOrder(hscrSpeed, chkSync);
 
     Form_Load();
 }
