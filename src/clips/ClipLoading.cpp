@@ -1,5 +1,6 @@
 // Loading clips and pictures into the frame stores of the main window.
 
+#include "analysis/KeyPositionsController.h"
 #include "clips/PictureReader.h"
 #include "clips/cVideo.h"
 #include "imaging/cDIBSection.h"
@@ -234,6 +235,7 @@ bool frm_Main::fOpenAvi(const QString& path) {
     CurrentVideoFrame = short(first);
     ClipKind = loaded > 1 ? 2 : 1;
     Video1.clipFileName = QFileInfo(path).fileName();
+    SwingKeys->ClipLoaded(KeyPositionsController::Video1, path);
     ShowVideoInfo(picVideoInfo);
     AddMRUFile(path);
     shapeVideoFrame->move(0, platform::TwipsToPixelsY(2 * G().ScreenUnitY));
@@ -272,6 +274,7 @@ bool frm_Main::fOpenModel(const QString& path) {
                                 int(std::lrint(pic_video->height() / 2.0 - shown.height() / 2.0)),
                                 shown.width(), shown.height());
         prgbarProcess->hide();
+        SwingKeys->ClipLoaded(KeyPositionsController::Model, path);
         if (!completed) QTimer::singleShot(0, this, &QWidget::close);
         return true;
     } catch (...) {
@@ -313,6 +316,7 @@ bool frm_Main::fOpenPic(const QString& path) {
     Video1.frameCount = 0;
     pic_video->Cls();
     CurrentVideoFrame = 0;
+    SwingKeys->ClipLoaded(KeyPositionsController::Video1, {});
     ShowVideoInfo(picVideoInfo);
     return true;
 }
@@ -336,10 +340,12 @@ void frm_Main::ShowVideoInfo(platform::PictureBox* box, int shownFrame) {
             QStringLiteral(" s"),
         QStringLiteral("Rate: ") + QString::number(rate, 'g', 6) + QStringLiteral(" fps"),
     };
-    for (int i = 0; i < 6; ++i) {
+    QStringList shown(std::begin(lines), std::end(lines));
+    shown += SwingKeys->InfoLines();
+    for (int i = 0; i < shown.size(); ++i) {
         box->CurrentX = 0;
         box->CurrentY = i == 0 ? 10 : i * h + 20;
-        box->Print(lines[i]);
+        box->Print(shown[i]);
     }
     box->Refresh();
     box->show();

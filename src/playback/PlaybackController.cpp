@@ -3,6 +3,7 @@
 // paints them. Every step may fail on its own (no clip, a 16-bit counter overflowing, a
 // paint); a failed step changes nothing and the next step still runs.
 
+#include "analysis/KeyPositionsController.h"
 #include "platform/RuntimeError.h"
 #include "playback/frmVideoControls.h"
 #include "shell/Globals.h"
@@ -155,6 +156,7 @@ void frm_Main::VideoControl_Click(short iButton, short iVideo) {
                 TryStep([&] {
                     if (v < F1()) v = CheckedInt16(N1() - 1);
                 });
+                TryStep([&] { m = CheckedInt16(SwingKeys->ModelFrameFor(v, m)); });
                 TryStep([&] { ModelDraw(m); });
                 TryStep([&] { PasteAvi(v); });
                 break;
@@ -167,6 +169,7 @@ void frm_Main::VideoControl_Click(short iButton, short iVideo) {
                 TryStep([&] {
                     if (m > NM() - 1) m = CheckedInt16(FM());
                 });
+                TryStep([&] { m = CheckedInt16(SwingKeys->ModelFrameFor(v, m)); });
                 TryStep([&] { ModelDraw(m); });
                 TryStep([&] { PasteAvi(v); });
                 break;
@@ -272,6 +275,7 @@ void frm_Main::bothTimer_Timer() {
         if (m >= frameCountOf(Model) - 1) m = CheckedInt16(firstFrameOf(Model) - 1);
     });
     TryStep([&] { m = CheckedInt16(m + 1); });
+    TryStep([&] { m = CheckedInt16(SwingKeys->ModelFrameFor(v, m)); });
     if (Toolbar1->Value(11)) {
         TryStep([&] { PasteAvi(v); });
         TryStep([&] { PasteModelToMainWindow(m); });

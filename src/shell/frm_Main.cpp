@@ -11,6 +11,7 @@
 #include "platform/ImageBox.h"
 #include "platform/MessageBox.h"
 #include "platform/PictureBox.h"
+#include "analysis/KeyPositionsController.h"
 #include "platform/RegistryStore.h"
 #include "platform/Twips.h"
 #include "playback/MoviePreview.h"
@@ -74,6 +75,7 @@ frm_Main::frm_Main(QWidget* parent) : QMainWindow(parent), mru_(std::make_unique
     platform::SetClipPreviewProvider(ClipFirstFrame);
     buildControls();
     buildMenus();
+    SwingKeys = new KeyPositionsController(this);
     Form_Load();
 }
 
