@@ -5,7 +5,7 @@
 
 #include "ClipWriter.h"
 #include "SwingDrawing.h"
-#include "analysis/KeyPositionFinder.h"
+#include "compare/KeyPositionFinder.h"
 #include "clips/cVideo.h"
 #include "imaging/cDIBSection.h"
 

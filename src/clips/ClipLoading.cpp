@@ -1,6 +1,6 @@
 // Loading clips and pictures into the frame stores of the main window.
 
-#include "analysis/KeyPositionsController.h"
+#include "compare/KeyPositionsController.h"
 #include "clips/PictureReader.h"
 #include "clips/cVideo.h"
 #include "imaging/cDIBSection.h"
@@ -203,6 +203,7 @@ bool frm_Main::fOpenAvi(const QString& path) {
     picPVideoFrames->show();
     clearThumbnails();
     HScrVideoFrames->setValue(0);
+    SwingKeys->ClipUnloading(KeyPositionsController::Video1);
     Video1.Release();
     Video1.frameCount = 0;
     Video1.reader.reset();
@@ -260,6 +261,7 @@ bool frm_Main::fOpenModel(const QString& path) {
         prgbarProcess->show();
         guard.SetBusy();
         QCoreApplication::processEvents();
+        SwingKeys->ClipUnloading(KeyPositionsController::Model);
         Model.Release();
         Model.frameCount = 0;
         const bool completed = readFrames(*reader, Model, nullptr);
@@ -307,6 +309,7 @@ bool frm_Main::fOpenPic(const QString& path) {
     clearThumbnails();
     HScrVideoFrames->hide();
     picVideoInfo->hide();
+    SwingKeys->ClipUnloading(KeyPositionsController::Video1);
     Video1.Release();
     Video1.frames[0] = std::move(dib);
     Video1.panX = Video1.panY = 0;

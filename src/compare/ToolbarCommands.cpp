@@ -1,6 +1,7 @@
 // The commands of the main toolbar and the Tools menu.
 
 #include "clips/MediaKinds.h"
+#include "compare/KeyPositionsController.h"
 #include "compare/ModelGeometry.h"
 #include "compare/frmImageTool.h"
 #include "compare/frmModelTool.h"
@@ -225,6 +226,8 @@ void frm_Main::closeModel() {
     ModelTimer->stop();
     bothTimer->stop();
     if (!VideoTimer->isActive()) G().Stopped = true;
+    SwingKeys->ClipUnloading(KeyPositionsController::Model);
+    SwingKeys->ClipLoaded(KeyPositionsController::Model, {});
     Model.Release();
     Model.reader.reset();
     Model.frameCount = 0;

@@ -3,7 +3,7 @@
 // paints them. Every step may fail on its own (no clip, a 16-bit counter overflowing, a
 // paint); a failed step changes nothing and the next step still runs.
 
-#include "analysis/KeyPositionsController.h"
+#include "compare/KeyPositionsController.h"
 #include "platform/RuntimeError.h"
 #include "playback/frmVideoControls.h"
 #include "shell/Globals.h"

@@ -11,7 +11,7 @@
 #include "platform/ImageBox.h"
 #include "platform/MessageBox.h"
 #include "platform/PictureBox.h"
-#include "analysis/KeyPositionsController.h"
+#include "compare/KeyPositionsController.h"
 #include "platform/RegistryStore.h"
 #include "platform/Twips.h"
 #include "playback/MoviePreview.h"
@@ -446,6 +446,8 @@ void frm_Main::Form_Unload() {
     TryStep([&] { ModelTool->Unload(); });
     TryStep([&] { VideoControls->Unload(); });
     TryStep([&] {
+        SwingKeys->ClipUnloading(KeyPositionsController::Video1);
+        SwingKeys->ClipUnloading(KeyPositionsController::Model);
         Video1.Release();
         Video1.reader.reset();
     });

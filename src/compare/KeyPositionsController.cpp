@@ -1,4 +1,4 @@
-#include "analysis/KeyPositionsController.h"
+#include "compare/KeyPositionsController.h"
 
 #include "platform/ImageBox.h"
 #include "platform/PictureBox.h"
@@ -52,6 +52,12 @@ KeyPositionsController::~KeyPositionsController() {
         if (c) c->store(true);
 }
 
+void KeyPositionsController::ClipUnloading(int slot) {
+    if (cancel_[size_t(slot)]) cancel_[size_t(slot)]->store(true);
+    ++generation_[size_t(slot)];  // whatever it found is for frames that are going
+    search_[size_t(slot)].waitForFinished();
+}
+
 void KeyPositionsController::ClipLoaded(int slot, const QString& path) {
     if (cancel_[size_t(slot)]) cancel_[size_t(slot)]->store(true);
     const unsigned generation = ++generation_[size_t(slot)];
@@ -86,9 +92,10 @@ void KeyPositionsController::ClipLoaded(int slot, const QString& path) {
         found(slot, generation, watcher->result());
         watcher->deleteLater();
     });
-    watcher->setFuture(QtConcurrent::run([frames = std::move(frames), fps, cancel] {
+    search_[size_t(slot)] = QtConcurrent::run([frames = std::move(frames), fps, cancel] {
         return FindKeyPositions(frames, fps, cancel.get());
-    }));
+    });
+    watcher->setFuture(search_[size_t(slot)]);
 }
 
 void KeyPositionsController::found(int slot, unsigned generation, const KeyPositions& keys) {

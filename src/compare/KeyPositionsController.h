@@ -3,8 +3,9 @@
 // load, shown as thumbnail tags and tempo lines, reached and corrected from the "Key Positions"
 // menu, and used to keep the model in step with video 1.
 
-#include "analysis/KeyPositionFinder.h"
+#include "compare/KeyPositionFinder.h"
 
+#include <QFuture>
 #include <QObject>
 #include <QPointer>
 #include <QString>
@@ -25,9 +26,12 @@ public:
     explicit KeyPositionsController(frm_Main* main);
     ~KeyPositionsController() override;
 
-    // A clip was loaded into the slot (path empty: the slot holds no clip now). Starts the search;
-    // a search still running for the slot's previous clip is abandoned.
+    // A clip was loaded into the slot (path empty: the slot holds no clip now). Starts the search.
     void ClipLoaded(int slot, const QString& path);
+    // The slot's frames are about to be released: a search still running on them stops now
+    // (it checks at every frame, so this waits a few milliseconds at most), so that their
+    // memory goes with them rather than living on beside the next clip's.
+    void ClipUnloading(int slot);
     // In clip frame numbers (the reader's), -1 where unknown.
     KeyPositions Keys(int slot) const;
     // Lines for the information panel: the tempo, when video 1 has address, top and impact.
@@ -54,6 +58,7 @@ private:
     std::array<KeyPositions, 2> keys_{};
     std::array<unsigned, 2> generation_{};
     std::array<std::shared_ptr<std::atomic<bool>>, 2> cancel_{};
+    std::array<QFuture<KeyPositions>, 2> search_{};
     std::array<QString, 2> path_{};
     std::vector<QPointer<QLabel>> tags_;
 };

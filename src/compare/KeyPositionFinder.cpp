@@ -6,7 +6,7 @@
 // starts and settles; impact is the downswing frame that looks most like address (the club back at
 // the ball).
 
-#include "analysis/KeyPositionFinder.h"
+#include "compare/KeyPositionFinder.h"
 
 #include <opencv2/core.hpp>
 #include <opencv2/imgproc.hpp>
