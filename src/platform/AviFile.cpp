@@ -100,6 +100,10 @@ struct AviFile::Impl {
     FramePtr pend{av_frame_alloc()};
     SwsPtr sws;
     int swsW = 0, swsH = 0, swsFormat = -1;
+    // swscale writes packed 24-bit rows in 8-byte stores and runs up to 16 bytes past the
+    // last row; it writes into this frame of FFmpeg's own (allocated with that padding), and
+    // the rows are copied out to the caller's memory, which has no such slack.
+    FramePtr bgr{av_frame_alloc()};
 
     std::vector<PacketInfo> packets;
     std::vector<int> keyOf;  // ordinal -> ordinal of the key frame to start decoding from
@@ -318,9 +322,22 @@ struct AviFile::Impl {
             swsH = frame->height;
             swsFormat = key;
         }
-        uint8_t* dst[4] = {firstRow, nullptr, nullptr, nullptr};
-        int dstStride[4] = {stride, 0, 0, 0};
-        return sws_scale(sws.get(), frame->data, frame->linesize, 0, frame->height, dst, dstStride) > 0;
+        if (bgr->width != width || bgr->height != height) {
+            av_frame_unref(bgr.get());
+            bgr->format = AV_PIX_FMT_BGR24;
+            bgr->width = width;
+            bgr->height = height;
+            if (av_frame_get_buffer(bgr.get(), 0) < 0) {
+                av_frame_unref(bgr.get());
+                return false;
+            }
+        }
+        if (sws_scale(sws.get(), frame->data, frame->linesize, 0, frame->height, bgr->data, bgr->linesize) <= 0)
+            return false;
+        const size_t rowBytes = size_t(width) * 3;
+        for (int y = 0; y < height; ++y)
+            std::memcpy(firstRow + ptrdiff_t(y) * stride, bgr->data[0] + ptrdiff_t(y) * bgr->linesize[0], rowBytes);
+        return true;
     }
 };
 
@@ -350,7 +367,7 @@ AviFile::OpenResult AviFile::Open(const QString& path) {
     }();
     (void)quiet;
     auto impl = std::make_unique<Impl>();
-    if (!impl->pkt || !impl->scratch || !impl->cur || !impl->pend) return OpenResult::FileError;
+    if (!impl->pkt || !impl->scratch || !impl->cur || !impl->pend || !impl->bgr) return OpenResult::FileError;
     impl->path = path;
     if (!impl->openFormat()) return OpenResult::FileError;
     // Some writers leave the frame size out of the headers; then the decoder must find it.
