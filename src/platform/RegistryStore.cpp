@@ -167,6 +167,15 @@ void SortChildren(Node& node) {
     for (Node& c : node.children) SortChildren(c);
 }
 
+// A damaged store reads as empty and the next write replaces it: a copy beside it, made
+// once per damaged version, lets the user recover what it held.
+void KeepDamaged(const QString& path, const QFileInfo& info) {
+    const QFileInfo kept(path + QStringLiteral(".bad"));
+    if (info.size() == 0 || (kept.exists() && kept.lastModified() >= info.lastModified())) return;
+    QFile::remove(kept.filePath());
+    QFile::copy(path, kept.filePath());
+}
+
 // Reads a store file. Anything that is not a well-formed store reads as empty; single
 // malformed entries of an otherwise good file are skipped.
 Node ReadFile(const QString& path) {
@@ -184,9 +193,13 @@ Node ReadFile(const QString& path) {
 
     QJsonParseError error{};
     const QJsonDocument doc = QJsonDocument::fromJson(bytes, &error);
-    if (error.error != QJsonParseError::NoError || !doc.isObject()) return root;
     const QJsonObject top = doc.object();
-    if (top.value(QStringLiteral("format")).toString() != QLatin1String(kFormatTag)) return root;
+    if (error.error != QJsonParseError::NoError || !doc.isObject() ||
+        top.value(QStringLiteral("format")).toString() != QLatin1String(kFormatTag) ||
+        !top.value(QStringLiteral("keys")).isArray()) {
+        KeepDamaged(path, info);
+        return root;
+    }
 
     const QJsonArray keys = top.value(QStringLiteral("keys")).toArray();
     for (const QJsonValue& k : keys) {
