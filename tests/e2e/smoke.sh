@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # End-to-end smoke test: starts the built program under a real X server (Xvfb), waits
 # for the main window by its caption, takes a screenshot, closes it from the File menu
-# and checks that it ended cleanly and saved its settings.
+# and checks that it ended cleanly and saved its settings; a second start ends by SIGTERM
+# and must save them too.
 #   smoke.sh <path to varkelo> <output folder>
 # Exits 77 (skipped) when Xvfb, xdotool or ImageMagick is missing.
 set -uo pipefail
@@ -193,8 +194,21 @@ grep -q '"WorkingDir"' "$store" || fail "the working folder was not saved"
 grep -q 'swing.avi' "$store" || fail "the opened clip is not among the recent files"
 echo "closed cleanly; settings saved"
 
-# A second start reads the saved settings and shows the same window again.
+# A second start reads the saved settings and shows the same window again; a SIGTERM to the
+# idle window (what logging out sends) ends it as File > Exit does: status 0, settings saved.
 start_app
 win=$(wait_window "Golf Swing Analysis" 30) || fail "the main window did not appear on the second start"
-quit_from_menu "$win"
+sleep 1
+rm -f "$store"
+kill -TERM "$app_pid"
+deadline=$((SECONDS + 15))
+while kill -0 "$app_pid" 2>/dev/null && ((SECONDS < deadline)); do sleep 0.2; done
+kill -0 "$app_pid" 2>/dev/null && fail "the program did not end after SIGTERM"
+wait "$app_pid"
+rc=$?
+app_pid=
+((rc == 0)) || fail "the program ended with status $rc after SIGTERM"
+[[ -s $store ]] || fail "settings were not saved on SIGTERM"
+grep -q 'swing.avi' "$store" || fail "the recent files read at start were not saved on SIGTERM"
+echo "ended by SIGTERM; settings saved"
 echo "1 passed, 0 failed"
