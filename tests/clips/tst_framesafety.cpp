@@ -19,6 +19,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <vector>
 
 using cliptools::Codec;
 
@@ -105,7 +106,7 @@ private slots:
 
         // Every way runs before anything is compared, so that valgrind sees them all.
         std::vector<QImage> packed, own, inSlots;
-        std::vector<long> overruns;  // bytes written past a slot's frame
+        std::vector<long> overruns;  // guard bytes after a slot's frame that its decoding changed
         for (int n = 0; n < frames; ++n) packed.push_back(pictureOf(reader.AVIGetFrame(n)));
         cDIBSection buffer;
         for (int n = 0; n < frames; ++n)
@@ -113,9 +114,10 @@ private slots:
         // Into the slots of one block, as a clip loads.
         FrameStore store;
         store.ReserveFrames(frames, reader.FrameWidth(), reader.FrameHeight());
-        if (!store.arena) qInfo("no frame block here: the frames get buffers of their own");
         if (store.arena)
             std::memset(const_cast<void*>(store.arena->Base()), kGuard, store.arena->MappedBytes());
+        else
+            qInfo("no frame block here: the frames get buffers of their own");
         for (int n = 0; n < frames; ++n) {
             auto frame = store.NewFrame(n);
             inSlots.push_back(reader.GetFrameInto(n, *frame) ? frame->HDC()->copy() : QImage());
@@ -126,9 +128,7 @@ private slots:
                 frame->DIBSectionBitsPtr() + size_t(frame->BytesPerScanLine()) * size_t(frame->Height());
             const uint8_t* guardEnd =
                 std::min(base + store.arena->MappedBytes(), base + (size_t(n) + 2) * store.arena->SlotBytes());
-            overruns.push_back(std::find_if(end, guardEnd, [](uint8_t b) { return b != kGuard; }) == guardEnd
-                                   ? 0
-                                   : long(guardEnd - end));
+            overruns.push_back(long(std::count_if(end, guardEnd, [](uint8_t b) { return b != kGuard; })));
         }
         // Both previews: the plain one and the open dialog's pane.
         const QImage first = ClipFirstFrame(path);
@@ -138,8 +138,7 @@ private slots:
         platform::SetClipPreviewProvider(previous);
 
         for (int n = 0; n < frames; ++n) {
-            const QByteArray frame = QByteArray::number(n);
-            QVERIFY2(!packed[size_t(n)].isNull(), frame);
+            QVERIFY2(!packed[size_t(n)].isNull(), QByteArray::number(n).constData());
             QCOMPARE(own[size_t(n)], packed[size_t(n)]);
             QCOMPARE(inSlots[size_t(n)], packed[size_t(n)]);
         }
