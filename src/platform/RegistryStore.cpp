@@ -169,11 +169,11 @@ void SortChildren(Node& node) {
 
 // A damaged store reads as empty and the next write replaces it: a copy beside it, made
 // once per damaged version, lets the user recover what it held.
-void KeepDamaged(const QString& path, const QFileInfo& info) {
-    const QFileInfo kept(path + QStringLiteral(".bad"));
-    if (info.size() == 0 || (kept.exists() && kept.lastModified() >= info.lastModified())) return;
-    QFile::remove(kept.filePath());
-    QFile::copy(path, kept.filePath());
+void KeepDamaged(const QFileInfo& info, const QByteArray& bytes) {
+    const QFileInfo kept(info.filePath() + QStringLiteral(".bad"));
+    if (bytes.isEmpty() || (kept.exists() && kept.lastModified() >= info.lastModified())) return;
+    QFile file(kept.filePath());
+    if (file.open(QIODevice::WriteOnly | QIODevice::Truncate)) file.write(bytes);
 }
 
 // Reads a store file. Anything that is not a well-formed store reads as empty; single
@@ -197,7 +197,7 @@ Node ReadFile(const QString& path) {
     if (error.error != QJsonParseError::NoError || !doc.isObject() ||
         top.value(QStringLiteral("format")).toString() != QLatin1String(kFormatTag) ||
         !top.value(QStringLiteral("keys")).isArray()) {
-        KeepDamaged(path, info);
+        KeepDamaged(info, bytes);
         return root;
     }
 
