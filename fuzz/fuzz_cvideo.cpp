@@ -1,4 +1,5 @@
-// Any bytes as an AVI file: the reader must refuse them or read every frame, never crash.
+// Any bytes as a clip file (FFmpeg tells the container by its content): the reader must
+// refuse them or read every frame, never crash.
 
 #include "clips/cVideo.h"
 #include "imaging/cDIBSection.h"

@@ -16,6 +16,8 @@ if [[ "${1:-}" == "--test" ]]; then
   packages+=(
     # end-to-end runs under a real X server, screenshots, clipboard read-back
     xvfb xdotool x11-utils imagemagick xclip
+    # reference decodes that the reader's pictures are compared with
+    ffmpeg
     # fuzz targets and sanitizer runtimes; memcheck for writes inside FFmpeg
     clang libclang-rt-14-dev valgrind
   )

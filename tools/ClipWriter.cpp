@@ -6,11 +6,14 @@
 extern "C" {
 #include <libavcodec/avcodec.h>
 #include <libavformat/avformat.h>
+#include <libavutil/display.h>
 #include <libavutil/imgutils.h>
+#include <libavutil/log.h>
 #include <libavutil/opt.h>
 #include <libswscale/swscale.h>
 }
 
+#include <algorithm>
 #include <array>
 #include <cstring>
 #include <memory>
@@ -63,6 +66,14 @@ CodecChoice choose(Codec codec) {
             return {AV_CODEC_ID_MSVIDEO1, AV_PIX_FMT_RGB555LE};
         case Codec::Cinepak:
             return {AV_CODEC_ID_CINEPAK, AV_PIX_FMT_RGB24};
+        case Codec::H264:
+            return {AV_CODEC_ID_H264, AV_PIX_FMT_YUV420P};
+        case Codec::HEVC:
+            return {AV_CODEC_ID_HEVC, AV_PIX_FMT_YUV420P};
+        case Codec::HEVC10:
+            return {AV_CODEC_ID_HEVC, AV_PIX_FMT_YUV420P10LE};
+        case Codec::VP9:
+            return {AV_CODEC_ID_VP9, AV_PIX_FMT_YUV420P};
     }
     return {AV_CODEC_ID_NONE, AV_PIX_FMT_NONE};
 }
@@ -95,7 +106,11 @@ void quantiseToPal8(const QImage& rgb, AVFrame* frame) {
     }
 }
 
-bool drain(AVCodecContext* enc, AVFormatContext* fmt, AVStream* st, AVPacket* pkt, QString* error) {
+// How long the picture shown at `pts` stays, in the encoder's time base.
+using DurationOf = std::function<int64_t(int64_t pts)>;
+
+bool drain(AVCodecContext* enc, AVFormatContext* fmt, AVStream* st, AVPacket* pkt, const DurationOf& durationOf,
+           QString* error) {
     for (;;) {
         const int r = avcodec_receive_packet(enc, pkt);
         if (r == AVERROR(EAGAIN) || r == AVERROR_EOF) return true;
@@ -103,6 +118,8 @@ bool drain(AVCodecContext* enc, AVFormatContext* fmt, AVStream* st, AVPacket* pk
             if (error) *error = QStringLiteral("encoding failed: ") + avError(r);
             return false;
         }
+        // Without it an MP4's edit list ends where the last picture starts, and players drop it.
+        if (pkt->duration <= 0) pkt->duration = durationOf(pkt->pts);
         av_packet_rescale_ts(pkt, enc->time_base, st->time_base);
         pkt->stream_index = st->index;
         const int w = av_interleaved_write_frame(fmt, pkt);
@@ -117,18 +134,25 @@ bool drain(AVCodecContext* enc, AVFormatContext* fmt, AVStream* st, AVPacket* pk
 
 bool WriteClip(const QString& path, const ClipSpec& clipFormat, int frameCount, const FrameSource& frames,
                QString* error) {
+    av_log_set_level(AV_LOG_ERROR);  // the encoders' statistics are not ours to print
     const CodecChoice choice = choose(clipFormat.codec);
-    const AVCodec* codec = avcodec_find_encoder(choice.id);
+    const char* encoderName = clipFormat.codec == Codec::H264                                     ? "libx264"
+                              : clipFormat.codec == Codec::HEVC || clipFormat.codec == Codec::HEVC10 ? "libx265"
+                              : clipFormat.codec == Codec::VP9                                       ? "libvpx-vp9"
+                                                                                                     : nullptr;
+    const AVCodec* codec = encoderName ? avcodec_find_encoder_by_name(encoderName) : avcodec_find_encoder(choice.id);
     if (!codec) {
         if (error) *error = QStringLiteral("no encoder for this codec");
         return false;
     }
     const QByteArray file = path.toUtf8();
     AVFormatContext* rawFmt = nullptr;
-    int r = avformat_alloc_output_context2(&rawFmt, nullptr, "avi", file.constData());
+    // The container goes by the extension; AVI when there is none FFmpeg knows.
+    int r = avformat_alloc_output_context2(&rawFmt, nullptr, nullptr, file.constData());
+    if (r < 0 || !rawFmt) r = avformat_alloc_output_context2(&rawFmt, nullptr, "avi", file.constData());
     std::unique_ptr<AVFormatContext, FormatCloser> fmt(rawFmt);
     if (r < 0 || !fmt) {
-        if (error) *error = QStringLiteral("cannot make an AVI muxer: ") + avError(r);
+        if (error) *error = QStringLiteral("cannot make a muxer: ") + avError(r);
         return false;
     }
     // MS Video 1 and Cinepak code 4x4 blocks and their encoders refuse other sizes, so such
@@ -144,16 +168,42 @@ bool WriteClip(const QString& path, const ClipSpec& clipFormat, int frameCount, 
     enc->width = codedWidth;
     enc->height = codedHeight;
     enc->pix_fmt = choice.format;
-    enc->time_base = AVRational{1, clipFormat.fps};
+    const bool variable = bool(clipFormat.showAtMs);
+    enc->time_base = variable ? AVRational{1, 1000} : AVRational{1, clipFormat.fps};
     enc->framerate = AVRational{clipFormat.fps, 1};
     enc->gop_size = clipFormat.gopSize;
-    enc->max_b_frames = 0;
+    enc->max_b_frames = clipFormat.bFrames;
+    const bool yuv = choice.format == AV_PIX_FMT_YUV420P || choice.format == AV_PIX_FMT_YUV420P10LE;
+    if (yuv) {
+        enc->color_range = clipFormat.fullRange ? AVCOL_RANGE_JPEG : AVCOL_RANGE_MPEG;
+        enc->colorspace = clipFormat.bt709 ? AVCOL_SPC_BT709 : AVCOL_SPC_SMPTE170M;
+        enc->color_primaries = clipFormat.bt709 ? AVCOL_PRI_BT709 : AVCOL_PRI_SMPTE170M;
+        enc->color_trc = clipFormat.bt709 ? AVCOL_TRC_BT709 : AVCOL_TRC_SMPTE170M;
+    }
+    AVDictionary* options = nullptr;
+    if (clipFormat.codec == Codec::H264) {
+        av_dict_set(&options, "preset", "veryfast", 0);
+        av_dict_set(&options, "crf", "16", 0);
+    } else if (clipFormat.codec == Codec::HEVC || clipFormat.codec == Codec::HEVC10) {
+        av_dict_set(&options, "preset", "ultrafast", 0);
+        av_dict_set(&options, "crf", "16", 0);
+        const QByteArray params = "log-level=error:bframes=" + QByteArray::number(clipFormat.bFrames) +
+                                  ":keyint=" + QByteArray::number(clipFormat.gopSize);
+        av_dict_set(&options, "x265-params", params.constData(), 0);
+    } else if (clipFormat.codec == Codec::VP9) {
+        av_dict_set(&options, "deadline", "realtime", 0);
+        av_dict_set(&options, "cpu-used", "8", 0);
+        av_dict_set(&options, "crf", "20", 0);
+        enc->bit_rate = 0;
+    }
     if (clipFormat.codec == Codec::MJPEG || clipFormat.codec == Codec::MPEG4) {
         enc->flags |= AV_CODEC_FLAG_QSCALE;
         enc->global_quality = FF_QP2LAMBDA * clipFormat.quality;
     }
     if (fmt->oformat->flags & AVFMT_GLOBALHEADER) enc->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
-    if ((r = avcodec_open2(enc.get(), codec, nullptr)) < 0) {
+    r = avcodec_open2(enc.get(), codec, &options);
+    av_dict_free(&options);
+    if (r < 0) {
         if (error) *error = QStringLiteral("cannot open the encoder: ") + avError(r);
         return false;
     }
@@ -165,6 +215,16 @@ bool WriteClip(const QString& path, const ClipSpec& clipFormat, int frameCount, 
     st->codecpar->width = declaredWidth;
     st->codecpar->height = declaredHeight;
     st->time_base = enc->time_base;
+    if (clipFormat.rotation % 360 != 0) {
+        // A player turns the picture by the stream's display matrix.
+        auto* matrix = reinterpret_cast<int32_t*>(
+            av_stream_new_side_data(st, AV_PKT_DATA_DISPLAYMATRIX, 9 * sizeof(int32_t)));
+        if (!matrix) {
+            if (error) *error = QStringLiteral("out of memory");
+            return false;
+        }
+        av_display_rotation_set(matrix, double(clipFormat.rotation));  // this one is clockwise
+    }
     if ((r = avio_open(&fmt->pb, file.constData(), AVIO_FLAG_WRITE)) < 0) {
         if (error) *error = QStringLiteral("cannot create the file: ") + avError(r);
         return false;
@@ -189,7 +249,11 @@ bool WriteClip(const QString& path, const ClipSpec& clipFormat, int frameCount, 
     std::unique_ptr<AVFrame, FrameFree> source(av_frame_alloc());
     if (choice.format != AV_PIX_FMT_PAL8) {
         sws.reset(sws_getContext(codedWidth, codedHeight, AV_PIX_FMT_RGB24, codedWidth, codedHeight,
-                                 choice.format, SWS_BICUBIC, nullptr, nullptr, nullptr));
+                                 choice.format, SWS_BICUBIC | SWS_ACCURATE_RND, nullptr, nullptr, nullptr));
+        if (sws && yuv)
+            sws_setColorspaceDetails(sws.get(), sws_getCoefficients(SWS_CS_DEFAULT), 1,
+                                     sws_getCoefficients(clipFormat.bt709 ? SWS_CS_ITU709 : SWS_CS_ITU601),
+                                     clipFormat.fullRange ? 1 : 0, 0, 1 << 16, 1 << 16);
         source->format = AV_PIX_FMT_RGB24;
         source->width = codedWidth;
         source->height = codedHeight;
@@ -200,6 +264,13 @@ bool WriteClip(const QString& path, const ClipSpec& clipFormat, int frameCount, 
         std::memset(source->buf[0]->data, 0, source->buf[0]->size);
     }
 
+    const DurationOf durationOf = [&](int64_t pts) -> int64_t {
+        if (!variable) return 1;
+        for (int i = 0; i + 1 < frameCount; ++i)
+            if (clipFormat.showAtMs(i) == pts) return std::max<int64_t>(1, clipFormat.showAtMs(i + 1) - pts);
+        return frameCount > 1 ? std::max<int64_t>(1, clipFormat.showAtMs(frameCount - 1) - clipFormat.showAtMs(frameCount - 2))
+                              : 40;
+    };
     for (int i = 0; i < frameCount; ++i) {
         QImage picture = frames(i);
         if (picture.size() != QSize(clipFormat.width, clipFormat.height))
@@ -224,15 +295,15 @@ bool WriteClip(const QString& path, const ClipSpec& clipFormat, int frameCount, 
         } else {
             quantiseToPal8(picture, frame.get());
         }
-        frame->pts = i;
+        frame->pts = variable ? clipFormat.showAtMs(i) : i;
         if ((r = avcodec_send_frame(enc.get(), frame.get())) < 0) {
             if (error) *error = QStringLiteral("encoding failed: ") + avError(r);
             return false;
         }
-        if (!drain(enc.get(), fmt.get(), st, pkt.get(), error)) return false;
+        if (!drain(enc.get(), fmt.get(), st, pkt.get(), durationOf, error)) return false;
     }
     avcodec_send_frame(enc.get(), nullptr);
-    if (!drain(enc.get(), fmt.get(), st, pkt.get(), error)) return false;
+    if (!drain(enc.get(), fmt.get(), st, pkt.get(), durationOf, error)) return false;
     if ((r = av_write_trailer(fmt.get())) < 0) {
         if (error) *error = QStringLiteral("cannot finish the file: ") + avError(r);
         return false;

@@ -1,7 +1,8 @@
 #pragma once
-// Writes short AVI clips with FFmpeg's encoders from frames drawn by the caller.
-// Used to make the sample clips shipped beside the program, and by tests and
-// benchmarks that need clips of known content in many codecs.
+// Writes short clips with FFmpeg's encoders from frames drawn by the caller: AVI, and MP4, MOV,
+// MKV or WEBM by the file's extension. Used to make the sample clips shipped beside the program,
+// and by tests and benchmarks that need clips of known content in many codecs, with B-frames,
+// rotations, variable frame rates and colour matrices as phones write them.
 
 #include <QImage>
 #include <QString>
@@ -17,6 +18,10 @@ enum class Codec {
     Pal8,      // uncompressed 8-bit with a palette
     MSVideo1,  // MS Video 1 (16-bit); sizes are rounded up to a multiple of 4
     Cinepak,
+    H264,    // libx264, 4:2:0
+    HEVC,    // libx265, 8 bit
+    HEVC10,  // libx265, 10 bit
+    VP9,     // libvpx
 };
 
 struct ClipSpec {
@@ -26,6 +31,12 @@ struct ClipSpec {
     Codec codec = Codec::MJPEG;
     int quality = 3;   // MJPEG/MPEG-4 quantiser (1 best .. 31 worst)
     int gopSize = 12;  // distance between key frames where the codec has them
+    int bFrames = 0;   // MPEG-4, H.264, HEVC: pictures stored out of presentation order
+    int rotation = 0;  // degrees clockwise a player turns the picture (display matrix: MP4, MOV)
+    bool bt709 = false;     // the colour matrix (else BT.601)
+    bool fullRange = false;  // 0..255 luma (else 16..235); MJPEG is always full range
+    // When frame n is shown, in milliseconds; empty for a constant rate of `fps`.
+    std::function<int64_t(int frameNumber)> showAtMs = {};
 };
 
 // Called once per frame with the frame number; returns the picture (any size: it is

@@ -9,6 +9,7 @@
 #include <QGuiApplication>
 #include <QLinearGradient>
 #include <QPainter>
+#include <QTransform>
 #include <QPainterPath>
 
 #include <cmath>
@@ -148,6 +149,27 @@ bool write(const QString& path, const SwingStyle& s) {
 
 }  // namespace
 
+// A clip as phones write it: H.264 with B-frames in an MP4 or MOV. An upright one is drawn
+// standing and stored turned a quarter to the left, with the display matrix turning it back.
+bool writePhone(const QString& path, const SwingStyle& s, bool upright) {
+    cliptools::ClipSpec clipFormat;
+    clipFormat.width = 640;
+    clipFormat.height = 360;
+    clipFormat.codec = cliptools::Codec::H264;
+    clipFormat.bFrames = 2;
+    clipFormat.rotation = upright ? 90 : 0;
+    QString error;
+    const auto frame = [&](int f) {
+        if (!upright) return drawFrame(s, f, 640, 360);
+        return drawFrame(s, f, 360, 640).transformed(QTransform().rotate(-90));
+    };
+    if (!cliptools::WriteClip(path, clipFormat, s.frames, frame, &error)) {
+        std::fprintf(stderr, "%s: %s\n", qPrintable(path), qPrintable(error));
+        return false;
+    }
+    return true;
+}
+
 int main(int argc, char* argv[]) {
     // Fonts and painting need a GUI application; no window is shown.
     qputenv("QT_QPA_PLATFORM", "offscreen");
@@ -172,6 +194,12 @@ int main(int argc, char* argv[]) {
         p.end();
         return sheet.save(QString::fromLocal8Bit(argv[3])) ? 0 : 1;
     }
+    // --phone: a landscape MP4 and an upright MOV instead, for tests.
+    if (argc >= 3 && QByteArray(argv[2]) == "--phone")
+        return writePhone(dir.filePath("landscape.mp4"), swing, false) &&
+                       writePhone(dir.filePath("upright.mov"), swing, true)
+                   ? 0
+                   : 1;
     const bool ok = write(dir.filePath("swing.avi"), swing) && write(dir.filePath("model_swing.avi"), model);
     return ok ? 0 : 1;
 }

@@ -113,40 +113,45 @@ void frm_Main::addThumbnail(int index, const QImage& frame, const ThumbnailLayou
 
 bool frm_Main::readFrames(cVideo& reader, FrameStore& store, const ThumbnailLayout* thumbnails) {
     const int first = reader.FirstFrame();
-    const int n = reader.NumberOfFrames();
     bool stripReady = false;
-    store.ReserveFrames(n, reader.FrameWidth(), reader.FrameHeight());
-    for (int i = first; i < first + n; ++i) {
+    store.ReserveFrames(reader.NumberOfFrames(), reader.FrameWidth(), reader.FrameHeight());
+    // The count is the index's or the headers' until the reader reaches the end, so it is asked
+    // again at every step: a clip whose headers claim too many or too few frames loads whole.
+    for (int i = first; i - first < FrameStore::kMaxFrames; ++i) {
+        if (i - first >= reader.NumberOfFrames() && reader.FrameCountIsExact()) break;
         auto dib = store.NewFrame(i - first);
+        const bool decoded = reader.GetFrameInto(i, *dib);
+        if (!decoded && i - first >= reader.NumberOfFrames()) break;  // the clip ended before its estimate
         // A frame that cannot be decoded gets no buffer and no thumbnail.
-        if (reader.GetFrameInto(i, *dib)) {
+        if (decoded) {
             if (thumbnails) {
                 if (!stripReady) {
                     // The strip is set up from the first frame read.
-                    const ThumbnailLayout& t = *thumbnails;
-                    shapeVideoFrame->resize(platform::TwipsToPixelsX(t.width),
-                                            platform::TwipsToPixelsY(t.height));
-                    picCVideoFrames->resize(platform::TwipsToPixelsX(t.stripWidth),
-                                            platform::TwipsToPixelsY(t.stripHeight));
-                    HScrVideoFrames->resize(platform::TwipsToPixelsX(t.scrollWidth),
-                                            HScrVideoFrames->height());
-                    HScrVideoFrames->setMaximum(t.scrollMax);
-                    HScrVideoFrames->setPageStep(3);
-                    HScrVideoFrames->setSingleStep(1);
-                    HScrVideoFrames->setValue(0);
-                    HScrVideoFrames->show();
+                    layOutStrip(*thumbnails);
                     stripReady = true;
                 }
                 addThumbnail(i - first, *dib->HDC(), *thumbnails);
             }
             store.frames[size_t(i)] = std::move(dib);
         }
+        prgbarProcess->setMaximum(std::max(1, reader.NumberOfFrames() - 1));
         prgbarProcess->setValue(i - first);
         // Keep the window alive; handlers check the busy flag.
         QCoreApplication::processEvents();
         if (G().CloseRequested) return false;
     }
     return true;
+}
+
+void frm_Main::layOutStrip(const ThumbnailLayout& t) {
+    shapeVideoFrame->resize(platform::TwipsToPixelsX(t.width), platform::TwipsToPixelsY(t.height));
+    picCVideoFrames->resize(platform::TwipsToPixelsX(t.stripWidth), platform::TwipsToPixelsY(t.stripHeight));
+    HScrVideoFrames->resize(platform::TwipsToPixelsX(t.scrollWidth), HScrVideoFrames->height());
+    HScrVideoFrames->setMaximum(t.scrollMax);
+    HScrVideoFrames->setPageStep(3);
+    HScrVideoFrames->setSingleStep(1);
+    HScrVideoFrames->setValue(0);
+    HScrVideoFrames->show();
 }
 
 bool frm_Main::fOpenAvi(const QString& path) {
@@ -178,14 +183,24 @@ bool frm_Main::fOpenAvi(const QString& path) {
     const ThumbnailLayout thumbs =
         ComputeThumbnails(G().ScreenUnitX, G().ScreenUnitY, reader->FrameWidth(), reader->FrameHeight(), n);
     const bool completed = readFrames(*reader, Video1, &thumbs);
+    // What the load found when the headers' count was only an estimate.
+    const int loaded = std::min(reader->NumberOfFrames(), int(FrameStore::kMaxFrames));
+    if (loaded != n && loaded > 0) {
+        const ThumbnailLayout found = ComputeThumbnails(G().ScreenUnitX, G().ScreenUnitY, reader->FrameWidth(),
+                                                        reader->FrameHeight(), loaded);
+        layOutStrip(found);
+        for (int i = 0; i < loaded && size_t(i) < ImgVideoFrames.size(); ++i)
+            if (ImgVideoFrames[size_t(i)])
+                ImgVideoFrames[size_t(i)]->move(toPixels(found.Position(i), found.width, found.height).topLeft());
+    }
 
     Video1.reader = std::move(reader);
     Video1.FitTo(pic_video->width(), pic_video->height());
-    Video1.frameCount = short(n);
+    Video1.frameCount = short(loaded);
     VideoControls->show();
     mnuTools[9]->setChecked(true);  // the menu's check follows the window, activated or not
     CurrentVideoFrame = short(first);
-    ClipKind = n > 1 ? 2 : 1;
+    ClipKind = loaded > 1 ? 2 : 1;
     Video1.clipFileName = QFileInfo(path).fileName();
     ShowVideoInfo(picVideoInfo);
     AddMRUFile(path);
@@ -214,12 +229,16 @@ bool frm_Main::fOpenModel(const QString& path) {
         Model.Release();
         Model.frameCount = 0;
         const bool completed = readFrames(*reader, Model, nullptr);
+        Model.frameCount = short(std::min(reader->NumberOfFrames(), int(FrameStore::kMaxFrames)));
         Model.reader = std::move(reader);
-        Model.frameCount = short(n);
         Model.FitTo(pic_video->width(), pic_video->height());
-        Model.placement = QRect(int(std::lrint(pic_video->width() / 2.0 - Model.sourceWidth / 2.0)),
-                                int(std::lrint(pic_video->height() / 2.0 - Model.sourceHeight / 2.0)),
-                                Model.sourceWidth, Model.sourceHeight);
+        // At its own size, centred; a model larger than the canvas is shown whole.
+        QSize shown(Model.sourceWidth, Model.sourceHeight);
+        if (shown.width() > pic_video->width() || shown.height() > pic_video->height())
+            shown = QSize(Model.fit.scaledWidth, Model.fit.scaledHeight);
+        Model.placement = QRect(int(std::lrint(pic_video->width() / 2.0 - shown.width() / 2.0)),
+                                int(std::lrint(pic_video->height() / 2.0 - shown.height() / 2.0)),
+                                shown.width(), shown.height());
         prgbarProcess->hide();
         if (!completed) QTimer::singleShot(0, this, &QWidget::close);
         return true;
@@ -266,22 +285,28 @@ bool frm_Main::fOpenPic(const QString& path) {
     return true;
 }
 
-void frm_Main::ShowVideoInfo(platform::PictureBox* box) {
+void frm_Main::ShowVideoInfo(platform::PictureBox* box, int shownFrame) {
+    if (shownFrame < 0) shownFrame = CurrentVideoFrame;
     box->SetFont(QFont(QStringLiteral("Times New Roman"), 10));
     box->Cls();
     const double h = box->TextHeight(Video1.clipFileName);
     const cDIBSection* first = Video1.Frame(0);
+    const cVideo* reader = Video1.reader.get();
+    // Rates such as 29.97 keep their decimals; whole ones (240) show none.
+    const double rate = reader ? std::round(reader->FramesPerSecond() * 100.0) / 100.0 : 0.0;
     const QString lines[] = {
         QStringLiteral("File: ") + Video1.clipFileName,
-        QStringLiteral("No Frames: ") + QString::number(Video1.reader ? Video1.reader->NumberOfFrames() : 0),
+        QStringLiteral("No Frames: ") + QString::number(Video1.frameCount),
         QStringLiteral("Video: ") + QString::number(first ? first->Width() : 0) + QLatin1Char('x') +
             QString::number(first ? first->Height() : 0),
-        QStringLiteral("Frame: ") + QString::number(CurrentVideoFrame),
+        QStringLiteral("Frame: ") + QString::number(shownFrame),
+        QStringLiteral("Time: ") + QString::number(reader ? reader->FrameSeconds(shownFrame) : 0.0, 'f', 3) +
+            QStringLiteral(" s"),
+        QStringLiteral("Rate: ") + QString::number(rate, 'g', 6) + QStringLiteral(" fps"),
     };
-    const double tops[] = {10, h + 20, 2 * h + 20, 3 * h + 20};
-    for (int i = 0; i < 4; ++i) {
+    for (int i = 0; i < 6; ++i) {
         box->CurrentX = 0;
-        box->CurrentY = tops[i];
+        box->CurrentY = i == 0 ? 10 : i * h + 20;
         box->Print(lines[i]);
     }
     box->Refresh();

@@ -1,5 +1,6 @@
 // The file browser (drive, folder and file lists) and the frame strip of the main window.
 
+#include "clips/MediaKinds.h"
 #include "platform/FileListBoxes.h"
 #include "platform/ImageBox.h"
 #include "platform/MessageBox.h"
@@ -33,7 +34,7 @@ void frm_Main::File1_MouseUp(int button, int shift) {
         const QString name = File1->FileName();
         if (name.isEmpty()) return;
         const QString path = Dir1->Path() + QLatin1Char('/') + name;
-        const bool isClip = name.right(4).toLower() == QLatin1String(".avi");
+        const bool isClip = !IsPictureFile(name);
         if (G().BusyLoading) return;
         if (shift == platform::vbShiftMask) {
             G().WorkingDir = Dir1->Path();

@@ -1,5 +1,6 @@
 #include "clips/FrameStore.h"
 
+#include <algorithm>
 #include <cmath>
 
 Fit ComputeFit(int canvasWidth, int canvasHeight, int sourceWidth, int sourceHeight) {
@@ -7,16 +8,33 @@ Fit ComputeFit(int canvasWidth, int canvasHeight, int sourceWidth, int sourceHei
     if (sourceWidth <= 0 || sourceHeight <= 0 || canvasWidth <= 0 || canvasHeight <= 0) return f;
     const float rW = float(canvasWidth) / float(sourceWidth);
     const float rH = float(canvasHeight) / float(sourceHeight);
-    if (rH < rW) {
-        f.scale = rW;
-        f.offsetY = int(std::lrint(std::floor(canvasHeight - f.scale * sourceHeight) / 2.0));
-    } else {
-        f.scale = rH;
-        f.offsetX = int(std::lrint(std::floor(canvasWidth - f.scale * sourceWidth) / 2.0));
-    }
-    f.scaledWidth = int(std::floor(f.scale * sourceWidth));
-    f.scaledHeight = int(std::floor(f.scale * sourceHeight));
+    // The whole frame, as large as the canvas allows: a clip filmed upright keeps its feet and
+    // club head on a landscape canvas.
+    f.scale = std::min(rW, rH);
+    // The side that meets the canvas's edges fills it exactly, whatever the float rounding.
+    f.scaledWidth = rW <= rH ? canvasWidth : std::min(canvasWidth, int(std::floor(f.scale * sourceWidth)));
+    f.scaledHeight = rH <= rW ? canvasHeight : std::min(canvasHeight, int(std::floor(f.scale * sourceHeight)));
+    f.offsetX = (canvasWidth - f.scaledWidth) / 2;
+    f.offsetY = (canvasHeight - f.scaledHeight) / 2;
     return f;
+}
+
+SplitHalf ComputeSplitHalf(int canvasWidth, int canvasHeight, int sourceWidth, int sourceHeight, bool right) {
+    SplitHalf h;
+    const Fit whole = ComputeFit(canvasWidth, canvasHeight, sourceWidth, sourceHeight);
+    if (whole.scale <= 0) return h;
+    const int left = right ? canvasWidth / 2 : 0;
+    const int halfWidth = right ? canvasWidth - canvasWidth / 2 : canvasWidth / 2;
+    // At the full view's scale, as much of the frame's width as the half holds; the rest is
+    // reached with the pan slider.
+    h.sourceWidth = std::clamp(int(std::lrint(halfWidth / double(whole.scale))), 1, sourceWidth);
+    h.panMaximum = sourceWidth - h.sourceWidth;
+    h.fit = whole;
+    h.fit.scaledWidth =
+        std::clamp(int(std::floor(h.sourceWidth * double(whole.scale) + 1e-3)), 1, std::max(1, halfWidth));
+    // The two halves meet at the canvas's centre line: side by side, with no gap between them.
+    h.fit.offsetX = right ? left : halfWidth - h.fit.scaledWidth;
+    return h;
 }
 
 cDIBSection* FrameStore::Frame(int i) const {

@@ -12,8 +12,8 @@
 #include <array>
 #include <memory>
 
-// Where a frame lands on the canvas: the frame covers the canvas, the overflowing
-// dimension cut equally on both sides.
+// Where a frame lands on the canvas: the whole frame, as large as fits, centred, with the
+// canvas's background around it.
 struct Fit {
     float scale = 0;
     int offsetX = 0;
@@ -23,6 +23,16 @@ struct Fit {
 };
 
 Fit ComputeFit(int canvasWidth, int canvasHeight, int sourceWidth, int sourceHeight);
+
+// One half of the split view: the part of the frame's width shown (from the pan position) and
+// where it lands in the canvas's left or right half at the full view's scale, against the
+// centre line.
+struct SplitHalf {
+    int sourceWidth = 0;
+    int panMaximum = 0;
+    Fit fit;
+};
+SplitHalf ComputeSplitHalf(int canvasWidth, int canvasHeight, int sourceWidth, int sourceHeight, bool right);
 
 struct FrameStore {
     static constexpr int kTableSize = 1001;  // frame numbers 0 .. 1000

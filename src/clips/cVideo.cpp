@@ -1,7 +1,7 @@
 #include "clips/cVideo.h"
 
 #include "imaging/cDIBSection.h"
-#include "platform/AviFile.h"
+#include "platform/VideoFile.h"
 #include "platform/MessageBox.h"
 
 #include <QSaveFile>
@@ -14,28 +14,26 @@ cVideo::~cVideo() = default;
 
 void cVideo::fail(const QString& message) {
     m_file.reset();
-    m_frameCount = 0;
     m_firstFrame = 0;
     platform::MsgBox(message, platform::vbInformation, platform::AppTitle());
 }
 
 bool cVideo::OpenAviFile(const QString& path) {
     m_path = path;
-    m_file = std::make_unique<platform::AviFile>();
+    m_file = std::make_unique<platform::VideoFile>();
     switch (m_file->Open(path)) {
-        case platform::AviFile::OpenResult::Ok:
+        case platform::VideoFile::OpenResult::Ok:
             break;
-        case platform::AviFile::OpenResult::NoDecoder:
+        case platform::VideoFile::OpenResult::NoDecoder:
             fail(QStringLiteral("No suitable decompressor found for this video stream!"));
             return false;
-        case platform::AviFile::OpenResult::FileError:
+        case platform::VideoFile::OpenResult::FileError:
             fail(QStringLiteral("There was an error working with the file:") + QLatin1Char('\n') + path);
             return false;
     }
     // Frame numbers count from the stream's start; empty chunks before the first picture
     // are frames too (they show the first picture).
     m_firstFrame = 0;
-    m_frameCount = m_file->FrameCount();
     const int width = m_file->Width();
     const int height = m_file->Height();
     m_frame.assign(size_t(dib::kInfoHeaderSize + dib::Stride24(width) * height), 0);
@@ -43,6 +41,18 @@ bool cVideo::OpenAviFile(const QString& path) {
     return true;
 }
 
+int cVideo::NumberOfFrames() const {
+    return m_file ? m_file->FrameCount() : 0;
+}
+bool cVideo::FrameCountIsExact() const {
+    return m_file && m_file->CountIsExact();
+}
+double cVideo::FrameSeconds(int frameNumber) const {
+    return m_file ? m_file->FrameSeconds(frameNumber - m_firstFrame) : 0.0;
+}
+int cVideo::Rotation() const {
+    return m_file ? m_file->Rotation() : 0;
+}
 double cVideo::FramesPerSecond() const {
     return m_file ? m_file->FramesPerSecond() : 0.0;
 }

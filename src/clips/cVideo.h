@@ -1,5 +1,5 @@
 #pragma once
-// Reads the first video stream of an AVI clip frame by frame. Each frame comes out as a
+// Reads the video stream of a clip (AVI, MP4, MOV, MKV, ...) frame by frame. Each frame comes out as a
 // packed 24-bit bitmap (40-byte header followed by bottom-up rows padded to four bytes),
 // can be copied into the reader's own buffers and written out as a BMP file, or can go
 // straight into a cDIBSection.
@@ -15,7 +15,7 @@
 
 class cDIBSection;
 namespace platform {
-class AviFile;
+class VideoFile;
 }
 
 class cVideo {
@@ -41,9 +41,16 @@ public:
     // Writes the copied frame as a BMP file; false when there is none or the write fails.
     bool WriteToFile(const QString& path);
 
-    int NumberOfFrames() const { return m_frameCount; }
+    // The frames known so far: exact once the clip has been read to its end, before that the
+    // count its index or headers give (a clip whose headers lie is counted while it loads).
+    int NumberOfFrames() const;
+    bool FrameCountIsExact() const;
     int FirstFrame() const { return m_firstFrame; }
     double FramesPerSecond() const;
+    // When frame n is shown, in seconds from the first frame.
+    double FrameSeconds(int frameNumber) const;
+    // Degrees the stored picture is turned clockwise to stand upright.
+    int Rotation() const;
     // The count the file's header claims (not trusted: NumberOfFrames is what the clip holds).
     int64_t HeaderFrameCount() const;
     // Size of the stream's frames, known from the open on.
@@ -74,10 +81,9 @@ private:
     void fail(const QString& message);
     bool copyPackedDIB(const uint8_t* p, const size_t* size);
 
-    std::unique_ptr<platform::AviFile> m_file;
+    std::unique_ptr<platform::VideoFile> m_file;
     QString m_path;
     int m_firstFrame = 0;
-    int m_frameCount = 0;
     // The frame handed out by AVIGetFrame: header + bottom-up rows.
     std::vector<uint8_t> m_frame;
     // The frame copied by CreateFromPackedDIBPointer.

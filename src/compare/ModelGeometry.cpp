@@ -2,6 +2,7 @@
 
 #include "platform/RuntimeError.h"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -32,9 +33,9 @@ QRect ZoomedPlacement(const QRect& placement, int zoom, int sourceWidth, int sou
                        placement.y() - (height - placement.height()) / 2, width, height);
 }
 
-PanRange SplitPanRange(int halvedSourceWidth) {
+PanRange SplitPanRange(int panMaximum) {
     PanRange r;
-    r.maximum = halvedSourceWidth;
+    r.maximum = std::max(0, panMaximum);
     r.value = int(std::lrint(r.maximum / 2.0));
     r.largeStep = int(std::lrint(r.maximum * 0.1));
     return r;

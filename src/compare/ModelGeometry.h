@@ -15,10 +15,11 @@ QRect MovedPlacement(const QRect& placement, QPoint start, QPointF position);
 // Overflow (6) like MovedPlacement.
 QRect ZoomedPlacement(const QRect& placement, int zoom, int sourceWidth, int sourceHeight);
 
-// The split view's pan slider for one slot: 0 .. halved source width, starting in the middle.
+// The split view's pan slider for one slot: 0 .. the frame width its half cannot show, starting
+// in the middle.
 struct PanRange {
     int maximum = 0;
     int value = 0;
     int largeStep = 0;
 };
-PanRange SplitPanRange(int halvedSourceWidth);
+PanRange SplitPanRange(int panMaximum);

@@ -1,5 +1,6 @@
 // The commands of the main toolbar and the Tools menu.
 
+#include "clips/MediaKinds.h"
 #include "compare/ModelGeometry.h"
 #include "compare/frmImageTool.h"
 #include "compare/frmModelTool.h"
@@ -41,14 +42,14 @@ bool askForClip(QWidget* owner, const QString& filter, QString& folder, QString&
 }
 
 // A split-view pan slider: 0 .. the halved source width, starting in the middle.
-void setUpPanSlider(QScrollBar* slider, int halvedSourceWidth) {
-    const PanRange r = SplitPanRange(halvedSourceWidth);
+void setUpPanSlider(QScrollBar* slider, int panMaximum) {
+    const PanRange r = SplitPanRange(panMaximum);
     const QSignalBlocker quiet(slider);  // the caller paints once, after the set-up
     slider->setRange(0, r.maximum);
     slider->setValue(r.value);
     slider->setSingleStep(1);
     slider->setPageStep(r.largeStep);
-    slider->show();
+    slider->setVisible(r.maximum > 0);  // a frame that fits its half whole has nothing to pan
 }
 
 }  // namespace
@@ -98,11 +99,11 @@ void frm_Main::Toolbar_Click(int index) {
         switch (index) {
             case 1: {
                 QString path;
-                if (!askForClip(this, QStringLiteral("AVI Files|*.avi|Picture Files|*.bmp;*.jpg;*.jpeg"),
+                if (!askForClip(this, QStringLiteral("Video Files|") + kVideoPatterns + QStringLiteral("|AVI Files|*.avi|Picture Files|") + kPicturePatterns,
                                 G().WorkingDir, path))
                     return;
                 Dir1->SetPath(G().WorkingDir);
-                if (path.right(4).toLower() == QLatin1String(".avi")) {
+                if (!IsPictureFile(path)) {
                     // A clip that cannot be opened leaves the loaded one and every control as it was.
                     if (!fOpenAvi(path)) return;
                     PasteAvi(platform::CheckedInt16(Video1.reader->FirstFrame()));
@@ -177,7 +178,7 @@ void frm_Main::Toolbar_Click(int index) {
 
 void frm_Main::insertModel() {
     QString path;
-    if (!askForClip(this, QStringLiteral("AVI Files|*.avi"), G().ModelDir, path)) {
+    if (!askForClip(this, QStringLiteral("Video Files|") + kVideoPatterns + QStringLiteral("|AVI Files|*.avi"), G().ModelDir, path)) {
         Toolbar1->SetValue(7, false);
         return;
     }
@@ -281,16 +282,20 @@ void frm_Main::splitWindow() {
         const cDIBSection* first = Video1.Frame(0);
         if (!first) platform::Raise(platform::errObjectNotSet);
         pic_video->Cls();
-        Video1.sourceWidth = int(std::lrint(first->Width() / 2.0));
-        Video1.fit.scaledWidth = int(std::lrint(Video1.fit.scaledWidth / 2.0));
-        setUpPanSlider(hscrAvi1, Video1.sourceWidth);
+        const int w = pic_video->width(), h = pic_video->height();
+        const SplitHalf left = ComputeSplitHalf(w, h, first->Width(), first->Height(), false);
+        Video1.sourceWidth = left.sourceWidth;
+        Video1.fit = left.fit;
+        setUpPanSlider(hscrAvi1, left.panMaximum);
         hscrAvi1_Scroll();
         if (G().ModelShown) {
-            if (const cDIBSection* model = Model.Frame(0))
-                Model.sourceWidth = int(std::lrint(model->Width() / 2.0));
-            Model.fit.offsetX = Video1.fit.scaledWidth;
-            Model.fit.scaledWidth = Video1.fit.scaledWidth;
-            setUpPanSlider(hscrAvi2, Model.sourceWidth);
+            if (const cDIBSection* model = Model.Frame(0)) {
+                const SplitHalf right = ComputeSplitHalf(w, h, model->Width(), model->Height(), true);
+                Model.sourceWidth = right.sourceWidth;
+                Model.sourceHeight = model->Height();
+                Model.fit = right.fit;
+                setUpPanSlider(hscrAvi2, right.panMaximum);
+            }
             hscrAvi2_Scroll();
         }
     }

@@ -11,6 +11,7 @@
 #include <QPainter>
 #include <QPalette>
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -90,18 +91,7 @@ void CanvasDrawing::syncTextStyle() {
 void CanvasDrawing::DrawingUpdate() {
     if (!canvas_) return;
     syncTextStyle();
-    // The redraw borrows the point buffer for the stored polylines; a polyline or an angle
-    // being placed right now keeps its own vertices, so a repaint in the middle (a playback
-    // tick) does not replace them with another figure's.
-    const bool placing = !overlay_.FigureDone && overlay_.PickCount > 0 &&
-                         (overlay_.DrawTool == kToolPolyline || overlay_.DrawTool == kToolAngle);
-    const auto points = overlay_.PickPoints;
-    const short count = overlay_.PickCount;
     overlay_.DrawingUpdate(canvas_->Image());
-    if (placing) {
-        overlay_.PickPoints = points;
-        overlay_.PickCount = count;
-    }
     canvas_->Refresh();
 }
 
@@ -233,6 +223,10 @@ void CanvasDrawing::pic_video_MouseDown(int button, int, float x, float y) {
     if (G().BusyLoading) return;
     syncTextStyle();
     OverlayModel& o = overlay_;
+    // A left press while one is held means its release never came (a modal box took it): that
+    // press is over. Only a drag (line, rectangle, ellipse, the model) holds the button; a press
+    // that opens a box (ruler length, capacity, polyline limit) never does.
+    if (button == platform::vbLeftButton) buttonHeld_ = false;
     if (button == platform::vbLeftButton && o.DrawingOn) {
         switch (o.DrawTool) {
             case kToolLine:
@@ -240,6 +234,7 @@ void CanvasDrawing::pic_video_MouseDown(int button, int, float x, float y) {
                 o.Line1.X1 = o.Line1.X2 = x;
                 o.Line1.Y1 = o.Line1.Y2 = y;
                 o.Line1.Visible = true;
+                buttonHeld_ = true;
                 break;
             case kToolRectangle:
             case kToolEllipse:
@@ -251,6 +246,7 @@ void CanvasDrawing::pic_video_MouseDown(int button, int, float x, float y) {
                 o.Shape1.Width = 0;
                 o.Shape1.Height = 0;
                 o.Shape1.Visible = true;
+                buttonHeld_ = true;
                 break;
             case kToolPolyline:
                 if (o.FigureDone) {
@@ -284,7 +280,6 @@ void CanvasDrawing::pic_video_MouseDown(int button, int, float x, float y) {
             default:
                 break;
         }
-        buttonHeld_ = true;
         if (canvas_) canvas_->Refresh();
     }
     if (button == platform::vbLeftButton && modelAdjustMode && modelAdjustMode()) {
@@ -295,9 +290,11 @@ void CanvasDrawing::pic_video_MouseDown(int button, int, float x, float y) {
         });
         buttonHeld_ = true;
     }
-    if (button == platform::vbRightButton) {
-        if (o.DrawTool == kToolPolyline && o.PickCount >= 2) finishPolyline();
-    }
+    // Only a polyline the user is placing is finished: not one already stored (a second right
+    // click, a right double-click), and nothing with drawing off or while the model is adjusted.
+    if (button == platform::vbRightButton && o.DrawingOn && o.DrawTool == kToolPolyline && !o.FigureDone &&
+        o.PickCount >= 2)
+        finishPolyline();
 }
 
 void CanvasDrawing::rulerClick(float x, float y) {
@@ -406,18 +403,12 @@ void CanvasDrawing::pic_video_MouseMove(int button, int, float x, float y) {
         }
         case kToolRectangle:
         case kToolEllipse:
-            if (dragAnchorX_ < x) {
-                o.Shape1.Width = x - dragAnchorX_;
-            } else {
-                o.Shape1.Left = x;
-                o.Shape1.Width = dragAnchorX_ - x;
-            }
-            if (dragAnchorY_ < y) {
-                o.Shape1.Height = y - dragAnchorY_;
-            } else {
-                o.Shape1.Top = y;
-                o.Shape1.Height = dragAnchorY_ - y;
-            }
+            // Both edges follow at every move, so a drag that crosses back over its start
+            // still spans the anchor and the pointer.
+            o.Shape1.Left = std::min(dragAnchorX_, x);
+            o.Shape1.Width = std::abs(x - dragAnchorX_);
+            o.Shape1.Top = std::min(dragAnchorY_, y);
+            o.Shape1.Height = std::abs(y - dragAnchorY_);
             break;
         default:
             return;
@@ -428,8 +419,12 @@ void CanvasDrawing::pic_video_MouseMove(int button, int, float x, float y) {
 
 void CanvasDrawing::makeLine() {
     OverlayModel& o = overlay_;
-    VLine* l = o.NewLine();
     o.Line1.Visible = false;
+    // A click without a drag measures nothing.
+    if (RoundToLong(o.Line1.X1) == RoundToLong(o.Line1.X2) &&
+        RoundToLong(o.Line1.Y1) == RoundToLong(o.Line1.Y2))
+        return;
+    VLine* l = o.NewLine();
     if (!l) {
         refuseWhenFull(kHistLine);
         return;
@@ -458,6 +453,10 @@ void CanvasDrawing::makeLine() {
 
 void CanvasDrawing::makeShape() {
     OverlayModel& o = overlay_;
+    if (RoundToLong(o.Shape1.Width) == 0 && RoundToLong(o.Shape1.Height) == 0) {
+        o.Shape1.Visible = false;
+        return;
+    }
     VShape* s = o.NewShape();
     if (!s) {
         o.Shape1.Visible = false;

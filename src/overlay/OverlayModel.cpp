@@ -243,6 +243,10 @@ void OverlayModel::DrawingUpdate(QImage& canvas) {
         // An angle below half a degree stores an empty text; it reads back as 0.
         ShowAngleLabel(angleReadout, AngleTextValue(a.Text()), printer, a.TextX(), a.TextY());
     }
+    // The stored polylines are drawn through the point buffer, which is then given back to the
+    // figure being placed: leftovers of a stored polyline would be taken for the user's vertices.
+    const auto placing = PickPoints;
+    const short placingCount = PickCount;
     for (int i = 1, n = PolyLineCount; i <= n && i <= kCapacity; ++i) {
         const VPolyLine& pl = PolyLines[std::size_t(i)];
         PickCount = short(pl.Points());
@@ -250,6 +254,8 @@ void OverlayModel::DrawingUpdate(QImage& canvas) {
         CreateDrawPens(pl.BorderWidth(), pl.BorderColor());
         DrawShape(p, pl.X1(), pl.Y1(), 0, 0, kDrawPolyline);
     }
+    PickPoints = placing;
+    PickCount = placingCount;
     printer_ = nullptr;
 }
 

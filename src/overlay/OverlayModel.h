@@ -120,8 +120,8 @@ public:
                    const std::optional<Label>& label = std::nullopt) const;
     void DrawShape(QImage& canvas, double x1, double x2, double y1, double y2, int kind,
                    const std::optional<Label>& label = std::nullopt) const;
-    // Redraws every record: lines, shapes, angles (with their labels), polylines. Leaves the
-    // last polyline's vertices in the point buffer.
+    // Redraws every record: lines, shapes, angles (with their labels), polylines. The point
+    // buffer keeps the figure being placed.
     void DrawingUpdate(QImage& canvas);
     // The rubber bands above the canvas (never into it).
     void PaintRubberBands(QPainter& painter) const;

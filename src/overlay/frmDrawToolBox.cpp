@@ -37,7 +37,7 @@ const ButtonDesign kButtons[frmDrawToolBox::kButtonCount + 1] = {
     {"", ""},
     {"", "Undo"},
     {"", "Clear"},
-    {"", "Theakness"},
+    {"", "Thickness"},
 };
 
 constexpr int kHueHeight = 24;

@@ -55,18 +55,16 @@ void FilePreviewPane::ShowFile(const QString& path) {
     const QString suffix = info.suffix().toLower();
     QImage picture;
     QSize original;
-    if (suffix == QLatin1String("avi")) {
-        // A provider that fails must not take the dialog down with it.
-        if (const auto& provider = CurrentClipPreviewProvider()) {
-            try {
-                picture = provider(path);
-            } catch (...) {
-                picture = QImage();
-            }
-        }
-    } else if (suffix == QLatin1String("bmp") || suffix == QLatin1String("jpg") ||
-               suffix == QLatin1String("jpeg")) {
+    if (suffix == QLatin1String("bmp") || suffix == QLatin1String("jpg") || suffix == QLatin1String("jpeg")) {
         picture = loadPicture(path, &original);
+    } else if (const auto& provider = CurrentClipPreviewProvider()) {
+        // Any other file may be a clip (MP4, MOV, MKV, ...); the provider says.
+        // A provider that fails must not take the dialog down with it.
+        try {
+            picture = provider(path);
+        } catch (...) {
+            picture = QImage();
+        }
     }
     if (picture.isNull()) {
         showText(kNoPreview);

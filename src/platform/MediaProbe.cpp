@@ -1,12 +1,13 @@
 #include "platform/MediaProbe.h"
 
-#include "platform/AviFile.h"
+#include "platform/VideoFile.h"
 
 #include <QFileInfo>
 
 extern "C" {
 #include <libavcodec/avcodec.h>
 #include <libavformat/avformat.h>
+#include <libavutil/display.h>
 }
 
 #include <cmath>
@@ -23,13 +24,13 @@ struct FormatOwner {
 using FormatPtr = std::unique_ptr<AVFormatContext, FormatOwner>;
 
 ProbeResult probeAvi(const QString& path, MediaInfo* info) {
-    AviFile file;
+    VideoFile file;
     switch (file.Open(path)) {
-        case AviFile::OpenResult::Ok:
+        case VideoFile::OpenResult::Ok:
             break;
-        case AviFile::OpenResult::NoDecoder:
+        case VideoFile::OpenResult::NoDecoder:
             return ProbeResult::NoDecoder;
-        case AviFile::OpenResult::FileError:
+        case VideoFile::OpenResult::FileError:
             return ProbeResult::NotMedia;
     }
     info->width = file.Width();
@@ -70,8 +71,14 @@ ProbeResult probeAny(const QString& path, MediaInfo* info) {
     if (!(frames >= 0)) frames = 0;
     if (frames > double(std::numeric_limits<int32_t>::max())) frames = std::numeric_limits<int32_t>::max();
 
-    info->width = par->width;
-    info->height = par->height;
+    // A clip filmed upright is shown turned by its display matrix: its size is the turned one.
+    bool quarterTurn = false;
+    if (const uint8_t* matrix = av_stream_get_side_data(stream, AV_PKT_DATA_DISPLAYMATRIX, nullptr)) {
+        const double angle = av_display_rotation_get(reinterpret_cast<const int32_t*>(matrix));
+        quarterTurn = std::isfinite(angle) && std::abs(std::lrint(angle / 90.0)) % 2 == 1;
+    }
+    info->width = quarterTurn ? par->height : par->width;
+    info->height = quarterTurn ? par->width : par->height;
     info->frames = int(frames);
     info->framesPerSecond = fps;
     return ProbeResult::Ok;

@@ -178,6 +178,8 @@ void PictureBox::mouseReleaseEvent(QMouseEvent* event) {
 }
 
 void PictureBox::mouseDoubleClickEvent(QMouseEvent* event) {
+    // The second press of a double click arrives as this event alone, never as a press too:
+    // it is that press's one MouseDown.
     mousePressEvent(event);
     emit DblClick();
 }

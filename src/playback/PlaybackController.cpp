@@ -227,6 +227,7 @@ void frm_Main::VideoTimer_Timer() {
         if (v > frameCountOf(Video1) - 1) v = 0;
     });
     TryStep([&] { PasteAvi(v); });
+    TryStep([&] { ShowVideoInfo(picVideoInfo, v); });  // the panel follows the picture
     // The counter now names the frame the next tick draws.
     TryStep([&] { v = CheckedInt16(v + 1); });
 }
@@ -266,4 +267,7 @@ void frm_Main::bothTimer_Timer() {
         TryStep([&] { PasteModel(m); });
         TryStep([&] { PasteAvi(v); });
     }
+    TryStep([&] {
+        if (ClipKind == 2) ShowVideoInfo(picVideoInfo, v);
+    });
 }

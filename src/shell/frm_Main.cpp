@@ -1,6 +1,7 @@
 #include "shell/frm_Main.h"
 
 #include "clips/ClipPreview.h"
+#include "clips/MediaKinds.h"
 #include "compare/frmImageTool.h"
 #include "compare/frmModelTool.h"
 #include "overlay/CanvasDrawing.h"
@@ -41,7 +42,7 @@
 namespace {
 
 const QString kProgramKey = QStringLiteral("Software\\varkelo\\video");
-const QString kFilePattern = QStringLiteral("*.avi;*.bmp;*.jpg;*.jpeg");
+const QString kFilePattern = kVideoPatterns + QLatin1Char(';') + kPicturePatterns;
 
 void place(QWidget* w, const QRect& twips) {
     w->setGeometry(platform::TwipsToPixels(twips));

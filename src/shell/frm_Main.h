@@ -110,7 +110,8 @@ public:
     bool fOpenModel(const QString& path);
     // Loads a BMP or JPEG picture into video 1 as a one-frame store.
     bool fOpenPic(const QString& path);
-    void ShowVideoInfo(platform::PictureBox* box);
+    // The clip's panel; `shownFrame` is the frame on the canvas (the current one by default).
+    void ShowVideoInfo(platform::PictureBox* box, int shownFrame = -1);
     // Paints frame iFrame of video 1 into the canvas with the marks on top. Always true.
     bool PasteAvi(short iFrame);
     // Effect flags of the last video-1 paint, and those the image tool asks for now.
@@ -198,6 +199,7 @@ private:
     // Frame strip: remove thumbnails 1.. and hide the rest.
     void clearThumbnails();
     void addThumbnail(int index, const QImage& frame, const ThumbnailLayout& layout);
+    void layOutStrip(const ThumbnailLayout& layout);
     // Loads every frame of `reader` into `store`; false when the user closed the window meanwhile.
     bool readFrames(cVideo& reader, FrameStore& store, const ThumbnailLayout* thumbnails);
     bool refuseClip(const cVideo& reader, const QString& path);

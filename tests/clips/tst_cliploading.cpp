@@ -162,16 +162,27 @@ private slots:
         QCOMPARE(t.Position(5), QPoint(0, 230 + 1430));  // frame 5 starts the second row
         QCOMPARE(t.Position(10), QPoint(0, 230 + 2 * 1430));
         QCOMPARE(t.scrollWidth, 5L * 1840);
-        // The fit covers the canvas; the overflow is cut equally on both sides.
+        // The whole frame fits inside the canvas, centred: 320 x 240 in 513 x 383 is 510.7 x 383.
         const Fit wide = ComputeFit(513, 383, 320, 240);
-        QCOMPARE(wide.scaledWidth, 513);
-        QCOMPARE(wide.offsetX, 0);
-        QCOMPARE(wide.offsetY, -1);  // floor(383 - 384.8) / 2 = -1
-        const Fit tall = ComputeFit(400, 400, 200, 100);
-        QCOMPARE(tall.scale, 4.0f);
-        QCOMPARE(tall.offsetX, -200);
-        QCOMPARE(tall.scaledWidth, 800);
-        QCOMPARE(tall.scaledHeight, 400);
+        QCOMPARE(QRect(wide.offsetX, wide.offsetY, wide.scaledWidth, wide.scaledHeight), QRect(1, 0, 510, 383));
+        const Fit flat = ComputeFit(400, 400, 200, 100);
+        QCOMPARE(flat.scale, 2.0f);
+        QCOMPARE(QRect(flat.offsetX, flat.offsetY, flat.scaledWidth, flat.scaledHeight), QRect(0, 100, 400, 200));
+        // A phone held upright: 1080 x 1920 on a landscape canvas keeps its full height.
+        const Fit upright = ComputeFit(960, 540, 1080, 1920);
+        QCOMPARE(QRect(upright.offsetX, upright.offsetY, upright.scaledWidth, upright.scaledHeight),
+                 QRect(328, 0, 303, 540));
+        // Split halves: a landscape frame shows half its width in each; an upright one shows whole.
+        const SplitHalf half = ComputeSplitHalf(960, 540, 1920, 1080, true);
+        QCOMPARE(half.sourceWidth, 960);
+        QCOMPARE(half.panMaximum, 960);
+        QCOMPARE(QRect(half.fit.offsetX, half.fit.offsetY, half.fit.scaledWidth, half.fit.scaledHeight),
+                 QRect(480, 0, 480, 540));
+        const SplitHalf whole = ComputeSplitHalf(960, 540, 1080, 1920, false);
+        QCOMPARE(whole.sourceWidth, 1080);
+        QCOMPARE(whole.panMaximum, 0);
+        QCOMPARE(QRect(whole.fit.offsetX, whole.fit.offsetY, whole.fit.scaledWidth, whole.fit.scaledHeight),
+                 QRect(177, 0, 303, 540));
         QCOMPARE(ComputeFit(400, 400, 0, 100).scaledWidth, 0);  // no frame: nothing to fit
     }
 
@@ -261,11 +272,14 @@ private slots:
         QTRY_VERIFY(w.File1->SelectFile(QStringLiteral("large.avi")));
         w.File1_MouseUp(vbLeftButton, vbShiftMask);
         w.ImgVideoFrames_Click(2);
-        // All ten number blocks, the right-most included, reach the canvas, and the frame
-        // covers it to the bottom-right corner.
+        // All ten number blocks, the right-most included, reach the canvas, and the frame is
+        // shown whole, to its bottom-right corner.
         QCOMPARE(shownFrame(w), 2);
         const QImage canvas = w.pic_video->Image();
-        QVERIFY(canvas.pixelColor(canvas.width() - 2, canvas.height() - 2) != w.pic_video->BackColor());
+        const QRect shown = w.Video1.CanvasRect();
+        QVERIFY(canvas.rect().contains(shown));
+        QVERIFY(std::abs(shown.width() * 600 / 800 - shown.height()) <= 1);
+        QVERIFY(canvas.pixelColor(shown.right(), shown.bottom()) != w.pic_video->BackColor());
         QVERIFY(boxes.calls.empty());
     }
 

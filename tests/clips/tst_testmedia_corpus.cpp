@@ -1,6 +1,9 @@
-// Real AVI files written by other programs: each one either opens and gives every frame
-// as a 24-bit bitmap of the stream's size, or is refused with one of the reader's messages.
+// Real clips written by other programs (AVI, and the MP4, MOV, MKV and WEBM files of phones and
+// cameras): each one either opens and gives every frame as a 24-bit bitmap of the upright
+// picture's size, the same pictures FFmpeg's own tool shows, or is refused with one of the
+// reader's messages.
 
+#include "FfmpegReference.h"
 #include "clips/cVideo.h"
 #include "imaging/DibFormat.h"
 #include "platform/MessageBox.h"
@@ -12,12 +15,23 @@
 #include <map>
 #include <vector>
 
+namespace {
+QImage pictureOfPacked(const uint8_t* packed) {
+    if (!packed) return {};
+    const dib::BitmapInfoHeader h = dib::ReadInfoHeader(packed);
+    const int stride = (h.biWidth * 3 + 3) & ~3;
+    // Bottom-up rows: the picture's top row is the last in memory.
+    QImage bottomUp(packed + 40, h.biWidth, h.biHeight, stride, QImage::Format_BGR888);
+    return bottomUp.mirrored(false, true);
+}
+}  // namespace
+
 class TestTestmediaCorpus : public QObject {
     Q_OBJECT
 
     std::vector<platform::MsgBoxCall> m_boxes;
 
-    static QString corpus() { return QStringLiteral(VARKELO_TESTMEDIA_DIR "/avi"); }
+    static QString corpus() { return QStringLiteral(VARKELO_TESTMEDIA_DIR); }
 
 private slots:
     void initTestCase() {
@@ -31,9 +45,12 @@ private slots:
 
     void everyFileOpensOrIsRefused_data() {
         QTest::addColumn<QString>("file");
-        QDirIterator it(corpus(), QDir::Files, QDirIterator::Subdirectories);
         QStringList files;
-        while (it.hasNext()) files << it.next();
+        for (const char* folder : {"avi", "mp4"}) {
+            QDirIterator it(corpus() + QLatin1Char('/') + QLatin1String(folder), QDir::Files,
+                            QDirIterator::Subdirectories);
+            while (it.hasNext()) files << it.next();
+        }
         files.sort();
         for (const QString& f : files) QTest::newRow(qPrintable(QDir(corpus()).relativeFilePath(f))) << f;
     }
@@ -41,23 +58,38 @@ private slots:
         QFETCH(QString, file);
         // Frame counts measured independently of this reader; files that must be refused.
         static const std::map<QString, int> known = {
-            {"vcsamples/MFC2.AVI", 40},
-            {"vcsamples/filecopy.avi", 17},
-            {"vcsamples/search.avi", 29},
-            {"3dmm/TONY1.AVI", 99},
-            {"3dmm/PROJ3.AVI", 82},
-            {"3dmm/CNTDWN5.AVI", 21},
-            {"bgslibrary/demo.avi", 51},
-            {"bgslibrary/video.avi", 374},
-            {"fuzzing-corpus/bear_mpeg4asp_mp3.avi", 30},
-            {"fuzzing-corpus/blackwhite_yuv420p.avi", 1},
-            {"fuzzing-corpus/mjpeg.avi", 3},
-            {"mediaarea/AVC_file1.avi", 50},
-            {"fluent-ffmpeg/testvideo-43.avi", 10},
-            {"fluent-ffmpeg/testvideo-169.avi", 10},
+            {"avi/vcsamples/MFC2.AVI", 40},
+            {"avi/vcsamples/filecopy.avi", 17},
+            {"avi/vcsamples/search.avi", 29},
+            {"avi/3dmm/TONY1.AVI", 99},
+            {"avi/3dmm/PROJ3.AVI", 82},
+            {"avi/3dmm/CNTDWN5.AVI", 21},
+            {"avi/bgslibrary/demo.avi", 51},
+            {"avi/bgslibrary/video.avi", 374},
+            {"avi/fuzzing-corpus/bear_mpeg4asp_mp3.avi", 30},
+            {"avi/fuzzing-corpus/blackwhite_yuv420p.avi", 1},
+            {"avi/fuzzing-corpus/mjpeg.avi", 3},
+            {"avi/mediaarea/AVC_file1.avi", 50},
+            {"avi/fluent-ffmpeg/testvideo-43.avi", 10},
+            {"avi/fluent-ffmpeg/testvideo-169.avi", 10},
+            // The pictures FFmpeg's tool decodes (edit lists drop some of the stored ones).
+            {"mp4/androidx-media/dolbyVision-hdr.MOV", 4},
+            {"mp4/metadata-extractor-images/with-gps.mov", 120},
+            {"mp4/androidx-media/h265_with_metadata_track.mp4", 3},
+            {"mp4/metadata-extractor-images/FLIR_Thermal.mp4", 84},
+            {"mp4/androidx-media/sample_sef_slow_motion.mp4", 63},
+            {"mp4/androidx-media/roadtrip-vp92-10bit.webm", 72},
+            {"mp4/androidx-media/bear-vp9-odd-dimensions.webm", 30},
+            {"mp4/androidx-media/sample_av1.mkv", 30},
+            {"mp4/androidx-media/sample.mkv", 30},
+            {"mp4/jcodec/test.prores.mov", 40},
+            {"mp4/metadata-extractor-images/sample_iPod.m4v", 855},
+            {"mp4/androidx-media/sample_2_byte_NAL_length.mp4", 30},
+            {"mp4/jcodec/itunes.mov", 1},
+            {"mp4/androidx-media/sample_mdat_too_long.mp4", 30},
         };
-        static const QStringList refused = {"mediaarea/AAC_file1.avi", "mediaarea/AC-3_file1.avi",
-                                            "exiftool/RIFF.avi", "not-really-avi/DV.dv"};
+        static const QStringList refused = {"avi/mediaarea/AAC_file1.avi", "avi/mediaarea/AC-3_file1.avi",
+                                            "avi/exiftool/RIFF.avi", "mp4/androidx-media/sample_malformed_free_box.mp4"};
         const QString name = QDir(corpus()).relativeFilePath(file);
         m_boxes.clear();
         cVideo video;
@@ -73,15 +105,14 @@ private slots:
         }
         QVERIFY(m_boxes.empty());
         QVERIFY2(!refused.contains(name), "a file without frames was opened");
-        const int count = video.NumberOfFrames();
-        QVERIFY(count >= 1 && count <= 32767);
-        if (known.count(name)) QCOMPARE(count, known.at(name));
         const int width = video.FrameWidth();
         const int height = video.FrameHeight();
         QVERIFY(width > 0 && height > 0);
         const int stride = (width * 3 + 3) & ~3;
-        for (int n = video.FirstFrame(); n < video.FirstFrame() + count; ++n) {
+        // The count is the index's or the headers' until the end is reached.
+        for (int n = video.FirstFrame(); n < video.FirstFrame() + video.NumberOfFrames(); ++n) {
             const uint8_t* packed = video.AVIGetFrame(n);
+            if (!packed && n >= video.FirstFrame() + video.NumberOfFrames()) break;  // ended before the estimate
             QVERIFY2(packed, qPrintable(QStringLiteral("frame %1").arg(n)));
             const dib::BitmapInfoHeader h = dib::ReadInfoHeader(packed);
             QCOMPARE(int(h.biBitCount), 24);
@@ -90,12 +121,37 @@ private slots:
             QCOMPARE(int(h.biSizeImage), stride * height);
             QVERIFY(video.CreateFromPackedDIBPointer(packed));
         }
+        const int count = video.NumberOfFrames();
+        QVERIFY(!video.AVIGetFrame(video.FirstFrame() + count));
+        QCOMPARE(video.NumberOfFrames(), count);
+        QVERIFY(count >= 1 && count <= 32767);
+        if (known.count(name)) QCOMPARE(count, known.at(name));
+        // Rates as recorded: a slow-motion capture tag, a slightly variable rate, a variable one.
+        static const std::map<QString, double> rates = {
+            {"mp4/androidx-media/sample_sef_slow_motion.mp4", 240},
+            {"mp4/metadata-extractor-images/with-gps.mov", 29.99},
+            {"mp4/metadata-extractor-images/FLIR_Thermal.mp4", 7.3},
+        };
+        if (rates.count(name)) QVERIFY2(std::abs(video.FramesPerSecond() - rates.at(name)) < 0.1,
+                                        qPrintable(QString::number(video.FramesPerSecond())));
         // Back to the start and to the middle: the same bytes as in order.
         const std::vector<uint8_t> last(video.PointerToBits(), video.PointerToBits() + video.SizeImage());
         QVERIFY(video.AVIGetFrame(video.FirstFrame()));
         const uint8_t* again = video.AVIGetFrame(video.FirstFrame() + count - 1);
         QVERIFY(again);
         QVERIFY(std::equal(last.begin(), last.end(), again + 40));
+
+        // The same pictures as FFmpeg's own tool, upright and in the stream's colours: the first,
+        // and where both count the same pictures (no dropped-frame chunks), the middle and last.
+        const QImage first = FfmpegPicture(file, 0);
+        if (first.isNull()) return;  // the tool is not installed
+        std::vector<int> compared{0};
+        if (FfmpegPictureCount(file) == count) compared.insert(compared.end(), {count / 2, count - 1});
+        for (int n : compared) {
+            const QImage ours = pictureOfPacked(video.AVIGetFrame(video.FirstFrame() + n));
+            const double difference = MeanLevelDifference(ours, n == 0 ? first : FfmpegPicture(file, n));
+            QVERIFY2(difference <= 1.0, qPrintable(QStringLiteral("frame %1 differs by %2").arg(n).arg(difference)));
+        }
     }
 };
 

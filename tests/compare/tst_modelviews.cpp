@@ -25,6 +25,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <cmath>
+
 using namespace platform;
 
 namespace {
@@ -79,7 +81,8 @@ class TestModelViews : public QObject {
     static int column(const frm_Main& w, int x) {
         const QRect c = w.Video1.CanvasRect();
         const QRect s = w.Video1.SourceRect();
-        return s.x() + (x - c.x()) * s.width() / c.width();
+        // The source pixel whose centre is nearest the canvas pixel's centre.
+        return s.x() + int(std::floor((x - c.x() + 0.5) * s.width() / c.width()));
     }
 
 private slots:
@@ -113,7 +116,9 @@ private slots:
         w.Toolbar1->SetValue(7, true);
         w.mnuFile_Click(1);
         QCOMPARE(requests_.back().title, QStringLiteral("Open AVI File"));
-        QCOMPARE(requests_.back().filters.size(), size_t(1));
+        QCOMPARE(requests_.back().filters.size(), size_t(2));
+        QCOMPARE(requests_.back().filters[0].description, QStringLiteral("Video Files"));
+        QCOMPARE(requests_.back().filters[1], (FileFilterPair{QStringLiteral("AVI Files"), QStringLiteral("*.avi")}));
         QVERIFY(!w.Toolbar1->Value(7));
         QVERIFY(!G().ModelShown);
         QVERIFY(!w.Toolbar1->Enabled(8));
@@ -272,7 +277,7 @@ private slots:
         QCOMPARE(w.hscrAvi1->value(), kW / 4);
         QCOMPARE(w.Video1.panX, kW / 4);
         QCOMPARE(w.Video1.CanvasRect().width(), fullCanvas.width() / 2);
-        QCOMPARE(w.Model.CanvasRect().left(), fullCanvas.width() / 2);
+        QCOMPARE(w.Model.CanvasRect().left(), w.Video1.CanvasRect().x() + w.Video1.CanvasRect().width());  // no gap
         QVERIFY(!w.hscrAvi2->isHidden());
 
         const int y = w.pic_video->height() / 2;

@@ -68,9 +68,12 @@ private slots:
         QCOMPARE(r.title, QStringLiteral("Open AVI File"));
         QCOMPARE(r.startFolder, before);
         QVERIFY(r.preview);
-        QCOMPARE(r.filters.size(), size_t(2));
-        QCOMPARE(r.filters[0], (FileFilterPair{QStringLiteral("AVI Files"), QStringLiteral("*.avi")}));
-        QCOMPARE(r.filters[1],
+        QCOMPARE(r.filters.size(), size_t(3));
+        QCOMPARE(r.filters[0].description, QStringLiteral("Video Files"));
+        for (const char* kind : {"*.avi", "*.mp4", "*.mov", "*.mkv", "*.webm", "*.m4v", "*.3gp"})
+            QVERIFY(r.filters[0].patterns.split(QLatin1Char(';')).contains(QLatin1String(kind)));
+        QCOMPARE(r.filters[1], (FileFilterPair{QStringLiteral("AVI Files"), QStringLiteral("*.avi")}));
+        QCOMPARE(r.filters[2],
                  (FileFilterPair{QStringLiteral("Picture Files"), QStringLiteral("*.bmp;*.jpg;*.jpeg")}));
         QCOMPARE(G().WorkingDir, before);
         QVERIFY(!G().ClipLoaded);
@@ -136,11 +139,27 @@ private slots:
         QCOMPARE(w.ImageTool->pos(), QPoint(50, 60));
     }
 
-    void copyImagePutsTheCanvasOnTheClipboard() {
+    void copyImagePutsTheFrameWithItsMarksOnTheClipboard() {
+        MsgBoxRecorder boxes;
         frm_Main w;
+        w.show();
         answer_.accepted = true;
         answer_.path = clips_.filePath(QStringLiteral("Drive.AVI"));
         w.Toolbar_Click(1);
+        const QImage frame = w.pic_video->Image().copy();
+        // A red line three pixels wide, then a rectangle, drawn with the mouse.
+        w.Toolbar_Click(3);
+        w.Toolbar_Click(20);
+        w.Drawing->Overlay().Line1.BorderColor = 0x0000FF;
+        w.Drawing->Overlay().Line1.BorderWidth = 3;
+        QTest::mousePress(w.pic_video, Qt::LeftButton, {}, QPoint(100, 300));
+        QTest::mouseMove(w.pic_video, QPoint(400, 300));
+        QTest::mouseRelease(w.pic_video, Qt::LeftButton, {}, QPoint(400, 300));
+        w.Toolbar_Click(21);
+        QTest::mousePress(w.pic_video, Qt::LeftButton, {}, QPoint(120, 200));
+        QTest::mouseMove(w.pic_video, QPoint(220, 260));
+        QTest::mouseRelease(w.pic_video, Qt::LeftButton, {}, QPoint(220, 260));
+        QCOMPARE(w.Drawing->Overlay().DrawHistoryIndex, short(2));
         QImage copied;
         SetClipboardAnswerer([&](const QImage& image) {
             copied = image;
@@ -148,10 +167,17 @@ private slots:
         });
         w.Toolbar_Click(5);
         SetClipboardAnswerer({});
-        QCOMPARE(copied.size(), w.pic_video->Image().size());
-        QCOMPARE(copied.convertToFormat(QImage::Format_RGB32),
-                 w.pic_video->Image().convertToFormat(QImage::Format_RGB32));
+        copied = copied.convertToFormat(QImage::Format_RGB32);
+        QCOMPARE(copied.size(), frame.size());
+        // The marks are in it: the line across its width, the rectangle's edges, not its inside.
+        for (const QPoint p : {QPoint(250, 299), QPoint(250, 300), QPoint(250, 301), QPoint(170, 200),
+                               QPoint(120, 230), QPoint(219, 230), QPoint(170, 259)})
+            QVERIFY2(copied.pixelColor(p) == QColor(Qt::red), qPrintable(QStringLiteral("%1, %2").arg(p.x()).arg(p.y())));
+        QCOMPARE(copied.pixelColor(170, 230), frame.pixelColor(170, 230));
+        QCOMPARE(copied.pixelColor(250, 303), frame.pixelColor(250, 303));
+        // And the frame under them.
         QCOMPARE(cliptools::ReadFrameNumber(copied), 0);
+        QVERIFY(boxes.calls.empty());
     }
 
     void marksDrawnOnAClipStayOverEveryFrameShown() {

@@ -55,6 +55,33 @@ struct Rig {
         QTest::mousePress(canvas.get(), b, {}, at);
         QTest::mouseRelease(canvas.get(), b, {}, at);
     }
+    // Steps: "tool N" (toolbar command), "click X Y", "right X Y", "press X Y" (a left press
+    // whose release a modal box swallowed), "move X Y" (no button held), "paint", "undo" and
+    // "fill" (lines take the rest of the capacity).
+    void run(const QStringList& steps) {
+        for (const QString& step : steps) {
+            const QStringList w = step.split(QLatin1Char(' '));
+            const QPoint at = w.size() == 3 ? QPoint(w[1].toInt(), w[2].toInt()) : QPoint();
+            if (w[0] == QLatin1String("tool"))
+                drawing.ToolbarCommand(w[1].toInt());
+            else if (w[0] == QLatin1String("click"))
+                click(at);
+            else if (w[0] == QLatin1String("right"))
+                click(at, Qt::RightButton);
+            else if (w[0] == QLatin1String("press"))
+                emit canvas->MouseDown(platform::vbLeftButton, 0, float(at.x()), float(at.y()));
+            else if (w[0] == QLatin1String("move"))
+                emit canvas->MouseMove(0, 0, float(at.x()), float(at.y()));
+            else if (w[0] == QLatin1String("paint"))
+                drawing.repaintFrame();
+            else if (w[0] == QLatin1String("undo"))
+                drawing.Undo();
+            else if (w[0] == QLatin1String("fill"))
+                while (o().NewLine()) o().AppendHistory(kHistLine);
+            else
+                QFAIL(qPrintable(step));
+        }
+    }
 };
 
 }  // namespace
@@ -158,6 +185,108 @@ private slots:
         QCOMPARE(r.o().Shapes[1].Shape(), 3);
         QCOMPARE(r.o().Shapes[1].Width(), 100);
         QCOMPARE(r.o().DrawHistory[1], int(kHistShape));
+    }
+
+    // The band and the record span the press and the pointer in both axes, however the drag
+    // wandered; a press and release on one point stores nothing.
+    void dragSpansPressAndPointer_data() {
+        QTest::addColumn<int>("command");
+        QTest::addColumn<QList<QPoint>>("path");  // press, moves, release at the last
+        QTest::addColumn<QList<int>>("box");      // left, top, width, height; empty: no record
+        using P = QList<QPoint>;
+        using B = QList<int>;
+        QTest::newRow("rectangle back over the press in x")
+            << 21 << P{{50, 40}, {20, 60}, {80, 60}} << B{50, 40, 30, 20};
+        QTest::newRow("ellipse back over the press in y")
+            << 22 << P{{50, 40}, {60, 10}, {70, 90}} << B{50, 40, 20, 50};
+        QTest::newRow("rectangle back over the press in both")
+            << 21 << P{{50, 40}, {20, 10}, {90, 70}} << B{50, 40, 40, 30};
+        QTest::newRow("rectangle up and left") << 21 << P{{50, 40}, {80, 70}, {20, 10}} << B{20, 10, 30, 30};
+        QTest::newRow("rectangle click") << 21 << P{{50, 40}} << B{};
+        QTest::newRow("ellipse click") << 22 << P{{50, 40}} << B{};
+        QTest::newRow("rectangle back to the press") << 21 << P{{50, 40}, {80, 70}, {50, 40}} << B{};
+        QTest::newRow("line click") << 20 << P{{50, 40}} << B{};
+        QTest::newRow("line back to the press") << 20 << P{{50, 40}, {90, 10}, {50, 40}} << B{};
+    }
+    void dragSpansPressAndPointer() {
+        QFETCH(int, command);
+        QFETCH(QList<QPoint>, path);
+        QFETCH(QList<int>, box);
+        Rig r;
+        r.drawing.ToolbarCommand(command);
+        const QImage before = r.canvas->Image().copy();
+        QTest::mousePress(r.canvas.get(), Qt::LeftButton, {}, path.first());
+        for (qsizetype i = 1; i < path.size(); ++i) QTest::mouseMove(r.canvas.get(), path[i]);
+        const ShapeControl& band = r.o().Shape1;
+        if (!box.isEmpty())
+            QCOMPARE(QList<float>({band.Left, band.Top, band.Width, band.Height}),
+                     QList<float>(box.begin(), box.end()));
+        QTest::mouseRelease(r.canvas.get(), Qt::LeftButton, {}, path.last());
+        QVERIFY(!band.Visible && !r.o().Line1.Visible);
+        if (box.isEmpty()) {
+            QCOMPARE(r.o().LineCount + r.o().ShapeCount + r.o().DrawHistoryIndex, 0);
+            QCOMPARE(r.canvas->Image(), before);
+            return;
+        }
+        const VShape& s = r.o().Shapes[1];
+        QCOMPARE(QList<int>({s.Left(), s.Top(), s.Width(), s.Height()}), box);
+        QCOMPARE(r.o().DrawHistoryIndex, short(1));
+    }
+
+    // Polylines and angles are made only from vertices the user placed for them: never from a
+    // redraw's leftovers, never twice, and a figure refused for want of room starts empty. A
+    // modal box during a press ends the press.
+    void figuresNeedPointsPlacedForThem_data() {
+        QTest::addColumn<QStringList>("steps");
+        QTest::addColumn<QList<int>>("counts");   // lines, polylines, angles, history
+        QTest::addColumn<QStringList>("titles");  // message boxes shown
+        QTest::addColumn<QPoint>("first");        // the newest figure's first vertex, if any
+        const QString polyline2 = QStringLiteral("tool 23,click 20 20,click 60 20,right 0 0");
+        const QString angle3 = QStringLiteral("tool 24,click 100 100,click 110 100,click 110 110");
+        const QStringList drawingError = {QStringLiteral("Drawing Error")};
+        auto steps = [](const QString& s) { return s.split(QLatin1Char(',')); };
+        QTest::newRow("right click again after finishing")
+            << steps(polyline2 + ",right 60 60") << QList<int>{0, 1, 0, 1} << QStringList() << QPoint(20, 20);
+        QTest::newRow("right click after a redraw, drawing off")
+            << steps(polyline2 + "," + angle3 + ",paint,tool 3,tool 23,right 0 0") << QList<int>{0, 1, 1, 2}
+            << QStringList() << QPoint(100, 100);
+        QTest::newRow("angle after a refusal")
+            << steps(polyline2 + ",tool 24,fill,click 300 300,paint,undo," + angle3)
+            << QList<int>{98, 1, 1, 100} << drawingError << QPoint(100, 100);
+        QTest::newRow("polyline after a refusal")
+            << steps(QStringLiteral("tool 23,click 20 20,click 40 20,click 60 20,click 80 20,click 100 20,"
+                                    "click 120 20,right 0 0,fill,click 300 300,paint,undo,click 100 100,"
+                                    "click 140 100,right 0 0"))
+            << QList<int>{98, 2, 0, 100} << drawingError << QPoint(100, 100);
+        QTest::newRow("ruler's length box ends the press")
+            << steps(QStringLiteral("tool 26,click 100 50,press 400 450,tool 20,move 300 300,right 300 300"))
+            << QList<int>{0, 0, 0, 0} << QStringList() << QPoint();
+        QTest::newRow("capacity message ends the press")
+            << steps(QStringLiteral(
+                   "tool 24,click 10 10,click 20 10,fill,press 20 20,undo,tool 20,move 300 300,"
+                   "right 300 300"))
+            << QList<int>{99, 0, 0, 99} << drawingError << QPoint();
+    }
+    void figuresNeedPointsPlacedForThem() {
+        QFETCH(QStringList, steps);
+        QFETCH(QList<int>, counts);
+        QFETCH(QStringList, titles);
+        QFETCH(QPoint, first);
+        Rig r;
+        MsgBoxRecorder boxes;
+        r.run(steps);
+        const OverlayModel& o = r.o();
+        QCOMPARE(QList<int>({o.LineCount, o.PolyLineCount, o.AngleCount, o.DrawHistoryIndex}), counts);
+        QStringList shown;
+        for (const auto& call : boxes.calls) shown << call.title;
+        QCOMPARE(shown, titles);
+        if (first.isNull()) return;
+        const bool polyline = o.DrawHistory[std::size_t(o.DrawHistoryIndex)] == kHistPolyLine;
+        const QPoint newest = polyline ? QPoint(o.PolyLines[std::size_t(o.PolyLineCount)].X1(),
+                                                o.PolyLines[std::size_t(o.PolyLineCount)].Y1())
+                                       : QPoint(o.Angles[std::size_t(o.AngleCount)].X1(),
+                                                o.Angles[std::size_t(o.AngleCount)].Y1());
+        QCOMPARE(newest, first);
     }
 
     void polylineLimitAndRightClick() {

@@ -72,7 +72,7 @@ private slots:
         QCOMPARE(box.windowTitle(), QStringLiteral("Drawing Tool..."));
         const QStringList keys = {"Line", "Rect", "Circle", "Polyline", "Angle", "", "", "", "", ""};
         const QStringList tips = {"Line",  "Rectangle", "Circle", "Polyline", "Angle",
-                                  "Ruler", "",          "Undo",   "Clear",    "Theakness"};
+                                  "Ruler", "",          "Undo",   "Clear",    "Thickness"};
         for (int i = 1; i <= 10; ++i) {
             QAction* a = box.Button(i);
             QVERIFY(a);
@@ -123,11 +123,9 @@ private slots:
     void clearAndUndoButtons() {
         Rig r;
         r.press(1);
-        QTest::mousePress(r.canvas.get(), Qt::LeftButton, {}, QPoint(10, 10));
-        QTest::mouseRelease(r.canvas.get(), Qt::LeftButton, {}, QPoint(100, 10));
+        r.drag(QPoint(10, 10), QPoint(100, 10));
         r.press(2);
-        QTest::mousePress(r.canvas.get(), Qt::LeftButton, {}, QPoint(10, 10));
-        QTest::mouseRelease(r.canvas.get(), Qt::LeftButton, {}, QPoint(100, 100));
+        r.drag(QPoint(10, 10), QPoint(100, 100));
         QCOMPARE(r.o().DrawHistoryIndex, short(2));
         r.press(8);
         QCOMPARE(r.o().ShapeCount, short(0));

@@ -1,6 +1,6 @@
 // Wide segments and ellipse outlines written straight into the canvas: clipping, the 24-bit
-// layouts, the ellipse's points against the library's sine and cosine, and the painter taking
-// over (with the mark's own pen) where a coordinate is too far out.
+// layouts, the ellipse against its equation and a hand-drawn one, and the painter taking over
+// (with the mark's own pen) where a coordinate is too far out.
 
 #include "overlay/OverlayModel.h"
 #include "overlay/ThickLine.h"
@@ -8,8 +8,10 @@
 #include <QLocale>
 #include <QTest>
 
+#include <algorithm>
 #include <cmath>
 #include <random>
+#include <vector>
 
 namespace {
 
@@ -28,25 +30,6 @@ int countOf(const QImage& img, const QColor& c) {
     for (int y = 0; y < img.height(); ++y)
         for (int x = 0; x < img.width(); ++x) n += img.pixelColor(x, y) == c;
     return n;
-}
-
-// The outline as plain chords between the library's points, the way it is defined: the fast
-// outline must give exactly these pixels.
-QImage chordEllipse(int w, int h, const QRect& box, int width, const QColor& color) {
-    QImage img = blank(w, h);
-    const double rx = box.width() / 2.0 - 0.5;
-    const double ry = box.height() / 2.0 - 0.5;
-    const double cx = box.left() + rx;
-    const double cy = box.top() + ry;
-    const int n = std::clamp(int(2 * kPi * std::sqrt((rx * rx + ry * ry) / 2) / 4), 16, 2048);
-    QPoint prev(int(std::lround(cx + rx)), int(std::lround(cy)));
-    for (int i = 1; i <= n; ++i) {
-        const double t = 2 * kPi * i / n;
-        const QPoint next(int(std::lround(cx + rx * std::cos(t))), int(std::lround(cy + ry * std::sin(t))));
-        DrawThickLine(img, prev, next, width, color);
-        prev = next;
-    }
-    return img;
 }
 
 }  // namespace
@@ -132,29 +115,85 @@ private slots:
         QCOMPARE(img, blank(64, 36));
     }
 
-    // Odd and even box sizes put the centre on a pixel or between two, where the quarter points
-    // sit exactly on a half: the outline must round every point as the library's values do.
-    void ellipseMatchesLibraryChords() {
-        std::mt19937 rng(5);
-        const int w = 660, h = 480;
+    // The ellipse inscribed in a box of 9 by 5 pixels, as drawn by hand.
+    void smallEllipseByHand() {
+        const char* const art[] = {
+            "...............",  //
+            "...............",  //
+            ".....#####.....",  //
+            "...##.....##...",  //
+            "...#.......#...",  //
+            "...##.....##...",  //
+            ".....#####.....",  //
+            "...............",  //
+        };
         OverlayModel o;
-        for (int k = 0; k < 300; ++k) {
+        o.CreateDrawPens(1, 0x7828C8);  // kInk as 0x00BBGGRR
+        QImage img = blank(15, 8);
+        o.DrawShape(img, 3, 12, 2, 7, kDrawEllipse);
+        for (int y = 0; y < 8; ++y)
+            for (int x = 0; x < 15; ++x)
+                QVERIFY2((img.pixelColor(x, y) == kInk) == (art[y][x] == '#'),
+                         qPrintable(QStringLiteral("pixel %1, %2").arg(x).arg(y)));
+    }
+
+    // Any box, odd or even, in or partly out of the picture: every painted pixel lies within
+    // half the pen's width (and a pixel for the chords) of the ellipse through the middles of
+    // the box's edge pixels, every point of that ellipse has a painted pixel within two pixels,
+    // and a one-pixel outline reaches each edge of the box and goes no further.
+    void ellipseFollowsItsEquation() {
+        std::mt19937 rng(5);
+        const int w = 400, h = 300;
+        OverlayModel o;
+        for (int k = 0; k < 120; ++k) {
             int left = int(rng() % 40) - 20, top = int(rng() % 40) - 20;
-            int bw = 2 + 2 * k + int(rng() % 2), bh = 1 + int(rng() % 460);
-            // Boxes where a point falls at sin 30 degrees of an odd radius: exactly on a half.
+            int bw = 1 + int(rng() % 370), bh = 1 + int(rng() % 270);
+            // Boxes where a point of the outline falls on a half: sine 30 degrees of an odd radius.
             if (k < 4) {
-                const QSize exact[] = {{25, 303}, {45, 323}, {303, 25}, {323, 45}};
-                bw = exact[k].width();
-                bh = exact[k].height();
+                const QSize onHalf[] = {{25, 203}, {45, 223}, {203, 25}, {223, 45}};
+                bw = onHalf[k].width();
+                bh = onHalf[k].height();
                 left = top = 0;
             }
-            const int width = k < 4 ? 1 : 1 + int(rng() % 5);
-            const int bgr = int(rng() & 0xFFFFFF);
-            o.CreateDrawPens(width, bgr);
+            const int width = k % 3 == 0 ? 1 : 1 + int(rng() % 5);
+            o.CreateDrawPens(width, 0x7828C8);
             QImage img = blank(w, h);
             o.DrawShape(img, left, left + bw, top, top + bh, kDrawEllipse);
-            const QRect box(QPoint(left, top), QPoint(left + bw - 1, top + bh - 1));
-            QCOMPARE(img, chordEllipse(w, h, box, width, ColorOf(bgr)));
+            const double a = (bw - 1) / 2.0, b = (bh - 1) / 2.0;
+            const double cx = left + a, cy = top + b;
+            // Points of the curve a quarter pixel apart at most; the pixels near them.
+            const int samples = int(2 * kPi * std::max({a, b, 1.0}) * 4) + 8;
+            const double reach = width / 2.0 + 1.5;
+            const int r = int(std::ceil(reach));
+            std::vector<char> near(std::size_t(w * h), 0);
+            auto inked = [&](int x, int y) {
+                return x >= 0 && y >= 0 && x < w && y < h &&
+                       reinterpret_cast<const QRgb*>(img.constScanLine(y))[x] == kInk.rgb();
+            };
+            for (int i = 0; i < samples; ++i) {
+                const double t = 2 * kPi * i / samples;
+                const double px = cx + a * std::cos(t), py = cy + b * std::sin(t);
+                bool covered = false;
+                for (int y = int(std::floor(py)) - r; y <= int(std::ceil(py)) + r; ++y)
+                    for (int x = int(std::floor(px)) - r; x <= int(std::ceil(px)) + r; ++x) {
+                        const double d = std::hypot(x - px, y - py);
+                        if (d <= reach && x >= 0 && y >= 0 && x < w && y < h)
+                            near[std::size_t(y * w + x)] = 1;
+                        covered = covered || (d <= 2 && inked(x, y));
+                    }
+                const bool inside = px >= 2 && py >= 2 && px < w - 2 && py < h - 2;
+                QVERIFY2(covered || !inside,
+                         qPrintable(QStringLiteral("box %1: gap at %2, %3").arg(k).arg(px).arg(py)));
+            }
+            QRect extent;
+            for (int y = 0; y < h; ++y)
+                for (int x = 0; x < w; ++x) {
+                    if (!inked(x, y)) continue;
+                    QVERIFY2(near[std::size_t(y * w + x)],
+                             qPrintable(QStringLiteral("box %1: stray %2, %3").arg(k).arg(x).arg(y)));
+                    extent |= QRect(x, y, 1, 1);
+                }
+            if (width == 1 && left >= 0 && top >= 0) QCOMPARE(extent, QRect(left, top, bw, bh));
         }
     }
 

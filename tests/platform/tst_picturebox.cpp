@@ -60,6 +60,26 @@ private slots:
         QCOMPARE(up[0][2].toFloat(), 10.0f);
         QCOMPARE(up[0][1].toInt(), 0);
     }
+
+    // A real double click, through the window: the platform turns the second physical press
+    // into the double-click event alone, so that event is the second MouseDown. Each press is
+    // one MouseDown and each release one MouseUp.
+    void doubleClickIsOnePressPerPress() {
+        PictureBox box;
+        box.resize(100, 100);
+        box.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&box));
+        for (Qt::MouseButton b : {Qt::LeftButton, Qt::RightButton}) {
+            QSignalSpy down(&box, &PictureBox::MouseDown);
+            QSignalSpy up(&box, &PictureBox::MouseUp);
+            QSignalSpy dbl(&box, &PictureBox::DblClick);
+            QTest::mouseDClick(box.windowHandle(), b, {}, QPoint(30, 40));
+            QCOMPARE(down.count(), 2);
+            QCOMPARE(up.count(), 2);
+            QCOMPARE(dbl.count(), 1);
+            QCOMPARE(down[1][0].toInt(), platform::ButtonCode(b));
+        }
+    }
 };
 
 QTEST_MAIN(TestPictureBox)

@@ -1,5 +1,6 @@
 // The main window's start-up, layout, settings and shut-down.
 
+#include "clips/MediaKinds.h"
 #include "MsgBoxRecorder.h"
 #include "TestDesktop.h"
 #include "compare/frmImageTool.h"
@@ -117,7 +118,7 @@ private slots:
         QVERIFY(!w.imgLogo->isHidden());
         QVERIFY(!w.imgLogo->pixmap().isNull());
         QCOMPARE(w.File1->toolTip(), QStringLiteral("Click to Preview/ SHIFT+Click to Open"));
-        QCOMPARE(w.File1->Pattern(), QStringLiteral("*.avi;*.bmp;*.jpg;*.jpeg"));
+        QCOMPARE(w.File1->Pattern(), kVideoPatterns + QStringLiteral(";*.bmp;*.jpg;*.jpeg"));
         // An empty working folder is the program's own.
         QCOMPARE(G().WorkingDir, QCoreApplication::applicationDirPath());
         QCOMPARE(G().ModelDir, QCoreApplication::applicationDirPath());
