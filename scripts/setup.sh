@@ -8,6 +8,8 @@ packages=(
   cmake ninja-build g++ pkg-config ccache
   qt6-base-dev qt6-base-dev-tools qt6-multimedia-dev libgl-dev
   libavformat-dev libavcodec-dev libswscale-dev libavutil-dev
+  # motion analysis (optical flow) for the swing's key positions
+  libopencv-dev
   # playing the file preview through Qt Multimedia
   gstreamer1.0-libav gstreamer1.0-plugins-base gstreamer1.0-plugins-good
   fonts-dejavu-core

@@ -1,5 +1,6 @@
 // Loading clips and pictures into the frame stores of the main window.
 
+#include "analysis/KeyPositionsController.h"
 #include "clips/PictureReader.h"
 #include "clips/cVideo.h"
 #include "imaging/cDIBSection.h"
@@ -11,6 +12,7 @@
 #include "playback/frmVideoControls.h"
 #include "shell/Artwork.h"
 #include "shell/Globals.h"
+#include "shell/MainToolbar.h"
 #include "shell/frm_Main.h"
 
 #include <QAction>
@@ -21,28 +23,59 @@
 #include <QScrollBar>
 #include <QTimer>
 
+#include <array>
 #include <cmath>
+#include <cstring>
 
 namespace {
 
-// Restores the pointer and the busy flag on every way out of a load.
+// Restores the pointer and the busy flag on every way out of a load. While the flag is
+// set, the commands that open a file dialog (Open, Insert Model) are disabled: a dialog
+// inside a load would choose a file that the load in progress then ignores.
 class LoadGuard {
 public:
-    LoadGuard() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    explicit LoadGuard(MainToolbar& toolbar) : toolbar_(toolbar) {
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+    }
     ~LoadGuard() {
-        if (busy_) G().BusyLoading = false;
+        if (busy_) {
+            G().BusyLoading = false;
+            for (size_t i = 0; i < kDialogCommands.size(); ++i)
+                toolbar_.SetEnabled(kDialogCommands[i], wasEnabled_[i]);
+        }
         QApplication::restoreOverrideCursor();
     }
     void SetBusy() {
         busy_ = true;
         G().BusyLoading = true;
+        for (size_t i = 0; i < kDialogCommands.size(); ++i) {
+            wasEnabled_[i] = toolbar_.Enabled(kDialogCommands[i]);
+            toolbar_.SetEnabled(kDialogCommands[i], false);
+        }
     }
     LoadGuard(const LoadGuard&) = delete;
     LoadGuard& operator=(const LoadGuard&) = delete;
 
 private:
+    static constexpr std::array<int, 2> kDialogCommands{1, 7};
+    MainToolbar& toolbar_;
+    std::array<bool, 2> wasEnabled_{};
     bool busy_ = false;
 };
+
+// A frame the reader cannot decode repeats the picture before it (the first one is black),
+// so that every frame number of the clip has a picture of the clip's size to paint.
+bool repeatPicture(cDIBSection& frame, const cDIBSection* before, int width, int height) {
+    if ((frame.Width() != width || frame.Height() != height || !frame.DIBSectionBitsPtr()) &&
+        !frame.Create(width, height))
+        return false;
+    const size_t bytes = size_t(frame.BytesPerScanLine()) * size_t(height);
+    if (before && before->Width() == width && before->Height() == height && before->DIBSectionBitsPtr())
+        std::memcpy(frame.DIBSectionBitsPtr(), before->DIBSectionBitsPtr(), bytes);
+    else
+        std::memset(frame.DIBSectionBitsPtr(), 0, bytes);
+    return true;
+}
 
 QRect toPixels(QPoint topLeftTwips, long widthTwips, long heightTwips) {
     return platform::TwipsToPixels(
@@ -122,8 +155,8 @@ bool frm_Main::readFrames(cVideo& reader, FrameStore& store, const ThumbnailLayo
         auto dib = store.NewFrame(i - first);
         const bool decoded = reader.GetFrameInto(i, *dib);
         if (!decoded && i - first >= reader.NumberOfFrames()) break;  // the clip ended before its estimate
-        // A frame that cannot be decoded gets no buffer and no thumbnail.
-        if (decoded) {
+        if (decoded || repeatPicture(*dib, i > first ? store.Frame(i - 1) : nullptr, reader.FrameWidth(),
+                                     reader.FrameHeight())) {
             if (thumbnails) {
                 if (!stripReady) {
                     // The strip is set up from the first frame read.
@@ -156,7 +189,7 @@ void frm_Main::layOutStrip(const ThumbnailLayout& t) {
 
 bool frm_Main::fOpenAvi(const QString& path) {
     if (G().BusyLoading) return false;
-    LoadGuard guard;
+    LoadGuard guard(*Toolbar1);
     auto reader = std::make_unique<cVideo>();
     // Nothing of the loaded clip is touched until the new one is known to be readable.
     if (!reader->OpenAviFile(path)) return false;
@@ -195,13 +228,14 @@ bool frm_Main::fOpenAvi(const QString& path) {
     }
 
     Video1.reader = std::move(reader);
-    Video1.FitTo(pic_video->width(), pic_video->height());
     Video1.frameCount = short(loaded);
+    Video1.FitTo(pic_video->width(), pic_video->height());
     VideoControls->show();
     mnuTools[9]->setChecked(true);  // the menu's check follows the window, activated or not
     CurrentVideoFrame = short(first);
     ClipKind = loaded > 1 ? 2 : 1;
     Video1.clipFileName = QFileInfo(path).fileName();
+    SwingKeys->ClipLoaded(KeyPositionsController::Video1, path);
     ShowVideoInfo(picVideoInfo);
     AddMRUFile(path);
     shapeVideoFrame->move(0, platform::TwipsToPixelsY(2 * G().ScreenUnitY));
@@ -216,7 +250,7 @@ bool frm_Main::fOpenAvi(const QString& path) {
 bool frm_Main::fOpenModel(const QString& path) {
     if (G().BusyLoading) return false;
     try {
-        LoadGuard guard;
+        LoadGuard guard(*Toolbar1);
         auto reader = std::make_unique<cVideo>();
         if (!reader->OpenAviFile(path)) return false;
         if (refuseClip(*reader, path)) return false;
@@ -240,6 +274,7 @@ bool frm_Main::fOpenModel(const QString& path) {
                                 int(std::lrint(pic_video->height() / 2.0 - shown.height() / 2.0)),
                                 shown.width(), shown.height());
         prgbarProcess->hide();
+        SwingKeys->ClipLoaded(KeyPositionsController::Model, path);
         if (!completed) QTimer::singleShot(0, this, &QWidget::close);
         return true;
     } catch (...) {
@@ -281,6 +316,7 @@ bool frm_Main::fOpenPic(const QString& path) {
     Video1.frameCount = 0;
     pic_video->Cls();
     CurrentVideoFrame = 0;
+    SwingKeys->ClipLoaded(KeyPositionsController::Video1, {});
     ShowVideoInfo(picVideoInfo);
     return true;
 }
@@ -304,10 +340,12 @@ void frm_Main::ShowVideoInfo(platform::PictureBox* box, int shownFrame) {
             QStringLiteral(" s"),
         QStringLiteral("Rate: ") + QString::number(rate, 'g', 6) + QStringLiteral(" fps"),
     };
-    for (int i = 0; i < 6; ++i) {
+    QStringList shown(std::begin(lines), std::end(lines));
+    shown += SwingKeys->InfoLines();
+    for (int i = 0; i < shown.size(); ++i) {
         box->CurrentX = 0;
         box->CurrentY = i == 0 ? 10 : i * h + 20;
-        box->Print(lines[i]);
+        box->Print(shown[i]);
     }
     box->Refresh();
     box->show();

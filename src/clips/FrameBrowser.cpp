@@ -15,13 +15,27 @@
 #include <QFrame>
 #include <QMenu>
 #include <QScrollBar>
+#include <QSignalBlocker>
 
 void frm_Main::Drive1_Change() {
+    if (G().BusyLoading) {
+        // The folder list may not follow while a clip loads: the drive goes back to the
+        // file list's, so that the three lists still show one place.
+        const QSignalBlocker quiet(Drive1);
+        Drive1->SetDrive(File1->Path());
+        return;
+    }
     TrapErrors([&] { Dir1->SetPath(Drive1->Drive()); });
 }
 
 void frm_Main::Dir1_Change() {
-    if (G().BusyLoading) return;
+    if (G().BusyLoading) {
+        // The file list ignores the change while a clip loads, so the folder list goes back
+        // to it: a file opened from the list is then one the list shows.
+        const QSignalBlocker quiet(Dir1);
+        TrapErrors([&] { Dir1->SetPath(File1->Path()); });
+        return;
+    }
     TrapErrors([&] {
         File1->SetPath(Dir1->Path());
         G().WorkingDir = File1->Path();
@@ -63,7 +77,8 @@ void frm_Main::HScrVideoFrames_Change() {
 }
 
 void frm_Main::ImgVideoFrames_Click(int index) {
-    if (G().BusyLoading || ClipKind == 1) return;
+    // A frame the clip does not have is never made the current one.
+    if (G().BusyLoading || ClipKind == 1 || index < 0 || index >= Video1.frameCount) return;
     using platform::TryStep;
     // Each step may fail on its own; the next still runs.
     TryStep([&] {

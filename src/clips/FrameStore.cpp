@@ -27,7 +27,8 @@ SplitHalf ComputeSplitHalf(int canvasWidth, int canvasHeight, int sourceWidth, i
     const int halfWidth = right ? canvasWidth - canvasWidth / 2 : canvasWidth / 2;
     // At the full view's scale, as much of the frame's width as the half holds; the rest is
     // reached with the pan slider.
-    h.sourceWidth = std::clamp(int(std::lrint(halfWidth / double(whole.scale))), 1, sourceWidth);
+    // Rounded up, so that a frame wider than its half fills it to the edge.
+    h.sourceWidth = std::clamp(int(std::ceil(halfWidth / double(whole.scale) - 1e-3)), 1, sourceWidth);
     h.panMaximum = sourceWidth - h.sourceWidth;
     h.fit = whole;
     h.fit.scaledWidth =
@@ -43,11 +44,18 @@ cDIBSection* FrameStore::Frame(int i) const {
     return dib && dib->HDC() ? dib : nullptr;
 }
 
+const cDIBSection* FrameStore::FrameToPaint(int i) {
+    if (Frame(i)) lastPainted = i;
+    return Frame(lastPainted);
+}
+
 void FrameStore::FitTo(int canvasWidth, int canvasHeight) {
     panX = panY = 0;
+    // A clip's frame 0 may be one that could not be decoded: its size is the reader's.
+    const bool clip = reader && frameCount > 0;
     const cDIBSection* first = Frame(0);
-    sourceWidth = first ? first->Width() : 0;
-    sourceHeight = first ? first->Height() : 0;
+    sourceWidth = clip ? reader->FrameWidth() : first ? first->Width() : 0;
+    sourceHeight = clip ? reader->FrameHeight() : first ? first->Height() : 0;
     fit = ComputeFit(canvasWidth, canvasHeight, sourceWidth, sourceHeight);
 }
 
@@ -67,6 +75,7 @@ void FrameStore::Release() {
         frame.reset();
     }
     arena.reset();
+    lastPainted = -1;
 }
 
 QPoint ThumbnailLayout::Position(int i) const {

@@ -49,14 +49,19 @@ struct FrameStore {
     int sourceWidth = 0;
     int sourceHeight = 0;
     Fit fit;
-    QRect placement;  // model only: where the model lands on its surface
+    QRect placement;       // model only: where the model lands on its surface
+    int lastPainted = -1;  // frame number of the last picture handed out by FrameToPaint
 
     // The frame with number i, or null when the number is outside the table or empty.
     cDIBSection* Frame(int i) const;
+    // The picture to paint for frame number i: frame i, or, when the store holds no such
+    // frame, the last one painted, so that a paint never works on a picture twice.
+    const cDIBSection* FrameToPaint(int i);
     // Source rectangle (pan, source size) and canvas rectangle (fit).
     QRect SourceRect() const { return {panX, panY, sourceWidth, sourceHeight}; }
     QRect CanvasRect() const { return {fit.offsetX, fit.offsetY, fit.scaledWidth, fit.scaledHeight}; }
-    // Fits frame 0 to the canvas; the pan pair goes back to (0, 0).
+    // Fits the clip (the reader's frame size) or the picture (frame 0) to the canvas; the pan
+    // pair goes back to (0, 0).
     void FitTo(int canvasWidth, int canvasHeight);
     // Sets one block aside for `count` frames of width x height; without it (no huge pages,
     // no memory) NewFrame hands out buffers that get memory of their own, as before.

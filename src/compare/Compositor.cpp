@@ -21,8 +21,7 @@
 
 namespace {
 
-// Puts the shown region of a frame into the holder at its own position. A frame number
-// outside the table or an empty entry leaves the holder's previous picture.
+// Puts the shown region of a frame into the holder at its own position.
 void copyIntoHolder(platform::PictureBox* holder, const cDIBSection* frame, const QRect& source) {
     if (!frame) return;
     // A holder of the canvas's size would cut a frame larger than the canvas before it is
@@ -66,16 +65,25 @@ int frm_Main::ImageToolFlags() const {
 
 bool frm_Main::PasteAvi(short iFrame) {
     using platform::TryStep;
+    // A frame the store does not hold repaints the last one from its own pixels: the holder
+    // keeps the effects of the last paint, and processing it again would add them up.
+    const cDIBSection* frame = nullptr;
+    TryStep([&] { frame = Video1.FrameToPaint(iFrame); });
     // Each step may fail on its own; the next one still runs.
     TryStep([&] {
-        if (Toolbar1->Value(10)) clearCanvas(pic_video, picDummy, Video1.SourceRect(), Video1.CanvasRect());
+        if (Toolbar1->Value(10))
+            clearCanvas(pic_video, picDummy, frame ? Video1.SourceRect() : QRect(), Video1.CanvasRect());
     });
     TryStep([&] { imageFlags_ = ImageToolFlags(); });
-    TryStep([&] { copyIntoHolder(picDummy, Video1.Frame(iFrame), Video1.SourceRect()); });
-    TryStep([&] { applyEffects(picDummy, Video1.SourceRect(), ImageTool->VScrBright->value(), Flags()); });
-    TryStep([&] {
-        platform::StretchBlt(pic_video->Image(), Video1.CanvasRect(), picDummy->Image(), Video1.SourceRect());
-    });
+    if (frame) {
+        TryStep([&] { copyIntoHolder(picDummy, frame, Video1.SourceRect()); });
+        TryStep(
+            [&] { applyEffects(picDummy, Video1.SourceRect(), ImageTool->VScrBright->value(), Flags()); });
+        TryStep([&] {
+            platform::StretchBlt(pic_video->Image(), Video1.CanvasRect(), picDummy->Image(),
+                                 Video1.SourceRect());
+        });
+    }
     TryStep([&] {
         if (!Toolbar1->Value(10) || !G().ModelShown) return;
         QImage& canvas = pic_video->Image();
@@ -99,16 +107,21 @@ int frm_Main::ModelToolFlags() const {
 void frm_Main::PasteModel(short i) {
     using platform::TryStep;
     if (!G().ModelShown) return;
+    const cDIBSection* frame = nullptr;
+    TryStep([&] { frame = Model.FrameToPaint(i); });
     TryStep([&] { picModel->Cls(); });
     TryStep([&] { modelFlags_ = ModelToolFlags(); });
     TryStep([&] { picModelHold->Cls(); });
-    TryStep([&] { copyIntoHolder(picModelHold, Model.Frame(i), Model.SourceRect()); });
-    TryStep([&] {
-        applyEffects(picModelHold, Model.SourceRect(), ModelTool->HscrBrightness->value(), modelFlags_);
-    });
-    TryStep([&] {
-        platform::StretchBlt(picModel->Image(), Model.placement, picModelHold->Image(), Model.SourceRect());
-    });
+    if (frame) {
+        TryStep([&] { copyIntoHolder(picModelHold, frame, Model.SourceRect()); });
+        TryStep([&] {
+            applyEffects(picModelHold, Model.SourceRect(), ModelTool->HscrBrightness->value(), modelFlags_);
+        });
+        TryStep([&] {
+            platform::StretchBlt(picModel->Image(), Model.placement, picModelHold->Image(),
+                                 Model.SourceRect());
+        });
+    }
     TryStep([&] { PasteAvi(CurrentVideoFrame); });
 }
 
@@ -117,15 +130,19 @@ void frm_Main::PasteModelToMainWindow(short i) {
     // Without a model the right half has nothing to show; painting the holder would bring
     // back a closed model's last frame.
     if (!G().ModelShown) return;
+    const cDIBSection* frame = nullptr;
+    TryStep([&] { frame = Model.FrameToPaint(i); });
     TryStep([&] { modelFlags_ = ModelToolFlags(); });
-    TryStep([&] { copyIntoHolder(picModelHold, Model.Frame(i), Model.SourceRect()); });
-    TryStep([&] {
-        applyEffects(picModelHold, Model.SourceRect(), ModelTool->HscrBrightness->value(), modelFlags_);
-    });
-    TryStep([&] {
-        platform::StretchBlt(pic_video->Image(), Model.CanvasRect(), picModelHold->Image(),
-                             Model.SourceRect());
-    });
+    if (frame) {
+        TryStep([&] { copyIntoHolder(picModelHold, frame, Model.SourceRect()); });
+        TryStep([&] {
+            applyEffects(picModelHold, Model.SourceRect(), ModelTool->HscrBrightness->value(), modelFlags_);
+        });
+        TryStep([&] {
+            platform::StretchBlt(pic_video->Image(), Model.CanvasRect(), picModelHold->Image(),
+                                 Model.SourceRect());
+        });
+    }
     TryStep([&] {
         if (DrawingUpdate) DrawingUpdate();
     });

@@ -95,6 +95,9 @@ void frm_Main::ShowClipCommands() {
 }
 
 void frm_Main::Toolbar_Click(int index) {
+    // The commands that ask for a file wait until a load ends (their buttons are disabled
+    // meanwhile; this covers the menus too).
+    if (G().BusyLoading && (index == 1 || index == 7)) return;
     TrapErrors([&] {
         switch (index) {
             case 1: {
@@ -193,8 +196,10 @@ void frm_Main::insertModel() {
     CurrentModelFrame = Model.frameCount > 1 ? 1 : 0;
     VideoControls->frmBlend->setEnabled(true);
     VideoControls->hscrBlend->setEnabled(true);
-    VideoControls->optWindow[1]->setEnabled(true);
-    VideoControls->optWindow[2]->setEnabled(true);
+    // While video 1 plays the choice stays locked, so no second timer can start; Stop
+    // unlocks the model's choices.
+    VideoControls->optWindow[1]->setEnabled(G().Stopped);
+    VideoControls->optWindow[2]->setEnabled(G().Stopped);
     mnuTools[3]->setChecked(true);
     mnuTools[4]->setEnabled(true);
     mnuFile[1]->setText(QStringLiteral("Close model"));
@@ -216,8 +221,10 @@ void frm_Main::insertModel() {
 }
 
 void frm_Main::closeModel() {
-    // Playback of the model ends with it; its frames and reader go.
+    // Playback of the model ends with it, alone or with video 1; its frames and reader go.
     ModelTimer->stop();
+    bothTimer->stop();
+    if (!VideoTimer->isActive()) G().Stopped = true;
     Model.Release();
     Model.reader.reset();
     Model.frameCount = 0;
@@ -226,6 +233,9 @@ void frm_Main::closeModel() {
     CurrentModelFrame = 1;
     VideoControls->frmBlend->setEnabled(false);
     VideoControls->hscrBlend->setEnabled(false);
+    // The buttons act on video 1 again: a choice of the model would leave them doing nothing.
+    VideoControls->optWindow[0]->setChecked(true);
+    VideoControls->optWindow[0]->setEnabled(G().Stopped);
     VideoControls->optWindow[1]->setEnabled(false);
     VideoControls->optWindow[2]->setEnabled(false);
     mnuTools[3]->setChecked(false);
@@ -279,11 +289,11 @@ void frm_Main::splitWindow() {
         return;
     }
     if (G().FullWindow) {
-        const cDIBSection* first = Video1.Frame(0);
-        if (!first) platform::Raise(platform::errObjectNotSet);
+        // The full view shows whole frames, of the size the reader gives.
+        if (Video1.sourceWidth <= 0) platform::Raise(platform::errObjectNotSet);
         pic_video->Cls();
         const int w = pic_video->width(), h = pic_video->height();
-        const SplitHalf left = ComputeSplitHalf(w, h, first->Width(), first->Height(), false);
+        const SplitHalf left = ComputeSplitHalf(w, h, Video1.sourceWidth, Video1.sourceHeight, false);
         Video1.sourceWidth = left.sourceWidth;
         Video1.fit = left.fit;
         setUpPanSlider(hscrAvi1, left.panMaximum);

@@ -12,11 +12,44 @@
 
 namespace platform {
 
+namespace {
+
+std::optional<QStringList>& mountOverride() {
+    static std::optional<QStringList> mountPoints;
+    return mountPoints;
+}
+
+// Every mount point, or the drives a user picks from (no pseudo file systems).
+QStringList MountPoints(bool drivesOnly) {
+    if (mountOverride()) return *mountOverride();
+    QStringList roots;
+    for (const QStorageInfo& volume : QStorageInfo::mountedVolumes()) {
+        const QString root = volume.rootPath();
+        if (drivesOnly) {
+            if (!volume.isValid() || !volume.isReady()) continue;
+            // Pseudo file systems are no place for clips.
+            const QByteArray type = volume.fileSystemType();
+            if (type == "proc" || type == "sysfs" || type == "tmpfs" || type == "devtmpfs" ||
+                type == "overlay" || root.startsWith(QLatin1String("/proc")) ||
+                root.startsWith(QLatin1String("/sys")) || root.startsWith(QLatin1String("/dev")) ||
+                root.startsWith(QLatin1String("/run")))
+                continue;
+        }
+        roots << root;
+    }
+    return roots;
+}
+
+}  // namespace
+
+void OverrideMountPoints(std::optional<QStringList> mountPoints) {
+    mountOverride() = std::move(mountPoints);
+}
+
 QString DriveOf(const QString& folder) {
     const QString clean = QDir::cleanPath(QFileInfo(folder).absoluteFilePath());
     QString best = QStringLiteral("/");
-    for (const QStorageInfo& volume : QStorageInfo::mountedVolumes()) {
-        const QString root = volume.rootPath();
+    for (const QString& root : MountPoints(false)) {
         const bool inside = clean == root || clean.startsWith(root.endsWith('/') ? root : root + '/');
         if (inside && root.size() > best.size()) best = root;
     }
@@ -30,17 +63,8 @@ DriveListBox::DriveListBox(QWidget* parent) : QComboBox(parent) {
 
 void DriveListBox::RefreshDrives() {
     QStringList roots{QStringLiteral("/")};
-    for (const QStorageInfo& volume : QStorageInfo::mountedVolumes()) {
-        if (!volume.isValid() || !volume.isReady()) continue;
-        const QString root = volume.rootPath();
-        // Pseudo file systems are no place for clips.
-        const QByteArray type = volume.fileSystemType();
-        if (type == "proc" || type == "sysfs" || type == "tmpfs" || type == "devtmpfs" || type == "overlay" ||
-            root.startsWith(QLatin1String("/proc")) || root.startsWith(QLatin1String("/sys")) ||
-            root.startsWith(QLatin1String("/dev")) || root.startsWith(QLatin1String("/run")))
-            continue;
+    for (const QString& root : MountPoints(true))
         if (!roots.contains(root)) roots << root;
-    }
     const QString current = currentText();
     blockSignals(true);
     clear();

@@ -6,12 +6,18 @@
 #include <QListView>
 #include <QTreeView>
 
+#include <optional>
+
 class QFileSystemModel;
 
 namespace platform {
 
 // The mount point that holds `folder` (the longest mount point containing it).
 QString DriveOf(const QString& folder);
+
+// Tests: the mounted file systems besides "/" (in place of the system's), or the system's
+// again with nullopt.
+void OverrideMountPoints(std::optional<QStringList> mountPoints);
 
 class DriveListBox : public QComboBox {
     Q_OBJECT

@@ -426,6 +426,26 @@ long RegistryStore::SetValue(std::uint32_t root, const QString& path, const QStr
     return WriteFile(FilePath(root), tree);
 }
 
+long RegistryStore::SetValues(std::uint32_t root, const QString& path,
+                              const std::vector<std::pair<QString, RegValue>>& values) {
+    if (!HasRootStore(root)) return ERROR_INVALID_HANDLE;
+    const auto parts = SplitPath(path);
+    if (!parts) return ERROR_INVALID_PARAMETER;
+    for (const auto& nv : values)
+        if (NameTooLong(nv.first)) return ERROR_INVALID_PARAMETER;
+    if (!IsWritableRoot(root)) return ERROR_ACCESS_DENIED;
+    Node tree = ReadFile(FilePath(root));
+    Node* node = &tree;
+    for (const QString& p : *parts) node = &node->childOrNew(p);
+    for (const auto& [name, value] : values) {
+        if (RegValue* existing = node->value(name))
+            *existing = value;
+        else
+            node->values.emplace_back(name, value);
+    }
+    return WriteFile(FilePath(root), tree);
+}
+
 long RegistryStore::DeleteValue(std::uint32_t root, const QString& path, const QString& name) {
     Node tree;
     Node* node = nullptr;

@@ -12,6 +12,8 @@
 
 #include <cstdint>
 #include <map>
+#include <utility>
+#include <vector>
 
 namespace platform {
 
@@ -112,6 +114,10 @@ public:
     long QueryValue(std::uint32_t root, const QString& path, const QString& name, RegValue& out) const;
     // Sets a value in an existing key (a new name is appended, an existing one replaced).
     long SetValue(std::uint32_t root, const QString& path, const QString& name, const RegValue& value);
+    // Creates the key if needed and sets all the values in one write of the file: either
+    // every value is stored or, on any failure, nothing changes.
+    long SetValues(std::uint32_t root, const QString& path,
+                   const std::vector<std::pair<QString, RegValue>>& values);
     long DeleteValue(std::uint32_t root, const QString& path, const QString& name);
     // Value names in the order they were first set; subkeys in case-insensitive order.
     long EnumValueNames(std::uint32_t root, const QString& path, QStringList& names) const;

@@ -29,6 +29,17 @@ ScreenMetrics CurrentScreenMetrics() {
 
 void OverrideScreenMetrics(std::optional<ScreenMetrics> metrics) { overridden() = metrics; }
 
+QList<QRect> AvailableScreenAreas() {
+    const ScreenMetrics m = CurrentScreenMetrics();
+    if (overridden()) return {QRect(0, 0, m.widthPx, m.heightPx)};
+    QList<QRect> areas;
+    if (const QScreen* primary = QGuiApplication::primaryScreen()) areas << primary->availableGeometry();
+    for (const QScreen* screen : QGuiApplication::screens())
+        if (screen != QGuiApplication::primaryScreen()) areas << screen->availableGeometry();
+    if (areas.isEmpty()) areas << QRect(0, 0, m.widthPx, m.heightPx);
+    return areas;
+}
+
 double TwipsPerPixelX() { return 1440.0 / CurrentScreenMetrics().dpiX; }
 double TwipsPerPixelY() { return 1440.0 / CurrentScreenMetrics().dpiY; }
 

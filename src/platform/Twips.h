@@ -2,6 +2,7 @@
 // Twips: 1440 to the inch. Window geometry is kept in twips and turned into pixels
 // with the primary screen's logical DPI (15 twips per pixel at 96 DPI).
 
+#include <QList>
 #include <QPoint>
 #include <QRect>
 
@@ -20,6 +21,10 @@ struct ScreenMetrics {
 // The primary screen as the program sees it; tests may override it.
 ScreenMetrics CurrentScreenMetrics();
 void OverrideScreenMetrics(std::optional<ScreenMetrics> metrics);
+
+// Where windows may lie, in pixels: each screen's available area (without the desktop's
+// panels), the primary screen first. An overridden screen is the one whole area.
+QList<QRect> AvailableScreenAreas();
 
 double TwipsPerPixelX();
 double TwipsPerPixelY();

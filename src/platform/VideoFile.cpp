@@ -204,6 +204,7 @@ struct VideoFile::Impl {
     // order is known it is recognised again after a seek, even from a codec that reorders.
     std::vector<int64_t> chunkTimes;
     std::unordered_map<int64_t, int64_t> ordinalOfChunk;
+    bool reorders = false;  // the codec may store pictures out of presentation order
     int64_t nextOrdinal = 0;
 
     // Decoder state: the newest picture at or before the last frame asked for, and one
@@ -370,7 +371,9 @@ struct VideoFile::Impl {
             return false;
         }
         int64_t t = kNoPts;
-        if (byTime) {
+        if (byTime && !reorders && pulled->pts != kNoPts) {
+            t = pulled->pts;  // its own chunk's time: a chunk that gives no picture leaves a gap
+        } else if (byTime) {
             int64_t k = nextOrdinal;
             if (pulled->pts != kNoPts) k = ordinalOfChunk.emplace(pulled->pts, nextOrdinal).first->second;
             nextOrdinal = k + 1;
@@ -583,6 +586,8 @@ VideoFile::OpenResult VideoFile::Open(const QString& path) {
 
     impl->timeBase = st->time_base.num > 0 && st->time_base.den > 0 ? st->time_base : AVRational{1, 25};
     impl->byTime = std::strcmp(impl->fmt->iformat->name, "avi") == 0;
+    const AVCodecDescriptor* descriptor = avcodec_descriptor_get(par->codec_id);
+    impl->reorders = !descriptor || (descriptor->props & AV_CODEC_PROP_REORDER);
     impl->codedWidth = par->width;
     impl->codedHeight = par->height;
     if (const uint8_t* matrix = av_stream_get_side_data(st, AV_PKT_DATA_DISPLAYMATRIX, nullptr)) {

@@ -3,6 +3,7 @@
 // paints them. Every step may fail on its own (no clip, a 16-bit counter overflowing, a
 // paint); a failed step changes nothing and the next step still runs.
 
+#include "analysis/KeyPositionsController.h"
 #include "platform/RuntimeError.h"
 #include "playback/frmVideoControls.h"
 #include "shell/Globals.h"
@@ -24,16 +25,23 @@ const cVideo& readerOf(const FrameStore& store) {
     if (!store.reader) platform::Raise(platform::errObjectNotSet);
     return *store.reader;
 }
+// A still picture is the one frame 0 of its slot, whatever reader a clip before left there.
+bool holdsPicture(const FrameStore& store) {
+    return store.frameCount == 0 && store.Frame(0);
+}
 long frameCountOf(const FrameStore& store) {
-    return readerOf(store).NumberOfFrames();
+    return holdsPicture(store) ? 1 : readerOf(store).NumberOfFrames();
 }
 long firstFrameOf(const FrameStore& store) {
-    return readerOf(store).FirstFrame();
+    return holdsPicture(store) ? 0 : readerOf(store).FirstFrame();
 }
 
 // A timer with an interval that is not positive must never fire (a zero-interval QTimer
-// would fire at every turn of the event loop), so such a timer is kept stopped.
-void startPlayback(QTimer* timer, int milliseconds) {
+// would fire at every turn of the event loop), so such a timer is kept stopped. Only one
+// playback timer ever runs: Stop stops the chosen window's timer alone.
+void startPlayback(QTimer* timer, int milliseconds, QTimer* const (&all)[3]) {
+    for (QTimer* other : all)
+        if (other != timer) other->stop();
     timer->setInterval(milliseconds);
     if (milliseconds > 0)
         timer->start();
@@ -81,7 +89,7 @@ void frm_Main::VideoControl_Click(short iButton, short iVideo) {
     // Play and Stop act on the timer of the chosen window; a choice with no timer is no
     // frame work, so it neither starts anything nor counts as playing.
     if (iButton == 2 && timer) {
-        TryStep([&] { startPlayback(timer, VideoControls->hscrSpeed->value()); });
+        TryStep([&] { startPlayback(timer, VideoControls->hscrSpeed->value(), timers); });
         G().Stopped = false;
     }
     if (iButton == 6 && timer) {
@@ -90,7 +98,10 @@ void frm_Main::VideoControl_Click(short iButton, short iVideo) {
     }
 
     // The model's first and last frames are stored as well as drawn, so that the next step,
-    // tick or Stop continues from the model frame on the screen.
+    // tick or Stop continues from the model frame on the screen. For video 1 the frame strip's
+    // click stores the new frame: the wrap works on a copy, so a click that is ignored (a
+    // picture) leaves the counter where it was.
+    short target = v;
     if (iVideo == 0) {
         switch (iButton) {
             case 0:
@@ -101,25 +112,23 @@ void frm_Main::VideoControl_Click(short iButton, short iVideo) {
                 break;
             case 4:
                 TryStep([&] {
-                    if (v == F1()) v = CheckedInt16(N1());
+                    if (target == F1()) target = CheckedInt16(N1());
                 });
-                TryStep([&] { ImgVideoFrames_Click(CheckedInt16(v - 1)); });
+                TryStep([&] { ImgVideoFrames_Click(CheckedInt16(target - 1)); });
                 break;
             case 5:
                 TryStep([&] {
-                    if (v == N1() - 1) v = CheckedInt16(F1() - 1);
+                    if (target == N1() - 1) target = CheckedInt16(F1() - 1);
                 });
-                TryStep([&] { ImgVideoFrames_Click(CheckedInt16(v + 1)); });
+                TryStep([&] { ImgVideoFrames_Click(CheckedInt16(target + 1)); });
                 break;
             case 6:
-                // VideoTimer advances its counter after drawing, so after the last frame it
-                // names one past the end. Stop shows the frame the next tick would have drawn,
-                // which there is the first one: picture, thumbnail highlight and information
-                // panel then all name a frame that exists.
+                // VideoTimer's counter names the frame the next tick draws: Stop shows that one.
+                // A counter beyond the clip (set before a shorter clip came) goes to the first.
                 TryStep([&] {
-                    if (v > N1() - 1) v = CheckedInt16(F1());
+                    if (target > N1() - 1) target = CheckedInt16(F1());
                 });
-                TryStep([&] { ImgVideoFrames_Click(v); });
+                TryStep([&] { ImgVideoFrames_Click(target); });
                 break;
             default:
                 break;
@@ -147,6 +156,7 @@ void frm_Main::VideoControl_Click(short iButton, short iVideo) {
                 TryStep([&] {
                     if (v < F1()) v = CheckedInt16(N1() - 1);
                 });
+                TryStep([&] { m = CheckedInt16(SwingKeys->ModelFrameFor(v, m)); });
                 TryStep([&] { ModelDraw(m); });
                 TryStep([&] { PasteAvi(v); });
                 break;
@@ -159,6 +169,7 @@ void frm_Main::VideoControl_Click(short iButton, short iVideo) {
                 TryStep([&] {
                     if (m > NM() - 1) m = CheckedInt16(FM());
                 });
+                TryStep([&] { m = CheckedInt16(SwingKeys->ModelFrameFor(v, m)); });
                 TryStep([&] { ModelDraw(m); });
                 TryStep([&] { PasteAvi(v); });
                 break;
@@ -228,8 +239,12 @@ void frm_Main::VideoTimer_Timer() {
     });
     TryStep([&] { PasteAvi(v); });
     TryStep([&] { ShowVideoInfo(picVideoInfo, v); });  // the panel follows the picture
-    // The counter now names the frame the next tick draws.
+    // The counter now names the frame the next tick draws: after the last one, the first, so
+    // that it never names a frame the clip does not have (a step or Stop would show it).
     TryStep([&] { v = CheckedInt16(v + 1); });
+    TryStep([&] {
+        if (v > frameCountOf(Video1) - 1) v = CheckedInt16(firstFrameOf(Video1));
+    });
 }
 
 void frm_Main::ModelTimer_Timer() {
@@ -260,6 +275,7 @@ void frm_Main::bothTimer_Timer() {
         if (m >= frameCountOf(Model) - 1) m = CheckedInt16(firstFrameOf(Model) - 1);
     });
     TryStep([&] { m = CheckedInt16(m + 1); });
+    TryStep([&] { m = CheckedInt16(SwingKeys->ModelFrameFor(v, m)); });
     if (Toolbar1->Value(11)) {
         TryStep([&] { PasteAvi(v); });
         TryStep([&] { PasteModelToMainWindow(m); });

@@ -5,6 +5,7 @@
 #include "shell/Artwork.h"
 #include "shell/Globals.h"
 
+#include <QCheckBox>
 #include <QEvent>
 #include <QGroupBox>
 #include <QPushButton>
@@ -36,7 +37,7 @@ QScrollBar* makeSlider(QWidget* parent, const char* name, int minimum, int maxim
 frmVideoControls::frmVideoControls(QWidget* owner) : ToolWindow(QStringLiteral("Video Controls"), owner) {
     setObjectName(QStringLiteral("frmVideoControls"));
     // A fixed tool window: the client area as designed, not resizable.
-    setFixedSize(platform::TwipsToPixelsX(1590), platform::TwipsToPixelsY(3540));
+    setFixedSize(platform::TwipsToPixelsX(1590), platform::TwipsToPixelsY(3840));
 
     cmdPlay = makeButton("cmdPlay", kPlay, QStringLiteral("Play the video"), 360, 120);
     cmdStop = makeButton("cmdStop", kStop, QStringLiteral("Stop the video"), 840, 120);
@@ -80,6 +81,10 @@ frmVideoControls::frmVideoControls(QWidget* owner) : ToolWindow(QStringLiteral("
     // Set up before this connection, so the caption reads "Blend Model" until the first move.
     // valueChanged covers both dragging and a set value.
     connect(hscrBlend, &QScrollBar::valueChanged, this, &frmVideoControls::hscrBlend_Scroll);
+    // Off: "Both Windows" steps the two clips frame for frame, as always.
+    chkSync = new QCheckBox(QStringLiteral("Sync on key positions"), this);
+    chkSync->setObjectName(QStringLiteral("chkSync"));
+    place(chkSync, 60, 3530, 1515, 270);
 
     setTabOrder(cmdBackFull, cmdBackFast);
     setTabOrder(cmdBackFast, cmdPlay);
@@ -91,6 +96,7 @@ frmVideoControls::frmVideoControls(QWidget* owner) : ToolWindow(QStringLiteral("
     setTabOrder(optWindow[1], optWindow[2]);
     setTabOrder(optWindow[2], hscrBlend);
     setTabOrder(hscrBlend, hscrSpeed);
+    setTabOrder(hscrSpeed, chkSync);
 
     Form_Load();
 }

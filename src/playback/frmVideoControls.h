@@ -7,6 +7,7 @@
 
 #include <array>
 
+class QCheckBox;
 class QGroupBox;
 class QPushButton;
 class QRadioButton;
@@ -39,6 +40,8 @@ public:
     std::array<QRadioButton*, 3> optWindow{};  // "Video 1", "Both Windows", "Model"
     QGroupBox* frmBlend = nullptr;
     QScrollBar* hscrBlend = nullptr;  // weight of the model in the blend view, 0 .. 255
+    // "Both Windows" keeps the two swings in step on their key positions.
+    QCheckBox* chkSync = nullptr;
 
     // Index of the chosen optWindow option: what the buttons act on.
     short WindowChoice = 0;

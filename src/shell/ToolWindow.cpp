@@ -3,6 +3,10 @@
 #include "platform/Twips.h"
 
 #include <QCloseEvent>
+#include <QStyle>
+
+#include <algorithm>
+#include <limits>
 
 ToolWindow::ToolWindow(const QString& caption, QWidget* owner)
     : QWidget(owner, Qt::Tool | Qt::WindowTitleHint | Qt::WindowCloseButtonHint | Qt::CustomizeWindowHint) {
@@ -15,9 +19,43 @@ QPoint ToolWindow::PositionTwips() const {
     return platform::PixelsToTwips(pos());
 }
 
+QPoint KeepTitleBarOnScreen(QPoint pos, int width, int titleHeight, const QList<QRect>& areas) {
+    const QRect bar(pos, QSize(std::max(1, width), std::max(1, titleHeight)));
+    const QRect* best = nullptr;
+    long bestCover = -1;
+    long bestDistance = std::numeric_limits<long>::max();
+    for (const QRect& area : areas) {
+        if (area.contains(bar)) return pos;
+        const QRect cover = area & bar;
+        const long covered = cover.isEmpty() ? 0 : long(cover.width()) * cover.height();
+        const QPoint nearest(std::clamp(pos.x(), area.left(), area.right()),
+                             std::clamp(pos.y(), area.top(), area.bottom()));
+        const long distance = (nearest - pos).manhattanLength();
+        if (covered > bestCover || (covered == bestCover && distance < bestDistance)) {
+            best = &area;
+            bestCover = covered;
+            bestDistance = distance;
+        }
+    }
+    if (!best) return pos;
+    const QRect& a = *best;
+    return {std::clamp(pos.x(), a.left(), std::max(a.left(), a.right() + 1 - bar.width())),
+            std::clamp(pos.y(), a.top(), std::max(a.top(), a.bottom() + 1 - bar.height()))};
+}
+
 void ToolWindow::MoveTwips(QPoint twips) {
+    // A window never shown reports this position as given, so a position kept for a larger
+    // desktop is stored again as it was.
     lastPosition_ = twips;
     move(platform::TwipsToPixelsX(twips.x()), platform::TwipsToPixelsY(twips.y()));
+    keepOnScreen();
+}
+
+void ToolWindow::keepOnScreen() {
+    const QPoint kept =
+        KeepTitleBarOnScreen(pos(), frameGeometry().width(), style()->pixelMetric(QStyle::PM_TitleBarHeight),
+                             platform::AvailableScreenAreas());
+    if (kept != pos()) move(kept);
 }
 
 void ToolWindow::Unload() {
@@ -37,4 +75,6 @@ void ToolWindow::closeEvent(QCloseEvent* event) {
 void ToolWindow::showEvent(QShowEvent* event) {
     everShown_ = true;
     QWidget::showEvent(event);
+    // The frame is known once the window is shown: its title bar must still fit.
+    keepOnScreen();
 }

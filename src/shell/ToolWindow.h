@@ -3,14 +3,22 @@
 // never destroyed before shut-down. Its close box does not close it; the owner decides
 // what a close request means (usually the matching toolbar command).
 
+#include <QList>
 #include <QWidget>
+
+// The position nearest to `pos` (a window's top-left corner, frame included) at which the
+// window's title bar, its top `titleHeight` pixels over its whole `width`, lies on one of the
+// screen `areas`: the area holding most of it, or the nearest. A window wider than its area
+// keeps its left edge, where the caption is.
+QPoint KeepTitleBarOnScreen(QPoint pos, int width, int titleHeight, const QList<QRect>& areas);
 
 class ToolWindow : public QWidget {
     Q_OBJECT
 public:
     ToolWindow(const QString& caption, QWidget* owner);
 
-    // Position in twips, as stored in the settings.
+    // Position in twips, as stored in the settings. A position off the screens (stored on a
+    // larger desktop) is moved until the title bar is on a screen again.
     QPoint PositionTwips() const;
     void MoveTwips(QPoint twips);
 
@@ -25,6 +33,8 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
+    void keepOnScreen();
+
     bool unloading_ = false;
     bool everShown_ = false;
     QPoint lastPosition_;  // given position, reported while the window was never shown

@@ -5,7 +5,11 @@
 #include "shell/Globals.h"
 #include "shell/cRegistry.h"
 
+#include <QFile>
 #include <QPoint>
+#include <QtEndian>
+
+#include <sys/stat.h>
 
 #include <algorithm>
 #include <array>
@@ -30,10 +34,50 @@ bool Guarded(F&& body) noexcept {
     }
 }
 
-void Write(cRegistry& registry, const QString& name, std::uint32_t type, const QVariant& value) {
-    registry.SetValueKey(name);
-    registry.SetValueType(type);
-    registry.SetValue(value);
+// Values to store, in the order they are written.
+using Settings = std::vector<std::pair<QString, platform::RegValue>>;
+
+platform::RegValue DwordValue(int v) {
+    QByteArray bytes(4, '\0');
+    qToLittleEndian(qint32(v), bytes.data());
+    return {REG_DWORD, bytes};
+}
+// Plain text, never expandable: a path may hold a "%NAME%" pair that is part of its name.
+platform::RegValue TextValue(const QString& text) {
+    return {REG_SZ, platform::EncodeText(text)};
+}
+
+// Writes the values in one go into the registry object's key: all of them or none.
+bool Write(const cRegistry& registry, const Settings& values) noexcept {
+    try {
+        return platform::RegistryStore::Instance().SetValues(registry.ClassKey(), registry.SectionKey(),
+                                                             values) == platform::ERROR_SUCCESS;
+    } catch (...) {
+        return false;
+    }
+}
+
+// Reads the selected value. Text stored as expandable (older saves made a path holding a
+// "%NAME%" pair expandable) comes back as written: paths are never expanded.
+QVariant ReadPlain(cRegistry& registry) {
+    platform::RegValue raw;
+    if (platform::RegistryStore::Instance().QueryValue(registry.ClassKey(), registry.SectionKey(),
+                                                       registry.ValueKey(), raw) == platform::ERROR_SUCCESS &&
+        raw.type == platform::REG_EXPAND_SZ)
+        return platform::DecodeText(raw.data);
+    return registry.Value();
+}
+
+// Two paths name one recent file when they are the same text or, for files that exist, when
+// the file system says they are one file (a case-insensitive stick, a link). Letter case
+// alone decides nothing.
+bool SameFile(const QString& a, const QString& b) {
+    if (a == b) return true;
+    struct stat sa {};
+    struct stat sb {};
+    return ::stat(QFile::encodeName(a).constData(), &sa) == 0 &&
+           ::stat(QFile::encodeName(b).constData(), &sb) == 0 && sa.st_dev == sb.st_dev &&
+           sa.st_ino == sb.st_ino;
 }
 
 // A stored number, as the runtime coerces a variant to a 32-bit integer: a missing value
@@ -147,10 +191,9 @@ QString cMRUFileList::ShortPath(const QString& path) {
 void cMRUFileList::AddFile(const QString& path) {
     // A list without capacity keeps nothing.
     if (capacity_ < 1) return;
-    const QString upper = path.toUpper();
     int k = 0;
     for (int j = 1; j <= count_; ++j) {
-        if (entries_[static_cast<std::size_t>(j - 1)].toUpper() == upper) {
+        if (SameFile(entries_[static_cast<std::size_t>(j - 1)], path)) {
             k = j;
             break;
         }
@@ -164,14 +207,39 @@ void cMRUFileList::AddFile(const QString& path) {
     entries_[0] = path;
 }
 
+namespace {
+
+void AddList(Settings& out, int capacity, int count, const std::vector<QString>& entries) {
+    out.emplace_back(QStringLiteral("MaxCount"), DwordValue(capacity));
+    out.emplace_back(QStringLiteral("Count"), DwordValue(count));
+    for (int i = 1; i <= count; ++i)
+        out.emplace_back(QStringLiteral("File") + QString::number(i),
+                         TextValue(entries[static_cast<std::size_t>(i - 1)]));
+}
+
+void AddPositions(Settings& out) {
+    for (const PositionName& n : kPositions) {
+        const QPoint pos = G().ToolPos.*n.pos;
+        out.emplace_back(QLatin1String(n.x), TextValue(QString::number(pos.x())));
+        out.emplace_back(QLatin1String(n.y), TextValue(QString::number(pos.y())));
+    }
+}
+
+}  // namespace
+
+bool cMRUFileList::SaveSettings(cRegistry& registry) const {
+    Settings all;
+    AddList(all, capacity_, count_, entries_);
+    all.emplace_back(QStringLiteral("WorkingDir"), TextValue(G().WorkingDir));
+    all.emplace_back(QStringLiteral("ModelDir"), TextValue(G().ModelDir));
+    AddPositions(all);
+    return Write(registry, all);
+}
+
 bool cMRUFileList::Save(cRegistry& registry) const {
-    return Guarded([&] {
-        Write(registry, QStringLiteral("MaxCount"), REG_DWORD, capacity_);
-        Write(registry, QStringLiteral("Count"), REG_DWORD, count_);
-        for (int i = 1; i <= count_; ++i)
-            Write(registry, QStringLiteral("File") + QString::number(i), REG_SZ,
-                  entries_[static_cast<std::size_t>(i - 1)]);
-    });
+    Settings list;
+    AddList(list, capacity_, count_, entries_);
+    return Write(registry, list);
 }
 
 bool cMRUFileList::Load(cRegistry& registry) {
@@ -189,43 +257,39 @@ bool cMRUFileList::Load(cRegistry& registry) {
         for (int i = 1; i <= count_; ++i) {
             registry.SetValueKey(QStringLiteral("File") + QString::number(i));
             registry.SetValueType(REG_SZ);
-            entries_[static_cast<std::size_t>(i - 1)] = StoredText(registry.Value());
+            entries_[static_cast<std::size_t>(i - 1)] = StoredText(ReadPlain(registry));
         }
     });
 }
 
 bool cMRUFileList::SaveDir(cRegistry& registry) const {
-    return Guarded([&] { Write(registry, QStringLiteral("WorkingDir"), REG_SZ, G().WorkingDir); });
+    return Write(registry, {{QStringLiteral("WorkingDir"), TextValue(G().WorkingDir)}});
 }
 
 bool cMRUFileList::LoadDir(cRegistry& registry) {
     return Guarded([&] {
         registry.SetValueKey(QStringLiteral("WorkingDir"));
         registry.SetValueType(REG_SZ);
-        if (registry.KeyExists()) G().WorkingDir = StoredText(registry.Value());
+        if (registry.KeyExists()) G().WorkingDir = StoredText(ReadPlain(registry));
     });
 }
 
 bool cMRUFileList::SaveModelDir(cRegistry& registry) const {
-    return Guarded([&] { Write(registry, QStringLiteral("ModelDir"), REG_SZ, G().ModelDir); });
+    return Write(registry, {{QStringLiteral("ModelDir"), TextValue(G().ModelDir)}});
 }
 
 bool cMRUFileList::LoadModelDir(cRegistry& registry) {
     return Guarded([&] {
         registry.SetValueKey(QStringLiteral("ModelDir"));
         registry.SetValueType(REG_SZ);
-        if (registry.KeyExists()) G().ModelDir = StoredText(registry.Value());
+        if (registry.KeyExists()) G().ModelDir = StoredText(ReadPlain(registry));
     });
 }
 
 bool cMRUFileList::SaveToolCoor(cRegistry& registry) const {
-    return Guarded([&] {
-        for (const PositionName& n : kPositions) {
-            const QPoint pos = G().ToolPos.*n.pos;
-            Write(registry, QLatin1String(n.x), REG_SZ, pos.x());
-            Write(registry, QLatin1String(n.y), REG_SZ, pos.y());
-        }
-    });
+    Settings positions;
+    AddPositions(positions);
+    return Write(registry, positions);
 }
 
 bool cMRUFileList::LoadToolCoor(cRegistry& registry) {

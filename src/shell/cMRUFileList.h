@@ -29,11 +29,14 @@ public:
     // "&<i>)  " and the path, shortened to its last folders when it is long.
     QString MenuCaption(int i) const;
 
-    // Puts the path at the top; a path already listed (compared without regard to case)
-    // moves up, otherwise the last entry drops out of a full list.
+    // Puts the path at the top; a path already listed (the same text, or the same file as
+    // the file system tells it) moves up, otherwise the last entry drops out of a full list.
     void AddFile(const QString& path);
 
-    // Each returns true, or false when anything failed; nothing is shown to the user.
+    // Each returns true, or false when anything failed; nothing is shown to the user. Each
+    // save writes its values at once, all or none; paths and folders as plain text.
+    // SaveSettings writes everything the other saves write, in one go.
+    bool SaveSettings(cRegistry& registry) const;
     bool Save(cRegistry& registry) const;
     bool Load(cRegistry& registry);
     bool SaveDir(cRegistry& registry) const;

@@ -11,6 +11,7 @@
 #include "platform/ImageBox.h"
 #include "platform/MessageBox.h"
 #include "platform/PictureBox.h"
+#include "analysis/KeyPositionsController.h"
 #include "platform/RegistryStore.h"
 #include "platform/Twips.h"
 #include "playback/MoviePreview.h"
@@ -35,6 +36,7 @@
 #include <QMenuBar>
 #include <QProgressBar>
 #include <QScrollBar>
+#include <QSignalBlocker>
 #include <QStatusBar>
 #include <QTime>
 #include <QTimer>
@@ -73,6 +75,7 @@ frm_Main::frm_Main(QWidget* parent) : QMainWindow(parent), mru_(std::make_unique
     platform::SetClipPreviewProvider(ClipFirstFrame);
     buildControls();
     buildMenus();
+    SwingKeys = new KeyPositionsController(this);
     Form_Load();
 }
 
@@ -261,7 +264,10 @@ void frm_Main::Form_Load() {
         layout_ = ComputeMainLayout(platform::ScreenWidthTwips(), platform::ScreenHeightTwips(), design);
         G().ScreenUnitX = layout_.ScreenUnitX;
         G().ScreenUnitY = layout_.ScreenUnitY;
-        setGeometry(platform::TwipsToPixels(layout_.window));
+        // The window fills the screen's available area, frame, panels and all: shown
+        // maximised, and of that size where nothing maximises it (no window manager).
+        setGeometry(platform::AvailableScreenAreas().constFirst());
+        setWindowState(windowState() | Qt::WindowMaximized);
 
         loadSettings();
         const QString programFolder = QCoreApplication::applicationDirPath();
@@ -340,11 +346,15 @@ void frm_Main::placeControls() {
     place(imgLogo, l.imgLogo);
 
     // The browser shows the working folder; a folder that is gone falls back to the
-    // program's own.
-    Drive1->SetDrive(G().WorkingDir);
+    // program's own. The drive list follows quietly: a change of drive moves the folder
+    // list to the drive's root, which would replace the stored folder.
     if (!platform::TryStep([&] { Dir1->SetPath(G().WorkingDir); })) {
         G().WorkingDir = QCoreApplication::applicationDirPath();
         Dir1->SetPath(G().WorkingDir);
+    }
+    {
+        const QSignalBlocker quiet(Drive1);
+        Drive1->SetDrive(Dir1->Path());
     }
     File1->SetPath(Dir1->Path());
 }
@@ -427,10 +437,8 @@ void frm_Main::Form_Unload() {
         cRegistry reg;
         reg.SetClassKey(platform::HKEY_CURRENT_USER);
         reg.SetSectionKey(kProgramKey);
-        TryStep([&] { mru_->Save(reg); });
-        TryStep([&] { mru_->SaveDir(reg); });
-        TryStep([&] { mru_->SaveModelDir(reg); });
-        TryStep([&] { mru_->SaveToolCoor(reg); });
+        // Everything in one write: the store never holds half of this session's settings.
+        TryStep([&] { mru_->SaveSettings(reg); });
     });
     // FFmpeg needs no library-wide release, unlike the platform's AVI file library.
     TryStep([&] { ImageTool->Unload(); });

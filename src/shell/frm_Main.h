@@ -32,6 +32,7 @@ class frmDrawToolBox;
 class frmImageTool;
 class frmModelTool;
 class frmVideoControls;
+class KeyPositionsController;
 class ToolWindow;
 
 namespace platform {
@@ -89,6 +90,8 @@ public:
     frmModelTool* ModelTool = nullptr;
     frmVideoControls* VideoControls = nullptr;
 
+    // The swing's key positions of video 1 and the model.
+    KeyPositionsController* SwingKeys = nullptr;
     // The measurement marks over the canvas and the drawing on it.
     CanvasDrawing* Drawing = nullptr;
 

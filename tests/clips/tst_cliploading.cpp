@@ -5,6 +5,7 @@
 #include "NumberedClip.h"
 #include "TestDesktop.h"
 #include "clips/FrameStore.h"
+#include "platform/FileDialog.h"
 #include "platform/FileListBoxes.h"
 #include "platform/ImageBox.h"
 #include "platform/PictureBox.h"
@@ -24,10 +25,14 @@
 #include <QFrame>
 #include <QMenu>
 #include <QProgressBar>
+#include <QPushButton>
 #include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
+#include <QtEndian>
 
+#include <algorithm>
 #include <limits>
 
 #include <sys/resource.h>
@@ -53,6 +58,20 @@ MemorySources fakeMachine(const QTemporaryDir& root, const QStringList& files) {
     }
     return {root.filePath(QStringLiteral("meminfo")), root.filePath(QStringLiteral("cgroup")),
             root.filePath(QStringLiteral("fs"))};
+}
+
+// Zeroes the data of the given frame chunks of an AVI file: no decoder finds a picture there.
+bool SpoilFrames(const QString& path, std::initializer_list<int> frames) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadWrite)) return false;
+    QByteArray avi = file.readAll();
+    int frame = 0;
+    for (qsizetype at = avi.indexOf("00dc", avi.indexOf("movi")); at >= 0; at = avi.indexOf("00dc", at + 8)) {
+        const qsizetype size = qFromLittleEndian<quint32>(avi.constData() + at + 4);
+        if (std::find(frames.begin(), frames.end(), frame++) != frames.end() && size > 0)
+            avi.replace(at + 8, size, QByteArray(size, '\0'));
+    }
+    return file.seek(0) && file.write(avi) == avi.size();
 }
 
 }  // namespace
@@ -281,6 +300,88 @@ private slots:
         QVERIFY(std::abs(shown.width() * 600 / 800 - shown.height()) <= 1);
         QVERIFY(canvas.pixelColor(shown.right(), shown.bottom()) != w.pic_video->BackColor());
         QVERIFY(boxes.calls.empty());
+    }
+
+    void framesThatCannotBeDecodedRepeatThePictureBefore() {
+        QTemporaryDir dir;
+        QVERIFY(SpoilFrames(WriteNumberedClip(dir.path(), QStringLiteral("holes.avi"), 6, 160, 120), {0, 3}));
+        MsgBoxRecorder boxes;
+        frm_Main w;
+        w.Dir1->SetPath(dir.path());
+        QTRY_VERIFY(w.File1->SelectFile(QStringLiteral("holes.avi")));
+        w.File1_MouseUp(vbLeftButton, vbShiftMask);
+        // Fitted at the clip's size; frame 0, before any picture, shows the first one there is
+        // (frame 1's), frame 3 a copy of frame 2.
+        QCOMPARE(w.Video1.SourceRect(), QRect(0, 0, 160, 120));
+        const Fit fit = ComputeFit(w.pic_video->width(), w.pic_video->height(), 160, 120);
+        QCOMPARE(w.Video1.CanvasRect(), QRect(fit.offsetX, fit.offsetY, fit.scaledWidth, fit.scaledHeight));
+        QVERIFY(w.Video1.Frame(0));
+        QCOMPARE(cliptools::ReadFrameNumber(*w.Video1.Frame(0)->HDC()), 1);
+        QCOMPARE(*w.Video1.Frame(3)->HDC(), *w.Video1.Frame(2)->HDC());
+        QCOMPARE(w.ImgVideoFrames.size(), size_t(6));
+        w.ImgVideoFrames_Click(3);
+        QCOMPARE(shownFrame(w), 2);
+        w.Toolbar_Click(11);
+        QVERIFY(std::abs(w.Video1.SourceRect().width() - 80) <= 1);  // about half, as the half holds it
+        QVERIFY2(boxes.calls.empty(), qPrintable(boxes.prompts().join('|')));
+    }
+
+    // A tick of the playing clip, the toolbar's Open, the menu's Insert Model and a change
+    // of folder, all arriving while the next clip loads.
+    void inputDuringARealLoad() {
+        QTemporaryDir other;
+        WriteNumberedClip(other.path(), QStringLiteral("Ten.AVI"), 3, 64, 48, cliptools::Codec::RawBGR24);
+        int dialogs = 0;
+        SetFileDialogAnswerer([&](const FileDialogRequest&) {
+            ++dialogs;
+            return FileDialogResult{};
+        });
+        MsgBoxRecorder boxes;
+        frm_Main w;
+        w.show();
+        shiftClick(w, QStringLiteral("swing.avi"));
+        w.VideoControls->cmdPlay->click();
+        QTRY_VERIFY(w.File1->SelectFile(QStringLiteral("Ten.AVI")));
+        // Runs at every turn of the event loop the load lets through: the commands at the
+        // first, ticks while the frames come in.
+        bool commandsArrived = false;
+        bool dialogCommandsEnabled = true;
+        int ticksOnAHalfReadClip = 0;
+        QTimer meanwhile;
+        connect(&meanwhile, &QTimer::timeout, &w, [&] {
+            if (!G().BusyLoading) return;
+            if (!commandsArrived) {
+                commandsArrived = true;
+                dialogCommandsEnabled = w.Toolbar1->Enabled(1) || w.Toolbar1->Enabled(7);
+                w.Toolbar_Click(1);
+                w.mnuTools_Click(3);
+                w.Dir1->SetPath(other.path());
+            }
+            if (w.Video1.Frame(2) && !w.Video1.Frame(9)) {
+                w.VideoTimer_Timer();
+                ++ticksOnAHalfReadClip;
+            }
+        });
+        meanwhile.start(0);
+        w.File1_MouseUp(vbLeftButton, vbShiftMask);
+        meanwhile.stop();
+        QVERIFY(commandsArrived);
+        QVERIFY(ticksOnAHalfReadClip > 0);
+        QVERIFY(!dialogCommandsEnabled);
+        QCOMPARE(dialogs, 0);
+        QVERIFY(w.Toolbar1->Enabled(1) && w.Toolbar1->Enabled(7));
+        QCOMPARE(w.Video1.frameCount, short(10));
+        for (int i = 0; i < 10; ++i) QCOMPARE(cliptools::ReadFrameNumber(*w.Video1.Frame(i)->HDC()), i);
+        QCOMPARE(shownFrame(w), 0);
+        QCOMPARE(w.CurrentVideoFrame, short(0));
+        // The folder list stayed with the file list, so the next open takes the file listed.
+        QCOMPARE(w.Dir1->Path(), w.File1->Path());
+        QCOMPARE(G().WorkingDir, QDir::cleanPath(clips_->path()));
+        QVERIFY(w.File1->SelectFile(QStringLiteral("Ten.AVI")));
+        w.File1_MouseUp(vbLeftButton, vbShiftMask);
+        QCOMPARE(w.Video1.frameCount, short(10));
+        QVERIFY2(boxes.calls.empty(), qPrintable(boxes.prompts().join('|')));
+        SetFileDialogAnswerer({});
     }
 
     void refusedOrUnreadableClipsKeepTheLoadedOne_data() {

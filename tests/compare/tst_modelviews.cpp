@@ -94,6 +94,11 @@ private slots:
         QVERIFY(cliptools::WriteClip(clip("video.avi"), clipFormat, 4, videoFrame));
         QVERIFY(cliptools::WriteClip(clip("model.avi"), clipFormat, 5, modelFrame));
         QVERIFY(videoFrame(0).save(clip("still.bmp")));
+        // Wider than the canvas's shape, and of an odd width whose half rounds up.
+        clipFormat.width = 323;
+        clipFormat.height = 180;
+        QVERIFY(cliptools::WriteClip(clip("wide.avi"), clipFormat, 2,
+                                     [](int i) { return videoFrame(i).scaled(323, 180); }));
         SetFileDialogAnswerer([this](const FileDialogRequest& r) {
             requests_.push_back(r);
             return answer_;
@@ -272,11 +277,15 @@ private slots:
         w.Toolbar_Click(11);
         QVERIFY(!G().FullWindow);
         QVERIFY(w.mnuTools[7]->isChecked() && !w.mnuTools[6]->isChecked());
-        QVERIFY(w.hscrAvi1->isVisible() || !w.hscrAvi1->isHidden());
-        QCOMPARE(w.hscrAvi1->maximum(), kW / 2);
-        QCOMPARE(w.hscrAvi1->value(), kW / 4);
-        QCOMPARE(w.Video1.panX, kW / 4);
-        QCOMPARE(w.Video1.CanvasRect().width(), fullCanvas.width() / 2);
+        QVERIFY(!w.hscrAvi1->isHidden());
+        // Each half shows, at the full view's scale, the part of the frame's width it holds
+        // (about half of it here); the slider reaches the rest and starts in the middle.
+        const int shownWidth = w.Video1.SourceRect().width();
+        QVERIFY(std::abs(shownWidth - kW / 2) <= 1);
+        QCOMPARE(w.hscrAvi1->maximum(), kW - shownWidth);
+        QCOMPARE(w.hscrAvi1->value(), int(std::lrint((kW - shownWidth) / 2.0)));
+        QCOMPARE(w.Video1.panX, w.hscrAvi1->value());
+        QVERIFY(std::abs(w.Video1.CanvasRect().width() - fullCanvas.width() / 2) <= 1);
         QCOMPARE(w.Model.CanvasRect().left(), w.Video1.CanvasRect().x() + w.Video1.CanvasRect().width());  // no gap
         QVERIFY(!w.hscrAvi2->isHidden());
 
@@ -293,7 +302,7 @@ private slots:
         w.hscrAvi1->setValue(40);
         w.ImageTool->chkFlag[2]->setChecked(true);
         const int edge = std::max(0, w.Video1.CanvasRect().x());
-        QVERIFY(qAbs(qRed(at(w, edge, y)) - (40 + kW / 2 - 1 - (column(w, edge) - 40))) <= 1);
+        QVERIFY(qAbs(qRed(at(w, edge, y)) - (40 + shownWidth - 1 - (column(w, edge) - 40))) <= 1);
         w.ImageTool->chkFlag[2]->setChecked(false);
         // A model change repaints only the right half.
         const QRgb leftBefore = at(w, leftX, y);
@@ -311,8 +320,10 @@ private slots:
         QCOMPARE(w.Model.SourceRect(), QRect(0, 0, kW, kH));
         // Split chosen twice halves once.
         w.mnuTools_Click(7);
+        const QRect split = w.Video1.CanvasRect();
         w.mnuTools_Click(7);
-        QCOMPARE(w.Video1.CanvasRect().width(), fullCanvas.width() / 2);
+        QCOMPARE(w.Video1.CanvasRect(), split);
+        QVERIFY(std::abs(split.width() - fullCanvas.width() / 2) <= 1);
         // A picture opened in the split view comes up in the full view, blended at once.
         w.VideoControls->hscrBlend->setValue(255);
         answer_ = chose(clip("still.bmp"));
@@ -329,6 +340,30 @@ private slots:
         w.Toolbar_Click(7);
         QVERIFY(G().FullWindow && w.Toolbar1->Value(10));
         QCOMPARE(w.Video1.CanvasRect(), fullCanvas);
+    }
+
+    // A wide clip is cut on both sides by its fit: the model's half starts where video 1's
+    // ends. Panned to its end, the left half still lies inside the odd-width frame.
+    void splitViewOfAWideOddClipLeavesNoGap() {
+        MsgBoxRecorder boxes;
+        frm_Main w;
+        answer_ = chose(clip("wide.avi"));
+        w.Toolbar_Click(1);
+        answer_ = chose(clip("model.avi"));
+        w.Toolbar_Click(7);
+        w.Toolbar1->SetValue(11, true);
+        w.Toolbar_Click(11);
+        QCOMPARE(w.Model.CanvasRect().left(), w.Video1.CanvasRect().right() + 1);
+        for (int pan : {w.hscrAvi1->maximum(), 0}) {
+            w.hscrAvi1->setValue(pan);
+            QVERIFY(QRect(0, 0, 323, 180).contains(w.Video1.SourceRect()));
+            // Every column shows video 1 (blue 0) or the model (blue 200), never the background.
+            const int y = w.pic_video->height() / 2;
+            for (int x = 0; x < w.pic_video->width(); ++x)
+                QVERIFY2(qBlue(at(w, x, y)) == 0 || qBlue(at(w, x, y)) == 200,
+                         qPrintable(QString::number(x)));
+        }
+        QVERIFY(boxes.calls.empty());
     }
 
     void aStillPictureKeepsTheFullView() {

@@ -203,6 +203,18 @@ private slots:
         for (const char* sub : {"A\\b", "A\\a2", "A\\Zed", "A"}) QCOMPARE(Store().DeleteKey(kUser, sub), kOk);
         QCOMPARE(Store().DeleteKey(kUser, QString()), kDenied);
         QCOMPARE(Open(QString()), kOk);
+
+        // Several values in one write: the key is made on the way, a name already there is
+        // replaced where it is, and one name beyond the limits stores none of them.
+        const QString batch = QStringLiteral("New\\Key");
+        QCOMPARE(Store().SetValues(kUser, batch, {{"one", Text("1")}, {"two", Text("2")}}), kOk);
+        QCOMPARE(Store().SetValues(kUser, batch, {{"three", Text("3")}, {"ONE", Text("i")}}), kOk);
+        QCOMPARE(Names(batch), (QStringList{"one", "two", "three"}));
+        QCOMPARE(Query(batch, "one"), EncodeText("i"));
+        QCOMPARE(Store().SetValues(kUser, batch, {{"four", Text("4")}, {QString(16384, 'v'), Text("x")}}),
+                 long(ERROR_INVALID_PARAMETER));
+        QCOMPARE(Query(batch, "four"), QByteArray("<status 2>"));
+        QCOMPARE(Store().SetValues(kMachine, batch, {{"one", Text("1")}}), kDenied);
     }
 
     void roots() {

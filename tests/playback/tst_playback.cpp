@@ -5,6 +5,8 @@
 #include "ClipWriter.h"
 #include "MsgBoxRecorder.h"
 #include "TestDesktop.h"
+#include "compare/frmImageTool.h"
+#include "compare/frmModelTool.h"
 #include "platform/FileDialog.h"
 #include "platform/ImageBox.h"
 #include "platform/PictureBox.h"
@@ -13,6 +15,7 @@
 #include "shell/MainToolbar.h"
 #include "shell/frm_Main.h"
 
+#include <QCheckBox>
 #include <QFrame>
 #include <QPushButton>
 #include <QRadioButton>
@@ -160,18 +163,100 @@ private slots:
         QVERIFY(highlightOn(w, 2));
         QCOMPARE(options(w), (std::array<bool, 3>{true, false, false}));
 
-        // Stopped right after the last frame: the counter is past the end; the frame shown
-        // and the frame stored are the first, where the next tick would have gone.
+        // Right after the last frame the counter names the first, where the next tick goes,
+        // never a frame past the end; Stop shows it.
         c->cmdPlay->click();
         QCOMPARE(w.VideoTimer->interval(), 7);
-        while (w.CurrentVideoFrame != 10) w.VideoTimer_Timer();
-        QCOMPARE(shown(w), 9);
+        while (shown(w) != 9) w.VideoTimer_Timer();
+        QCOMPARE(w.CurrentVideoFrame, short(0));
         c->cmdStop->click();
         QCOMPARE(w.CurrentVideoFrame, short(0));
         QCOMPARE(shown(w), 0);
         QVERIFY(highlightOn(w, 0));
         c->cmdForwardFast->click();
         QCOMPARE(shown(w), 1);
+    }
+
+    // Frames the store does not hold (past the end while playing, a picture's frame 1) show
+    // the last frame painted as it was: its effects are never applied twice.
+    void aMissingFrameNeverGetsItsEffectsTwice() {
+        frm_Main w;
+        open(w, "swing.avi");
+        w.ImageTool->VScrBright->setValue(40);
+        w.ImageTool->chkFlag[1]->setChecked(true);  // inverted twice would be plain again
+        const auto paintedAlikeAgain = [&w] {
+            const QImage before = w.pic_video->Image();
+            w.PasteAvi(w.CurrentVideoFrame);
+            return w.pic_video->Image() == before;
+        };
+        frmVideoControls* c = w.VideoControls;
+        c->cmdPlay->click();
+        for (int tick = 0; tick < 10; ++tick) w.VideoTimer_Timer();  // frames 0 .. 9
+        c->cmdForwardFast->click();
+        QVERIFY(w.CurrentVideoFrame >= 0 && w.CurrentVideoFrame <= 9);
+        QVERIFY(paintedAlikeAgain());
+        w.PasteAvi(4);
+        const QImage four = w.pic_video->Image();
+        for (short missing : {10, -1, 1000}) {
+            w.PasteAvi(missing);
+            QCOMPARE(w.pic_video->Image(), four);
+        }
+        c->cmdStop->click();
+
+        open(w, "pose.jpg");
+        insertModel(w);
+        w.ModelTool->HscrBrightness->setValue(40);
+        w.PasteModel(3);
+        const QImage model = w.picModel->Image();
+        w.PasteModel(99);
+        QCOMPARE(w.picModel->Image(), model);
+        choose(w, 1);
+        c->cmdPlay->click();
+        const QImage picture = w.pic_video->Image().copy(0, 0, 100, 80);
+        for (int tick = 0; tick < 3; ++tick) {
+            w.bothTimer_Timer();
+            QCOMPARE(w.CurrentVideoFrame, short(0));
+            QCOMPARE(w.pic_video->Image().copy(0, 0, 100, 80), picture);
+        }
+    }
+
+    void onlyOnePlaybackTimerEverRuns() {
+        frm_Main w;
+        open(w, "swing.avi");
+        frmVideoControls* c = w.VideoControls;
+        c->cmdPlay->click();
+        // A model inserted while video 1 plays leaves the window choice locked.
+        insertModel(w);
+        QVERIFY(w.VideoTimer->isActive());
+        QCOMPARE(options(w), (std::array<bool, 3>{false, false, false}));
+        // Play for another window takes over from the running timer; one Stop ends playback.
+        w.VideoControl_Click(2, 1);
+        QVERIFY(w.bothTimer->isActive() && !w.VideoTimer->isActive() && !w.ModelTimer->isActive());
+        w.VideoControl_Click(6, 1);
+        QVERIFY(!anyTimerActive(w));
+        QCOMPARE(options(w), (std::array<bool, 3>{true, true, true}));
+    }
+
+    void closingTheModelGivesTheButtonsBackToVideoOne() {
+        frm_Main w;
+        open(w, "swing.avi");
+        frmVideoControls* c = w.VideoControls;
+        for (int choice : {1, 2}) {
+            insertModel(w);
+            choose(w, choice);
+            c->cmdPlay->click();
+            w.Toolbar_Click(7);
+            QVERIFY(!G().ModelShown);
+            QVERIFY(!anyTimerActive(w));
+            QVERIFY(G().Stopped);
+            QCOMPARE(c->WindowChoice, short(0));
+            QVERIFY(c->optWindow[0]->isChecked());
+            QCOMPARE(options(w), (std::array<bool, 3>{true, false, false}));
+            const short before = w.CurrentVideoFrame;
+            c->cmdForwardFast->click();
+            QCOMPARE(w.CurrentVideoFrame, short(before + 1));
+            QCOMPARE(shown(w), before + 1);
+        }
     }
 
     void bothWindowsStepAndPlayTogether() {

@@ -10,6 +10,7 @@
 #include "shell/frm_Main.h"
 
 #include <QAction>
+#include <QCheckBox>
 #include <QGroupBox>
 #include <QPushButton>
 #include <QRadioButton>
@@ -30,7 +31,7 @@ private slots:
         frmVideoControls f(nullptr);
         QCOMPARE(f.windowTitle(), QStringLiteral("Video Controls"));
         QCOMPARE(f.minimumSize(), f.maximumSize());  // not resizable
-        QCOMPARE(f.size(), platform::TwipsToPixels(QRect(0, 0, 1590, 3540)).size());
+        QCOMPARE(f.size(), platform::TwipsToPixels(QRect(0, 0, 1590, 3840)).size());  // with the sync check item
         const std::pair<QPushButton*, const char*> tips[] = {
             {f.cmdPlay, "Play the video"},
             {f.cmdStop, "Stop the video"},
@@ -55,7 +56,7 @@ private slots:
 
         const QList<QWidget*> expected = {f.cmdBackFull,    f.cmdBackFast,    f.cmdPlay,      f.cmdStop,
                                           f.cmdForwardFast, f.cmdForwardFull, f.optWindow[0], f.optWindow[1],
-                                          f.optWindow[2],   f.hscrBlend,      f.hscrSpeed};
+                                          f.optWindow[2],   f.hscrBlend,      f.hscrSpeed,    f.chkSync};
         QList<QWidget*> order;
         QWidget* w = f.cmdBackFull;
         do {
@@ -136,13 +137,14 @@ private slots:
         QCOMPARE(f->frmBlend->title(), QStringLiteral("Blend: %"));
         QCOMPARE(f->WindowChoice, short(2));
 
-        // Activation puts the check back, whoever showed the window.
+        // Activation puts the check back, whoever showed the window; losing the focus to
+        // another window does not take it away while the window stays shown.
         w.mnuTools[9]->setChecked(false);
-        QEvent deactivate(QEvent::WindowDeactivate);
-        QApplication::sendEvent(f, &deactivate);
-        QVERIFY(!w.mnuTools[9]->isChecked());
         QEvent activate(QEvent::WindowActivate);
         QApplication::sendEvent(f, &activate);
+        QVERIFY(w.mnuTools[9]->isChecked());
+        QEvent deactivate(QEvent::WindowDeactivate);
+        QApplication::sendEvent(f, &deactivate);
         QVERIFY(w.mnuTools[9]->isChecked());
     }
 

@@ -15,6 +15,7 @@
 #include "shell/MainLayout.h"
 #include "shell/MainToolbar.h"
 #include "shell/ReportError.h"
+#include "shell/ToolWindow.h"
 #include "shell/cRegistry.h"
 #include "shell/frmSplash.h"
 #include "shell/frm_Main.h"
@@ -27,9 +28,14 @@
 #include <QMenu>
 #include <QPointer>
 #include <QProgressBar>
+#include <QScopeGuard>
+#include <QStyle>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+
+#include <sys/inotify.h>
+#include <unistd.h>
 
 using namespace platform;
 
@@ -55,6 +61,35 @@ QVariant stored(const QString& name) {
     reg.SetValueKey(name);
     return reg.Value();
 }
+
+// Counts how often a file of a folder is put in place by a finished save (made or renamed
+// onto). The temporary files' creation is watched too: it keeps the kernel from merging
+// the renames onto one name into one event.
+class SaveCounter {
+public:
+    explicit SaveCounter(const QString& folder) : fd_(inotify_init1(IN_NONBLOCK)) {
+        if (fd_ >= 0) inotify_add_watch(fd_, QFile::encodeName(folder).constData(), IN_MOVED_TO | IN_CREATE);
+    }
+    ~SaveCounter() {
+        if (fd_ >= 0) ::close(fd_);
+    }
+    SaveCounter(const SaveCounter&) = delete;
+    SaveCounter& operator=(const SaveCounter&) = delete;
+    int Saves(const QString& name) {
+        alignas(inotify_event) char buffer[4096];
+        for (ssize_t n; (n = ::read(fd_, buffer, sizeof buffer)) > 0;)
+            for (char* p = buffer; p < buffer + n;) {
+                const auto* e = reinterpret_cast<const inotify_event*>(p);
+                if (e->len && QFile::decodeName(e->name) == name) ++saves_;
+                p += sizeof(inotify_event) + e->len;
+            }
+        return saves_;
+    }
+
+private:
+    int fd_;
+    int saves_ = 0;
+};
 }  // namespace
 
 class TestMainWindow : public QObject {
@@ -109,7 +144,10 @@ private slots:
         QVERIFY(boxes.calls.empty());
         QCOMPARE(G().ScreenUnitX, 154L);
         QCOMPARE(G().ScreenUnitY, 115L);
-        QCOMPARE(w.geometry().size(), QSize(1027, 767));  // 100 units of 154 and 115 twips
+        // The whole available screen, frame and all: maximised, and of that size where nothing
+        // maximises it.
+        QVERIFY(w.windowState() & Qt::WindowMaximized);
+        QCOMPARE(w.geometry(), QRect(0, 0, 1024, 768));
         // Canvas: 7700 x 5750 twips in pixels, hidden, pixel scale.
         QCOMPARE(w.pic_video->size(), QSize(513, 383));
         QVERIFY(w.pic_video->isHidden());
@@ -200,9 +238,20 @@ private slots:
         QVERIFY(w.mnuFile[7]->isVisible());
     }
 
+    void storedPositionsAndFoldersAreUsedAndSavedAtClose_data() {
+        QTest::addColumn<bool>("onAnotherMount");
+        QTest::newRow("folder on the root's mount") << false;
+        QTest::newRow("folder on another mount") << true;
+    }
     void storedPositionsAndFoldersAreUsedAndSavedAtClose() {
-        QTemporaryDir work;
-        store(QStringLiteral("WorkingDir"), work.path(), REG_SZ);
+        QFETCH(bool, onAnotherMount);
+        QTemporaryDir mount;
+        const QString work = mount.filePath(QStringLiteral("clips"));
+        QVERIFY(QDir().mkpath(work));
+        // The drive list takes the temporary folder for a mounted file system of its own.
+        if (onAnotherMount) OverrideMountPoints(QStringList{mount.path()});
+        const auto mounts = qScopeGuard([] { OverrideMountPoints(std::nullopt); });
+        store(QStringLiteral("WorkingDir"), work, REG_SZ);
         store(QStringLiteral("DrawToolX"), QStringLiteral("1230"), REG_SZ);
         store(QStringLiteral("DrawToolY"), QStringLiteral("2460"), REG_SZ);
         // A stored (0, 0) pair means "not placed": the default is used again.
@@ -210,20 +259,24 @@ private slots:
         store(QStringLiteral("ImageToolY"), QStringLiteral("0"), REG_SZ);
         {
             frm_Main w;
-            QCOMPARE(G().WorkingDir, work.path());
-            QCOMPARE(w.File1->Path(), QDir::cleanPath(work.path()));
+            QCOMPARE(G().WorkingDir, work);
+            QCOMPARE(w.Dir1->Path(), work);
+            QCOMPARE(w.File1->Path(), work);
+            QCOMPARE(w.Drive1->Drive(), onAnotherMount ? mount.path() : DriveOf(work));
             QCOMPARE(w.DrawToolBox->PositionTwips(), QPoint(1230, 2460));
             QCOMPARE(w.ImageTool->PositionTwips(), w.Layout().defaultImageTool);
-            // The user moves the video controls and closes the program.
+            // The user moves the video controls and closes the program, which saves once.
             w.VideoControls->show();
             w.VideoControls->move(100, 200);
+            SaveCounter saves(QFileInfo(desktop_->RegistryFile()).absolutePath());
             QVERIFY(w.close());
+            QCOMPARE(saves.Saves(QFileInfo(desktop_->RegistryFile()).fileName()), 1);
         }
         QCOMPARE(stored(QStringLiteral("VControlToolX")).toString(), QStringLiteral("1500"));
         QCOMPARE(stored(QStringLiteral("VControlToolY")).toString(), QStringLiteral("3000"));
         // A never-shown window keeps exactly the position it was given.
         QCOMPARE(stored(QStringLiteral("DrawToolX")).toString(), QStringLiteral("1230"));
-        QCOMPARE(stored(QStringLiteral("WorkingDir")).toString(), work.path());
+        QCOMPARE(stored(QStringLiteral("WorkingDir")).toString(), work);
         QCOMPARE(stored(QStringLiteral("MaxCount")).toInt(), 4);
         QCOMPARE(stored(QStringLiteral("Count")).toInt(), 0);
 
@@ -231,7 +284,54 @@ private slots:
         G() = Globals{};
         frm_Main again;
         QCOMPARE(again.VideoControls->PositionTwips(), QPoint(1500, 3000));
-        QCOMPARE(G().WorkingDir, work.path());
+        QCOMPARE(G().WorkingDir, work);
+    }
+
+    void titleBarsStayOnAScreen_data() {
+        QTest::addColumn<QPoint>("position");
+        QTest::addColumn<int>("width");
+        QTest::addColumn<QList<QRect>>("areas");
+        QTest::addColumn<QPoint>("expected");
+        const QList<QRect> one{QRect(0, 0, 1024, 768)};
+        const QList<QRect> two{QRect(0, 0, 1024, 768), QRect(1024, 0, 1280, 1024)};
+        QTest::newRow("inside") << QPoint(100, 100) << 200 << one << QPoint(100, 100);
+        QTest::newRow("beyond the bottom right") << QPoint(2000, 1500) << 200 << one << QPoint(824, 748);
+        QTest::newRow("partly off the right") << QPoint(900, 10) << 200 << one << QPoint(824, 10);
+        QTest::newRow("above the top") << QPoint(100, -50) << 200 << one << QPoint(100, 0);
+        QTest::newRow("wider than the screen") << QPoint(300, 10) << 1500 << one << QPoint(0, 10);
+        QTest::newRow("on the second screen") << QPoint(1500, 900) << 200 << two << QPoint(1500, 900);
+        QTest::newRow("mostly on the second") << QPoint(1000, 100) << 200 << two << QPoint(1024, 100);
+        QTest::newRow("beyond both") << QPoint(5000, 3000) << 200 << two << QPoint(2104, 1004);
+        QTest::newRow("below the smaller screen") << QPoint(100, 900) << 200 << two << QPoint(100, 748);
+    }
+    void titleBarsStayOnAScreen() {
+        QFETCH(QPoint, position);
+        QFETCH(int, width);
+        QFETCH(QList<QRect>, areas);
+        QFETCH(QPoint, expected);
+        QCOMPARE(KeepTitleBarOnScreen(position, width, 20, areas), expected);
+    }
+
+    void toolWindowsStoredOnALargerDesktopComeBackOnScreen() {
+        for (const char* name : {"DrawToolX", "VControlToolX"})
+            store(QLatin1String(name), QStringLiteral("30000"), REG_SZ);
+        for (const char* name : {"DrawToolY", "VControlToolY"})
+            store(QLatin1String(name), QStringLiteral("20000"), REG_SZ);
+        const QRect screen(0, 0, 1024, 768);
+        {
+            frm_Main w;
+            w.mnuTools_Click(9);
+            for (ToolWindow* tool :
+                 {static_cast<ToolWindow*>(w.DrawToolBox), static_cast<ToolWindow*>(w.VideoControls)}) {
+                const int titleBar = tool->style()->pixelMetric(QStyle::PM_TitleBarHeight);
+                QVERIFY(screen.contains(QRect(tool->pos(), QSize(tool->frameGeometry().width(), titleBar))));
+            }
+            QVERIFY(w.close());
+        }
+        // The window never shown keeps its place for the larger desktop; the one the user saw
+        // is stored where it was seen.
+        QCOMPARE(stored(QStringLiteral("DrawToolX")).toString(), QStringLiteral("30000"));
+        QVERIFY(stored(QStringLiteral("VControlToolX")).toInt() < 15360);
     }
 
     void aFolderThatIsGoneFallsBackToTheProgramFolder() {
@@ -335,6 +435,7 @@ private slots:
         QPointer<frm_Main> main = splash->Timer1_Timer();
         QVERIFY(main);
         QVERIFY(main->isVisible());
+        QVERIFY(main->isMaximized());
         QVERIFY(!splash || !splash->isVisible());
         QTRY_VERIFY(splash.isNull());  // unloaded
         QVERIFY(QApplication::overrideCursor() == nullptr);

@@ -141,20 +141,32 @@ private slots:
         cMRUFileList list = FreshList();
         for (const char* p : {"/clips/c.avi", "/clips/b.avi", "/clips/a.avi"}) list.AddFile(p);
         QCOMPARE(Entries(list), (QStringList{"/clips/a.avi", "/clips/b.avi", "/clips/c.avi"}));
-        // The same path in another case moves up in the newly added form; count unchanged.
-        list.AddFile(QStringLiteral("/CLIPS/C.AVI"));
-        QCOMPARE(Entries(list), (QStringList{"/CLIPS/C.AVI", "/clips/a.avi", "/clips/b.avi"}));
         // Re-opening the second entry swaps the top two; re-opening the top changes nothing.
         for (int i = 0; i < 2; ++i) {
-            list.AddFile(QStringLiteral("/clips/a.avi"));
-            QCOMPARE(Entries(list), (QStringList{"/clips/a.avi", "/CLIPS/C.AVI", "/clips/b.avi"}));
+            list.AddFile(QStringLiteral("/clips/b.avi"));
+            QCOMPARE(Entries(list), (QStringList{"/clips/b.avi", "/clips/a.avi", "/clips/c.avi"}));
         }
+        // The same name in another case is another file here: it is listed beside it.
+        list.AddFile(QStringLiteral("/clips/C.avi"));
+        QCOMPARE(Entries(list),
+                 (QStringList{"/clips/C.avi", "/clips/b.avi", "/clips/a.avi", "/clips/c.avi"}));
         // A fifth different file to a full list of four drops the fourth.
-        list.AddFile(QStringLiteral("/clips/d.avi"));
         list.AddFile(QStringLiteral("/clips/e.avi"));
         QCOMPARE(Entries(list),
-                 (QStringList{"/clips/e.avi", "/clips/d.avi", "/clips/a.avi", "/CLIPS/C.AVI"}));
+                 (QStringList{"/clips/e.avi", "/clips/C.avi", "/clips/b.avi", "/clips/a.avi"}));
         QVERIFY(list.FileExists(4));
+        // One file reached by another path (a link) is one entry, in the form opened last.
+        const QString file = dir_->filePath(QStringLiteral("Swing.avi"));
+        const QString other = dir_->filePath(QStringLiteral("swing.avi"));
+        const QString link = dir_->filePath(QStringLiteral("link.avi"));
+        for (const QString& f : {file, other}) {
+            QFile touch(f);
+            QVERIFY(touch.open(QIODevice::WriteOnly));
+        }
+        QVERIFY(QFile::link(file, link));
+        cMRUFileList files = FreshList();
+        for (const QString& f : {file, other, link}) files.AddFile(f);
+        QCOMPARE(Entries(files), (QStringList{link, other}));
         // A list without capacity keeps nothing and does not fail.
         cMRUFileList none;
         none.AddFile(QStringLiteral("/x.avi"));
@@ -188,11 +200,13 @@ private slots:
     }
 
     void settingsRoundTrip() {
+        // Paths are plain text: a "%NAME%" pair in one is part of its name, not a variable.
         cMRUFileList saved = FreshList();
-        for (const char* p : {"/home/me/Клипы/swing one.avi", "/home/me/clips/b.avi", "/home/me/clips/c.avi"})
+        for (const char* p :
+             {"/home/me/Клипы/swing one.avi", "/home/me/clips/%HOME%.avi", "/home/me/clips/c.avi"})
             saved.AddFile(QString::fromUtf8(p));
         G().WorkingDir = QStringLiteral("/home/me/clips");
-        G().ModelDir = QStringLiteral("/home/me/pro swings");
+        G().ModelDir = QStringLiteral("/home/me/100%PATH% swings");
         G().ToolPos.imageTool = {1, 2};
         G().ToolPos.drawTool = {1230, 4560};
         G().ToolPos.videoControls = {3000, 40000};
@@ -213,6 +227,8 @@ private slots:
         QCOMPARE(Stored("MaxCount"), (RegValue{REG_DWORD, QByteArray("\x04\0\0\0", 4)}));
         QCOMPARE(Stored("Count"), (RegValue{REG_DWORD, QByteArray("\x03\0\0\0", 4)}));
         QCOMPARE(Stored("File1"), (RegValue{REG_SZ, EncodeText("/home/me/clips/c.avi")}));
+        QCOMPARE(Stored("File2"), (RegValue{REG_SZ, EncodeText("/home/me/clips/%HOME%.avi")}));
+        QCOMPARE(Stored("ModelDir").type, std::uint32_t(REG_SZ));
         QCOMPARE(Stored("VControlToolY"), (RegValue{REG_SZ, EncodeText("40000")}));
 
         const Globals wrote = G();
@@ -397,11 +413,17 @@ private slots:
         QCOMPARE(G().WorkingDir, QStringLiteral("12"));
         QVERIFY(!list.LoadModelDir(r));  // binary is no folder: refused, old value kept
         QCOMPARE(G().ModelDir, QStringLiteral("/kept"));
-        // An expandable folder is expanded.
+        // Stored as expandable text (as older saves stored a path with a "%NAME%" pair), a
+        // folder or a recent file still comes back as written.
         qputenv("VARKELO_MRU_TEST", "/srv");
-        Put("WorkingDir", REG_EXPAND_SZ, EncodeText("%VARKELO_MRU_TEST%/clips"));
+        Put("WorkingDir", REG_EXPAND_SZ, EncodeText("/clips/%VARKELO_MRU_TEST%"));
+        Put("MaxCount", 4);
+        Put("Count", 1);
+        Put("File1", REG_EXPAND_SZ, EncodeText("/clips/%VARKELO_MRU_TEST%.avi"));
         QVERIFY(list.LoadDir(r));
-        QCOMPARE(G().WorkingDir, QStringLiteral("/srv/clips"));
+        QVERIFY(list.Load(r));
+        QCOMPARE(G().WorkingDir, QStringLiteral("/clips/%VARKELO_MRU_TEST%"));
+        QCOMPARE(list.File(1), QStringLiteral("/clips/%VARKELO_MRU_TEST%.avi"));
         qunsetenv("VARKELO_MRU_TEST");
     }
 
@@ -427,14 +449,11 @@ private slots:
             setrlimit(RLIMIT_FSIZE, &old);
         }
         QVERIFY(!saved);
-        // Each value is written on its own, so the save stops part way (here: at the first
-        // long path), but the file holds every value written before and still loads.
+        // All or nothing: no count ahead of its files, the file is as it was and still loads.
+        QCOMPARE(ReadAll(user_), before);
         cMRUFileList loaded = FreshList();
         QVERIFY(loaded.Load(r));
-        QVERIFY(loaded.FileCount() >= 1 && loaded.FileCount() <= 4);
-        QCOMPARE(loaded.File(1), QStringLiteral("/first.avi"));
-        for (int i = 2; i <= loaded.FileCount(); ++i)
-            QVERIFY(loaded.File(i).isEmpty() || loaded.File(i).size() == 2001);
+        QCOMPARE(Entries(loaded), QStringList{"/first.avi"});
         QCOMPARE(QDir(QFileInfo(user_).absolutePath()).entryList(QDir::Files), QStringList{"registry.json"});
 
         // A store whose folder cannot be made: every save fails; loading finds nothing.
@@ -444,6 +463,7 @@ private slots:
         f.close();
         RegistryStore::Instance().SetFilePath(HKEY_CURRENT_USER, blocker + "/varkelo/registry.json");
         QVERIFY(!list.Save(r));
+        QVERIFY(!list.SaveSettings(r));
         QVERIFY(!list.SaveDir(r));
         QVERIFY(!list.SaveModelDir(r));
         QVERIFY(!list.SaveToolCoor(r));

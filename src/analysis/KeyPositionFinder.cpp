@@ -1,0 +1,275 @@
+// The swing is found from what changes between consecutive frames of small grey pictures, with the
+// camera's shake taken out first. Thin fast things (a club) defeat optical flow but not frame
+// differences: a pixel that changed both coming into a frame and going out of it shows where the
+// moving parts are in that frame. Those parts travel on a circle about the golfer's pivot; their
+// angle about it goes back to the top and turns round. Address and finish are where the motion
+// starts and settles; impact is the downswing frame that looks most like address (the club back at
+// the ball).
+
+#include "analysis/KeyPositionFinder.h"
+
+#include <opencv2/core.hpp>
+#include <opencv2/imgproc.hpp>
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+// The pictures are worked on at about this many pixels: enough for arms and club, cheap for 1080p.
+constexpr double kWorkPixels = 160.0 * 120.0;
+
+cv::Mat greyWork(const QImage& frame, cv::Size work) {
+    QImage img = frame;
+    int code = cv::COLOR_BGR2GRAY;
+    int type = CV_8UC3;
+    switch (img.format()) {
+        case QImage::Format_BGR888:
+            break;
+        case QImage::Format_RGB888:
+            code = cv::COLOR_RGB2GRAY;
+            break;
+        case QImage::Format_RGB32:
+        case QImage::Format_ARGB32:
+        case QImage::Format_ARGB32_Premultiplied:
+            code = cv::COLOR_BGRA2GRAY;  // little-endian 0xAARRGGBB is B, G, R, A in memory
+            type = CV_8UC4;
+            break;
+        case QImage::Format_Grayscale8:
+            code = -1;
+            type = CV_8UC1;
+            break;
+        default:
+            img = img.convertToFormat(QImage::Format_BGR888);
+            break;
+    }
+    const cv::Mat view(img.height(), img.width(), type, const_cast<uchar*>(img.constBits()),
+                       size_t(img.bytesPerLine()));
+    cv::Mat grey;
+    if (code < 0)
+        grey = view;
+    else
+        cv::cvtColor(view, grey, code);
+    cv::Mat small;
+    cv::resize(grey, small, work, 0, 0, cv::INTER_AREA);
+    return small;
+}
+
+float median(std::vector<float>& v) {
+    if (v.empty()) return 0;
+    auto mid = v.begin() + std::ptrdiff_t(v.size() / 2);
+    std::nth_element(v.begin(), mid, v.end());
+    return *mid;
+}
+
+double percentile(std::vector<double> v, double q) {
+    if (v.empty()) return 0;
+    const auto k = std::ptrdiff_t(std::clamp(q, 0.0, 1.0) * double(v.size() - 1));
+    std::nth_element(v.begin(), v.begin() + k, v.end());
+    return v[size_t(k)];
+}
+
+}  // namespace
+
+QString KeyPositionTag(int kind) {
+    static const char* const tags[] = {"A", "T", "I", "F"};
+    return kind >= 0 && kind < 4 ? QString::fromLatin1(tags[kind]) : QString();
+}
+
+KeyPositions FindKeyPositions(const std::vector<QImage>& frames, double fps, const std::atomic<bool>* cancel) {
+    KeyPositions none;
+    const int n = int(frames.size());
+    if (n < 10 || frames[0].isNull() || fps <= 0) return none;
+    const auto cancelled = [cancel] { return cancel && cancel->load(std::memory_order_relaxed); };
+    const int width = frames[0].width();
+    const int height = frames[0].height();
+    const double scale = std::min(1.0, std::sqrt(kWorkPixels / (double(width) * height)));
+    const cv::Size work(std::max(16, int(std::lround(width * scale))), std::max(16, int(std::lround(height * scale))));
+
+    // Grey pictures with the camera's shake or pan taken out: each one is moved onto the first.
+    std::vector<cv::Mat> grey(static_cast<size_t>(n));
+    cv::Mat first;
+    for (int i = 0; i < n; ++i) {
+        if (cancelled()) return none;
+        if (frames[size_t(i)].size() != frames[0].size()) return none;
+        cv::Mat g;
+        cv::GaussianBlur(greyWork(frames[size_t(i)], work), g, cv::Size(3, 3), 0);
+        g.convertTo(g, CV_32F);
+        if (i == 0) {
+            first = g;
+        } else {
+            const cv::Point2d shift = cv::phaseCorrelate(first, g);
+            const cv::Mat undo = (cv::Mat_<double>(2, 3) << 1, 0, -shift.x, 0, 1, -shift.y);
+            cv::warpAffine(g, g, undo, work, cv::INTER_LINEAR, cv::BORDER_REPLICATE);
+        }
+        grey[size_t(i)] = g;
+    }
+
+    // What moved between consecutive frames, well above the sensor's noise; the picture's edges,
+    // where the alignment invents pixels, are left out.
+    const int m = n - 1;
+    const int border = std::max(2, work.width / 40);
+    const cv::Rect inner(border, border, work.width - 2 * border, work.height - 2 * border);
+    std::vector<cv::Mat> moved(static_cast<size_t>(m));
+    std::vector<float> sample;
+    for (int i = 0; i < m; ++i) {
+        cv::Mat d;
+        cv::absdiff(grey[size_t(i + 1)], grey[size_t(i)], d);
+        sample.assign(d.begin<float>(), d.end<float>());
+        const double threshold = std::max(10.0, 5.0 * median(sample));
+        cv::Mat mask = cv::Mat::zeros(work, CV_8U);
+        mask(inner).setTo(255, d(inner) > threshold);
+        moved[size_t(i)] = mask;
+    }
+    // Where the moving parts are at frame i: moved both coming and going.
+    const auto silhouette = [&](int i) {
+        cv::Mat s;
+        cv::bitwise_and(moved[size_t(i - 1)], moved[size_t(i)], s);
+        return s;
+    };
+
+    // The swing's pivot: the centre of the circle the moving parts travel on (a least-squares fit).
+    double s[4][4] = {};
+    double count = 0;
+    std::vector<cv::Point2d> where(static_cast<size_t>(n), cv::Point2d(-1, -1));
+    std::vector<double> mass(static_cast<size_t>(n), 0);
+    for (int i = 1; i < m; ++i) {
+        const cv::Moments mo = cv::moments(silhouette(i), true);
+        mass[size_t(i)] = mo.m00;
+        if (mo.m00 < 3) continue;
+        const double x = mo.m10 / mo.m00, y = mo.m01 / mo.m00, z = x * x + y * y;
+        const double row[4] = {x, y, 1, -z};
+        for (int a = 0; a < 4; ++a)
+            for (int b = 0; b < 4; ++b) s[a][b] += mo.m00 * row[a] * row[b];
+        count += 1;
+    }
+    if (count < 6) return none;
+    // Normal equations of x D + y E + F = -(x^2 + y^2).
+    const cv::Matx33d lhs(s[0][0], s[0][1], s[0][2], s[1][0], s[1][1], s[1][2], s[2][0], s[2][1], s[2][2]);
+    const cv::Vec3d rhs(s[0][3], s[1][3], s[2][3]);
+    cv::Vec3d def;
+    if (!cv::solve(lhs, rhs, def, cv::DECOMP_SVD)) return none;
+    const double cx = -def[0] / 2, cy = -def[1] / 2;
+    const double r2 = cx * cx + cy * cy - def[2];
+    if (!(r2 > 1)) return none;
+    const double radius = std::sqrt(r2);
+    cv::Mat region = cv::Mat::zeros(work, CV_8U);
+    cv::circle(region, cv::Point(int(std::lround(cx)), int(std::lround(cy))), int(std::lround(radius * 1.6)),
+               cv::Scalar(255), cv::FILLED);
+
+    // Per frame pair: how much moved inside the swing's region; per frame: the angle of the
+    // moving parts about the pivot, unwound.
+    std::vector<double> energy(static_cast<size_t>(m)), angle(static_cast<size_t>(n), 0);
+    std::vector<bool> placed(static_cast<size_t>(n), false);
+    for (int i = 0; i < m; ++i) {
+        cv::Mat inside;
+        cv::bitwise_and(moved[size_t(i)], region, inside);
+        energy[size_t(i)] = cv::countNonZero(inside);
+    }
+    double previous = 0;
+    bool any = false;
+    for (int i = 1; i < m; ++i) {
+        cv::Mat sil = silhouette(i);
+        cv::bitwise_and(sil, region, sil);
+        const cv::Moments mo = cv::moments(sil, true);
+        if (mo.m00 < 3) continue;
+        double a = std::atan2(mo.m01 / mo.m00 - cy, mo.m10 / mo.m00 - cx);
+        if (any) a = previous + std::remainder(a - previous, 2 * CV_PI);
+        angle[size_t(i)] = previous = a;
+        placed[size_t(i)] = any = true;
+    }
+
+    // The downswing: the most motion. A swing stands far above the clip's noise.
+    const int peak = int(std::max_element(energy.begin(), energy.end()) - energy.begin());
+    const double floor = percentile(energy, 0.1);
+    if (energy[size_t(peak)] < std::max(8.0 * floor, 0.004 * work.area())) return none;
+    const double still = std::max(3.0 * floor, 0.0005 * work.area());
+
+    // The swing's stretch of motion that leads up to it; short pauses (the top) do not end it.
+    const int gap = std::max(2, int(std::lround(0.15 * fps)));
+    int start = peak;
+    for (int i = peak, quiet = 0; i >= 0; --i) {
+        if (energy[size_t(i)] > still) {
+            start = i;
+            quiet = 0;
+        } else if (++quiet > gap) {
+            break;
+        }
+    }
+    // Its direction of turning at the fastest moment.
+    int before = peak, after = peak + 1;
+    while (before > start && !placed[size_t(before)]) --before;
+    while (after < m && !placed[size_t(after)]) ++after;
+    if (!placed[size_t(before)] || after >= m || !placed[size_t(after)]) return none;
+    const double dir = angle[size_t(after)] > angle[size_t(before)] ? 1.0 : -1.0;
+
+    // Top: where the turning back ends, the farthest back the moving parts went.
+    int top = -1;
+    for (int i = start + 1; i <= peak; ++i)
+        if (placed[size_t(i)] && (top < 0 || dir * angle[size_t(i)] < dir * angle[size_t(top)])) top = i;
+    if (top < 0 || top >= peak + 1 || dir * (angle[size_t(after)] - angle[size_t(top)]) < 1.0) return none;
+    // A backswing sweeps a wide arc too (someone walking past does not).
+    int takeaway = start + 1;
+    while (takeaway < top && !placed[size_t(takeaway)]) ++takeaway;
+    if (dir * (angle[size_t(takeaway)] - angle[size_t(top)]) < 1.0) return none;
+    KeyPositions found;
+    found.frame[KeyPositions::Top] = top;
+    // Address: the last still frame before the takeaway.
+    if (start < top) found.frame[KeyPositions::Address] = start;
+
+    // Impact: near the fastest moment, the frame most like address (the club back at the ball).
+    const int reference = std::max(0, found[KeyPositions::Address]);
+    const int margin = std::max(2, int(std::lround(0.1 * fps)));
+    double best = -1;
+    for (int i = std::max(top + 1, peak - margin); i <= std::min(n - 1, peak + 1 + margin); ++i) {
+        cv::Mat diff;
+        cv::absdiff(grey[size_t(i)], grey[size_t(reference)], diff);
+        const double d = cv::mean(diff, region)[0];
+        if (best < 0 || d < best) {
+            best = d;
+            found.frame[KeyPositions::Impact] = i;
+        }
+    }
+    if (found[KeyPositions::Impact] <= top) return none;
+
+    // Finish: after impact, the first frame from which the motion stays settled for a while.
+    // The follow-through dies away slowly: settled is small against the downswing, not only still.
+    const double settled = std::max(still, 0.03 * energy[size_t(peak)]);
+    const int hold = std::max(2, int(std::lround(0.1 * fps)));
+    for (int i = found[KeyPositions::Impact]; i < m; ++i) {
+        int j = i;
+        while (j < m && j - i < hold && energy[size_t(j)] <= settled) ++j;
+        if (j - i >= hold || (j == m && j > i)) {
+            if (i > found[KeyPositions::Impact]) found.frame[KeyPositions::Finish] = i;
+            break;
+        }
+    }
+    return found;
+}
+
+int SyncedModelFrame(int videoFrame, const KeyPositions& video, int videoCount, const KeyPositions& model,
+                     int modelCount) {
+    if (videoCount <= 0 || modelCount <= 0) return 0;
+    // Anchors known in both clips, kept only while they increase in both.
+    std::vector<std::pair<int, int>> anchors{{0, 0}};
+    for (int k = 0; k < 4; ++k) {
+        const int v = video[k], mf = model[k];
+        if (v < 0 || mf < 0 || v >= videoCount || mf >= modelCount) continue;
+        if (v > anchors.back().first && mf > anchors.back().second) anchors.emplace_back(v, mf);
+    }
+    if (videoCount - 1 > anchors.back().first && modelCount - 1 > anchors.back().second)
+        anchors.emplace_back(videoCount - 1, modelCount - 1);
+    const int v = std::clamp(videoFrame, 0, videoCount - 1);
+    if (anchors.size() == 1) return 0;
+    for (size_t k = 1; k < anchors.size(); ++k) {
+        const auto [v0, m0] = anchors[k - 1];
+        const auto [v1, m1] = anchors[k];
+        if (v <= v1) return m0 + int(std::lround(double(v - v0) * (m1 - m0) / double(v1 - v0)));
+    }
+    return anchors.back().second;  // past the last anchor (a last frame that could not be one)
+}
+
+QString TempoText(double backswingSeconds, double downswingSeconds) {
+    if (!(backswingSeconds > 0) || !(downswingSeconds > 0)) return {};
+    return QStringLiteral("Tempo: %1 : 1").arg(backswingSeconds / downswingSeconds, 0, 'f', 1);
+}

@@ -1,0 +1,195 @@
+#include "analysis/KeyPositionsController.h"
+
+#include "platform/ImageBox.h"
+#include "platform/PictureBox.h"
+#include "playback/frmVideoControls.h"
+#include "platform/RegistryStore.h"
+#include "platform/RuntimeError.h"
+#include "shell/cRegistry.h"
+#include "shell/frm_Main.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QCryptographicHash>
+#include <QFileInfo>
+#include <QFutureWatcher>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QtConcurrent/QtConcurrentRun>
+
+namespace {
+
+const QString kSection = QStringLiteral("Software\\varkelo\\video\\KeyPositions");
+const char* const kNames[] = {"Address", "Top", "Impact", "Finish"};
+
+FrameStore& storeOf(frm_Main* main, int slot) {
+    return slot == KeyPositionsController::Video1 ? main->Video1 : main->Model;
+}
+int firstOf(const FrameStore& store) {
+    return store.reader ? store.reader->FirstFrame() : 0;
+}
+
+}  // namespace
+
+KeyPositionsController::KeyPositionsController(frm_Main* main) : QObject(main), main_(main) {
+    QMenu* menu = main->menuBar()->addMenu(QStringLiteral("&Key Positions"));
+    menu->setObjectName(QStringLiteral("mnuKeyPositions"));
+    for (int k = 0; k < 4; ++k) {
+        QAction* go = menu->addAction(QStringLiteral("Go to ") + QLatin1String(kNames[k]), this, [this, k] { JumpTo(k); });
+        go->setObjectName(QStringLiteral("mnuKeyGo%1").arg(k));
+    }
+    menu->addSeparator();
+    for (int k = 0; k < 4; ++k) {
+        QAction* set = menu->addAction(QStringLiteral("Set ") + QLatin1String(kNames[k]) + QStringLiteral(" Here"), this,
+                                       [this, k] { MoveToCurrent(k); });
+        set->setObjectName(QStringLiteral("mnuKeySet%1").arg(k));
+    }
+}
+
+KeyPositionsController::~KeyPositionsController() {
+    for (auto& c : cancel_)
+        if (c) c->store(true);
+}
+
+void KeyPositionsController::ClipLoaded(int slot, const QString& path) {
+    if (cancel_[size_t(slot)]) cancel_[size_t(slot)]->store(true);
+    const unsigned generation = ++generation_[size_t(slot)];
+    keys_[size_t(slot)] = {};
+    path_[size_t(slot)] = path;
+    if (slot == Video1) showTags();
+    emit Changed(slot);
+    const FrameStore& store = storeOf(main_, slot);
+    if (path.isEmpty() || !store.reader || store.frameCount < 2) return;
+    loadCorrection(slot);
+    if (keys_[size_t(slot)].Found()) {
+        found(slot, generation, keys_[size_t(slot)]);
+        return;
+    }
+    // Shallow copies: the pictures stay alive for the search even when the clip is replaced.
+    std::vector<QImage> frames;
+    const int first = firstOf(store);
+    for (int i = 0; i < store.frameCount; ++i) {
+        const cDIBSection* dib = store.Frame(first + i);
+        if (dib && dib->HDC())
+            frames.push_back(*dib->HDC());
+        else if (!frames.empty())
+            frames.push_back(frames.back());  // an undecodable frame: keep the numbering
+        else
+            return;
+    }
+    const double fps = store.reader->FramesPerSecond();
+    auto cancel = std::make_shared<std::atomic<bool>>(false);
+    cancel_[size_t(slot)] = cancel;
+    auto* watcher = new QFutureWatcher<KeyPositions>(this);
+    connect(watcher, &QFutureWatcher<KeyPositions>::finished, this, [this, watcher, slot, generation] {
+        found(slot, generation, watcher->result());
+        watcher->deleteLater();
+    });
+    watcher->setFuture(QtConcurrent::run([frames = std::move(frames), fps, cancel] {
+        return FindKeyPositions(frames, fps, cancel.get());
+    }));
+}
+
+void KeyPositionsController::found(int slot, unsigned generation, const KeyPositions& keys) {
+    // A result for a clip that has since been replaced is dropped.
+    if (generation != generation_[size_t(slot)]) return;
+    keys_[size_t(slot)] = keys;
+    if (slot == Video1) {
+        showTags();
+        if (main_->ClipKind == 2) platform::TryStep([&] { main_->ShowVideoInfo(main_->picVideoInfo); });
+    }
+    emit Changed(slot);
+}
+
+KeyPositions KeyPositionsController::Keys(int slot) const {
+    KeyPositions k = keys_[size_t(slot)];
+    const int first = firstOf(storeOf(main_, slot));
+    for (int& f : k.frame)
+        if (f >= 0) f += first;
+    return k;
+}
+
+QStringList KeyPositionsController::InfoLines() const {
+    const KeyPositions k = Keys(Video1);
+    const cVideo* reader = main_->Video1.reader.get();
+    if (!reader || k[KeyPositions::Address] < 0 || !k.Found()) return {};
+    const double back = reader->FrameSeconds(k[KeyPositions::Top]) - reader->FrameSeconds(k[KeyPositions::Address]);
+    const double down = reader->FrameSeconds(k[KeyPositions::Impact]) - reader->FrameSeconds(k[KeyPositions::Top]);
+    const QString tempo = TempoText(back, down);
+    if (tempo.isEmpty()) return {};
+    return {QStringLiteral("Backswing: %1 s").arg(back, 0, 'f', 2), QStringLiteral("Downswing: %1 s").arg(down, 0, 'f', 2),
+            tempo};
+}
+
+int KeyPositionsController::ModelFrameFor(int videoFrame, int modelFrame) const {
+    const frmVideoControls* controls = main_->VideoControls;
+    if (!controls || !controls->chkSync || !controls->chkSync->isChecked()) return modelFrame;
+    if (!keys_[Video1].Found() || !keys_[Model].Found()) return modelFrame;
+    const FrameStore& v = main_->Video1;
+    const FrameStore& m = main_->Model;
+    if (!v.reader || !m.reader) return modelFrame;
+    return firstOf(m) + SyncedModelFrame(videoFrame - firstOf(v), keys_[Video1], v.frameCount, keys_[Model], m.frameCount);
+}
+
+void KeyPositionsController::JumpTo(int kind) {
+    const int rel = keys_[Video1][kind];
+    if (rel >= 0) main_->ImgVideoFrames_Click(rel);
+}
+
+void KeyPositionsController::MoveToCurrent(int kind) {
+    if (main_->ClipKind != 2 || path_[Video1].isEmpty()) return;
+    const int rel = main_->CurrentVideoFrame - firstOf(main_->Video1);
+    if (rel < 0 || rel >= main_->Video1.frameCount) return;
+    keys_[Video1].frame[size_t(kind)] = rel;
+    saveCorrection(Video1);
+    showTags();
+    platform::TryStep([&] { main_->ShowVideoInfo(main_->picVideoInfo); });
+    emit Changed(Video1);
+}
+
+void KeyPositionsController::showTags() {
+    for (auto& tag : tags_) delete tag.data();
+    tags_.clear();
+    for (int k = 0; k < 4; ++k) {
+        const int rel = keys_[Video1][k];
+        if (rel < 0 || size_t(rel) >= main_->ImgVideoFrames.size() || !main_->ImgVideoFrames[size_t(rel)]) continue;
+        auto* tag = new QLabel(KeyPositionTag(k), main_->ImgVideoFrames[size_t(rel)]);
+        tag->setObjectName(QStringLiteral("KeyTag") + KeyPositionTag(k));
+        tag->setStyleSheet(QStringLiteral("background: #ffd800; color: black; font-weight: bold; padding: 0 2px;"));
+        tag->move(1, 1);
+        tag->show();
+        tags_.emplace_back(tag);
+    }
+}
+
+// Keyed by the clip's path and size: a clip replaced under the same name starts afresh.
+QString KeyPositionsController::settingName(int slot) const {
+    const QFileInfo info(path_[size_t(slot)]);
+    const QByteArray key = (info.absoluteFilePath() + QLatin1Char('|') + QString::number(info.size())).toUtf8();
+    return QString::fromLatin1(QCryptographicHash::hash(key, QCryptographicHash::Sha1).toHex());
+}
+
+void KeyPositionsController::loadCorrection(int slot) {
+    cRegistry reg;
+    reg.SetClassKey(platform::HKEY_CURRENT_USER);
+    reg.SetSectionKey(kSection);
+    reg.SetValueKey(settingName(slot));
+    const QStringList parts = reg.Value().toString().split(QLatin1Char(','));
+    if (parts.size() != 4) return;
+    KeyPositions k;
+    for (int i = 0; i < 4; ++i) k.frame[size_t(i)] = std::clamp(parts[i].toInt(), -1, int(storeOf(main_, slot).frameCount) - 1);
+    keys_[size_t(slot)] = k;
+}
+
+void KeyPositionsController::saveCorrection(int slot) {
+    platform::TryStep([&] {
+        cRegistry reg;
+        reg.SetClassKey(platform::HKEY_CURRENT_USER);
+        reg.SetSectionKey(kSection);
+        reg.SetValueKey(settingName(slot));
+        reg.SetValueType(platform::REG_SZ);
+        const KeyPositions& k = keys_[size_t(slot)];
+        reg.SetValue(QStringLiteral("%1,%2,%3,%4").arg(k[0]).arg(k[1]).arg(k[2]).arg(k[3]));
+    });
+}

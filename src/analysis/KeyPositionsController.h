@@ -1,0 +1,59 @@
+#pragma once
+// The key positions of the two clips in the main window: found in the background after each
+// load, shown as thumbnail tags and tempo lines, reached and corrected from the "Key Positions"
+// menu, and used to keep the model in step with video 1.
+
+#include "analysis/KeyPositionFinder.h"
+
+#include <QObject>
+#include <QPointer>
+#include <QString>
+#include <QStringList>
+
+#include <array>
+#include <atomic>
+#include <memory>
+#include <vector>
+
+class QLabel;
+class frm_Main;
+
+class KeyPositionsController : public QObject {
+    Q_OBJECT
+public:
+    enum Slot { Video1 = 0, Model = 1 };
+    explicit KeyPositionsController(frm_Main* main);
+    ~KeyPositionsController() override;
+
+    // A clip was loaded into the slot (path empty: the slot holds no clip now). Starts the search;
+    // a search still running for the slot's previous clip is abandoned.
+    void ClipLoaded(int slot, const QString& path);
+    // In clip frame numbers (the reader's), -1 where unknown.
+    KeyPositions Keys(int slot) const;
+    // Lines for the information panel: the tempo, when video 1 has address, top and impact.
+    QStringList InfoLines() const;
+    // The model frame to show with video frame `videoFrame`; `modelFrame` unchanged unless sync is
+    // on and both clips have their key positions.
+    int ModelFrameFor(int videoFrame, int modelFrame) const;
+    // Shows video 1 at a key position / puts a key position on the frame shown, kept for the clip.
+    void JumpTo(int kind);
+    void MoveToCurrent(int kind);
+
+signals:
+    // The slot's key positions changed (search done, or a correction).
+    void Changed(int slot);
+
+private:
+    void found(int slot, unsigned generation, const KeyPositions& keys);
+    void showTags();
+    QString settingName(int slot) const;
+    void loadCorrection(int slot);
+    void saveCorrection(int slot);
+
+    frm_Main* main_;
+    std::array<KeyPositions, 2> keys_{};
+    std::array<unsigned, 2> generation_{};
+    std::array<std::shared_ptr<std::atomic<bool>>, 2> cancel_{};
+    std::array<QString, 2> path_{};
+    std::vector<QPointer<QLabel>> tags_;
+};
