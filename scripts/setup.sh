@@ -20,8 +20,8 @@ if [[ "${1:-}" == "--test" ]]; then
     xvfb xdotool x11-utils imagemagick xclip
     # reference decodes that the reader's pictures are compared with
     ffmpeg
-    # fuzz targets and sanitizer runtimes
-    clang libclang-rt-14-dev
+    # fuzz targets and sanitizer runtimes; memcheck for writes inside FFmpeg
+    clang libclang-rt-14-dev valgrind
   )
 fi
 

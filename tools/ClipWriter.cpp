@@ -244,13 +244,25 @@ bool WriteClip(const QString& path, const ClipSpec& clipFormat, int frameCount, 
         return false;
     }
     std::unique_ptr<SwsContext, SwsFree> sws;
-    if (choice.format != AV_PIX_FMT_PAL8)
+    // swscale reads past the end of its source rows: the picture is copied into a frame of
+    // FFmpeg's own, padded as swscale needs and zeroed, so the bytes beyond a row are defined.
+    std::unique_ptr<AVFrame, FrameFree> source(av_frame_alloc());
+    if (choice.format != AV_PIX_FMT_PAL8) {
         sws.reset(sws_getContext(codedWidth, codedHeight, AV_PIX_FMT_RGB24, codedWidth, codedHeight,
                                  choice.format, SWS_BICUBIC | SWS_ACCURATE_RND, nullptr, nullptr, nullptr));
-    if (sws && yuv)
-        sws_setColorspaceDetails(sws.get(), sws_getCoefficients(SWS_CS_DEFAULT), 1,
-                                 sws_getCoefficients(clipFormat.bt709 ? SWS_CS_ITU709 : SWS_CS_ITU601),
-                                 clipFormat.fullRange ? 1 : 0, 0, 1 << 16, 1 << 16);
+        if (sws && yuv)
+            sws_setColorspaceDetails(sws.get(), sws_getCoefficients(SWS_CS_DEFAULT), 1,
+                                     sws_getCoefficients(clipFormat.bt709 ? SWS_CS_ITU709 : SWS_CS_ITU601),
+                                     clipFormat.fullRange ? 1 : 0, 0, 1 << 16, 1 << 16);
+        source->format = AV_PIX_FMT_RGB24;
+        source->width = codedWidth;
+        source->height = codedHeight;
+        if (!sws || av_frame_get_buffer(source.get(), 0) < 0) {
+            if (error) *error = QStringLiteral("out of memory");
+            return false;
+        }
+        std::memset(source->buf[0]->data, 0, source->buf[0]->size);
+    }
 
     const DurationOf durationOf = [&](int64_t pts) -> int64_t {
         if (!variable) return 1;
@@ -276,9 +288,10 @@ bool WriteClip(const QString& path, const ClipSpec& clipFormat, int frameCount, 
             return false;
         }
         if (sws) {
-            const uint8_t* src[1] = {picture.constBits()};
-            const int stride[1] = {int(picture.bytesPerLine())};
-            sws_scale(sws.get(), src, stride, 0, codedHeight, frame->data, frame->linesize);
+            for (int y = 0; y < codedHeight; ++y)
+                std::memcpy(source->data[0] + y * source->linesize[0], picture.constScanLine(y),
+                            size_t(codedWidth) * 3);
+            sws_scale(sws.get(), source->data, source->linesize, 0, codedHeight, frame->data, frame->linesize);
         } else {
             quantiseToPal8(picture, frame.get());
         }

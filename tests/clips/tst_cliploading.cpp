@@ -21,6 +21,7 @@
 #include <QAction>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QFrame>
 #include <QMenu>
 #include <QProgressBar>
@@ -32,6 +33,9 @@
 #include <QtEndian>
 
 #include <algorithm>
+#include <limits>
+
+#include <sys/resource.h>
 
 using namespace platform;
 
@@ -40,6 +44,20 @@ namespace {
 // The frame number shown on the canvas, read from its pixels.
 int shownFrame(frm_Main& w) {
     return cliptools::ReadFrameNumber(w.pic_video->Image());
+}
+
+// A machine's memory figures as files under `root`: meminfo, the process's cgroup list and
+// a cgroup tree; each entry is "relative path=content".
+MemorySources fakeMachine(const QTemporaryDir& root, const QStringList& files) {
+    for (const QString& entry : files) {
+        const QString path = root.filePath(entry.section(QLatin1Char('='), 0, 0));
+        QDir().mkpath(QFileInfo(path).absolutePath());
+        QFile file(path);
+        if (!file.open(QIODevice::WriteOnly)) qFatal("cannot write %s", qPrintable(path));
+        file.write(entry.section(QLatin1Char('='), 1).toUtf8());
+    }
+    return {root.filePath(QStringLiteral("meminfo")), root.filePath(QStringLiteral("cgroup")),
+            root.filePath(QStringLiteral("fs"))};
 }
 
 // Zeroes the data of the given frame chunks of an AVI file: no decoder finds a picture there.
@@ -90,6 +108,65 @@ private slots:
     void cleanup() {
         desktop_.reset();
         OverrideAvailableMemory(std::nullopt);
+        OverrideMemorySources(std::nullopt);
+    }
+
+    void memoryOfThisMachine() {
+        QFile meminfo(QStringLiteral("/proc/meminfo"));
+        if (!meminfo.open(QIODevice::ReadOnly)) QSKIP("no /proc/meminfo");
+        const QByteArray text = meminfo.readAll();
+        const qsizetype at = text.indexOf("MemTotal:");
+        QVERIFY(at >= 0);
+        const quint64 total = text.mid(at + 9).simplified().split(' ').value(0).toULongLong() * 1024;
+        QVERIFY(total > 0);
+        const std::uint64_t available = AvailableMemoryBytes();
+        QVERIFY2(available > 0 && available <= total,
+                 qPrintable(QStringLiteral("%1 of %2 bytes").arg(available).arg(total)));
+    }
+
+    void memoryFiguresFromTheSystemAndTheControlGroups_data() {
+        QTest::addColumn<QStringList>("files");
+        QTest::addColumn<quint64>("expected");
+        const QString meminfo = QStringLiteral(
+            "meminfo=MemTotal:       16000000 kB\nMemFree:         5000000 kB\n"
+            "MemAvailable:    8000000 kB\nBuffers:           10000 kB\n");
+        const quint64 memAvailable = 8000000ull * 1024;
+        QTest::newRow("no control group") << QStringList{meminfo} << memAvailable;
+        QTest::newRow("v2 limit of its own group")
+            << QStringList{meminfo, "cgroup=0::/user.slice/app\n", "fs/user.slice/app/memory.max=3000000000\n",
+                           "fs/user.slice/app/memory.current=1000000000\n"}
+            << quint64(2000000000);
+        QTest::newRow("v2 without limit")
+            << QStringList{meminfo, "cgroup=0::/app\n", "fs/app/memory.max=max\n", "fs/app/memory.current=5\n"}
+            << memAvailable;
+        QTest::newRow("v2 tighter limit above")
+            << QStringList{meminfo, "cgroup=0::/user.slice/app\n", "fs/user.slice/app/memory.max=max\n",
+                           "fs/user.slice/app/memory.current=700000000\n",
+                           "fs/user.slice/memory.max=1500000000\n", "fs/user.slice/memory.current=1200000000\n"}
+            << quint64(300000000);
+        QTest::newRow("v2 usage beyond the limit")
+            << QStringList{meminfo, "cgroup=0::/app\n", "fs/app/memory.max=4096\n", "fs/app/memory.current=8192\n"}
+            << quint64(0);
+        QTest::newRow("v1 memory controller")
+            << QStringList{meminfo, "cgroup=5:cpu,cpuacct:/job\n4:memory:/job\n0::/\n",
+                           "fs/memory/job/memory.limit_in_bytes=500000000\n",
+                           "fs/memory/job/memory.usage_in_bytes=100000000\n",
+                           "fs/memory/memory.limit_in_bytes=9223372036854771712\n"}
+            << quint64(400000000);
+        QTest::newRow("nothing known") << QStringList{"meminfo=MemTotal: 16000000 kB\n"}
+                                       << std::numeric_limits<quint64>::max();
+    }
+    void memoryFiguresFromTheSystemAndTheControlGroups() {
+        QFETCH(QStringList, files);
+        QFETCH(quint64, expected);
+        QTemporaryDir root;
+        const MemorySources machine = fakeMachine(root, files);
+        rlimit limit{};
+        if (getrlimit(RLIMIT_AS, &limit) == 0 && limit.rlim_cur != RLIM_INFINITY)
+            expected = std::min<quint64>(expected, limit.rlim_cur);  // run under ulimit -v
+        QCOMPARE(quint64(AvailableMemoryBytes(machine)), expected);
+        OverrideMemorySources(machine);
+        QCOMPARE(quint64(AvailableMemoryBytes()), expected);
     }
 
     void geometryOfFitAndThumbnails() {
@@ -363,6 +440,27 @@ private slots:
         QCOMPARE(boxes.calls[1].prompt, QStringLiteral("fopenavi error"));
         QVERIFY(!G().ClipLoaded);
         QVERIFY(!w.imgLogo->isHidden());
+    }
+
+    void a4KClipBeyondTheControlGroupsLimitIsRefusedBeforeAnyFrameIsRead() {
+        // Three frames of 3840 x 2160 need 71 MB; the process's group has 64 MB left.
+        QTemporaryDir root;
+        OverrideMemorySources(fakeMachine(
+            root, {"meminfo=MemAvailable: 24000000 kB\n", "cgroup=0::/app\n",
+                   "fs/app/memory.max=" + QString::number(96 << 20), "fs/app/memory.current=" + QString::number(32 << 20)}));
+        const QString clip = WriteNumberedClip(clips_->path(), QStringLiteral("4k.avi"), 3, 3840, 2160);
+        frm_Main w;
+        MsgBoxRecorder boxes;
+        QVERIFY(!w.fOpenAvi(clip));
+        QCOMPARE(boxes.prompts(), QStringList{QStringLiteral("There is not enough memory to load this clip.\n"
+                                                             "It needs about 71 MB; 64 MB are available.")});
+        QCOMPARE(boxes.calls[0].title, QStringLiteral("Video file error"));
+        // Nothing of it was read: no block set aside, no frame stored, no reader kept.
+        QVERIFY(!w.Video1.arena);
+        QVERIFY(!w.Video1.Frame(0));
+        QVERIFY(!w.Video1.reader);
+        QVERIFY(!G().ClipLoaded);
+        QVERIFY(!G().BusyLoading);
     }
 
     void aSmallerClipReplacesTheStripAndTheStore() {

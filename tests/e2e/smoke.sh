@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # End-to-end smoke test: starts the built program under a real X server (Xvfb), waits
 # for the main window by its caption, takes a screenshot, closes it from the File menu
-# and checks that it ended cleanly and saved its settings.
+# and checks that it ended cleanly and saved its settings; a second start ends by SIGTERM
+# and must save them too.
 #   smoke.sh <path to varkelo> <output folder>
 # Exits 77 (skipped) when Xvfb, xdotool or ImageMagick is missing.
 set -uo pipefail
@@ -225,5 +226,20 @@ if [[ -x $samples ]]; then
   (($(left_strip_colours "$out/upright.png") == 1)) || fail "the upright MOV is not shown upright and whole"
   echo "opened an MP4 and an upright MOV"
 fi
-quit_from_menu "$win"
+
+# Idle again: a SIGTERM (what logging out sends) ends it as File > Exit does.
+sleep 1
+rm -f "$store"
+kill -TERM "$app_pid"
+deadline=$((SECONDS + 15))
+while kill -0 "$app_pid" 2>/dev/null && ((SECONDS < deadline)); do sleep 0.2; done
+kill -0 "$app_pid" 2>/dev/null && fail "the program did not end after SIGTERM"
+wait "$app_pid"
+rc=$?
+app_pid=
+((rc == 0)) || fail "the program ended with status $rc after SIGTERM"
+[[ -s $store ]] || fail "settings were not saved on SIGTERM"
+grep -q '"WorkingDir"' "$store" || fail "the working folder was not saved on SIGTERM"
+if [[ -x $samples ]]; then grep -q 'upright.mov' "$store" || fail "this session's recent files were not saved on SIGTERM"; fi
+echo "ended by SIGTERM; settings saved"
 echo "1 passed, 0 failed"

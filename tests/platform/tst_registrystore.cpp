@@ -283,9 +283,12 @@ private slots:
         QCOMPARE(Open("Software"), kNotFound);
         QCOMPARE(Open(QString()), kOk);
         QCOMPARE(SubKeys(QString()), QStringList());
-        // The next change replaces the damaged file with a good store.
+        // The next change replaces the damaged file with a good store; the damaged one is
+        // kept beside it (unless it held nothing).
         QCOMPARE(Create("Software\\New"), kOk);
         QCOMPARE(Open("software\\new"), kOk);
+        QCOMPARE(QFile::exists(user_ + ".bad"), !content.isEmpty());
+        if (!content.isEmpty()) QCOMPARE(ReadAll(user_ + ".bad"), content);
     }
 
     void malformedEntriesAreSkipped() {

@@ -99,8 +99,10 @@ QByteArray RawBgrAvi(const RawAviSpec& clipFormat, const std::vector<std::option
         if (frame) {
             const QImage bgr =
                 frame->scaled(clipFormat.width, clipFormat.height).convertToFormat(QImage::Format_BGR888);
+            // A picture's row padding is never written: the file gets zeros there.
             for (int y = clipFormat.height - 1; y >= 0; --y)
-                data += QByteArray(reinterpret_cast<const char*>(bgr.constScanLine(y)), stride);
+                data += QByteArray(reinterpret_cast<const char*>(bgr.constScanLine(y)), clipFormat.width * 3)
+                            .leftJustified(stride, '\0');
         }
         const QByteArray c = chunk("00db", data);
         index += "00db";
