@@ -86,6 +86,7 @@ bool frm_Main::PasteAvi(short iFrame) {
         if (DrawingUpdate) DrawingUpdate();
     });
     pic_video->Refresh();
+    emit FrameShown(iFrame);
     return true;
 }
 

@@ -7,6 +7,7 @@
 #include <QFileInfo>
 #include <QFileSystemModel>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QStorageInfo>
 
@@ -171,6 +172,22 @@ void FileListBox::mouseReleaseEvent(QMouseEvent* event) {
     QListView::mouseReleaseEvent(event);
     emit MouseUp(ButtonCode(event->button()), ShiftCodeOf(event->modifiers()), float(event->position().x()),
                  float(event->position().y()));
+}
+
+void FileListBox::mouseDoubleClickEvent(QMouseEvent* event) {
+    QListView::mouseDoubleClickEvent(event);
+    if (event->button() == Qt::LeftButton && indexAt(event->position().toPoint()).isValid() &&
+        !FileName().isEmpty())
+        emit OpenRequested();
+}
+
+void FileListBox::keyPressEvent(QKeyEvent* event) {
+    if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) && !FileName().isEmpty()) {
+        event->accept();
+        emit OpenRequested();
+        return;
+    }
+    QListView::keyPressEvent(event);
 }
 
 }  // namespace platform

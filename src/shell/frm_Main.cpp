@@ -13,10 +13,12 @@
 #include "platform/PictureBox.h"
 #include "platform/RegistryStore.h"
 #include "platform/Twips.h"
+#include "playback/ClipNavigation.h"
 #include "playback/MoviePreview.h"
 #include "playback/MovieWindow.h"
 #include "playback/frmVideoControls.h"
 #include "shell/Artwork.h"
+#include "shell/DesktopInput.h"
 #include "shell/Globals.h"
 #include "shell/HelpMenu.h"
 #include "shell/MainToolbar.h"
@@ -73,6 +75,9 @@ frm_Main::frm_Main(QWidget* parent) : QMainWindow(parent), mru_(std::make_unique
     platform::SetClipPreviewProvider(ClipFirstFrame);
     buildControls();
     buildMenus();
+    // Keys, drops and the file list's double click; the scrub bar and the wheel.
+    new DesktopInput(*this);
+    new ClipNavigation(*this);
     Form_Load();
 }
 
