@@ -18,6 +18,8 @@ if [[ "${1:-}" == "--test" ]]; then
     xvfb xdotool x11-utils imagemagick xclip
     # reference decodes that the reader's pictures are compared with
     ffmpeg
+    # the checkers of the installed desktop entry and metainfo
+    desktop-file-utils appstream
     # fuzz targets and sanitizer runtimes
     clang libclang-rt-14-dev
   )
