@@ -182,9 +182,10 @@ void FileListBox::mouseDoubleClickEvent(QMouseEvent* event) {
 }
 
 void FileListBox::keyPressEvent(QKeyEvent* event) {
-    if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) && !FileName().isEmpty()) {
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        // A held key opens the file once, not again at every repeat.
+        if (!event->isAutoRepeat() && !FileName().isEmpty()) emit OpenRequested();
         event->accept();
-        emit OpenRequested();
         return;
     }
     QListView::keyPressEvent(event);

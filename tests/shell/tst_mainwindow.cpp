@@ -29,6 +29,7 @@
 #include <QMenu>
 #include <QMimeData>
 #include <QPointer>
+#include <QSignalSpy>
 #include <QProgressBar>
 #include <QTemporaryDir>
 #include <QTest>
@@ -339,6 +340,11 @@ private slots:
             QTest::mouseDClick(w.File1->viewport(), Qt::LeftButton, {}, at);
         }
         QCOMPARE(shownFrame(w), selected ? 20 : -1);
+        // Enter held down opens the file once, not again at every repeat.
+        QSignalSpy reopened(&w, &frm_Main::FrameShown);
+        QKeyEvent repeat(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier, QString(), true);
+        QApplication::sendEvent(w.File1, &repeat);
+        QCOMPARE(reopened.count(), 0);
     }
 
     void recentFilesFromTheStoreFillTheMenu() {
