@@ -22,6 +22,8 @@ if [[ "${1:-}" == "--test" ]]; then
     ffmpeg
     # fuzz targets and sanitizer runtimes; memcheck for writes inside FFmpeg
     clang libclang-rt-14-dev valgrind
+    # the checkers of the installed desktop entry and metainfo
+    desktop-file-utils appstream
   )
 fi
 

@@ -94,6 +94,7 @@ bool frm_Main::PasteAvi(short iFrame) {
         if (DrawingUpdate) DrawingUpdate();
     });
     pic_video->Refresh();
+    emit FrameShown(iFrame);
     return true;
 }
 

@@ -186,11 +186,15 @@ void frm_Main::insertModel() {
         Toolbar1->SetValue(7, false);
         return;
     }
+    InsertModelFile(path);
+}
+
+bool frm_Main::InsertModelFile(const QString& path) {
     // A model that cannot be read (its message was shown) inserts nothing: blending an
     // empty surface over the clip would only grey the picture.
     if (!fOpenModel(path)) {
         Toolbar1->SetValue(7, G().ModelShown);
-        return;
+        return false;
     }
     G().ModelShown = true;
     // The model starts at its second frame; a one-frame model has only its first.
@@ -219,6 +223,7 @@ void frm_Main::insertModel() {
     PasteAvi(CurrentVideoFrame);
     mnuTools[6]->setChecked(true);
     mnuTools[7]->setChecked(false);
+    return true;
 }
 
 void frm_Main::closeModel() {

@@ -180,6 +180,17 @@ void CanvasDrawing::Undo() {
     repaint();
 }
 
+void CanvasDrawing::Redo() {
+    if (!overlay_.RedoLast()) return;
+    // Painted as Undo paints, so the model view is redrawn under the marks too.
+    if (modelShown && modelShown()) {
+        if (paintModel) paintModel();
+    } else if (canvas_) {
+        canvas_->Cls();
+    }
+    repaint();
+}
+
 void CanvasDrawing::Clear() {
     overlay_.ClearAll();
     if (canvas_) canvas_->Cls();

@@ -59,6 +59,8 @@ public:
     // Toolbar commands 3 (drawing on/off) and 20..26 (tool choice, 25 Clear); others ignored.
     void ToolbarCommand(int index);
     void Undo();
+    // Brings back the mark the last Undo removed (see OverlayModel::RedoLast).
+    void Redo();
     void Clear();
     // Redraws the overlay over the canvas picture (the end of every frame paint).
     void DrawingUpdate();

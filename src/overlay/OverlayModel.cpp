@@ -296,30 +296,35 @@ bool OverlayModel::HasRoom(int historyKind) const {
 
 VLine* OverlayModel::NewLine() {
     if (!HasRoom(kHistLine)) return nullptr;
+    redoable_ = 0;
     ++LineCount;
     return &(Lines[std::size_t(LineCount)] = VLine{});
 }
 
 VShape* OverlayModel::NewShape() {
     if (!HasRoom(kHistShape)) return nullptr;
+    redoable_ = 0;
     ++ShapeCount;
     return &(Shapes[std::size_t(ShapeCount)] = VShape{});
 }
 
 VAngle* OverlayModel::NewAngle() {
     if (!HasRoom(kHistAngle)) return nullptr;
+    redoable_ = 0;
     ++AngleCount;
     return &(Angles[std::size_t(AngleCount)] = VAngle{});
 }
 
 VPolyLine* OverlayModel::NewPolyLine() {
     if (!HasRoom(kHistPolyLine)) return nullptr;
+    redoable_ = 0;
     ++PolyLineCount;
     return &(PolyLines[std::size_t(PolyLineCount)] = VPolyLine{});
 }
 
 bool OverlayModel::AppendHistory(int historyKind) {
     if (DrawHistoryIndex >= kCapacity) return false;
+    redoable_ = 0;
     ++DrawHistoryIndex;
     DrawHistory[std::size_t(DrawHistoryIndex)] = historyKind;
     return true;
@@ -347,6 +352,33 @@ bool OverlayModel::UndoLast() {
             break;
     }
     --DrawHistoryIndex;
+    ++redoable_;
+    return true;
+}
+
+bool OverlayModel::RedoLast() {
+    if (redoable_ <= 0 || DrawHistoryIndex >= kCapacity) return false;
+    auto restore = [](short& count) {
+        if (count < kCapacity) ++count;
+    };
+    switch (DrawHistory[std::size_t(DrawHistoryIndex + 1)]) {
+        case kHistLine:
+            restore(LineCount);
+            break;
+        case kHistShape:
+            restore(ShapeCount);
+            break;
+        case kHistPolyLine:
+            restore(PolyLineCount);
+            break;
+        case kHistAngle:
+            restore(AngleCount);
+            break;
+        default:
+            break;
+    }
+    ++DrawHistoryIndex;
+    --redoable_;
     return true;
 }
 
@@ -356,4 +388,5 @@ void OverlayModel::ClearAll() {
     AngleCount = 0;
     PolyLineCount = 0;
     DrawHistoryIndex = 0;
+    redoable_ = 0;
 }

@@ -137,6 +137,9 @@ public:
 
     // Removes the newest record of the history; false when the history is empty.
     bool UndoLast();
+    // Brings back the record the last Undo removed, while no new record or Clear came since
+    // (an undone record stays in its list until a new one takes its place); false otherwise.
+    bool RedoLast();
     // Removes every record.
     void ClearAll();
 
@@ -144,6 +147,7 @@ private:
     void applyPen(QPainter& painter) const;
 
     std::optional<OverlayPen> pen_;
+    short redoable_ = 0;  // undone history entries that RedoLast can bring back
     CanvasTextPrinter* printer_ = nullptr;  // the redraw's, while it runs
     CanvasTextPrinter::LayoutCache layouts_;
     QFont layoutFont_;  // the font the cached layouts were made with

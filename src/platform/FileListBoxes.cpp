@@ -7,6 +7,7 @@
 #include <QFileInfo>
 #include <QFileSystemModel>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QStorageInfo>
 
@@ -195,6 +196,23 @@ void FileListBox::mouseReleaseEvent(QMouseEvent* event) {
     QListView::mouseReleaseEvent(event);
     emit MouseUp(ButtonCode(event->button()), ShiftCodeOf(event->modifiers()), float(event->position().x()),
                  float(event->position().y()));
+}
+
+void FileListBox::mouseDoubleClickEvent(QMouseEvent* event) {
+    QListView::mouseDoubleClickEvent(event);
+    if (event->button() == Qt::LeftButton && indexAt(event->position().toPoint()).isValid() &&
+        !FileName().isEmpty())
+        emit OpenRequested();
+}
+
+void FileListBox::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        // A held key opens the file once, not again at every repeat.
+        if (!event->isAutoRepeat() && !FileName().isEmpty()) emit OpenRequested();
+        event->accept();
+        return;
+    }
+    QListView::keyPressEvent(event);
 }
 
 }  // namespace platform

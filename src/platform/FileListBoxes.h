@@ -77,9 +77,13 @@ public:
 
 signals:
     void MouseUp(int button, int shift, float x, float y);
+    // A double click on a file, or Enter with a file selected: the user asks to open it.
+    void OpenRequested();
 
 protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     QFileSystemModel* model_;

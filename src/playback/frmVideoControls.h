@@ -6,9 +6,11 @@
 #include "shell/ToolWindow.h"
 
 #include <array>
+#include <functional>
 
 class QCheckBox;
 class QGroupBox;
+class QLabel;
 class QPushButton;
 class QRadioButton;
 class QScrollBar;
@@ -36,6 +38,10 @@ public:
     QPushButton* cmdForwardFull = nullptr;
     QGroupBox* Frame3 = nullptr;
     QScrollBar* hscrSpeed = nullptr;  // playback timer interval in ms, 1 .. 200
+    QLabel* lblSpeed = nullptr;       // the interval as a rate: "40 ms = 25 fps"
+    // The clip's own rate, half and a quarter of it.
+    std::array<QPushButton*, 3> cmdRate{};
+    static constexpr std::array<int, 3> kRateDivisors{1, 2, 4};
     QGroupBox* frmVideos = nullptr;
     std::array<QRadioButton*, 3> optWindow{};  // "Video 1", "Both Windows", "Model"
     QGroupBox* frmBlend = nullptr;
@@ -45,6 +51,11 @@ public:
 
     // Index of the chosen optWindow option: what the buttons act on.
     short WindowChoice = 0;
+
+    // Frames per second of the clip a window choice plays (0 when unknown); set by the main window.
+    std::function<double(short windowChoice)> clipRate;
+    // Sets the speed to the chosen clip's rate divided by `divisor`; nothing when the rate is unknown.
+    void SetRealRate(int divisor);
 
     void optWindow_Click(int index);
     void hscrBlend_Scroll();

@@ -14,10 +14,12 @@
 #include "compare/KeyPositionsController.h"
 #include "platform/RegistryStore.h"
 #include "platform/Twips.h"
+#include "playback/ClipNavigation.h"
 #include "playback/MoviePreview.h"
 #include "playback/MovieWindow.h"
 #include "playback/frmVideoControls.h"
 #include "shell/Artwork.h"
+#include "shell/DesktopInput.h"
 #include "shell/Globals.h"
 #include "shell/HelpMenu.h"
 #include "shell/MainToolbar.h"
@@ -76,6 +78,9 @@ frm_Main::frm_Main(QWidget* parent) : QMainWindow(parent), mru_(std::make_unique
     buildControls();
     buildMenus();
     SwingKeys = new KeyPositionsController(this);
+    // Keys, drops and the file list's double click; the scrub bar and the wheel.
+    new DesktopInput(*this);
+    new ClipNavigation(*this);
     Form_Load();
 }
 

@@ -115,7 +115,8 @@ public:
     bool fOpenPic(const QString& path);
     // The clip's panel; `shownFrame` is the frame on the canvas (the current one by default).
     void ShowVideoInfo(platform::PictureBox* box, int shownFrame = -1);
-    // Paints frame iFrame of video 1 into the canvas with the marks on top. Always true.
+    // Paints frame iFrame of video 1 into the canvas with the marks on top, then tells
+    // FrameShown. Always true.
     bool PasteAvi(short iFrame);
     // Effect flags of the last video-1 paint, and those the image tool asks for now.
     int Flags() const { return imageFlags_; }
@@ -147,6 +148,9 @@ public:
     bool ImageToolOn = false;
     // Carries out toolbar command `index` (also reached from the menus and tool windows).
     void Toolbar_Click(int index);
+    // Inserts the clip at `path` as the model, as "Insert Model" does with the clip chosen in
+    // its dialog; false when it could not be read (the reader said why).
+    bool InsertModelFile(const QString& path);
     // Tool windows appear at their stored position and store it when hidden.
     void ShowToolWindow(ToolWindow* window, const QPoint& positionTwips);
     void HideToolWindow(ToolWindow* window, QPoint& positionTwips);
@@ -175,6 +179,10 @@ public:
 
     // The shut-down order; runs once, from the close request.
     void Form_Unload();
+
+signals:
+    // Frame iFrame of video 1 is on the canvas now.
+    void FrameShown(short iFrame);
 
 protected:
     void closeEvent(QCloseEvent* event) override;

@@ -46,8 +46,8 @@ check_not_blank() {
   ((colours > 50)) || fail "screenshot $1 looks blank ($colours colours)"
 }
 
-start_app() {
-  "$exe" >"$out/app.log" 2>&1 &
+start_app() {  # [files to open]
+  "$exe" "$@" >"$out/app.log" 2>&1 &
   app_pid=$!
 }
 
@@ -125,6 +125,9 @@ dlg=$(wait_window "Open AVI File" 10) || fail "the model's open dialog did not a
 sleep 0.5
 xdotool type --window "$dlg" --delay 20 "$(dirname "$exe")/model_swing.avi"
 xdotool key --window "$dlg" Return
+# The dialog is gone before xdotool's release reaches it: release the key where it is held,
+# or the server repeats it into the main window.
+xdotool keyup Return
 sleep 4
 import -window root "$out/model.png"
 # The sample model is framed like the clip, so only the golfer's shirt and pose change colour.
@@ -167,6 +170,34 @@ import -window root "$out/stop2.png"
 (($(canvas_diff "$out/stop1.png" "$out/stop2.png") < 200)) || fail "the clip still moves after Stop"
 echo "played and stopped"
 
+# The keys, with the main window active: Space plays and stops, Left steps one frame back and
+# Right one forward again, to the very picture there was.
+xdotool mousemove --window "$win" 600 700 click 1
+sleep 0.3
+import -window root "$out/keys-stopped.png"
+xdotool key space
+sleep 1.5
+import -window root "$out/keys-playing.png"
+(($(canvas_diff "$out/keys-stopped.png" "$out/keys-playing.png") > 2000)) || fail "Space does not play"
+xdotool key space
+sleep 0.5
+import -window root "$out/keys-stop1.png"
+sleep 0.6
+import -window root "$out/keys-stop2.png"
+(($(canvas_diff "$out/keys-stop1.png" "$out/keys-stop2.png") < 200)) || fail "Space does not stop"
+xdotool key Left
+sleep 0.5
+import -window root "$out/keys-left.png"
+back=$(canvas_diff "$out/keys-stop2.png" "$out/keys-left.png")
+xdotool key Right
+sleep 0.5
+import -window root "$out/keys-right.png"
+again=$(canvas_diff "$out/keys-stop2.png" "$out/keys-right.png")
+echo "Left changed $back pixels, Right back $again"
+((back > 300)) || fail "Left does not step back ($back pixels changed)"
+((again < 200)) || fail "Right does not come back to the frame before Left ($again pixels differ)"
+echo "Space played and stopped, Left stepped back"
+
 # Back to the first frame, to the last and one back, then reopen the clip from the File menu's recent
 # files: it comes back at its first frame.
 xdotool mousemove --window "$w_vc" 36 68 click 1
@@ -195,9 +226,14 @@ grep -q '"WorkingDir"' "$store" || fail "the working folder was not saved"
 grep -q 'swing.avi' "$store" || fail "the opened clip is not among the recent files"
 echo "closed cleanly; settings saved"
 
-# A second start reads the saved settings and shows the same window again.
-start_app
+# A second start reads the saved settings and shows the same window again, here with the
+# sample clip named on the command line: it opens once the window is up.
+start_app "$(dirname "$exe")/swing.avi"
 win=$(wait_window "Golf Swing Analysis" 30) || fail "the main window did not appear on the second start"
+sleep 4
+import -window root "$out/started-on-file.png"
+(($(canvas_diff "$out/main.png" "$out/started-on-file.png") > 20000)) || fail "the clip named on the command line did not open"
+echo "started on a file"
 
 # Phone clips through the toolbar's Open dialog: a landscape MP4 fills the canvas; a MOV filmed
 # upright (a quarter turn in its display matrix) stands upright in the middle, the canvas's
@@ -218,6 +254,7 @@ if [[ -x $samples ]]; then
     sleep 0.5
     # The first Return may only close the name completer's list.
     xdotool search --onlyvisible --name "^Open AVI File\$" >/dev/null 2>&1 && xdotool key --window "$dlg" Return
+    xdotool keyup Return  # the release may have gone to the closed dialog
     sleep 3
     import -window root "$out/${clip%.*}.png"
   done

@@ -7,7 +7,12 @@
 #include "TestDesktop.h"
 #include "compare/frmImageTool.h"
 #include "compare/frmModelTool.h"
+#include "overlay/CanvasDrawing.h"
+#include "overlay/frmDrawToolBox.h"
+#include "platform/Clipboard.h"
 #include "platform/FileDialog.h"
+#include "platform/FileListBoxes.h"
+#include "platform/HelpWindow.h"
 #include "platform/ImageBox.h"
 #include "platform/PictureBox.h"
 #include "playback/frmVideoControls.h"
@@ -17,9 +22,12 @@
 
 #include <QCheckBox>
 #include <QFrame>
+#include <QLineEdit>
+#include <QTextBrowser>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollBar>
+#include <QSlider>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -86,6 +94,25 @@ class TestPlayback : public QObject {
     }
     static bool highlightOn(const frm_Main& w, int index) {
         return w.shapeVideoFrame->pos() == w.ImgVideoFrames[size_t(index)]->pos();
+    }
+    // Keys as a user types them into `target`, whose window is made the active one first;
+    // "End Ctrl+Z" is End, then Ctrl+Z.
+    static void type(QWidget* target, const QString& keys) {
+        target->window()->show();
+        target->window()->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(target->window()));
+        target->setFocus();
+        for (const QString& key : keys.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
+            const QKeyCombination k = QKeySequence(key)[0];
+            QTest::keyClick(target, k.key(), k.keyboardModifiers());
+        }
+    }
+    static QSlider* scrubBar(frm_Main& w) { return w.findChild<QSlider*>(QStringLiteral("sldScrub")); }
+    static void wheel(frm_Main& w, QPoint turn, Qt::KeyboardModifiers modifiers = {}) {
+        const QPointF at(50, 50);
+        QWheelEvent e(at, w.pic_video->mapToGlobal(at), QPoint(), turn, Qt::NoButton, modifiers, Qt::NoScrollPhase,
+                      false);
+        QApplication::sendEvent(w.pic_video, &e);
     }
 
 private slots:
@@ -257,6 +284,196 @@ private slots:
             QCOMPARE(w.CurrentVideoFrame, short(before + 1));
             QCOMPARE(shown(w), before + 1);
         }
+    }
+
+    // The frame keys reach the video controls from every window of the program, but not from
+    // a text box, which keeps the keys it edits with.
+    void frameKeysWorkInEveryWindowButATextBox_data() {
+        QTest::addColumn<QString>("window");
+        QTest::addColumn<QString>("keys");
+        QTest::addColumn<int>("frame");
+        QTest::newRow("main window: Right twice") << "main" << "Right Right" << 2;
+        QTest::newRow("main window: Left wraps to the last") << "main" << "Left" << 9;
+        QTest::newRow("main window: End, Left") << "main" << "End Left" << 8;
+        QTest::newRow("main window: End, Home") << "main" << "End Home" << 0;
+        QTest::newRow("video controls: Right") << "controls" << "Right" << 1;
+        QTest::newRow("file list: End") << "file list" << "End" << 9;
+        QTest::newRow("help window: End") << "help" << "End" << 9;
+        QTest::newRow("text box: End moves the cursor") << "text box" << "End Left" << 0;
+        QTest::newRow("during a load: ignored") << "loading" << "End Right" << 0;
+    }
+    void frameKeysWorkInEveryWindowButATextBox() {
+        QFETCH(QString, window);
+        QFETCH(QString, keys);
+        QFETCH(int, frame);
+        frm_Main w;
+        w.show();
+        open(w, "swing.avi");
+        QWidget* target = w.pic_video;
+        if (window == QLatin1String("controls")) target = w.VideoControls->cmdPlay;
+        if (window == QLatin1String("file list")) target = w.File1;
+        if (window == QLatin1String("help")) target = platform::HelpWindow::Instance()->Browser();
+        if (window == QLatin1String("text box")) {
+            w.Toolbar_Click(3);  // the drawing tool box with its readout
+            w.DrawToolBox->txtAngle->show();
+            target = w.DrawToolBox->txtAngle;
+        }
+        G().BusyLoading = window == QLatin1String("loading");
+        type(target, keys);
+        G().BusyLoading = false;
+        QCOMPARE(shown(w), frame);
+        QCOMPARE(w.CurrentVideoFrame, short(frame));
+        QVERIFY(!anyTimerActive(w));
+        if (target == w.DrawToolBox->txtAngle)  // the keys went to the text
+            QCOMPARE(w.DrawToolBox->txtAngle->cursorPosition(), w.DrawToolBox->txtAngle->text().size() - 1);
+        delete platform::HelpWindow::Existing();
+    }
+
+    void spacePlaysAndStopsWhatTheWindowChoiceNames() {
+        frm_Main w;
+        w.show();
+        open(w, "swing.avi");
+        // Nothing loaded in the window choice: Space plays nothing.
+        frmVideoControls* c = w.VideoControls;
+        type(w.pic_video, "Space");
+        QVERIFY(w.VideoTimer->isActive());
+        w.VideoTimer_Timer();
+        w.VideoTimer_Timer();
+        type(c->cmdStop, "Space");  // from the video controls, whatever button has the focus
+        QVERIFY(!anyTimerActive(w));
+        QCOMPARE(shown(w), 2);
+        insertModel(w);
+        choose(w, 2);
+        type(w.pic_video, "Space");
+        QVERIFY(w.ModelTimer->isActive() && !w.VideoTimer->isActive());
+        type(w.pic_video, "Space");
+        QVERIFY(!anyTimerActive(w));
+        // A still picture has no frames to play: the key is not taken from the focused widget.
+        choose(w, 0);
+        open(w, "pose.jpg");
+        type(w.File1, "Space");
+        QVERIFY(!anyTimerActive(w));
+        // The keys are in the buttons' tooltips.
+        QCOMPARE(c->cmdPlay->toolTip(), QStringLiteral("Play the video (Space)"));
+        QCOMPARE(c->cmdBackFast->toolTip(), QStringLiteral("Skip one frame backwards (Left)"));
+        QCOMPARE(c->cmdForwardFull->toolTip(), QStringLiteral("Go to the ending of the video (End)"));
+    }
+
+    void markKeysUndoRedoAndCopy() {
+        frm_Main w;
+        w.show();
+        open(w, "swing.avi");
+        w.Toolbar_Click(3);
+        w.Toolbar_Click(20);
+        w.Drawing->Overlay().Line1.BorderColor = 0x0000FF;
+        const auto drag = [&](int y) {
+            QTest::mousePress(w.pic_video, Qt::LeftButton, {}, QPoint(100, y));
+            QTest::mouseMove(w.pic_video, QPoint(300, y));
+            QTest::mouseRelease(w.pic_video, Qt::LeftButton, {}, QPoint(300, y));
+        };
+        const auto marks = [&] {
+            QList<bool> on;
+            for (int y : {100, 200}) on << (w.pic_video->Image().pixelColor(200, y) == QColor(Qt::red));
+            return on;
+        };
+        drag(100);
+        drag(200);
+        QCOMPARE(marks(), (QList<bool>{true, true}));
+        const std::pair<const char*, QList<bool>> steps[] = {
+            {"Ctrl+Z", {true, false}},       {"Ctrl+Z", {false, false}}, {"Ctrl+Z", {false, false}},
+            {"Ctrl+Shift+Z", {true, false}}, {"Ctrl+Shift+Z", {true, true}}, {"Ctrl+Shift+Z", {true, true}},
+            {"Ctrl+Z", {true, false}},
+        };
+        for (const auto& [key, expected] : steps) {
+            type(w.pic_video, QLatin1String(key));
+            QCOMPARE(marks(), expected);
+        }
+        // A new mark ends what can be redone.
+        drag(300);
+        type(w.pic_video, "Ctrl+Shift+Z");
+        QCOMPARE(marks(), (QList<bool>{true, false}));
+        QCOMPARE(w.Drawing->Overlay().DrawHistoryIndex, short(2));
+
+        QImage copied;
+        platform::SetClipboardAnswerer([&](const QImage& image) {
+            copied = image;
+            return true;
+        });
+        type(w.VideoControls->cmdPlay, "Ctrl+C");
+        platform::SetClipboardAnswerer({});
+        QCOMPARE(copied, w.pic_video->Image());
+    }
+
+    // The scrub bar under the picture shows the frame on the canvas and goes to any frame;
+    // the thumbnail strip follows it, except while the clip plays.
+    void scrubBarGoesToAnyFrameAndTheStripFollows() {
+        frm_Main w;
+        w.show();
+        QSlider* bar = scrubBar(w);
+        QVERIFY(bar && bar->isHidden());
+        open(w, "swing.avi");
+        QVERIFY(bar->isVisible());
+        QCOMPARE((std::pair{bar->minimum(), bar->maximum()}), (std::pair{0, 9}));
+        // Between the picture and the strip, as wide as the picture.
+        QCOMPARE(bar->x(), w.pic_video->x());
+        QCOMPARE(bar->width(), w.pic_video->width());
+        QCOMPARE(bar->y(), w.pic_video->geometry().bottom() + 1);
+        QVERIFY(bar->geometry().bottom() < w.picPVideoFrames->y());
+        // Five thumbnails a row: frame 7 is in the second row.
+        for (const auto& [frame, row] : {std::pair{7, 1}, std::pair{3, 0}, std::pair{9, 1}}) {
+            bar->setValue(frame);
+            QCOMPARE(shown(w), frame);
+            QVERIFY(highlightOn(w, frame));
+            QCOMPARE(w.HScrVideoFrames->value(), row);
+        }
+        w.VideoControls->cmdForwardFast->click();  // the bar follows the buttons
+        QCOMPARE(bar->value(), 0);
+        QCOMPARE(w.HScrVideoFrames->value(), 0);
+        w.VideoControls->cmdPlay->click();
+        for (int tick = 0; tick < 7; ++tick) w.VideoTimer_Timer();
+        QCOMPARE(bar->value(), 6);
+        QCOMPARE(w.HScrVideoFrames->value(), 0);  // not while playing
+        w.VideoControls->cmdStop->click();
+        QCOMPARE(w.HScrVideoFrames->value(), 1);
+        // Under the split view's pan slider while it shows.
+        w.hscrAvi1->show();
+        QCOMPARE(bar->y(), w.hscrAvi1->geometry().bottom() + 1);
+        w.hscrAvi1->hide();
+        // Ignored during a load.
+        G().BusyLoading = true;
+        bar->setValue(2);
+        G().BusyLoading = false;
+        QCOMPARE(shown(w), 7);
+        // A still picture has no frames to move through.
+        open(w, "pose.jpg");
+        QVERIFY(bar->isHidden());
+        open(w, "swing.avi");
+        QVERIFY(bar->isVisible());
+        QCOMPARE(bar->value(), 0);
+    }
+
+    void wheelOverThePictureStepsFrames_data() {
+        QTest::addColumn<QList<QPoint>>("turns");
+        QTest::addColumn<int>("modifiers");
+        QTest::addColumn<int>("frame");
+        QTest::newRow("a notch down: one on") << QList<QPoint>{{0, -120}} << 0 << 1;
+        QTest::newRow("two notches at once") << QList<QPoint>{{0, -240}} << 0 << 2;
+        QTest::newRow("a notch up: one back, wrapping") << QList<QPoint>{{0, 120}} << 0 << 9;
+        QTest::newRow("half notches add up") << QList<QPoint>{{0, -60}, {0, -50}, {0, -10}} << 0 << 1;
+        QTest::newRow("half a notch: nothing yet") << QList<QPoint>{{0, -60}} << 0 << 0;
+        QTest::newRow("sideways") << QList<QPoint>{{-120, 0}} << 0 << 1;
+        QTest::newRow("Ctrl+wheel is not stepping") << QList<QPoint>{{0, -120}} << int(Qt::ControlModifier) << 0;
+    }
+    void wheelOverThePictureStepsFrames() {
+        QFETCH(QList<QPoint>, turns);
+        QFETCH(int, modifiers);
+        QFETCH(int, frame);
+        frm_Main w;
+        w.show();
+        open(w, "swing.avi");
+        for (QPoint turn : turns) wheel(w, turn, Qt::KeyboardModifiers(modifiers));
+        QCOMPARE(shown(w), frame);
+        QCOMPARE(scrubBar(w)->value(), frame);
     }
 
     void bothWindowsStepAndPlayTogether() {

@@ -12,6 +12,7 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QGroupBox>
+#include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollBar>
@@ -31,7 +32,8 @@ private slots:
         frmVideoControls f(nullptr);
         QCOMPARE(f.windowTitle(), QStringLiteral("Video Controls"));
         QCOMPARE(f.minimumSize(), f.maximumSize());  // not resizable
-        QCOMPARE(f.size(), platform::TwipsToPixels(QRect(0, 0, 1590, 3840)).size());  // with the sync check item
+        // As designed, taller by the speed frame's rate row and the sync check item.
+        QCOMPARE(f.size(), platform::TwipsToPixels(QRect(0, 0, 1590, 4320)).size());
         const std::pair<QPushButton*, const char*> tips[] = {
             {f.cmdPlay, "Play the video"},
             {f.cmdStop, "Stop the video"},
@@ -56,7 +58,8 @@ private slots:
 
         const QList<QWidget*> expected = {f.cmdBackFull,    f.cmdBackFast,    f.cmdPlay,      f.cmdStop,
                                           f.cmdForwardFast, f.cmdForwardFull, f.optWindow[0], f.optWindow[1],
-                                          f.optWindow[2],   f.hscrBlend,      f.hscrSpeed,    f.chkSync};
+                                          f.optWindow[2],   f.hscrBlend,      f.hscrSpeed,
+                                          f.cmdRate[0],     f.cmdRate[1],     f.cmdRate[2],   f.chkSync};
         QList<QWidget*> order;
         QWidget* w = f.cmdBackFull;
         do {
@@ -76,6 +79,65 @@ private slots:
         for (QWidget* on : {(QWidget*)withModel.optWindow[1], (QWidget*)withModel.optWindow[2],
                             (QWidget*)withModel.hscrBlend})
             QVERIFY(on->isEnabled());
+    }
+
+    void speedInRealTermsAndTheRateButtons_data() {
+        QTest::addColumn<double>("clipRate");
+        QTest::addColumn<int>("button");  // index into cmdRate: own rate, half, quarter
+        QTest::addColumn<int>("interval");
+        QTest::addColumn<QString>("caption");
+        QTest::newRow("25 fps") << 25.0 << 0 << 40 << "40 ms = 25 fps";
+        QTest::newRow("25 fps, half") << 25.0 << 1 << 80 << "80 ms = 12.5 fps";
+        QTest::newRow("25 fps, quarter") << 25.0 << 2 << 160 << "160 ms = 6.3 fps";
+        QTest::newRow("NTSC") << 29.97 << 0 << 33 << "33 ms = 30.3 fps";
+        QTest::newRow("slow motion 240 fps") << 240.0 << 0 << 4 << "4 ms = 250 fps";
+        QTest::newRow("1000 fps: the fastest") << 1000.0 << 1 << 2 << "2 ms = 500 fps";
+        QTest::newRow("15 fps, quarter: the slowest") << 15.0 << 2 << 200 << "200 ms = 5 fps";
+        QTest::newRow("rate unknown: unchanged") << 0.0 << 0 << 100 << "100 ms = 10 fps";
+    }
+    void speedInRealTermsAndTheRateButtons() {
+        QFETCH(double, clipRate);
+        QFETCH(int, button);
+        QFETCH(int, interval);
+        QFETCH(QString, caption);
+        frmVideoControls f(nullptr);
+        QCOMPARE(f.lblSpeed->text(), QStringLiteral("100 ms = 10 fps"));
+        QList<short> asked;
+        f.clipRate = [&](short choice) {
+            asked << choice;
+            return clipRate;
+        };
+        f.cmdRate[size_t(button)]->click();
+        QCOMPARE(f.hscrSpeed->value(), interval);
+        QCOMPARE(f.lblSpeed->text(), caption);
+        QCOMPARE(asked, QList<short>{0});  // the rate of the clip the window choice plays
+    }
+
+    void rateButtonsUseTheRateOfTheChosenClip() {
+        QTemporaryDir dir;
+        cliptools::ClipSpec fifty{160, 120};
+        fifty.fps = 50;
+        cliptools::ClipSpec twelve{160, 120};
+        twelve.fps = 12;
+        const QString clip = dir.filePath(QStringLiteral("swing.avi"));
+        const QString model = dir.filePath(QStringLiteral("model.avi"));
+        const auto frame = [](int i) { return cliptools::NumberedFrame(i, 160, 120); };
+        QVERIFY(cliptools::WriteClip(clip, fifty, 4, frame));
+        QVERIFY(cliptools::WriteClip(model, twelve, 4, frame));
+        frm_Main w;
+        frmVideoControls* f = w.VideoControls;
+        f->cmdRate[0]->click();  // no clip yet: nothing to go by
+        QCOMPARE(f->hscrSpeed->value(), 100);
+        QVERIFY(w.fOpenAvi(clip));
+        f->cmdRate[0]->click();
+        QCOMPARE(f->hscrSpeed->value(), 20);
+        QVERIFY(w.InsertModelFile(model));
+        f->optWindow[2]->click();
+        f->cmdRate[1]->click();
+        QCOMPARE(f->hscrSpeed->value(), 167);  // half of 12 fps
+        f->optWindow[1]->click();  // both windows play at video 1's rate
+        f->cmdRate[0]->click();
+        QCOMPARE(f->hscrSpeed->value(), 20);
     }
 
     void buttonsSendTheirCodeWithTheWindowChoice() {

@@ -3,6 +3,7 @@
 #include "platform/MessageBox.h"
 #include "platform/RegistryStore.h"
 #include "shell/HelpMenu.h"
+#include "shell/KeyCommands.h"
 #include "shell/cRegistry.h"
 #include "shell/frmAbout.h"
 
@@ -209,10 +210,33 @@ private slots:
         QCOMPARE(window.windowTitle(), QStringLiteral("Varkelo Help"));
         QVERIFY(window.Browser()->toHtml().contains(QStringLiteral("varkelo.html")));
         QVERIFY(window.Browser()->toPlainText().contains(QStringLiteral("Calibrating the ruler")));
+        // Every key the program answers is listed.
+        const QString page = window.Browser()->toPlainText();
+        for (const KeyBinding& b : KeyBindings())
+            QVERIFY2(page.contains(b.keys.toString(QKeySequence::PortableText)), qPrintable(b.keys.toString()));
+        QVERIFY(page.contains(QStringLiteral("Esc")));
         QVERIFY(window.ShowPage(swing));
         QCOMPARE(window.windowTitle(), QStringLiteral("Golf Swing Analysis"));
         QVERIFY(window.Browser()->toHtml().contains(QStringLiteral("varkhelp.html")));
         QVERIFY(window.Browser()->toPlainText().contains(QStringLiteral("Down the line")));
+    }
+
+    void escClosesTheHelpAndTheAboutBox() {
+        platform::SetHelpAnswerer({});
+        const QString page = scratch_.filePath(QStringLiteral("page.html"));
+        QVERIFY(writeFile(page, "<html><head><title>Page</title></head><body>text</body></html>"));
+        QWidget main;
+        QVERIFY(OpenHelpFile(page, &main, 0));
+        QPointer<QWidget> help = platform::HelpWindow::Existing();
+        QPointer<QWidget> about = frmAbout::ShowAbout(&main);
+        for (QPointer<QWidget>* window : {&help, &about}) {
+            QWidget* w = *window;
+            w->activateWindow();
+            QVERIFY(QTest::qWaitForWindowActive(w));
+            QTest::keyClick(w->focusWidget() ? w->focusWidget() : w, Qt::Key_Escape);
+            flushDeletes();
+            QVERIFY(window->isNull());
+        }
     }
 
     void aboutBox() {

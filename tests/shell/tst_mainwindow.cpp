@@ -1,5 +1,6 @@
 // The main window's start-up, layout, settings and shut-down.
 
+#include "ClipWriter.h"
 #include "clips/MediaKinds.h"
 #include "MsgBoxRecorder.h"
 #include "TestDesktop.h"
@@ -11,6 +12,7 @@
 #include "platform/RegistryStore.h"
 #include "platform/Twips.h"
 #include "playback/frmVideoControls.h"
+#include "shell/DesktopInput.h"
 #include "shell/Globals.h"
 #include "shell/MainLayout.h"
 #include "shell/MainToolbar.h"
@@ -26,7 +28,9 @@
 #include <QFile>
 #include <QLabel>
 #include <QMenu>
+#include <QMimeData>
 #include <QPointer>
+#include <QSignalSpy>
 #include <QProgressBar>
 #include <QScopeGuard>
 #include <QStyle>
@@ -90,13 +94,34 @@ private:
     int fd_;
     int saves_ = 0;
 };
+// The frame number on the canvas; -1 while it shows nothing.
+int shownFrame(frm_Main& w) {
+    return w.pic_video->isHidden() ? -1 : cliptools::ReadFrameNumber(w.pic_video->Image());
+}
 }  // namespace
 
 class TestMainWindow : public QObject {
     Q_OBJECT
     std::unique_ptr<TestDesktop> desktop_;
+    QTemporaryDir files_;  // swing.avi (frames 0..), other.avi (frames 20..), pose.jpg (frame 7)
+
+    QString file(const char* name) const { return files_.filePath(QLatin1String(name)); }
 
 private slots:
+    void initTestCase() {
+        const auto clip = [this](const char* name, int base) {
+            return cliptools::WriteClip(file(name), {160, 120}, 4,
+                                        [base](int i) { return cliptools::NumberedFrame(base + i, 160, 120); });
+        };
+        QVERIFY(clip("swing.avi", 0));
+        QVERIFY(clip("other.avi", 20));
+        QVERIFY(cliptools::NumberedFrame(7, 513, 383).save(file("pose.jpg")));  // fills the canvas
+        QVERIFY(QDir(files_.path()).mkdir(QStringLiteral("takes.avi")));  // a folder named as a clip
+        for (const char* name : {"notes.txt", "unknown.xyz"}) {
+            QFile f(file(name));
+            QVERIFY(f.open(QIODevice::WriteOnly));
+        }
+    }
     void init() { desktop_ = std::make_unique<TestDesktop>(); }
     void cleanup() { desktop_.reset(); }
 
@@ -217,6 +242,146 @@ private slots:
         QCOMPARE(w.mnuToolsTOP->title(), QStringLiteral("&Tools"));
         QCOMPARE(w.mnuTools.size(), size_t(10));
         QCOMPARE(w.mnuTools[9]->text(), QStringLiteral("&Video Controls"));
+    }
+
+    void keysInTheMenusAndTooltips() {
+        frm_Main w;
+        for (QAction* item : {w.mnuFile[0], w.mnuhelp[0]})
+            QCOMPARE(item->shortcutContext(), Qt::ApplicationShortcut);  // from the tool windows too
+        QCOMPARE(w.mnuhelp[0]->shortcut(), QKeySequence(Qt::Key_F1));
+        QCOMPARE(w.Toolbar1->Button(1)->toolTip(), QStringLiteral("Open video file (Ctrl+O)"));
+        QCOMPARE(w.Toolbar1->Button(5)->toolTip(), QStringLiteral("Copy Image (Ctrl+C)"));
+        QCOMPARE(w.DrawToolBox->Button(8)->toolTip(), QStringLiteral("Undo (Ctrl+Z)"));
+    }
+
+    // Files dropped on the window: the first clip or picture opens in video 1; with Shift a clip
+    // goes in as the model; anything else is refused.
+    void droppedFilesOpen_data() {
+        QTest::addColumn<QStringList>("items");
+        QTest::addColumn<bool>("shift");
+        QTest::addColumn<bool>("clipOpen");  // swing.avi is open before the drop
+        QTest::addColumn<bool>("busy");
+        QTest::addColumn<int>("frame");  // shown in video 1 afterwards
+        QTest::addColumn<bool>("model");
+        QTest::addColumn<bool>("accepted");
+        const QStringList other{"other.avi"}, pose{"pose.jpg"};
+        QTest::newRow("a clip") << other << false << false << false << 20 << false << true;
+        QTest::newRow("a picture over a clip") << pose << false << true << false << 7 << false << true;
+        QTest::newRow("a clip with Shift: the model") << other << true << true << false << 0 << true << true;
+        QTest::newRow("Shift, nothing to compare with") << other << true << false << false << 20 << false << true;
+        QTest::newRow("a picture with Shift") << pose << true << true << false << 7 << false << true;
+        QTest::newRow("a folder") << QStringList{"takes.avi"} << false << true << false << 0 << false << false;
+        QTest::newRow("an unknown type") << QStringList{"unknown.xyz"} << false << false << false << -1 << false
+                                         << false;
+        QTest::newRow("a web address") << QStringList{"http://example.com/swing.avi"} << false << false << false
+                                       << -1 << false << false;
+        QTest::newRow("several: the first clip or picture")
+            << QStringList{"takes.avi", "notes.txt", "pose.jpg", "other.avi"} << false << false << false << 7 << false
+            << true;
+        QTest::newRow("during a load") << other << true << true << true << 0 << false << false;
+    }
+    void droppedFilesOpen() {
+        QFETCH(QStringList, items);
+        QFETCH(bool, shift);
+        QFETCH(bool, clipOpen);
+        QFETCH(bool, busy);
+        QFETCH(int, frame);
+        QFETCH(bool, model);
+        QFETCH(bool, accepted);
+        MsgBoxRecorder boxes;
+        frm_Main w;
+        w.show();
+        if (clipOpen) QVERIFY(w.findChild<DesktopInput*>()->Open({file("swing.avi"), false}));
+        QList<QUrl> urls;
+        for (const QString& item : items)
+            urls << (item.contains(QLatin1Char(':')) ? QUrl(item) : QUrl::fromLocalFile(file(qPrintable(item))));
+        QMimeData data;
+        data.setUrls(urls);
+        const Qt::KeyboardModifiers keys = shift ? Qt::ShiftModifier : Qt::NoModifier;
+        const QPoint at = w.pic_video->geometry().center();
+        G().BusyLoading = busy;
+        QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, keys);
+        QApplication::sendEvent(&w, &enter);
+        QCOMPARE(enter.isAccepted(), accepted);
+        QDropEvent drop(at, Qt::CopyAction, &data, Qt::LeftButton, keys);
+        QApplication::sendEvent(&w, &drop);
+        QCOMPARE(drop.isAccepted(), accepted);
+        G().BusyLoading = false;
+        QCoreApplication::processEvents();  // the file opens once the drop is over
+        QCOMPARE(G().ModelShown, model);
+        if (!model) QCOMPARE(shownFrame(w), frame);
+        QVERIFY(boxes.calls.empty());
+        // An opened file's folder is the browser's.
+        if (accepted) QCOMPARE(w.File1->Path(), QDir::cleanPath(files_.path()));
+    }
+
+    // The command line's files open once the window is shown; a file that cannot be read gets
+    // the reader's message and the window goes on as it was.
+    void commandLineFilesOpenAtStart_data() {
+        QTest::addColumn<QString>("clip");
+        QTest::addColumn<QString>("model");
+        QTest::addColumn<int>("frame");
+        QTest::addColumn<bool>("modelIn");
+        QTest::addColumn<QString>("unread");  // the file the reader's message names
+        QTest::newRow("a clip") << "swing.avi" << "" << 0 << false << "";
+        QTest::newRow("a clip and a model") << "swing.avi" << "other.avi" << 0 << true << "";
+        QTest::newRow("a picture and a model") << "pose.jpg" << "other.avi" << 7 << true << "";
+        QTest::newRow("no such clip") << "/no/such/swing.avi" << "" << -1 << false << "/no/such/swing.avi";
+        QTest::newRow("no clip to compare the model with")
+            << "/no/such/swing.avi" << "other.avi" << -1 << false << "/no/such/swing.avi";
+        QTest::newRow("no such model") << "swing.avi" << "/no/such/model.avi" << 0 << false << "/no/such/model.avi";
+    }
+    void commandLineFilesOpenAtStart() {
+        QFETCH(QString, clip);
+        QFETCH(QString, model);
+        QFETCH(int, frame);
+        QFETCH(bool, modelIn);
+        QFETCH(QString, unread);
+        const auto path = [this](const QString& name) {
+            return name.isEmpty() || name.startsWith(QLatin1Char('/')) ? name : file(qPrintable(name));
+        };
+        MsgBoxRecorder boxes;
+        frm_Main w;
+        w.show();
+        w.findChild<DesktopInput*>()->OpenStartupFiles(path(clip), path(model));
+        QCOMPARE(shownFrame(w), frame);
+        QCOMPARE(G().ModelShown, modelIn);
+        QCOMPARE(boxes.prompts(), unread.isEmpty() ? QStringList()
+                                                   : QStringList{"There was an error working with the file:\n" + unread});
+        // The normal window: the start-up picture stays until something opens.
+        QCOMPARE(w.imgLogo->isHidden(), frame >= 0);
+        QCOMPARE(w.Toolbar1->Enabled(3), frame >= 0);
+    }
+
+    void fileListOpensOnDoubleClickAndEnter_data() {
+        QTest::addColumn<QString>("how");
+        QTest::addColumn<bool>("selected");
+        QTest::newRow("double click") << "double click" << true;
+        QTest::newRow("Enter") << "Enter" << true;
+        QTest::newRow("Enter with no file selected") << "Enter" << false;
+    }
+    void fileListOpensOnDoubleClickAndEnter() {
+        QFETCH(QString, how);
+        QFETCH(bool, selected);
+        frm_Main w;
+        w.previewClip = [](const QString&) {};  // the single clicks of a double click preview
+        w.show();
+        w.Dir1->SetPath(files_.path());
+        QTRY_VERIFY(w.File1->SelectFile(QStringLiteral("other.avi")));
+        if (!selected) w.File1->clearSelection();
+        if (how == QLatin1String("Enter")) {
+            w.File1->setFocus();
+            QTest::keyClick(w.File1, Qt::Key_Return);
+        } else {
+            const QPoint at = w.File1->visualRect(w.File1->currentIndex()).center();
+            QTest::mouseDClick(w.File1->viewport(), Qt::LeftButton, {}, at);
+        }
+        QCOMPARE(shownFrame(w), selected ? 20 : -1);
+        // Enter held down opens the file once, not again at every repeat.
+        QSignalSpy reopened(&w, &frm_Main::FrameShown);
+        QKeyEvent repeat(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier, QString(), true);
+        QApplication::sendEvent(w.File1, &repeat);
+        QCOMPARE(reopened.count(), 0);
     }
 
     void recentFilesFromTheStoreFillTheMenu() {
