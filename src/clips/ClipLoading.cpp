@@ -335,13 +335,13 @@ void frm_Main::ShowVideoInfo(platform::PictureBox* box, int shownFrame) {
     const double rate = reader ? std::round(reader->FramesPerSecond() * 100.0) / 100.0 : 0.0;
     const QString lines[] = {
         QStringLiteral("File: ") + Video1.clipFileName,
-        QStringLiteral("No Frames: ") + QString::number(Video1.frameCount),
+        // Paired on a line, so that the panel keeps room for the swing's tempo below.
+        QStringLiteral("No Frames: ") + QString::number(Video1.frameCount) + QStringLiteral("   Rate: ") +
+            QString::number(rate, 'g', 6) + QStringLiteral(" fps"),
         QStringLiteral("Video: ") + QString::number(first ? first->Width() : 0) + QLatin1Char('x') +
             QString::number(first ? first->Height() : 0),
-        QStringLiteral("Frame: ") + QString::number(shownFrame),
-        QStringLiteral("Time: ") + QString::number(reader ? reader->FrameSeconds(shownFrame) : 0.0, 'f', 3) +
-            QStringLiteral(" s"),
-        QStringLiteral("Rate: ") + QString::number(rate, 'g', 6) + QStringLiteral(" fps"),
+        QStringLiteral("Frame: ") + QString::number(shownFrame) + QStringLiteral("   Time: ") +
+            QString::number(reader ? reader->FrameSeconds(shownFrame) : 0.0, 'f', 3) + QStringLiteral(" s"),
     };
     QStringList shown(std::begin(lines), std::end(lines));
     shown += SwingKeys->InfoLines();

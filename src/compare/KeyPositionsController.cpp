@@ -125,8 +125,7 @@ QStringList KeyPositionsController::InfoLines() const {
     const double down = reader->FrameSeconds(k[KeyPositions::Impact]) - reader->FrameSeconds(k[KeyPositions::Top]);
     const QString tempo = TempoText(back, down);
     if (tempo.isEmpty()) return {};
-    return {QStringLiteral("Backswing: %1 s").arg(back, 0, 'f', 2), QStringLiteral("Downswing: %1 s").arg(down, 0, 'f', 2),
-            tempo};
+    return {QStringLiteral("Back: %1 s   Down: %2 s").arg(back, 0, 'f', 2).arg(down, 0, 'f', 2), tempo};
 }
 
 int KeyPositionsController::ModelFrameFor(int videoFrame, int modelFrame) const {

@@ -51,7 +51,7 @@ QScrollBar* makeSlider(QWidget* parent, const char* name, int minimum, int maxim
 frmVideoControls::frmVideoControls(QWidget* owner) : ToolWindow(QStringLiteral("Video Controls"), owner) {
     setObjectName(QStringLiteral("frmVideoControls"));
     // A fixed tool window: the client area as designed, not resizable.
-    setFixedSize(platform::TwipsToPixelsX(1590), platform::TwipsToPixelsY(3840 + kSpeedExtra));
+    setFixedSize(platform::TwipsToPixelsX(1590), platform::TwipsToPixelsY(3990 + kSpeedExtra));
 
     cmdPlay = makeButton("cmdPlay", kPlay, QStringLiteral("Play the video"), 360, 120);
     cmdStop = makeButton("cmdStop", kStop, QStringLiteral("Stop the video"), 840, 120);
@@ -116,9 +116,14 @@ frmVideoControls::frmVideoControls(QWidget* owner) : ToolWindow(QStringLiteral("
     // valueChanged covers both dragging and a set value.
     connect(hscrBlend, &QScrollBar::valueChanged, this, &frmVideoControls::hscrBlend_Scroll);
     // Off: "Both Windows" steps the two clips frame for frame, as always.
-    chkSync = new QCheckBox(QStringLiteral("Sync on key positions"), this);
+    // On two lines: the window is narrower than the caption.
+    chkSync = new QCheckBox(QStringLiteral("Sync on key\npositions"), this);
     chkSync->setObjectName(QStringLiteral("chkSync"));
-    place(chkSync, 60, 3530 + kSpeedExtra, 1515, 270);
+    chkSync->setAccessibleName(QStringLiteral("Sync on key positions"));
+    chkSync->setToolTip(QStringLiteral("Sync on key positions: the model keeps step with video 1 between "
+                                       "address, top, impact and finish"));
+    useSmallFace(chkSync);
+    place(chkSync, 60, 3530 + kSpeedExtra, 1515, 420);
 
     setTabOrder(cmdBackFull, cmdBackFast);
     setTabOrder(cmdBackFast, cmdPlay);

@@ -33,7 +33,7 @@ private slots:
         QCOMPARE(f.windowTitle(), QStringLiteral("Video Controls"));
         QCOMPARE(f.minimumSize(), f.maximumSize());  // not resizable
         // As designed, taller by the speed frame's rate row and the sync check item.
-        QCOMPARE(f.size(), platform::TwipsToPixels(QRect(0, 0, 1590, 4320)).size());
+        QCOMPARE(f.size(), platform::TwipsToPixels(QRect(0, 0, 1590, 4470)).size());
         const std::pair<QPushButton*, const char*> tips[] = {
             {f.cmdPlay, "Play the video"},
             {f.cmdStop, "Stop the video"},
