@@ -1,3 +1,4 @@
+#include "PackedPicture.h"
 #include "ClipWriter.h"
 #include "FfmpegReference.h"
 #include "HandMadeAvi.h"
@@ -24,14 +25,6 @@ namespace {
 const QString kFileError = QStringLiteral("There was an error working with the file:");
 const QString kNoDecoder = QStringLiteral("No suitable decompressor found for this video stream!");
 
-// The picture inside a packed bitmap handed out by the reader.
-QImage pictureOf(const uint8_t* packed) {
-    if (!packed) return {};
-    const dib::BitmapInfoHeader h = dib::ReadInfoHeader(packed);
-    cDIBSection section;
-    if (!section.CreateFromPackedDIB(packed, dib::kInfoHeaderSize + size_t(h.biSizeImage))) return {};
-    return section.HDC()->copy();
-}
 
 int colourDistance(const QColor& a, const QColor& b) {
     return std::max(
@@ -164,7 +157,7 @@ private slots:
             QCOMPARE(int(h.biBitCount), 24);
             QCOMPARE(int(h.biCompression), 0);
             QCOMPARE(int(h.biSizeImage), frameStride * height);
-            const QImage picture = pictureOf(packed);
+            const QImage picture = PictureOfPacked(packed);
             QCOMPARE(cliptools::ReadFrameNumber(picture), n);
             const QColor expected = QColor::fromHsv((n * 37) % 360, 160, 200);
             const QColor seen = picture.pixelColor(width / 3, height * 3 / 4);
@@ -179,7 +172,7 @@ private slots:
         QCOMPARE(video.DecoderSeeks(), 0);  // reading in order never repositions
         // Out of order, across key frames and backwards.
         for (int n : {37, 3, 50, 59, 0, 13, 12, 11, 1, 58}) {
-            QCOMPARE(cliptools::ReadFrameNumber(pictureOf(video.AVIGetFrame(n))), n);
+            QCOMPARE(cliptools::ReadFrameNumber(PictureOfPacked(video.AVIGetFrame(n))), n);
         }
         QCOMPARE(video.FrameSeconds(50), 2.0);
         QVERIFY(video.DecoderSeeks() > 0);
@@ -187,7 +180,7 @@ private slots:
         cDIBSection direct;
         QVERIFY(video.GetFrameInto(41, direct));
         QCOMPARE(direct.Width(), width);
-        QCOMPARE(*direct.HDC(), pictureOf(video.AVIGetFrame(41)));
+        QCOMPARE(*direct.HDC(), PictureOfPacked(video.AVIGetFrame(41)));
         QCOMPARE(cliptools::ReadFrameNumber(*direct.HDC()), 41);
         // Outside the clip there is no frame.
         QVERIFY(video.AVIGetFrame(kFrames) == nullptr);
@@ -215,14 +208,14 @@ private slots:
         const QSize upright = rotation == 180 ? QSize(320, 240) : QSize(240, 320);
         QCOMPARE(QSize(video.FrameWidth(), video.FrameHeight()), upright);
         for (int n : {5, 10, 2}) {
-            const QImage shown = pictureOf(video.AVIGetFrame(n));
+            const QImage shown = PictureOfPacked(video.AVIGetFrame(n));
             QCOMPARE(shown.size(), upright);
             // Turned back by hand, the stored picture's number reads again (a wrong direction
             // would mirror its bits).
             QCOMPARE(cliptools::ReadFrameNumber(shown.transformed(QTransform().rotate(-rotation))), n);
         }
         const QImage reference = FfmpegPicture(file, 5);
-        if (!reference.isNull()) QVERIFY(MeanLevelDifference(pictureOf(video.AVIGetFrame(5)), reference) <= 1.0);
+        if (!reference.isNull()) QVERIFY(MeanLevelDifference(PictureOfPacked(video.AVIGetFrame(5)), reference) <= 1.0);
     }
 
     // Phones write variable frame rates: frame n is still the n-th picture, shown at its own time.
@@ -236,7 +229,7 @@ private slots:
         QVERIFY(video.OpenAviFile(file));
         QCOMPARE(video.NumberOfFrames(), 30);
         for (int n : {0, 29, 9, 10, 19, 20, 3, 25}) {
-            QCOMPARE(cliptools::ReadFrameNumber(pictureOf(video.AVIGetFrame(n))), n);
+            QCOMPARE(cliptools::ReadFrameNumber(PictureOfPacked(video.AVIGetFrame(n))), n);
             QVERIFY2(std::abs(video.FrameSeconds(n) - at(n) / 1000.0) < 0.0015, qPrintable(QString::number(n)));
         }
         QVERIFY(video.AVIGetFrame(30) == nullptr);
@@ -269,7 +262,7 @@ private slots:
         QVERIFY(video.OpenAviFile(file));
         const QImage reference = FfmpegPicture(file, 1);
         if (reference.isNull()) QSKIP("ffmpeg is not installed");
-        const double difference = MeanLevelDifference(pictureOf(video.AVIGetFrame(1)), reference);
+        const double difference = MeanLevelDifference(PictureOfPacked(video.AVIGetFrame(1)), reference);
         QVERIFY2(difference <= 1.0, qPrintable(QString::number(difference)));
     }
 
@@ -279,9 +272,9 @@ private slots:
         QVERIFY(video.OpenAviFile(file));
         QCOMPARE(video.NumberOfFrames(), 1);
         QCOMPARE(video.FirstFrame(), 0);
-        QCOMPARE(cliptools::ReadFrameNumber(pictureOf(video.AVIGetFrame(0))), 0);
+        QCOMPARE(cliptools::ReadFrameNumber(PictureOfPacked(video.AVIGetFrame(0))), 0);
         QVERIFY(video.AVIGetFrame(1) == nullptr);
-        QCOMPARE(cliptools::ReadFrameNumber(pictureOf(video.AVIGetFrame(0))), 0);
+        QCOMPARE(cliptools::ReadFrameNumber(PictureOfPacked(video.AVIGetFrame(0))), 0);
     }
 
     void headerCountThatLies_data() {
@@ -305,7 +298,7 @@ private slots:
         QCOMPARE(video.HeaderFrameCount(), int64_t(claimed));
         // The frames in the file win over the header's claim.
         QCOMPARE(video.NumberOfFrames(), 20);
-        for (int n = 0; n < 20; ++n) QCOMPARE(cliptools::ReadFrameNumber(pictureOf(video.AVIGetFrame(n))), n);
+        for (int n = 0; n < 20; ++n) QCOMPARE(cliptools::ReadFrameNumber(PictureOfPacked(video.AVIGetFrame(n))), n);
         QVERIFY(video.AVIGetFrame(20) == nullptr);
         QVERIFY(video.AVIGetFrame(44) == nullptr);
     }
@@ -342,13 +335,13 @@ private slots:
             return last;
         };
         for (int n = 0; n < count; ++n)
-            QCOMPARE(cliptools::ReadFrameNumber(pictureOf(video.AVIGetFrame(n))), shown(n));
+            QCOMPARE(cliptools::ReadFrameNumber(PictureOfPacked(video.AVIGetFrame(n))), shown(n));
         QVERIFY(video.AVIGetFrame(count) == nullptr);
         QCOMPARE(video.NumberOfFrames(), count);
         for (int n : {37, 3, 50, 70 % count, 9, 8, 0})
-            QCOMPARE(cliptools::ReadFrameNumber(pictureOf(video.AVIGetFrame(n))), shown(n));
+            QCOMPARE(cliptools::ReadFrameNumber(PictureOfPacked(video.AVIGetFrame(n))), shown(n));
         // Exact colours survive an uncompressed clip, bottom-up rows and all.
-        const QImage picture = pictureOf(video.AVIGetFrame(25));
+        const QImage picture = PictureOfPacked(video.AVIGetFrame(25));
         QCOMPARE(picture.pixelColor(20, 12), cliptools::NumberedFrame(25, 40, 16).pixelColor(20, 12));
         QCOMPARE(picture.pixelColor(0, 0), QColor(Qt::white));  // bit 0 of 25, top-left
         QCOMPARE(picture.pixelColor(5, 0), QColor(Qt::black));  // bit 1 of 25
@@ -425,7 +418,7 @@ private slots:
         QCOMPARE(video.NumberOfFrames(), n);  // counted once the end is reached
         QVERIFY(n > 5 && n < 30);
         for (n = 0; n < video.NumberOfFrames() - 1; ++n)
-            QCOMPARE(cliptools::ReadFrameNumber(pictureOf(video.AVIGetFrame(n))), n);
+            QCOMPARE(cliptools::ReadFrameNumber(PictureOfPacked(video.AVIGetFrame(n))), n);
         // The last, cut frame may be damaged but is still handed out whole.
         QVERIFY(video.AVIGetFrame(video.NumberOfFrames() - 1) != nullptr);
     }
@@ -456,7 +449,7 @@ private slots:
         QCOMPARE(QFileInfo(bmp).size(), qint64(54 + 964 * 241));
         QImage read(bmp);
         QVERIFY(!read.isNull());
-        const QImage expected = pictureOf(packed);
+        const QImage expected = PictureOfPacked(packed);
         QCOMPARE(read.convertToFormat(QImage::Format_BGR888), expected);
         QCOMPARE(cliptools::ReadFrameNumber(read), 3);
 
@@ -497,8 +490,8 @@ private slots:
         cVideo video;
         QVERIFY(video.OpenAviFile(file));
         QCOMPARE(video.NumberOfFrames(), frames);
-        QCOMPARE(cliptools::ReadFrameNumber(pictureOf(video.AVIGetFrame(frames - 1))), frames - 1);
-        QCOMPARE(cliptools::ReadFrameNumber(pictureOf(video.AVIGetFrame(500))), 500);
+        QCOMPARE(cliptools::ReadFrameNumber(PictureOfPacked(video.AVIGetFrame(frames - 1))), frames - 1);
+        QCOMPARE(cliptools::ReadFrameNumber(PictureOfPacked(video.AVIGetFrame(500))), 500);
     }
 
     void readerCanBeReopened() {
@@ -506,10 +499,10 @@ private slots:
         const QString b = writeClip(QStringLiteral("b.avi"), Codec::MJPEG, 80, 32, 3);
         cVideo video;
         QVERIFY(video.OpenAviFile(a));
-        QCOMPARE(cliptools::ReadFrameNumber(pictureOf(video.AVIGetFrame(7))), 7);
+        QCOMPARE(cliptools::ReadFrameNumber(PictureOfPacked(video.AVIGetFrame(7))), 7);
         QVERIFY(video.OpenAviFile(b));
         QCOMPARE(video.NumberOfFrames(), 3);
-        QCOMPARE(pictureOf(video.AVIGetFrame(2)).size(), QSize(80, 32));
+        QCOMPARE(PictureOfPacked(video.AVIGetFrame(2)).size(), QSize(80, 32));
         QVERIFY(!video.OpenAviFile(path(QStringLiteral("gone.avi"))));
         QCOMPARE(video.NumberOfFrames(), 0);
         QVERIFY(video.AVIGetFrame(0) == nullptr);

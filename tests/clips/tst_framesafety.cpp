@@ -4,6 +4,7 @@
 // under valgrind (scripts/test.sh --valgrind); the frame block's slots share one mapping, so
 // there a pattern after the slot stands guard.
 
+#include "PackedPicture.h"
 #include "ClipWriter.h"
 #include "HandMadeAvi.h"
 #include "clips/ClipPreview.h"
@@ -34,13 +35,6 @@ constexpr int kFrames = 3;
 // chunk is empty (a dropped frame shows the one before it).
 constexpr auto kHandMade = Codec(-1);
 
-QImage pictureOf(const uint8_t* packed) {
-    if (!packed) return {};
-    const dib::BitmapInfoHeader h = dib::ReadInfoHeader(packed);
-    cDIBSection section;
-    if (!section.CreateFromPackedDIB(packed, dib::kInfoHeaderSize + size_t(h.biSizeImage))) return {};
-    return section.HDC()->copy();
-}
 
 QString writeClip(const QString& path, Codec codec, int width, int height, int rotation) {
     if (codec == kHandMade) {
@@ -136,7 +130,7 @@ private slots:
         // Every way runs before anything is compared, so that valgrind sees them all.
         std::vector<QImage> packed, own, inSlots;
         std::vector<long> overruns;  // guard bytes after a slot's frame that its decoding changed
-        for (int n = 0; n < frames; ++n) packed.push_back(pictureOf(reader.AVIGetFrame(n)));
+        for (int n = 0; n < frames; ++n) packed.push_back(PictureOfPacked(reader.AVIGetFrame(n)));
         cDIBSection buffer;
         for (int n = 0; n < frames; ++n)
             own.push_back(reader.GetFrameInto(n, buffer) ? buffer.HDC()->copy() : QImage());

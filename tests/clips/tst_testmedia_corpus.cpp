@@ -3,6 +3,7 @@
 // picture's size, the same pictures FFmpeg's own tool shows, or is refused with one of the
 // reader's messages.
 
+#include "PackedPicture.h"
 #include "FfmpegReference.h"
 #include "clips/cVideo.h"
 #include "imaging/DibFormat.h"
@@ -14,17 +15,6 @@
 
 #include <map>
 #include <vector>
-
-namespace {
-QImage pictureOfPacked(const uint8_t* packed) {
-    if (!packed) return {};
-    const dib::BitmapInfoHeader h = dib::ReadInfoHeader(packed);
-    const int stride = (h.biWidth * 3 + 3) & ~3;
-    // Bottom-up rows: the picture's top row is the last in memory.
-    QImage bottomUp(packed + 40, h.biWidth, h.biHeight, stride, QImage::Format_BGR888);
-    return bottomUp.mirrored(false, true);
-}
-}  // namespace
 
 class TestTestmediaCorpus : public QObject {
     Q_OBJECT
@@ -148,7 +138,7 @@ private slots:
         std::vector<int> compared{0};
         if (FfmpegPictureCount(file) == count) compared.insert(compared.end(), {count / 2, count - 1});
         for (int n : compared) {
-            const QImage ours = pictureOfPacked(video.AVIGetFrame(video.FirstFrame() + n));
+            const QImage ours = PictureOfPacked(video.AVIGetFrame(video.FirstFrame() + n));
             const double difference = MeanLevelDifference(ours, n == 0 ? first : FfmpegPicture(file, n));
             QVERIFY2(difference <= 1.0, qPrintable(QStringLiteral("frame %1 differs by %2").arg(n).arg(difference)));
         }
