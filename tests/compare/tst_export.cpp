@@ -6,6 +6,9 @@
 #include "overlay/CanvasDrawing.h"
 #include "platform/FileDialog.h"
 #include "platform/PictureBox.h"
+#include "playback/frmVideoControls.h"
+#include "shell/Globals.h"
+#include "shell/MainToolbar.h"
 #include "shell/frm_Main.h"
 
 #include <QAction>
@@ -13,6 +16,7 @@
 #include <QFile>
 #include <QImageReader>
 #include <QTemporaryDir>
+#include <QScrollBar>
 #include <QTest>
 
 #include <csignal>
@@ -53,6 +57,7 @@ class TestExport : public QObject {
     std::unique_ptr<TestDesktop> desktop_;
     QTemporaryDir clips_;
     QString clip_;
+    QString model_;
     std::vector<FileDialogRequest> requests_;
     FileDialogResult answer_;
 
@@ -83,6 +88,7 @@ class TestExport : public QObject {
 private slots:
     void initTestCase() {
         clip_ = WriteNumberedClip(clips_.path(), QStringLiteral("Swing.avi"), 3, kWidth, kHeight);
+        model_ = WriteNumberedClip(clips_.path(), QStringLiteral("Model.avi"), 3, 400, 300);
         SetFileDialogAnswerer([this](const FileDialogRequest& r) {
             requests_.push_back(r);
             return answer_;
@@ -142,6 +148,50 @@ private slots:
         }
         // The canvas itself is as it was.
         QCOMPARE(w.pic_video->Image(), canvasBefore);
+    }
+
+    // With a model, blended or beside video 1: the picture, brought down to the canvas's
+    // scale, is the canvas.
+    void withTheModelThePictureIsTheCanvasEnlarged_data() {
+        QTest::addColumn<bool>("split");
+        QTest::newRow("blend") << false;
+        QTest::newRow("split") << true;
+    }
+    void withTheModelThePictureIsTheCanvasEnlarged() {
+        QFETCH(bool, split);
+        QTemporaryDir out;
+        MsgBoxRecorder boxes;
+        frm_Main w;
+        openAndDraw(w);
+        answer_.path = model_;
+        w.Toolbar_Click(7);
+        QVERIFY(G().ModelShown);
+        w.VideoControls->hscrBlend->setValue(128);
+        if (split) {
+            w.Toolbar1->SetValue(11, true);
+            w.Toolbar_Click(11);
+        }
+        w.PasteAvi(w.CurrentVideoFrame);
+        QCOMPARE(!w.Toolbar1->Value(10), split);
+        const QRect area = split ? w.Video1.CanvasRect().united(w.Model.CanvasRect()) : w.Video1.CanvasRect();
+        const double s = double(w.Video1.SourceRect().width()) / w.Video1.CanvasRect().width();
+        answer_.path = out.filePath(QStringLiteral("both.png"));
+        w.mnuExportPicture->trigger();
+        QVERIFY(boxes.calls.empty());
+        const QImage picture = QImage(answer_.path).convertToFormat(QImage::Format_RGB32);
+        QCOMPARE(picture.height(), kHeight);
+        QVERIFY(std::abs(picture.width() - area.width() * s) <= 1);
+        const QImage& canvas = w.pic_video->Image();
+        int probes = 0, same = 0;
+        for (int y = area.top() + 2; y < area.bottom() - 2; y += 7)
+            for (int x = area.left() + 2; x < area.right() - 2; x += 7) {
+                const QRgb a = canvas.pixel(x, y);
+                const QRgb b = picture.pixel(int((x - area.x() + 0.5) * s), int((y - area.y() + 0.5) * s));
+                ++probes;
+                same += std::abs(qRed(a) - qRed(b)) + std::abs(qGreen(a) - qGreen(b)) + std::abs(qBlue(a) - qBlue(b)) <= 12;
+            }
+        // Nearest-pixel sampling may pick the neighbour across an edge; nothing more.
+        QVERIFY2(same >= probes * 97 / 100, qPrintable(QStringLiteral("%1 of %2").arg(same).arg(probes)));
     }
 
     void aFailedExportLeavesNothingAndSaysWhy_data() {
