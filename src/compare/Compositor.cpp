@@ -2,9 +2,11 @@
 // the split view's right half. Every frame passes through a holder where brightness,
 // inversion and mirroring are applied, then goes scaled to its place.
 
+#include "compare/PictureExporter.h"
 #include "compare/frmImageTool.h"
 #include "compare/frmModelTool.h"
 #include "imaging/cDIBSection.h"
+#include "overlay/CanvasDrawing.h"
 #include "platform/Graphics2D.h"
 #include "platform/ImageEffects.h"
 #include "platform/PictureBox.h"
@@ -155,4 +157,23 @@ void frm_Main::ModelDraw(short i) {
         PasteModelToMainWindow(i);
     else
         PasteModel(i);
+}
+
+PictureScene frm_Main::CanvasScene() {
+    // The holders keep the last paint's regions with their effects; the model surface and
+    // the marks are laid out again at the export's scale rather than enlarged from the canvas.
+    PictureScene s;
+    s.frameHolder = &picDummy->Image();
+    s.frameSource = Video1.SourceRect();
+    s.frameCanvas = Video1.CanvasRect();
+    s.background = pic_video->BackColor();
+    s.split = !Toolbar1->Value(10);
+    s.modelShown = G().ModelShown;
+    s.modelHolder = &picModelHold->Image();
+    s.modelSource = Model.SourceRect();
+    s.modelCanvas = s.split ? Model.CanvasRect() : Model.placement;
+    s.modelBackground = picModel->BackColor();
+    s.blend = VideoControls->hscrBlend->value();
+    s.drawMarks = [this](QPainter& p) { Drawing->Overlay().DrawingUpdate(p); };
+    return s;
 }

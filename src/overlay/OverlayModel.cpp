@@ -135,7 +135,10 @@ void OverlayModel::DrawShape(QPainter& painter, double x1, double x2, double y1,
     // Straight segments go straight into the canvas image when it is one; anything else (or a
     // coordinate far outside) through the painter.
     QPaintDevice* device = painter.device();
-    QImage* target = device && device->devType() == QInternal::Image ? static_cast<QImage*>(device) : nullptr;
+    // A painter that scales (an export at the frame's size) must draw everything itself.
+    QImage* target = device && device->devType() == QInternal::Image && painter.transform().isIdentity()
+                         ? static_cast<QImage*>(device)
+                         : nullptr;
     const int width = pen_ ? std::max(1, pen_->width) : 1;
     const QColor color = pen_ ? ColorOf(pen_->color) : TextStyle.color;
     std::optional<ThickLine> direct;
@@ -216,6 +219,10 @@ void OverlayModel::DrawingUpdate(QImage& canvas) {
     if (canvas.isNull()) return;
     // One painter for the whole redraw: opening one per mark costs more than the marks.
     QPainter p(&canvas);
+    DrawingUpdate(p);
+}
+
+void OverlayModel::DrawingUpdate(QPainter& p) {
     p.setRenderHint(QPainter::Antialiasing, false);
     if (!(layoutFont_ == TextStyle.font)) {
         layouts_.clear();

@@ -123,6 +123,8 @@ public:
     // Redraws every record: lines, shapes, angles (with their labels), polylines. The point
     // buffer keeps the figure being placed.
     void DrawingUpdate(QImage& canvas);
+    // The same through a painter of the caller's, which may map canvas coordinates elsewhere.
+    void DrawingUpdate(QPainter& painter);
     // The rubber bands above the canvas (never into it).
     void PaintRubberBands(QPainter& painter) const;
 

@@ -2,6 +2,7 @@
 
 #include "clips/ClipPreview.h"
 #include "clips/MediaKinds.h"
+#include "compare/PictureExporter.h"
 #include "compare/frmImageTool.h"
 #include "compare/frmModelTool.h"
 #include "overlay/CanvasDrawing.h"
@@ -32,6 +33,7 @@
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QDate>
+#include <QFileInfo>
 #include <QFrame>
 #include <QLabel>
 #include <QLocale>
@@ -211,6 +213,10 @@ void frm_Main::buildMenus() {
     };
     fileItem(0, QStringLiteral("&Open Video"))->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
     fileItem(1, QStringLiteral("&Open model"));
+    mnuExportPicture = menu_File->addAction(QStringLiteral("Export Picture..."));
+    mnuExportPicture->setObjectName(QStringLiteral("mnuExportPicture"));
+    mnuExportPicture->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_E));
+    connect(mnuExportPicture, &QAction::triggered, this, &frm_Main::mnuExportPicture_Click);
     mnuFile[2] = menu_File->addSeparator();
     for (int i = 5; i <= 8; ++i) fileItem(i, QString())->setVisible(false);
     mnuFile[9] = menu_File->addSeparator();
@@ -412,6 +418,34 @@ void frm_Main::mnuFile_Click(int index) {
             ShowClipCommands();
         }
         if (index == 10) close();
+    });
+}
+
+void frm_Main::mnuExportPicture_Click() {
+    if (G().BusyLoading) return;
+    TrapErrors([&] {
+        if (!G().ClipLoaded) {
+            platform::MsgBox(QStringLiteral("Open a clip or a picture first: there is nothing to export."),
+                             platform::vbExclamation);
+            return;
+        }
+        platform::FileDialogRequest request;
+        request.kind = platform::FileDialogRequest::Save;
+        request.owner = this;
+        request.title = QStringLiteral("Export Picture");
+        request.startFolder = G().WorkingDir;
+        request.startFileName = QStringLiteral("%1-%2.png")
+                                    .arg(QFileInfo(Video1.clipFileName).completeBaseName())
+                                    .arg(CurrentVideoFrame);
+        request.filters = {{QStringLiteral("PNG Picture"), QStringLiteral("*.png")},
+                           {QStringLiteral("JPEG Picture"), QStringLiteral("*.jpg;*.jpeg")}};
+        request.SetFlags(platform::OFN_OVERWRITEPROMPT | platform::OFN_HIDEREADONLY);
+        request.defaultExt = QStringLiteral("png");
+        const platform::FileDialogResult chosen = platform::RunFileDialog(request);
+        if (!chosen.accepted || chosen.path.isEmpty()) return;
+        const QString target = PictureExporter::TargetName(chosen.path);
+        const QString failure = PictureExporter::Write(PictureExporter::Compose(CanvasScene()), target);
+        if (!failure.isEmpty()) platform::MsgBox(failure, platform::vbExclamation);
     });
 }
 

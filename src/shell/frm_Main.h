@@ -17,6 +17,7 @@
 #include <vector>
 
 class QAction;
+struct PictureScene;
 class QFrame;
 class QLabel;
 class QMenu;
@@ -80,6 +81,7 @@ public:
 
     QMenu* menu_File = nullptr;
     std::map<int, QAction*> mnuFile;  // indices 0, 1, 2, 5..8, 9, 10
+    QAction* mnuExportPicture = nullptr;
     QMenu* mnuToolsTOP = nullptr;
     std::vector<QAction*> mnuTools;  // indices 0..9
     QMenu* mnu_help = nullptr;
@@ -176,6 +178,10 @@ public:
     void AddMRUFile(const QString& path);
     void ClockTimer_Timer();
     void mnuFile_Click(int index);
+    // File > Export Picture...: asks for a name and writes the canvas's picture there.
+    void mnuExportPicture_Click();
+    // What the canvas shows now, for an export at the frame's own resolution.
+    PictureScene CanvasScene();
 
     // The shut-down order; runs once, from the close request.
     void Form_Unload();
