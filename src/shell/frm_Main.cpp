@@ -88,6 +88,10 @@ frm_Main::frm_Main(QWidget* parent) : QMainWindow(parent), mru_(std::make_unique
 
 frm_Main::~frm_Main() {
     if (platform::DialogParent() == this) platform::SetDialogParent(nullptr);
+    // The helpers that watch this window's controls go first: the controls' hide events at
+    // the window's end would otherwise reach them through a half-destroyed window.
+    delete findChild<ClipNavigation*>(QString(), Qt::FindDirectChildrenOnly);
+    delete findChild<DesktopInput*>(QString(), Qt::FindDirectChildrenOnly);
 }
 
 void frm_Main::buildControls() {
