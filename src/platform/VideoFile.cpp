@@ -588,8 +588,6 @@ VideoFile::OpenResult VideoFile::Open(const QString& path) {
     impl->byTime = std::strcmp(impl->fmt->iformat->name, "avi") == 0;
     const AVCodecDescriptor* descriptor = avcodec_descriptor_get(par->codec_id);
     impl->reorders = !descriptor || (descriptor->props & AV_CODEC_PROP_REORDER);
-    impl->codedWidth = par->width;
-    impl->codedHeight = par->height;
     if (const uint8_t* matrix = av_stream_get_side_data(st, AV_PKT_DATA_DISPLAYMATRIX, nullptr)) {
         // The matrix turns the picture counter-clockwise by this angle; a phone held upright
         // records its landscape sensor's picture with a quarter turn here.
@@ -638,11 +636,17 @@ VideoFile::OpenResult VideoFile::Open(const QString& path) {
     }
     impl->estimate = int(std::clamp<int64_t>(estimate, 0, kMaxFrames));
 
+    // The size once every probe is done (a probe may correct what the headers said); the
+    // buffers callers make from Width() and Height() and every conversion use this one.
+    if (par->width <= 0 || par->height <= 0 || par->width > kMaxSide || par->height > kMaxSide)
+        return OpenResult::FileError;
+    impl->codedWidth = par->width;
+    impl->codedHeight = par->height;
     // The first picture proves the stream decodes.
     if (!impl->discover(0)) return OpenResult::FileError;
     impl->seeks = 0;
-    m_width = quarter ? par->height : par->width;
-    m_height = quarter ? par->width : par->height;
+    m_width = quarter ? impl->codedHeight : impl->codedWidth;
+    m_height = quarter ? impl->codedWidth : impl->codedHeight;
     m_rotation = impl->rotation;
     m = std::move(impl);
     return OpenResult::Ok;
