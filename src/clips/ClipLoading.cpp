@@ -25,7 +25,6 @@
 
 #include <array>
 #include <cmath>
-#include <cstring>
 
 namespace {
 
@@ -62,20 +61,6 @@ private:
     std::array<bool, 2> wasEnabled_{};
     bool busy_ = false;
 };
-
-// A frame the reader cannot decode repeats the picture before it (the first one is black),
-// so that every frame number of the clip has a picture of the clip's size to paint.
-bool repeatPicture(cDIBSection& frame, const cDIBSection* before, int width, int height) {
-    if ((frame.Width() != width || frame.Height() != height || !frame.DIBSectionBitsPtr()) &&
-        !frame.Create(width, height))
-        return false;
-    const size_t bytes = size_t(frame.BytesPerScanLine()) * size_t(height);
-    if (before && before->Width() == width && before->Height() == height && before->DIBSectionBitsPtr())
-        std::memcpy(frame.DIBSectionBitsPtr(), before->DIBSectionBitsPtr(), bytes);
-    else
-        std::memset(frame.DIBSectionBitsPtr(), 0, bytes);
-    return true;
-}
 
 QRect toPixels(QPoint topLeftTwips, long widthTwips, long heightTwips) {
     return platform::TwipsToPixels(
@@ -153,10 +138,11 @@ bool frm_Main::readFrames(cVideo& reader, FrameStore& store, const ThumbnailLayo
     for (int i = first; i - first < FrameStore::kMaxFrames; ++i) {
         if (i - first >= reader.NumberOfFrames() && reader.FrameCountIsExact()) break;
         auto dib = store.NewFrame(i - first);
+        // The reader repeats the picture before a frame that cannot be decoded; a frame it
+        // cannot give at all gets no buffer and no thumbnail.
         const bool decoded = reader.GetFrameInto(i, *dib);
         if (!decoded && i - first >= reader.NumberOfFrames()) break;  // the clip ended before its estimate
-        if (decoded || repeatPicture(*dib, i > first ? store.Frame(i - 1) : nullptr, reader.FrameWidth(),
-                                     reader.FrameHeight())) {
+        if (decoded) {
             if (thumbnails) {
                 if (!stripReady) {
                     // The strip is set up from the first frame read.
