@@ -4,6 +4,7 @@
 #include "clips/PictureReader.h"
 #include "clips/cVideo.h"
 #include "imaging/cDIBSection.h"
+#include "overlay/CanvasDrawing.h"
 #include "platform/ImageBox.h"
 #include "platform/MessageBox.h"
 #include "platform/PictureBox.h"
@@ -173,6 +174,22 @@ void frm_Main::layOutStrip(const ThumbnailLayout& t) {
     HScrVideoFrames->show();
 }
 
+void frm_Main::leaveMarks(bool quietly) {
+    QString error;
+    if (clipMarks_.Leave(Drawing->Overlay(), SwingKeys->UserKeys(KeyPositionsController::Video1), &error)) return;
+    const QString text = QStringLiteral("The marks of %1 could not be saved: %2")
+                             .arg(QFileInfo(clipMarks_.ClipPath()).fileName(), error);
+    if (quietly)
+        qWarning("%s", qPrintable(text));
+    else
+        platform::MsgBox(text, platform::vbExclamation, QStringLiteral("Marks"));
+}
+
+void frm_Main::enterMarks(const QString& path, bool isClip) {
+    const auto keys = clipMarks_.Enter(path, Drawing->Overlay());
+    if (isClip) SwingKeys->SetStoredKeys(KeyPositionsController::Video1, keys);
+}
+
 bool frm_Main::fOpenAvi(const QString& path) {
     if (G().BusyLoading) return false;
     LoadGuard guard(*Toolbar1);
@@ -187,6 +204,7 @@ bool frm_Main::fOpenAvi(const QString& path) {
     pic_video->show();
     picCVideoFrames->show();
     picPVideoFrames->show();
+    leaveMarks(false);
     clearThumbnails();
     HScrVideoFrames->setValue(0);
     SwingKeys->ClipUnloading(KeyPositionsController::Video1);
@@ -222,6 +240,7 @@ bool frm_Main::fOpenAvi(const QString& path) {
     CurrentVideoFrame = short(first);
     ClipKind = loaded > 1 ? 2 : 1;
     Video1.clipFileName = QFileInfo(path).fileName();
+    enterMarks(path, true);
     SwingKeys->ClipLoaded(KeyPositionsController::Video1, path);
     ShowVideoInfo(picVideoInfo);
     AddMRUFile(path);
@@ -250,6 +269,9 @@ bool frm_Main::fOpenModel(const QString& path) {
         SwingKeys->ClipUnloading(KeyPositionsController::Model);
         Model.Release();
         Model.frameCount = 0;
+        // The key positions saved with the model clip, if its sidecar is sound; its marks stay there.
+        if (const auto saved = MarksStore::Load(path); saved.status == MarksStore::LoadResult::Loaded)
+            SwingKeys->SetStoredKeys(KeyPositionsController::Model, saved.snapshot.keyPositions);
         const bool completed = readFrames(*reader, Model, nullptr);
         Model.frameCount = short(std::min(reader->NumberOfFrames(), int(FrameStore::kMaxFrames)));
         Model.reader = std::move(reader);
@@ -295,6 +317,7 @@ bool frm_Main::fOpenPic(const QString& path) {
     clearThumbnails();
     HScrVideoFrames->hide();
     picVideoInfo->hide();
+    leaveMarks(false);
     SwingKeys->ClipUnloading(KeyPositionsController::Video1);
     Video1.Release();
     Video1.frames[0] = std::move(dib);
@@ -305,6 +328,7 @@ bool frm_Main::fOpenPic(const QString& path) {
     Video1.frameCount = 0;
     pic_video->Cls();
     CurrentVideoFrame = 0;
+    enterMarks(path, false);
     SwingKeys->ClipLoaded(KeyPositionsController::Video1, {});
     ShowVideoInfo(picVideoInfo);
     return true;

@@ -18,6 +18,8 @@
 #include <QMenuBar>
 #include <QtConcurrent/QtConcurrentRun>
 
+#include <utility>
+
 namespace {
 
 const QString kSection = QStringLiteral("Software\\varkelo\\video\\KeyPositions");
@@ -62,12 +64,14 @@ void KeyPositionsController::ClipLoaded(int slot, const QString& path) {
     if (cancel_[size_t(slot)]) cancel_[size_t(slot)]->store(true);
     const unsigned generation = ++generation_[size_t(slot)];
     keys_[size_t(slot)] = {};
+    userSet_[size_t(slot)] = false;
+    const auto stored = std::exchange(stored_[size_t(slot)], std::nullopt);  // for this clip only
     path_[size_t(slot)] = path;
     if (slot == Video1) showTags();
     emit Changed(slot);
     const FrameStore& store = storeOf(main_, slot);
     if (path.isEmpty() || !store.reader || store.frameCount < 2) return;
-    loadCorrection(slot);
+    loadCorrection(slot, stored);
     if (keys_[size_t(slot)].Found()) {
         found(slot, generation, keys_[size_t(slot)]);
         return;
@@ -148,7 +152,7 @@ void KeyPositionsController::MoveToCurrent(int kind) {
     const int rel = main_->CurrentVideoFrame - firstOf(main_->Video1);
     if (rel < 0 || rel >= main_->Video1.frameCount) return;
     keys_[Video1].frame[size_t(kind)] = rel;
-    saveCorrection(Video1);
+    userSet_[Video1] = true;  // saved with the clip's marks when it is left
     showTags();
     platform::TryStep([&] { main_->ShowVideoInfo(main_->picVideoInfo); });
     emit Changed(Video1);
@@ -169,33 +173,37 @@ void KeyPositionsController::showTags() {
     }
 }
 
-// Keyed by the clip's path and size: a clip replaced under the same name starts afresh.
+void KeyPositionsController::SetStoredKeys(int slot, const std::optional<std::array<int, 4>>& frames) {
+    stored_[size_t(slot)] = frames;
+}
+
+std::optional<std::array<int, 4>> KeyPositionsController::UserKeys(int slot) const {
+    if (!userSet_[size_t(slot)]) return std::nullopt;
+    return keys_[size_t(slot)].frame;
+}
+
+// Corrections made before they were saved with the clip were kept in the settings store, keyed by
+// the clip's path and size (a clip replaced under the same name starts afresh); still read there.
 QString KeyPositionsController::settingName(int slot) const {
     const QFileInfo info(path_[size_t(slot)]);
     const QByteArray key = (info.absoluteFilePath() + QLatin1Char('|') + QString::number(info.size())).toUtf8();
     return QString::fromLatin1(QCryptographicHash::hash(key, QCryptographicHash::Sha1).toHex());
 }
 
-void KeyPositionsController::loadCorrection(int slot) {
-    cRegistry reg;
-    reg.SetClassKey(platform::HKEY_CURRENT_USER);
-    reg.SetSectionKey(kSection);
-    reg.SetValueKey(settingName(slot));
-    const QStringList parts = reg.Value().toString().split(QLatin1Char(','));
-    if (parts.size() != 4) return;
-    KeyPositions k;
-    for (int i = 0; i < 4; ++i) k.frame[size_t(i)] = std::clamp(parts[i].toInt(), -1, int(storeOf(main_, slot).frameCount) - 1);
-    keys_[size_t(slot)] = k;
-}
-
-void KeyPositionsController::saveCorrection(int slot) {
-    platform::TryStep([&] {
+void KeyPositionsController::loadCorrection(int slot, std::optional<std::array<int, 4>> frames) {
+    const int last = int(storeOf(main_, slot).frameCount) - 1;
+    if (!frames) {
         cRegistry reg;
         reg.SetClassKey(platform::HKEY_CURRENT_USER);
         reg.SetSectionKey(kSection);
         reg.SetValueKey(settingName(slot));
-        reg.SetValueType(platform::REG_SZ);
-        const KeyPositions& k = keys_[size_t(slot)];
-        reg.SetValue(QStringLiteral("%1,%2,%3,%4").arg(k[0]).arg(k[1]).arg(k[2]).arg(k[3]));
-    });
+        const QStringList parts = reg.Value().toString().split(QLatin1Char(','));
+        if (parts.size() != 4) return;
+        frames.emplace();
+        for (int i = 0; i < 4; ++i) (*frames)[size_t(i)] = parts[i].toInt();
+    }
+    KeyPositions k;
+    for (int i = 0; i < 4; ++i) k.frame[size_t(i)] = std::clamp((*frames)[size_t(i)], -1, last);
+    keys_[size_t(slot)] = k;
+    userSet_[size_t(slot)] = true;
 }

@@ -14,6 +14,7 @@
 #include <array>
 #include <atomic>
 #include <memory>
+#include <optional>
 #include <vector>
 
 class QLabel;
@@ -42,6 +43,12 @@ public:
     // Shows video 1 at a key position / puts a key position on the frame shown, kept for the clip.
     void JumpTo(int kind);
     void MoveToCurrent(int kind);
+    // Key positions saved with the clip about to be loaded into the slot: the next ClipLoaded takes
+    // them instead of searching.
+    void SetStoredKeys(int slot, const std::optional<std::array<int, 4>>& frames);
+    // The slot's key positions when the user set them (or they came saved with the clip), in
+    // frames from 0; nothing while they are the finder's.
+    std::optional<std::array<int, 4>> UserKeys(int slot) const;
 
 signals:
     // The slot's key positions changed (search done, or a correction).
@@ -51,8 +58,8 @@ private:
     void found(int slot, unsigned generation, const KeyPositions& keys);
     void showTags();
     QString settingName(int slot) const;
-    void loadCorrection(int slot);
-    void saveCorrection(int slot);
+    // The saved key positions, else those of the settings store; none: the finder's.
+    void loadCorrection(int slot, std::optional<std::array<int, 4>> frames);
 
     frm_Main* main_;
     std::array<KeyPositions, 2> keys_{};
@@ -60,5 +67,7 @@ private:
     std::array<std::shared_ptr<std::atomic<bool>>, 2> cancel_{};
     std::array<QFuture<KeyPositions>, 2> search_{};
     std::array<QString, 2> path_{};
+    std::array<std::optional<std::array<int, 4>>, 2> stored_{};
+    std::array<bool, 2> userSet_{};
     std::vector<QPointer<QLabel>> tags_;
 };

@@ -488,6 +488,8 @@ void frm_Main::Form_Unload() {
     TryStep([&] { DrawToolBox->Unload(); });
     TryStep([&] { ModelTool->Unload(); });
     TryStep([&] { VideoControls->Unload(); });
+    // Before the clip goes: its marks and key positions are saved with it.
+    TryStep([&] { leaveMarks(true); });
     TryStep([&] {
         SwingKeys->ClipUnloading(KeyPositionsController::Video1);
         SwingKeys->ClipUnloading(KeyPositionsController::Model);

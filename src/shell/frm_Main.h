@@ -4,6 +4,7 @@
 // carries the commands of the menus and toolbar.
 
 #include "clips/FrameStore.h"
+#include "overlay/MarksStore.h"
 #include "shell/MainLayout.h"
 
 #include <QMainWindow>
@@ -220,10 +221,16 @@ private:
     // Loads every frame of `reader` into `store`; false when the user closed the window meanwhile.
     bool readFrames(cVideo& reader, FrameStore& store, const ThumbnailLayout* thumbnails);
     bool refuseClip(const cVideo& reader, const QString& path);
+    // The marks of the clip or picture in video 1 go to its sidecar before it is released, and
+    // those of the one opened come from its own (the key positions with them, for a clip).
+    // `quietly`: a failure is only logged (the program is ending).
+    void leaveMarks(bool quietly);
+    void enterMarks(const QString& path, bool isClip);
 
     MainLayout layout_;
     std::unique_ptr<cMRUFileList> mru_;
     std::unique_ptr<MoviePreview> preview_;  // the clip playing under the file list
+    ClipMarks clipMarks_;
     bool unloaded_ = false;
     int imageFlags_ = 0;
     int modelFlags_ = 0;
