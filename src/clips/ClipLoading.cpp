@@ -5,6 +5,7 @@
 #include "clips/cVideo.h"
 #include "imaging/cDIBSection.h"
 #include "overlay/CanvasDrawing.h"
+#include "overlay/frmDrawToolBox.h"
 #include "platform/ImageBox.h"
 #include "platform/MessageBox.h"
 #include "platform/PictureBox.h"
@@ -187,6 +188,7 @@ void frm_Main::leaveMarks(bool quietly) {
 
 void frm_Main::enterMarks(const QString& path, bool isClip) {
     const auto keys = clipMarks_.Enter(path, Drawing->Overlay());
+    DrawToolBox->ShowPenColor();
     if (isClip) SwingKeys->SetStoredKeys(KeyPositionsController::Video1, keys);
 }
 

@@ -243,6 +243,14 @@ void frmDrawToolBox::pick(float x, float y) {
     picSelected->Refresh();
 }
 
+void frmDrawToolBox::ShowPenColor() {
+    if (!overlay_) return;
+    selectedColor_ = overlay_->Line1.BorderColor;
+    picSelected->SetBackColor(ColorOf(selectedColor_));
+    picSelected->Cls();
+    picSelected->Refresh();
+}
+
 void frmDrawToolBox::picHue_MouseDown(int, int, float x, float y) {
     pick(x, y);
 }

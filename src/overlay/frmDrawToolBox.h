@@ -48,6 +48,8 @@ public:
     void ShowReadout(const QString& text);
     // The swatch colour, 0x00BBGGRR.
     int SelectedColor() const { return selectedColor_; }
+    // The swatch takes the overlay's pen colour (a clip's saved pen came back).
+    void ShowPenColor();
 
     // --- Events.
     void Toolbar1_ButtonClick(int index);

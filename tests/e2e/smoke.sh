@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # End-to-end smoke test: starts the built program under a real X server (Xvfb), waits
 # for the main window by its caption, takes a screenshot, closes it from the File menu
-# and checks that it ended cleanly and saved its settings; a second start ends by SIGTERM
-# and must save them too.
+# and checks that it ended cleanly and saved its settings and the clip's marks; a second start
+# shows the marks again and ends by SIGTERM, which must save the settings too.
 #   smoke.sh <path to varkelo> <output folder>
 # Exits 77 (skipped) when Xvfb, xdotool or ImageMagick is missing.
 set -uo pipefail
@@ -19,11 +19,16 @@ read -r -t 20 display <&3 || { echo "FAIL: Xvfb did not start"; cat "$out/xvfb.l
 xvfb_pid=$(pgrep -n -x Xvfb)
 export DISPLAY=:$display
 export XDG_CONFIG_HOME=$out/config
+export XDG_DATA_HOME=$out/data
 export QT_QPA_PLATFORM=xcb
+# The sample clip's marks file: this run draws its own marks and leaves none behind.
+sidecar=$(dirname "$exe")/swing.avi.varkelo
+rm -f "$sidecar"
 app_pid=
 cleanup() {
   [[ -n $app_pid ]] && kill "$app_pid" 2>/dev/null
   kill "$xvfb_pid" 2>/dev/null
+  rm -f "$sidecar"
 }
 trap cleanup EXIT
 
@@ -225,6 +230,9 @@ store=$XDG_CONFIG_HOME/varkelo/registry.json
 grep -q '"WorkingDir"' "$store" || fail "the working folder was not saved"
 grep -q 'swing.avi' "$store" || fail "the opened clip is not among the recent files"
 echo "closed cleanly; settings saved"
+[[ -s $sidecar ]] || fail "the clip's marks were not saved to $sidecar"
+grep -q '"type": "line"' "$sidecar" && grep -q '"type": "angle"' "$sidecar" || fail "the saved marks lack the line or the angle"
+echo "the line and the angle were saved beside the clip"
 
 # A second start reads the saved settings and shows the same window again, here with the
 # sample clip named on the command line: it opens once the window is up.
@@ -234,6 +242,16 @@ sleep 4
 import -window root "$out/started-on-file.png"
 (($(canvas_diff "$out/main.png" "$out/started-on-file.png") > 20000)) || fail "the clip named on the command line did not open"
 echo "started on a file"
+# Its marks are back on the very pixels they were drawn on: the line and the angle's arm look as
+# just after drawing, and unlike the frame before it.
+crop_diff() {  # crop, two screenshots -> pixels that differ
+  compare -metric AE -fuzz 10% -crop "$1" "$2" "$3" null: 2>&1 | cut -d' ' -f1 | cut -d. -f1
+}
+for crop in 380x3+310+299 3x180+519+190; do
+  (($(crop_diff "$crop" "$out/drawn.png" "$out/started-on-file.png") < 20)) || fail "the marks did not come back where they were ($crop)"
+done
+(($(crop_diff 380x3+310+299 "$out/drawing-on.png" "$out/started-on-file.png") > 300)) || fail "no line on the reopened clip"
+echo "the marks came back on the same pixels"
 
 # Phone clips through the toolbar's Open dialog: a landscape MP4 fills the canvas; a MOV filmed
 # upright (a quarter turn in its display matrix) stands upright in the middle, the canvas's

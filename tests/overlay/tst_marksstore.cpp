@@ -8,6 +8,7 @@
 #include "overlay/CanvasDrawing.h"
 #include "overlay/MarksStore.h"
 #include "overlay/OverlayModel.h"
+#include "overlay/frmDrawToolBox.h"
 #include "platform/PictureBox.h"
 #include "shell/frm_Main.h"
 
@@ -264,6 +265,7 @@ private slots:
             QVERIFY(w.fOpenAvi(a));
             const short first = w.CurrentVideoFrame;
             w.PasteAvi(first);
+            w.Drawing->Overlay().Line1.BorderColor = 0x0000FF;  // as a pick in the tool box's hues sets it
             dragLine(w, {40, 50}, {200, 120});
             w.CurrentVideoFrame = short(first + 5);
             w.SwingKeys->MoveToCurrent(KeyPositions::Top);
@@ -277,11 +279,13 @@ private slots:
             QVERIFY(QFileInfo::exists(MarksStore::SidecarPath(a)));
             QVERIFY(w.fOpenPic(still));
             QVERIFY(!QFileInfo::exists(MarksStore::SidecarPath(b)));  // b never had marks
+            w.Drawing->Overlay().Line1.BorderColor = 0x00FF00;
             dragLine(w, {10, 10}, {60, 30});
 
             QVERIFY(w.fOpenAvi(a));
             w.PasteAvi(w.CurrentVideoFrame);
             QCOMPARE(w.pic_video->Image(), drawnOnA);  // the same marks on the same pixels
+            QCOMPARE(w.DrawToolBox->SelectedColor(), 0x0000FF);  // and the pen they were drawn with
             QCOMPARE(w.SwingKeys->UserKeys(KeyPositionsController::Video1).value()[KeyPositions::Top], 5);
             w.Drawing->Undo();  // the history came back too
             QCOMPARE(w.Drawing->Overlay().LineCount, 0);
