@@ -26,7 +26,12 @@ sidecar=$(dirname "$exe")/swing.avi.varkelo
 rm -f "$sidecar"
 app_pid=
 cleanup() {
-  [[ -n $app_pid ]] && kill "$app_pid" 2>/dev/null
+  if [[ -n $app_pid ]]; then
+    # Ending, it saves the clip's marks: let it finish before its file is removed.
+    kill "$app_pid" 2>/dev/null
+    for _ in $(seq 50); do kill -0 "$app_pid" 2>/dev/null || break; sleep 0.2; done
+    kill -KILL "$app_pid" 2>/dev/null
+  fi
   kill "$xvfb_pid" 2>/dev/null
   rm -f "$sidecar"
 }
