@@ -177,7 +177,8 @@ void frm_Main::layOutStrip(const ThumbnailLayout& t) {
 
 void frm_Main::leaveMarks(bool quietly) {
     QString error;
-    if (clipMarks_.Leave(Drawing->Overlay(), SwingKeys->UserKeys(KeyPositionsController::Video1), &error)) return;
+    const auto keys = SwingKeys->UserKeys(KeyPositionsController::Video1);
+    if (clipMarks_.Leave(Drawing->Overlay(), keys, &error)) return;
     const QString text = QStringLiteral("The marks of %1 could not be saved: %2")
                              .arg(QFileInfo(clipMarks_.ClipPath()).fileName(), error);
     if (quietly)

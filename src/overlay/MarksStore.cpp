@@ -41,9 +41,13 @@ constexpr KindName kKinds[] = {
     {kHistAngle, 0, "angle", 3, 3},
 };
 
-QString colourName(int bgr) { return ColorOf(bgr).name(); }
+QString colourName(int bgr) {
+    return ColorOf(bgr).name();
+}
 
-int toCoord(double v) { return int(std::lround(v)); }
+int toCoord(double v) {
+    return int(std::lround(v));
+}
 
 // The reason a file is not used, thrown out of the decoder.
 struct Bad {
@@ -127,8 +131,8 @@ MarksSnapshot decodeBody(const QJsonObject& root) {
         SavedKeys k{};
         for (int i = 0; i < 4; ++i)
             k[size_t(i)] = whole(keys.toObject().value(QLatin1String(kKeyNames[i])),
-                                 QStringLiteral("the key position \"%1\"").arg(QLatin1String(kKeyNames[i])), -1,
-                                 1 << 20);
+                                 QStringLiteral("the key position \"%1\"").arg(QLatin1String(kKeyNames[i])),
+                                 -1, 1 << 20);
         s.keyPositions = k;
     }
     return s;
@@ -137,7 +141,8 @@ MarksSnapshot decodeBody(const QJsonObject& root) {
 // Moves a damaged sidecar aside without overwriting an earlier one; the new name, or empty.
 QString keepAside(const QString& file) {
     for (int n = 1; n < 1000; ++n) {
-        const QString target = n == 1 ? file + QStringLiteral(".bad") : file + QStringLiteral(".%1.bad").arg(n);
+        const QString target =
+            n == 1 ? file + QStringLiteral(".bad") : file + QStringLiteral(".%1.bad").arg(n);
         if (QFileInfo::exists(target)) continue;
         return QFile::rename(file, target) ? target : QString();
     }
@@ -241,7 +246,8 @@ void ApplySnapshot(const MarksSnapshot& s, OverlayModel& o) {
                 VPolyLine* pl = o.NewPolyLine();
                 if (!pl) return;
                 pl->SetBorderColor(m.color), pl->SetBorderWidth(m.width), pl->SetBorderStyle(m.style);
-                for (size_t k = 0; k < p.size() && k < 6; ++k) pl->SetX(int(k) + 1, pt(k).x()), pl->SetY(int(k) + 1, pt(k).y());
+                for (size_t k = 0; k < p.size() && k < 6; ++k)
+                    pl->SetX(int(k) + 1, pt(k).x()), pl->SetY(int(k) + 1, pt(k).y());
                 pl->SetPoints(std::min<long long>(6, (long long)p.size()));
                 break;
             }
@@ -279,7 +285,8 @@ QByteArray Encode(const MarksSnapshot& s) {
     for (const SavedMark& m : s.marks) {
         QJsonObject o;
         for (const KindName& k : kKinds)
-            if (k.kind == m.kind && k.shape == m.shape) o.insert(QLatin1String("type"), QLatin1String(k.name));
+            if (k.kind == m.kind && k.shape == m.shape)
+                o.insert(QLatin1String("type"), QLatin1String(k.name));
         QJsonArray points;
         for (const QPointF& p : m.points) points.append(QJsonArray{p.x(), p.y()});
         o.insert(QLatin1String("points"), points);
@@ -310,11 +317,14 @@ LoadResult Decode(const QByteArray& data) {
     const QJsonDocument doc = QJsonDocument::fromJson(data, &error);
     try {
         if (error.error != QJsonParseError::NoError)
-            throw Bad{QStringLiteral("it is not valid JSON (%1 at byte %2)").arg(error.errorString()).arg(error.offset)};
+            throw Bad{QStringLiteral("it is not valid JSON (%1 at byte %2)")
+                          .arg(error.errorString())
+                          .arg(error.offset)};
         const QJsonObject root = doc.object();
         if (!doc.isObject() || root.value(QLatin1String("format")).toString() != kFormat)
             throw Bad{QStringLiteral("it is not a Varkelo marks file")};
-        const int version = whole(root.value(QLatin1String("version")), QStringLiteral("its version"), 1, 1 << 30);
+        const int version =
+            whole(root.value(QLatin1String("version")), QStringLiteral("its version"), 1, 1 << 30);
         if (version > kVersion) {
             r.status = LoadResult::Newer;
             return r;
@@ -361,7 +371,8 @@ QString Save(const QString& clipPath, const MarksSnapshot& snapshot, QString* er
         return beside;
     }
     if (!QDir().mkpath(QFileInfo(fallback).absolutePath())) {
-        if (error) *error = QStringLiteral("the folder %1 cannot be made").arg(QFileInfo(fallback).absolutePath());
+        if (error)
+            *error = QStringLiteral("the folder %1 cannot be made").arg(QFileInfo(fallback).absolutePath());
         return {};
     }
     return writeFile(fallback, data, error) ? fallback : QString();
@@ -388,12 +399,14 @@ std::optional<SavedKeys> ClipMarks::Enter(const QString& clipPath, OverlayModel&
         case LoadResult::Damaged:
             // Moved aside, the next save starts a new file; left in place, it is never overwritten.
             readOnly_ = r.keptAs.isEmpty();
-            platform::MsgBox(QStringLiteral("The marks saved with %1 could not be read: %2.\n%3")
-                                 .arg(QFileInfo(path_).fileName(), r.reason,
-                                      readOnly_ ? QStringLiteral("The file was left as it is.")
-                                                : QStringLiteral("The file was kept as %1.")
-                                                      .arg(QFileInfo(r.keptAs).fileName())),
-                             platform::vbExclamation, QStringLiteral("Marks"));
+            platform::MsgBox(
+                QStringLiteral("The marks saved with %1 could not be read: %2.\n%3")
+                    .arg(
+                        QFileInfo(path_).fileName(), r.reason,
+                        readOnly_
+                            ? QStringLiteral("The file was left as it is.")
+                            : QStringLiteral("The file was kept as %1.").arg(QFileInfo(r.keptAs).fileName())),
+                platform::vbExclamation, QStringLiteral("Marks"));
             break;
         case LoadResult::Newer:
             readOnly_ = true;

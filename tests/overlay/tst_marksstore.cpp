@@ -85,14 +85,16 @@ private slots:
         row("rectangle", {mark(kHistShape, {{5, 6}, {45, 36}}, 0xABCDEF, 4, kDrawRectangle)});
         row("ellipse", {mark(kHistShape, {{50, 60}, {90, 61}}, 0x0000FF, 1, kDrawEllipse)});
         row("polyline of 2", {mark(kHistPolyLine, {{1, 2}, {3, 4}})});
-        row("polyline of 6", {mark(kHistPolyLine, {{1, 2}, {30, 4}, {5, 60}, {70, 8}, {9, 100}, {110, 12}}, 0xFF0000, 5)});
+        row("polyline of 6",
+            {mark(kHistPolyLine, {{1, 2}, {30, 4}, {5, 60}, {70, 8}, {9, 100}, {110, 12}}, 0xFF0000, 5)});
         row("angle", {mark(kHistAngle, {{10, 10}, {50, 50}, {90, 10}}, 0x00FFFF)});
         row("outside the picture", {mark(kHistLine, {{-5000, -20}, {900000, 300000}})});
         row("scale and key positions alone", {}, double(0.0023456f), SavedKeys{3, 10, 14, -1});
         row("every kind, in the order drawn",
             {mark(kHistLine, {{1, 1}, {9, 9}}), mark(kHistShape, {{2, 2}, {8, 8}}, 0xFF, 1, kDrawEllipse),
              mark(kHistAngle, {{1, 5}, {5, 5}, {5, 1}}), mark(kHistLine, {{2, 3}, {4, 5}}, 0xFF00),
-             mark(kHistPolyLine, {{0, 0}, {4, 4}, {8, 0}}), mark(kHistShape, {{3, 3}, {7, 9}}, 0xFF, 2, kDrawRectangle)},
+             mark(kHistPolyLine, {{0, 0}, {4, 4}, {8, 0}}),
+             mark(kHistShape, {{3, 3}, {7, 9}}, 0xFF, 2, kDrawRectangle)},
             double(0.01f), SavedKeys{0, 1, 2, 3});
     }
     void roundTrip() {
@@ -144,7 +146,8 @@ private slots:
         QString error;
         const QString written = MarksStore::Save(path, s, &error);
         QCOMPARE(written, MarksStore::FallbackPath(path));
-        QVERIFY2(written.startsWith(QStandardPaths::writableLocation(QStandardPaths::AppDataLocation)), qPrintable(written));
+        QVERIFY2(written.startsWith(QStandardPaths::writableLocation(QStandardPaths::AppDataLocation)),
+                 qPrintable(written));
         QVERIFY(!QFileInfo::exists(MarksStore::SidecarPath(path)));
         const MarksStore::LoadResult loaded = MarksStore::Load(path);
         QCOMPARE(loaded.status, MarksStore::LoadResult::Loaded);
@@ -169,32 +172,36 @@ private slots:
             if (onRoot) onRoot(root);
             return QJsonDocument(root).toJson();
         };
-        auto set = [](const char* key, QJsonValue v) { return [key, v](QJsonObject& m) { m[QLatin1String(key)] = v; }; };
+        auto set = [](const char* key, QJsonValue v) {
+            return [key, v](QJsonObject& m) { m[QLatin1String(key)] = v; };
+        };
         auto drop = [](const char* key) { return [key](QJsonObject& r) { r.remove(QLatin1String(key)); }; };
         QTest::newRow("truncated") << good.left(good.size() / 2) << false << "not valid JSON";
-        QTest::newRow("not JSON at all") << QByteArray("\x89PNG\r\n\x1a\n\0\0", 10) << false << "not valid JSON";
-        QTest::newRow("foreign JSON") << QByteArray(R"({"name": "settings", "version": 1})") << false
-                                      << "not a Varkelo marks file";
+        QTest::newRow("not JSON at all")
+            << QByteArray("\x89PNG\r\n\x1a\n\0\0", 10) << false << "not valid JSON";
+        QTest::newRow("foreign JSON")
+            << QByteArray(R"({"name": "settings", "version": 1})") << false << "not a Varkelo marks file";
         QTest::newRow("a list") << QByteArray("[1, 2]") << false << "not a Varkelo marks file";
-        QTest::newRow("no version") << edited({}, drop("version"))
-                                    << false << "its version";
-        QTest::newRow("no marks") << edited({}, drop("marks"))
-                                  << false << "no list of marks";
-        QTest::newRow("an unknown mark") << edited(set("type", QStringLiteral("arrow"))) << false
-                                         << "unknown type \"arrow\"";
-        QTest::newRow("a line of 3 points") << edited(set("points", QJsonArray{QJsonArray{1, 2}, QJsonArray{3, 4}, QJsonArray{5, 6}}))
-                                            << false << "has 3 points";
-        QTest::newRow("a point not a number") << edited(set("points", QJsonArray{QJsonArray{1, 2}, QJsonArray{QStringLiteral("30"), 4}}))
-                                              << false << "mark 1's x is not a number";
-        QTest::newRow("a bad colour") << edited(set("colour", QStringLiteral("red"))) << false << "colour is not a colour";
+        QTest::newRow("no version") << edited({}, drop("version")) << false << "its version";
+        QTest::newRow("no marks") << edited({}, drop("marks")) << false << "no list of marks";
+        QTest::newRow("an unknown mark")
+            << edited(set("type", QStringLiteral("arrow"))) << false << "unknown type \"arrow\"";
+        QTest::newRow("a line of 3 points")
+            << edited(set("points", QJsonArray{QJsonArray{1, 2}, QJsonArray{3, 4}, QJsonArray{5, 6}}))
+            << false << "has 3 points";
+        QTest::newRow("a point not a number")
+            << edited(set("points", QJsonArray{QJsonArray{1, 2}, QJsonArray{QStringLiteral("30"), 4}}))
+            << false << "mark 1's x is not a number";
+        QTest::newRow("a bad colour")
+            << edited(set("colour", QStringLiteral("red"))) << false << "colour is not a colour";
         QTest::newRow("a width of 0") << edited(set("width", 0)) << false << "width is not a whole number";
         QTest::newRow("101 marks") << edited({}, [](QJsonObject& r) {
             QJsonArray many;
             for (int i = 0; i < 101; ++i) many.append(r[QLatin1String("marks")].toArray()[0]);
             r[QLatin1String("marks")] = many;
         }) << false << "holds 101 marks";
-        QTest::newRow("newer version") << edited({}, [](QJsonObject& r) { r[QLatin1String("version")] = 2; })
-                                       << true << "newer version";
+        QTest::newRow("newer version")
+            << edited({}, [](QJsonObject& r) { r[QLatin1String("version")] = 2; }) << true << "newer version";
     }
     void unusableSidecars() {
         QFETCH(QByteArray, content);
@@ -239,7 +246,7 @@ private slots:
         marks.Enter(path, o);
         QVERIFY(marks.Leave(o, std::nullopt));
         QVERIFY(!QFileInfo::exists(MarksStore::SidecarPath(path)));  // never had marks: no file
-        QVERIFY(marks.Leave(o, SavedKeys{1, 2, 3, 4}));  // key positions alone are worth one
+        QVERIFY(marks.Leave(o, SavedKeys{1, 2, 3, 4}));              // key positions alone are worth one
         QCOMPARE(MarksStore::Load(path).status, MarksStore::LoadResult::Loaded);
         QCOMPARE(*marks.Enter(path, o), (SavedKeys{1, 2, 3, 4}));
         QVERIFY(marks.Leave(o, std::nullopt));  // all cleared: the file says so
@@ -284,7 +291,7 @@ private slots:
 
             QVERIFY(w.fOpenAvi(a));
             w.PasteAvi(w.CurrentVideoFrame);
-            QCOMPARE(w.pic_video->Image(), drawnOnA);  // the same marks on the same pixels
+            QCOMPARE(w.pic_video->Image(), drawnOnA);            // the same marks on the same pixels
             QCOMPARE(w.DrawToolBox->SelectedColor(), 0x0000FF);  // and the pen they were drawn with
             QCOMPARE(w.SwingKeys->UserKeys(KeyPositionsController::Video1).value()[KeyPositions::Top], 5);
             w.Drawing->Undo();  // the history came back too
