@@ -126,9 +126,6 @@ void frm_Main::buildControls() {
     picVideo->setObjectName(QStringLiteral("picVideo"));
     picVideo->SetBackColor(Qt::black);
     pic_video = canvasBox(client, "pic_video");
-    picDummy = canvasBox(client, "picDummy");
-    picModelHold = canvasBox(client, "picModelHold");
-    picModel = canvasBox(client, "picModel");
     picVideoInfo = new platform::PictureBox(client);
     picVideoInfo->setObjectName(QStringLiteral("picVideoInfo"));
     picVideoInfo->SetBackColor(Qt::white);
@@ -347,9 +344,6 @@ void frm_Main::placeControls() {
     place(File1, l.File1);
     place(picVideo, l.picVideo);
     place(pic_video, l.pic_video);
-    place(picDummy, l.picDummy);
-    place(picModelHold, l.picModelHold);
-    place(picModel, l.pic_video);
     place(hscrAvi1, l.hscrAvi1);
     place(hscrAvi2, l.hscrAvi2);
     place(picPVideoFrames, l.picPVideoFrames);

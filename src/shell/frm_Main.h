@@ -4,6 +4,7 @@
 // carries the commands of the menus and toolbar.
 
 #include "clips/FrameStore.h"
+#include "compare/FrameCompositor.h"
 #include "shell/MainLayout.h"
 
 #include <QMainWindow>
@@ -61,9 +62,6 @@ public:
     platform::FileListBox* File1 = nullptr;
     platform::PictureBox* picVideo = nullptr;      // preview of the clip under the mouse
     platform::PictureBox* pic_video = nullptr;     // canvas of video 1
-    platform::PictureBox* picDummy = nullptr;      // scratch holder, never shown
-    platform::PictureBox* picModelHold = nullptr;  // model frame holder, never shown
-    platform::PictureBox* picModel = nullptr;      // model surface of the blend view, never shown
     platform::PictureBox* picVideoInfo = nullptr;  // clip information panel
     QScrollBar* hscrAvi1 = nullptr;
     QScrollBar* hscrAvi2 = nullptr;
@@ -120,6 +118,12 @@ public:
     // Paints frame iFrame of video 1 into the canvas with the marks on top, then tells
     // FrameShown. Always true.
     bool PasteAvi(short iFrame);
+    // The pixel work of the paints below; its holders keep the last paint's regions.
+    FrameCompositor Compositor;
+    // What the canvas shows and how, as the compositor takes it: the view's geometry now, and
+    // the tool windows' effect settings now.
+    CompositeGeometry CanvasGeometry() const;
+    CompositeEffects EffectSettings() const;
     // Effect flags of the last video-1 paint, and those the image tool asks for now.
     int Flags() const { return imageFlags_; }
     int ImageToolFlags() const;
