@@ -189,6 +189,7 @@ bool frm_Main::fOpenAvi(const QString& path) {
     picPVideoFrames->show();
     clearThumbnails();
     HScrVideoFrames->setValue(0);
+    StopVideoExport();
     SwingKeys->ClipUnloading(KeyPositionsController::Video1);
     Video1.Release();
     Video1.frameCount = 0;
@@ -247,6 +248,7 @@ bool frm_Main::fOpenModel(const QString& path) {
         prgbarProcess->show();
         guard.SetBusy();
         QCoreApplication::processEvents();
+        StopVideoExport();
         SwingKeys->ClipUnloading(KeyPositionsController::Model);
         Model.Release();
         Model.frameCount = 0;
@@ -295,6 +297,7 @@ bool frm_Main::fOpenPic(const QString& path) {
     clearThumbnails();
     HScrVideoFrames->hide();
     picVideoInfo->hide();
+    StopVideoExport();
     SwingKeys->ClipUnloading(KeyPositionsController::Video1);
     Video1.Release();
     Video1.frames[0] = std::move(dib);

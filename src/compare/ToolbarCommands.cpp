@@ -229,6 +229,7 @@ void frm_Main::closeModel() {
     ModelTimer->stop();
     bothTimer->stop();
     if (!VideoTimer->isActive()) G().Stopped = true;
+    StopVideoExport();
     SwingKeys->ClipUnloading(KeyPositionsController::Model);
     SwingKeys->ClipLoaded(KeyPositionsController::Model, {});
     Model.Release();

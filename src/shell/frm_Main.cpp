@@ -3,6 +3,7 @@
 #include "clips/ClipPreview.h"
 #include "clips/MediaKinds.h"
 #include "compare/PictureExporter.h"
+#include "compare/VideoExporter.h"
 #include "compare/frmImageTool.h"
 #include "compare/frmModelTool.h"
 #include "overlay/CanvasDrawing.h"
@@ -218,6 +219,10 @@ void frm_Main::buildMenus() {
     mnuExportPicture->setObjectName(QStringLiteral("mnuExportPicture"));
     mnuExportPicture->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_E));
     connect(mnuExportPicture, &QAction::triggered, this, &frm_Main::mnuExportPicture_Click);
+    mnuExportVideo = menu_File->addAction(QStringLiteral("Export Video..."));
+    mnuExportVideo->setObjectName(QStringLiteral("mnuExportVideo"));
+    mnuExportVideo->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_E));
+    connect(mnuExportVideo, &QAction::triggered, this, &frm_Main::mnuExportVideo_Click);
     mnuFile[2] = menu_File->addSeparator();
     for (int i = 5; i <= 8; ++i) fileItem(i, QString())->setVisible(false);
     mnuFile[9] = menu_File->addSeparator();
@@ -483,6 +488,7 @@ void frm_Main::Form_Unload() {
     TryStep([&] { ModelTool->Unload(); });
     TryStep([&] { VideoControls->Unload(); });
     TryStep([&] {
+        StopVideoExport();
         SwingKeys->ClipUnloading(KeyPositionsController::Video1);
         SwingKeys->ClipUnloading(KeyPositionsController::Model);
         Video1.Release();

@@ -9,6 +9,7 @@
 
 #include <QMainWindow>
 #include <QPoint>
+#include <QPointer>
 #include <QPointF>
 
 #include <array>
@@ -23,6 +24,9 @@ class QFrame;
 class QLabel;
 class QMenu;
 class QProgressBar;
+class QProgressDialog;
+class VideoExporter;
+struct VideoExportJob;
 class QScrollBar;
 class QStatusBar;
 class QTimer;
@@ -80,6 +84,7 @@ public:
     QMenu* menu_File = nullptr;
     std::map<int, QAction*> mnuFile;  // indices 0, 1, 2, 5..8, 9, 10
     QAction* mnuExportPicture = nullptr;
+    QAction* mnuExportVideo = nullptr;
     QMenu* mnuToolsTOP = nullptr;
     std::vector<QAction*> mnuTools;  // indices 0..9
     QMenu* mnu_help = nullptr;
@@ -186,6 +191,15 @@ public:
     void mnuExportPicture_Click();
     // What the canvas shows now, for an export at the frame's own resolution.
     PictureScene CanvasScene();
+    // File > Export Video...: asks for the frames and a name, then writes the MP4 in the
+    // background behind a progress dialog.
+    void mnuExportVideo_Click();
+    // Everything an export of video frames from..to needs, taken now: the view, the effects,
+    // the marks, and the model frame that goes with each frame.
+    VideoExportJob VideoExportJobFor(int from, int to);
+    bool VideoExportRunning() const;
+    // Cancels a running export and waits for it: called before a clip's frames are released.
+    void StopVideoExport();
 
     // The shut-down order; runs once, from the close request.
     void Form_Unload();
@@ -228,7 +242,12 @@ private:
     MainLayout layout_;
     std::unique_ptr<cMRUFileList> mru_;
     std::unique_ptr<MoviePreview> preview_;  // the clip playing under the file list
+    void finishVideoExport();
+
     bool unloaded_ = false;
+    std::unique_ptr<VideoExporter> videoExport_;
+    QPointer<QProgressDialog> exportProgress_;
+    QPointer<QTimer> exportPoll_;  // alive while an export runs
     int imageFlags_ = 0;
     int modelFlags_ = 0;
 };
