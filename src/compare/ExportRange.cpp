@@ -22,7 +22,7 @@ ExportRangeAnswerer SetExportRangeAnswerer(ExportRangeAnswerer a) {
 ExportRangeAnswer ChooseExportRange(QWidget* owner, int first, int last) {
     if (answerer()) return answerer()(first, last);
     QDialog dialog(owner);
-    dialog.setWindowTitle(QStringLiteral("Export Video"));
+    dialog.setWindowTitle(QStringLiteral("Frames to Export"));
     auto* all = new QRadioButton(QStringLiteral("All frames"), &dialog);
     auto* part = new QRadioButton(QStringLiteral("From frame"), &dialog);
     auto* from = new QSpinBox(&dialog);
