@@ -158,6 +158,13 @@ VideoExportResult VideoExporter::Write(const VideoExportJob& job, const std::ato
     // A full disk or a file-size limit shows as the file's error rather than a failed call.
     if (fmt->pb->error < 0) return failed(avError(fmt->pb->error));
     if ((r = avio_closep(&fmt->pb)) < 0) return failed(avError(r));
+    // A temporary file is private to its owner; the video gets what a file of that name had,
+    // or what a new document gets.
+    const QFileInfo previous(job.target);
+    QFile::setPermissions(temporary.fileName(),
+                          previous.exists() ? previous.permissions()
+                                              : QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup |
+                                                    QFile::ReadOther | QFile::ReadUser | QFile::WriteUser);
     if (std::rename(tempName.constData(), QFile::encodeName(job.target).constData()) != 0)
         return failed(QString::fromLocal8Bit(std::strerror(errno)));
     temporary.setAutoRemove(false);  // it has the target's name now

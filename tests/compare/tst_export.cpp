@@ -317,6 +317,7 @@ private slots:
         QVERIFY2(boxes.calls.empty(), qPrintable(boxes.prompts().join(QLatin1Char('|'))));
         QCOMPARE(QDir(out.path()).entryList(QDir::Files | QDir::Hidden), QStringList{written});
         const QString path = out.filePath(written);
+        QVERIFY(QFileInfo(path).permissions() & QFile::ReadOther);  // not left private like a temporary file
         QCOMPARE(FfmpegPictureCount(path), to - from + 1);
         QCOMPARE(FfprobeStreamEntry(path, QStringLiteral("avg_frame_rate")), QStringLiteral("30/1"));
         QCOMPARE(FfprobeStreamEntry(path, QStringLiteral("pix_fmt")), QStringLiteral("yuv420p"));
