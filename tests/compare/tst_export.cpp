@@ -4,7 +4,9 @@
 #include "MsgBoxRecorder.h"
 #include "NumberedClip.h"
 #include "TestDesktop.h"
+#include "SwingDrawing.h"
 #include "compare/ExportRange.h"
+#include "compare/KeyPositionsController.h"
 #include "compare/PictureExporter.h"
 #include "compare/VideoExporter.h"
 #include "compare/frmModelTool.h"
@@ -436,6 +438,56 @@ private slots:
         QVERIFY(!QFile::exists(target));
         QCOMPARE(QDir(out.path()).entryList(QDir::Files | QDir::Hidden).size(), 0);
         QCOMPARE(w.pic_video->Image(), canvasBefore);
+    }
+
+    // The model frame of each exported frame is the one "Both Windows" playback shows with it,
+    // on the key positions when they are in sync (the two swings have different timing).
+    void theModelStepsAsBothWindowsPlayback_data() {
+        QTest::addColumn<bool>("sync");
+        QTest::newRow("one model frame per frame") << false;
+        QTest::newRow("in sync on the key positions") << true;
+    }
+    void theModelStepsAsBothWindowsPlayback() {
+        QFETCH(bool, sync);
+        cliptools::SwingScript video, model;
+        model.top = 1.1, model.impact = 1.3, model.finish = 1.8, model.length = 2.4;
+        QStringList paths;
+        for (const auto& [name, script] : {std::pair{"SwingV.avi", video}, std::pair{"SwingM.avi", model}}) {
+            paths << clips_.filePath(QLatin1String(name));
+            cliptools::ClipSpec spec;
+            spec.fps = 30;
+            const cliptools::SwingScript drawn = script;
+            QVERIFY(cliptools::WriteClip(paths.back(), spec, drawn.Frames(),
+                                         [&](int i) { return cliptools::DrawSwing(drawn, i); }));
+        }
+        MsgBoxRecorder boxes;
+        frm_Main w;
+        openAndDraw(w, paths[0]);
+        answer_.path = paths[1];
+        w.Toolbar_Click(7);
+        QVERIFY(G().ModelShown);
+        w.VideoControls->chkSync->setChecked(sync);
+        if (sync)
+            QTRY_VERIFY_WITH_TIMEOUT(w.SwingKeys->Keys(KeyPositionsController::Video1).Found() &&
+                                         w.SwingKeys->Keys(KeyPositionsController::Model).Found(),
+                                     30000);
+        const int from = 5, to = video.Frames() - 1;  // the model wraps round when out of step
+        const VideoExportJob job = w.VideoExportJobFor(from, to);
+        QCOMPARE(int(job.frames.size()), to - from + 1);
+        w.CurrentVideoFrame = short(from);
+        w.CurrentModelFrame = short(w.SwingKeys->ModelFrameFor(from, w.CurrentModelFrame));
+        int outOfStep = 0;  // steps neither to the next model frame nor round to the first
+        for (int k = 0; k <= to - from; ++k) {
+            const int before = w.CurrentModelFrame;
+            if (k > 0) w.bothTimer_Timer();
+            QCOMPARE(w.CurrentVideoFrame, short(from + k));
+            QVERIFY(job.frames[size_t(k)].frame == w.Video1.Frame(from + k));
+            QVERIFY2(job.frames[size_t(k)].model == w.Model.Frame(w.CurrentModelFrame), qPrintable(QString::number(k)));
+            outOfStep += k > 0 && w.CurrentModelFrame != before + 1 && w.CurrentModelFrame != w.Model.reader->FirstFrame();
+        }
+        // Else the sync row would prove nothing.
+        QCOMPARE(outOfStep > 0, sync);
+        QVERIFY(boxes.calls.empty());
     }
 };
 
