@@ -78,8 +78,7 @@ int main(int argc, char** argv) {
     }
 
     frm_Main main;
-    for (platform::PictureBox* box : {main.pic_video, main.picDummy, main.picModelHold, main.picModel})
-        box->resize(w, h);
+    main.pic_video->resize(w, h);
     if (!main.fOpenAvi(video)) return 1;
     main.Toolbar1->SetValue(10, true);
 

@@ -210,6 +210,7 @@ bool frm_Main::fOpenAvi(const QString& path) {
     leaveMarks(false);
     clearThumbnails();
     HScrVideoFrames->setValue(0);
+    StopVideoExport();
     SwingKeys->ClipUnloading(KeyPositionsController::Video1);
     Video1.Release();
     Video1.frameCount = 0;
@@ -269,6 +270,7 @@ bool frm_Main::fOpenModel(const QString& path) {
         prgbarProcess->show();
         guard.SetBusy();
         QCoreApplication::processEvents();
+        StopVideoExport();
         SwingKeys->ClipUnloading(KeyPositionsController::Model);
         Model.Release();
         Model.frameCount = 0;
@@ -320,6 +322,7 @@ bool frm_Main::fOpenPic(const QString& path) {
     clearThumbnails();
     HScrVideoFrames->hide();
     picVideoInfo->hide();
+    StopVideoExport();
     leaveMarks(false);
     SwingKeys->ClipUnloading(KeyPositionsController::Video1);
     Video1.Release();

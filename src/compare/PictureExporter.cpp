@@ -19,19 +19,53 @@ bool knownSuffix(const QString& suffix) {
 
 }  // namespace
 
-QImage PictureExporter::Compose(const PictureScene& s) {
-    if (!s.frameHolder || s.frameSource.isEmpty() || s.frameCanvas.isEmpty()) return {};
-    // The frame region maps one to one; everything else on the canvas follows at its scale.
-    const double sx = double(s.frameSource.width()) / s.frameCanvas.width();
-    const double sy = double(s.frameSource.height()) / s.frameCanvas.height();
-    QRect area = s.frameCanvas;
-    if (s.split && s.modelShown && !s.modelCanvas.isEmpty()) area = area.united(s.modelCanvas);
-    auto map = [&](const QRect& r) {
+namespace {
+
+// How a scene maps onto the picture: the frame region one to one, everything else on the
+// canvas at its scale, the shown area's corner at the origin.
+struct Layout {
+    double sx = 1, sy = 1;
+    QRect area;
+    QRect map(const QRect& r) const {
         const int x = int(std::lround((r.x() - area.x()) * sx));
         const int y = int(std::lround((r.y() - area.y()) * sy));
         return QRect(x, y, int(std::lround((r.x() + r.width() - area.x()) * sx)) - x,
                      int(std::lround((r.y() + r.height() - area.y()) * sy)) - y);
-    };
+    }
+    void applyTo(QPainter& p) const {
+        p.scale(sx, sy);
+        p.translate(-area.x(), -area.y());
+    }
+};
+
+bool layOut(const PictureScene& s, Layout& l) {
+    if (s.frameSource.isEmpty() || s.frameCanvas.isEmpty()) return false;
+    l.sx = double(s.frameSource.width()) / s.frameCanvas.width();
+    l.sy = double(s.frameSource.height()) / s.frameCanvas.height();
+    l.area = s.frameCanvas;
+    if (s.split && s.modelShown && !s.modelCanvas.isEmpty()) l.area = l.area.united(s.modelCanvas);
+    return true;
+}
+
+}  // namespace
+
+QImage PictureExporter::MarksLayer(const PictureScene& s) {
+    Layout l;
+    if (!s.drawMarks || !layOut(s, l)) return {};
+    QImage layer(l.map(l.area).size(), QImage::Format_ARGB32_Premultiplied);
+    if (layer.isNull()) return {};
+    layer.fill(Qt::transparent);
+    QPainter p(&layer);
+    l.applyTo(p);
+    s.drawMarks(p);
+    return layer;
+}
+
+QImage PictureExporter::Compose(const PictureScene& s) {
+    Layout l;
+    if (!s.frameHolder || !layOut(s, l)) return {};
+    auto map = [&](const QRect& r) { return l.map(r); };
+    const QRect& area = l.area;
     const QRect whole = map(area);
     QImage out(whole.size(), QImage::Format_RGB32);
     if (out.isNull()) return {};
@@ -51,8 +85,7 @@ QImage PictureExporter::Compose(const PictureScene& s) {
     }
     if (s.drawMarks) {
         QPainter p(&out);
-        p.scale(sx, sy);
-        p.translate(-area.x(), -area.y());
+        l.applyTo(p);
         s.drawMarks(p);
     }
     return out;

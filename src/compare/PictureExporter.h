@@ -37,6 +37,10 @@ public:
     // marks scaled by the same factor. Null when there is no frame.
     static QImage Compose(const PictureScene& scene);
 
+    // The marks alone, where Compose would draw them, on a transparent picture of its size:
+    // laid over each frame of a video export. Null without marks to draw.
+    static QImage MarksLayer(const PictureScene& scene);
+
     // The name the picture is written under: one without ".png", ".jpg" or ".jpeg" gets ".png".
     static QString TargetName(const QString& chosen);
 

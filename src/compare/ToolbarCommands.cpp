@@ -211,8 +211,6 @@ bool frm_Main::InsertModelFile(const QString& path) {
     Toolbar1->SetValue(7, true);
     Toolbar1->SetEnabled(8, true);
     ModelTimer->stop();
-    picModel->resize(pic_video->size());
-    picModel->hide();
     if (Toolbar1->Value(11)) {
         // Inserting in the split view goes back to the full view, where the model is blended.
         Toolbar1->SetValue(10, true);
@@ -231,6 +229,7 @@ void frm_Main::closeModel() {
     ModelTimer->stop();
     bothTimer->stop();
     if (!VideoTimer->isActive()) G().Stopped = true;
+    StopVideoExport();
     SwingKeys->ClipUnloading(KeyPositionsController::Model);
     SwingKeys->ClipLoaded(KeyPositionsController::Model, {});
     Model.Release();

@@ -3,6 +3,7 @@
 #include "clips/ClipPreview.h"
 #include "clips/MediaKinds.h"
 #include "compare/PictureExporter.h"
+#include "compare/VideoExporter.h"
 #include "compare/frmImageTool.h"
 #include "compare/frmModelTool.h"
 #include "overlay/CanvasDrawing.h"
@@ -126,9 +127,6 @@ void frm_Main::buildControls() {
     picVideo->setObjectName(QStringLiteral("picVideo"));
     picVideo->SetBackColor(Qt::black);
     pic_video = canvasBox(client, "pic_video");
-    picDummy = canvasBox(client, "picDummy");
-    picModelHold = canvasBox(client, "picModelHold");
-    picModel = canvasBox(client, "picModel");
     picVideoInfo = new platform::PictureBox(client);
     picVideoInfo->setObjectName(QStringLiteral("picVideoInfo"));
     picVideoInfo->SetBackColor(Qt::white);
@@ -221,6 +219,10 @@ void frm_Main::buildMenus() {
     mnuExportPicture->setObjectName(QStringLiteral("mnuExportPicture"));
     mnuExportPicture->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_E));
     connect(mnuExportPicture, &QAction::triggered, this, &frm_Main::mnuExportPicture_Click);
+    mnuExportVideo = menu_File->addAction(QStringLiteral("Export Video..."));
+    mnuExportVideo->setObjectName(QStringLiteral("mnuExportVideo"));
+    mnuExportVideo->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_E));
+    connect(mnuExportVideo, &QAction::triggered, this, &frm_Main::mnuExportVideo_Click);
     mnuFile[2] = menu_File->addSeparator();
     for (int i = 5; i <= 8; ++i) fileItem(i, QString())->setVisible(false);
     mnuFile[9] = menu_File->addSeparator();
@@ -347,9 +349,6 @@ void frm_Main::placeControls() {
     place(File1, l.File1);
     place(picVideo, l.picVideo);
     place(pic_video, l.pic_video);
-    place(picDummy, l.picDummy);
-    place(picModelHold, l.picModelHold);
-    place(picModel, l.pic_video);
     place(hscrAvi1, l.hscrAvi1);
     place(hscrAvi2, l.hscrAvi2);
     place(picPVideoFrames, l.picPVideoFrames);
@@ -491,6 +490,7 @@ void frm_Main::Form_Unload() {
     // Before the clip goes: its marks and key positions are saved with it.
     TryStep([&] { leaveMarks(true); });
     TryStep([&] {
+        StopVideoExport();
         SwingKeys->ClipUnloading(KeyPositionsController::Video1);
         SwingKeys->ClipUnloading(KeyPositionsController::Model);
         Video1.Release();

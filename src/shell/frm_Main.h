@@ -4,11 +4,13 @@
 // carries the commands of the menus and toolbar.
 
 #include "clips/FrameStore.h"
+#include "compare/FrameCompositor.h"
 #include "overlay/MarksStore.h"
 #include "shell/MainLayout.h"
 
 #include <QMainWindow>
 #include <QPoint>
+#include <QPointer>
 #include <QPointF>
 
 #include <array>
@@ -23,6 +25,9 @@ class QFrame;
 class QLabel;
 class QMenu;
 class QProgressBar;
+class QProgressDialog;
+class VideoExporter;
+struct VideoExportJob;
 class QScrollBar;
 class QStatusBar;
 class QTimer;
@@ -62,9 +67,6 @@ public:
     platform::FileListBox* File1 = nullptr;
     platform::PictureBox* picVideo = nullptr;      // preview of the clip under the mouse
     platform::PictureBox* pic_video = nullptr;     // canvas of video 1
-    platform::PictureBox* picDummy = nullptr;      // scratch holder, never shown
-    platform::PictureBox* picModelHold = nullptr;  // model frame holder, never shown
-    platform::PictureBox* picModel = nullptr;      // model surface of the blend view, never shown
     platform::PictureBox* picVideoInfo = nullptr;  // clip information panel
     QScrollBar* hscrAvi1 = nullptr;
     QScrollBar* hscrAvi2 = nullptr;
@@ -83,6 +85,7 @@ public:
     QMenu* menu_File = nullptr;
     std::map<int, QAction*> mnuFile;  // indices 0, 1, 2, 5..8, 9, 10
     QAction* mnuExportPicture = nullptr;
+    QAction* mnuExportVideo = nullptr;
     QMenu* mnuToolsTOP = nullptr;
     std::vector<QAction*> mnuTools;  // indices 0..9
     QMenu* mnu_help = nullptr;
@@ -121,6 +124,12 @@ public:
     // Paints frame iFrame of video 1 into the canvas with the marks on top, then tells
     // FrameShown. Always true.
     bool PasteAvi(short iFrame);
+    // The pixel work of the paints below; its holders keep the last paint's regions.
+    FrameCompositor Compositor;
+    // What the canvas shows and how, as the compositor takes it: the view's geometry now, and
+    // the tool windows' effect settings now.
+    CompositeGeometry CanvasGeometry() const;
+    CompositeEffects EffectSettings() const;
     // Effect flags of the last video-1 paint, and those the image tool asks for now.
     int Flags() const { return imageFlags_; }
     int ImageToolFlags() const;
@@ -183,6 +192,15 @@ public:
     void mnuExportPicture_Click();
     // What the canvas shows now, for an export at the frame's own resolution.
     PictureScene CanvasScene();
+    // File > Export Video...: asks for the frames and a name, then writes the MP4 in the
+    // background behind a progress dialog.
+    void mnuExportVideo_Click();
+    // Everything an export of video frames from..to needs, taken now: the view, the effects,
+    // the marks, and the model frame that goes with each frame.
+    VideoExportJob VideoExportJobFor(int from, int to);
+    bool VideoExportRunning() const;
+    // Cancels a running export and waits for it: called before a clip's frames are released.
+    void StopVideoExport();
 
     // The shut-down order; runs once, from the close request.
     void Form_Unload();
@@ -231,7 +249,12 @@ private:
     std::unique_ptr<cMRUFileList> mru_;
     std::unique_ptr<MoviePreview> preview_;  // the clip playing under the file list
     ClipMarks clipMarks_;
+    void finishVideoExport();
+
     bool unloaded_ = false;
+    std::unique_ptr<VideoExporter> videoExport_;
+    QPointer<QProgressDialog> exportProgress_;
+    QPointer<QTimer> exportPoll_;  // alive while an export runs
     int imageFlags_ = 0;
     int modelFlags_ = 0;
 };

@@ -1,8 +1,15 @@
 // Export Picture: the canvas's picture at the frame's own resolution, written all or nothing.
 
+#include "FfmpegReference.h"
 #include "MsgBoxRecorder.h"
 #include "NumberedClip.h"
 #include "TestDesktop.h"
+#include "SwingDrawing.h"
+#include "compare/ExportRange.h"
+#include "compare/KeyPositionsController.h"
+#include "compare/PictureExporter.h"
+#include "compare/VideoExporter.h"
+#include "compare/frmModelTool.h"
 #include "overlay/CanvasDrawing.h"
 #include "platform/FileDialog.h"
 #include "platform/PictureBox.h"
@@ -12,6 +19,7 @@
 #include "shell/frm_Main.h"
 
 #include <QAction>
+#include <QCheckBox>
 #include <QDir>
 #include <QFile>
 #include <QImageReader>
@@ -58,6 +66,10 @@ class TestExport : public QObject {
     QTemporaryDir clips_;
     QString clip_;
     QString model_;
+    QString video_;  // 12 frames at 30 a second, for the video export
+    QString model5_;
+    QString still_;  // a clip of one frame
+    ExportRangeAnswer range_;
     std::vector<FileDialogRequest> requests_;
     FileDialogResult answer_;
 
@@ -66,11 +78,11 @@ class TestExport : public QObject {
     struct Drawn {
         int y, x1, x2;
     };
-    Drawn openAndDraw(frm_Main& w) {
+    Drawn openAndDraw(frm_Main& w, const QString& clip = {}) {
         w.show();
         answer_ = {};
         answer_.accepted = true;
-        answer_.path = clip_;
+        answer_.path = clip.isEmpty() ? clip_ : clip;
         w.Toolbar_Click(1);
         const QRect r = w.Video1.CanvasRect();
         const Drawn d{r.y() + r.height() * 4 / 5, r.x() + r.width() / 5, r.x() + r.width() * 4 / 5};
@@ -89,12 +101,28 @@ private slots:
     void initTestCase() {
         clip_ = WriteNumberedClip(clips_.path(), QStringLiteral("Swing.avi"), 3, kWidth, kHeight);
         model_ = WriteNumberedClip(clips_.path(), QStringLiteral("Model.avi"), 3, 400, 300);
+        model5_ = WriteNumberedClip(clips_.path(), QStringLiteral("Model5.avi"), 5, 400, 300);
+        still_ = WriteNumberedClip(clips_.path(), QStringLiteral("Still.avi"), 1);
+        cliptools::ClipSpec spec;
+        spec.width = 640;
+        spec.height = 480;
+        spec.fps = 30;
+        video_ = clips_.filePath(QStringLiteral("Video.avi"));
+        QVERIFY(cliptools::WriteClip(video_, spec, 12, [](int i) { return cliptools::NumberedFrame(i, 640, 480); }));
+        SetExportRangeAnswerer([this](int first, int last) {
+            ExportRangeAnswer a = range_;
+            if (a.from == -1) a = {true, first, last};  // every frame
+            return a;
+        });
         SetFileDialogAnswerer([this](const FileDialogRequest& r) {
             requests_.push_back(r);
             return answer_;
         });
     }
-    void cleanupTestCase() { SetFileDialogAnswerer({}); }
+    void cleanupTestCase() {
+        SetFileDialogAnswerer({});
+        SetExportRangeAnswerer({});
+    }
     void init() { desktop_ = std::make_unique<TestDesktop>(); }
     void cleanup() { desktop_.reset(); }
 
@@ -245,6 +273,221 @@ private slots:
         w.mnuExportPicture_Click();
         QVERIFY(requests_.empty());
         QCOMPARE(boxes.calls.size(), size_t(1));
+    }
+
+    // Export Video: each decoded frame is the picture Export Picture writes when the canvas
+    // shows that frame, with the model stepping as "Both Windows" playback steps it.
+    void videoHoldsTheCanvasFrameByFrame_data() {
+        QTest::addColumn<int>("view");  // 0 video 1 alone, 1 blend, 2 split
+        QTest::addColumn<int>("from");  // -1: all frames
+        QTest::addColumn<int>("to");
+        QTest::addColumn<QString>("chosen");
+        QTest::addColumn<QString>("written");
+        QTest::newRow("all frames, no extension") << 0 << -1 << 0 << "swing" << "swing.mp4";
+        QTest::newRow("blend, a range") << 1 << 3 << 10 << "b.mp4" << "b.mp4";
+        QTest::newRow("split") << 2 << -1 << 0 << "c.MP4" << "c.MP4";
+    }
+    void videoHoldsTheCanvasFrameByFrame() {
+        QFETCH(int, view);
+        QFETCH(int, from);
+        QFETCH(int, to);
+        QFETCH(QString, chosen);
+        QFETCH(QString, written);
+        if (FfmpegPictureCount(model_) < 0) QSKIP("FFmpeg's command-line tools are not installed");
+        QTemporaryDir out;
+        MsgBoxRecorder boxes;
+        frm_Main w;
+        openAndDraw(w, video_);
+        if (view > 0) {
+            answer_.path = model5_;
+            w.Toolbar_Click(7);
+            QVERIFY(G().ModelShown);
+            w.VideoControls->hscrBlend->setValue(128);
+            w.ModelTool->chkFlags[1]->setChecked(true);  // mirrored
+        }
+        if (view == 2) {
+            w.Toolbar1->SetValue(11, true);
+            w.Toolbar_Click(11);
+        }
+        const short modelAtStart = w.CurrentModelFrame;
+        range_ = {true, from, to};
+        if (from < 0) from = 0, to = 11;
+        answer_.path = out.filePath(chosen);
+        w.mnuExportVideo->trigger();
+        QVERIFY(w.VideoExportRunning());
+        QTRY_VERIFY_WITH_TIMEOUT(!w.VideoExportRunning(), 120000);
+        QVERIFY2(boxes.calls.empty(), qPrintable(boxes.prompts().join(QLatin1Char('|'))));
+        QCOMPARE(QDir(out.path()).entryList(QDir::Files | QDir::Hidden), QStringList{written});
+        const QString path = out.filePath(written);
+        QVERIFY(QFileInfo(path).permissions() & QFile::ReadOther);  // not left private like a temporary file
+        QCOMPARE(FfmpegPictureCount(path), to - from + 1);
+        QCOMPARE(FfprobeStreamEntry(path, QStringLiteral("avg_frame_rate")), QStringLiteral("30/1"));
+        QCOMPARE(FfprobeStreamEntry(path, QStringLiteral("pix_fmt")), QStringLiteral("yuv420p"));
+        for (int k = 0; k <= to - from; ++k) {
+            if (k == 0) {
+                w.CurrentVideoFrame = short(from);
+                w.CurrentModelFrame = modelAtStart;
+                w.PasteAvi(short(from));
+                if (view > 0) w.ModelDraw(modelAtStart);
+            } else if (view > 0) {
+                w.bothTimer_Timer();
+            } else {
+                w.PasteAvi(short(from + k));
+            }
+            QImage expected = PictureExporter::Compose(w.CanvasScene());
+            expected = expected.copy(0, 0, expected.width() & ~1, expected.height() & ~1);
+            const QImage decoded = FfmpegPicture(path, k);
+            const double psnr = Psnr(expected, decoded);
+            QVERIFY2(psnr >= 35, qPrintable(QStringLiteral("frame %1: %2 dB").arg(k).arg(psnr)));
+            // The marks are in it: without them the picture is much further from the frame.
+            PictureScene bare = w.CanvasScene();
+            bare.drawMarks = nullptr;
+            QVERIFY(Psnr(PictureExporter::Compose(bare).copy(expected.rect()), decoded) < psnr - 3);
+        }
+    }
+
+    // Cancelled half way, by the exporter's flag or the progress dialog's Cancel: no file is
+    // left and a file of that name keeps what it held.
+    void aCancelledVideoLeavesNothing_data() {
+        QTest::addColumn<bool>("existing");
+        QTest::addColumn<bool>("fromTheDialog");
+        QTest::newRow("new name") << false << false;
+        QTest::newRow("over an older file") << true << false;
+        QTest::newRow("the progress dialog's Cancel") << false << true;
+    }
+    void aCancelledVideoLeavesNothing() {
+        QFETCH(bool, existing);
+        QFETCH(bool, fromTheDialog);
+        QTemporaryDir out;
+        const QString target = out.filePath(QStringLiteral("swing.mp4"));
+        const QByteArray older("an older video");
+        if (existing) {
+            QFile f(target);
+            QVERIFY(f.open(QIODevice::WriteOnly) && f.write(older) == older.size());
+        }
+        MsgBoxRecorder boxes;
+        frm_Main w;
+        openAndDraw(w, video_);
+        if (fromTheDialog) {
+            range_ = {true, -1, 0};
+            answer_.path = target;
+            w.mnuExportVideo->trigger();
+            QVERIFY(w.VideoExportRunning());
+            w.StopVideoExport();
+        } else {
+            VideoExportJob job = w.VideoExportJobFor(0, 11);
+            job.target = target;
+            std::atomic<bool> cancel{false};
+            int reached = 0;
+            const VideoExportResult r = VideoExporter::Write(job, cancel, [&](int done) {
+                reached = done;
+                if (done == 6) cancel = true;
+            });
+            QCOMPARE(r.outcome, VideoExportResult::Cancelled);
+            QCOMPARE(reached, 6);
+        }
+        QVERIFY(!w.VideoExportRunning());
+        QVERIFY(boxes.calls.empty());
+        QCOMPARE(QDir(out.path()).entryList(QDir::Files | QDir::Hidden).size(), existing ? 1 : 0);
+        if (existing) {
+            QFile f(target);
+            QVERIFY(f.open(QIODevice::ReadOnly));
+            QCOMPARE(f.readAll(), older);
+        }
+    }
+
+    void badVideoExportsSayWhyAndWriteNothing_data() {
+        QTest::addColumn<int>("clip");  // 0 none, 1 one frame, 12 frames
+        QTest::addColumn<int>("from");
+        QTest::addColumn<int>("to");
+        QTest::addColumn<QString>("target");  // "" = a folder of the test's
+        QTest::addColumn<int>("sizeLimit");
+        QTest::addColumn<QString>("says");
+        QTest::newRow("nothing open") << 0 << -1 << 0 << "" << 0 << "Open a clip first";
+        QTest::newRow("one-frame clip") << 1 << -1 << 0 << "" << 0 << "A video needs a clip of several frames";
+        QTest::newRow("range past the end") << 12 << 5 << 40 << "" << 0 << "Frames 5 to 40 cannot be exported";
+        QTest::newRow("range before the start") << 12 << -3 << 4 << "" << 0 << "Frames -3 to 4 cannot";
+        QTest::newRow("range backwards") << 12 << 8 << 2 << "" << 0 << "Frames 8 to 2 cannot";
+        QTest::newRow("folder that cannot be written")
+            << 12 << -1 << 0 << "/proc/self/swing.mp4" << 0 << "The video could not be written to /proc/self/swing.mp4";
+        QTest::newRow("full target") << 12 << -1 << 0 << "" << 2048 << "The video could not be written to ";
+    }
+    void badVideoExportsSayWhyAndWriteNothing() {
+        QFETCH(int, clip);
+        QFETCH(int, from);
+        QFETCH(int, to);
+        QFETCH(QString, target);
+        QFETCH(int, sizeLimit);
+        QFETCH(QString, says);
+        QTemporaryDir out;
+        if (target.isEmpty()) target = out.filePath(QStringLiteral("swing.mp4"));
+        MsgBoxRecorder boxes;
+        frm_Main w;
+        if (clip) openAndDraw(w, clip == 1 ? still_ : video_);
+        const QImage canvasBefore = w.pic_video->Image().copy();
+        range_ = {true, from, to};
+        answer_.path = target;
+        {
+            std::optional<FileSizeLimit> limit;
+            if (sizeLimit) limit.emplace(rlim_t(sizeLimit));
+            w.mnuExportVideo_Click();
+            QTRY_VERIFY_WITH_TIMEOUT(!w.VideoExportRunning(), 120000);
+        }
+        QCOMPARE(boxes.calls.size(), size_t(1));
+        QVERIFY2(boxes.calls[0].prompt.startsWith(says), qPrintable(boxes.calls[0].prompt));
+        QVERIFY(!QFile::exists(target));
+        QCOMPARE(QDir(out.path()).entryList(QDir::Files | QDir::Hidden).size(), 0);
+        QCOMPARE(w.pic_video->Image(), canvasBefore);
+    }
+
+    // The model frame of each exported frame is the one "Both Windows" playback shows with it,
+    // on the key positions when they are in sync (the two swings have different timing).
+    void theModelStepsAsBothWindowsPlayback_data() {
+        QTest::addColumn<bool>("sync");
+        QTest::newRow("one model frame per frame") << false;
+        QTest::newRow("in sync on the key positions") << true;
+    }
+    void theModelStepsAsBothWindowsPlayback() {
+        QFETCH(bool, sync);
+        cliptools::SwingScript video, model;
+        model.top = 1.1, model.impact = 1.3, model.finish = 1.8, model.length = 2.4;
+        QStringList paths;
+        for (const auto& [name, script] : {std::pair{"SwingV.avi", video}, std::pair{"SwingM.avi", model}}) {
+            paths << clips_.filePath(QLatin1String(name));
+            cliptools::ClipSpec spec;
+            spec.fps = 30;
+            const cliptools::SwingScript drawn = script;
+            QVERIFY(cliptools::WriteClip(paths.back(), spec, drawn.Frames(),
+                                         [&](int i) { return cliptools::DrawSwing(drawn, i); }));
+        }
+        MsgBoxRecorder boxes;
+        frm_Main w;
+        openAndDraw(w, paths[0]);
+        answer_.path = paths[1];
+        w.Toolbar_Click(7);
+        QVERIFY(G().ModelShown);
+        w.VideoControls->chkSync->setChecked(sync);
+        if (sync)
+            QTRY_VERIFY_WITH_TIMEOUT(w.SwingKeys->Keys(KeyPositionsController::Video1).Found() &&
+                                         w.SwingKeys->Keys(KeyPositionsController::Model).Found(),
+                                     30000);
+        const int from = 5, to = video.Frames() - 1;  // the model wraps round when out of step
+        const VideoExportJob job = w.VideoExportJobFor(from, to);
+        QCOMPARE(int(job.frames.size()), to - from + 1);
+        w.CurrentVideoFrame = short(from);
+        w.CurrentModelFrame = short(w.SwingKeys->ModelFrameFor(from, w.CurrentModelFrame));
+        int outOfStep = 0;  // steps neither to the next model frame nor round to the first
+        for (int k = 0; k <= to - from; ++k) {
+            const int before = w.CurrentModelFrame;
+            if (k > 0) w.bothTimer_Timer();
+            QCOMPARE(w.CurrentVideoFrame, short(from + k));
+            QVERIFY(job.frames[size_t(k)].frame == w.Video1.Frame(from + k));
+            QVERIFY2(job.frames[size_t(k)].model == w.Model.Frame(w.CurrentModelFrame), qPrintable(QString::number(k)));
+            outOfStep += k > 0 && w.CurrentModelFrame != before + 1 && w.CurrentModelFrame != w.Model.reader->FirstFrame();
+        }
+        // Else the sync row would prove nothing.
+        QCOMPARE(outOfStep > 0, sync);
+        QVERIFY(boxes.calls.empty());
     }
 };
 

@@ -147,7 +147,7 @@ private slots:
         QCOMPARE(w.mnuFile[1]->text(), QStringLiteral("Close model"));
         QVERIFY(w.VideoControls->hscrBlend->isEnabled());
         QVERIFY(w.VideoControls->optWindow[1]->isEnabled() && w.VideoControls->optWindow[2]->isEnabled());
-        QCOMPARE(w.picModel->Image().size(), w.pic_video->Image().size());
+        QCOMPARE(w.Compositor.ModelSurface().size(), w.pic_video->Image().size());
 
         w.Toolbar_Click(8);
         QVERIFY(G().ModelAdjust && w.ModelTool->isVisible());
@@ -175,7 +175,7 @@ private slots:
         const QPoint outside(m.x() - 5, m.center().y());
         const QRgb video = w.Video1.Frame(0)->HDC()->pixel(column(w, inside.x()), 10);
         const QRgb model = qRgb(255 - (inside.x() - m.x()), 30, 200);  // model frame 1
-        const QRgb background = w.picModel->BackColor().rgb();
+        const QRgb background = w.EffectSettings().modelBackground.rgb();
 
         w.VideoControls->hscrBlend->setValue(0);
         w.PasteAvi(0);

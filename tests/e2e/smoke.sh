@@ -8,7 +8,7 @@
 set -uo pipefail
 exe=$1
 out=$2
-for tool in Xvfb xdotool import convert compare identify xclip; do
+for tool in Xvfb xdotool import convert compare identify xclip ffprobe; do
   command -v "$tool" >/dev/null || { echo "SKIP: $tool not installed"; exit 77; }
 done
 rm -rf "$out" && mkdir -p "$out"
@@ -242,6 +242,36 @@ sleep 4
 import -window root "$out/reopened.png"
 (($(canvas_diff "$out/first.png" "$out/reopened.png") < 2000)) || fail "the reopened clip is not at its first frame"
 echo "reopened the clip from the recent files"
+
+# Export Picture (Ctrl+E) and a 10-frame Export Video (Ctrl+Shift+E: "From frame" 0 to 9), each
+# named without an extension; both are read back.
+xdotool mousemove --window "$win" 600 700 click 1
+sleep 0.3
+xdotool key ctrl+e
+dlg=$(wait_window "Export Picture" 10) || fail "the Export Picture dialog did not appear"
+sleep 0.5
+xdotool type --window "$dlg" --delay 20 "$out/exported"
+xdotool key --window "$dlg" Return
+xdotool keyup Return
+for _ in $(seq 40); do [[ -s $out/exported.png ]] && break; sleep 0.25; done
+[[ $(identify -format '%m %w' "$out/exported.png" 2>/dev/null) == "PNG "* ]] || fail "no picture was exported"
+xdotool mousemove --window "$win" 600 700 click 1
+sleep 0.3
+xdotool key ctrl+shift+e
+dlg=$(wait_window "Frames to Export" 10) || { import -window root "$out/no-range.png"; fail "the frame range dialog did not appear"; }
+sleep 0.5
+xdotool key --window "$dlg" Down Tab ctrl+a 0 Tab ctrl+a 9 Return
+xdotool keyup Return
+dlg=$(wait_window "Export Video" 10) || fail "the Export Video dialog did not appear"
+sleep 0.5
+xdotool type --window "$dlg" --delay 20 "$out/exported"
+xdotool key --window "$dlg" Return
+xdotool keyup Return
+for _ in $(seq 120); do [[ -s $out/exported.mp4 ]] && break; sleep 0.25; done
+frames=$(ffprobe -v error -select_streams v:0 -count_frames -show_entries stream=nb_read_frames -of csv=p=0 \
+  "$out/exported.mp4" 2>/dev/null)
+[[ $frames == 10 ]] || fail "the exported video has ${frames:-no} frames, not 10"
+echo "exported a picture and a 10-frame video"
 
 quit_from_menu "$win"
 store=$XDG_CONFIG_HOME/varkelo/registry.json

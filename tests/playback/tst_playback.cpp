@@ -70,7 +70,7 @@ class TestPlayback : public QObject {
     static int shown(frm_Main& w) { return cliptools::ReadFrameNumber(w.pic_video->Image()); }
     // The model frame last painted, from the holder every model paint goes through.
     static int modelShown(frm_Main& w) {
-        return cliptools::ReadFrameNumber(w.picModelHold->Image().copy(w.Model.SourceRect())) - kModelBase;
+        return cliptools::ReadFrameNumber(w.Compositor.ModelHolder().copy(w.Model.SourceRect())) - kModelBase;
     }
     static void choose(frm_Main& w, int option) {
         w.VideoControls->optWindow[size_t(option)]->setEnabled(true);
@@ -234,9 +234,9 @@ private slots:
         insertModel(w);
         w.ModelTool->HscrBrightness->setValue(40);
         w.PasteModel(3);
-        const QImage model = w.picModel->Image();
+        const QImage model = w.Compositor.ModelSurface();
         w.PasteModel(99);
-        QCOMPARE(w.picModel->Image(), model);
+        QCOMPARE(w.Compositor.ModelSurface(), model);
         choose(w, 1);
         c->cmdPlay->click();
         const QImage picture = w.pic_video->Image().copy(0, 0, 100, 80);

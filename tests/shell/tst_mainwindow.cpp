@@ -177,7 +177,6 @@ private slots:
         QCOMPARE(w.pic_video->size(), QSize(513, 383));
         QVERIFY(w.pic_video->isHidden());
         QCOMPARE(w.pic_video->ScaleMode(), int(PictureBox::vbPixels));
-        QCOMPARE(w.picDummy->size(), w.pic_video->size());
         QVERIFY(!w.imgLogo->isHidden());
         QVERIFY(!w.imgLogo->pixmap().isNull());
         QCOMPARE(w.File1->toolTip(), QStringLiteral("Click to Preview/ SHIFT+Click to Open"));

@@ -49,3 +49,30 @@ inline double MeanLevelDifference(const QImage& a, const QImage& b) {
     }
     return sum / (double(x.width()) * x.height() * 3);
 }
+
+// One entry of the first video stream as ffprobe shows it ("avg_frame_rate", "pix_fmt", ...);
+// empty when the tools are missing.
+inline QString FfprobeStreamEntry(const QString& path, const QString& entry) {
+    QProcess p;
+    p.start(QStringLiteral("ffprobe"), {QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-select_streams"),
+                                        QStringLiteral("v:0"), QStringLiteral("-show_entries"),
+                                        QStringLiteral("stream=") + entry, QStringLiteral("-of"),
+                                        QStringLiteral("csv=p=0"), path});
+    if (!p.waitForFinished(120000) || p.exitCode() != 0) return {};
+    return QString::fromUtf8(p.readAllStandardOutput()).trimmed();
+}
+
+// Peak signal-to-noise ratio of b against a over the colour channels, in dB; 0 when the sizes
+// differ, infinite for equal pictures.
+inline double Psnr(const QImage& a, const QImage& b) {
+    if (a.size() != b.size() || a.isNull()) return 0;
+    const QImage x = a.convertToFormat(QImage::Format_RGB888), y = b.convertToFormat(QImage::Format_RGB888);
+    double sum = 0;
+    for (int row = 0; row < x.height(); ++row) {
+        const uchar* p = x.constScanLine(row);
+        const uchar* q = y.constScanLine(row);
+        for (int i = 0; i < x.width() * 3; ++i) sum += double(p[i] - q[i]) * (p[i] - q[i]);
+    }
+    const double mse = sum / (double(x.width()) * x.height() * 3);
+    return mse == 0 ? INFINITY : 10 * std::log10(255.0 * 255.0 / mse);
+}

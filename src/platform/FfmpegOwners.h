@@ -1,0 +1,41 @@
+#pragma once
+// One owner per FFmpeg object: the deleters the reader and the video export share.
+
+extern "C" {
+#include <libavcodec/avcodec.h>
+#include <libavformat/avformat.h>
+#include <libswscale/swscale.h>
+}
+
+#include <memory>
+
+namespace platform {
+
+struct CodecOwner {
+    void operator()(AVCodecContext* c) const { avcodec_free_context(&c); }
+};
+struct FrameOwner {
+    void operator()(AVFrame* f) const { av_frame_free(&f); }
+};
+struct PacketOwner {
+    void operator()(AVPacket* p) const { av_packet_free(&p); }
+};
+struct SwsOwner {
+    void operator()(SwsContext* s) const { sws_freeContext(s); }
+};
+// A muxer: its file (when open) is closed before the context goes.
+struct OutputFormatOwner {
+    void operator()(AVFormatContext* f) const {
+        if (!f) return;
+        if (f->pb && !(f->oformat->flags & AVFMT_NOFILE)) avio_closep(&f->pb);
+        avformat_free_context(f);
+    }
+};
+
+using CodecPtr = std::unique_ptr<AVCodecContext, CodecOwner>;
+using FramePtr = std::unique_ptr<AVFrame, FrameOwner>;
+using PacketPtr = std::unique_ptr<AVPacket, PacketOwner>;
+using SwsPtr = std::unique_ptr<SwsContext, SwsOwner>;
+using OutputFormatPtr = std::unique_ptr<AVFormatContext, OutputFormatOwner>;
+
+}  // namespace platform

@@ -1,0 +1,142 @@
+// The frame compositor on its own: every canvas pixel against a model of what the view shows,
+// at the canvas's scale and at the frame's own.
+
+#include "compare/FrameCompositor.h"
+#include "imaging/cDIBSection.h"
+#include "platform/ImageEffects.h"
+
+#include <QTest>
+
+#include <algorithm>
+
+using platform::kEffectInvert;
+using platform::kEffectMirror;
+
+namespace {
+
+// Every pixel tells where it comes from: x and y in two channels, the clip in the third.
+QRgb source(int x, int y, bool model) { return qRgb(x * 5, y * 10, model ? 220 : 40); }
+
+std::unique_ptr<cDIBSection> frameOf(int w, int h, bool model) {
+    QImage im(w, h, QImage::Format_RGB32);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) im.setPixel(x, y, source(x, y, model));
+    auto dib = std::make_unique<cDIBSection>();
+    dib->CreateFromPicture(im);
+    return dib;
+}
+
+QRgb withEffects(QRgb c, int amount, int flags) {
+    auto ch = [&](int v) {
+        v = std::clamp(v + amount, 0, 255);
+        return flags & kEffectInvert ? 255 - v : v;
+    };
+    return qRgb(ch(qRed(c)), ch(qGreen(c)), ch(qBlue(c)));
+}
+
+// The pixel of a clip's region that lands at canvas point p (integer scales only), or false.
+bool sample(const QRect& src, const QRect& dst, QPoint p, int amount, int flags, bool model, QRgb& out) {
+    if (!dst.contains(p)) return false;
+    int x = src.x() + (p.x() - dst.x()) * src.width() / dst.width();
+    const int y = src.y() + (p.y() - dst.y()) * src.height() / dst.height();
+    if (flags & kEffectMirror) x = src.x() + src.right() - x;  // mirrored within the region
+    out = withEffects(source(x, y, model), amount, flags);
+    return true;
+}
+
+QRgb expected(const CompositeGeometry& g, const CompositeEffects& e, QPoint p) {
+    QRgb c = e.background.rgb();
+    sample(g.frameSource, g.frameCanvas, p, e.frameBrightness, e.frameFlags, false, c);
+    if (!g.modelShown) return c;
+    QRgb m = e.modelBackground.rgb();
+    const bool onModel = sample(g.modelSource, g.modelCanvas, p, e.modelBrightness, e.modelFlags, true, m);
+    if (g.split) return onModel ? m : c;
+    auto mix = [&](int d, int s) { return d + ((s - d) * e.blend + (s > d ? 127 : -127)) / 255; };
+    return qRgb(mix(qRed(c), qRed(m)), mix(qGreen(c), qGreen(m)), mix(qBlue(c), qBlue(m)));
+}
+
+bool near(QRgb a, QRgb b) {
+    return std::abs(qRed(a) - qRed(b)) <= 1 && std::abs(qGreen(a) - qGreen(b)) <= 1 &&
+           std::abs(qBlue(a) - qBlue(b)) <= 1;
+}
+
+}  // namespace
+
+Q_DECLARE_METATYPE(CompositeGeometry)
+Q_DECLARE_METATYPE(CompositeEffects)
+
+class TestFrameCompositor : public QObject {
+    Q_OBJECT
+private slots:
+    void composesWhatTheViewShows_data() {
+        QTest::addColumn<CompositeGeometry>("g");
+        QTest::addColumn<CompositeEffects>("e");
+        // Video 1 is 40x20, the model 20x10; the canvas 120x60, everything at scale 2.
+        CompositeGeometry full;
+        full.frameSource = {0, 0, 40, 20};
+        full.frameCanvas = {20, 10, 80, 40};
+        CompositeEffects plain;
+        plain.background = QColor(1, 2, 3);
+        plain.modelBackground = QColor(200, 100, 50);
+        QTest::newRow("full view") << full << plain;
+
+        CompositeEffects effects = plain;
+        effects.frameBrightness = 60;
+        effects.frameFlags = kEffectInvert | kEffectMirror;
+        CompositeGeometry panned = full;  // a part of the frame: effects and mirror on it alone
+        panned.frameSource = {10, 4, 20, 10};
+        panned.frameCanvas = {10, 10, 40, 20};
+        QTest::newRow("effects on the shown region") << panned << effects;
+
+        CompositeGeometry blend = full;
+        blend.modelShown = true;
+        blend.modelSource = {0, 0, 20, 10};
+        blend.modelCanvas = {50, 20, 40, 20};  // part over the frame, part over the background
+        CompositeEffects mixed = plain;
+        mixed.blend = 100;
+        mixed.modelBrightness = -40;
+        mixed.modelFlags = kEffectMirror;
+        QTest::newRow("blend with the model") << blend << mixed;
+
+        CompositeGeometry split;
+        split.split = true;
+        split.modelShown = true;
+        split.frameSource = {8, 0, 30, 20};
+        split.frameCanvas = {0, 10, 60, 40};
+        split.modelSource = {0, 0, 20, 10};
+        split.modelCanvas = {60, 20, 40, 20};
+        CompositeEffects both = effects;
+        both.modelFlags = kEffectInvert;
+        both.blend = 255;  // no part in the split view
+        QTest::newRow("split view") << split << both;
+    }
+    void composesWhatTheViewShows() {
+        QFETCH(CompositeGeometry, g);
+        QFETCH(CompositeEffects, e);
+        const auto frame = frameOf(40, 20, false);
+        const auto model = frameOf(20, 10, true);
+        const QImage storedBefore = frame->HDC()->copy();
+        FrameCompositor c;
+        // Twice: the holders' effects of one paint must not add up in the next.
+        for (int round = 0; round < 2; ++round) {
+            const QImage& canvas = c.Compose(frame.get(), model.get(), g, e, QSize(120, 60));
+            QCOMPARE(canvas.size(), QSize(120, 60));
+            for (int y = 0; y < 60; ++y)
+                for (int x = 0; x < 120; ++x)
+                    QVERIFY2(near(canvas.pixel(x, y), expected(g, e, {x, y})),
+                             qPrintable(QStringLiteral("%1,%2: %3").arg(x).arg(y).arg(canvas.pixel(x, y), 0, 16)));
+        }
+        QCOMPARE(*frame->HDC(), storedBefore);  // the store's frame is never changed
+
+        // At the frame's own resolution: the same picture at half the canvas's scale.
+        const QImage picture = c.ComposeAtFrameSize(frame.get(), model.get(), g, e);
+        const QRect area = g.split ? g.frameCanvas.united(g.modelCanvas) : g.frameCanvas;
+        QCOMPARE(picture.size(), area.size() / 2);
+        for (int y = 0; y < picture.height(); ++y)
+            for (int x = 0; x < picture.width(); ++x)
+                QVERIFY(near(picture.pixel(x, y), expected(g, e, area.topLeft() + QPoint(2 * x, 2 * y))));
+    }
+};
+
+QTEST_MAIN(TestFrameCompositor)
+#include "tst_framecompositor.moc"
