@@ -3,6 +3,7 @@
 // inversion and mirroring are applied, then goes scaled to its place.
 
 #include "compare/PictureExporter.h"
+#include "compare/ViewGeometry.h"
 #include "compare/frmImageTool.h"
 #include "compare/frmModelTool.h"
 #include "imaging/cDIBSection.h"
@@ -86,6 +87,11 @@ bool frm_Main::PasteAvi(short iFrame) {
                                  Video1.SourceRect());
         });
     }
+    TryStep([&] {
+        // The marks follow the picture as it is now shown: fitted, panned, halved, flipped.
+        const ViewGeometry view = ViewGeometry::Of(Video1, (Flags() & platform::kEffectMirror) != 0);
+        Drawing->Overlay().SetView(view.PictureToCanvas(), view.Clip());
+    });
     TryStep([&] {
         if (!Toolbar1->Value(10) || !G().ModelShown) return;
         QImage& canvas = pic_video->Image();

@@ -194,10 +194,12 @@ private slots:
         // The marks lie over the blend, unmixed.
         VLine* line = w.Drawing->Overlay().NewLine();
         QVERIFY(line);
-        line->SetX1(20);
-        line->SetY1(30);
-        line->SetX2(200);
-        line->SetY2(30);
+        const QPointF from = w.Drawing->Overlay().ToPicture(QPointF(20, 30));
+        const QPointF to = w.Drawing->Overlay().ToPicture(QPointF(200, 30));
+        line->SetX1(from.x());
+        line->SetY1(from.y());
+        line->SetX2(to.x());
+        line->SetY2(to.y());
         line->SetBorderColor(0x0000FF);
         line->SetBorderWidth(3);
         w.PasteAvi(0);

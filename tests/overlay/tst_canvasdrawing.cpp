@@ -1,18 +1,29 @@
-// Drawing on a real canvas through its mouse events: every tool, the rubber bands, the ruler,
-// Undo and Clear, the busy-loading flag, the capacity limit and the hand-over to the model.
+// Drawing on a real canvas through its mouse events: every tool, the rubber bands, the ruler
+// and the labels that follow it, Undo and Clear, the busy-loading flag, the capacity limit, the
+// hand-over to the model, and marks that stay on the picture's pixels in the main window.
 
+#include "ClipWriter.h"
 #include "MsgBoxRecorder.h"
+#include "TestDesktop.h"
+#include "compare/frmImageTool.h"
 #include "overlay/CanvasDrawing.h"
 #include "overlay/frmDrawToolBox.h"
+#include "platform/FileDialog.h"
 #include "platform/PictureBox.h"
 #include "platform/Twips.h"
 #include "shell/Globals.h"
+#include "shell/MainToolbar.h"
+#include "shell/frm_Main.h"
 
 #include <QAction>
+#include <QCheckBox>
 #include <QLineEdit>
 #include <QLocale>
+#include <QScrollBar>
+#include <QTemporaryDir>
 #include <QTest>
 
+#include <algorithm>
 #include <cmath>
 #include <memory>
 #include <utility>
@@ -108,10 +119,10 @@ private slots:
         QTest::mouseRelease(r.canvas.get(), Qt::LeftButton, {}, QPoint(13, 14));
         QCOMPARE(r.o().LineCount, short(1));
         const VLine& l = r.o().Lines[1];
-        QCOMPARE(QList<int>({l.X1(), l.X2(), l.Y1(), l.Y2()}), QList<int>({10, 13, 10, 14}));
-        QCOMPARE(l.TextX(), 12);  // 11.5 to the even 12
-        QCOMPARE(l.TextY(), 12);
-        QCOMPARE(l.Text(), QStringLiteral("0.05"));
+        QCOMPARE(QList<double>({l.X1(), l.X2(), l.Y1(), l.Y2()}), QList<double>({10, 13, 10, 14}));
+        QCOMPARE(l.TextX(), 12.0);  // 11.5 to the even 12
+        QCOMPARE(l.TextY(), 12.0);
+        QCOMPARE(r.o().LineLabelOf(1), QStringLiteral(".05 m"));
         QCOMPARE(r.o().DrawHistoryIndex, short(1));
         QCOMPARE(r.o().DrawHistory[1], int(kHistLine));
         QVERIFY(!r.o().Line1.Visible);
@@ -128,13 +139,14 @@ private slots:
         QCOMPARE(r.at(200, 203), kFrame);
         QCOMPARE(r.at(200, 196), kFrame);
         QCOMPARE(r.o().Lines[1].BorderWidth(), 3);
-        // Before calibration every length is 0: the label is the lone separator.
-        QCOMPARE(r.o().Lines[1].Text(), QStringLiteral("0"));
-        // The label sits at the midpoint, in the canvas's text colour.
-        int white = 0;
-        for (int y = 200; y < 230; ++y)
-            for (int x = 200; x < 240; ++x) white += r.at(x, y) == QColor(Qt::white);
-        QVERIFY(white > 0);
+        // The label sits at the midpoint, in the line's colour on a white outline.
+        int red = 0, white = 0;
+        for (int y = 202; y < 230; ++y)
+            for (int x = 200; x < 260; ++x) {
+                red += r.at(x, y).red() > r.at(x, y).green() + 100;
+                white += std::min({r.at(x, y).red(), r.at(x, y).green(), r.at(x, y).blue()}) > 200;
+            }
+        QVERIFY(red > 10 && white > 10);
         // It comes back over a new frame.
         r.drawing.Undo();
         QCOMPARE(r.at(200, 200), kFrame);
@@ -142,6 +154,9 @@ private slots:
 
     void rubberBandsNeverTouchTheCanvas() {
         Rig r;
+        r.o().Line1 = LineControl{0, 0, 0, 0, false, 0x000000, 1, 1};
+        r.o().Shape1.BorderColor = 0x404040;
+        r.o().Shape1.BorderWidth = 1;
         r.drawing.ToolbarCommand(21);
         const QImage before = r.canvas->Image().copy();
         QTest::mousePress(r.canvas.get(), Qt::LeftButton, {}, QPoint(50, 40));
@@ -157,8 +172,8 @@ private slots:
         QTest::mouseRelease(r.canvas.get(), Qt::LeftButton, {}, QPoint(20, 60));
         QVERIFY(!s.Visible);
         const VShape& rec = r.o().Shapes[1];
-        QCOMPARE(QList<int>({rec.Left(), rec.Top(), rec.Width(), rec.Height(), rec.Shape()}),
-                 QList<int>({20, 40, 30, 20, 2}));
+        QCOMPARE(QList<double>({rec.Left(), rec.Top(), rec.Width(), rec.Height(), double(rec.Shape())}),
+                 QList<double>({20, 40, 30, 20, 2}));
         QCOMPARE(rec.BorderColor(), 0x404040);
         // First drawn with the line's style (black), redrawn later with the record's own.
         QCOMPARE(r.at(35, 40), QColor(Qt::black));
@@ -183,7 +198,7 @@ private slots:
         QCOMPARE(r.o().Shape1.Shape, int(ShapeControl::Oval));
         r.drag(QPoint(100, 100), QPoint(200, 160));
         QCOMPARE(r.o().Shapes[1].Shape(), 3);
-        QCOMPARE(r.o().Shapes[1].Width(), 100);
+        QCOMPARE(r.o().Shapes[1].Width(), 100.0);
         QCOMPARE(r.o().DrawHistory[1], int(kHistShape));
     }
 
@@ -229,7 +244,7 @@ private slots:
             return;
         }
         const VShape& s = r.o().Shapes[1];
-        QCOMPARE(QList<int>({s.Left(), s.Top(), s.Width(), s.Height()}), box);
+        QCOMPARE(QList<int>({int(s.Left()), int(s.Top()), int(s.Width()), int(s.Height())}), box);
         QCOMPARE(r.o().DrawHistoryIndex, short(1));
     }
 
@@ -282,11 +297,11 @@ private slots:
         QCOMPARE(shown, titles);
         if (first.isNull()) return;
         const bool polyline = o.DrawHistory[std::size_t(o.DrawHistoryIndex)] == kHistPolyLine;
-        const QPoint newest = polyline ? QPoint(o.PolyLines[std::size_t(o.PolyLineCount)].X1(),
-                                                o.PolyLines[std::size_t(o.PolyLineCount)].Y1())
-                                       : QPoint(o.Angles[std::size_t(o.AngleCount)].X1(),
-                                                o.Angles[std::size_t(o.AngleCount)].Y1());
-        QCOMPARE(newest, first);
+        const QPointF newest = polyline ? QPointF(o.PolyLines[std::size_t(o.PolyLineCount)].X1(),
+                                                  o.PolyLines[std::size_t(o.PolyLineCount)].Y1())
+                                        : QPointF(o.Angles[std::size_t(o.AngleCount)].X1(),
+                                                  o.Angles[std::size_t(o.AngleCount)].Y1());
+        QCOMPARE(newest, QPointF(first));
     }
 
     void polylineLimitAndRightClick() {
@@ -311,7 +326,7 @@ private slots:
         r.click(QPoint(10, 10), Qt::RightButton);
         QCOMPARE(r.o().PolyLineCount, short(1));
         QCOMPARE(r.o().PolyLines[1].Points(), 6);
-        QCOMPARE(r.o().PolyLines[1].X6(), 300);
+        QCOMPARE(r.o().PolyLines[1].X6(), 300.0);
         QVERIFY(r.o().FigureDone);
         QCOMPARE(r.at(120, 125), QColor(Qt::blue));  // on the first segment (100,100)-(140,150)
         // A further left click starts a new figure.
@@ -350,7 +365,7 @@ private slots:
         r.click(QPoint(110, 110));
         QCOMPARE(r.o().AngleCount, short(1));
         const VAngle& a = r.o().Angles[1];
-        QCOMPARE(QList<int>({a.X2(), a.Y2(), a.TextX(), a.TextY()}), QList<int>({110, 100, 110, 100}));
+        QCOMPARE(QList<double>({a.X2(), a.Y2(), a.TextX(), a.TextY()}), QList<double>({110, 100, 110, 100}));
         QCOMPARE(a.Text(), QStringLiteral("90"));
         QCOMPARE(r.toolBox->txtAngle->text(), QStringLiteral("90 deg"));
         QCOMPARE(r.o().DrawHistory[1], int(kHistAngle));
@@ -377,11 +392,11 @@ private slots:
         r.click(QPoint(200, 200));
         r.drawing.repaintFrame();  // e.g. a playback tick
         QCOMPARE(r.o().PickCount, short(1));
-        QCOMPARE(r.o().PickPoints[1], QPoint(200, 200));
+        QCOMPARE(r.o().PickPoints[1], QPointF(200, 200));
         r.click(QPoint(300, 200));
         r.click(QPoint(300, 100));
         QCOMPARE(r.o().AngleCount, short(1));
-        QCOMPARE(r.o().Angles[1].X1(), 200);
+        QCOMPARE(r.o().Angles[1].X1(), 200.0);
     }
 
     void rulerCalibration() {
@@ -403,8 +418,7 @@ private slots:
         // A 250-pixel line then measures half a metre.
         r.drawing.ToolbarCommand(20);
         r.drag(QPoint(100, 100), QPoint(250, 300));
-        QCOMPARE(r.o().Lines[1].Text(), QStringLiteral("0.5"));
-        QCOMPARE(LengthLabelOfText(r.o().Lines[1].Text()), QStringLiteral(".5 m"));
+        QCOMPARE(r.o().LineLabelOf(1), QStringLiteral(".5 m"));
 
         // Bad answers: never a crash, never a NaN or infinite scale; the count resets anyway.
         r.drawing.ToolbarCommand(26);
@@ -442,7 +456,7 @@ private slots:
         QTest::mouseMove(r.canvas.get(), QPoint(400, 500));
         QCOMPARE(r.toolBox->txtAngle->text(), QStringLiteral(",5 m"));
         QTest::mouseRelease(r.canvas.get(), Qt::LeftButton, {}, QPoint(400, 500));
-        QCOMPARE(r.o().Lines[1].Text(), QStringLiteral("0,5"));
+        QCOMPARE(r.o().LineLabelOf(1), QStringLiteral(",5 m"));
     }
 
     void busyLoadingIgnoresPresses() {
@@ -466,7 +480,7 @@ private slots:
         r.drawing.ToolbarCommand(3);
         r.drag(QPoint(600, 400), QPoint(900, 700));
         QCOMPARE(r.o().LineCount, short(2));
-        QCOMPARE(r.o().Lines[2].X2(), 900);
+        QCOMPARE(r.o().Lines[2].X2(), 900.0);
     }
 
     void capacityRefusesTheHundredAndFirst() {
@@ -483,7 +497,7 @@ private slots:
         QCOMPARE(boxes.calls[0].title, QStringLiteral("Drawing Error"));
         QVERIFY(boxes.calls[0].prompt.contains(QStringLiteral("100")));
         QCOMPARE(r.at(150, 200), kFrame);
-        QCOMPARE(r.o().Lines[100].X1(), 599);
+        QCOMPARE(r.o().Lines[100].X1(), 599.0);
         // Other kinds are refused too, before any vertex is placed.
         r.drawing.ToolbarCommand(24);
         r.click(QPoint(300, 300));
@@ -554,6 +568,132 @@ private slots:
         QVERIFY(!r.o().DrawingOn);
         QVERIFY(r.toolBox->isHidden());
         QVERIFY(!r.toolBox->Button(3)->isChecked());
+    }
+
+    // A line's label follows the scale: pixels before the ruler, metres after, and a line drawn
+    // before a calibration reads exactly as one drawn after it.
+    void labelsFollowTheRuler_data() {
+        QTest::addColumn<QStringList>("answers");  // ruler lengths given, in order
+        QTest::addColumn<QString>("label");
+        QTest::newRow("uncalibrated") << QStringList() << QStringLiteral("250 px");
+        QTest::newRow("calibrated") << QStringList{QStringLiteral("1")} << QStringLiteral(".5 m");
+        QTest::newRow("recalibrated") << QStringList{QStringLiteral("1"), QStringLiteral("2")}
+                                      << QStringLiteral("1. m");
+    }
+    void labelsFollowTheRuler() {
+        QFETCH(QStringList, answers);
+        QFETCH(QString, label);
+        MsgBoxRecorder boxes;
+        auto calibrate = [&](Rig& r) {
+            r.drawing.ToolbarCommand(26);
+            for (const QString& answer : answers) {
+                boxes.inputAnswers << answer;
+                r.run({QStringLiteral("click 100 50"), QStringLiteral("click 400 450")});
+            }
+        };
+        Rig before, after;
+        for (Rig* r : {&before, &after}) {
+            if (r == &after) calibrate(*r);
+            r->drawing.ToolbarCommand(20);
+            r->drag(QPoint(100, 100), QPoint(250, 300));
+            if (r == &before) calibrate(*r);
+            QCOMPARE(r->o().LineLabelOf(1), label);
+        }
+        before.drawing.repaintFrame();
+        after.drawing.repaintFrame();
+        QCOMPARE(before.canvas->Image(), after.canvas->Image());
+    }
+
+    // Marks stay on the picture's pixels in the main window: drawn in one view, they show over
+    // the same picture column in another (the clip's red channel is its column), and not at
+    // all where that column is not shown.
+    void marksStayOnThePicture_data() {
+        QTest::addColumn<QSize>("canvas");  // empty: the window's own
+        QTest::addColumn<QStringList>("drawIn");
+        QTest::addColumn<QStringList>("thenShow");
+        QTest::addColumn<bool>("shown");
+        const QStringList none;
+        const QStringList flip{QStringLiteral("flip")};
+        QTest::newRow("full view") << QSize() << none << none << true;
+        QTest::newRow("flip x") << QSize() << none << flip << true;
+        QTest::newRow("split, panned to it") << QSize() << none << QStringList{"split", "pan 0"} << true;
+        QTest::newRow("split, panned away") << QSize() << none << QStringList{"split", "pan max"} << false;
+        QTest::newRow("drawn split, flipped and panned")
+            << QSize() << QStringList{"split", "pan 40", "flip"} << QStringList{"flip", "full"} << true;
+        QTest::newRow("smaller canvas, flip x") << QSize(300, 150) << none << flip << true;
+    }
+    void marksStayOnThePicture() {
+        QFETCH(QSize, canvas);
+        QFETCH(QStringList, drawIn);
+        QFETCH(QStringList, thenShow);
+        QFETCH(bool, shown);
+        TestDesktop desktop;
+        QTemporaryDir dir;
+        cliptools::ClipSpec spec;
+        spec.width = 256;
+        spec.height = 160;
+        spec.codec = cliptools::Codec::RawBGR24;
+        const QString path = dir.filePath(QStringLiteral("columns.avi"));
+        QVERIFY(cliptools::WriteClip(path, spec, 2, [](int) {
+            QImage im(256, 160, QImage::Format_RGB32);
+            for (int y = 0; y < im.height(); ++y)
+                for (int x = 0; x < im.width(); ++x) im.setPixel(x, y, qRgb(x, 0, 100));
+            return im;
+        }));
+        platform::SetFileDialogAnswerer([&](const platform::FileDialogRequest&) {
+            platform::FileDialogResult r;
+            r.accepted = true;
+            r.path = path;
+            return r;
+        });
+        frm_Main w;
+        if (!canvas.isEmpty()) w.pic_video->resize(canvas);
+        w.Toolbar_Click(1);
+        platform::SetFileDialogAnswerer({});
+        auto apply = [&](const QStringList& steps) {
+            for (const QString& step : steps) {
+                if (step == QLatin1String("flip"))
+                    w.ImageTool->chkFlag[2]->setChecked(!w.ImageTool->chkFlag[2]->isChecked());
+                else if (step == QLatin1String("split") || step == QLatin1String("full"))
+                    w.mnuTools_Click(step == QLatin1String("split") ? 7 : 6);
+                else
+                    w.hscrAvi1->setValue(step.endsWith(QLatin1String("max")) ? w.hscrAvi1->maximum()
+                                                                              : step.section(' ', 1).toInt());
+            }
+        };
+        const QImage& img = w.pic_video->Image();
+        const QColor mark(0, 255, 0);
+        apply(drawIn);
+        // A vertical polyline over the picture column a quarter in from the shown part's left.
+        const QRect shownRect = w.Video1.CanvasRect();
+        const int x = shownRect.x() + shownRect.width() / 4;
+        const int column = qRed(img.pixel(x, shownRect.y() + 1));
+        w.Toolbar_Click(3);
+        w.Toolbar_Click(23);
+        w.Drawing->Overlay().Line1.BorderColor = 0x00FF00;
+        w.Drawing->Overlay().Line1.BorderWidth = 1;
+        const int top = shownRect.y() + shownRect.height() / 3;
+        const int bottom = shownRect.y() + shownRect.height() * 2 / 3;
+        for (const QPoint& at : {QPoint(x, top), QPoint(x, bottom)}) {
+            QTest::mousePress(w.pic_video, Qt::LeftButton, {}, at);
+            QTest::mouseRelease(w.pic_video, Qt::LeftButton, {}, at);
+        }
+        QTest::mouseClick(w.pic_video, Qt::RightButton, {}, QPoint(x, bottom));
+        QCOMPARE(w.Drawing->Overlay().PolyLineCount, short(1));
+        if (drawIn.isEmpty()) QCOMPARE(img.pixelColor(x, (top + bottom) / 2), mark);  // as drawn
+        apply(thenShow);
+        // Every mark pixel lies over that column, inside video 1's part of the canvas.
+        const QRect now = w.Video1.CanvasRect();
+        int marked = 0;
+        for (int cy = 0; cy < img.height(); ++cy)
+            for (int cx = 0; cx < img.width(); ++cx) {
+                if (img.pixelColor(cx, cy) != mark) continue;
+                ++marked;
+                QVERIFY(now.contains(cx, cy));
+                QVERIFY2(std::abs(qRed(img.pixel(cx, now.y() + 1)) - column) <= 1,
+                         qPrintable(QStringLiteral("%1 %2").arg(cx).arg(column)));
+            }
+        QCOMPARE(marked > 0, shown);
     }
 
     void modelAdjustmentTakesTheMouse() {

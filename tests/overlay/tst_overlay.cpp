@@ -7,6 +7,8 @@
 #include <QPainter>
 #include <QTest>
 
+#include <algorithm>
+
 namespace {
 
 const QColor kBack(10, 20, 30);
@@ -32,7 +34,6 @@ void addLine(OverlayModel& o, int x1, int y1, int x2, int y2, int color, int wid
     l->SetBorderWidth(width);
     l->SetTextX(-100);  // label off the canvas
     l->SetTextY(-100);
-    l->SetText(QStringLiteral("0"));
     o.AppendHistory(kHistLine);
 }
 
@@ -58,8 +59,7 @@ private slots:
 
     void recordsStartEmpty() {
         VLine l;
-        QCOMPARE(l.X1(), 0);
-        QCOMPARE(l.Text(), QString());
+        QCOMPARE(l.X1(), 0.0);
         VPolyLine p;
         QCOMPARE(p.Points(), 0);
         bool overflow = false;
@@ -95,7 +95,6 @@ private slots:
         OverlayModel o;
         QStringList readouts;
         o.angleReadout = [&](const QString& t) { readouts << t; };
-        o.TextStyle.color = Qt::white;
         VAngle* a = o.NewAngle();
         a->SetX1(20);
         a->SetY1(100);
@@ -119,36 +118,69 @@ private slots:
         QCOMPARE(readouts, QStringList({QStringLiteral("90 deg"), QStringLiteral(" deg")}));
         QCOMPARE(canvas.pixelColor(40, 100), QColor(Qt::red));  // arm 1
         QCOMPARE(canvas.pixelColor(60, 80), QColor(Qt::red));   // arm 2
-        // The label "90" printed in white just below and right of the vertex.
-        bool white = false;
-        for (int y = 100; y < 130 && !white; ++y)
-            for (int x = 60; x < 90 && !white; ++x) white = canvas.pixelColor(x, y) == QColor(Qt::white);
-        QVERIFY(white);
+        // The label "90" just below and right of the vertex: red on a white outline.
+        int red = 0, white = 0;
+        for (int y = 102; y < 130; ++y)
+            for (int x = 62; x < 100; ++x) {
+                const QColor c = canvas.pixelColor(x, y);
+                red += c.red() > c.green() + 100;
+                white += std::min({c.red(), c.green(), c.blue()}) > 200;
+            }
+        QVERIFY(red > 10 && white > 10);
         // The empty text prints nothing.
         for (int y = 10; y < 30; ++y)
             for (int x = 150; x < 180; ++x) QCOMPARE(canvas.pixelColor(x, y), kBack);
     }
 
-    void lineLabelShowsLength() {
+    // Undo walks back records and Clears alike, Redo walks forward again; a new record ends
+    // what Redo could bring back; at most kCapacity steps are kept.
+    void historyOfRecordsAndClears_data() {
+        QTest::addColumn<QString>("steps");  // l: a line, c: Clear, u: Undo, r: Redo, F: 99 lines
+        QTest::addColumn<QList<int>>("after");  // lines, history entries
+        QTest::addColumn<bool>("lastStepDidSomething");
+        using C = QList<int>;
+        QTest::newRow("undo a clear") << "llcu" << C{2, 2} << true;
+        QTest::newRow("redo the clear") << "llcur" << C{0, 0} << true;
+        QTest::newRow("undo past a clear") << "llcluu" << C{2, 2} << true;
+        QTest::newRow("and further back") << "llcluuu" << C{1, 1} << true;
+        QTest::newRow("redo a line after an undone clear") << "llcuur" << C{2, 2} << true;
+        QTest::newRow("redo in order, the clear last") << "llcuurr" << C{0, 0} << true;
+        QTest::newRow("a new line ends redo") << "llculr" << C{3, 3} << false;
+        QTest::newRow("clearing nothing is no step") << "cu" << C{0, 0} << false;
+        QTest::newRow("oldest clear forgotten") << "llcFu" << C{98, 98} << true;
+        QTest::newRow("newest clear kept") << "lcFcu" << C{99, 99} << true;
+    }
+    void historyOfRecordsAndClears() {
+        QFETCH(QString, steps);
+        QFETCH(QList<int>, after);
+        QFETCH(bool, lastStepDidSomething);
         OverlayModel o;
-        o.TextStyle.color = Qt::yellow;
-        VLine* l = o.NewLine();
-        l->SetX1(0);
-        l->SetY1(0);
-        l->SetX2(0);
-        l->SetY2(0);
-        l->SetTextX(100);
-        l->SetTextY(60);
-        l->SetText(QStringLiteral("0.5"));
-        o.AppendHistory(kHistLine);
-        QImage canvas = blankCanvas();
-        o.DrawingUpdate(canvas);
-        int yellow = 0;
-        for (int y = 60; y < 90; ++y)
-            for (int x = 100; x < 160; ++x) yellow += canvas.pixelColor(x, y) == QColor(Qt::yellow);
-        QVERIFY(yellow > 5);
-        for (int y = 0; y < 60; ++y)
-            QCOMPARE(canvas.pixelColor(110, y).rgb() == QColor(Qt::yellow).rgb(), false);
+        bool did = true;
+        int x = 0;
+        for (const QChar step : steps) {
+            switch (step.unicode()) {
+                case 'l':
+                    addLine(o, x, 0, x, 10, kRed);
+                    ++x;
+                    break;
+                case 'F':
+                    for (int i = 0; i < 99; ++i) addLine(o, 0, 0, 0, 10, kRed);
+                    break;
+                case 'c':
+                    did = o.LineCount > 0;
+                    o.ClearAll();
+                    break;
+                case 'u':
+                    did = o.UndoLast();
+                    break;
+                case 'r':
+                    did = o.RedoLast();
+                    break;
+            }
+        }
+        QCOMPARE(QList<int>({o.LineCount, o.DrawHistoryIndex}), after);
+        QCOMPARE(did, lastStepDidSomething);
+        if (o.LineCount > 0) QCOMPARE(o.Lines[1].X1(), 0.0);  // the first line is the first drawn
     }
 
     void polylineDrawsOnlyItsPointsAndKeepsTheFigureInProgress() {
@@ -166,15 +198,15 @@ private slots:
         o.AppendHistory(kHistPolyLine);
         // The point buffer belongs to the figure being placed; the redraw leaves it alone.
         o.PickCount = 1;
-        o.PickPoints[1] = QPoint(7, 7);
+        o.PickPoints[1] = QPointF(7, 7);
         QImage canvas = blankCanvas();
         o.DrawingUpdate(canvas);
         QCOMPARE(canvas.pixelColor(30, 10), QColor(Qt::green));
         QCOMPARE(canvas.pixelColor(50, 35), QColor(Qt::green));
         QCOMPARE(canvas.pixelColor(100, 60), kBack);  // vertex 4 is not part of it
         QCOMPARE(o.PickCount, short(1));
-        QCOMPARE(o.PickPoints[1], QPoint(7, 7));
-        QCOMPARE(o.PickPoints[2], QPoint());
+        QCOMPARE(o.PickPoints[1], QPointF(7, 7));
+        QCOMPARE(o.PickPoints[2], QPointF());
     }
 
     void undoAcrossKinds() {
@@ -198,7 +230,7 @@ private slots:
         // A new rectangle takes the freed position and rewrites the history entry.
         addShape(o, 7, 8, 9, 10, kDrawRectangle, kBlue);
         QCOMPARE(o.ShapeCount, short(1));
-        QCOMPARE(o.Shapes[1].Left(), 7);
+        QCOMPARE(o.Shapes[1].Left(), 7.0);
         QCOMPARE(o.DrawHistoryIndex, short(2));
         QCOMPARE(o.DrawHistory[2], int(kHistShape));
         QVERIFY(o.UndoLast());
@@ -222,7 +254,7 @@ private slots:
         QVERIFY(!o.AppendHistory(kHistLine));
         QCOMPARE(o.LineCount, short(100));
         QCOMPARE(o.DrawHistoryIndex, short(100));
-        QCOMPARE(o.Lines[100].X1(), 99);  // the newest is still there
+        QCOMPARE(o.Lines[100].X1(), 99.0);  // the newest is still there
         QVERIFY(o.UndoLast());
         QVERIFY(o.HasRoom(kHistShape));
         QVERIFY(o.HasRoom(kHistLine));
@@ -267,7 +299,7 @@ private slots:
             QPainter p(&img);
             o.PaintRubberBands(p);
         }
-        QCOMPARE(img.pixelColor(40, 20), QColor(64, 64, 64));
+        QCOMPARE(img.pixelColor(40, 20), ColorOf(kDefaultMarkColor));
     }
 };
 
