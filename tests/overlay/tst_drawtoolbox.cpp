@@ -268,9 +268,11 @@ private slots:
     void closeBoxSwitchesDrawingOff() {
         Rig r;
         r.box->MoveTwips(QPoint(4500, 1500));
+        r.box->Button(3)->setChecked(true);
         r.box->close();
         QVERIFY(!r.o().DrawingOn);
         QVERIFY(r.box->isHidden());
+        QVERIFY(!r.box->Button(3)->isChecked());  // the circle button comes up
         QCOMPARE(G().ToolPos.drawTool, QPoint(4500, 1500));
         // Shown some other way while drawing is off, its close box only hides it.
         r.box->show();
