@@ -1,5 +1,5 @@
 #pragma once
-// Two arms meeting at point 2, labelled with the angle in whole degrees.
+// Two arms meeting at point 2 (picture pixels), labelled with the angle in whole degrees.
 
 #include <QString>
 

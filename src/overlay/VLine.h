@@ -1,6 +1,6 @@
 #pragma once
-// A straight line mark: a length measurement. Its label is worked out when it is drawn, from
-// the length and the scale of that moment, so a later calibration relabels it.
+// A straight line mark in picture pixels: a length measurement. Its label is worked out when it
+// is drawn, from the length and the scale of that moment, so a later calibration relabels it.
 
 class VLine {
 public:

@@ -1,5 +1,6 @@
 #pragma once
-// An open polyline of Points (2..6) vertices; vertices beyond Points are ignored.
+// An open polyline of Points (2..6) vertices in picture pixels; vertices beyond Points are
+// ignored.
 
 #include "platform/RuntimeError.h"
 

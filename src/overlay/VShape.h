@@ -1,5 +1,6 @@
 #pragma once
-// A rectangle (Shape 2) or an ellipse inscribed in the box (Shape 3).
+// A rectangle (Shape 2) or an ellipse inscribed in the box (Shape 3), in picture pixels; the
+// right and bottom edges are exclusive.
 
 #include <QString>
 
