@@ -175,26 +175,31 @@ CanvasTextPrinter::CanvasTextPrinter(QPainter& painter, const CanvasTextStyle& s
     margin_ = std::max(1, QFontInfo(font_).pixelSize() / 10);
 }
 
-QImage CanvasTextPrinter::render(const QString& text, const QColor& color) const {
+CanvasTextPrinter::Sprite CanvasTextPrinter::render(const QString& text, const QColor& color) const {
     const QFontMetrics metrics(font_);
     const int m = margin_ + 1;
     QImage sprite(metrics.horizontalAdvance(text) + 2 * m, metrics.height() + 2 * m,
                   QImage::Format_ARGB32_Premultiplied);
-    if (sprite.isNull()) return sprite;
+    if (sprite.isNull()) return {};
     sprite.fill(Qt::transparent);
     QPainterPath path;
     path.addText(m, m + metrics.ascent(), font_, text);
-    QPainter p(&sprite);
-    p.setRenderHint(QPainter::Antialiasing, true);
-    p.strokePath(path, QPen(ContrastOf(color), 2.0 * margin_, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
-    p.fillPath(path, color);
-    return sprite;
+    {
+        QPainter p(&sprite);
+        p.setRenderHint(QPainter::Antialiasing, true);
+        p.strokePath(path, QPen(ContrastOf(color), 2.0 * margin_, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+        p.fillPath(path, color);
+    }
+    // Only the outlined glyphs are blended at each redraw, not the line height around them.
+    const QRect used = path.boundingRect().toAlignedRect().adjusted(-m, -m, m, m) & sprite.rect();
+    return {sprite.copy(used), used.topLeft()};
 }
 
 void CanvasTextPrinter::Print(int x, int y, const QString& text, const QColor& color) {
     if (text.isEmpty()) return;
     if (!cache_) {
-        painter_.drawImage(QPoint(x, y), render(text, color));
+        const Sprite sprite = render(text, color);
+        painter_.drawImage(QPoint(x, y) + sprite.offset, sprite.image);
         return;
     }
     const QString key = text + QLatin1Char('\x1f') + QString::number(color.rgba(), 16);
@@ -203,7 +208,7 @@ void CanvasTextPrinter::Print(int x, int y, const QString& text, const QColor& c
         if (cache_->size() > 1024) cache_->clear();  // labels repeat; a bound keeps it small
         it = cache_->insert(key, render(text, color));
     }
-    painter_.drawImage(QPoint(x, y), *it);
+    painter_.drawImage(QPoint(x, y) + it->offset, it->image);
 }
 
 void ShowAngleLabel(const AngleReadout& readout, double value, CanvasTextPrinter& printer, int x, int y,

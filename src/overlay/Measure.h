@@ -78,14 +78,19 @@ class CanvasTextPrinter {
 public:
     // Labels already drawn, kept across redraws (drawing the outlined text costs far more than
     // placing its picture); one cache belongs to one font.
-    using LayoutCache = QHash<QString, QImage>;
+    // Each label is kept cropped to its outlined text, with where that lies from the corner.
+    struct Sprite {
+        QImage image;
+        QPoint offset;
+    };
+    using LayoutCache = QHash<QString, Sprite>;
 
     CanvasTextPrinter(QPainter& painter, const CanvasTextStyle& style, LayoutCache* cache = nullptr);
     // Text with its outline's top-left corner at (x, y).
     void Print(int x, int y, const QString& text, const QColor& color);
 
 private:
-    QImage render(const QString& text, const QColor& color) const;
+    Sprite render(const QString& text, const QColor& color) const;
 
     QPainter& painter_;
     QFont font_;
