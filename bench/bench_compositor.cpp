@@ -129,7 +129,6 @@ int main(int argc, char** argv) {
         l->SetY2(1000 - 15 * i);
         l->SetBorderColor(0x00FFFF);
         l->SetBorderWidth(1 + i % 4);
-        l->SetText(QStringLiteral("1.23 m"));
         l->SetTextX(960);
         l->SetTextY(20 * i);
         o.AppendHistory(kHistLine);

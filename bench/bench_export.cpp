@@ -147,6 +147,7 @@ int main(int argc, char** argv) {
     if (!G().ModelShown) return 1;
     main.VideoControls->hscrBlend->setValue(128);
     OverlayModel& o = main.Drawing->Overlay();
+    o.MetresPerPixel = 0.002f;  // labels in metres, worked out as each picture's marks are drawn
     for (int i = 0; i < 50; ++i) {
         VLine* l = o.NewLine();
         l->SetX1(30 * i);
@@ -155,7 +156,6 @@ int main(int argc, char** argv) {
         l->SetY2(1000 - 15 * i);
         l->SetBorderColor(0x00FFFF);
         l->SetBorderWidth(1 + i % 4);
-        l->SetText(QStringLiteral("1.23 m"));
         l->SetTextX(960);
         l->SetTextY(20 * i);
         o.AppendHistory(kHistLine);

@@ -27,8 +27,8 @@ double cpuMs() {
 // The history holds 100 entries in all, so 400 records are written into the lists directly.
 void fill(OverlayModel& o, int w, int h) {
     std::mt19937 rng(7);
-    auto rx = [&] { return int(rng() % unsigned(w)); };
-    auto ry = [&] { return int(rng() % unsigned(h)); };
+    auto rx = [&] { return int(rng() % unsigned(w)) / 1.5; };
+    auto ry = [&] { return int(rng() % unsigned(h)) / 1.5; };
     auto colour = [&] { return int(rng() & 0xFFFFFF); };
     auto width = [&] { return int(1 + rng() % 5); };
     for (int i = 1; i <= OverlayModel::kCapacity; ++i) {
@@ -39,15 +39,14 @@ void fill(OverlayModel& o, int w, int h) {
         l.SetY2(ry());
         l.SetTextX((l.X1() + l.X2()) / 2);
         l.SetTextY((l.Y1() + l.Y2()) / 2);
-        l.SetText(LengthText(float(i) * 0.037f));
         l.SetBorderColor(colour());
         l.SetBorderWidth(width());
 
         VShape& s = o.Shapes[std::size_t(i)];
         s.SetLeft(rx() / 2);
         s.SetTop(ry() / 2);
-        s.SetWidth(50 + rx() / 3);
-        s.SetHeight(50 + ry() / 3);
+        s.SetWidth(50 / 1.5 + rx() / 3);
+        s.SetHeight(50 / 1.5 + ry() / 3);
         s.SetShape(i % 2 ? kDrawEllipse : kDrawRectangle);
         s.SetBorderColor(colour());
         s.SetBorderWidth(width());
@@ -86,6 +85,10 @@ int main(int argc, char** argv) {
 
     OverlayModel o;
     fill(o, w, h);
+    // Calibrated, so every line label is worked out in metres at each redraw. The marks are
+    // in picture pixels of a 1280x720 clip fitted to the canvas.
+    o.MetresPerPixel = 0.004f;
+    o.SetView(QTransform::fromScale(1.5, 1.5), QRect(0, 0, w, h));
     std::printf("records: %d lines, %d shapes, %d angles, %d polylines\n", o.LineCount, o.ShapeCount,
                 o.AngleCount, o.PolyLineCount);
 

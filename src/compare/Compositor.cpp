@@ -4,6 +4,7 @@
 
 #include "compare/FrameCompositor.h"
 #include "compare/PictureExporter.h"
+#include "compare/ViewGeometry.h"
 #include "compare/frmImageTool.h"
 #include "compare/frmModelTool.h"
 #include "imaging/cDIBSection.h"
@@ -67,6 +68,11 @@ bool frm_Main::PasteAvi(short iFrame) {
         TryStep([&] { Compositor.FrameEffects(g.frameSource, ImageTool->VScrBright->value(), Flags()); });
         TryStep([&] { Compositor.DrawFrame(pic_video->Image(), g); });
     }
+    TryStep([&] {
+        // The marks follow the picture as it is now shown: fitted, panned, halved, flipped.
+        const ViewGeometry view = ViewGeometry::Of(Video1, (Flags() & platform::kEffectMirror) != 0);
+        Drawing->Overlay().SetView(view.PictureToCanvas(), view.Clip());
+    });
     TryStep([&] {
         if (!g.split && g.modelShown) Compositor.BlendModel(pic_video->Image(), VideoControls->hscrBlend->value());
     });

@@ -18,7 +18,7 @@ extern "C" {
 
 using namespace platform;
 
-static_assert(VideoExporter::kScaleFlags == SWS_BILINEAR);
+static_assert(VideoExporter::kScaleFlags == (SWS_BICUBIC | SWS_ACCURATE_RND | SWS_FULL_CHR_H_INP));
 
 namespace {
 

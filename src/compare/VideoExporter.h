@@ -44,8 +44,8 @@ public:
     // The encoder's settings (the benchmark's plain encode uses the same): x264's preset and
     // constant quality, and swscale's filter for the conversion to 4:2:0.
     static constexpr const char* kPreset = "veryfast";
-    static constexpr const char* kQuality = "18";
-    static constexpr int kScaleFlags = 2;  // SWS_BILINEAR
+    static constexpr const char* kQuality = "16";
+    static constexpr int kScaleFlags = 0x4 | 0x40000 | 0x4000;  // SWS_BICUBIC | SWS_ACCURATE_RND | SWS_FULL_CHR_H_INP
 
     ~VideoExporter();
 

@@ -7,12 +7,11 @@
 #include "shell/Globals.h"
 
 #include <QAction>
-#include <QGuiApplication>
 #include <QPainter>
-#include <QPalette>
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 namespace {
 
@@ -22,11 +21,7 @@ const QColor kCrossColor(128, 0, 0);
 
 }  // namespace
 
-CanvasDrawing::CanvasDrawing(QObject* parent) : QObject(parent) {
-    // New lines start in the system's window-text colour, as a line control does.
-    const QColor text = QGuiApplication::palette().color(QPalette::WindowText);
-    overlay_.Line1.BorderColor = text.red() | (text.green() << 8) | (text.blue() << 16);
-}
+CanvasDrawing::CanvasDrawing(QObject* parent) : QObject(parent) {}
 
 void CanvasDrawing::Attach(platform::PictureBox* canvas, frmDrawToolBox* toolBox) {
     canvas_ = canvas;
@@ -215,7 +210,8 @@ bool CanvasDrawing::refuseWhenFull(int historyKind) {
 void CanvasDrawing::drawCrosses() {
     if (!canvas_) return;
     for (int k = 1; k <= overlay_.PickCount && k <= OverlayModel::kPickCapacity; ++k) {
-        const QPoint v = overlay_.PickPoints[std::size_t(k)];
+        const QPointF c = overlay_.ToCanvas(overlay_.PickPoints[std::size_t(k)]);
+        const QPoint v(RoundToLong(c.x()), RoundToLong(c.y()));
         canvas_->Line(v.x() - 2, v.y(), v.x() + 3, v.y(), kCrossColor);
         canvas_->Line(v.x(), v.y() - 2, v.x(), v.y() + 3, kCrossColor);
     }
@@ -225,7 +221,8 @@ void CanvasDrawing::drawCrosses() {
 void CanvasDrawing::addPickPoint(float x, float y) {
     // A buffer already full (a repaint may have filled it) takes no more vertices.
     if (overlay_.PickCount >= OverlayModel::kPickCapacity) platform::Raise(platform::errSubscriptOutOfRange);
-    const QPoint v(RoundToLong(x), RoundToLong(y));
+    // The pixel under the pointer, kept in picture pixels.
+    const QPointF v = overlay_.ToPicture(QPointF(RoundToLong(x), RoundToLong(y)));
     ++overlay_.PickCount;
     overlay_.PickPoints[std::size_t(overlay_.PickCount)] = v;
 }
@@ -316,15 +313,17 @@ void CanvasDrawing::rulerClick(float x, float y) {
         canvas_->Line(cx, cy - 3, cx, cy + 3, kCrossColor);
         canvas_->Refresh();
     };
+    // The scale is per picture pixel: the points are kept in picture pixels.
+    const QPointF at = o.ToPicture(QPointF(x, y));
     if (o.Ruler.RulerClicks == 0) {
-        o.Ruler.RulerX[0] = x;
-        o.Ruler.RulerY[0] = y;
+        o.Ruler.RulerX[0] = float(at.x());
+        o.Ruler.RulerY[0] = float(at.y());
         o.Ruler.RulerClicks = 1;
         cross(x, y);
         return;
     }
-    o.Ruler.RulerX[1] = x;
-    o.Ruler.RulerY[1] = y;
+    o.Ruler.RulerX[1] = float(at.x());
+    o.Ruler.RulerY[1] = float(at.y());
     o.Ruler.RulerClicks = 0;
     cross(x, y);
     TryStep([&] { CalibrateRuler(o.Ruler, o.MetresPerPixel); });
@@ -353,19 +352,16 @@ void CanvasDrawing::createAngle() {
     a->SetY3(o.PickPoints[3].y());
     a->SetTextX(a->X2());
     a->SetTextY(a->Y2());
-    o.CreateDrawPens(o.Line1.BorderWidth, o.Line1.BorderColor);
-    if (canvas_) {
-        QImage& img = canvas_->Image();
-        o.DrawShape(img, a->X1(), a->X2(), a->Y1(), a->Y2(), kDrawLine);
-        o.DrawShape(img, a->X2(), a->X3(), a->Y2(), a->Y3(), kDrawLine);
-    }
     const double angle = ThreePointAngle(a->X1(), a->X2(), a->X3(), a->Y1(), a->Y2(), a->Y3());
     a->SetText(AngleText(angle));
+    o.CreateDrawPens(o.Line1.BorderWidth, o.Line1.BorderColor);
+    // The readout shows the angle itself, not the whole number the label prints.
+    if (o.angleReadout) o.angleReadout(AngleReadoutText(angle));
     if (canvas_) {
-        ShowAngleLabel(o.angleReadout, angle, canvas_->Image(), o.TextStyle, a->X2(), a->Y2());
+        const AngleReadout readout = std::exchange(o.angleReadout, nullptr);
+        o.DrawRecord(canvas_->Image(), kHistAngle, o.AngleCount);
+        o.angleReadout = readout;
         canvas_->Refresh();
-    } else if (o.angleReadout) {
-        o.angleReadout(AngleReadoutText(angle));
     }
     o.FigureDone = true;
     o.AppendHistory(kHistAngle);
@@ -389,7 +385,7 @@ void CanvasDrawing::finishPolyline() {
     }
     TryStep([&] { p->SetPoints(o.PickCount); });
     o.CreateDrawPens(o.Line1.BorderWidth, o.Line1.BorderColor);
-    if (canvas_) o.DrawShape(canvas_->Image(), p->X1(), p->Y1(), 0, 0, kDrawPolyline);
+    if (canvas_) o.DrawRecord(canvas_->Image(), kHistPolyLine, o.PolyLineCount);
     o.FigureDone = true;
     if (canvas_) canvas_->Refresh();
     o.AppendHistory(kHistPolyLine);
@@ -408,8 +404,9 @@ void CanvasDrawing::pic_video_MouseMove(int button, int, float x, float y) {
         case kToolLine: {
             o.Line1.X2 = x;
             o.Line1.Y2 = y;
-            const float d = SegmentLength(o.Line1.X1, o.Line1.Y1, o.Line1.X2, o.Line1.Y2, o.MetresPerPixel);
-            if (toolBox_) toolBox_->ShowReadout(LengthLabel(d));
+            const QPointF a = o.ToPicture(QPointF(o.Line1.X1, o.Line1.Y1));
+            const QPointF b = o.ToPicture(QPointF(o.Line1.X2, o.Line1.Y2));
+            if (toolBox_) toolBox_->ShowReadout(LineLabel(a.x(), a.y(), b.x(), b.y(), o.MetresPerPixel));
             break;
         }
         case kToolRectangle:
@@ -440,25 +437,30 @@ void CanvasDrawing::makeLine() {
         refuseWhenFull(kHistLine);
         return;
     }
-    const float d = SegmentLength(o.Line1.X1, o.Line1.Y1, o.Line1.X2, o.Line1.Y2, o.MetresPerPixel);
     l->SetBorderColor(o.Line1.BorderColor);
     l->SetBorderStyle(o.Line1.BorderStyle);
     l->SetBorderWidth(o.Line1.BorderWidth);
-    TryStep([&] { l->SetX1(RoundToLong(o.Line1.X1)); });
-    TryStep([&] { l->SetX2(RoundToLong(o.Line1.X2)); });
-    TryStep([&] { l->SetY1(RoundToLong(o.Line1.Y1)); });
-    TryStep([&] { l->SetY2(RoundToLong(o.Line1.Y2)); });
+    // The canvas pixels under the press and the release, and the label's below the middle,
+    // kept in picture pixels.
     TryStep([&] {
-        // A length beyond single precision is an overflow: the text stays empty.
-        if (!std::isfinite(d)) platform::Raise(platform::errOverflow);
-        l->SetText(LengthText(d));
+        const QPointF a = o.ToPicture(QPointF(RoundToLong(o.Line1.X1), RoundToLong(o.Line1.Y1)));
+        l->SetX1(a.x());
+        l->SetY1(a.y());
     });
-    TryStep([&] { l->SetTextX(RoundToLong((double(l->X2()) + l->X1()) / 2)); });
-    TryStep([&] { l->SetTextY(RoundToLong((double(l->Y2()) + l->Y1()) / 2)); });
+    TryStep([&] {
+        const QPointF b = o.ToPicture(QPointF(RoundToLong(o.Line1.X2), RoundToLong(o.Line1.Y2)));
+        l->SetX2(b.x());
+        l->SetY2(b.y());
+    });
+    TryStep([&] {
+        const double midX = (double(RoundToLong(o.Line1.X1)) + RoundToLong(o.Line1.X2)) / 2;
+        const double midY = (double(RoundToLong(o.Line1.Y1)) + RoundToLong(o.Line1.Y2)) / 2;
+        const QPointF at = o.ToPicture(QPointF(RoundToLong(midX), RoundToLong(midY)));
+        l->SetTextX(at.x());
+        l->SetTextY(at.y());
+    });
     o.CreateDrawPens(o.Line1.BorderWidth, o.Line1.BorderColor);
-    if (canvas_)
-        o.DrawShape(canvas_->Image(), l->X1(), l->X2(), l->Y1(), l->Y2(), kDrawLine,
-                    OverlayModel::Label{double(l->TextX()), double(l->TextY()), l->Text()});
+    if (canvas_) o.DrawRecord(canvas_->Image(), kHistLine, o.LineCount);
     o.AppendHistory(kHistLine);
 }
 
@@ -477,16 +479,18 @@ void CanvasDrawing::makeShape() {
     s->SetBorderColor(o.Shape1.BorderColor);
     s->SetBorderStyle(o.Shape1.BorderStyle);
     s->SetBorderWidth(o.Shape1.BorderWidth);
-    TryStep([&] { s->SetLeft(RoundToLong(o.Shape1.Left)); });
-    TryStep([&] { s->SetTop(RoundToLong(o.Shape1.Top)); });
-    TryStep([&] { s->SetWidth(RoundToLong(o.Shape1.Width)); });
-    TryStep([&] { s->SetHeight(RoundToLong(o.Shape1.Height)); });
+    TryStep([&] {
+        const QRectF box = o.CanvasBoxToPicture(QRectF(RoundToLong(o.Shape1.Left), RoundToLong(o.Shape1.Top),
+                                                       RoundToLong(o.Shape1.Width), RoundToLong(o.Shape1.Height)));
+        s->SetLeft(box.left());
+        s->SetTop(box.top());
+        s->SetWidth(box.width());
+        s->SetHeight(box.height());
+    });
     s->SetShape(o.DrawTool == kToolRectangle ? kDrawRectangle : kDrawEllipse);
     // The first drawing uses the line's style, as the rubber band's holder did.
     o.CreateDrawPens(o.Line1.BorderWidth, o.Line1.BorderColor);
-    if (canvas_)
-        o.DrawShape(canvas_->Image(), s->Left(), double(s->Left()) + s->Width(), s->Top(),
-                    double(s->Top()) + s->Height(), s->Shape());
+    if (canvas_) o.DrawRecord(canvas_->Image(), kHistShape, o.ShapeCount);
     o.Shape1.Visible = false;
     o.AppendHistory(kHistShape);
 }

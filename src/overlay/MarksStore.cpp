@@ -3,7 +3,6 @@
 #include "overlay/Measure.h"
 #include "overlay/OverlayModel.h"
 #include "platform/MessageBox.h"
-#include "platform/RuntimeError.h"
 
 #include <QColor>
 #include <QCryptographicHash>
@@ -43,10 +42,6 @@ constexpr KindName kKinds[] = {
 
 QString colourName(int bgr) {
     return ColorOf(bgr).name();
-}
-
-int toCoord(double v) {
-    return int(std::lround(v));
 }
 
 // The reason a file is not used, thrown out of the decoder.
@@ -216,20 +211,17 @@ void ApplySnapshot(const MarksSnapshot& s, OverlayModel& o) {
     o.Line1.BorderColor = o.Shape1.BorderColor = s.penColor;
     o.Line1.BorderWidth = o.Shape1.BorderWidth = s.penWidth;
     o.CreateDrawPens(s.penWidth, s.penColor);
-    using platform::TryStep;
     for (const SavedMark& m : s.marks) {
         const auto& p = m.points;
-        auto pt = [&](size_t k) { return QPoint(toCoord(p.at(k).x()), toCoord(p.at(k).y())); };
+        auto pt = [&](size_t k) { return p.at(k); };
         switch (m.kind) {
             case kHistLine: {
                 VLine* l = o.NewLine();
                 if (!l) return;
                 l->SetBorderColor(m.color), l->SetBorderWidth(m.width), l->SetBorderStyle(m.style);
                 l->SetX1(pt(0).x()), l->SetY1(pt(0).y()), l->SetX2(pt(1).x()), l->SetY2(pt(1).y());
-                const float d = SegmentLength(l->X1(), l->Y1(), l->X2(), l->Y2(), o.MetresPerPixel);
-                if (std::isfinite(d)) l->SetText(LengthText(d));
-                TryStep([&] { l->SetTextX(RoundToLong((double(l->X2()) + l->X1()) / 2)); });
-                TryStep([&] { l->SetTextY(RoundToLong((double(l->Y2()) + l->Y1()) / 2)); });
+                // The label is worked out at draw time from the scale; only its place is kept.
+                l->SetTextX((l->X2() + l->X1()) / 2), l->SetTextY((l->Y2() + l->Y1()) / 2);
                 break;
             }
             case kHistShape: {
@@ -237,7 +229,7 @@ void ApplySnapshot(const MarksSnapshot& s, OverlayModel& o) {
                 if (!r) return;
                 r->SetBorderColor(m.color), r->SetBorderWidth(m.width), r->SetBorderStyle(m.style);
                 r->SetShape(m.shape);
-                const QPoint a = pt(0), b = pt(1);
+                const QPointF a = pt(0), b = pt(1);
                 r->SetLeft(std::min(a.x(), b.x())), r->SetTop(std::min(a.y(), b.y()));
                 r->SetWidth(std::abs(b.x() - a.x())), r->SetHeight(std::abs(b.y() - a.y()));
                 break;

@@ -3,10 +3,13 @@
 #include "platform/MessageBox.h"
 #include "platform/RuntimeError.h"
 
+#include <QFontInfo>
 #include <QFontMetrics>
 #include <QLocale>
 #include <QPainter>
+#include <QPainterPath>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -123,18 +126,18 @@ QString FormatAnglePattern(double value) {
     return (value < 0 ? QStringLiteral("-") : QString()) + QString::fromStdString(digits);
 }
 
-QString LengthText(float metres) {
-    QLocale locale;
-    locale.setNumberOptions(QLocale::OmitGroupSeparator);
-    return locale.toString(double(metres), 'g', 7);
-}
-
 QString LengthLabel(double metres) {
-    return FormatLengthPattern(metres) + QStringLiteral(" m");
+    QString value = FormatLengthPattern(metres);
+    if (value == QString(QLocale().decimalPoint())) value = QStringLiteral("0");
+    return value + QStringLiteral(" m");
 }
 
-QString LengthLabelOfText(const QString& lengthText) {
-    return LengthLabel(readNumber(lengthText).value_or(0.0));
+QString LineLabel(double x1, double y1, double x2, double y2, float metresPerPixel) {
+    if (metresPerPixel == 0) {
+        const float pixels = SegmentLength(x1, y1, x2, y2, 1.0f);
+        return QString::number(std::isfinite(pixels) ? std::llround(pixels) : 0) + QStringLiteral(" px");
+    }
+    return LengthLabel(SegmentLength(x1, y1, x2, y2, metresPerPixel));
 }
 
 QString AngleText(double degrees) {
@@ -158,63 +161,60 @@ std::optional<float> ReadUserNumber(const QString& text) {
     return float(*v);
 }
 
-namespace {
-
-// Labels are plain pixels of the text colour, like every other mark on the canvas.
-QFont labelFont(const QFont& font) {
-    QFont f = font;
-    f.setStyleStrategy(QFont::NoAntialias);
-    return f;
+int LabelPixelSize(int canvasHeight) {
+    return std::max(12, canvasHeight / 40);
 }
 
-}  // namespace
+QColor ContrastOf(const QColor& color) {
+    const int luma = (299 * color.red() + 587 * color.green() + 114 * color.blue()) / 1000;
+    return luma >= 128 ? QColor(Qt::black) : QColor(Qt::white);
+}
 
 CanvasTextPrinter::CanvasTextPrinter(QPainter& painter, const CanvasTextStyle& style, LayoutCache* cache)
-    : painter_(painter), color_(style.color), cache_(cache) {
-    const QFont font = labelFont(style.font);
-    painter_.setFont(font);
-    ascent_ = QFontMetrics(font).ascent();
+    : painter_(painter), font_(style.font), cache_(cache) {
+    margin_ = std::max(1, QFontInfo(font_).pixelSize() / 10);
 }
 
-void CanvasTextPrinter::Print(int x, int y, const QString& text) {
+CanvasTextPrinter::Sprite CanvasTextPrinter::render(const QString& text, const QColor& color) const {
+    const QFontMetrics metrics(font_);
+    const int m = margin_ + 1;
+    QImage sprite(metrics.horizontalAdvance(text) + 2 * m, metrics.height() + 2 * m,
+                  QImage::Format_ARGB32_Premultiplied);
+    if (sprite.isNull()) return {};
+    sprite.fill(Qt::transparent);
+    QPainterPath path;
+    path.addText(m, m + metrics.ascent(), font_, text);
+    {
+        QPainter p(&sprite);
+        p.setRenderHint(QPainter::Antialiasing, true);
+        p.strokePath(path, QPen(ContrastOf(color), 2.0 * margin_, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+        p.fillPath(path, color);
+    }
+    // Only the outlined glyphs are blended at each redraw, not the line height around them.
+    const QRect used = path.boundingRect().toAlignedRect().adjusted(-m, -m, m, m) & sprite.rect();
+    return {sprite.copy(used), used.topLeft()};
+}
+
+void CanvasTextPrinter::Print(int x, int y, const QString& text, const QColor& color) {
     if (text.isEmpty()) return;
-    painter_.setPen(color_);
     if (!cache_) {
-        painter_.drawText(QPointF(x, y + ascent_), text);
+        const Sprite sprite = render(text, color);
+        painter_.drawImage(QPoint(x, y) + sprite.offset, sprite.image);
         return;
     }
-    auto it = cache_->find(text);
+    const QString key = text + QLatin1Char('\x1f') + QString::number(color.rgba(), 16);
+    auto it = cache_->find(key);
     if (it == cache_->end()) {
         if (cache_->size() > 1024) cache_->clear();  // labels repeat; a bound keeps it small
-        QStaticText laid(text);
-        laid.setTextFormat(Qt::PlainText);
-        laid.prepare(QTransform(), painter_.font());
-        it = cache_->insert(text, laid);
+        it = cache_->insert(key, render(text, color));
     }
-    // A static text is placed by its top-left corner.
-    painter_.drawStaticText(QPointF(x, y), *it);
+    painter_.drawImage(QPoint(x, y) + it->offset, it->image);
 }
 
-void PrintCanvasText(QPainter& painter, const CanvasTextStyle& style, int x, int y, const QString& text) {
-    if (text.isEmpty()) return;
-    CanvasTextPrinter(painter, style).Print(x, y, text);
-}
-
-void PrintCanvasText(QImage& canvas, const CanvasTextStyle& style, int x, int y, const QString& text) {
-    if (canvas.isNull() || text.isEmpty()) return;
-    QPainter p(&canvas);
-    PrintCanvasText(p, style, x, y, text);
-}
-
-void ShowAngleLabel(const AngleReadout& readout, double value, QImage& canvas, const CanvasTextStyle& style,
-                    int x, int y) {
+void ShowAngleLabel(const AngleReadout& readout, double value, CanvasTextPrinter& printer, int x, int y,
+                    const QColor& color) {
     if (readout) readout(AngleReadoutText(value));
-    PrintCanvasText(canvas, style, x, y, FormatAnglePattern(value));
-}
-
-void ShowAngleLabel(const AngleReadout& readout, double value, CanvasTextPrinter& printer, int x, int y) {
-    if (readout) readout(AngleReadoutText(value));
-    printer.Print(x, y, FormatAnglePattern(value));
+    printer.Print(x, y, FormatAnglePattern(value), color);
 }
 
 bool ApplyCalibration(const QString& answer, RulerState& ruler, float& metresPerPixel) {

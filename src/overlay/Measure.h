@@ -4,13 +4,12 @@
 // label text drawn into a canvas image; no widgets.
 //
 // Lengths are single precision and angles use 57.295 degrees per radian on purpose: the
-// stored label texts depend on exactly this arithmetic.
+// label texts depend on exactly this arithmetic.
 
 #include <QColor>
 #include <QFont>
 #include <QHash>
 #include <QImage>
-#include <QStaticText>
 #include <QString>
 
 #include <functional>
@@ -25,7 +24,7 @@ inline constexpr double kDegreesPerRadian = 57.295;
 // raises "Overflow" like the runtime's conversion.
 long RoundToLong(double value);
 
-// Length in metres of a segment in canvas pixels: the root is rounded to single precision,
+// Length in metres of a segment in picture pixels: the root is rounded to single precision,
 // multiplied by the scale and rounded to single precision again.
 float SegmentLength(double x1, double y1, double x2, double y2, float metresPerPixel);
 
@@ -42,12 +41,12 @@ QString FormatLengthPattern(double value);
 // The "###" pattern: a whole number (halves away from zero); zero gives an empty text.
 QString FormatAnglePattern(double value);
 
-// The text a line stores for its length: up to 7 significant digits, the locale's separator.
-QString LengthText(float metres);
-// "##.##" of the value followed by " m".
+// "##.##" of the value followed by " m"; a value that rounds to nothing reads "0 m", never a
+// lone separator.
 QString LengthLabel(double metres);
-// The label of a stored length text; a text that is not a number labels as 0.
-QString LengthLabelOfText(const QString& lengthText);
+// The label of a line between two picture points: its length in whole picture pixels ("250 px")
+// while the ruler is not set (scale 0), otherwise in metres by LengthLabel.
+QString LineLabel(double x1, double y1, double x2, double y2, float metresPerPixel);
 
 // The text an angle stores: "###" of the angle.
 QString AngleText(double degrees);
@@ -66,35 +65,44 @@ struct CanvasTextStyle {
     QColor color = Qt::black;
 };
 
-// Prints text with its top-left corner at (x, y), transparent background.
-void PrintCanvasText(QImage& canvas, const CanvasTextStyle& style, int x, int y, const QString& text);
-void PrintCanvasText(QPainter& painter, const CanvasTextStyle& style, int x, int y, const QString& text);
+// The pixel size of labels on a canvas `canvasHeight` pixels high: large enough to read at a
+// glance on a big canvas, never below 12 pixels.
+int LabelPixelSize(int canvasHeight);
+// The outline that keeps a label readable on any background: black around light colours,
+// white around dark ones.
+QColor ContrastOf(const QColor& color);
 
-// Prints labels through one painter, its font chosen once (choosing a font per label costs
-// more than drawing it).
+// Prints labels through one painter: the text in a colour of the caller's over a thin outline
+// of its contrast colour, in the style's font (its pixel size already chosen).
 class CanvasTextPrinter {
 public:
-    // Laid-out texts kept across redraws (the layout costs far more than the drawing); the
-    // cache belongs to one font.
-    using LayoutCache = QHash<QString, QStaticText>;
+    // Labels already drawn, kept across redraws (drawing the outlined text costs far more than
+    // placing its picture); one cache belongs to one font.
+    // Each label is kept cropped to its outlined text, with where that lies from the corner.
+    struct Sprite {
+        QImage image;
+        QPoint offset;
+    };
+    using LayoutCache = QHash<QString, Sprite>;
 
     CanvasTextPrinter(QPainter& painter, const CanvasTextStyle& style, LayoutCache* cache = nullptr);
-    // Text with its top-left corner at (x, y). The painter's pen becomes the text colour.
-    void Print(int x, int y, const QString& text);
+    // Text with its outline's top-left corner at (x, y).
+    void Print(int x, int y, const QString& text, const QColor& color);
 
 private:
+    Sprite render(const QString& text, const QColor& color) const;
+
     QPainter& painter_;
-    QColor color_;
-    int ascent_ = 0;
+    QFont font_;
+    int margin_ = 1;
     LayoutCache* cache_ = nullptr;
 };
 
 // Shows an angle on the readout ("###" + " deg", made visible) and prints "###" of the value
-// on the canvas at (x, y).
+// at (x, y) in the given colour.
 using AngleReadout = std::function<void(const QString& text)>;
-void ShowAngleLabel(const AngleReadout& readout, double value, QImage& canvas, const CanvasTextStyle& style,
-                    int x, int y);
-void ShowAngleLabel(const AngleReadout& readout, double value, CanvasTextPrinter& printer, int x, int y);
+void ShowAngleLabel(const AngleReadout& readout, double value, CanvasTextPrinter& printer, int x, int y,
+                    const QColor& color);
 
 // The two ruler points and how many are placed.
 struct RulerState {

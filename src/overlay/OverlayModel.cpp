@@ -129,18 +129,66 @@ void OverlayModel::applyPen(QPainter& painter) const {
     painter.setBrush(Qt::NoBrush);
 }
 
+void OverlayModel::SetView(const QTransform& pictureToCanvas, const QRect& canvasClip) {
+    // A view that cannot be inverted (an empty picture) would lose every new mark: the canvas
+    // is then taken as the picture.
+    const bool usable = pictureToCanvas.isInvertible();
+    toCanvas_ = usable ? pictureToCanvas : QTransform();
+    toPicture_ = toCanvas_.inverted();
+    clip_ = canvasClip;
+}
+
+QRectF OverlayModel::CanvasBoxToPicture(const QRectF& box) const {
+    // Mirrored, the box's exclusive edge changes sides: the drawing shifts it back by a pixel.
+    const double sx = toCanvas_.m11() < 0 ? 1 : 0;
+    const double sy = toCanvas_.m22() < 0 ? 1 : 0;
+    const QPointF a = ToPicture(QPointF(box.left() - sx, box.top() - sy));
+    const QPointF b = ToPicture(QPointF(box.left() + box.width() - sx, box.top() + box.height() - sy));
+    return QRectF(std::min(a.x(), b.x()), std::min(a.y(), b.y()), std::abs(b.x() - a.x()),
+                  std::abs(b.y() - a.y()));
+}
+
+QColor OverlayModel::penColor() const {
+    return pen_ ? ColorOf(pen_->color) : TextStyle.color;
+}
+
+CanvasTextStyle OverlayModel::labelStyle(int canvasHeight) const {
+    CanvasTextStyle style = TextStyle;
+    style.font.setPixelSize(LabelPixelSize(canvasHeight));
+    style.font.setStyleStrategy(QFont::PreferAntialias);
+    return style;
+}
+
 void OverlayModel::DrawShape(QPainter& painter, double x1, double x2, double y1, double y2, int kind,
                              const std::optional<Label>& label) const {
+    if (kind != kDrawPolyline) {
+        drawShape(painter, x1, x2, y1, y2, kind, label, nullptr, 0);
+        return;
+    }
+    const int n = std::clamp<int>(PickCount, 0, kPickCapacity);
+    std::array<QPoint, kPickCapacity> points;
+    int count = 0;
+    for (int k = 1; k <= n; ++k) {
+        const QPointF c = ToCanvas(PickPoints[std::size_t(k)]);
+        platform::TryStep([&] { points[std::size_t(count)] = QPoint(RoundToLong(c.x()), RoundToLong(c.y())); });
+        ++count;
+    }
+    drawShape(painter, x1, x2, y1, y2, kind, label, points.data(), count);
+}
+
+void OverlayModel::drawShape(QPainter& painter, double x1, double x2, double y1, double y2, int kind,
+                             const std::optional<Label>& label, const QPoint* points, int count) const {
     using platform::TryStep;
     // Straight segments go straight into the canvas image when it is one; anything else (or a
     // coordinate far outside) through the painter.
     QPaintDevice* device = painter.device();
-    // A painter that scales (an export at the frame's size) must draw everything itself.
-    QImage* target = device && device->devType() == QInternal::Image && painter.transform().isIdentity()
+    // A painter that scales (an export at the frame's size) or clips must draw everything itself.
+    QImage* target = device && device->devType() == QInternal::Image && painter.transform().isIdentity() &&
+                             !painter.hasClipping()
                          ? static_cast<QImage*>(device)
                          : nullptr;
     const int width = pen_ ? std::max(1, pen_->width) : 1;
-    const QColor color = pen_ ? ColorOf(pen_->color) : TextStyle.color;
+    const QColor color = penColor();
     std::optional<ThickLine> direct;
     if (target) direct.emplace(*target, width, color);
     // Each step that fails (a coordinate beyond 32 bits) is skipped; the next one runs. The
@@ -165,12 +213,15 @@ void OverlayModel::DrawShape(QPainter& painter, double x1, double x2, double y1,
             });
             if (label)
                 TryStep([&] {
-                    const int lx = RoundToLong(label->x);
-                    const int ly = RoundToLong(label->y);
-                    if (printer_)
-                        printer_->Print(lx, ly, LengthLabelOfText(label->text));
-                    else
-                        PrintCanvasText(painter, TextStyle, lx, ly, LengthLabelOfText(label->text));
+                    // Clear of the line through the anchor, so the line never cuts the text.
+                    const int lx = RoundToLong(label->x) + width / 2 + 1;
+                    const int ly = RoundToLong(label->y) + width / 2 + 1;
+                    if (printer_) {
+                        printer_->Print(lx, ly, label->text, color);
+                    } else {
+                        const int h = device ? device->height() : 0;
+                        CanvasTextPrinter(painter, labelStyle(h)).Print(lx, ly, label->text, color);
+                    }
                     // The text took its own pen.
                     penApplied = false;
                     if (!direct || !direct->Usable()) usePainter();
@@ -197,11 +248,7 @@ void OverlayModel::DrawShape(QPainter& painter, double x1, double x2, double y1,
             });
             break;
         case kDrawPolyline:
-            if (PickCount >= 2) {
-                const int n = std::min<int>(PickCount, kPickCapacity);
-                for (int k = 1; k < n; ++k)
-                    segment(PickPoints[std::size_t(k)], PickPoints[std::size_t(k + 1)]);
-            }
+            for (int k = 0; k + 1 < count; ++k) segment(points[k], points[k + 1]);
             break;
         default:
             break;
@@ -215,54 +262,159 @@ void OverlayModel::DrawShape(QImage& canvas, double x1, double x2, double y1, do
     DrawShape(p, x1, x2, y1, y2, kind, label);
 }
 
+namespace {
+
+// The part of a 32-bit canvas inside clip, sharing its pixels: drawing into it can never
+// reach beyond the clip, and straight lines still go straight into the pixels.
+QImage clipView(QImage& canvas, const QRect& clip) {
+    if (canvas.depth() != 32) return {};
+    return QImage(canvas.bits() + qsizetype(clip.y()) * canvas.bytesPerLine() + clip.x() * 4, clip.width(),
+                  clip.height(), canvas.bytesPerLine(), canvas.format());
+}
+
+}  // namespace
+
 void OverlayModel::DrawingUpdate(QImage& canvas) {
     if (canvas.isNull()) return;
+    const QRect clip = clip_.isEmpty() ? canvas.rect() : clip_ & canvas.rect();
+    if (clip.isEmpty()) return;
+    const int height = canvas.height();
     // One painter for the whole redraw: opening one per mark costs more than the marks.
-    QPainter p(&canvas);
-    DrawingUpdate(p);
+    if (clip == canvas.rect()) {
+        QPainter p(&canvas);
+        drawAll(p, toCanvas_, height);
+        return;
+    }
+    QImage view = clipView(canvas, clip);
+    if (view.isNull()) {
+        QPainter p(&canvas);
+        p.setClipRect(clip);
+        drawAll(p, toCanvas_, height);
+        return;
+    }
+    QPainter p(&view);
+    drawAll(p, toCanvas_ * QTransform::fromTranslate(-clip.x(), -clip.y()), height);
 }
 
 void OverlayModel::DrawingUpdate(QPainter& p) {
-    p.setRenderHint(QPainter::Antialiasing, false);
-    if (!(layoutFont_ == TextStyle.font)) {
-        layouts_.clear();
-        layoutFont_ = TextStyle.font;
+    p.save();
+    if (!clip_.isEmpty()) p.setClipRect(clip_, Qt::IntersectClip);
+    // The label size follows the canvas, whatever the painter maps it onto.
+    const double scale = std::abs(p.transform().m22());
+    const int height = p.device() ? int(p.device()->height() / (scale > 0 ? scale : 1)) : 0;
+    drawAll(p, toCanvas_, height);
+    p.restore();
+}
+
+void OverlayModel::DrawRecord(QImage& canvas, int historyKind, int index) {
+    if (canvas.isNull()) return;
+    const QRect clip = clip_.isEmpty() ? canvas.rect() : clip_ & canvas.rect();
+    if (clip.isEmpty()) return;
+    QImage view = clip == canvas.rect() ? QImage() : clipView(canvas, clip);
+    QPainter p(view.isNull() ? &canvas : &view);
+    if (view.isNull() && clip != canvas.rect()) p.setClipRect(clip);
+    const QTransform toDevice =
+        view.isNull() ? toCanvas_ : toCanvas_ * QTransform::fromTranslate(-clip.x(), -clip.y());
+    const CanvasTextStyle style = labelStyle(canvas.height());
+    CanvasTextPrinter printer(p, style);
+    printer_ = &printer;
+    drawRecord(p, toDevice, historyKind, index);
+    printer_ = nullptr;
+}
+
+QString OverlayModel::LineLabelOf(int index) const {
+    const VLine& l = Lines[std::size_t(std::clamp(index, 0, int(kCapacity)))];
+    return LineLabel(l.X1(), l.Y1(), l.X2(), l.Y2(), MetresPerPixel);
+}
+
+void OverlayModel::drawRecord(QPainter& p, const QTransform& t, int historyKind, int index) {
+    using platform::TryStep;
+    const std::size_t i = std::size_t(std::clamp(index, 0, int(kCapacity)));
+    switch (historyKind) {
+        case kHistLine: {
+            const VLine& l = Lines[i];
+            const QPointF a = t.map(QPointF(l.X1(), l.Y1()));
+            const QPointF b = t.map(QPointF(l.X2(), l.Y2()));
+            const QPointF at = t.map(QPointF(l.TextX(), l.TextY()));
+            drawShape(p, a.x(), b.x(), a.y(), b.y(), kDrawLine,
+                      Label{at.x(), at.y(), LineLabelOf(index)}, nullptr, 0);
+            break;
+        }
+        case kHistShape: {
+            const VShape& s = Shapes[i];
+            // The box's right and bottom edges are exclusive; mirrored, that edge is the
+            // other one, a pixel further.
+            const QPointF shift(t.m11() < 0 ? 1 : 0, t.m22() < 0 ? 1 : 0);
+            const QPointF a = t.map(QPointF(s.Left(), s.Top())) + shift;
+            const QPointF b = t.map(QPointF(s.Left() + s.Width(), s.Top() + s.Height())) + shift;
+            drawShape(p, a.x(), b.x(), a.y(), b.y(), s.Shape(), std::nullopt, nullptr, 0);
+            break;
+        }
+        case kHistAngle: {
+            const VAngle& a = Angles[i];
+            const QPointF p1 = t.map(QPointF(a.X1(), a.Y1()));
+            const QPointF p2 = t.map(QPointF(a.X2(), a.Y2()));
+            const QPointF p3 = t.map(QPointF(a.X3(), a.Y3()));
+            drawShape(p, p1.x(), p2.x(), p1.y(), p2.y(), kDrawLine, std::nullopt, nullptr, 0);
+            drawShape(p, p2.x(), p3.x(), p2.y(), p3.y(), kDrawLine, std::nullopt, nullptr, 0);
+            const QPointF at = t.map(QPointF(a.TextX(), a.TextY()));
+            // An angle below half a degree stores an empty text; it reads back as 0.
+            TryStep([&] {
+                const int x = RoundToLong(at.x());
+                const int y = RoundToLong(at.y());
+                if (printer_) ShowAngleLabel(angleReadout, AngleTextValue(a.Text()), *printer_, x, y, penColor());
+            });
+            break;
+        }
+        case kHistPolyLine: {
+            const VPolyLine& pl = PolyLines[i];
+            std::array<QPoint, 6> points;
+            const int n = std::clamp(pl.Points(), 0, 6);
+            int count = 0;
+            for (int k = 1; k <= n; ++k) {
+                const QPointF c = t.map(QPointF(pl.X(k), pl.Y(k)));
+                TryStep([&] {
+                    points[std::size_t(count)] = QPoint(RoundToLong(c.x()), RoundToLong(c.y()));
+                    ++count;
+                });
+            }
+            drawShape(p, 0, 0, 0, 0, kDrawPolyline, std::nullopt, points.data(), count);
+            break;
+        }
+        default:
+            break;
     }
-    CanvasTextPrinter printer(p, TextStyle, &layouts_);
+}
+
+void OverlayModel::drawAll(QPainter& p, const QTransform& t, int canvasHeight) {
+    p.setRenderHint(QPainter::Antialiasing, false);
+    const CanvasTextStyle style = labelStyle(canvasHeight);
+    if (!(layoutFont_ == style.font)) {
+        layouts_.clear();
+        layoutFont_ = style.font;
+    }
+    CanvasTextPrinter printer(p, style, &layouts_);
     printer_ = &printer;
     for (int i = 1, n = LineCount; i <= n && i <= kCapacity; ++i) {
         const VLine& l = Lines[std::size_t(i)];
         CreateDrawPens(l.BorderWidth(), l.BorderColor());
-        DrawShape(p, l.X1(), l.X2(), l.Y1(), l.Y2(), kDrawLine,
-                  Label{double(l.TextX()), double(l.TextY()), l.Text()});
+        drawRecord(p, t, kHistLine, i);
     }
     for (int i = 1, n = ShapeCount; i <= n && i <= kCapacity; ++i) {
         const VShape& s = Shapes[std::size_t(i)];
         CreateDrawPens(s.BorderWidth(), s.BorderColor());
-        DrawShape(p, s.Left(), double(s.Left()) + s.Width(), s.Top(), double(s.Top()) + s.Height(),
-                  s.Shape());
+        drawRecord(p, t, kHistShape, i);
     }
     for (int i = 1, n = AngleCount; i <= n && i <= kCapacity; ++i) {
         const VAngle& a = Angles[std::size_t(i)];
         CreateDrawPens(a.BorderWidth(), a.BorderColor());
-        DrawShape(p, a.X1(), a.X2(), a.Y1(), a.Y2(), kDrawLine);
-        DrawShape(p, a.X2(), a.X3(), a.Y2(), a.Y3(), kDrawLine);
-        // An angle below half a degree stores an empty text; it reads back as 0.
-        ShowAngleLabel(angleReadout, AngleTextValue(a.Text()), printer, a.TextX(), a.TextY());
+        drawRecord(p, t, kHistAngle, i);
     }
-    // The stored polylines are drawn through the point buffer, which is then given back to the
-    // figure being placed: leftovers of a stored polyline would be taken for the user's vertices.
-    const auto placing = PickPoints;
-    const short placingCount = PickCount;
     for (int i = 1, n = PolyLineCount; i <= n && i <= kCapacity; ++i) {
         const VPolyLine& pl = PolyLines[std::size_t(i)];
-        PickCount = short(pl.Points());
-        for (int k = 1; k <= 6; ++k) PickPoints[std::size_t(k)] = QPoint(pl.X(k), pl.Y(k));
         CreateDrawPens(pl.BorderWidth(), pl.BorderColor());
-        DrawShape(p, pl.X1(), pl.Y1(), 0, 0, kDrawPolyline);
+        drawRecord(p, t, kHistPolyLine, i);
     }
-    PickPoints = placing;
-    PickCount = placingCount;
     printer_ = nullptr;
 }
 
@@ -304,6 +456,7 @@ bool OverlayModel::HasRoom(int historyKind) const {
 VLine* OverlayModel::NewLine() {
     if (!HasRoom(kHistLine)) return nullptr;
     redoable_ = 0;
+    clearRedoable_ = false;
     ++LineCount;
     return &(Lines[std::size_t(LineCount)] = VLine{});
 }
@@ -311,6 +464,7 @@ VLine* OverlayModel::NewLine() {
 VShape* OverlayModel::NewShape() {
     if (!HasRoom(kHistShape)) return nullptr;
     redoable_ = 0;
+    clearRedoable_ = false;
     ++ShapeCount;
     return &(Shapes[std::size_t(ShapeCount)] = VShape{});
 }
@@ -318,6 +472,7 @@ VShape* OverlayModel::NewShape() {
 VAngle* OverlayModel::NewAngle() {
     if (!HasRoom(kHistAngle)) return nullptr;
     redoable_ = 0;
+    clearRedoable_ = false;
     ++AngleCount;
     return &(Angles[std::size_t(AngleCount)] = VAngle{});
 }
@@ -325,6 +480,7 @@ VAngle* OverlayModel::NewAngle() {
 VPolyLine* OverlayModel::NewPolyLine() {
     if (!HasRoom(kHistPolyLine)) return nullptr;
     redoable_ = 0;
+    clearRedoable_ = false;
     ++PolyLineCount;
     return &(PolyLines[std::size_t(PolyLineCount)] = VPolyLine{});
 }
@@ -332,13 +488,34 @@ VPolyLine* OverlayModel::NewPolyLine() {
 bool OverlayModel::AppendHistory(int historyKind) {
     if (DrawHistoryIndex >= kCapacity) return false;
     redoable_ = 0;
+    clearRedoable_ = false;
     ++DrawHistoryIndex;
     DrawHistory[std::size_t(DrawHistoryIndex)] = historyKind;
+    forgetOldSteps();
     return true;
 }
 
 bool OverlayModel::UndoLast() {
-    if (DrawHistoryIndex <= 0) return false;
+    if (DrawHistoryIndex <= 0) {
+        if (cleared_.empty()) return false;
+        // The marks of the last Clear come back; marks undone since then are gone with the
+        // records that took their places.
+        const Marks& m = cleared_.back();
+        Lines = m.lines;
+        Shapes = m.shapes;
+        Angles = m.angles;
+        PolyLines = m.polyLines;
+        LineCount = m.lineCount;
+        ShapeCount = m.shapeCount;
+        AngleCount = m.angleCount;
+        PolyLineCount = m.polyLineCount;
+        DrawHistory = m.history;
+        DrawHistoryIndex = m.historyIndex;
+        cleared_.pop_back();
+        redoable_ = 0;
+        clearRedoable_ = true;
+        return true;
+    }
     auto drop = [](short& count) {
         if (count > 0) --count;
     };
@@ -364,6 +541,10 @@ bool OverlayModel::UndoLast() {
 }
 
 bool OverlayModel::RedoLast() {
+    if (redoable_ <= 0 && clearRedoable_) {
+        clearMarks();
+        return true;
+    }
     if (redoable_ <= 0 || DrawHistoryIndex >= kCapacity) return false;
     auto restore = [](short& count) {
         if (count < kCapacity) ++count;
@@ -390,10 +571,30 @@ bool OverlayModel::RedoLast() {
 }
 
 void OverlayModel::ClearAll() {
+    redoable_ = 0;
+    clearMarks();
+}
+
+void OverlayModel::clearMarks() {
+    clearRedoable_ = false;
+    if (DrawHistoryIndex > 0 || LineCount > 0 || ShapeCount > 0 || AngleCount > 0 || PolyLineCount > 0) {
+        cleared_.push_back(Marks{Lines, Shapes, Angles, PolyLines, LineCount, ShapeCount, AngleCount,
+                                 PolyLineCount, DrawHistory, DrawHistoryIndex});
+    }
     LineCount = 0;
     ShapeCount = 0;
     AngleCount = 0;
     PolyLineCount = 0;
     DrawHistoryIndex = 0;
-    redoable_ = 0;
+    forgetOldSteps();
+}
+
+void OverlayModel::forgetOldSteps() {
+    // Each Clear is a step, and so is each record it took away.
+    auto steps = [this] {
+        int n = DrawHistoryIndex;
+        for (const Marks& m : cleared_) n += m.historyIndex + 1;
+        return n;
+    };
+    while (!cleared_.empty() && steps() > kCapacity) cleared_.erase(cleared_.begin());
 }

@@ -1,41 +1,37 @@
 #pragma once
-// A straight line mark: a length measurement with its label in metres.
-
-#include <QString>
+// A straight line mark in picture pixels: a length measurement. Its label is worked out when it
+// is drawn, from the length and the scale of that moment, so a later calibration relabels it.
 
 class VLine {
 public:
     int BorderColor() const { return BorderColor_; }
     int BorderStyle() const { return BorderStyle_; }
     int BorderWidth() const { return BorderWidth_; }
-    int X1() const { return X1_; }
-    int X2() const { return X2_; }
-    int Y1() const { return Y1_; }
-    int Y2() const { return Y2_; }
-    int TextX() const { return TextX_; }
-    int TextY() const { return TextY_; }
-    const QString& Text() const { return Text_; }
+    double X1() const { return X1_; }
+    double X2() const { return X2_; }
+    double Y1() const { return Y1_; }
+    double Y2() const { return Y2_; }
+    double TextX() const { return TextX_; }
+    double TextY() const { return TextY_; }
 
     void SetBorderColor(int lngColor) { BorderColor_ = lngColor; }
     void SetBorderStyle(int value) { BorderStyle_ = value; }
     void SetBorderWidth(int lngWidth) { BorderWidth_ = lngWidth; }
-    void SetX1(int value) { X1_ = value; }
-    void SetX2(int value) { X2_ = value; }
-    void SetY1(int value) { Y1_ = value; }
-    void SetY2(int value) { Y2_ = value; }
-    void SetTextX(int value) { TextX_ = value; }
-    void SetTextY(int value) { TextY_ = value; }
-    void SetText(const QString& sCaption) { Text_ = sCaption; }
+    void SetX1(double value) { X1_ = value; }
+    void SetX2(double value) { X2_ = value; }
+    void SetY1(double value) { Y1_ = value; }
+    void SetY2(double value) { Y2_ = value; }
+    void SetTextX(double value) { TextX_ = value; }
+    void SetTextY(double value) { TextY_ = value; }
 
 private:
     int BorderColor_ = 0;
     int BorderStyle_ = 0;
     int BorderWidth_ = 0;
-    int X1_ = 0;
-    int X2_ = 0;
-    int Y1_ = 0;
-    int Y2_ = 0;
-    int TextX_ = 0;
-    int TextY_ = 0;
-    QString Text_;
+    double X1_ = 0;
+    double X2_ = 0;
+    double Y1_ = 0;
+    double Y2_ = 0;
+    double TextX_ = 0;
+    double TextY_ = 0;
 };

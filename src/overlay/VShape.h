@@ -1,5 +1,6 @@
 #pragma once
-// A rectangle (Shape 2) or an ellipse inscribed in the box (Shape 3).
+// A rectangle (Shape 2) or an ellipse inscribed in the box (Shape 3), in picture pixels; the
+// right and bottom edges are exclusive.
 
 #include <QString>
 
@@ -8,28 +9,28 @@ public:
     int BorderColor() const { return BorderColor_; }
     int BorderStyle() const { return BorderStyle_; }
     int BorderWidth() const { return BorderWidth_; }
-    int Left() const { return Left_; }
-    int Top() const { return Top_; }
-    int Width() const { return Width_; }
-    int Height() const { return Height_; }
+    double Left() const { return Left_; }
+    double Top() const { return Top_; }
+    double Width() const { return Width_; }
+    double Height() const { return Height_; }
     int Shape() const { return Shape_; }
 
     void SetBorderColor(int lngColor) { BorderColor_ = lngColor; }
     void SetBorderStyle(int value) { BorderStyle_ = value; }
     void SetBorderWidth(int lngWidth) { BorderWidth_ = lngWidth; }
-    void SetLeft(int value) { Left_ = value; }
-    void SetTop(int value) { Top_ = value; }
-    void SetWidth(int value) { Width_ = value; }
-    void SetHeight(int value) { Height_ = value; }
+    void SetLeft(double value) { Left_ = value; }
+    void SetTop(double value) { Top_ = value; }
+    void SetWidth(double value) { Width_ = value; }
+    void SetHeight(double value) { Height_ = value; }
     void SetShape(int value) { Shape_ = value; }
 
 private:
     int BorderColor_ = 0;
     int BorderStyle_ = 0;
     int BorderWidth_ = 0;
-    int Left_ = 0;
-    int Top_ = 0;
-    int Width_ = 0;
-    int Height_ = 0;
+    double Left_ = 0;
+    double Top_ = 0;
+    double Width_ = 0;
+    double Height_ = 0;
     int Shape_ = 0;
 };

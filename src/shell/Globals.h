@@ -14,12 +14,20 @@ struct ToolWindowPositions {
     QPoint videoControls;
 };
 
+// The style of new marks, kept per user. Yellow (0x00BBGGRR), two pixels wide until the user
+// picks another: it shows on grass, sky and dark clothes alike.
+struct MarkStyle {
+    int color = 0x00FFFF;
+    int width = 2;
+};
+
 struct Globals {
     long ScreenUnitX = 0;  // one hundredth of the screen width in twips
     long ScreenUnitY = 0;  // one hundredth of the screen height in twips
     QString WorkingDir;    // folder of the file browser and of video 1; empty = program's folder
     QString ModelDir;      // folder for model clips; same rule
     ToolWindowPositions ToolPos;
+    MarkStyle Marks;
     bool ClipLoaded = false;
     bool BusyLoading = false;     // frames are being read; most input is ignored meanwhile
     bool CloseRequested = false;  // the main window was asked to close during a load

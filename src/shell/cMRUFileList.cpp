@@ -233,6 +233,8 @@ bool cMRUFileList::SaveSettings(cRegistry& registry) const {
     all.emplace_back(QStringLiteral("WorkingDir"), TextValue(G().WorkingDir));
     all.emplace_back(QStringLiteral("ModelDir"), TextValue(G().ModelDir));
     AddPositions(all);
+    all.emplace_back(QStringLiteral("MarkColor"), DwordValue(G().Marks.color));
+    all.emplace_back(QStringLiteral("MarkWidth"), DwordValue(G().Marks.width));
     return Write(registry, all);
 }
 
@@ -283,6 +285,16 @@ bool cMRUFileList::LoadModelDir(cRegistry& registry) {
         registry.SetValueKey(QStringLiteral("ModelDir"));
         registry.SetValueType(REG_SZ);
         if (registry.KeyExists()) G().ModelDir = StoredText(ReadPlain(registry));
+    });
+}
+
+bool cMRUFileList::LoadMarkStyle(cRegistry& registry) {
+    return Guarded([&] {
+        registry.SetValueType(REG_DWORD);
+        registry.SetValueKey(QStringLiteral("MarkColor"));
+        if (registry.KeyExists()) G().Marks.color = StoredInt(registry.Value()) & 0xFFFFFF;
+        registry.SetValueKey(QStringLiteral("MarkWidth"));
+        if (registry.KeyExists()) G().Marks.width = std::clamp(StoredInt(registry.Value()), 1, 5);
     });
 }
 

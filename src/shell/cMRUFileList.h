@@ -45,6 +45,8 @@ public:
     bool LoadModelDir(cRegistry& registry);
     bool SaveToolCoor(cRegistry& registry) const;
     bool LoadToolCoor(cRegistry& registry);
+    // The style of new marks (G().Marks); a stored width outside 1..5 is brought within.
+    bool LoadMarkStyle(cRegistry& registry);
 
 private:
     // The short form of a long path for the menu: "..." and its last folders.

@@ -325,6 +325,8 @@ void frm_Main::Form_Load() {
     });
 }
 
+static_assert(MarkStyle{}.color == kDefaultMarkColor && MarkStyle{}.width == kDefaultMarkWidth);
+
 void frm_Main::loadSettings() {
     mru_->SetMaxFileCount(4);
     cRegistry reg;
@@ -335,6 +337,11 @@ void frm_Main::loadSettings() {
     mru_->LoadDir(reg);
     mru_->LoadModelDir(reg);
     mru_->LoadToolCoor(reg);
+    mru_->LoadMarkStyle(reg);
+    // New marks take the user's style, the rubber bands too.
+    OverlayModel& o = Drawing->Overlay();
+    o.Line1.BorderColor = o.Shape1.BorderColor = G().Marks.color;
+    o.Line1.BorderWidth = o.Shape1.BorderWidth = G().Marks.width;
 }
 
 void frm_Main::placeControls() {
@@ -474,6 +481,7 @@ void frm_Main::Form_Unload() {
         p.imageTool = ImageTool->PositionTwips();
         p.adjustTool = ModelTool->PositionTwips();
         p.videoControls = VideoControls->PositionTwips();
+        G().Marks = MarkStyle{Drawing->Overlay().Line1.BorderColor, Drawing->Overlay().Line1.BorderWidth};
     });
     TryStep([&] {
         cRegistry reg;

@@ -6,6 +6,7 @@
 #include "MsgBoxRecorder.h"
 #include "TestDesktop.h"
 #include "compare/ModelGeometry.h"
+#include "compare/ViewGeometry.h"
 #include "compare/frmImageTool.h"
 #include "compare/frmModelTool.h"
 #include "overlay/CanvasDrawing.h"
@@ -194,10 +195,12 @@ private slots:
         // The marks lie over the blend, unmixed.
         VLine* line = w.Drawing->Overlay().NewLine();
         QVERIFY(line);
-        line->SetX1(20);
-        line->SetY1(30);
-        line->SetX2(200);
-        line->SetY2(30);
+        const QPointF from = w.Drawing->Overlay().ToPicture(QPointF(20, 30));
+        const QPointF to = w.Drawing->Overlay().ToPicture(QPointF(200, 30));
+        line->SetX1(from.x());
+        line->SetY1(from.y());
+        line->SetX2(to.x());
+        line->SetY2(to.y());
         line->SetBorderColor(0x0000FF);
         line->SetBorderWidth(3);
         w.PasteAvi(0);
@@ -246,6 +249,40 @@ private slots:
         // The close box is the toolbar command.
         QVERIFY(!w.ModelTool->close());
         QVERIFY(!G().ModelAdjust && !w.Toolbar1->Value(8) && !w.mnuTools[4]->isChecked());
+    }
+
+    // Picture pixels (their centres) onto the canvas and back, through fit, pan, mirror, zoom.
+    void viewGeometryMapsPixelCentres_data() {
+        QTest::addColumn<QRect>("source");
+        QTest::addColumn<QRect>("target");
+        QTest::addColumn<bool>("mirror");
+        QTest::addColumn<double>("zoom");
+        QTest::addColumn<QPointF>("picture");
+        QTest::addColumn<QPointF>("canvas");
+        const QRect clip(0, 0, 256, 192);
+        QTest::newRow("one to one") << clip << clip << false << 1.0 << QPointF(10, 20) << QPointF(10, 20);
+        QTest::newRow("fitted, centred") << QRect(0, 0, 320, 240) << QRect(80, 0, 640, 480) << false << 1.0
+                                         << QPointF(5, 5) << QPointF(90.5, 10.5);
+        QTest::newRow("panned half") << QRect(100, 0, 128, 192) << clip << false << 1.0 << QPointF(100, 10)
+                                     << QPointF(0.5, 10);
+        QTest::newRow("mirrored") << clip << clip << true << 1.0 << QPointF(0, 5) << QPointF(255, 5);
+        QTest::newRow("mirrored, panned") << QRect(40, 0, 128, 192) << QRect(10, 0, 128, 192) << true << 1.0
+                                          << QPointF(40, 0) << QPointF(137, 0);
+        QTest::newRow("zoomed") << QRect(0, 0, 100, 100) << QRect(0, 0, 100, 100) << false << 2.0
+                                << QPointF(0, 49.5) << QPointF(-49.5, 49.5);
+        QTest::newRow("nothing shown") << QRect() << clip << true << 1.0 << QPointF(3, 4) << QPointF(3, 4);
+    }
+    void viewGeometryMapsPixelCentres() {
+        QFETCH(QRect, source);
+        QFETCH(QRect, target);
+        QFETCH(bool, mirror);
+        QFETCH(double, zoom);
+        QFETCH(QPointF, picture);
+        QFETCH(QPointF, canvas);
+        const ViewGeometry view{source, target, mirror, zoom};
+        QCOMPARE(view.PictureToCanvas().map(picture), canvas);
+        QCOMPARE(view.CanvasToPicture().map(canvas), picture);
+        QCOMPARE(view.Clip(), source.isEmpty() ? QRect() : target);
     }
 
     void placementArithmeticRoundsAndNeverOverflows() {

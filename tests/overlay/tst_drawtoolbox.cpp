@@ -209,14 +209,14 @@ private slots:
         QTest::mousePress(box.picHue, Qt::LeftButton, {}, QPoint(40, 5));
         QCOMPARE(box.SelectedColor(), 0x0000FF);
         QCOMPARE(box.picSelected->Image().pixelColor(2, 2), QColor(255, 0, 0));
-        QCOMPARE(r.o().Line1.BorderColor, 0);
-        QTest::mouseMove(box.picHue, QPoint(80, 5));  // dragging with the button held
-        QCOMPARE(box.SelectedColor(), 0x00FFFF);
-        QTest::mouseRelease(box.picHue, Qt::LeftButton, {}, QPoint(80, 5));
-        QCOMPARE(r.o().Line1.BorderColor, 0x00FFFF);
-        QCOMPARE(r.o().Shape1.BorderColor, 0x00FFFF);
+        QCOMPARE(r.o().Line1.BorderColor, kDefaultMarkColor);
+        QTest::mouseMove(box.picHue, QPoint(120, 5));  // dragging with the button held
+        QCOMPARE(box.SelectedColor(), 0x00FF00);
+        QTest::mouseRelease(box.picHue, Qt::LeftButton, {}, QPoint(120, 5));
+        QCOMPARE(r.o().Line1.BorderColor, 0x00FF00);
+        QCOMPARE(r.o().Shape1.BorderColor, 0x00FF00);
         QVERIFY(r.o().CurrentPen());
-        QCOMPARE(r.o().CurrentPen()->color, 0x00FFFF);
+        QCOMPARE(r.o().CurrentPen()->color, 0x00FF00);
     }
 
     void widthChooserHighlightsAndSets() {
@@ -268,9 +268,11 @@ private slots:
     void closeBoxSwitchesDrawingOff() {
         Rig r;
         r.box->MoveTwips(QPoint(4500, 1500));
+        r.box->Button(3)->setChecked(true);
         r.box->close();
         QVERIFY(!r.o().DrawingOn);
         QVERIFY(r.box->isHidden());
+        QVERIFY(!r.box->Button(3)->isChecked());  // the circle button comes up
         QCOMPARE(G().ToolPos.drawTool, QPoint(4500, 1500));
         // Shown some other way while drawing is off, its close box only hides it.
         r.box->show();

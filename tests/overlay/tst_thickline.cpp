@@ -212,7 +212,6 @@ private slots:
             l->SetBorderWidth(width);
             l->SetTextX(5);
             l->SetTextY(70);
-            l->SetText(QStringLiteral("1"));
             o.AppendHistory(kHistLine);
         };
         add(20, 0x0000FF, 5);

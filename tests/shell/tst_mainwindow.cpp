@@ -6,6 +6,7 @@
 #include "TestDesktop.h"
 #include "compare/frmImageTool.h"
 #include "compare/frmModelTool.h"
+#include "overlay/CanvasDrawing.h"
 #include "overlay/frmDrawToolBox.h"
 #include "platform/FileListBoxes.h"
 #include "platform/PictureBox.h"
@@ -421,8 +422,11 @@ private slots:
         // A stored (0, 0) pair means "not placed": the default is used again.
         store(QStringLiteral("ImageToolX"), QStringLiteral("0"), REG_SZ);
         store(QStringLiteral("ImageToolY"), QStringLiteral("0"), REG_SZ);
+        store(QStringLiteral("MarkWidth"), 9, REG_DWORD);  // beyond the widths offered
         {
             frm_Main w;
+            QCOMPARE(w.Drawing->Overlay().Line1.BorderWidth, 5);
+            w.Drawing->Overlay().Line1.BorderColor = 0x00FF00;  // the user picks green
             QCOMPARE(G().WorkingDir, work);
             QCOMPARE(w.Dir1->Path(), work);
             QCOMPARE(w.File1->Path(), work);
@@ -448,6 +452,7 @@ private slots:
         G() = Globals{};
         frm_Main again;
         QCOMPARE(again.VideoControls->PositionTwips(), QPoint(1500, 3000));
+        QCOMPARE(again.Drawing->Overlay().Shape1.BorderColor, 0x00FF00);
         QCOMPARE(G().WorkingDir, work);
     }
 
