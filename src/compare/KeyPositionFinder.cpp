@@ -76,7 +76,8 @@ QString KeyPositionTag(int kind) {
     return kind >= 0 && kind < 4 ? QString::fromLatin1(tags[kind]) : QString();
 }
 
-KeyPositions FindKeyPositions(const std::vector<QImage>& frames, double fps, const std::atomic<bool>* cancel) {
+KeyPositions FindKeyPositions(const std::vector<QImage>& frames, double fps, const std::atomic<bool>* cancel,
+                              int impactHint) {
     KeyPositions none;
     const int n = int(frames.size());
     if (n < 10 || frames[0].isNull() || fps <= 0) return none;
@@ -231,6 +232,11 @@ KeyPositions FindKeyPositions(const std::vector<QImage>& frames, double fps, con
         }
     }
     if (found[KeyPositions::Impact] <= top) return none;
+    // The ball's click times impact better than any picture; a click the pictures disagree with
+    // (a voice, the next mat's ball, a bag set down) is not this swing's.
+    const int agree = std::max(2, int(std::lround(0.1 * fps)));
+    if (impactHint > top && impactHint <= peak + 1 + margin && std::abs(impactHint - found[KeyPositions::Impact]) <= agree)
+        found.frame[KeyPositions::Impact] = impactHint;
 
     // Finish: after impact, the first frame from which the motion stays settled for a while.
     // The follow-through dies away slowly: settled is small against the downswing, not only still.
@@ -245,6 +251,15 @@ KeyPositions FindKeyPositions(const std::vector<QImage>& frames, double fps, con
         }
     }
     return found;
+}
+
+int FrameShownAt(const std::vector<double>& frameSeconds, double seconds) {
+    if (frameSeconds.empty() || !std::isfinite(seconds)) return -1;
+    const auto after = std::lower_bound(frameSeconds.begin(), frameSeconds.end(), seconds);
+    size_t n = size_t(after - frameSeconds.begin());
+    if (n == frameSeconds.size() || (n > 0 && seconds - frameSeconds[n - 1] < *after - seconds)) --n;
+    const double period = frameSeconds.size() > 1 ? (frameSeconds.back() - frameSeconds.front()) / double(frameSeconds.size() - 1) : 0;
+    return std::abs(frameSeconds[n] - seconds) <= std::max(period, 1e-3) ? int(n) : -1;
 }
 
 int SyncedModelFrame(int videoFrame, const KeyPositions& video, int videoCount, const KeyPositions& model,

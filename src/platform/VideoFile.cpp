@@ -1,5 +1,7 @@
 #include "platform/VideoFile.h"
 
+#include "platform/FfmpegOwners.h"
+
 #include <QFile>
 
 extern "C" {
@@ -19,27 +21,7 @@ extern "C" {
 namespace platform {
 namespace {
 
-struct FormatOwner {
-    void operator()(AVFormatContext* f) const { avformat_close_input(&f); }
-};
-struct CodecOwner {
-    void operator()(AVCodecContext* c) const { avcodec_free_context(&c); }
-};
-struct FrameOwner {
-    void operator()(AVFrame* f) const { av_frame_free(&f); }
-};
-struct PacketOwner {
-    void operator()(AVPacket* p) const { av_packet_free(&p); }
-};
-struct SwsOwner {
-    void operator()(SwsContext* s) const { sws_freeContext(s); }
-};
-
-using FormatPtr = std::unique_ptr<AVFormatContext, FormatOwner>;
-using CodecPtr = std::unique_ptr<AVCodecContext, CodecOwner>;
-using FramePtr = std::unique_ptr<AVFrame, FrameOwner>;
-using PacketPtr = std::unique_ptr<AVPacket, PacketOwner>;
-using SwsPtr = std::unique_ptr<SwsContext, SwsOwner>;
+using namespace ffmpeg;
 
 constexpr int64_t kNoPts = AV_NOPTS_VALUE;
 
@@ -545,6 +527,12 @@ double VideoFile::FrameSeconds(int n) const {
     const double last = shows.empty() ? 0 : double(shows.back() - shows.front()) * av_q2d(m->timeBase);
     const int lastN = int(shows.size()) - 1;
     return fps > 0 ? last + (n - lastN) / fps : last;
+}
+
+double VideoFile::StartSeconds() const {
+    // AVI numbers frames by time from 0; elsewhere frame 0 is the first picture shown.
+    if (!m || m->byTime || m->shows.empty()) return 0;
+    return double(m->shows.front()) * av_q2d(m->timeBase);
 }
 
 void VideoFile::Close() {

@@ -7,6 +7,7 @@
 #include "compare/KeyPositionFinder.h"
 #include "clips/cVideo.h"
 #include "imaging/cDIBSection.h"
+#include "platform/AudioClick.h"
 #include "platform/MessageBox.h"
 
 #include <QDir>
@@ -14,6 +15,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <cmath>
 #include <random>
 #include <vector>
 
@@ -27,6 +29,9 @@ std::vector<QImage> drawn(const cliptools::SwingScript& script) {
     for (int i = 0; i < script.Frames(); ++i) frames.push_back(cliptools::DrawSwing(script, i));
     return frames;
 }
+
+// Moves a moment to just past the middle between two frames at 30 fps.
+constexpr double kBetweenFrames = 0.55 / 30;
 
 KeyPositions keys(int a, int t, int i, int f) {
     KeyPositions k;
@@ -114,6 +119,74 @@ private slots:
         const KeyPositions found = FindKeyPositions(frames, reader.FramesPerSecond());
         const double times[] = {script.address, script.top, script.impact, script.finish};
         for (int k = 0; k < 4; ++k) QVERIFY(std::abs(found[k] - script.FrameAt(times[k])) <= 1);
+    }
+
+    // The ball's click through a clip's sound track, as the controller gathers it: it times
+    // impact exactly where the pictures agree, and is ignored where it cannot be the ball's.
+    void impactClick_data() {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<double>("clickAt");     // seconds; < 0: no click
+        QTest::addColumn<double>("noise");       // the steady noise's level
+        QTest::addColumn<double>("soundStart");  // < 0: no sound at all
+        QTest::addColumn<bool>("taken");         // the click decides impact
+        const double impact = cliptools::SwingScript{}.impact + kBetweenFrames;
+        QTest::newRow("click at impact, PCM in AVI") << "a.avi" << impact << 0.003 << 0.0 << true;
+        QTest::newRow("click at impact, AAC in MP4") << "a.mp4" << impact << 0.003 << 0.0 << true;
+        QTest::newRow("sound starting 0.4 s after the pictures, MKV") << "a.mkv" << impact << 0.003 << 0.4 << true;
+        QTest::newRow("a click before address") << "a.mkv" << 0.2 << 0.003 << 0.0 << false;
+        QTest::newRow("steady noise, no click") << "a.mkv" << -1.0 << 0.2 << 0.0 << false;
+        QTest::newRow("no sound") << "a.mkv" << -1.0 << 0.0 << -1.0 << false;
+    }
+    void impactClick() {
+        QFETCH(QString, file);
+        QFETCH(double, clickAt);
+        QFETCH(double, noise);
+        QFETCH(double, soundStart);
+        QFETCH(bool, taken);
+        cliptools::SwingScript script;
+        script.impact += kBetweenFrames;  // the pictures alone cannot tell which of two frames
+        script.noise = 6;
+        QTemporaryDir dir;
+        const QString path = dir.filePath(file);
+        cliptools::ClipSpec spec;
+        spec.fps = 30;
+        spec.codec = cliptools::Codec::MPEG4;
+        if (soundStart >= 0) {
+            spec.soundStart = soundStart;
+            spec.sound = [=](double t) {
+                // Deterministic hiss, and a struck ball: a sharp crack dying away in 3 ms.
+                const auto n = std::uint32_t(std::lround(t * 48000)) * 2654435761u;
+                double v = noise * (double(n >> 8) / double(1u << 24) * 2 - 1);
+                if (clickAt >= 0 && t >= clickAt) v += 0.7 * std::exp(-(t - clickAt) / 0.003) * (n & 256 ? 1 : -1);
+                return float(v);
+            };
+        }
+        QString error;
+        QVERIFY2(cliptools::WriteClip(path, spec, script.Frames(), [&](int i) { return cliptools::DrawSwing(script, i); },
+                                      &error),
+                 qPrintable(error));
+        cVideo reader;
+        QVERIFY(reader.OpenAviFile(path));
+        std::vector<QImage> frames;
+        std::vector<double> shownAt;
+        for (int i = 0; i < reader.NumberOfFrames(); ++i) {
+            cDIBSection dib;
+            QVERIFY(reader.GetFrameInto(i, dib));
+            frames.push_back(dib.HDC()->copy());
+            shownAt.push_back(reader.StartSeconds() + reader.FrameSeconds(i));
+        }
+        const std::optional<double> click = platform::ClickSeconds(path);
+        QCOMPARE(click.has_value(), clickAt >= 0);
+        const int clickFrame = click ? FrameShownAt(shownAt, *click) : -1;
+        if (click) QCOMPARE(clickFrame, int(std::lround(clickAt * script.fps)));
+        const KeyPositions pictures = FindKeyPositions(frames, reader.FramesPerSecond());
+        const KeyPositions found = FindKeyPositions(frames, reader.FramesPerSecond(), nullptr, clickFrame);
+        if (taken) {
+            QCOMPARE(found[KeyPositions::Impact], script.FrameAt(script.impact));
+            QCOMPARE(found[KeyPositions::Top], pictures[KeyPositions::Top]);
+        } else {
+            QCOMPARE(found, pictures);
+        }
     }
 
     void noSwing_data() {
