@@ -57,7 +57,7 @@ private slots:
         QTest::newRow("sensor noise") << s << QString();
         s = plain;
         s.shake = 3;
-        QTest::newRow("camera shake") << s << QStringLiteral("F");
+        QTest::newRow("camera shake") << s << QString();
         s = plain;
         s.walker = true;
         QTest::newRow("someone walking behind") << s << QStringLiteral("F");
@@ -70,21 +70,20 @@ private slots:
         QTest::newRow("24 fps, slow backswing") << s << QString();
         s = plain;
         s.fps = 50, s.noise = 10, s.shake = 2, s.walker = true, s.width = 640, s.height = 360, s.seed = 7;
-        QTest::newRow("all at once, 50 fps, wide") << s << QStringLiteral("ATIF");
+        QTest::newRow("all at once, 50 fps, wide") << s << QString();
     }
     void drawnSwing() {
         QFETCH(cliptools::SwingScript, script);
         QFETCH(QString, knownMiss);
-        if (knownMiss == QLatin1String("F") && script.shake > 0)
-            QSKIP("unstable: under camera shake the search sometimes finds no swing at all");
         const KeyPositions found = FindKeyPositions(drawn(script), script.fps);
+
         const int expected[] = {script.FrameAt(script.address), script.FrameAt(script.top),
                                 script.FrameAt(script.impact), script.FrameAt(script.finish)};
         // One frame at 30 fps: more frames at faster rates.
         const int tolerance = std::max(1, int(std::lround(script.fps / 30.0)));
         for (int k = 0; k < 4; ++k) {
             if (knownMiss.contains(KeyPositionTag(k)))
-                QEXPECT_FAIL("", "the settling after a shaking or busy background, and shake at 640 wide", Continue);
+                QEXPECT_FAIL("", "someone walking through the swing's region as it settles keeps the motion going", Continue);
             QVERIFY2(std::abs(found[k] - expected[k]) <= tolerance,
                      qPrintable(QStringLiteral("%1: found %2, drawn at %3 (found A %4 T %5 I %6 F %7)")
                                     .arg(KeyPositionTag(k))
