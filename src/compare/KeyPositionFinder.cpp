@@ -315,11 +315,32 @@ KeyPositions FindKeyPositions(const std::vector<QImage>& frames, double fps, con
 
     // Finish: after impact, the first frame from which the motion stays settled for a while.
     // The follow-through dies away slowly: settled is small against the downswing, not only still.
+    // What counts is the moving parts near where the follow-through moved the step before:
+    // someone passing elsewhere in the swing's region does not keep the swing going.
     const double settled = std::max(still, 0.03 * energy[size_t(peak)]);
     const int hold = std::max(2, int(std::lround(0.1 * fps)));
+    std::vector<double> follow(energy);
+    if (found[KeyPositions::Impact] < m) {
+        const cv::Moments mo = cv::moments(moved[size_t(found[KeyPositions::Impact])] & region, true);
+        cv::Point2d near = mo.m00 > 0 ? cv::Point2d(mo.m10 / mo.m00, mo.m01 / mo.m00) : cv::Point2d(cx, cy);
+        cv::Mat part, labels, stats, centres;
+        for (int i = found[KeyPositions::Impact] + 1; i < m; ++i) {
+            cv::bitwise_and(moved[size_t(i)], region, part);
+            const int parts = cv::connectedComponentsWithStats(part, labels, stats, centres, 8, CV_32S);
+            double area = 0, sx = 0, sy = 0;
+            for (int k = 1; k < parts; ++k) {
+                const cv::Point2d c(centres.at<double>(k, 0), centres.at<double>(k, 1));
+                if (cv::norm(c - near) > 0.8 * radius) continue;
+                const double a = stats.at<int>(k, cv::CC_STAT_AREA);
+                area += a, sx += a * c.x, sy += a * c.y;
+            }
+            follow[size_t(i)] = area;
+            if (area >= 3) near = cv::Point2d(sx / area, sy / area);
+        }
+    }
     for (int i = found[KeyPositions::Impact]; i < m; ++i) {
         int j = i;
-        while (j < m && j - i < hold && energy[size_t(j)] <= settled) ++j;
+        while (j < m && j - i < hold && follow[size_t(j)] <= settled) ++j;
         if (j - i >= hold || (j == m && j > i)) {
             if (i > found[KeyPositions::Impact]) found.frame[KeyPositions::Finish] = i;
             break;
