@@ -2,9 +2,10 @@
 // camera's shake taken out first. Thin fast things (a club) defeat optical flow but not frame
 // differences: a pixel that changed both coming into a frame and going out of it shows where the
 // moving parts are in that frame. Those parts travel on a circle about the golfer's pivot; their
-// angle about it goes back to the top and turns round. Address and finish are where the motion
-// starts and settles; impact is the downswing frame that looks most like address (the club back at
-// the ball).
+// angle about it goes back to the top and turns round, fastest in the downswing. Address and
+// finish are where the motion starts and settles (the golfer's own: someone behind is not
+// followed); impact is the downswing frame that looks most like address (the club back at the
+// ball), or the ball's click where the clip's sound has one and the pictures agree.
 
 #include "compare/KeyPositionFinder.h"
 
