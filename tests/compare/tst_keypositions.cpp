@@ -129,6 +129,7 @@ private slots:
         QTest::newRow("click at impact, AAC in MP4") << "a.mp4" << impact << 0.003 << 0.0 << true;
         QTest::newRow("sound starting 0.4 s after the pictures, MKV") << "a.mkv" << impact << 0.003 << 0.4 << true;
         QTest::newRow("a click before address") << "a.mkv" << 0.2 << 0.003 << 0.0 << false;
+        QTest::newRow("the next mat's ball in the follow-through") << "a.mkv" << impact + 0.3 << 0.003 << 0.0 << false;
         QTest::newRow("steady noise, no click") << "a.mkv" << -1.0 << 0.2 << 0.0 << false;
         QTest::newRow("no sound") << "a.mkv" << -1.0 << 0.0 << -1.0 << false;
     }
@@ -224,7 +225,7 @@ private slots:
         const QString corpus = QStringLiteral(VARKELO_TESTMEDIA_DIR);
         if (!QDir(corpus).exists()) QSKIP("the test media corpus is not here");
         platform::SetMsgBoxAnswerer([](const platform::MsgBoxCall&) { return int(platform::vbOK); });
-        int clips = 0, swings = 0;
+        int clips = 0, swings = 0, clicks = 0;
         for (const char* folder : {"avi", "mp4"}) {
             QDirIterator it(corpus + QLatin1Char('/') + QLatin1String(folder), QDir::Files, QDirIterator::Subdirectories);
             while (it.hasNext()) {
@@ -240,6 +241,12 @@ private slots:
                 const KeyPositions found = FindKeyPositions(frames, reader.FramesPerSecond());
                 ++clips;
                 swings += found.Found() ? 1 : 0;
+                // A click, if the sound has one, lies within the clip.
+                if (const std::optional<double> click = platform::ClickSeconds(path)) {
+                    ++clicks;
+                    const double from = reader.StartSeconds() - 1, to = from + 2 + reader.FrameSeconds(reader.NumberOfFrames());
+                    QVERIFY2(*click >= from && *click <= to, qPrintable(path));
+                }
                 int previous = -1;
                 for (int k = 0; k < 4; ++k) {
                     if (found[k] < 0) continue;
@@ -252,7 +259,7 @@ private slots:
             }
         }
         platform::SetMsgBoxAnswerer({});
-        qInfo("%d real clips searched, a swing found in %d", clips, swings);
+        qInfo("%d real clips searched, a swing found in %d, a click in %d", clips, swings, clicks);
         QVERIFY(clips > 0);
     }
 
