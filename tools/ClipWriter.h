@@ -38,8 +38,9 @@ struct ClipSpec {
     // When frame n is shown, in milliseconds; empty for a constant rate of `fps`.
     std::function<int64_t(int frameNumber)> showAtMs = {};
     // A sound track beside the pictures (mono, 48 kHz; PCM, or AAC in MP4 and MOV): the signal
-    // (-1..1) at a time in seconds on the clip's clock, where frame 0 is shown at 0. None when
-    // empty. It starts at `soundStart` and lasts as long as the pictures.
+    // (-1..1) at a time in seconds on the file's clock (where frame 0 is shown at 0 unless
+    // `showAtMs` says otherwise). None when empty. It starts at `soundStart` and ends with the
+    // pictures.
     std::function<float(double seconds)> sound = {};
     double soundStart = 0;
 };

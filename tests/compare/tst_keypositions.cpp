@@ -120,24 +120,27 @@ private slots:
     // impact exactly where the pictures agree, and is ignored where it cannot be the ball's.
     void impactClick_data() {
         QTest::addColumn<QString>("file");
-        QTest::addColumn<double>("clickAt");     // seconds; < 0: no click
+        QTest::addColumn<double>("clickAt");     // seconds after frame 0 is shown; < 0: no click
         QTest::addColumn<double>("noise");       // the steady noise's level
-        QTest::addColumn<double>("soundStart");  // < 0: no sound at all
+        QTest::addColumn<double>("soundStart");  // on the file's clock; < 0: no sound at all
+        QTest::addColumn<double>("firstFrame");  // when frame 0 is shown, on the file's clock
         QTest::addColumn<bool>("taken");         // the click decides impact
         const double impact = cliptools::SwingScript{}.impact + kBetweenFrames;
-        QTest::newRow("click at impact, PCM in AVI") << "a.avi" << impact << 0.003 << 0.0 << true;
-        QTest::newRow("click at impact, AAC in MP4") << "a.mp4" << impact << 0.003 << 0.0 << true;
-        QTest::newRow("sound starting 0.4 s after the pictures, MKV") << "a.mkv" << impact << 0.003 << 0.4 << true;
-        QTest::newRow("a click before address") << "a.mkv" << 0.2 << 0.003 << 0.0 << false;
-        QTest::newRow("the next mat's ball in the follow-through") << "a.mkv" << impact + 0.3 << 0.003 << 0.0 << false;
-        QTest::newRow("steady noise, no click") << "a.mkv" << -1.0 << 0.2 << 0.0 << false;
-        QTest::newRow("no sound") << "a.mkv" << -1.0 << 0.0 << -1.0 << false;
+        QTest::newRow("click at impact, PCM in AVI") << "a.avi" << impact << 0.003 << 0.0 << 0.0 << true;
+        QTest::newRow("click at impact, AAC in MP4") << "a.mp4" << impact << 0.003 << 0.0 << 0.0 << true;
+        QTest::newRow("sound starting 0.4 s after the pictures, MKV") << "a.mkv" << impact << 0.003 << 0.4 << 0.0 << true;
+        QTest::newRow("pictures starting 0.4 s after the sound, MKV") << "a.mkv" << impact << 0.003 << 0.0 << 0.4 << true;
+        QTest::newRow("a click before address") << "a.mkv" << 0.2 << 0.003 << 0.0 << 0.0 << false;
+        QTest::newRow("the next mat's ball in the follow-through") << "a.mkv" << impact + 0.3 << 0.003 << 0.0 << 0.0 << false;
+        QTest::newRow("steady noise, no click") << "a.mkv" << -1.0 << 0.2 << 0.0 << 0.0 << false;
+        QTest::newRow("no sound") << "a.mkv" << -1.0 << 0.0 << -1.0 << 0.0 << false;
     }
     void impactClick() {
         QFETCH(QString, file);
         QFETCH(double, clickAt);
         QFETCH(double, noise);
         QFETCH(double, soundStart);
+        QFETCH(double, firstFrame);
         QFETCH(bool, taken);
         cliptools::SwingScript script;
         script.impact += kBetweenFrames;  // the pictures alone cannot tell which of two frames
@@ -147,13 +150,15 @@ private slots:
         cliptools::ClipSpec spec;
         spec.fps = 30;
         spec.codec = cliptools::Codec::MPEG4;
+        if (firstFrame > 0) spec.showAtMs = [=](int i) { return std::llround(1000 * (firstFrame + i / 30.0)); };
         if (soundStart >= 0) {
             spec.soundStart = soundStart;
             spec.sound = [=](double t) {
                 // Deterministic hiss, and a struck ball: a sharp crack dying away in 3 ms.
                 const auto n = std::uint32_t(std::lround(t * 48000)) * 2654435761u;
                 double v = noise * (double(n >> 8) / double(1u << 24) * 2 - 1);
-                if (clickAt >= 0 && t >= clickAt) v += 0.7 * std::exp(-(t - clickAt) / 0.003) * (n & 256 ? 1 : -1);
+                const double since = t - firstFrame - clickAt;
+                if (clickAt >= 0 && since >= 0) v += 0.7 * std::exp(-since / 0.003) * (n & 256 ? 1 : -1);
                 return float(v);
             };
         }
@@ -165,12 +170,12 @@ private slots:
         QVERIFY(reader.OpenAviFile(path));
         std::vector<QImage> frames;
         std::vector<double> shownAt;
-        for (int i = 0; i < reader.NumberOfFrames(); ++i) {
-            cDIBSection dib;
-            QVERIFY(reader.GetFrameInto(i, dib));
+        // The count is the headers' guess until decoding reaches the end.
+        for (cDIBSection dib; int(frames.size()) < reader.NumberOfFrames() && reader.GetFrameInto(int(frames.size()), dib);) {
+            shownAt.push_back(reader.StartSeconds() + reader.FrameSeconds(int(frames.size())));
             frames.push_back(dib.HDC()->copy());
-            shownAt.push_back(reader.StartSeconds() + reader.FrameSeconds(i));
         }
+        QCOMPARE(int(frames.size()), script.Frames());
         const std::optional<double> click = platform::ClickSeconds(path);
         QCOMPARE(click.has_value(), clickAt >= 0);
         const int clickFrame = click ? FrameShownAt(shownAt, *click) : -1;
