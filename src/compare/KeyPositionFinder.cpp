@@ -221,6 +221,7 @@ KeyPositions FindKeyPositions(const std::vector<QImage>& frames, double fps, con
     // counts at the median of the five about it, so that a picture's motion taken for another's
     // (someone passing behind) cannot make it. Where nothing turns, the most motion.
     int peak = int(std::max_element(energy.begin(), energy.end()) - energy.begin());
+    int turning = 0;
     {
         std::vector<double> step(static_cast<size_t>(n), 0);
         for (int i = 1, last = -1; i < m; ++i) {
@@ -231,10 +232,13 @@ KeyPositions FindKeyPositions(const std::vector<QImage>& frames, double fps, con
         double fastest = 0;
         for (int i = 3; i + 2 < m; ++i) {
             double five[] = {step[size_t(i - 2)], step[size_t(i - 1)], step[size_t(i)], step[size_t(i + 1)], step[size_t(i + 2)]};
+            // A swing turns one way throughout; flickers of misplaced motion jump back and forth.
+            const auto along = std::count_if(std::begin(five), std::end(five), [&](double v) { return v * five[2] > 0; });
             std::sort(std::begin(five), std::end(five));
-            if (std::abs(five[2]) > fastest && energy[size_t(i)] > 0) {
+            if (std::abs(five[2]) > fastest && energy[size_t(i)] > 0 && along >= 4) {
                 fastest = std::abs(five[2]);
                 peak = i;
+                turning = five[2] > 0 ? 1 : -1;
             }
         }
     }
@@ -268,7 +272,7 @@ KeyPositions FindKeyPositions(const std::vector<QImage>& frames, double fps, con
     while (before > start && !placed[size_t(before)]) --before;
     while (after < m && !placed[size_t(after)]) ++after;
     if (!placed[size_t(before)] || after >= m || !placed[size_t(after)]) return none;
-    const double dir = angle[size_t(after)] > angle[size_t(before)] ? 1.0 : -1.0;
+    const double dir = turning != 0 ? turning : angle[size_t(after)] > angle[size_t(before)] ? 1.0 : -1.0;
 
     // Top: where the turning back ends, the farthest back the moving parts went.
     int top = -1;
