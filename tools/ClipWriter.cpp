@@ -130,6 +130,77 @@ bool drain(AVCodecContext* enc, AVFormatContext* fmt, AVStream* st, AVPacket* pk
     }
 }
 
+
+constexpr int kSoundRate = 48000;
+
+// The sound track's encoder and stream: AAC where the container expects it, else PCM.
+struct SoundTrack {
+    std::unique_ptr<AVCodecContext, CodecCloser> enc;
+    AVStream* st = nullptr;
+};
+
+bool addSound(AVFormatContext* fmt, SoundTrack* track, QString* error) {
+    const QByteArray muxer(fmt->oformat->name);
+    const bool aac = muxer.contains("mp4") || muxer.contains("mov");
+    const AVCodec* codec = avcodec_find_encoder(aac ? AV_CODEC_ID_AAC : AV_CODEC_ID_PCM_S16LE);
+    if (!codec) {
+        if (error) *error = QStringLiteral("no encoder for the sound");
+        return false;
+    }
+    track->enc.reset(avcodec_alloc_context3(codec));
+    AVCodecContext* enc = track->enc.get();
+    enc->sample_fmt = aac ? AV_SAMPLE_FMT_FLTP : AV_SAMPLE_FMT_S16;
+    enc->sample_rate = kSoundRate;
+    av_channel_layout_default(&enc->ch_layout, 1);
+    enc->time_base = AVRational{1, kSoundRate};
+    if (aac) enc->bit_rate = 128000;
+    if (fmt->oformat->flags & AVFMT_GLOBALHEADER) enc->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
+    int r = avcodec_open2(enc, codec, nullptr);
+    track->st = r < 0 ? nullptr : avformat_new_stream(fmt, nullptr);
+    if (!track->st || avcodec_parameters_from_context(track->st->codecpar, enc) < 0) {
+        if (error) *error = QStringLiteral("cannot add the sound: ") + avError(r);
+        return false;
+    }
+    track->st->time_base = enc->time_base;
+    return true;
+}
+
+bool writeSound(const ClipSpec& spec, double seconds, SoundTrack& track, AVFormatContext* fmt, QString* error) {
+    AVCodecContext* enc = track.enc.get();
+    std::unique_ptr<AVFrame, FrameFree> frame(av_frame_alloc());
+    std::unique_ptr<AVPacket, PacketFree> pkt(av_packet_alloc());
+    const int chunk = enc->frame_size > 0 ? enc->frame_size : 1024;
+    const int64_t first = std::llround(spec.soundStart * kSoundRate);
+    const int64_t end = std::llround(seconds * kSoundRate);
+    const DurationOf none = [](int64_t) -> int64_t { return 0; };
+    for (int64_t at = first; at < end; at += chunk) {
+        av_frame_unref(frame.get());
+        frame->format = enc->sample_fmt;
+        frame->sample_rate = kSoundRate;
+        frame->nb_samples = int(std::min<int64_t>(chunk, end - at));
+        if (enc->frame_size > 0 && !(enc->codec->capabilities & AV_CODEC_CAP_VARIABLE_FRAME_SIZE))
+            frame->nb_samples = chunk;  // the last piece padded with what the sound says there
+        av_channel_layout_default(&frame->ch_layout, 1);
+        if (av_frame_get_buffer(frame.get(), 0) < 0) {
+            if (error) *error = QStringLiteral("out of memory");
+            return false;
+        }
+        for (int i = 0; i < frame->nb_samples; ++i) {
+            const float v = std::clamp(spec.sound(double(at + i) / kSoundRate), -1.0f, 1.0f);
+            if (enc->sample_fmt == AV_SAMPLE_FMT_FLTP)
+                reinterpret_cast<float*>(frame->data[0])[i] = v;
+            else
+                reinterpret_cast<int16_t*>(frame->data[0])[i] = int16_t(std::lround(v * 32767));
+        }
+        frame->pts = at;
+        if (avcodec_send_frame(enc, frame.get()) < 0 || !drain(enc, fmt, track.st, pkt.get(), none, error)) {
+            if (error && error->isEmpty()) *error = QStringLiteral("encoding the sound failed");
+            return false;
+        }
+    }
+    avcodec_send_frame(enc, nullptr);
+    return drain(enc, fmt, track.st, pkt.get(), none, error);
+}
 }  // namespace
 
 bool WriteClip(const QString& path, const ClipSpec& clipFormat, int frameCount, const FrameSource& frames,
@@ -225,6 +296,8 @@ bool WriteClip(const QString& path, const ClipSpec& clipFormat, int frameCount, 
         }
         av_display_rotation_set(matrix, double(clipFormat.rotation));  // this one is clockwise
     }
+    SoundTrack sound;
+    if (clipFormat.sound && !addSound(fmt.get(), &sound, error)) return false;
     if ((r = avio_open(&fmt->pb, file.constData(), AVIO_FLAG_WRITE)) < 0) {
         if (error) *error = QStringLiteral("cannot create the file: ") + avError(r);
         return false;
@@ -304,6 +377,13 @@ bool WriteClip(const QString& path, const ClipSpec& clipFormat, int frameCount, 
     }
     avcodec_send_frame(enc.get(), nullptr);
     if (!drain(enc.get(), fmt.get(), st, pkt.get(), durationOf, error)) return false;
+    // The muxer's interleaving holds the pictures back until the sound beside them is written.
+    if (clipFormat.sound) {
+        const double seconds = variable && frameCount > 0
+                                   ? double(clipFormat.showAtMs(frameCount - 1) + durationOf(clipFormat.showAtMs(frameCount - 1))) / 1000
+                                   : double(frameCount) / clipFormat.fps;
+        if (!writeSound(clipFormat, seconds, sound, fmt.get(), error)) return false;
+    }
     if ((r = av_write_trailer(fmt.get())) < 0) {
         if (error) *error = QStringLiteral("cannot finish the file: ") + avError(r);
         return false;

@@ -2,7 +2,7 @@
 // Writes short clips with FFmpeg's encoders from frames drawn by the caller: AVI, and MP4, MOV,
 // MKV or WEBM by the file's extension. Used to make the sample clips shipped beside the program,
 // and by tests and benchmarks that need clips of known content in many codecs, with B-frames,
-// rotations, variable frame rates and colour matrices as phones write them.
+// rotations, variable frame rates and colour matrices as phones write them, and with sound.
 
 #include <QImage>
 #include <QString>
@@ -37,6 +37,12 @@ struct ClipSpec {
     bool fullRange = false;  // 0..255 luma (else 16..235); MJPEG is always full range
     // When frame n is shown, in milliseconds; empty for a constant rate of `fps`.
     std::function<int64_t(int frameNumber)> showAtMs = {};
+    // A sound track beside the pictures (mono, 48 kHz; PCM, or AAC in MP4 and MOV): the signal
+    // (-1..1) at a time in seconds on the file's clock (where frame 0 is shown at 0 unless
+    // `showAtMs` says otherwise). None when empty. It starts at `soundStart` and ends with the
+    // pictures.
+    std::function<float(double seconds)> sound = {};
+    double soundStart = 0;
 };
 
 // Called once per frame with the frame number; returns the picture (any size: it is

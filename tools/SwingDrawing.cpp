@@ -46,6 +46,8 @@ int SwingScript::FrameAt(double seconds) const {
 QImage DrawSwing(const SwingScript& s, int frameNumber) {
     const double t = frameNumber / s.fps;
     QImage img(s.width, s.height, QImage::Format_RGB32);
+    // Shaken, the scenery's seams fall between pixels and blend with what lay there before.
+    img.fill(Qt::black);
     QPainter p(&img);
     p.setRenderHint(QPainter::Antialiasing);
     p.scale(s.width / 320.0, s.height / 240.0);

@@ -47,6 +47,9 @@ int cVideo::NumberOfFrames() const {
 bool cVideo::FrameCountIsExact() const {
     return m_file && m_file->CountIsExact();
 }
+double cVideo::StartSeconds() const {
+    return m_file ? m_file->StartSeconds() : 0.0;
+}
 double cVideo::FrameSeconds(int frameNumber) const {
     return m_file ? m_file->FrameSeconds(frameNumber - m_firstFrame) : 0.0;
 }

@@ -49,6 +49,8 @@ public:
     double FramesPerSecond() const;
     // When frame n is shown, in seconds from the first frame.
     double FrameSeconds(int frameNumber) const;
+    // Where the first frame lies on the clock the file's streams share (its sound's too).
+    double StartSeconds() const;
     // Degrees the stored picture is turned clockwise to stand upright.
     int Rotation() const;
     // The count the file's header claims (not trusted: NumberOfFrames is what the clip holds).

@@ -2,9 +2,10 @@
 // camera's shake taken out first. Thin fast things (a club) defeat optical flow but not frame
 // differences: a pixel that changed both coming into a frame and going out of it shows where the
 // moving parts are in that frame. Those parts travel on a circle about the golfer's pivot; their
-// angle about it goes back to the top and turns round. Address and finish are where the motion
-// starts and settles; impact is the downswing frame that looks most like address (the club back at
-// the ball).
+// angle about it goes back to the top and turns round, fastest in the downswing. Address and
+// finish are where the motion starts and settles (the golfer's own: someone behind is not
+// followed); impact is the downswing frame that looks most like address (the club back at the
+// ball), or the ball's click where the clip's sound has one and the pictures agree.
 
 #include "compare/KeyPositionFinder.h"
 
@@ -18,6 +19,8 @@ namespace {
 
 // The pictures are worked on at about this many pixels: enough for arms and club, cheap for 1080p.
 constexpr double kWorkPixels = 160.0 * 120.0;
+// How far (work pixels) a shaking picture may still be off after alignment.
+constexpr double kResidualShift = 0.4;
 
 cv::Mat greyWork(const QImage& frame, cv::Size work) {
     QImage img = frame;
@@ -76,7 +79,8 @@ QString KeyPositionTag(int kind) {
     return kind >= 0 && kind < 4 ? QString::fromLatin1(tags[kind]) : QString();
 }
 
-KeyPositions FindKeyPositions(const std::vector<QImage>& frames, double fps, const std::atomic<bool>* cancel) {
+KeyPositions FindKeyPositions(const std::vector<QImage>& frames, double fps, const std::atomic<bool>* cancel,
+                              int impactHint) {
     KeyPositions none;
     const int n = int(frames.size());
     if (n < 10 || frames[0].isNull() || fps <= 0) return none;
@@ -88,21 +92,44 @@ KeyPositions FindKeyPositions(const std::vector<QImage>& frames, double fps, con
 
     // Grey pictures with the camera's shake or pan taken out: each one is moved onto the first.
     std::vector<cv::Mat> grey(static_cast<size_t>(n));
+    std::vector<cv::Point2d> shifts;
     cv::Mat first;
     for (int i = 0; i < n; ++i) {
         if (cancelled()) return none;
         if (frames[size_t(i)].size() != frames[0].size()) return none;
         cv::Mat g;
+        cv::Point2d shift(0, 0);
         cv::GaussianBlur(greyWork(frames[size_t(i)], work), g, cv::Size(3, 3), 0);
         g.convertTo(g, CV_32F);
         if (i == 0) {
             first = g;
         } else {
-            const cv::Point2d shift = cv::phaseCorrelate(first, g);
+            shift = cv::phaseCorrelate(first, g);
             const cv::Mat undo = (cv::Mat_<double>(2, 3) << 1, 0, -shift.x, 0, 1, -shift.y);
             cv::warpAffine(g, g, undo, work, cv::INTER_LINEAR, cv::BORDER_REPLICATE);
         }
         grey[size_t(i)] = g;
+        shifts.push_back(shift);
+    }
+    // A shaking camera is never aligned exactly: a residual of a fraction of a pixel shows as a
+    // difference of that fraction of the brightness gradient along every sharp edge. Where the
+    // camera shakes, differences up to that much at an edge are not motion.
+    std::vector<double> jitter;
+    for (size_t i = 1; i < shifts.size(); ++i) jitter.push_back(cv::norm(shifts[i] - shifts[i - 1]));
+    const double residual = percentile(jitter, 0.5) > 0.1 ? kResidualShift : 0.0;
+    // Now and then one picture is aligned worse than the rest: it differs from both neighbours
+    // more than they differ from each other. It is aligned again onto them.
+    for (int i = 1; residual > 0 && i + 1 < n; ++i) {
+        const auto apart = [&](int a, int b) {
+            cv::Mat d;
+            cv::absdiff(grey[size_t(a)], grey[size_t(b)], d);
+            return cv::mean(d)[0];
+        };
+        if (std::min(apart(i - 1, i), apart(i, i + 1)) < 1.5 * apart(i - 1, i + 1)) continue;
+        const cv::Mat both = (grey[size_t(i - 1)] + grey[size_t(i + 1)]) * 0.5;
+        const cv::Point2d more = cv::phaseCorrelate(both, grey[size_t(i)]);
+        const cv::Mat undo = (cv::Mat_<double>(2, 3) << 1, 0, -more.x, 0, 1, -more.y);
+        cv::warpAffine(grey[size_t(i)], grey[size_t(i)], undo, work, cv::INTER_LINEAR, cv::BORDER_REPLICATE);
     }
 
     // What moved between consecutive frames, well above the sensor's noise; the picture's edges,
@@ -118,6 +145,17 @@ KeyPositions FindKeyPositions(const std::vector<QImage>& frames, double fps, con
         sample.assign(d.begin<float>(), d.end<float>());
         const double threshold = std::max(10.0, 5.0 * median(sample));
         cv::Mat mask = cv::Mat::zeros(work, CV_8U);
+        if (residual > 0) {
+            cv::Mat gx, gy, edge, edge2;
+            cv::Sobel(grey[size_t(i)], gx, CV_32F, 1, 0, 3, 1.0 / 8);
+            cv::Sobel(grey[size_t(i)], gy, CV_32F, 0, 1, 3, 1.0 / 8);
+            cv::magnitude(gx, gy, edge);
+            cv::Sobel(grey[size_t(i + 1)], gx, CV_32F, 1, 0, 3, 1.0 / 8);
+            cv::Sobel(grey[size_t(i + 1)], gy, CV_32F, 0, 1, 3, 1.0 / 8);
+            cv::magnitude(gx, gy, edge2);
+            edge = cv::max(edge, edge2) * residual;
+            d = d - edge;
+        }
         mask(inner).setTo(255, d(inner) > threshold);
         moved[size_t(i)] = mask;
     }
@@ -179,8 +217,31 @@ KeyPositions FindKeyPositions(const std::vector<QImage>& frames, double fps, con
         placed[size_t(i)] = any = true;
     }
 
-    // The downswing: the most motion. A swing stands far above the clip's noise.
-    const int peak = int(std::max_element(energy.begin(), energy.end()) - energy.begin());
+    // The downswing: the fastest turning, where the moving parts sweep round the pivot; a step
+    // counts at the median of the five about it, so that a picture's motion taken for another's
+    // (someone passing behind) cannot make it. Where nothing turns, the most motion.
+    int peak = int(std::max_element(energy.begin(), energy.end()) - energy.begin());
+    int turning = 0;
+    {
+        std::vector<double> step(static_cast<size_t>(n), 0);
+        for (int i = 1, last = -1; i < m; ++i) {
+            if (!placed[size_t(i)]) continue;
+            if (last >= 0 && i - last <= 2) step[size_t(i)] = (angle[size_t(i)] - angle[size_t(last)]) / (i - last);
+            last = i;
+        }
+        double fastest = 0;
+        for (int i = 3; i + 2 < m; ++i) {
+            double five[] = {step[size_t(i - 2)], step[size_t(i - 1)], step[size_t(i)], step[size_t(i + 1)], step[size_t(i + 2)]};
+            // A swing turns one way throughout; flickers of misplaced motion jump back and forth.
+            const auto along = std::count_if(std::begin(five), std::end(five), [&](double v) { return v * five[2] > 0; });
+            std::sort(std::begin(five), std::end(five));
+            if (std::abs(five[2]) > fastest && energy[size_t(i)] > 0 && along >= 4) {
+                fastest = std::abs(five[2]);
+                peak = i;
+                turning = five[2] > 0 ? 1 : -1;
+            }
+        }
+    }
     const double floor = percentile(energy, 0.1);
     if (energy[size_t(peak)] < std::max(8.0 * floor, 0.004 * work.area())) return none;
     const double still = std::max(3.0 * floor, 0.0005 * work.area());
@@ -196,12 +257,22 @@ KeyPositions FindKeyPositions(const std::vector<QImage>& frames, double fps, con
             break;
         }
     }
+    // A takeaway is a run of motion; a flicker or two before it (a picture the shake left
+    // misaligned) is not.
+    const int run = std::max(2, int(std::lround(0.05 * fps)));
+    for (int i = start; i < peak;) {
+        int j = i;
+        while (j < peak && energy[size_t(j)] > still) ++j;
+        if (j - i >= run || j >= peak) break;
+        while (j < peak && energy[size_t(j)] <= still) ++j;
+        start = i = j;
+    }
     // Its direction of turning at the fastest moment.
     int before = peak, after = peak + 1;
     while (before > start && !placed[size_t(before)]) --before;
     while (after < m && !placed[size_t(after)]) ++after;
     if (!placed[size_t(before)] || after >= m || !placed[size_t(after)]) return none;
-    const double dir = angle[size_t(after)] > angle[size_t(before)] ? 1.0 : -1.0;
+    const double dir = turning != 0 ? turning : angle[size_t(after)] > angle[size_t(before)] ? 1.0 : -1.0;
 
     // Top: where the turning back ends, the farthest back the moving parts went.
     int top = -1;
@@ -212,39 +283,84 @@ KeyPositions FindKeyPositions(const std::vector<QImage>& frames, double fps, con
     int takeaway = start + 1;
     while (takeaway < top && !placed[size_t(takeaway)]) ++takeaway;
     if (dir * (angle[size_t(takeaway)] - angle[size_t(top)]) < 1.0) return none;
+    // A pause there (the club still from one picture to the next) ends where the downswing starts.
+    for (int j = top + 1; j < peak && !placed[size_t(j)]; ++j)
+        if (energy[size_t(j - 1)] <= still) top = j;
     KeyPositions found;
     found.frame[KeyPositions::Top] = top;
     // Address: the last still frame before the takeaway.
     if (start < top) found.frame[KeyPositions::Address] = start;
 
-    // Impact: near the fastest moment, the frame most like address (the club back at the ball).
+    // Impact: near the fastest moment, the frame most like address (the club back at the ball),
+    // compared where the club and arms were at address or at the top: what else changes in the
+    // swing's region (someone behind, the shake's residue) does not then count.
     const int reference = std::max(0, found[KeyPositions::Address]);
     const int margin = std::max(2, int(std::lround(0.1 * fps)));
+    cv::Mat pose;
+    cv::absdiff(grey[size_t(top)], grey[size_t(reference)], pose);
+    pose = pose > 25;
+    cv::bitwise_and(pose, region, pose);
+    if (cv::countNonZero(pose) < 20) pose = region;
     double best = -1;
     for (int i = std::max(top + 1, peak - margin); i <= std::min(n - 1, peak + 1 + margin); ++i) {
         cv::Mat diff;
         cv::absdiff(grey[size_t(i)], grey[size_t(reference)], diff);
-        const double d = cv::mean(diff, region)[0];
+        const double d = cv::mean(diff, pose)[0];
         if (best < 0 || d < best) {
             best = d;
             found.frame[KeyPositions::Impact] = i;
         }
     }
     if (found[KeyPositions::Impact] <= top) return none;
+    // The ball's click times impact better than any picture; a click the pictures disagree with
+    // (a voice, the next mat's ball, a bag set down) is not this swing's.
+    const int agree = std::max(2, int(std::lround(0.1 * fps)));
+    if (impactHint > top && impactHint <= peak + 1 + margin && std::abs(impactHint - found[KeyPositions::Impact]) <= agree)
+        found.frame[KeyPositions::Impact] = impactHint;
 
     // Finish: after impact, the first frame from which the motion stays settled for a while.
     // The follow-through dies away slowly: settled is small against the downswing, not only still.
+    // What counts is the moving parts near where the follow-through moved the step before:
+    // someone passing elsewhere in the swing's region does not keep the swing going.
     const double settled = std::max(still, 0.03 * energy[size_t(peak)]);
     const int hold = std::max(2, int(std::lround(0.1 * fps)));
+    std::vector<double> follow(energy);
+    if (found[KeyPositions::Impact] < m) {
+        const cv::Moments mo = cv::moments(moved[size_t(found[KeyPositions::Impact])] & region, true);
+        cv::Point2d near = mo.m00 > 0 ? cv::Point2d(mo.m10 / mo.m00, mo.m01 / mo.m00) : cv::Point2d(cx, cy);
+        cv::Mat part, labels, stats, centres;
+        for (int i = found[KeyPositions::Impact] + 1; i < m; ++i) {
+            cv::bitwise_and(moved[size_t(i)], region, part);
+            const int parts = cv::connectedComponentsWithStats(part, labels, stats, centres, 8, CV_32S);
+            double area = 0, sx = 0, sy = 0;
+            for (int k = 1; k < parts; ++k) {
+                const cv::Point2d c(centres.at<double>(k, 0), centres.at<double>(k, 1));
+                if (cv::norm(c - near) > 0.8 * radius) continue;
+                const double a = stats.at<int>(k, cv::CC_STAT_AREA);
+                area += a, sx += a * c.x, sy += a * c.y;
+            }
+            follow[size_t(i)] = area;
+            if (area >= 3) near = cv::Point2d(sx / area, sy / area);
+        }
+    }
     for (int i = found[KeyPositions::Impact]; i < m; ++i) {
         int j = i;
-        while (j < m && j - i < hold && energy[size_t(j)] <= settled) ++j;
+        while (j < m && j - i < hold && follow[size_t(j)] <= settled) ++j;
         if (j - i >= hold || (j == m && j > i)) {
             if (i > found[KeyPositions::Impact]) found.frame[KeyPositions::Finish] = i;
             break;
         }
     }
     return found;
+}
+
+int FrameShownAt(const std::vector<double>& frameSeconds, double seconds) {
+    if (frameSeconds.empty() || !std::isfinite(seconds)) return -1;
+    const auto after = std::lower_bound(frameSeconds.begin(), frameSeconds.end(), seconds);
+    size_t n = size_t(after - frameSeconds.begin());
+    if (n == frameSeconds.size() || (n > 0 && seconds - frameSeconds[n - 1] < *after - seconds)) --n;
+    const double period = frameSeconds.size() > 1 ? (frameSeconds.back() - frameSeconds.front()) / double(frameSeconds.size() - 1) : 0;
+    return std::abs(frameSeconds[n] - seconds) <= std::max(period, 1e-3) ? int(n) : -1;
 }
 
 int SyncedModelFrame(int videoFrame, const KeyPositions& video, int videoCount, const KeyPositions& model,

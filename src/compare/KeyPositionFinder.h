@@ -26,8 +26,14 @@ QString KeyPositionTag(int kind);
 
 // Searches `frames` (presentation order, any QImage format, all of one size) shot at `fps`.
 // Gives nothing for a clip without a swing. `cancel`, when set, stops the search early (nothing found).
+// `impactHint` is the frame shown when the clip's sound clicks (-1: no sound, no click): taken as
+// impact when it falls in the downswing and the pictures agree within a few frames, else ignored.
 KeyPositions FindKeyPositions(const std::vector<QImage>& frames, double fps,
-                              const std::atomic<bool>* cancel = nullptr);
+                              const std::atomic<bool>* cancel = nullptr, int impactHint = -1);
+
+// The frame shown nearest to a moment: `frameSeconds[n]` is when frame n is shown. -1 when there
+// are no frames or the moment lies more than a frame's time outside them.
+int FrameShownAt(const std::vector<double>& frameSeconds, double seconds);
 
 // The model frame shown with `videoFrame` when the two swings are kept in step: between consecutive
 // key positions known in both clips (and the clips' first and last frames) the model frame lies at

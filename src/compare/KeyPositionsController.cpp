@@ -1,5 +1,6 @@
 #include "compare/KeyPositionsController.h"
 
+#include "platform/AudioClick.h"
 #include "platform/ImageBox.h"
 #include "platform/PictureBox.h"
 #include "playback/frmVideoControls.h"
@@ -89,6 +90,9 @@ void KeyPositionsController::ClipLoaded(int slot, const QString& path) {
             return;
     }
     const double fps = store.reader->FramesPerSecond();
+    // The sound's clock starts where the container's does; the frames' clock at frame 0.
+    std::vector<double> shownAt;
+    for (int i = 0; i < store.frameCount; ++i) shownAt.push_back(store.reader->StartSeconds() + store.reader->FrameSeconds(first + i));
     auto cancel = std::make_shared<std::atomic<bool>>(false);
     cancel_[size_t(slot)] = cancel;
     auto* watcher = new QFutureWatcher<KeyPositions>(this);
@@ -96,8 +100,9 @@ void KeyPositionsController::ClipLoaded(int slot, const QString& path) {
         found(slot, generation, watcher->result());
         watcher->deleteLater();
     });
-    search_[size_t(slot)] = QtConcurrent::run([frames = std::move(frames), fps, cancel] {
-        return FindKeyPositions(frames, fps, cancel.get());
+    search_[size_t(slot)] = QtConcurrent::run([frames = std::move(frames), shownAt = std::move(shownAt), fps, cancel, path] {
+        const std::optional<double> click = platform::ClickSeconds(path, cancel.get());
+        return FindKeyPositions(frames, fps, cancel.get(), click ? FrameShownAt(shownAt, *click) : -1);
     });
     watcher->setFuture(search_[size_t(slot)]);
 }

@@ -1,5 +1,6 @@
 #pragma once
-// One owner per FFmpeg object: the deleters the reader and the video export share.
+// One owner per FFmpeg object: the deleters the clip reader, the audio click finder and the
+// video export share.
 
 extern "C" {
 #include <libavcodec/avcodec.h>
@@ -11,6 +12,10 @@ extern "C" {
 
 namespace platform {
 
+// A demuxer opened with avformat_open_input.
+struct FormatOwner {
+    void operator()(AVFormatContext* f) const { avformat_close_input(&f); }
+};
 struct CodecOwner {
     void operator()(AVCodecContext* c) const { avcodec_free_context(&c); }
 };
@@ -32,6 +37,7 @@ struct OutputFormatOwner {
     }
 };
 
+using FormatPtr = std::unique_ptr<AVFormatContext, FormatOwner>;
 using CodecPtr = std::unique_ptr<AVCodecContext, CodecOwner>;
 using FramePtr = std::unique_ptr<AVFrame, FrameOwner>;
 using PacketPtr = std::unique_ptr<AVPacket, PacketOwner>;

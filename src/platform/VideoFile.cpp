@@ -21,11 +21,6 @@ extern "C" {
 namespace platform {
 namespace {
 
-struct FormatOwner {
-    void operator()(AVFormatContext* f) const { avformat_close_input(&f); }
-};
-using FormatPtr = std::unique_ptr<AVFormatContext, FormatOwner>;
-
 constexpr int64_t kNoPts = AV_NOPTS_VALUE;
 
 uint32_t le32(const uint8_t* s) {
@@ -530,6 +525,12 @@ double VideoFile::FrameSeconds(int n) const {
     const double last = shows.empty() ? 0 : double(shows.back() - shows.front()) * av_q2d(m->timeBase);
     const int lastN = int(shows.size()) - 1;
     return fps > 0 ? last + (n - lastN) / fps : last;
+}
+
+double VideoFile::StartSeconds() const {
+    // AVI numbers frames by time from 0; elsewhere frame 0 is the first picture shown.
+    if (!m || m->byTime || m->shows.empty()) return 0;
+    return double(m->shows.front()) * av_q2d(m->timeBase);
 }
 
 void VideoFile::Close() {

@@ -58,6 +58,9 @@ public:
     // When frame n is shown, in seconds from the first frame (estimated from the rate for a
     // frame not decoded yet).
     double FrameSeconds(int n) const;
+    // Where frame 0 lies on the container's clock, the one every stream of the file shares
+    // (an audio stream's timestamps are on it too), in seconds.
+    double StartSeconds() const;
 
     // Decodes frame n into rows of 3-byte BGR pixels, `stride` bytes apart (negative for
     // bottom-up memory: then `firstRow` is the top row's address, the last in memory).

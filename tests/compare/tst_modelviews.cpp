@@ -5,6 +5,7 @@
 #include "ClipWriter.h"
 #include "MsgBoxRecorder.h"
 #include "TestDesktop.h"
+#include "compare/KeyPositionsController.h"
 #include "compare/ModelGeometry.h"
 #include "compare/ViewGeometry.h"
 #include "compare/frmImageTool.h"
@@ -21,11 +22,14 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QGroupBox>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QScrollBar>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <array>
 #include <cmath>
 
 using namespace platform;
@@ -100,6 +104,14 @@ private slots:
         clipFormat.height = 180;
         QVERIFY(cliptools::WriteClip(clip("wide.avi"), clipFormat, 2,
                                      [](int i) { return videoFrame(i).scaled(323, 180); }));
+        // Two swings of known key positions; the model takes longer over most of its swing.
+        // Green tells the frame: 20 per frame in the clip, 10 in the model.
+        QVERIFY(cliptools::WriteClip(clip("swing.avi"), clipFormat, 12, [](int i) { return videoFrame(i).scaled(kW, kH); }));
+        QVERIFY(cliptools::WriteClip(clip("slowswing.avi"), clipFormat, 23, [](int i) {
+            QImage im(kW, kH, QImage::Format_RGB32);
+            im.fill(qRgb(90, 10 * i, 200));
+            return im;
+        }));
         SetFileDialogAnswerer([this](const FileDialogRequest& r) {
             requests_.push_back(r);
             return answer_;
@@ -165,6 +177,61 @@ private slots:
         w.CurrentModelFrame = 3;
         w.Toolbar_Click(7);
         QCOMPARE(w.CurrentModelFrame, short(1));
+    }
+
+    // Stepping "Both Windows" through the video controls' own buttons: with "Sync on key
+    // positions" the model shows the frame at the same point of its swing (key positions set by
+    // the user from the Key Positions menu, the model's kept with its clip and found again when
+    // it is inserted); without it, both step one frame at a time as before.
+    void bothWindowsSteppingKeepsTheSwingsInStep_data() {
+        QTest::addColumn<bool>("sync");
+        // The model frame shown at the start, after each of 12 steps forwards, then one back.
+        QTest::addColumn<QList<int>>("shown");
+        // Model: address 2, top 14, impact 18, finish 21 of 23 frames; clip: 1, 5, 7, 10 of 12.
+        QTest::newRow("sync on") << true << QList<int>{0, 2, 5, 8, 11, 14, 16, 18, 19, 20, 21, 22, 0, 22};
+        QTest::newRow("sync off") << false << QList<int>{0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 11};
+    }
+    void bothWindowsSteppingKeepsTheSwingsInStep() {
+        QFETCH(bool, sync);
+        QFETCH(QList<int>, shown);
+        frm_Main w;
+        QSignalSpy changed(w.SwingKeys, &KeyPositionsController::Changed);
+        const auto mark = [&](const char* name, std::array<int, 4> keys) {
+            answer_ = chose(clip(name));
+            changed.clear();
+            w.Toolbar_Click(1);
+            QTRY_VERIFY(changed.count() >= 2);  // loaded, then searched (nothing to find here)
+            for (int k = 0; k < 4; ++k) {
+                w.ImgVideoFrames_Click(keys[size_t(k)]);
+                w.findChild<QAction*>(QStringLiteral("mnuKeySet%1").arg(k))->trigger();
+            }
+            QCOMPARE(w.SwingKeys->Keys(KeyPositionsController::Video1).frame, keys);
+        };
+        mark("slowswing.avi", {2, 14, 18, 21});
+        mark("swing.avi", {1, 5, 7, 10});
+        answer_ = chose(clip("slowswing.avi"));
+        w.Toolbar_Click(7);
+        QCOMPARE(w.SwingKeys->Keys(KeyPositionsController::Model).frame, (std::array<int, 4>{2, 14, 18, 21}));
+        w.VideoControls->hscrBlend->setValue(255);  // the model alone in its place
+        w.VideoControls->optWindow[1]->click();
+        w.VideoControls->chkSync->setChecked(sync);
+
+        const QPoint centre = w.Model.placement.center();
+        QList<int> seen, videoSeen;
+        const auto look = [&] {
+            seen << qGreen(at(w, centre.x(), centre.y())) / 10;
+            videoSeen << w.CurrentVideoFrame;
+        };
+        w.VideoControls->cmdBackFull->click();
+        look();
+        for (int step = 0; step < 12; ++step) {
+            w.VideoControls->cmdForwardFast->click();
+            look();
+        }
+        w.VideoControls->cmdBackFast->click();
+        look();
+        QCOMPARE(videoSeen, (QList<int>{0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 0, 11}));
+        QCOMPARE(seen, shown);
     }
 
     void blendMixesTheWholeModelSurfaceUnderTheMarks() {
