@@ -113,15 +113,8 @@ private slots:
         QCOMPARE(cFileDlg::ChosenPair(drive, 3), nul("*.bmp~"));
     }
 
-    void startValuesAndFlags() {
+    void flagsFromTheOptions() {
         cFileDlg dlg;
-        QCOMPARE(dlg.OwnerHwnd, nullptr);
-        QVERIFY(dlg.FileMustExist && dlg.HideReadOnly && dlg.OverwritePrompt);
-        QVERIFY(!dlg.MultiSelect && !dlg.ReadOnly());
-        QCOMPARE(dlg.FilterIndex, 0);
-        QCOMPARE(dlg.Flags, 0);
-        QCOMPARE(dlg.DlgTitle, QStringLiteral("Varkelo"));
-        QVERIFY(dlg.Filter.isEmpty() && dlg.InitDirectory.isEmpty() && dlg.DefaultExt.isEmpty());
         QCOMPARE(dlg.OpenFlags(), 0x1004u);  // must exist + hide read-only
         QCOMPARE(dlg.SaveFlags(), 0x6u);     // overwrite prompt + hide read-only
         dlg.MultiSelect = true;
@@ -149,14 +142,10 @@ private slots:
 
         QCOMPARE(answerer.requests.size(), size_t(1));
         const FileDialogRequest& r = answerer.requests[0];
-        QCOMPARE(r.kind, FileDialogRequest::Open);
-        QVERIFY(r.preview);
-        QCOMPARE(r.owner, &owner);
+        QVERIFY(r.kind == FileDialogRequest::Open && r.preview && r.owner == &owner);
         QCOMPARE(r.title, QStringLiteral("Open AVI File"));
         QCOMPARE(r.startFolder, QStringLiteral("/home/coach/swings"));
-        QCOMPARE(r.startFileName, QString());
         QCOMPARE(r.filters, kVideoPairs);
-        QCOMPARE(r.filterIndex, 0);
         QCOMPARE(r.flags, 0x1004u);
         QVERIFY(r.fileMustExist && r.hideReadOnly && !r.multiSelect && !r.readOnlyTicked);
 
@@ -356,15 +345,10 @@ private slots:
         pane.ShowFile(bmp);
         QCOMPARE(pane.Picture().size(), QSize(200, 150));  // scaled into the pane
         QVERIFY(nearColour(pane.Picture().pixelColor(100, 75), QColor(200, 30, 40)));
-        QCOMPARE(pane.Text(), QString());
-        QCOMPARE(pane.findChild<QLabel*>(QStringLiteral("previewCaption"))->text(),
-                 QStringLiteral("800 x 600"));
+        QCOMPARE(pane.findChild<QLabel*>(QStringLiteral("previewCaption"))->text(), QStringLiteral("800 x 600"));
         pane.ShowFile(jpg);
         QCOMPARE(pane.Picture().size(), QSize(60, 40));  // small pictures keep their size
         QVERIFY(nearColour(pane.Picture().pixelColor(30, 20), QColor(20, 160, 60)));
-        pane.ShowFile(QString());
-        QCOMPARE(pane.Text(), QString());
-        QVERIFY(pane.Picture().isNull());
 
         QStringList asked;
         const auto previous = platform::SetClipPreviewProvider([&](const QString& path) {
@@ -386,8 +370,6 @@ private slots:
         platform::SetClipPreviewProvider(
             [](const QString&) -> QImage { throw std::runtime_error("broken"); });
         QVERIFY(noPreview(clip));
-        platform::SetClipPreviewProvider([](const QString&) { return QImage(); });
-        QVERIFY(noPreview(clip));
         platform::SetClipPreviewProvider({});
         QVERIFY(noPreview(clip));
         platform::SetClipPreviewProvider(previous);
@@ -408,8 +390,6 @@ private slots:
         request.SetFlags(0x1000 | 0x1);  // read-only box shown and ticked
         request.preview = true;
         platform::FileDialogWindow dialog(request);
-        QCOMPARE(dialog.windowTitle(), QStringLiteral("Open AVI File"));
-        QVERIFY(dialog.testOption(QFileDialog::DontUseNativeDialog));
         QCOMPARE(dialog.fileMode(), QFileDialog::ExistingFile);
         QCOMPARE(QDir(dialog.directory()).canonicalPath(), QDir(dir.path()).canonicalPath());
         const QStringList names{"AVI Files (*.avi)", "Picture Files (*.bmp *.jpg *.jpeg)"};
