@@ -13,7 +13,6 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollBar>
-#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -94,23 +93,6 @@ private slots:
         f->optWindow[1]->click();  // both windows play at video 1's rate
         f->cmdRate[0]->click();
         QCOMPARE(f->hscrSpeed->value(), 20);
-    }
-
-    void buttonsSendTheirCodeWithTheWindowChoice() {
-        G().ModelShown = true;
-        frmVideoControls f(nullptr);
-        QSignalSpy spy(&f, &frmVideoControls::ButtonClicked);
-        f.cmdPlay->click();
-        f.optWindow[2]->click();
-        f.cmdBackFull->click();
-        f.cmdForwardFull->click();
-        f.optWindow[1]->click();
-        f.cmdBackFast->click();
-        f.cmdForwardFast->click();
-        f.cmdStop->click();
-        QList<QPair<short, short>> sent;
-        for (const QList<QVariant>& args : spy) sent.append({args[0].value<short>(), args[1].value<short>()});
-        QCOMPARE(sent, (QList<QPair<short, short>>{{2, 0}, {0, 2}, {1, 2}, {4, 1}, {5, 1}, {6, 1}}));
     }
 
     void blendCaptionFollowsTheSliderAfterTheRepaint() {
