@@ -8,7 +8,6 @@
 #include "shell/Globals.h"
 
 #include <QApplication>
-#include <QFile>
 #include <QMediaPlayer>
 #include <QTemporaryDir>
 #include <QTest>

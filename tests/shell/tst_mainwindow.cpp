@@ -31,7 +31,6 @@
 #include <QMimeData>
 #include <QPointer>
 #include <QSignalSpy>
-#include <QProgressBar>
 #include <QScopeGuard>
 #include <QStyle>
 #include <QTemporaryDir>
