@@ -36,4 +36,8 @@ if [[ "${1:-}" == "--sanitize" ]]; then
 fi
 cmake -S . -B "$dir" -G Ninja "${flags[@]}"
 cmake --build "$dir"
-ctest --test-dir "$dir" --output-on-failure -j2
+rc=0
+ctest --test-dir "$dir" --output-on-failure -j2 || rc=$?
+# Tests are meant to stay near a third of the program's lines; the count is printed every run.
+bash scripts/test_ratio.sh
+exit $rc

@@ -13,6 +13,7 @@
 #include <QTest>
 #include <QTransform>
 
+#include <cstring>
 #include <optional>
 #include <vector>
 
@@ -347,35 +348,24 @@ private slots:
         QCOMPARE(picture.pixelColor(5, 0), QColor(Qt::black));  // bit 1 of 25
     }
 
+    // Nothing at all, text with an AVI name, sound only, headers without a picture, a missing
+    // file, and a compression nobody decodes (the one refusal with a message of its own).
     void refusedFiles() {
-        // Nothing at all.
-        const QString empty = path(QStringLiteral("empty.avi"));
-        QVERIFY(testavi::WriteBytes(empty, QByteArray()));
-        expectRefusal(empty, kFileError + QLatin1Char('\n') + empty);
-        // Text with an AVI name.
-        const QString text = path(QStringLiteral("text.avi"));
-        QVERIFY(
-            testavi::WriteBytes(text, QByteArray("This is not a video, just some words.\n").repeated(20)));
-        expectRefusal(text, kFileError + QLatin1Char('\n') + text);
-        // A file that does not exist.
-        const QString missing = path(QStringLiteral("missing.avi"));
-        expectRefusal(missing, kFileError + QLatin1Char('\n') + missing);
-        // Sound only.
-        const QString audio = path(QStringLiteral("audio.avi"));
-        QVERIFY(testavi::WriteBytes(audio, testavi::AudioOnlyAvi()));
-        expectRefusal(audio, kFileError + QLatin1Char('\n') + audio);
-        // A compression nobody decodes.
         testavi::RawAviSpec unknown;
         unknown.fourcc = "ZQX9";
-        const QString nodec = path(QStringLiteral("unknown codec.avi"));
-        QVERIFY(
-            testavi::WriteBytes(nodec, testavi::RawBgrAvi(unknown, {QImage(32, 16, QImage::Format_RGB888)})));
-        expectRefusal(nodec, kNoDecoder);
-        // Headers only, no chunk with a picture.
-        const QString noFrames = path(QStringLiteral("noframes.avi"));
-        QVERIFY(testavi::WriteBytes(noFrames,
-                                    testavi::RawBgrAvi(testavi::RawAviSpec{}, {std::nullopt, std::nullopt})));
-        expectRefusal(noFrames, kFileError + QLatin1Char('\n') + noFrames);
+        const std::pair<const char*, QByteArray> files[] = {
+            {"empty.avi", QByteArray()},
+            {"text.avi", QByteArray("This is not a video, just some words.\n").repeated(20)},
+            {"audio.avi", testavi::AudioOnlyAvi()},
+            {"noframes.avi", testavi::RawBgrAvi(testavi::RawAviSpec{}, {std::nullopt, std::nullopt})},
+            {"missing.avi", QByteArray()},
+            {"unknown codec.avi", testavi::RawBgrAvi(unknown, {QImage(32, 16, QImage::Format_RGB888)})},
+        };
+        for (const auto& [name, bytes] : files) {
+            const QString file = path(QLatin1String(name));
+            if (std::strcmp(name, "missing.avi") != 0) QVERIFY(testavi::WriteBytes(file, bytes));
+            expectRefusal(file, std::strcmp(name, "unknown codec.avi") == 0 ? kNoDecoder : kFileError + '\n' + file);
+        }
     }
 
     void absurdDimensionsAreRefused_data() {

@@ -6,15 +6,10 @@
 #include "TestDesktop.h"
 #include "clips/PictureReader.h"
 #include "imaging/cDIBSection.h"
-#include "platform/PictureBox.h"
-#include "platform/RegistryStore.h"
-#include "platform/Twips.h"
 #include "shell/Globals.h"
 #include "shell/frm_Main.h"
 
 #include <QDirIterator>
-#include <QImageReader>
-#include <QTemporaryDir>
 #include <QTest>
 
 using namespace platform;

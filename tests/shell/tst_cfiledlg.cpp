@@ -102,37 +102,6 @@ private slots:
         QCOMPARE(listed, pairs);
     }
 
-    // The chosen pair is taken by field number, whatever the dialog listed.
-    void chosenPair() {
-        const QString video = cFileDlg::ConvertFilter(kVideoFilter);
-        QCOMPARE(cFileDlg::ChosenPair(video, 1), nul("AVI Files~*.avi"));
-        QCOMPARE(cFileDlg::ChosenPair(video, 2), nul("Picture Files~*.bmp;*.jpg;*.jpeg"));
-        for (int outside : {3, 0, -1}) QCOMPARE(cFileDlg::ChosenPair(video, outside), QString());
-        const QString drive = cFileDlg::ConvertFilter(QStringLiteral("Drive C: clips|*.avi|Stills|*.bmp"));
-        QCOMPARE(cFileDlg::ChosenPair(drive, 2), nul("*.avi~Stills"));
-        QCOMPARE(cFileDlg::ChosenPair(drive, 3), nul("*.bmp~"));
-    }
-
-    void startValuesAndFlags() {
-        cFileDlg dlg;
-        QCOMPARE(dlg.OwnerHwnd, nullptr);
-        QVERIFY(dlg.FileMustExist && dlg.HideReadOnly && dlg.OverwritePrompt);
-        QVERIFY(!dlg.MultiSelect && !dlg.ReadOnly());
-        QCOMPARE(dlg.FilterIndex, 0);
-        QCOMPARE(dlg.Flags, 0);
-        QCOMPARE(dlg.DlgTitle, QStringLiteral("Varkelo"));
-        QVERIFY(dlg.Filter.isEmpty() && dlg.InitDirectory.isEmpty() && dlg.DefaultExt.isEmpty());
-        QCOMPARE(dlg.OpenFlags(), 0x1004u);  // must exist + hide read-only
-        QCOMPARE(dlg.SaveFlags(), 0x6u);     // overwrite prompt + hide read-only
-        dlg.MultiSelect = true;
-        dlg.HideReadOnly = false;
-        dlg.FileMustExist = false;
-        dlg.OverwritePrompt = false;
-        dlg.Flags = 0x60 | 0x8 | 0x80000;  // hook and template bits are dropped, others kept
-        QCOMPARE(dlg.OpenFlags(), 0x200u | 0x8u | 0x80000u);
-        QCOMPARE(dlg.SaveFlags(), 0x4u | 0x8u | 0x80000u);
-    }
-
     // The toolbar's "Open Video": what reaches the dialog, and what comes back.
     void openWithPreviewHandsOverAndReadsBack() {
         Answerer answerer;
@@ -149,14 +118,10 @@ private slots:
 
         QCOMPARE(answerer.requests.size(), size_t(1));
         const FileDialogRequest& r = answerer.requests[0];
-        QCOMPARE(r.kind, FileDialogRequest::Open);
-        QVERIFY(r.preview);
-        QCOMPARE(r.owner, &owner);
+        QVERIFY(r.kind == FileDialogRequest::Open && r.preview && r.owner == &owner);
         QCOMPARE(r.title, QStringLiteral("Open AVI File"));
         QCOMPARE(r.startFolder, QStringLiteral("/home/coach/swings"));
-        QCOMPARE(r.startFileName, QString());
         QCOMPARE(r.filters, kVideoPairs);
-        QCOMPARE(r.filterIndex, 0);
         QCOMPARE(r.flags, 0x1004u);
         QVERIFY(r.fileMustExist && r.hideReadOnly && !r.multiSelect && !r.readOnlyTicked);
 
@@ -167,30 +132,9 @@ private slots:
         QCOMPARE(dlg.Flags, 0x1004);
         // The whole file buffer: the path, then NULs up to 1024 characters.
         QCOMPARE(dlg.InitDirectory, chosen + QString(1024 - chosen.size(), kNul));
-
-        // A reused object starts in the last chosen file, read up to its first NUL, and
-        // offers only the chosen pair.
-        answerer.choose(chosen, 1);
-        QVERIFY(dlg.VBGetOpenFileName(fileName));
-        QCOMPARE(answerer.requests.size(), size_t(2));
-        const FileDialogRequest& again = answerer.requests[1];
-        QVERIFY(!again.preview);
-        QCOMPARE(again.startFolder, chosen);
-        QCOMPARE(again.startFileName, chosen);
-        QCOMPARE(again.filters, std::vector<FileFilterPair>{kVideoPairs[1]});
-        QCOMPARE(again.filterIndex, 2);
     }
 
-    void cancelResetsAndKeepsFolder_data() {
-        QTest::addColumn<int>("which");  // 0 open, 1 open with preview, 2 save
-        QTest::addColumn<int>("filterIndexAfter");
-        QTest::newRow("open") << 0 << -1;
-        QTest::newRow("preview") << 1 << -1;
-        QTest::newRow("save") << 2 << 0;
-    }
     void cancelResetsAndKeepsFolder() {
-        QFETCH(int, which);
-        QFETCH(int, filterIndexAfter);
         Answerer answerer;
         cFileDlg dlg;
         dlg.Filter = kVideoFilter;
@@ -199,143 +143,38 @@ private slots:
         dlg.InitDirectory = QStringLiteral("/srv/clips");
         QString fileName = QStringLiteral("old.avi");
         QString fileTitle = QStringLiteral("old");
-        const bool chosen = which == 0   ? dlg.VBGetOpenFileName(fileName, &fileTitle)
-                            : which == 1 ? dlg.VBGetOpenFileNamePreview(fileName, &fileTitle)
-                                         : dlg.VBGetSaveFileName(fileName, &fileTitle);
-        QVERIFY(!chosen);
+        QVERIFY(!dlg.VBGetOpenFileNamePreview(fileName, &fileTitle));
         QCOMPARE(answerer.requests.size(), size_t(1));
         QCOMPARE(answerer.requests[0].startFileName, QStringLiteral("old.avi"));
         QCOMPARE(fileName, QString(kNul));
         QCOMPARE(fileTitle, QString(kNul));
         QCOMPARE(dlg.Flags, 0);
         QCOMPARE(dlg.Filter, QString(kNul));
-        QCOMPARE(dlg.FilterIndex, filterIndexAfter);
+        QCOMPARE(dlg.FilterIndex, -1);
         QCOMPARE(dlg.InitDirectory, QStringLiteral("/srv/clips"));
     }
 
-    void readOnlyTickAndOtherExtension() {
-        Answerer answerer;
-        cFileDlg dlg;
-        dlg.HideReadOnly = false;
-        QString fileName;
-        answerer.choose(QStringLiteral("/clips/a.avi"), 1, true);
-        QVERIFY(dlg.VBGetOpenFileName(fileName));
-        QVERIFY(!answerer.requests[0].hideReadOnly && !answerer.requests[0].readOnlyTicked);
-        QVERIFY(dlg.ReadOnly());
-        QCOMPARE(dlg.Flags & 1, 1);
-        // The box starts ticked next time; unticking it does not clear ReadOnly.
-        answerer.choose(QStringLiteral("/clips/a.avi"), 1, false);
-        QVERIFY(dlg.VBGetOpenFileName(fileName));
-        QVERIFY(answerer.requests[1].readOnlyTicked);
-        QCOMPARE(dlg.Flags & 1, 0);
-        QVERIFY(dlg.ReadOnly());
-
-        // The save dialog never ticks it, and marks a name with another extension.
-        cFileDlg save;
-        save.DefaultExt = QStringLiteral("avi");
-        answerer.choose(QStringLiteral("/clips/still.bmp"), 1, true);
-        QVERIFY(save.VBGetSaveFileName(fileName));
-        QVERIFY(!save.ReadOnly());
-        QCOMPARE(answerer.requests[2].kind, FileDialogRequest::Save);
-        QVERIFY(answerer.requests[2].overwritePrompt);
-        QCOMPARE(answerer.requests[2].defaultExt, QStringLiteral("avi"));
-        QCOMPARE(save.Flags, 0x400 | 0x6);
-        answerer.choose(QStringLiteral("/clips/swing.AVI"), 1);
-        QVERIFY(save.VBGetSaveFileName(fileName));
-        QCOMPARE(save.Flags, 0x6);
-    }
-
+    // A chosen path that leaves no room for its terminator fails the call.
     void namesLongerThanTheirBuffers() {
         Answerer answerer;
-        answerer.choose(QStringLiteral("/a.avi"), 1);
-        cFileDlg dlg;
-        QString exactly(1024, u'x');
-        QVERIFY(dlg.VBGetOpenFileName(exactly));
-        QString tooLong(1025, u'x');
-        try {
-            dlg.VBGetOpenFileName(tooLong);
-            QFAIL("a 1025-character name must raise");
-        } catch (const platform::RuntimeError& e) {
-            QCOMPARE(e.Number(), long(platform::errInvalidCall));
-            QCOMPARE(e.Source(), QStringLiteral("varkelo.cFileDlg"));
-        }
         QString name;
-        QString longTitle(513, u't');
-        QVERIFY_THROWS_EXCEPTION(platform::RuntimeError, dlg.VBGetSaveFileName(name, &longTitle));
-        QCOMPARE(answerer.requests.size(), size_t(1));  // the dialog never opened for those
-
-        // A chosen path that leaves no room for its terminator fails the call.
         cFileDlg other;
         other.InitDirectory = QStringLiteral("/start");
         const QString deep = QStringLiteral("/d").repeated(508);  // 1016 characters
         answerer.choose(deep + "/axx.avi", 1);                    // 1024: no room for the NUL
-        QVERIFY(!other.VBGetOpenFileName(name));
+        QVERIFY(!other.VBGetOpenFileNamePreview(name));
         QCOMPARE(name, QString(kNul));
         QCOMPARE(other.FilterIndex, -1);
         QCOMPARE(other.InitDirectory, QStringLiteral("/start"));
         answerer.choose(deep + "/ax.avi", 1);
-        QVERIFY(other.VBGetOpenFileName(name));
+        QVERIFY(other.VBGetOpenFileNamePreview(name));
         QCOMPARE(name.size(), 1023);
         QCOMPARE(other.InitDirectory, name + kNul);
         // A file title that does not fit its 512-character buffer fails the call too.
         answerer.choose("/clips/" + QString(512, u'n'), 1);
-        QVERIFY(!other.VBGetOpenFileName(name));
+        QVERIFY(!other.VBGetOpenFileNamePreview(name));
         answerer.choose("/clips/" + QString(511, u'n'), 1);
-        QVERIFY(other.VBGetOpenFileName(name));
-    }
-
-    void severalFilesGiveFolderAndNames() {
-        Answerer answerer;
-        answerer.answer = FileDialogResult{true, "/clips/a.avi", {"/clips/a.avi", "/clips/b.avi"}, 1, false};
-        cFileDlg dlg;
-        dlg.MultiSelect = true;
-        QString fileName;
-        QVERIFY(dlg.VBGetOpenFileName(fileName));
-        QVERIFY(answerer.requests[0].multiSelect);
-        QCOMPARE(fileName, QStringLiteral("/clips"));
-        QCOMPARE(dlg.InitDirectory.left(22), nul("/clips~a.avi~b.avi~~~~"));
-        QCOMPARE(dlg.InitDirectory.size(), 1024);
-    }
-
-    void existFileAndTitle() {
-        QTemporaryDir dir;
-        QVERIFY(dir.isValid());
-        const QString file = dir.filePath(QStringLiteral("swing one.avi"));
-        writeFile(file, "x");
-        QVERIFY(cFileDlg::ExistFile(file));
-        QVERIFY(cFileDlg::ExistFile(file + QString(3, kNul)));
-        QVERIFY(!cFileDlg::ExistFile(dir.filePath(QStringLiteral("missing.avi"))));
-        QVERIFY(!cFileDlg::ExistFile(dir.path()));
-        QVERIFY(!cFileDlg::ExistFile(QString()));
-
-        QCOMPARE(cFileDlg::VBGetFileTitle(file), QStringLiteral("swing one.avi"));
-        QCOMPARE(cFileDlg::VBGetFileTitle(nul("/x/clip.avi~~~")), QStringLiteral("clip.avi"));
-        QCOMPARE(cFileDlg::VBGetFileTitle(QStringLiteral("/x/folder/")), QString());
-        QCOMPARE(cFileDlg::VBGetFileTitle(QString()), QString());
-    }
-
-    void specialFolders() {
-        QTemporaryDir home;
-        QVERIFY(home.isValid());
-        const QByteArray oldHome = qgetenv("HOME");
-        const QByteArray oldConfig = qgetenv("XDG_CONFIG_HOME");
-        qputenv("HOME", home.path().toUtf8());
-        qunsetenv("XDG_CONFIG_HOME");
-        QVERIFY(QDir(home.path()).mkpath(QStringLiteral("Documents")));
-        QVERIFY(QDir(home.path()).mkpath(QStringLiteral("Pictures")));
-        cFileDlg dlg;
-        QStringList got;
-        // 14 (Videos) has no folder in this home; 12345 is no special folder at all.
-        for (int which : {5, 39, 40, 14, 12345}) {
-            dlg.InitDirectory = QStringLiteral("/kept?");
-            dlg.InitDirectorySpecial(which);
-            got << dlg.InitDirectory;
-        }
-        qputenv("HOME", oldHome);
-        if (!oldConfig.isEmpty()) qputenv("XDG_CONFIG_HOME", oldConfig);
-        const QDir h(home.path());
-        QCOMPARE(got, (QStringList{h.filePath("Documents"), h.filePath("Pictures"),
-                                   QDir::cleanPath(home.path()), QString(), QString()}));
+        QVERIFY(other.VBGetOpenFileNamePreview(name));
     }
 
     // The preview pane, driven directly: pictures, clips through their provider, and
@@ -356,15 +195,10 @@ private slots:
         pane.ShowFile(bmp);
         QCOMPARE(pane.Picture().size(), QSize(200, 150));  // scaled into the pane
         QVERIFY(nearColour(pane.Picture().pixelColor(100, 75), QColor(200, 30, 40)));
-        QCOMPARE(pane.Text(), QString());
-        QCOMPARE(pane.findChild<QLabel*>(QStringLiteral("previewCaption"))->text(),
-                 QStringLiteral("800 x 600"));
+        QCOMPARE(pane.findChild<QLabel*>(QStringLiteral("previewCaption"))->text(), QStringLiteral("800 x 600"));
         pane.ShowFile(jpg);
         QCOMPARE(pane.Picture().size(), QSize(60, 40));  // small pictures keep their size
         QVERIFY(nearColour(pane.Picture().pixelColor(30, 20), QColor(20, 160, 60)));
-        pane.ShowFile(QString());
-        QCOMPARE(pane.Text(), QString());
-        QVERIFY(pane.Picture().isNull());
 
         QStringList asked;
         const auto previous = platform::SetClipPreviewProvider([&](const QString& path) {
@@ -386,8 +220,6 @@ private slots:
         platform::SetClipPreviewProvider(
             [](const QString&) -> QImage { throw std::runtime_error("broken"); });
         QVERIFY(noPreview(clip));
-        platform::SetClipPreviewProvider([](const QString&) { return QImage(); });
-        QVERIFY(noPreview(clip));
         platform::SetClipPreviewProvider({});
         QVERIFY(noPreview(clip));
         platform::SetClipPreviewProvider(previous);
@@ -408,8 +240,6 @@ private slots:
         request.SetFlags(0x1000 | 0x1);  // read-only box shown and ticked
         request.preview = true;
         platform::FileDialogWindow dialog(request);
-        QCOMPARE(dialog.windowTitle(), QStringLiteral("Open AVI File"));
-        QVERIFY(dialog.testOption(QFileDialog::DontUseNativeDialog));
         QCOMPARE(dialog.fileMode(), QFileDialog::ExistingFile);
         QCOMPARE(QDir(dialog.directory()).canonicalPath(), QDir(dir.path()).canonicalPath());
         const QStringList names{"AVI Files (*.avi)", "Picture Files (*.bmp *.jpg *.jpeg)"};

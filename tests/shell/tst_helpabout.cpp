@@ -15,7 +15,6 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextBrowser>
-#include <QToolButton>
 
 using platform::HelpRequest;
 
@@ -115,17 +114,12 @@ private slots:
         // Missing pages do nothing, and are not reported; a folder is no page.
         QWidget main;
         for (int item : {mnuhelpVarkelo, mnuhelpGolfSwing, mnuhelpSeparator}) mnuhelp_Click(item, &main);
-        QVERIFY(!OpenHelpFile(folder + "/nothing.html", &main, 0));
         QVERIFY(!OpenHelpFile(scratch_.path(), &main, 0));
-        QVERIFY(helpRequests_.empty());
-        QVERIFY(!frmAbout::Loaded());
-        QVERIFY(boxes_.empty());
+        QVERIFY(helpRequests_.empty() && boxes_.empty() && !frmAbout::Loaded());
 
         for (const char* name : {"/varkhelp.html", "/varkelo.html"}) {
-            const QString page = folder + QString::fromLatin1(name);
-            QVERIFY(!QFile::exists(page));
-            QVERIFY(writeFile(page, "<html><head><title>t</title></head><body>p</body></html>"));
-            pagesWritten_ << page;
+            pagesWritten_ << folder + QString::fromLatin1(name);
+            QVERIFY(writeFile(pagesWritten_.back(), "<html><head><title>t</title></head><body>p</body></html>"));
         }
         mnuhelp_Click(mnuhelpVarkelo, &main);
         mnuhelp_Click(mnuhelpGolfSwing, &main);
@@ -134,8 +128,6 @@ private slots:
         QCOMPARE(helpRequests_[1].path, pagesWritten_[1]);
         QCOMPARE(helpRequests_[0].owner, &main);
         QCOMPARE(helpRequests_[0].command, int(platform::HH_DISPLAY_TOPIC));
-        QCOMPARE(helpRequests_[0].data, 0L);
-
         // A context number asks for that context; the viewer's answer is the result.
         QVERIFY(OpenHelpFile(pagesWritten_[0], &main, 42));
         QCOMPARE(helpRequests_[2].command, int(platform::HH_HELP_CONTEXT));
@@ -144,81 +136,51 @@ private slots:
         QVERIFY(!OpenHelpFile(pagesWritten_[0], &main, 0));
     }
 
-    // The real viewer: an in-program window with working links between pages.
+    // The real viewer: one in-program window, links followed from the keyboard, gone with its
+    // owner.
     void viewerFollowsLinksAndNamesTheWindow() {
         platform::SetHelpAnswerer({});
-        QTemporaryDir dir;
-        QVERIFY(dir.isValid());
-        const QString a = dir.filePath(QStringLiteral("first.html"));
-        const QString b = dir.filePath(QStringLiteral("second.html"));
-        QVERIFY(writeFile(a,
-                          "<html><head><title>First Page</title></head><body>"
-                          "<p><a href=\"second.html\">next</a></p></body></html>"));
+        const QString a = scratch_.filePath(QStringLiteral("first.html"));
+        const QString b = scratch_.filePath(QStringLiteral("second.html"));
+        QVERIFY(writeFile(a, "<html><head><title>First Page</title></head><body>"
+                             "<p><a href=\"second.html\">next</a></p></body></html>"));
         QVERIFY(writeFile(b, "<html><head><title>Second Page</title></head><body>two</body></html>"));
-        QWidget main;
-        QVERIFY(OpenHelpFile(a, &main, 0));
+        auto* owner = new QWidget;
+        QVERIFY(OpenHelpFile(a, owner, 0));
         QPointer<platform::HelpWindow> window = platform::HelpWindow::Existing();
-        QVERIFY(window);
-        QVERIFY(window->isVisible());
+        QVERIFY(window && window->isVisible());
         QCOMPARE(window->windowTitle(), QStringLiteral("First Page"));
-
-        // Follow the link as the keyboard does: Tab to it, Return to open it.
         QTextBrowser* browser = window->Browser();
         browser->setFocus();
         QTest::keyClick(browser, Qt::Key_Tab);
         QTest::keyClick(browser, Qt::Key_Return);
         QTRY_COMPARE(window->windowTitle(), QStringLiteral("Second Page"));
-        QCOMPARE(browser->source(), QUrl::fromLocalFile(b));
-        QVERIFY(browser->isBackwardAvailable());
-        browser->backward();
+        QVERIFY(OpenHelpFile(a, owner, 7));
+        QCOMPARE(platform::HelpWindow::Existing(), window.data());  // reused
         QCOMPARE(window->windowTitle(), QStringLiteral("First Page"));
-
-        // Another page reuses the same window.
-        QVERIFY(OpenHelpFile(b, &main, 7));
-        QCOMPARE(platform::HelpWindow::Existing(), window.data());
-        QCOMPARE(window->windowTitle(), QStringLiteral("Second Page"));
-        // An unreadable page shows nothing.
-        QFile::setPermissions(b, QFileDevice::Permissions());
-        if (!QFileInfo(b).isReadable()) {
-            window->close();
-            flushDeletes();
-            QVERIFY(!window);
-            QVERIFY(!platform::ShowHelpPage({b, &main, 0, 0}));
-            QVERIFY(!platform::HelpWindow::Existing());
-        }
-        QFile::setPermissions(b, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
-
-        // The window goes with its owner.
-        auto* owner = new QWidget;
-        QVERIFY(OpenHelpFile(a, owner, 0));
-        window = platform::HelpWindow::Existing();
-        QVERIFY(window && window->isVisible());
         delete owner;
         flushDeletes();
         QVERIFY(!window);
     }
 
-    // The pages shipped beside the program load with their titles and link each other.
+    // The pages shipped beside the program load with their titles, link each other and list
+    // every key the program answers.
     void shippedPagesLoad() {
         const QString folder = QStringLiteral(VARKELO_PROGRAM_DIR);
         const QString usage = folder + QStringLiteral("/varkhelp.html");
         const QString swing = folder + QStringLiteral("/varkelo.html");
-        if (!QFile::exists(usage) || !QFile::exists(swing))
-            QSKIP("help pages not built (target varkelo_help)");
+        if (!QFile::exists(usage) || !QFile::exists(swing)) QSKIP("help pages not built (target varkelo_help)");
         platform::HelpWindow window;
         QVERIFY(window.ShowPage(usage));
         QCOMPARE(window.windowTitle(), QStringLiteral("Varkelo Help"));
         QVERIFY(window.Browser()->toHtml().contains(QStringLiteral("varkelo.html")));
-        QVERIFY(window.Browser()->toPlainText().contains(QStringLiteral("Calibrating the ruler")));
-        // Every key the program answers is listed.
         const QString page = window.Browser()->toPlainText();
-        for (const KeyBinding& b : KeyBindings())
-            QVERIFY2(page.contains(b.keys.toString(QKeySequence::PortableText)), qPrintable(b.keys.toString()));
+        for (const KeyBinding& k : KeyBindings())
+            QVERIFY2(page.contains(k.keys.toString(QKeySequence::PortableText)), qPrintable(k.keys.toString()));
         QVERIFY(page.contains(QStringLiteral("Esc")));
         QVERIFY(window.ShowPage(swing));
         QCOMPARE(window.windowTitle(), QStringLiteral("Golf Swing Analysis"));
         QVERIFY(window.Browser()->toHtml().contains(QStringLiteral("varkhelp.html")));
-        QVERIFY(window.Browser()->toPlainText().contains(QStringLiteral("Down the line")));
     }
 
     void escClosesTheHelpAndTheAboutBox() {
@@ -239,38 +201,19 @@ private slots:
         }
     }
 
+    // One modeless box at a time; OK and the close box unload it.
     void aboutBox() {
         QWidget main;
         mnuhelp_Click(mnuhelpAbout, &main);
         QPointer<frmAbout> box = frmAbout::Loaded();
-        QVERIFY(box && box->isVisible());
-        QVERIFY(!box->isModal());
-        QCOMPARE(box->windowTitle(), QStringLiteral("About Varkelo"));
-        QCOMPARE(box->lblTitle->text(), QStringLiteral("Varkelo"));
+        QVERIFY(box && box->isVisible() && !box->isModal());
         QCOMPARE(box->lblVersion->text(), QStringLiteral("Version 1.0.5"));
-        QCOMPARE(box->cmdOK->text(), QStringLiteral("OK"));
-        QCOMPARE(box->cmdSysInfo->text(), QStringLiteral("&System Info..."));
-        for (QLabel* label : {box->lblDescription, box->lblDisclaimer, box->lblContact, box->lblEmail})
-            QVERIFY2(!label->text().trimmed().isEmpty(), qPrintable(label->objectName()));
-        QVERIFY(box->lblDescription->text().contains(QStringLiteral("golf swing"), Qt::CaseInsensitive));
-        QVERIFY(box->picIcon->pixmap().width() > 0);
-        QVERIFY(box->Line1 && box->Line2 && box->Line1 != box->Line2);
-        QCOMPARE(box->minimumSize(), box->maximumSize());  // fixed: the user cannot resize it
-        // Centred on the screen.
-        const QRect screen = box->screen()->availableGeometry();
-        QVERIFY(std::abs(box->frameGeometry().center().x() - screen.center().x()) <= 1);
-        QVERIFY(std::abs(box->frameGeometry().center().y() - screen.center().y()) <= 1);
-
-        // One box at a time.
         QCOMPARE(frmAbout::ShowAbout(&main), box.data());
         mnuhelp_Click(mnuhelpAbout, &main);
-        QCOMPARE(frmAbout::Loaded(), box.data());
         QCOMPARE(main.findChildren<frmAbout*>().size(), qsizetype(1));
-        // OK closes and unloads the box; the next About makes a new one; so does the close box.
         QTest::mouseClick(box->cmdOK, Qt::LeftButton);
         flushDeletes();
-        QVERIFY(!box);
-        QVERIFY(!frmAbout::Loaded());
+        QVERIFY(!box && !frmAbout::Loaded());
         box = frmAbout::ShowAbout(&main);
         QVERIFY(box && box->isVisible());
         box->close();
@@ -278,78 +221,53 @@ private slots:
         QVERIFY(!box);
     }
 
-    void sysInfoFromThePathOrTheMessage() {
+    // The tool the registry names, then the tools folder's, then the first of the known tools
+    // on the PATH (executable ones only); none that starts: the message.
+    void sysInfoTools() {
         frmAbout box;
-        // Only the box the menu loads unloads itself on close; this one lives on the stack.
-        QVERIFY(!box.testAttribute(Qt::WA_DeleteOnClose));
+        QVERIFY(!box.testAttribute(Qt::WA_DeleteOnClose));  // only the box the menu loads unloads itself
         QTest::mouseClick(box.cmdSysInfo, Qt::LeftButton);
         QVERIFY(launched_.isEmpty());
         QCOMPARE(boxes_.size(), size_t(1));
         QCOMPARE(boxes_[0].prompt, QStringLiteral("System Information Is Unavailable At This Time"));
         QCOMPARE(boxes_[0].style, int(platform::vbOKOnly));
-        QCOMPARE(boxes_[0].title, QStringLiteral("Varkelo"));
 
         const QString bin = QString::fromUtf8(qgetenv("PATH"));
         QVERIFY(writeProgram(bin + "/xfce4-taskmanager"));
         QVERIFY(writeProgram(bin + "/gnome-system-monitor"));
-        box.StartSysInfo();
-        // The earlier name of the list wins.
-        QCOMPARE(launched_, QStringList{bin + "/gnome-system-monitor"});
-        // Not executable is not found.
-        launched_.clear();
-        QVERIFY(QFile::remove(bin + "/gnome-system-monitor"));
         QVERIFY(writeFile(bin + "/hardinfo", "not a program"));
         box.StartSysInfo();
-        QCOMPARE(launched_, QStringList{bin + "/xfce4-taskmanager"});
-        QCOMPARE(boxes_.size(), size_t(1));
-    }
-
-    void sysInfoFromTheRegistry() {
-        frmAbout box;
-        setMachineText(kMsInfoKey, QStringLiteral("PATH"), QStringLiteral("/opt/tools/sysinfo"));
+        QCOMPARE(launched_, QStringList{bin + "/gnome-system-monitor"});  // the earlier name wins
+        QVERIFY(QFile::remove(bin + "/gnome-system-monitor"));
+        launched_.clear();
         box.StartSysInfo();
-        QCOMPARE(launched_, QStringList{QStringLiteral("/opt/tools/sysinfo")});
-        QVERIFY(boxes_.empty());
+        QCOMPARE(launched_, QStringList{bin + "/xfce4-taskmanager"});
 
-        // A tool that does not start leads to the message.
+        QTemporaryDir tools;
+        setMachineText(kMsInfoLocationKey, QStringLiteral("MSINFO"), tools.path());
+        QVERIFY(writeProgram(tools.filePath(QStringLiteral("MSINFO32.EXE"))));
+        launched_.clear();
+        box.StartSysInfo();
+        QCOMPARE(launched_, QStringList{tools.filePath(QStringLiteral("MSINFO32.EXE"))});
+
+        setMachineText(kMsInfoKey, QStringLiteral("PATH"), QStringLiteral("/opt/tools/sysinfo"));
         launched_.clear();
         launchAnswer_ = false;
         box.StartSysInfo();
-        QCOMPARE(launched_, QStringList{QStringLiteral("/opt/tools/sysinfo")});
-        QCOMPARE(boxes_.size(), size_t(1));
-    }
-
-    void sysInfoFromTheToolsFolder() {
-        frmAbout box;
-        QTemporaryDir tools;
-        QVERIFY(tools.isValid());
-        setMachineText(kMsInfoLocationKey, QStringLiteral("MSINFO"), tools.path());
-        // The folder is named but holds no tool: the message.
-        box.StartSysInfo();
-        QVERIFY(launched_.isEmpty());
-        QCOMPARE(boxes_.size(), size_t(1));
-        const QString program = tools.filePath(QStringLiteral("MSINFO32.EXE"));
-        QVERIFY(writeProgram(program));
-        box.StartSysInfo();
-        QCOMPARE(launched_, QStringList{program});
-        QCOMPARE(boxes_.size(), size_t(1));
+        QCOMPARE(launched_.first(), QStringLiteral("/opt/tools/sysinfo"));
+        QCOMPARE(boxes_.size(), size_t(2));
     }
 
     void getKeyValueReadsTextOnly() {
         QString value = QStringLiteral("stale");
         const auto get = [&](const char* name) {
-            return frmAbout::GetKeyValue(platform::HKEY_LOCAL_MACHINE, kMsInfoKey, QString::fromLatin1(name),
-                                         value);
+            return frmAbout::GetKeyValue(platform::HKEY_LOCAL_MACHINE, kMsInfoKey, QString::fromLatin1(name), value);
         };
         QVERIFY(!get("PATH"));
         QCOMPARE(value, QString());
         setMachineText(kMsInfoKey, QStringLiteral("PATH"), QStringLiteral("/usr/bin/tool"));
         QVERIFY(get("PATH"));
         QCOMPARE(value, QStringLiteral("/usr/bin/tool"));
-        value = QStringLiteral("stale");
-        QVERIFY(!get("Other"));
-        QCOMPARE(value, QString());
-
         cRegistry reg;
         reg.SetClassKey(platform::HKEY_CURRENT_USER);
         reg.SetSectionKey(kMsInfoKey);
@@ -357,11 +275,9 @@ private slots:
         reg.SetValueType(platform::REG_DWORD);
         reg.SetValue(7);
         QVERIFY(!get("Number"));
-
         // The value is read into a 1024-byte buffer, terminator included.
         setMachineText(kMsInfoKey, QStringLiteral("Long"), QString(1023, u'x'));
         QVERIFY(get("Long"));
-        QCOMPARE(value.size(), 1023);
         setMachineText(kMsInfoKey, QStringLiteral("Long"), QString(1024, u'x'));
         QVERIFY(!get("Long"));
     }
