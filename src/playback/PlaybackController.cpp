@@ -40,11 +40,11 @@ FrameSpan spanOf(const FrameSource& source) { return {source.FirstFrame(), sourc
 // counter takes its new frame on its own: one that would overflow stays while the other moves.
 void stepBoth(short& v, short& m, const FrameSource& video, const FrameSource& model,
               const KeyPositionsController& keys, Direction direction) {
+    const playback::SyncMapping sync = [&keys](int videoFrame, int modelFrame) {
+        return keys.ModelFrameFor(videoFrame, modelFrame);
+    };
     FramePair next{v, m};
-    TryStep([&] {
-        next = playback::StepBoth({v, m}, spanOf(video), spanOf(model), direction,
-                                  [&keys](int videoFrame, int modelFrame) { return keys.ModelFrameFor(videoFrame, modelFrame); });
-    });
+    TryStep([&] { next = playback::StepBoth({v, m}, spanOf(video), spanOf(model), direction, sync); });
     TryStep([&] { v = CheckedInt16(next.video); });
     TryStep([&] { m = CheckedInt16(next.model); });
 }
@@ -186,7 +186,8 @@ void frm_Main::VideoControl_Click(short iButton, short iVideo) {
             case 4:
             case 5:
                 TryStep([&] {
-                    m = CheckedInt16(StepFrame(m, spanOf(Model), iButton == 5 ? Direction::Forward : Direction::Back));
+                    const Direction direction = iButton == 5 ? Direction::Forward : Direction::Back;
+                    m = CheckedInt16(StepFrame(m, spanOf(Model), direction));
                 });
                 TryStep([&] { ModelDraw(m); });
                 break;
