@@ -73,7 +73,7 @@ struct FrameStore : FrameSource {
     // one. `step` hears of every frame number tried, with the frame when it was decoded; it
     // returns false to stop the reading, and then so does this.
     using ReadStep = std::function<bool(int index, const cDIBSection* decoded)>;
-    bool ReadFrames(cVideo& reader, const ReadStep& step = {});
+    bool ReadFrames(cVideo& clip, const ReadStep& step = {});
     // Takes the reader whose frames were read: the clip's count is what the reading found.
     void Adopt(std::unique_ptr<cVideo> clip);
     // Puts frame n in the table and tells that it is there.
