@@ -6,6 +6,7 @@
 #include "clips/FrameStore.h"
 #include "clips/cVideo.h"
 #include "imaging/cDIBSection.h"
+#include "platform/FfmpegOwners.h"
 #include "platform/MessageBox.h"
 
 #include <QCoreApplication>
@@ -55,44 +56,40 @@ double plainDecodeFps(const QString& path, int* framesOut) {
     int stream = av_find_best_stream(fmt, AVMEDIA_TYPE_VIDEO, -1, -1, nullptr, 0);
     const AVCodecParameters* par = fmt->streams[stream]->codecpar;
     const AVCodec* codec = avcodec_find_decoder(par->codec_id);
-    AVCodecContext* dec = avcodec_alloc_context3(codec);
-    avcodec_parameters_to_context(dec, par);
+    const platform::CodecPtr dec(avcodec_alloc_context3(codec));
+    avcodec_parameters_to_context(dec.get(), par);
     dec->thread_count = 0;
     dec->thread_type = FF_THREAD_FRAME | FF_THREAD_SLICE;
-    avcodec_open2(dec, codec, nullptr);
-    AVPacket* pkt = av_packet_alloc();
-    AVFrame* frame = av_frame_alloc();
-    SwsContext* sws = nullptr;
+    avcodec_open2(dec.get(), codec, nullptr);
+    const platform::PacketPtr pkt(av_packet_alloc());
+    const platform::FramePtr frame(av_frame_alloc());
+    platform::SwsPtr sws;
     uint8_t* dst[4] = {};
     int dstStride[4] = {};
     // Padded as swscale's 8-byte stores past the last row need.
     av_image_alloc(dst, dstStride, par->width, par->height + 1, AV_PIX_FMT_BGR24, 64);
     int frames = 0;
     const auto receive = [&] {
-        while (avcodec_receive_frame(dec, frame) >= 0) {
-            sws = sws_getCachedContext(sws, frame->width, frame->height, AVPixelFormat(frame->format),
-                                       par->width, par->height, AV_PIX_FMT_BGR24,
-                                       SWS_BICUBIC | SWS_ACCURATE_RND | SWS_FULL_CHR_H_INT, nullptr, nullptr,
-                                       nullptr);
-            sws_scale(sws, frame->data, frame->linesize, 0, frame->height, dst, dstStride);
+        while (avcodec_receive_frame(dec.get(), frame.get()) >= 0) {
+            sws.reset(sws_getCachedContext(sws.release(), frame->width, frame->height,
+                                           AVPixelFormat(frame->format), par->width, par->height,
+                                           AV_PIX_FMT_BGR24, SWS_BICUBIC | SWS_ACCURATE_RND | SWS_FULL_CHR_H_INT,
+                                           nullptr, nullptr, nullptr));
+            sws_scale(sws.get(), frame->data, frame->linesize, 0, frame->height, dst, dstStride);
             ++frames;
         }
     };
-    while (av_read_frame(fmt, pkt) >= 0) {
+    while (av_read_frame(fmt, pkt.get()) >= 0) {
         if (pkt->stream_index == stream) {
-            avcodec_send_packet(dec, pkt);
+            avcodec_send_packet(dec.get(), pkt.get());
             receive();
         }
-        av_packet_unref(pkt);
+        av_packet_unref(pkt.get());
     }
-    avcodec_send_packet(dec, nullptr);
+    avcodec_send_packet(dec.get(), nullptr);
     receive();
     const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
     av_freep(&dst[0]);
-    sws_freeContext(sws);
-    av_frame_free(&frame);
-    av_packet_free(&pkt);
-    avcodec_free_context(&dec);
     avformat_close_input(&fmt);
     *framesOut = frames;
     return frames / seconds;

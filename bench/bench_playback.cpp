@@ -184,8 +184,8 @@ int main(int argc, char** argv) {
     w.Toolbar_Click(1);
     answer = model;
     w.Toolbar_Click(7);
-    if (w.Video1.frameCount != kFrames || !G().ModelShown) {
-        std::fprintf(stderr, "clip or model not loaded (%d frames, model %d)\n", int(w.Video1.frameCount),
+    if (w.Video1.Count() != kFrames || !G().ModelShown) {
+        std::fprintf(stderr, "clip or model not loaded (%d frames, model %d)\n", int(w.Video1.Count()),
                      int(G().ModelShown));
         return 1;
     }

@@ -1,5 +1,7 @@
 #include "ClipWriter.h"
 
+#include "platform/FfmpegOwners.h"
+
 #include <QColor>
 #include <QPainter>
 
@@ -21,25 +23,11 @@ extern "C" {
 namespace cliptools {
 namespace {
 
-struct FormatCloser {
-    void operator()(AVFormatContext* f) const {
-        if (!f) return;
-        if (f->pb) avio_closep(&f->pb);
-        avformat_free_context(f);
-    }
-};
-struct CodecCloser {
-    void operator()(AVCodecContext* c) const { avcodec_free_context(&c); }
-};
-struct FrameFree {
-    void operator()(AVFrame* f) const { av_frame_free(&f); }
-};
-struct PacketFree {
-    void operator()(AVPacket* p) const { av_packet_free(&p); }
-};
-struct SwsFree {
-    void operator()(SwsContext* s) const { sws_freeContext(s); }
-};
+using platform::CodecPtr;
+using platform::FramePtr;
+using platform::OutputFormatPtr;
+using platform::PacketPtr;
+using platform::SwsPtr;
 
 QString avError(int code) {
     char buf[AV_ERROR_MAX_STRING_SIZE] = {};
@@ -221,7 +209,7 @@ bool WriteClip(const QString& path, const ClipSpec& clipFormat, int frameCount, 
     // The container goes by the extension; AVI when there is none FFmpeg knows.
     int r = avformat_alloc_output_context2(&rawFmt, nullptr, nullptr, file.constData());
     if (r < 0 || !rawFmt) r = avformat_alloc_output_context2(&rawFmt, nullptr, "avi", file.constData());
-    std::unique_ptr<AVFormatContext, FormatCloser> fmt(rawFmt);
+    OutputFormatPtr fmt(rawFmt);
     if (r < 0 || !fmt) {
         if (error) *error = QStringLiteral("cannot make a muxer: ") + avError(r);
         return false;
@@ -235,7 +223,7 @@ bool WriteClip(const QString& path, const ClipSpec& clipFormat, int frameCount, 
     const int codedHeight = blockCodec ? (clipFormat.height + 3) & ~3 : clipFormat.height;
     const int declaredWidth = clipFormat.codec == Codec::MSVideo1 ? codedWidth : clipFormat.width;
     const int declaredHeight = clipFormat.codec == Codec::MSVideo1 ? codedHeight : clipFormat.height;
-    std::unique_ptr<AVCodecContext, CodecCloser> enc(avcodec_alloc_context3(codec));
+    CodecPtr enc(avcodec_alloc_context3(codec));
     enc->width = codedWidth;
     enc->height = codedHeight;
     enc->pix_fmt = choice.format;
@@ -307,8 +295,8 @@ bool WriteClip(const QString& path, const ClipSpec& clipFormat, int frameCount, 
         return false;
     }
 
-    std::unique_ptr<AVFrame, FrameFree> frame(av_frame_alloc());
-    std::unique_ptr<AVPacket, PacketFree> pkt(av_packet_alloc());
+    FramePtr frame(av_frame_alloc());
+    PacketPtr pkt(av_packet_alloc());
     frame->format = choice.format;
     frame->width = codedWidth;
     frame->height = codedHeight;
@@ -316,10 +304,10 @@ bool WriteClip(const QString& path, const ClipSpec& clipFormat, int frameCount, 
         if (error) *error = QStringLiteral("out of memory");
         return false;
     }
-    std::unique_ptr<SwsContext, SwsFree> sws;
+    SwsPtr sws;
     // swscale reads past the end of its source rows: the picture is copied into a frame of
     // FFmpeg's own, padded as swscale needs and zeroed, so the bytes beyond a row are defined.
-    std::unique_ptr<AVFrame, FrameFree> source(av_frame_alloc());
+    FramePtr source(av_frame_alloc());
     if (choice.format != AV_PIX_FMT_PAL8) {
         sws.reset(sws_getContext(codedWidth, codedHeight, AV_PIX_FMT_RGB24, codedWidth, codedHeight,
                                  choice.format, SWS_BICUBIC | SWS_ACCURATE_RND, nullptr, nullptr, nullptr));

@@ -132,36 +132,22 @@ void frm_Main::addThumbnail(int index, const QImage& frame, const ThumbnailLayou
 }
 
 bool frm_Main::readFrames(cVideo& reader, FrameStore& store, const ThumbnailLayout* thumbnails) {
-    const int first = reader.FirstFrame();
     bool stripReady = false;
-    store.ReserveFrames(reader.NumberOfFrames(), reader.FrameWidth(), reader.FrameHeight());
-    // The count is the index's or the headers' until the reader reaches the end, so it is asked
-    // again at every step: a clip whose headers claim too many or too few frames loads whole.
-    for (int i = first; i - first < FrameStore::kMaxFrames; ++i) {
-        if (i - first >= reader.NumberOfFrames() && reader.FrameCountIsExact()) break;
-        auto dib = store.NewFrame(i - first);
-        // The reader repeats the picture before a frame that cannot be decoded; a frame it
-        // cannot give at all gets no buffer and no thumbnail.
-        const bool decoded = reader.GetFrameInto(i, *dib);
-        if (!decoded && i - first >= reader.NumberOfFrames()) break;  // the clip ended before its estimate
-        if (decoded) {
-            if (thumbnails) {
-                if (!stripReady) {
-                    // The strip is set up from the first frame read.
-                    layOutStrip(*thumbnails);
-                    stripReady = true;
-                }
-                addThumbnail(i - first, *dib->HDC(), *thumbnails);
+    return store.ReadFrames(reader, [&](int index, const cDIBSection* decoded) {
+        if (decoded && thumbnails) {
+            if (!stripReady) {
+                // The strip is set up from the first frame read.
+                layOutStrip(*thumbnails);
+                stripReady = true;
             }
-            store.frames[size_t(i)] = std::move(dib);
+            addThumbnail(index, *decoded->HDC(), *thumbnails);
         }
         prgbarProcess->setMaximum(std::max(1, reader.NumberOfFrames() - 1));
-        prgbarProcess->setValue(i - first);
+        prgbarProcess->setValue(index);
         // Keep the window alive; handlers check the busy flag.
         QCoreApplication::processEvents();
-        if (G().CloseRequested) return false;
-    }
-    return true;
+        return !G().CloseRequested;
+    });
 }
 
 void frm_Main::layOutStrip(const ThumbnailLayout& t) {
@@ -212,9 +198,7 @@ bool frm_Main::fOpenAvi(const QString& path) {
     HScrVideoFrames->setValue(0);
     StopVideoExport();
     SwingKeys->ClipUnloading(KeyPositionsController::Video1);
-    Video1.Release();
-    Video1.frameCount = 0;
-    Video1.reader.reset();
+    Video1.Close();
 
     prgbarProcess->setMaximum(std::max(1, n - 1));
     prgbarProcess->setValue(0);
@@ -236,8 +220,7 @@ bool frm_Main::fOpenAvi(const QString& path) {
                 ImgVideoFrames[size_t(i)]->move(toPixels(found.Position(i), found.width, found.height).topLeft());
     }
 
-    Video1.reader = std::move(reader);
-    Video1.frameCount = short(loaded);
+    Video1.Adopt(std::move(reader));
     Video1.FitTo(pic_video->width(), pic_video->height());
     VideoControls->show();
     mnuTools[9]->setChecked(true);  // the menu's check follows the window, activated or not
@@ -278,8 +261,7 @@ bool frm_Main::fOpenModel(const QString& path) {
         if (const auto saved = MarksStore::Load(path); saved.status == MarksStore::LoadResult::Loaded)
             SwingKeys->SetStoredKeys(KeyPositionsController::Model, saved.snapshot.keyPositions);
         const bool completed = readFrames(*reader, Model, nullptr);
-        Model.frameCount = short(std::min(reader->NumberOfFrames(), int(FrameStore::kMaxFrames)));
-        Model.reader = std::move(reader);
+        Model.Adopt(std::move(reader));
         Model.FitTo(pic_video->width(), pic_video->height());
         // At its own size, centred; a model larger than the canvas is shown whole.
         QSize shown(Model.sourceWidth, Model.sourceHeight);
@@ -326,10 +308,11 @@ bool frm_Main::fOpenPic(const QString& path) {
     leaveMarks(false);
     SwingKeys->ClipUnloading(KeyPositionsController::Video1);
     Video1.Release();
-    Video1.frames[0] = std::move(dib);
+    const int width = dib->Width(), height = dib->Height();
+    Video1.Put(0, std::move(dib));
     Video1.panX = Video1.panY = 0;
-    Video1.sourceWidth = Video1.frames[0]->Width();
-    Video1.sourceHeight = Video1.frames[0]->Height();
+    Video1.sourceWidth = width;
+    Video1.sourceHeight = height;
     Video1.fit = Fit{1.0f, 0, 0, Video1.sourceWidth, Video1.sourceHeight};
     Video1.frameCount = 0;
     pic_video->Cls();

@@ -44,18 +44,62 @@ cDIBSection* FrameStore::Frame(int i) const {
     return dib && dib->HDC() ? dib : nullptr;
 }
 
-const cDIBSection* FrameStore::FrameToPaint(int i) {
-    if (Frame(i)) lastPainted = i;
-    return Frame(lastPainted);
+int FrameStore::Count() const {
+    if (HoldsPicture()) return 1;
+    return reader ? frameCount : 0;
+}
+
+bool FrameStore::CountIsExact() const { return !IsClip() || reader->FrameCountIsExact(); }
+
+int FrameStore::FirstFrame() const { return IsClip() ? reader->FirstFrame() : 0; }
+
+bool FrameStore::IsClip() const { return reader && !HoldsPicture(); }
+
+QSize FrameStore::FrameSize() const {
+    if (reader && frameCount > 0) return {reader->FrameWidth(), reader->FrameHeight()};
+    const cDIBSection* first = Frame(0);
+    return first ? QSize(first->Width(), first->Height()) : QSize(0, 0);
+}
+
+double FrameStore::FramesPerSecond() const { return IsClip() ? reader->FramesPerSecond() : 0.0; }
+
+double FrameStore::FrameSeconds(int n) const { return IsClip() ? reader->FrameSeconds(n) : 0.0; }
+double FrameStore::StartSeconds() const { return IsClip() ? reader->StartSeconds() : 0.0; }
+
+bool FrameStore::ReadFrames(cVideo& clip, const ReadStep& step) {
+    const int first = clip.FirstFrame();
+    ReserveFrames(clip.NumberOfFrames(), clip.FrameWidth(), clip.FrameHeight());
+    // The count is the index's or the headers' until the reader reaches the end, so it is asked
+    // again at every step: a clip whose headers claim too many or too few frames loads whole.
+    for (int i = first; i - first < kMaxFrames; ++i) {
+        if (i - first >= clip.NumberOfFrames() && clip.FrameCountIsExact()) break;
+        auto dib = NewFrame(i - first);
+        // The reader repeats the picture before a frame that cannot be decoded; a frame it
+        // cannot give at all gets no buffer.
+        const bool decoded = clip.GetFrameInto(i, *dib);
+        if (!decoded && i - first >= clip.NumberOfFrames()) break;  // the clip ended before its estimate
+        if (decoded) Put(i, std::move(dib));
+        if (step && !step(i - first, decoded ? Frame(i) : nullptr)) return false;
+    }
+    return true;
+}
+
+void FrameStore::Adopt(std::unique_ptr<cVideo> clip) {
+    frameCount = clip ? short(std::min(clip->NumberOfFrames(), int(kMaxFrames))) : 0;
+    reader = std::move(clip);
+}
+
+void FrameStore::Put(int n, std::unique_ptr<cDIBSection> frame) {
+    if (n < 0 || n >= kTableSize) return;
+    frames[size_t(n)] = std::move(frame);
+    if (Frame(n)) emit FrameReady(n);
 }
 
 void FrameStore::FitTo(int canvasWidth, int canvasHeight) {
     panX = panY = 0;
-    // A clip's frame 0 may be one that could not be decoded: its size is the reader's.
-    const bool clip = reader && frameCount > 0;
-    const cDIBSection* first = Frame(0);
-    sourceWidth = clip ? reader->FrameWidth() : first ? first->Width() : 0;
-    sourceHeight = clip ? reader->FrameHeight() : first ? first->Height() : 0;
+    const QSize size = FrameSize();
+    sourceWidth = size.width();
+    sourceHeight = size.height();
     fit = ComputeFit(canvasWidth, canvasHeight, sourceWidth, sourceHeight);
 }
 
@@ -75,7 +119,13 @@ void FrameStore::Release() {
         frame.reset();
     }
     arena.reset();
-    lastPainted = -1;
+    lastPainted_ = -1;
+}
+
+void FrameStore::Close() {
+    Release();
+    reader.reset();
+    frameCount = 0;
 }
 
 QPoint ThumbnailLayout::Position(int i) const {

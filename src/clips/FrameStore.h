@@ -2,6 +2,7 @@
 // The frames of one clip slot (video 1 or the model), read once at load and kept in
 // memory, with the geometry that maps frame pixels onto the canvas.
 
+#include "clips/FrameSource.h"
 #include "clips/cVideo.h"
 #include "imaging/FrameArena.h"
 #include "imaging/cDIBSection.h"
@@ -10,6 +11,7 @@
 #include <QString>
 
 #include <array>
+#include <functional>
 #include <memory>
 
 // Where a frame lands on the canvas: the whole frame, as large as fits, centred, with the
@@ -34,7 +36,9 @@ struct SplitHalf {
 };
 SplitHalf ComputeSplitHalf(int canvasWidth, int canvasHeight, int sourceWidth, int sourceHeight, bool right);
 
-struct FrameStore {
+// The whole-clip source: every frame read at load. Outside clips/ it is read through FrameSource
+// only; its frame table and reader are the loading code's.
+struct FrameStore : FrameSource {
     static constexpr int kTableSize = 1001;  // frame numbers 0 .. 1000
     static constexpr int kMaxFrames = 998;
 
@@ -49,14 +53,32 @@ struct FrameStore {
     int sourceWidth = 0;
     int sourceHeight = 0;
     Fit fit;
-    QRect placement;       // model only: where the model lands on its surface
-    int lastPainted = -1;  // frame number of the last picture handed out by FrameToPaint
+    QRect placement;  // model only: where the model lands on its surface
 
+    // A still picture: frame 0 and no clip frames, whatever reader a clip before left here.
+    bool HoldsPicture() const { return frameCount == 0 && Frame(0); }
+    int Count() const override;
+    bool CountIsExact() const override;
+    int FirstFrame() const override;
+    bool IsClip() const override;
+    // The reader's frame size for a clip (frame 0 may be one that could not be decoded), the
+    // picture's for a picture.
+    QSize FrameSize() const override;
     // The frame with number i, or null when the number is outside the table or empty.
-    cDIBSection* Frame(int i) const;
-    // The picture to paint for frame number i: frame i, or, when the store holds no such
-    // frame, the last one painted, so that a paint never works on a picture twice.
-    const cDIBSection* FrameToPaint(int i);
+    cDIBSection* Frame(int i) const override;
+    double FramesPerSecond() const override;
+    double FrameSeconds(int n) const override;
+    double StartSeconds() const override;
+
+    // Reads the clip's frames into the table, each into its slot of the block when there is
+    // one. `step` hears of every frame number tried, with the frame when it was decoded; it
+    // returns false to stop the reading, and then so does this.
+    using ReadStep = std::function<bool(int index, const cDIBSection* decoded)>;
+    bool ReadFrames(cVideo& clip, const ReadStep& step = {});
+    // Takes the reader whose frames were read: the clip's count is what the reading found.
+    void Adopt(std::unique_ptr<cVideo> clip);
+    // Puts frame n in the table and tells that it is there.
+    void Put(int n, std::unique_ptr<cDIBSection> frame);
     // Source rectangle (pan, source size) and canvas rectangle (fit).
     QRect SourceRect() const { return {panX, panY, sourceWidth, sourceHeight}; }
     QRect CanvasRect() const { return {fit.offsetX, fit.offsetY, fit.scaledWidth, fit.scaledHeight}; }
@@ -71,6 +93,8 @@ struct FrameStore {
     std::unique_ptr<cDIBSection> NewFrame(int slot) const;
     // Releases every frame, and the block under them.
     void Release();
+    // Releases the frames and the reader: the slot holds nothing.
+    void Close();
 };
 
 // Thumbnails of the frame strip, in twips.

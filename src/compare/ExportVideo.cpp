@@ -8,6 +8,7 @@
 #include "platform/FileDialog.h"
 #include "platform/MessageBox.h"
 #include "platform/PictureBox.h"
+#include "playback/PlaybackStep.h"
 #include "shell/Globals.h"
 #include "shell/ReportError.h"
 #include "shell/frm_Main.h"
@@ -16,32 +17,24 @@
 #include <QProgressDialog>
 #include <QTimer>
 
-namespace {
-
-// The frames a slot holds, as playback counts them: a still picture is its one frame 0.
-int firstOf(const FrameStore& s) { return s.reader ? s.reader->FirstFrame() : 0; }
-int countOf(const FrameStore& s) { return s.reader ? int(s.frameCount) : (s.Frame(0) ? 1 : 0); }
-
-}  // namespace
-
 VideoExportJob frm_Main::VideoExportJobFor(int from, int to) {
     VideoExportJob job;
     job.geometry = CanvasGeometry();
     job.effects = EffectSettings();
     job.marks = PictureExporter::MarksLayer(CanvasScene());
-    job.framesPerSecond = Video1.reader ? Video1.reader->FramesPerSecond() : 25;
+    job.framesPerSecond = Video1.IsClip() ? Video1.FramesPerSecond() : 25;
     // The model steps as "Both Windows" playback steps it: one frame per frame of video 1,
     // round to its first after its last, then on the key positions when they are in sync.
+    // Video 1 goes through the range as it is, without wrapping.
     const bool model = job.geometry.modelShown;
-    const int modelFirst = firstOf(Model), modelLast = modelFirst + countOf(Model) - 1;
+    const playback::FrameSpan modelSpan{Model.FirstFrame(), Model.Count()};
+    const playback::SyncMapping sync = [this](int v, int m) { return SwingKeys->ModelFrameFor(v, m); };
     int m = model ? SwingKeys->ModelFrameFor(from, CurrentModelFrame) : 0;
     const cDIBSection* frame = nullptr;
     const cDIBSection* modelFrame = nullptr;
     for (int v = from; v <= to; ++v) {
-        if (model && v > from) {
-            m = m >= modelLast ? modelFirst : m + 1;
-            m = SwingKeys->ModelFrameFor(v, m);
-        }
+        if (model && v > from)
+            m = playback::StepBoth({v - 1, m}, {}, modelSpan, playback::Direction::Forward, sync).model;
         // A frame the store lacks shows the picture before it, as on the canvas.
         if (const cDIBSection* f = Video1.Frame(v)) frame = f;
         if (model)
@@ -81,7 +74,7 @@ void frm_Main::mnuExportVideo_Click() {
             platform::MsgBox(QStringLiteral("Open a clip first: there is nothing to export."), platform::vbExclamation);
             return;
         }
-        const int first = firstOf(Video1), last = first + countOf(Video1) - 1;
+        const int first = Video1.FirstFrame(), last = first + Video1.Count() - 1;
         if (ClipKind != 2 || last <= first) {
             platform::MsgBox(QStringLiteral("A video needs a clip of several frames, and this is a single picture. "
                                             "Export Picture (Ctrl+E) saves it."),

@@ -26,11 +26,8 @@ namespace {
 const QString kSection = QStringLiteral("Software\\varkelo\\video\\KeyPositions");
 const char* const kNames[] = {"Address", "Top", "Impact", "Finish"};
 
-FrameStore& storeOf(frm_Main* main, int slot) {
+const FrameSource& sourceOf(const frm_Main* main, int slot) {
     return slot == KeyPositionsController::Video1 ? main->Video1 : main->Model;
-}
-int firstOf(const FrameStore& store) {
-    return store.reader ? store.reader->FirstFrame() : 0;
 }
 
 }  // namespace
@@ -70,8 +67,8 @@ void KeyPositionsController::ClipLoaded(int slot, const QString& path) {
     path_[size_t(slot)] = path;
     if (slot == Video1) showTags();
     emit Changed(slot);
-    const FrameStore& store = storeOf(main_, slot);
-    if (path.isEmpty() || !store.reader || store.frameCount < 2) return;
+    const FrameSource& clip = sourceOf(main_, slot);
+    if (path.isEmpty() || !clip.IsClip() || clip.Count() < 2) return;
     loadCorrection(slot, stored);
     if (keys_[size_t(slot)].Found()) {
         found(slot, generation, keys_[size_t(slot)]);
@@ -79,9 +76,9 @@ void KeyPositionsController::ClipLoaded(int slot, const QString& path) {
     }
     // Shallow copies: the pictures stay alive for the search even when the clip is replaced.
     std::vector<QImage> frames;
-    const int first = firstOf(store);
-    for (int i = 0; i < store.frameCount; ++i) {
-        const cDIBSection* dib = store.Frame(first + i);
+    const int first = clip.FirstFrame();
+    for (int i = 0; i < clip.Count(); ++i) {
+        const cDIBSection* dib = clip.Frame(first + i);
         if (dib && dib->HDC())
             frames.push_back(*dib->HDC());
         else if (!frames.empty())
@@ -89,10 +86,10 @@ void KeyPositionsController::ClipLoaded(int slot, const QString& path) {
         else
             return;
     }
-    const double fps = store.reader->FramesPerSecond();
+    const double fps = clip.FramesPerSecond();
     // The sound's clock starts where the container's does; the frames' clock at frame 0.
     std::vector<double> shownAt;
-    for (int i = 0; i < store.frameCount; ++i) shownAt.push_back(store.reader->StartSeconds() + store.reader->FrameSeconds(first + i));
+    for (int i = 0; i < clip.Count(); ++i) shownAt.push_back(clip.StartSeconds() + clip.FrameSeconds(first + i));
     auto cancel = std::make_shared<std::atomic<bool>>(false);
     cancel_[size_t(slot)] = cancel;
     auto* watcher = new QFutureWatcher<KeyPositions>(this);
@@ -120,7 +117,7 @@ void KeyPositionsController::found(int slot, unsigned generation, const KeyPosit
 
 KeyPositions KeyPositionsController::Keys(int slot) const {
     KeyPositions k = keys_[size_t(slot)];
-    const int first = firstOf(storeOf(main_, slot));
+    const int first = sourceOf(main_, slot).FirstFrame();
     for (int& f : k.frame)
         if (f >= 0) f += first;
     return k;
@@ -128,10 +125,10 @@ KeyPositions KeyPositionsController::Keys(int slot) const {
 
 QStringList KeyPositionsController::InfoLines() const {
     const KeyPositions k = Keys(Video1);
-    const cVideo* reader = main_->Video1.reader.get();
-    if (!reader || k[KeyPositions::Address] < 0 || !k.Found()) return {};
-    const double back = reader->FrameSeconds(k[KeyPositions::Top]) - reader->FrameSeconds(k[KeyPositions::Address]);
-    const double down = reader->FrameSeconds(k[KeyPositions::Impact]) - reader->FrameSeconds(k[KeyPositions::Top]);
+    const FrameSource& clip = main_->Video1;
+    if (!clip.IsClip() || k[KeyPositions::Address] < 0 || !k.Found()) return {};
+    const double back = clip.FrameSeconds(k[KeyPositions::Top]) - clip.FrameSeconds(k[KeyPositions::Address]);
+    const double down = clip.FrameSeconds(k[KeyPositions::Impact]) - clip.FrameSeconds(k[KeyPositions::Top]);
     const QString tempo = TempoText(back, down);
     if (tempo.isEmpty()) return {};
     return {QStringLiteral("Back: %1 s   Down: %2 s").arg(back, 0, 'f', 2).arg(down, 0, 'f', 2), tempo};
@@ -141,10 +138,11 @@ int KeyPositionsController::ModelFrameFor(int videoFrame, int modelFrame) const 
     const frmVideoControls* controls = main_->VideoControls;
     if (!controls || !controls->chkSync || !controls->chkSync->isChecked()) return modelFrame;
     if (!keys_[Video1].Found() || !keys_[Model].Found()) return modelFrame;
-    const FrameStore& v = main_->Video1;
-    const FrameStore& m = main_->Model;
-    if (!v.reader || !m.reader) return modelFrame;
-    return firstOf(m) + SyncedModelFrame(videoFrame - firstOf(v), keys_[Video1], v.frameCount, keys_[Model], m.frameCount);
+    const FrameSource& v = main_->Video1;
+    const FrameSource& m = main_->Model;
+    if (!v.IsClip() || !m.IsClip()) return modelFrame;
+    return m.FirstFrame() +
+           SyncedModelFrame(videoFrame - v.FirstFrame(), keys_[Video1], v.Count(), keys_[Model], m.Count());
 }
 
 void KeyPositionsController::JumpTo(int kind) {
@@ -154,8 +152,8 @@ void KeyPositionsController::JumpTo(int kind) {
 
 void KeyPositionsController::MoveToCurrent(int kind) {
     if (main_->ClipKind != 2 || path_[Video1].isEmpty()) return;
-    const int rel = main_->CurrentVideoFrame - firstOf(main_->Video1);
-    if (rel < 0 || rel >= main_->Video1.frameCount) return;
+    const int rel = main_->CurrentVideoFrame - main_->Video1.FirstFrame();
+    if (rel < 0 || rel >= main_->Video1.Count()) return;
     keys_[Video1].frame[size_t(kind)] = rel;
     userSet_[Video1] = true;  // saved with the clip's marks when it is left
     showTags();
@@ -196,7 +194,7 @@ QString KeyPositionsController::settingName(int slot) const {
 }
 
 void KeyPositionsController::loadCorrection(int slot, std::optional<std::array<int, 4>> frames) {
-    const int last = int(storeOf(main_, slot).frameCount) - 1;
+    const int last = sourceOf(main_, slot).Count() - 1;
     if (!frames) {
         cRegistry reg;
         reg.SetClassKey(platform::HKEY_CURRENT_USER);

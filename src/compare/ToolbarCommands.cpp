@@ -110,7 +110,7 @@ void frm_Main::Toolbar_Click(int index) {
                 if (!IsPictureFile(path)) {
                     // A clip that cannot be opened leaves the loaded one and every control as it was.
                     if (!fOpenAvi(path)) return;
-                    PasteAvi(platform::CheckedInt16(Video1.reader->FirstFrame()));
+                    PasteAvi(platform::CheckedInt16(Video1.FirstFrame()));
                 } else {
                     if (!fOpenPic(path)) return;
                     PasteAvi(0);
@@ -198,7 +198,7 @@ bool frm_Main::InsertModelFile(const QString& path) {
     }
     G().ModelShown = true;
     // The model starts at its second frame; a one-frame model has only its first.
-    CurrentModelFrame = Model.frameCount > 1 ? 1 : 0;
+    CurrentModelFrame = Model.Count() > 1 ? 1 : 0;
     VideoControls->frmBlend->setEnabled(true);
     VideoControls->hscrBlend->setEnabled(true);
     // While video 1 plays the choice stays locked, so no second timer can start; Stop
@@ -232,9 +232,7 @@ void frm_Main::closeModel() {
     StopVideoExport();
     SwingKeys->ClipUnloading(KeyPositionsController::Model);
     SwingKeys->ClipLoaded(KeyPositionsController::Model, {});
-    Model.Release();
-    Model.reader.reset();
-    Model.frameCount = 0;
+    Model.Close();
     G().ModelShown = false;
     hscrAvi2->hide();
     CurrentModelFrame = 1;

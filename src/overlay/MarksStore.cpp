@@ -164,11 +164,14 @@ MarksSnapshot TakeSnapshot(const OverlayModel& o) {
         const int i = ++taken[size_t(kind)];
         SavedMark m;
         m.kind = kind;
+        const auto keepBorder = [&m](const MarkBorder& border) {
+            m.color = border.BorderColor(), m.width = border.BorderWidth(), m.style = border.BorderStyle();
+        };
         switch (kind) {
             case kHistLine: {
                 const VLine& l = o.Lines[size_t(i)];
                 m.points = {QPointF(l.X1(), l.Y1()), QPointF(l.X2(), l.Y2())};
-                m.color = l.BorderColor(), m.width = l.BorderWidth(), m.style = l.BorderStyle();
+                keepBorder(l);
                 break;
             }
             case kHistShape: {
@@ -176,19 +179,19 @@ MarksSnapshot TakeSnapshot(const OverlayModel& o) {
                 m.shape = r.Shape();
                 m.points = {QPointF(r.Left(), r.Top()),
                             QPointF(double(r.Left()) + r.Width(), double(r.Top()) + r.Height())};
-                m.color = r.BorderColor(), m.width = r.BorderWidth(), m.style = r.BorderStyle();
+                keepBorder(r);
                 break;
             }
             case kHistPolyLine: {
                 const VPolyLine& p = o.PolyLines[size_t(i)];
                 for (int k = 1; k <= std::clamp(p.Points(), 2, 6); ++k) m.points.emplace_back(p.X(k), p.Y(k));
-                m.color = p.BorderColor(), m.width = p.BorderWidth(), m.style = p.BorderStyle();
+                keepBorder(p);
                 break;
             }
             default: {
                 const VAngle& a = o.Angles[size_t(i)];
                 m.points = {QPointF(a.X1(), a.Y1()), QPointF(a.X2(), a.Y2()), QPointF(a.X3(), a.Y3())};
-                m.color = a.BorderColor(), m.width = a.BorderWidth(), m.style = a.BorderStyle();
+                keepBorder(a);
                 break;
             }
         }
@@ -214,11 +217,14 @@ void ApplySnapshot(const MarksSnapshot& s, OverlayModel& o) {
     for (const SavedMark& m : s.marks) {
         const auto& p = m.points;
         auto pt = [&](size_t k) { return p.at(k); };
+        const auto applyBorder = [&m](MarkBorder& border) {
+            border.SetBorderColor(m.color), border.SetBorderWidth(m.width), border.SetBorderStyle(m.style);
+        };
         switch (m.kind) {
             case kHistLine: {
                 VLine* l = o.NewLine();
                 if (!l) return;
-                l->SetBorderColor(m.color), l->SetBorderWidth(m.width), l->SetBorderStyle(m.style);
+                applyBorder(*l);
                 l->SetX1(pt(0).x()), l->SetY1(pt(0).y()), l->SetX2(pt(1).x()), l->SetY2(pt(1).y());
                 // The label is worked out at draw time from the scale; only its place is kept.
                 l->SetTextX((l->X2() + l->X1()) / 2), l->SetTextY((l->Y2() + l->Y1()) / 2);
@@ -227,7 +233,7 @@ void ApplySnapshot(const MarksSnapshot& s, OverlayModel& o) {
             case kHistShape: {
                 VShape* r = o.NewShape();
                 if (!r) return;
-                r->SetBorderColor(m.color), r->SetBorderWidth(m.width), r->SetBorderStyle(m.style);
+                applyBorder(*r);
                 r->SetShape(m.shape);
                 const QPointF a = pt(0), b = pt(1);
                 r->SetLeft(std::min(a.x(), b.x())), r->SetTop(std::min(a.y(), b.y()));
@@ -237,7 +243,7 @@ void ApplySnapshot(const MarksSnapshot& s, OverlayModel& o) {
             case kHistPolyLine: {
                 VPolyLine* pl = o.NewPolyLine();
                 if (!pl) return;
-                pl->SetBorderColor(m.color), pl->SetBorderWidth(m.width), pl->SetBorderStyle(m.style);
+                applyBorder(*pl);
                 for (size_t k = 0; k < p.size() && k < 6; ++k)
                     pl->SetX(int(k) + 1, pt(k).x()), pl->SetY(int(k) + 1, pt(k).y());
                 pl->SetPoints(std::min<long long>(6, (long long)p.size()));
@@ -246,7 +252,7 @@ void ApplySnapshot(const MarksSnapshot& s, OverlayModel& o) {
             case kHistAngle: {
                 VAngle* a = o.NewAngle();
                 if (!a) return;
-                a->SetBorderColor(m.color), a->SetBorderWidth(m.width), a->SetBorderStyle(m.style);
+                applyBorder(*a);
                 a->SetX1(pt(0).x()), a->SetY1(pt(0).y()), a->SetX2(pt(1).x()), a->SetY2(pt(1).y());
                 a->SetX3(pt(2).x()), a->SetY3(pt(2).y());
                 a->SetTextX(a->X2()), a->SetTextY(a->Y2());

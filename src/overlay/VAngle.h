@@ -1,13 +1,12 @@
 #pragma once
 // Two arms meeting at point 2 (picture pixels), labelled with the angle in whole degrees.
 
+#include "overlay/MarkBorder.h"
+
 #include <QString>
 
-class VAngle {
+class VAngle : public MarkBorder {
 public:
-    int BorderColor() const { return BorderColor_; }
-    int BorderStyle() const { return BorderStyle_; }
-    int BorderWidth() const { return BorderWidth_; }
     double X1() const { return X1_; }
     double X2() const { return X2_; }
     double Y1() const { return Y1_; }
@@ -18,9 +17,6 @@ public:
     double TextY() const { return TextY_; }
     const QString& Text() const { return Text_; }
 
-    void SetBorderColor(int lngColor) { BorderColor_ = lngColor; }
-    void SetBorderStyle(int value) { BorderStyle_ = value; }
-    void SetBorderWidth(int lngWidth) { BorderWidth_ = lngWidth; }
     void SetX1(double value) { X1_ = value; }
     void SetX2(double value) { X2_ = value; }
     void SetY1(double value) { Y1_ = value; }
@@ -32,9 +28,6 @@ public:
     void SetText(const QString& sCaption) { Text_ = sCaption; }
 
 private:
-    int BorderColor_ = 0;
-    int BorderStyle_ = 0;
-    int BorderWidth_ = 0;
     double X1_ = 0;
     double X2_ = 0;
     double Y1_ = 0;

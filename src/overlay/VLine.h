@@ -2,11 +2,10 @@
 // A straight line mark in picture pixels: a length measurement. Its label is worked out when it
 // is drawn, from the length and the scale of that moment, so a later calibration relabels it.
 
-class VLine {
+#include "overlay/MarkBorder.h"
+
+class VLine : public MarkBorder {
 public:
-    int BorderColor() const { return BorderColor_; }
-    int BorderStyle() const { return BorderStyle_; }
-    int BorderWidth() const { return BorderWidth_; }
     double X1() const { return X1_; }
     double X2() const { return X2_; }
     double Y1() const { return Y1_; }
@@ -14,9 +13,6 @@ public:
     double TextX() const { return TextX_; }
     double TextY() const { return TextY_; }
 
-    void SetBorderColor(int lngColor) { BorderColor_ = lngColor; }
-    void SetBorderStyle(int value) { BorderStyle_ = value; }
-    void SetBorderWidth(int lngWidth) { BorderWidth_ = lngWidth; }
     void SetX1(double value) { X1_ = value; }
     void SetX2(double value) { X2_ = value; }
     void SetY1(double value) { Y1_ = value; }
@@ -25,9 +21,6 @@ public:
     void SetTextY(double value) { TextY_ = value; }
 
 private:
-    int BorderColor_ = 0;
-    int BorderStyle_ = 0;
-    int BorderWidth_ = 0;
     double X1_ = 0;
     double X2_ = 0;
     double Y1_ = 0;

@@ -2,15 +2,13 @@
 // An open polyline of Points (2..6) vertices in picture pixels; vertices beyond Points are
 // ignored.
 
+#include "overlay/MarkBorder.h"
 #include "platform/RuntimeError.h"
 
 #include <array>
 
-class VPolyLine {
+class VPolyLine : public MarkBorder {
 public:
-    int BorderColor() const { return BorderColor_; }
-    int BorderStyle() const { return BorderStyle_; }
-    int BorderWidth() const { return BorderWidth_; }
     double X1() const { return X(1); }
     double X2() const { return X(2); }
     double X3() const { return X(3); }
@@ -25,9 +23,6 @@ public:
     double Y6() const { return Y(6); }
     int Points() const { return Points_; }
 
-    void SetBorderColor(int lngColor) { BorderColor_ = lngColor; }
-    void SetBorderStyle(int value) { BorderStyle_ = value; }
-    void SetBorderWidth(int lngWidth) { BorderWidth_ = lngWidth; }
     void SetX1(double value) { SetX(1, value); }
     void SetX2(double value) { SetX(2, value); }
     void SetX3(double value) { SetX(3, value); }
@@ -50,9 +45,6 @@ public:
     void SetY(int k, double value) { y_.at(std::size_t(k - 1)) = value; }
 
 private:
-    int BorderColor_ = 0;
-    int BorderStyle_ = 0;
-    int BorderWidth_ = 0;
     std::array<double, 6> x_{};
     std::array<double, 6> y_{};
     short Points_ = 0;

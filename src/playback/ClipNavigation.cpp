@@ -46,20 +46,20 @@ ClipNavigation::ClipNavigation(frm_Main& window) : QObject(&window), w_(window) 
         const bool model = choice == 2;
         if (model ? !G().ModelShown : w_.ClipKind != 2) return 0.0;
         const FrameStore& clip = model ? w_.Model : w_.Video1;
-        return clip.reader ? clip.reader->FramesPerSecond() : 0.0;
+        return clip.FramesPerSecond();
     };
 }
 
 void ClipNavigation::follow(short iFrame) {
-    if (w_.ClipKind != 2 || !w_.Video1.reader) {
+    if (w_.ClipKind != 2 || !w_.Video1.IsClip()) {
         bar_->hide();
         lastShown_ = -1;
         return;
     }
-    const int first = w_.Video1.reader->FirstFrame();
+    const int first = w_.Video1.FirstFrame();
     {
         const QSignalBlocker quiet(bar_);  // showing the frame is not scrubbing to it
-        bar_->setRange(first, first + std::max(0, w_.Video1.frameCount - 1));
+        bar_->setRange(first, first + std::max(0, w_.Video1.Count() - 1));
         bar_->setValue(iFrame);
     }
     if (bar_->isHidden() && !w_.pic_video->isHidden()) {
@@ -73,8 +73,8 @@ void ClipNavigation::follow(short iFrame) {
 }
 
 void ClipNavigation::scrubTo(int frame) {
-    if (G().BusyLoading || w_.ClipKind != 2 || !w_.Video1.reader) return;
-    w_.ImgVideoFrames_Click(frame - w_.Video1.reader->FirstFrame());
+    if (G().BusyLoading || w_.ClipKind != 2 || !w_.Video1.IsClip()) return;
+    w_.ImgVideoFrames_Click(frame - w_.Video1.FirstFrame());
 }
 
 void ClipNavigation::RevealThumbnail(int index) {

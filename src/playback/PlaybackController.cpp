@@ -5,6 +5,7 @@
 
 #include "compare/KeyPositionsController.h"
 #include "platform/RuntimeError.h"
+#include "playback/PlaybackStep.h"
 #include "playback/frmVideoControls.h"
 #include "shell/Globals.h"
 #include "shell/MainToolbar.h"
@@ -19,21 +20,33 @@ namespace {
 
 using platform::CheckedInt16;
 using platform::TryStep;
+using playback::Direction;
+using playback::FramePair;
+using playback::FrameSpan;
+using playback::StepFrame;
 
-// A slot without a reader fails the step that asks it, as a reader call without a clip does.
-const cVideo& readerOf(const FrameStore& store) {
-    if (!store.reader) platform::Raise(platform::errObjectNotSet);
-    return *store.reader;
+// A slot with nothing in it fails the step that asks for its frames, as a reader call without a
+// clip does. A still picture is its one frame 0.
+const FrameSource& filled(const FrameSource& source) {
+    if (source.Count() == 0) platform::Raise(platform::errObjectNotSet);
+    return source;
 }
-// A still picture is the one frame 0 of its slot, whatever reader a clip before left there.
-bool holdsPicture(const FrameStore& store) {
-    return store.frameCount == 0 && store.Frame(0);
-}
-long frameCountOf(const FrameStore& store) {
-    return holdsPicture(store) ? 1 : readerOf(store).NumberOfFrames();
-}
-long firstFrameOf(const FrameStore& store) {
-    return holdsPicture(store) ? 0 : readerOf(store).FirstFrame();
+long frameCountOf(const FrameSource& source) { return filled(source).Count(); }
+long firstFrameOf(const FrameSource& source) { return filled(source).FirstFrame(); }
+// Stepping through a slot with nothing in it moves its counter on without wrapping.
+FrameSpan spanOf(const FrameSource& source) { return {source.FirstFrame(), source.Count()}; }
+
+// "Both Windows" one frame on, the model kept on the key positions when they are in sync. Each
+// counter takes its new frame on its own: one that would overflow stays while the other moves.
+void stepBoth(short& v, short& m, const FrameSource& video, const FrameSource& model,
+              const KeyPositionsController& keys, Direction direction) {
+    const playback::SyncMapping sync = [&keys](int videoFrame, int modelFrame) {
+        return keys.ModelFrameFor(videoFrame, modelFrame);
+    };
+    FramePair next{v, m};
+    TryStep([&] { next = playback::StepBoth({v, m}, spanOf(video), spanOf(model), direction, sync); });
+    TryStep([&] { v = CheckedInt16(next.video); });
+    TryStep([&] { m = CheckedInt16(next.model); });
 }
 
 // A timer with an interval that is not positive must never fire (a zero-interval QTimer
@@ -148,28 +161,8 @@ void frm_Main::VideoControl_Click(short iButton, short iVideo) {
                 TryStep([&] { PasteAvi(CheckedInt16(N1() - 1)); });
                 break;
             case 4:
-                TryStep([&] { m = CheckedInt16(m - 1); });
-                TryStep([&] {
-                    if (m < FM()) m = CheckedInt16(NM() - 1);
-                });
-                TryStep([&] { v = CheckedInt16(v - 1); });
-                TryStep([&] {
-                    if (v < F1()) v = CheckedInt16(N1() - 1);
-                });
-                TryStep([&] { m = CheckedInt16(SwingKeys->ModelFrameFor(v, m)); });
-                TryStep([&] { ModelDraw(m); });
-                TryStep([&] { PasteAvi(v); });
-                break;
             case 5:
-                TryStep([&] { v = CheckedInt16(v + 1); });
-                TryStep([&] {
-                    if (v > N1() - 1) v = CheckedInt16(F1());
-                });
-                TryStep([&] { m = CheckedInt16(m + 1); });
-                TryStep([&] {
-                    if (m > NM() - 1) m = CheckedInt16(FM());
-                });
-                TryStep([&] { m = CheckedInt16(SwingKeys->ModelFrameFor(v, m)); });
+                stepBoth(v, m, Video1, Model, *SwingKeys, iButton == 5 ? Direction::Forward : Direction::Back);
                 TryStep([&] { ModelDraw(m); });
                 TryStep([&] { PasteAvi(v); });
                 break;
@@ -191,16 +184,10 @@ void frm_Main::VideoControl_Click(short iButton, short iVideo) {
                 TryStep([&] { ModelDraw(CheckedInt16(NM() - 1)); });
                 break;
             case 4:
-                TryStep([&] { m = CheckedInt16(m - 1); });
-                TryStep([&] {
-                    if (m < FM()) m = CheckedInt16(NM() - 1);
-                });
-                TryStep([&] { ModelDraw(m); });
-                break;
             case 5:
-                TryStep([&] { m = CheckedInt16(m + 1); });
                 TryStep([&] {
-                    if (m > NM() - 1) m = CheckedInt16(FM());
+                    const Direction direction = iButton == 5 ? Direction::Forward : Direction::Back;
+                    m = CheckedInt16(StepFrame(m, spanOf(Model), direction));
                 });
                 TryStep([&] { ModelDraw(m); });
                 break;
@@ -241,20 +228,14 @@ void frm_Main::VideoTimer_Timer() {
     TryStep([&] { ShowVideoInfo(picVideoInfo, v); });  // the panel follows the picture
     // The counter now names the frame the next tick draws: after the last one, the first, so
     // that it never names a frame the clip does not have (a step or Stop would show it).
-    TryStep([&] { v = CheckedInt16(v + 1); });
-    TryStep([&] {
-        if (v > frameCountOf(Video1) - 1) v = CheckedInt16(firstFrameOf(Video1));
-    });
+    TryStep([&] { v = CheckedInt16(StepFrame(v, spanOf(Video1), Direction::Forward)); });
 }
 
 void frm_Main::ModelTimer_Timer() {
     short& m = CurrentModelFrame;
     TryStep([&] { followSpeed(ModelTimer, VideoControls->hscrSpeed->value()); });
     // After the model's last frame comes its first (also from a counter beyond the end).
-    TryStep([&] {
-        if (m >= frameCountOf(Model) - 1) m = CheckedInt16(firstFrameOf(Model) - 1);
-    });
-    TryStep([&] { m = CheckedInt16(m + 1); });
+    TryStep([&] { m = CheckedInt16(StepFrame(m, spanOf(Model), Direction::Forward)); });
     if (Toolbar1->Value(11)) {
         TryStep([&] { PasteModelToMainWindow(m); });
     } else {
@@ -266,16 +247,8 @@ void frm_Main::ModelTimer_Timer() {
 void frm_Main::bothTimer_Timer() {
     short& v = CurrentVideoFrame;
     short& m = CurrentModelFrame;
-    TryStep([&] { v = CheckedInt16(v + 1); });
-    TryStep([&] {
-        if (v > frameCountOf(Video1) - 1) v = 0;
-    });
+    stepBoth(v, m, Video1, Model, *SwingKeys, Direction::Forward);
     TryStep([&] { followSpeed(bothTimer, VideoControls->hscrSpeed->value()); });
-    TryStep([&] {
-        if (m >= frameCountOf(Model) - 1) m = CheckedInt16(firstFrameOf(Model) - 1);
-    });
-    TryStep([&] { m = CheckedInt16(m + 1); });
-    TryStep([&] { m = CheckedInt16(SwingKeys->ModelFrameFor(v, m)); });
     if (Toolbar1->Value(11)) {
         TryStep([&] { PasteAvi(v); });
         TryStep([&] { PasteModelToMainWindow(m); });

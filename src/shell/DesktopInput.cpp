@@ -137,7 +137,7 @@ bool DesktopInput::Open(const OpenRequest& request) {
             w_.PasteAvi(0);
         } else {
             if (!w_.fOpenAvi(request.path)) return;
-            w_.PasteAvi(platform::CheckedInt16(w_.Video1.reader->FirstFrame()));
+            w_.PasteAvi(platform::CheckedInt16(w_.Video1.FirstFrame()));
             w_.mnuTools[9]->setEnabled(true);
         }
         w_.ShowClipCommands();

@@ -501,13 +501,9 @@ void frm_Main::Form_Unload() {
         StopVideoExport();
         SwingKeys->ClipUnloading(KeyPositionsController::Video1);
         SwingKeys->ClipUnloading(KeyPositionsController::Model);
-        Video1.Release();
-        Video1.reader.reset();
+        Video1.Close();
     });
-    TryStep([&] {
-        Model.Release();
-        Model.reader.reset();
-    });
+    TryStep([&] { Model.Close(); });
     TryStep([] { MovieCloseAll(); });
     TryStep([&] { ClockTimer->stop(); });
     TryStep([] { QCoreApplication::processEvents(); });
