@@ -213,6 +213,7 @@ bool frm_Main::fOpenAvi(const QString& path) {
     StopVideoExport();
     SwingKeys->ClipUnloading(KeyPositionsController::Video1);
     Video1.Release();
+    Zoom.Reset();
     Video1.frameCount = 0;
     Video1.reader.reset();
 
@@ -326,6 +327,7 @@ bool frm_Main::fOpenPic(const QString& path) {
     leaveMarks(false);
     SwingKeys->ClipUnloading(KeyPositionsController::Video1);
     Video1.Release();
+    Zoom.Reset();
     Video1.frames[0] = std::move(dib);
     Video1.panX = Video1.panY = 0;
     Video1.sourceWidth = Video1.frames[0]->Width();

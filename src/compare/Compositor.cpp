@@ -35,6 +35,11 @@ CompositeGeometry frm_Main::CanvasGeometry() const {
     g.modelShown = G().ModelShown;
     g.modelSource = Model.SourceRect();
     g.modelCanvas = g.split ? Model.CanvasRect() : Model.placement;
+    if (!g.split && Zoom.IsZoomed()) {
+        // The zoomed full view: video 1 and the model blended over it are enlarged together.
+        g.modelCanvas = Zoom.Map(Model.placement, g.frameCanvas, pic_video->size());
+        g.frameCanvas = Zoom.Target(g.frameCanvas, pic_video->size());
+    }
     return g;
 }
 
@@ -70,7 +75,8 @@ bool frm_Main::PasteAvi(short iFrame) {
     }
     TryStep([&] {
         // The marks follow the picture as it is now shown: fitted, panned, halved, flipped.
-        const ViewGeometry view = ViewGeometry::Of(Video1, (Flags() & platform::kEffectMirror) != 0);
+        ViewGeometry view = ViewGeometry::Of(Video1, (Flags() & platform::kEffectMirror) != 0);
+        view.target = g.frameCanvas;  // zoomed or not, where the frame was just drawn
         Drawing->Overlay().SetView(view.PictureToCanvas(), view.Clip());
     });
     TryStep([&] {
@@ -107,7 +113,7 @@ void frm_Main::PasteModel(short i) {
         // The blend view's surface, whatever view is on: the placement is where it lands.
         TryStep([&] {
             CompositeGeometry blend = g;
-            blend.modelCanvas = Model.placement;
+            if (g.split) blend.modelCanvas = Model.placement;
             Compositor.DrawModelSurface(blend);
         });
     }
@@ -149,16 +155,19 @@ void frm_Main::ModelDraw(short i) {
 PictureScene frm_Main::CanvasScene() {
     // The holders keep the last paint's regions with their effects; the model surface and
     // the marks are laid out again at the export's scale rather than enlarged from the canvas.
+    // A zoomed view exports the whole frame all the same: the zoomed rectangles only set the
+    // scale from the canvas, where the marks are, to the frame's own pixels.
+    const CompositeGeometry g = CanvasGeometry();
     PictureScene s;
     s.frameHolder = &Compositor.FrameHolder();
-    s.frameSource = Video1.SourceRect();
-    s.frameCanvas = Video1.CanvasRect();
+    s.frameSource = g.frameSource;
+    s.frameCanvas = g.frameCanvas;
     s.background = pic_video->BackColor();
-    s.split = !Toolbar1->Value(10);
-    s.modelShown = G().ModelShown;
+    s.split = g.split;
+    s.modelShown = g.modelShown;
     s.modelHolder = &Compositor.ModelHolder();
-    s.modelSource = Model.SourceRect();
-    s.modelCanvas = s.split ? Model.CanvasRect() : Model.placement;
+    s.modelSource = g.modelSource;
+    s.modelCanvas = g.modelCanvas;
     s.modelBackground = pic_video->BackColor();
     s.blend = VideoControls->hscrBlend->value();
     s.drawMarks = [this](QPainter& p) { Drawing->Overlay().DrawingUpdate(p); };

@@ -260,6 +260,20 @@ void DrawSplitWindow(QPainter& p) {
     p.drawRoundedRect(QRectF(2.75, 4.25, 18.5, 15.5), 2, 2);
 }
 
+void DrawWholeFrame(QPainter& p) {
+    const QRectF client = WindowFrame(p, kBlueLight);
+    // Four corners pointing out: the picture back to the whole frame.
+    p.setPen(InkPen());
+    p.setBrush(Qt::NoBrush);
+    const QPointF c = client.center();
+    for (const QPointF d : {QPointF(-1, -1), QPointF(1, -1), QPointF(1, 1), QPointF(-1, 1)}) {
+        const QPointF corner = c + QPointF(d.x() * 7.0, d.y() * 5.0);
+        p.drawLine(corner, corner - QPointF(d.x() * 3.5, 0));
+        p.drawLine(corner, corner - QPointF(0, d.y() * 3.5));
+        p.drawLine(corner, corner - QPointF(d.x() * 3.0, d.y() * 3.0));
+    }
+}
+
 // ---------------------------------------------------------------------------------------------
 // Drawing tool box.
 
@@ -901,6 +915,9 @@ QIcon ToolbarIcon(int imageNumber) {
             break;
         case 13:
             draw = DrawSplitWindow;
+            break;
+        case 14:
+            draw = DrawWholeFrame;
             break;
         default:
             return {};

@@ -14,7 +14,8 @@
 #include <QSize>
 
 // Image numbers of the main toolbar's image list: 9 open video, 2 draw tools, 10 image tools,
-// 4 copy image, 7 insert model, 8 adjust model, 12 full window, 13 split window.
+// 4 copy image, 7 insert model, 8 adjust model, 12 full window, 13 split window, 14 whole frame
+// (the zoom's reset).
 // Any other number gives a null icon.
 QIcon ToolbarIcon(int imageNumber);
 

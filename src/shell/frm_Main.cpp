@@ -4,6 +4,7 @@
 #include "clips/MediaKinds.h"
 #include "compare/PictureExporter.h"
 #include "compare/VideoExporter.h"
+#include "compare/CanvasZoom.h"
 #include "compare/frmImageTool.h"
 #include "compare/frmModelTool.h"
 #include "overlay/CanvasDrawing.h"
@@ -84,6 +85,7 @@ frm_Main::frm_Main(QWidget* parent) : QMainWindow(parent), mru_(std::make_unique
     // Keys, drops and the file list's double click; the scrub bar and the wheel.
     new DesktopInput(*this);
     new ClipNavigation(*this);
+    new CanvasZoom(*this);
     Form_Load();
 }
 
@@ -92,6 +94,7 @@ frm_Main::~frm_Main() {
     // The helpers that watch this window's controls go first: the controls' hide events at
     // the window's end would otherwise reach them through a half-destroyed window.
     delete findChild<ClipNavigation*>(QString(), Qt::FindDirectChildrenOnly);
+    delete findChild<CanvasZoom*>(QString(), Qt::FindDirectChildrenOnly);
     delete findChild<DesktopInput*>(QString(), Qt::FindDirectChildrenOnly);
 }
 

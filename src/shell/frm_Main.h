@@ -5,6 +5,7 @@
 
 #include "clips/FrameStore.h"
 #include "compare/FrameCompositor.h"
+#include "compare/ViewZoom.h"
 #include "overlay/MarksStore.h"
 #include "shell/MainLayout.h"
 
@@ -129,6 +130,9 @@ public:
     // What the canvas shows and how, as the compositor takes it: the view's geometry now, and
     // the tool windows' effect settings now.
     CompositeGeometry CanvasGeometry() const;
+    // Zoom and pan of the full view (video 1 and the model blended over it); a newly opened
+    // clip or picture starts with the whole frame.
+    ViewZoom Zoom;
     CompositeEffects EffectSettings() const;
     // Effect flags of the last video-1 paint, and those the image tool asks for now.
     int Flags() const { return imageFlags_; }
