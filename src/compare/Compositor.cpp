@@ -27,7 +27,7 @@ int frm_Main::ImageToolFlags() const {
     return f;
 }
 
-CompositeGeometry frm_Main::CanvasGeometry() const {
+CompositeGeometry frm_Main::WholeFrameGeometry() const {
     CompositeGeometry g;
     g.frameSource = Video1.SourceRect();
     g.frameCanvas = Video1.CanvasRect();
@@ -35,6 +35,11 @@ CompositeGeometry frm_Main::CanvasGeometry() const {
     g.modelShown = G().ModelShown;
     g.modelSource = Model.SourceRect();
     g.modelCanvas = g.split ? Model.CanvasRect() : Model.placement;
+    return g;
+}
+
+CompositeGeometry frm_Main::CanvasGeometry() const {
+    CompositeGeometry g = WholeFrameGeometry();
     if (!g.split && Zoom.IsZoomed()) {
         // The zoomed full view: video 1 and the model blended over it are enlarged together.
         g.modelCanvas = Zoom.Map(Model.placement, g.frameCanvas, pic_video->size());
@@ -155,9 +160,9 @@ void frm_Main::ModelDraw(short i) {
 PictureScene frm_Main::CanvasScene() {
     // The holders keep the last paint's regions with their effects; the model surface and
     // the marks are laid out again at the export's scale rather than enlarged from the canvas.
-    // A zoomed view exports the whole frame all the same: the zoomed rectangles only set the
-    // scale from the canvas, where the marks are, to the frame's own pixels.
-    const CompositeGeometry g = CanvasGeometry();
+    // A zoom is only a way of looking: the whole frame is exported, its marks as wide as they
+    // are over the whole frame.
+    const CompositeGeometry g = WholeFrameGeometry();
     PictureScene s;
     s.frameHolder = &Compositor.FrameHolder();
     s.frameSource = g.frameSource;
@@ -170,6 +175,14 @@ PictureScene frm_Main::CanvasScene() {
     s.modelCanvas = g.modelCanvas;
     s.modelBackground = pic_video->BackColor();
     s.blend = VideoControls->hscrBlend->value();
-    s.drawMarks = [this](QPainter& p) { Drawing->Overlay().DrawingUpdate(p); };
+    s.drawMarks = [this](QPainter& p) {
+        OverlayModel& o = Drawing->Overlay();
+        const QTransform shown = o.PictureToCanvas();
+        const QRect shownClip = o.CanvasClip();
+        const ViewGeometry whole = ViewGeometry::Of(Video1, (Flags() & platform::kEffectMirror) != 0);
+        o.SetView(whole.PictureToCanvas(), whole.Clip());
+        o.DrawingUpdate(p);
+        o.SetView(shown, shownClip);
+    };
     return s;
 }

@@ -26,7 +26,7 @@ int countOf(const FrameStore& s) { return s.reader ? int(s.frameCount) : (s.Fram
 
 VideoExportJob frm_Main::VideoExportJobFor(int from, int to) {
     VideoExportJob job;
-    job.geometry = CanvasGeometry();
+    job.geometry = WholeFrameGeometry();
     job.effects = EffectSettings();
     job.marks = PictureExporter::MarksLayer(CanvasScene());
     job.framesPerSecond = Video1.reader ? Video1.reader->FramesPerSecond() : 25;

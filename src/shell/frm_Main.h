@@ -130,6 +130,8 @@ public:
     // What the canvas shows and how, as the compositor takes it: the view's geometry now, and
     // the tool windows' effect settings now.
     CompositeGeometry CanvasGeometry() const;
+    // The same without the zoom: the whole frame, as the exports take it.
+    CompositeGeometry WholeFrameGeometry() const;
     // Zoom and pan of the full view (video 1 and the model blended over it); a newly opened
     // clip or picture starts with the whole frame.
     ViewZoom Zoom;
