@@ -41,6 +41,7 @@
 #include <QLocale>
 #include <QMenuBar>
 #include <QProgressBar>
+#include <QScreen>
 #include <QScrollBar>
 #include <QSignalBlocker>
 #include <QStatusBar>
@@ -401,8 +402,14 @@ void frm_Main::resizeEvent(QResizeEvent* event) {
     QMainWindow::resizeEvent(event);
     if (designedSize_.isEmpty() || !isVisible()) return;
     // Maximised, as it starts, the window has the designed layout, whatever room the desktop
-    // gives it; other sizes scale the layout from there.
-    if (windowState() & Qt::WindowMaximized) designedSize_ = size();
+    // gives it; other sizes scale the layout from there. Without a window manager the window
+    // stays "maximised" whatever size it is given: it must fill the screen's room too.
+    const QScreen* room = screen();
+    const QSize free = room ? room->availableGeometry().size() : size();
+    constexpr int kFrame = 64;  // a window frame and title bar
+    if ((windowState() & Qt::WindowMaximized) && std::abs(width() - free.width()) <= kFrame &&
+        std::abs(height() - free.height()) <= kFrame)
+        designedSize_ = size();
     platform::TryStep([&] { fitLayoutToWindow(); });
 }
 
