@@ -7,10 +7,14 @@
 #include "platform/FileDialog.h"
 #include "platform/FileListBoxes.h"
 #include "platform/PictureBox.h"
+#include "compare/frmImageTool.h"
+#include "compare/frmModelTool.h"
 #include "playback/frmVideoControls.h"
 #include "shell/frm_Main.h"
 #include "overlay/frmDrawToolBox.h"
 
+#include <QApplication>
+#include <QScopeGuard>
 #include <QSlider>
 #include <QTemporaryDir>
 #include <QTest>
@@ -32,6 +36,12 @@ private slots:
         // A screen of 1024 x 768 logical pixels at that density.
         const int w0 = 1024 * dpi / 96, h0 = 768 * dpi / 96;
         platform::OverrideScreenMetrics(platform::ScreenMetrics{w0, h0, double(dpi), double(dpi), 24});
+        // Text as large as that density makes it.
+        const QFont font = QApplication::font();
+        QFont large = font;
+        large.setPointSizeF(font.pointSizeF() * dpi / 96);
+        QApplication::setFont(large);
+        const auto restoreFont = qScopeGuard([&] { QApplication::setFont(font); });
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("clip.avi"));
         cliptools::ClipSpec spec;
@@ -75,12 +85,19 @@ private slots:
                     QVERIFY2(!part->geometry().intersects(other->geometry()),
                              qPrintable(part->objectName() + QStringLiteral(" over ") + other->objectName()));
         }
-        // The tool windows, where they first appear, leave the strip free.
+        // The tool windows show all of their controls and, where they first appear, leave the
+        // strip free.
         if (scale != 1.0) return;
         const QRect strip(w.picPVideoFrames->mapToGlobal(QPoint()), w.picPVideoFrames->size());
-        for (QWidget* tool : {static_cast<QWidget*>(w.VideoControls), static_cast<QWidget*>(w.DrawToolBox)}) {
+        for (QWidget* tool : {static_cast<QWidget*>(w.VideoControls), static_cast<QWidget*>(w.DrawToolBox),
+                              static_cast<QWidget*>(w.ImageTool), static_cast<QWidget*>(w.ModelTool)}) {
             tool->show();
-            QVERIFY2(!tool->frameGeometry().intersects(strip), qPrintable(tool->objectName()));
+            for (QWidget* control : tool->findChildren<QWidget*>())
+                if (control->isVisibleTo(tool) && !control->isWindow())
+                    QVERIFY2(tool->rect().contains(QRect(control->mapTo(tool, QPoint()), control->size())),
+                             qPrintable(tool->objectName() + QLatin1Char('/') + control->objectName()));
+            if (tool == w.VideoControls || tool == w.DrawToolBox)
+                QVERIFY2(!tool->frameGeometry().intersects(strip), qPrintable(tool->objectName()));
         }
     }
 };
