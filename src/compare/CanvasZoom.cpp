@@ -19,7 +19,7 @@ constexpr double kWheelNotch = 120;  // one notch of a mouse wheel, in eighths o
 CanvasZoom::CanvasZoom(frm_Main& window) : QObject(&window), w_(window) {
     setObjectName(QStringLiteral("CanvasZoom"));
     // After the twelve designed buttons, so their indices and places stay as they are.
-    wholeFrame_ = w_.Toolbar1->addAction(ToolbarIcon(14), QStringLiteral("Whole Frame"));
+    wholeFrame_ = w_.Toolbar1->addAction(WholeFrameIcon(), QStringLiteral("Whole Frame"));
     wholeFrame_->setObjectName(QStringLiteral("WholeFrame"));
     wholeFrame_->setToolTip(QStringLiteral("Whole Frame (Ctrl+0)"));
     wholeFrame_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_0));

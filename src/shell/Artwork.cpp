@@ -916,13 +916,17 @@ QIcon ToolbarIcon(int imageNumber) {
         case 13:
             draw = DrawSplitWindow;
             break;
-        case 14:
-            draw = DrawWholeFrame;
-            break;
         default:
             return {};
     }
     return CachedIcon(Cache().toolbar, imageNumber, draw);
+}
+
+QIcon WholeFrameIcon() {
+    // Kept apart from the toolbar's image list, whose numbers are the window design's; cached
+    // with its icons under a number the list never uses.
+    constexpr int kWholeFrameKey = -1;
+    return CachedIcon(Cache().toolbar, kWholeFrameKey, DrawWholeFrame);
 }
 
 QIcon DrawToolIcon(int buttonIndex) {
