@@ -2,9 +2,10 @@
 
 #include "clips/ClipPreview.h"
 #include "clips/MediaKinds.h"
+#include "compare/CanvasZoom.h"
+#include "compare/KeyPositionsController.h"
 #include "compare/PictureExporter.h"
 #include "compare/VideoExporter.h"
-#include "compare/CanvasZoom.h"
 #include "compare/frmImageTool.h"
 #include "compare/frmModelTool.h"
 #include "overlay/CanvasDrawing.h"
@@ -14,7 +15,6 @@
 #include "platform/ImageBox.h"
 #include "platform/MessageBox.h"
 #include "platform/PictureBox.h"
-#include "compare/KeyPositionsController.h"
 #include "platform/RegistryStore.h"
 #include "platform/Twips.h"
 #include "playback/ClipNavigation.h"
@@ -285,8 +285,9 @@ void frm_Main::Form_Load() {
         design.toolbarButtonWidth = platform::PixelsToTwipsX(Toolbar1->ButtonWidth());
         design.driveHeight = platform::PixelsToTwipsY(Drive1->sizeHint().height());
         design.scrollHeight = platform::PixelsToTwipsY(hscrAvi1->sizeHint().height());
-        design.videoControlsHeight = platform::PixelsToTwipsY(
-            VideoControls->frameGeometry().height() + VideoControls->style()->pixelMetric(QStyle::PM_TitleBarHeight));
+        design.videoControlsHeight =
+            platform::PixelsToTwipsY(VideoControls->frameGeometry().height() +
+                                     VideoControls->style()->pixelMetric(QStyle::PM_TitleBarHeight));
         layout_ = ComputeMainLayout(platform::ScreenWidthTwips(), platform::ScreenHeightTwips(), design);
         G().ScreenUnitX = layout_.ScreenUnitX;
         G().ScreenUnitY = layout_.ScreenUnitY;
@@ -440,10 +441,12 @@ void frm_Main::fitLayoutToWindow() {
             const QRect after = Video1.CanvasRect();
             if (G().ModelShown && !before.isEmpty()) {
                 const QRect& p = Model.placement;
-                const double kx = double(after.width()) / before.width(), ky = double(after.height()) / before.height();
+                const double kx = double(after.width()) / before.width(),
+                             ky = double(after.height()) / before.height();
                 const int left = int(std::lround(after.x() + (p.x() - before.x()) * kx));
                 const int top = int(std::lround(after.y() + (p.y() - before.y()) * ky));
-                Model.placement = QRect(left, top, int(std::lround(p.width() * kx)), int(std::lround(p.height() * ky)));
+                Model.placement =
+                    QRect(left, top, int(std::lround(p.width() * kx)), int(std::lround(p.height() * ky)));
             }
         } else {
             leaveSplitView();

@@ -300,7 +300,8 @@ private slots:
         QTest::newRow("about the middle") << boxed << wide << QStringList{"zoom 400 240 2"}
                                           << QRect(-240, -240, 1280, 960) << QRect(-220, -220, 200, 100);
         QTest::newRow("narrower than the canvas: centred")
-            << boxed << wide << QStringList{"zoom 700 0 1.2"} << QRect(16, 0, 768, 576) << QRect(28, 12, 120, 60);
+            << boxed << wide << QStringList{"zoom 700 0 1.2"} << QRect(16, 0, 768, 576)
+            << QRect(28, 12, 120, 60);
         QTest::newRow("about a quarter") << full << c << QStringList{"zoom 160 120 2"}
                                          << QRect(-160, -120, 1280, 960) << QRect(-140, -100, 200, 100);
         QTest::newRow("panned") << full << c << QStringList{"zoom 160 120 2", "pan 100 50"}
@@ -339,7 +340,8 @@ private slots:
             const bool held = after.left() == 0 || after.right() == canvas.width() - 1 || after.top() == 0 ||
                               after.bottom() == canvas.height() - 1 || after.width() <= canvas.width();
             if (!held)
-                QVERIFY(std::abs((at.x() - before.x()) / before.width() * after.width() + after.x() - at.x()) <= 1);
+                QVERIFY(std::abs((at.x() - before.x()) / before.width() * after.width() + after.x() -
+                                 at.x()) <= 1);
         }
         QCOMPARE(zoom.Target(fitted, canvas), target);
         QCOMPARE(zoom.Map(QRect(fitted.topLeft() + QPoint(10, 10), QSize(100, 50)), fitted, canvas), model);

@@ -4,14 +4,14 @@
 
 #include "ClipWriter.h"
 #include "TestDesktop.h"
+#include "compare/frmImageTool.h"
+#include "compare/frmModelTool.h"
+#include "overlay/frmDrawToolBox.h"
 #include "platform/FileDialog.h"
 #include "platform/FileListBoxes.h"
 #include "platform/PictureBox.h"
-#include "compare/frmImageTool.h"
-#include "compare/frmModelTool.h"
 #include "playback/frmVideoControls.h"
 #include "shell/frm_Main.h"
-#include "overlay/frmDrawToolBox.h"
 
 #include <QApplication>
 #include <QScopeGuard>
@@ -26,8 +26,7 @@ private slots:
         QTest::addColumn<int>("dpi");
         QTest::addColumn<double>("scale");  // of the window, from its size as it starts
         for (int dpi : {96, 144, 192})
-            for (double scale : {1.0, 1.3, 0.8})
-                QTest::addRow("%d dpi, %.1f", dpi, scale) << dpi << scale;
+            for (double scale : {1.0, 1.3, 0.8}) QTest::addRow("%d dpi, %.1f", dpi, scale) << dpi << scale;
     }
     void partsTakeTheRoomAndStayApart() {
         QFETCH(int, dpi);
@@ -53,8 +52,9 @@ private slots:
             f.fill(Qt::darkGreen);
             return f;
         }));
-        platform::SetFileDialogAnswerer(
-            [&](const platform::FileDialogRequest&) { return platform::FileDialogResult{true, path, {}, 1, false}; });
+        platform::SetFileDialogAnswerer([&](const platform::FileDialogRequest&) {
+            return platform::FileDialogResult{true, path, {}, 1, false};
+        });
         frm_Main w;
         w.showNormal();
         w.Toolbar_Click(1);
@@ -74,7 +74,9 @@ private slots:
 
         // Every part lies inside the window's client area, and none over another.
         QWidget* client = w.centralWidget();
-        const QList<QWidget*> parts{w.Drive1, w.Dir1, w.File1, w.picVideo, w.pic_video, w.picPVideoFrames,
+        const QList<QWidget*> parts{w.Drive1,       w.Dir1,
+                                    w.File1,        w.picVideo,
+                                    w.pic_video,    w.picPVideoFrames,
                                     w.picVideoInfo, w.findChild<QSlider*>(QStringLiteral("sldScrub"))};
         for (QWidget* part : parts) {
             QVERIFY(part && !part->isHidden());

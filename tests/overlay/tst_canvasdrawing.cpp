@@ -540,14 +540,16 @@ private slots:
         QTest::newRow("zoomed about the mark") << QSize() << none << QStringList{"zoom .25 .5 4"} << true;
         QTest::newRow("zoomed to the full eight times")
             << QSize() << none << QStringList{"zoom .25 .5 20"} << true;
-        QTest::newRow("zoomed, mark off the canvas") << QSize() << none << QStringList{"zoom .9 .5 8"} << false;
+        QTest::newRow("zoomed, mark off the canvas")
+            << QSize() << none << QStringList{"zoom .9 .5 8"} << false;
         QTest::newRow("zoomed, panned with the middle button")
             << QSize() << none << QStringList{"zoom .5 .5 6", "pan 300 -30"} << true;
         QTest::newRow("zoomed, flipped") << QSize() << none << QStringList{"zoom .7 .3 5", "flip"} << true;
         QTest::newRow("zoomed, back to the whole frame")
             << QSize() << none << QStringList{"zoom .9 .5 8", "whole"} << true;
         QTest::newRow("drawn zoomed and flipped, shown whole")
-            << QSize() << QStringList{"zoom .3 .6 7", "flip", "pan -15 10"} << QStringList{"whole", "flip"} << true;
+            << QSize() << QStringList{"zoom .3 .6 7", "flip", "pan -15 10"} << QStringList{"whole", "flip"}
+            << true;
         QTest::newRow("no zoom while a clip loads")
             << QSize() << none << QStringList{"busy", "zoom .9 .5 8", "whole", "idle"} << true;
         QTest::newRow("split view refuses the zoom")
@@ -590,12 +592,14 @@ private slots:
                         return qRed(w.pic_video->Image().pixel(x, part.y() + 1));
                     };
                     const int before = columnAt(at.x());
-                    QWheelEvent wheel(at, w.pic_video->mapToGlobal(at), QPoint(), QPoint(0, 120 * a[3].toInt()),
-                                      Qt::NoButton, Qt::ControlModifier, Qt::NoScrollPhase, false);
+                    QWheelEvent wheel(at, w.pic_video->mapToGlobal(at), QPoint(),
+                                      QPoint(0, 120 * a[3].toInt()), Qt::NoButton, Qt::ControlModifier,
+                                      Qt::NoScrollPhase, false);
                     QApplication::sendEvent(w.pic_video, &wheel);
                     QVERIFY(std::abs(columnAt(at.x()) - before) <= 1);
                 } else if (a.size() == 3 && a[0] == QLatin1String("pan")) {
-                    const QPoint from = w.pic_video->rect().center(), to = from + QPoint(a[1].toInt(), a[2].toInt());
+                    const QPoint from = w.pic_video->rect().center(),
+                                 to = from + QPoint(a[1].toInt(), a[2].toInt());
                     QTest::mousePress(w.pic_video, Qt::MiddleButton, {}, from);
                     QTest::mouseMove(w.pic_video, to);
                     QTest::mouseRelease(w.pic_video, Qt::MiddleButton, {}, to);
