@@ -123,7 +123,7 @@ constexpr int kSoundRate = 48000;
 
 // The sound track's encoder and stream: AAC where the container expects it, else PCM.
 struct SoundTrack {
-    std::unique_ptr<AVCodecContext, CodecCloser> enc;
+    CodecPtr enc;
     AVStream* st = nullptr;
 };
 
@@ -155,8 +155,8 @@ bool addSound(AVFormatContext* fmt, SoundTrack* track, QString* error) {
 
 bool writeSound(const ClipSpec& spec, double seconds, SoundTrack& track, AVFormatContext* fmt, QString* error) {
     AVCodecContext* enc = track.enc.get();
-    std::unique_ptr<AVFrame, FrameFree> frame(av_frame_alloc());
-    std::unique_ptr<AVPacket, PacketFree> pkt(av_packet_alloc());
+    FramePtr frame(av_frame_alloc());
+    PacketPtr pkt(av_packet_alloc());
     const int chunk = enc->frame_size > 0 ? enc->frame_size : 1024;
     const int64_t first = std::llround(spec.soundStart * kSoundRate);
     const int64_t end = std::llround(seconds * kSoundRate);

@@ -199,6 +199,7 @@ bool frm_Main::fOpenAvi(const QString& path) {
     StopVideoExport();
     SwingKeys->ClipUnloading(KeyPositionsController::Video1);
     Video1.Close();
+    Zoom.Reset();
 
     prgbarProcess->setMaximum(std::max(1, n - 1));
     prgbarProcess->setValue(0);
@@ -308,6 +309,7 @@ bool frm_Main::fOpenPic(const QString& path) {
     leaveMarks(false);
     SwingKeys->ClipUnloading(KeyPositionsController::Video1);
     Video1.Release();
+    Zoom.Reset();
     const int width = dib->Width(), height = dib->Height();
     Video1.Put(0, std::move(dib));
     Video1.panX = Video1.panY = 0;

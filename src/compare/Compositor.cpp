@@ -27,7 +27,7 @@ int frm_Main::ImageToolFlags() const {
     return f;
 }
 
-CompositeGeometry frm_Main::CanvasGeometry() const {
+CompositeGeometry frm_Main::WholeFrameGeometry() const {
     CompositeGeometry g;
     g.frameSource = Video1.SourceRect();
     g.frameCanvas = Video1.CanvasRect();
@@ -35,6 +35,16 @@ CompositeGeometry frm_Main::CanvasGeometry() const {
     g.modelShown = G().ModelShown;
     g.modelSource = Model.SourceRect();
     g.modelCanvas = g.split ? Model.CanvasRect() : Model.placement;
+    return g;
+}
+
+CompositeGeometry frm_Main::CanvasGeometry() const {
+    CompositeGeometry g = WholeFrameGeometry();
+    if (!g.split && Zoom.IsZoomed()) {
+        // The zoomed full view: video 1 and the model blended over it are enlarged together.
+        g.modelCanvas = Zoom.Map(Model.placement, g.frameCanvas, pic_video->size());
+        g.frameCanvas = Zoom.Target(g.frameCanvas, pic_video->size());
+    }
     return g;
 }
 
@@ -70,7 +80,8 @@ bool frm_Main::PasteAvi(short iFrame) {
     }
     TryStep([&] {
         // The marks follow the picture as it is now shown: fitted, panned, halved, flipped.
-        const ViewGeometry view = ViewGeometry::Of(Video1, (Flags() & platform::kEffectMirror) != 0);
+        ViewGeometry view = ViewGeometry::Of(Video1, (Flags() & platform::kEffectMirror) != 0);
+        view.target = g.frameCanvas;  // zoomed or not, where the frame was just drawn
         Drawing->Overlay().SetView(view.PictureToCanvas(), view.Clip());
     });
     TryStep([&] {
@@ -107,7 +118,7 @@ void frm_Main::PasteModel(short i) {
         // The blend view's surface, whatever view is on: the placement is where it lands.
         TryStep([&] {
             CompositeGeometry blend = g;
-            blend.modelCanvas = Model.placement;
+            if (g.split) blend.modelCanvas = Model.placement;
             Compositor.DrawModelSurface(blend);
         });
     }
@@ -149,18 +160,29 @@ void frm_Main::ModelDraw(short i) {
 PictureScene frm_Main::CanvasScene() {
     // The holders keep the last paint's regions with their effects; the model surface and
     // the marks are laid out again at the export's scale rather than enlarged from the canvas.
+    // A zoom is only a way of looking: the whole frame is exported, its marks as wide as they
+    // are over the whole frame.
+    const CompositeGeometry g = WholeFrameGeometry();
     PictureScene s;
     s.frameHolder = &Compositor.FrameHolder();
-    s.frameSource = Video1.SourceRect();
-    s.frameCanvas = Video1.CanvasRect();
+    s.frameSource = g.frameSource;
+    s.frameCanvas = g.frameCanvas;
     s.background = pic_video->BackColor();
-    s.split = !Toolbar1->Value(10);
-    s.modelShown = G().ModelShown;
+    s.split = g.split;
+    s.modelShown = g.modelShown;
     s.modelHolder = &Compositor.ModelHolder();
-    s.modelSource = Model.SourceRect();
-    s.modelCanvas = s.split ? Model.CanvasRect() : Model.placement;
+    s.modelSource = g.modelSource;
+    s.modelCanvas = g.modelCanvas;
     s.modelBackground = pic_video->BackColor();
     s.blend = VideoControls->hscrBlend->value();
-    s.drawMarks = [this](QPainter& p) { Drawing->Overlay().DrawingUpdate(p); };
+    s.drawMarks = [this](QPainter& p) {
+        OverlayModel& o = Drawing->Overlay();
+        const QTransform shown = o.PictureToCanvas();
+        const QRect shownClip = o.CanvasClip();
+        const ViewGeometry whole = ViewGeometry::Of(Video1, (Flags() & platform::kEffectMirror) != 0);
+        o.SetView(whole.PictureToCanvas(), whole.Clip());
+        o.DrawingUpdate(p);
+        o.SetView(shown, shownClip);
+    };
     return s;
 }

@@ -19,7 +19,7 @@
 
 VideoExportJob frm_Main::VideoExportJobFor(int from, int to) {
     VideoExportJob job;
-    job.geometry = CanvasGeometry();
+    job.geometry = WholeFrameGeometry();
     job.effects = EffectSettings();
     job.marks = PictureExporter::MarksLayer(CanvasScene());
     job.framesPerSecond = Video1.IsClip() ? Video1.FramesPerSecond() : 25;

@@ -260,6 +260,20 @@ void DrawSplitWindow(QPainter& p) {
     p.drawRoundedRect(QRectF(2.75, 4.25, 18.5, 15.5), 2, 2);
 }
 
+void DrawWholeFrame(QPainter& p) {
+    const QRectF client = WindowFrame(p, kBlueLight);
+    // Four corners pointing out: the picture back to the whole frame.
+    p.setPen(InkPen());
+    p.setBrush(Qt::NoBrush);
+    const QPointF c = client.center();
+    for (const QPointF d : {QPointF(-1, -1), QPointF(1, -1), QPointF(1, 1), QPointF(-1, 1)}) {
+        const QPointF corner = c + QPointF(d.x() * 7.0, d.y() * 5.0);
+        p.drawLine(corner, corner - QPointF(d.x() * 3.5, 0));
+        p.drawLine(corner, corner - QPointF(0, d.y() * 3.5));
+        p.drawLine(corner, corner - QPointF(d.x() * 3.0, d.y() * 3.0));
+    }
+}
+
 // ---------------------------------------------------------------------------------------------
 // Drawing tool box.
 
@@ -906,6 +920,13 @@ QIcon ToolbarIcon(int imageNumber) {
             return {};
     }
     return CachedIcon(Cache().toolbar, imageNumber, draw);
+}
+
+QIcon WholeFrameIcon() {
+    // Kept apart from the toolbar's image list, whose numbers are the window design's; cached
+    // with its icons under a number the list never uses.
+    constexpr int kWholeFrameKey = -1;
+    return CachedIcon(Cache().toolbar, kWholeFrameKey, DrawWholeFrame);
 }
 
 QIcon DrawToolIcon(int buttonIndex) {

@@ -17,6 +17,8 @@
 // 4 copy image, 7 insert model, 8 adjust model, 12 full window, 13 split window.
 // Any other number gives a null icon.
 QIcon ToolbarIcon(int imageNumber);
+// The toolbar's "Whole Frame" button, which ends a zoom.
+QIcon WholeFrameIcon();
 
 // Buttons of the drawing tool box by their 1-based index: 1 line, 2 rectangle, 3 circle,
 // 4 polyline, 5 angle, 6 ruler, 8 undo, 9 clear, 10 line width. Index 7 is the separator

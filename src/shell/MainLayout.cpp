@@ -1,5 +1,6 @@
 #include "shell/MainLayout.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -54,6 +55,10 @@ MainLayout ComputeMainLayout(long screenWidthTwips, long screenHeightTwips, cons
 
     l.defaultVideoControls =
         QPoint(l.picVideoInfo.x(), int(roundEven(l.picVideoInfo.y() + 1.5 * l.picVideoInfo.height())));
+    // Never over the frame strip: a tall window (large fonts) goes up beside the canvas instead.
+    if (d.videoControlsHeight > 0)
+        l.defaultVideoControls.setY(int(
+            std::min<long>(l.defaultVideoControls.y(), l.picPVideoFrames.y() - d.videoControlsHeight - 60)));
     l.defaultDrawTool = l.pic_video.topLeft();
     l.defaultImageTool = l.Dir1.topLeft();
     l.defaultAdjustTool = QPoint(int(roundEven(l.pic_video.x() + l.pic_video.width() / 2.0)), l.Dir1.y());

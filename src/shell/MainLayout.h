@@ -14,6 +14,7 @@ struct DesignSizes {
     long thumbHeight = 1035;
     long toolbarWidth = 0;  // for the progress bar
     long toolbarButtonWidth = 0;
+    long videoControlsHeight = 0;  // with its title bar; 0: not known
 };
 
 struct MainLayout {

@@ -2,6 +2,8 @@
 
 #include "clips/ClipPreview.h"
 #include "clips/MediaKinds.h"
+#include "compare/CanvasZoom.h"
+#include "compare/KeyPositionsController.h"
 #include "compare/PictureExporter.h"
 #include "compare/VideoExporter.h"
 #include "compare/frmImageTool.h"
@@ -13,7 +15,6 @@
 #include "platform/ImageBox.h"
 #include "platform/MessageBox.h"
 #include "platform/PictureBox.h"
-#include "compare/KeyPositionsController.h"
 #include "platform/RegistryStore.h"
 #include "platform/Twips.h"
 #include "playback/ClipNavigation.h"
@@ -40,11 +41,15 @@
 #include <QLocale>
 #include <QMenuBar>
 #include <QProgressBar>
+#include <QScreen>
 #include <QScrollBar>
 #include <QSignalBlocker>
 #include <QStatusBar>
+#include <QStyle>
 #include <QTime>
 #include <QTimer>
+
+#include <cmath>
 
 namespace {
 
@@ -84,6 +89,7 @@ frm_Main::frm_Main(QWidget* parent) : QMainWindow(parent), mru_(std::make_unique
     // Keys, drops and the file list's double click; the scrub bar and the wheel.
     new DesktopInput(*this);
     new ClipNavigation(*this);
+    new CanvasZoom(*this);
     Form_Load();
 }
 
@@ -92,6 +98,7 @@ frm_Main::~frm_Main() {
     // The helpers that watch this window's controls go first: the controls' hide events at
     // the window's end would otherwise reach them through a half-destroyed window.
     delete findChild<ClipNavigation*>(QString(), Qt::FindDirectChildrenOnly);
+    delete findChild<CanvasZoom*>(QString(), Qt::FindDirectChildrenOnly);
     delete findChild<DesktopInput*>(QString(), Qt::FindDirectChildrenOnly);
 }
 
@@ -269,7 +276,7 @@ void frm_Main::buildMenus() {
 void frm_Main::Form_Load() {
     TrapErrors([this] {
         const platform::ScreenMetrics screen = platform::CurrentScreenMetrics();
-        DesignSizes design;
+        DesignSizes& design = design_;
         // Geometry is in window coordinates, as designed: the controls start below the
         // menu bar and the toolbar.
         design.toolbarBottom =
@@ -278,6 +285,9 @@ void frm_Main::Form_Load() {
         design.toolbarButtonWidth = platform::PixelsToTwipsX(Toolbar1->ButtonWidth());
         design.driveHeight = platform::PixelsToTwipsY(Drive1->sizeHint().height());
         design.scrollHeight = platform::PixelsToTwipsY(hscrAvi1->sizeHint().height());
+        design.videoControlsHeight =
+            platform::PixelsToTwipsY(VideoControls->frameGeometry().height() +
+                                     VideoControls->style()->pixelMetric(QStyle::PM_TitleBarHeight));
         layout_ = ComputeMainLayout(platform::ScreenWidthTwips(), platform::ScreenHeightTwips(), design);
         G().ScreenUnitX = layout_.ScreenUnitX;
         G().ScreenUnitY = layout_.ScreenUnitY;
@@ -345,6 +355,23 @@ void frm_Main::loadSettings() {
 }
 
 void frm_Main::placeControls() {
+    placeControlGeometry();
+
+    // The browser shows the working folder; a folder that is gone falls back to the
+    // program's own. The drive list follows quietly: a change of drive moves the folder
+    // list to the drive's root, which would replace the stored folder.
+    if (!platform::TryStep([&] { Dir1->SetPath(G().WorkingDir); })) {
+        G().WorkingDir = QCoreApplication::applicationDirPath();
+        Dir1->SetPath(G().WorkingDir);
+    }
+    {
+        const QSignalBlocker quiet(Drive1);
+        Drive1->SetDrive(Dir1->Path());
+    }
+    File1->SetPath(Dir1->Path());
+}
+
+void frm_Main::placeControlGeometry() {
     const MainLayout& l = layout_;
     // Controls of the client area are placed relative to it.
     const int clientTop = int(platform::TwipsToPixelsY(l.Drive1.y()));
@@ -365,19 +392,71 @@ void frm_Main::placeControls() {
     ::place(HScrVideoFrames, l.HScrVideoFrames);
     place(picVideoInfo, l.picVideoInfo);
     place(imgLogo, l.imgLogo);
+}
 
-    // The browser shows the working folder; a folder that is gone falls back to the
-    // program's own. The drive list follows quietly: a change of drive moves the folder
-    // list to the drive's root, which would replace the stored folder.
-    if (!platform::TryStep([&] { Dir1->SetPath(G().WorkingDir); })) {
-        G().WorkingDir = QCoreApplication::applicationDirPath();
-        Dir1->SetPath(G().WorkingDir);
+void frm_Main::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    if (designedSize_.isEmpty()) designedSize_ = size();
+}
+
+void frm_Main::resizeEvent(QResizeEvent* event) {
+    QMainWindow::resizeEvent(event);
+    if (designedSize_.isEmpty() || !isVisible()) return;
+    // Maximised, as it starts, the window has the designed layout, whatever room the desktop
+    // gives it; other sizes scale the layout from there. Without a window manager the window
+    // stays "maximised" whatever size it is given: it must fill the screen's room too.
+    const QScreen* room = screen();
+    const QSize free = room ? room->availableGeometry().size() : size();
+    constexpr int kFrame = 64;  // a window frame and title bar
+    if ((windowState() & Qt::WindowMaximized) && std::abs(width() - free.width()) <= kFrame &&
+        std::abs(height() - free.height()) <= kFrame)
+        designedSize_ = size();
+    platform::TryStep([&] { fitLayoutToWindow(); });
+}
+
+void frm_Main::fitLayoutToWindow() {
+    // The designed layout, computed for a window of another size: every part takes its share
+    // of the room, and at the designed size it is the designed layout exactly.
+    const double sx = double(width()) / designedSize_.width();
+    const double sy = double(height()) / designedSize_.height();
+    if (sx == layoutScale_.width() && sy == layoutScale_.height()) return;
+    layoutScale_ = QSizeF(sx, sy);
+    layout_ = ComputeMainLayout(std::lround(platform::ScreenWidthTwips() * sx),
+                                std::lround(platform::ScreenHeightTwips() * sy), design_);
+    // The strip's thumbnails keep the units they were laid out with; only the strip's box and
+    // its scroll bar move.
+    const QRect inner = picCVideoFrames->geometry(), thumb = ImgVideoFrames[0]->geometry();
+    placeControlGeometry();
+    picCVideoFrames->setGeometry(inner);
+    ImgVideoFrames[0]->setGeometry(thumb);
+    if (imgLogo->isVisible()) imgLogo->setPixmap(SplashPicture(imgLogo->size()));
+    if (G().BusyLoading || !G().ClipLoaded) return;  // a load fits the frames when it is done
+    if (ClipKind == 2) {
+        // A clip is fitted to the canvas anew, in the view that is on; a still picture keeps
+        // its own size.
+        const QRect before = Video1.CanvasRect();
+        if (G().FullWindow) {
+            Video1.FitTo(pic_video->width(), pic_video->height());
+            // The blended model keeps its place on the picture.
+            const QRect after = Video1.CanvasRect();
+            if (G().ModelShown && !before.isEmpty()) {
+                const QRect& p = Model.placement;
+                const double kx = double(after.width()) / before.width(),
+                             ky = double(after.height()) / before.height();
+                const int left = int(std::lround(after.x() + (p.x() - before.x()) * kx));
+                const int top = int(std::lround(after.y() + (p.y() - before.y()) * ky));
+                Model.placement =
+                    QRect(left, top, int(std::lround(p.width() * kx)), int(std::lround(p.height() * ky)));
+            }
+        } else {
+            leaveSplitView();
+            splitWindow();
+        }
     }
-    {
-        const QSignalBlocker quiet(Drive1);
-        Drive1->SetDrive(Dir1->Path());
-    }
-    File1->SetPath(Dir1->Path());
+    pic_video->Cls();
+    PasteAvi(CurrentVideoFrame);
+    if (G().ModelShown) ModelDraw(CurrentModelFrame);
+    if (!picVideoInfo->isHidden()) ShowVideoInfo(picVideoInfo);
 }
 
 void frm_Main::placeToolWindows() {

@@ -5,6 +5,7 @@
 
 #include "clips/FrameStore.h"
 #include "compare/FrameCompositor.h"
+#include "compare/ViewZoom.h"
 #include "overlay/MarksStore.h"
 #include "shell/MainLayout.h"
 
@@ -129,6 +130,11 @@ public:
     // What the canvas shows and how, as the compositor takes it: the view's geometry now, and
     // the tool windows' effect settings now.
     CompositeGeometry CanvasGeometry() const;
+    // The same without the zoom: the whole frame, as the exports take it.
+    CompositeGeometry WholeFrameGeometry() const;
+    // Zoom and pan of the full view (video 1 and the model blended over it); a newly opened
+    // clip or picture starts with the whole frame.
+    ViewZoom Zoom;
     CompositeEffects EffectSettings() const;
     // Effect flags of the last video-1 paint, and those the image tool asks for now.
     int Flags() const { return imageFlags_; }
@@ -211,6 +217,8 @@ signals:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
     void buildControls();
@@ -228,6 +236,11 @@ private:
     void Form_Load();
     void loadSettings();
     void placeControls();
+    // The controls' places from layout_ (the browser's folders are left alone).
+    void placeControlGeometry();
+    // After the window was resized: the layout scaled to its new size, the frames fitted
+    // again to the canvas and painted.
+    void fitLayoutToWindow();
     void placeToolWindows();
     void RefreshRecentMenu();
     void Drive1_Change();
@@ -246,6 +259,11 @@ private:
     void enterMarks(const QString& path, bool isClip);
 
     MainLayout layout_;
+    DesignSizes design_;
+    // The window's size when first shown, where it has the designed layout; later sizes scale
+    // the layout from it. Empty until then.
+    QSize designedSize_;
+    QSizeF layoutScale_{1, 1};  // of the layout in place
     std::unique_ptr<cMRUFileList> mru_;
     std::unique_ptr<MoviePreview> preview_;  // the clip playing under the file list
     ClipMarks clipMarks_;

@@ -131,23 +131,31 @@ private slots:
         QTest::addColumn<QString>("written");
         QTest::addColumn<QByteArray>("format");
         QTest::addColumn<int>("tolerance");
-        QTest::newRow("png") << "a.png" << "a.png" << QByteArray("png") << 0;
-        QTest::newRow("jpg") << "b.jpg" << "b.jpg" << QByteArray("jpeg") << 60;
-        QTest::newRow("JPEG") << "c.JPEG" << "c.JPEG" << QByteArray("jpeg") << 60;
-        QTest::newRow("no extension") << "d" << "d.png" << QByteArray("png") << 0;
-        QTest::newRow("other extension") << "e.v2" << "e.v2.png" << QByteArray("png") << 0;
+        QTest::addColumn<bool>("zoomed");  // the whole frame all the same
+        QTest::newRow("png") << "a.png" << "a.png" << QByteArray("png") << 0 << false;
+        QTest::newRow("jpg") << "b.jpg" << "b.jpg" << QByteArray("jpeg") << 60 << false;
+        QTest::newRow("JPEG") << "c.JPEG" << "c.JPEG" << QByteArray("jpeg") << 60 << false;
+        QTest::newRow("no extension") << "d" << "d.png" << QByteArray("png") << 0 << false;
+        QTest::newRow("other extension") << "e.v2" << "e.v2.png" << QByteArray("png") << 0 << false;
+        QTest::newRow("png, zoomed") << "f.png" << "f.png" << QByteArray("png") << 0 << true;
     }
     void writesTheCanvasPictureAtTheFramesSize() {
         QFETCH(QString, chosen);
         QFETCH(QString, written);
         QFETCH(QByteArray, format);
         QFETCH(int, tolerance);
+        QFETCH(bool, zoomed);
         QTemporaryDir out;
         MsgBoxRecorder boxes;
         frm_Main w;
         const Drawn d = openAndDraw(w);
         const QRect canvasRect = w.Video1.CanvasRect();
         QVERIFY(canvasRect.size() != QSize(kWidth, kHeight));  // else the test proves nothing
+        if (zoomed) {
+            w.Zoom.ZoomAbout(QPointF(d.x1, d.y), 3, canvasRect, w.pic_video->size());
+            w.PasteAvi(w.CurrentVideoFrame);
+            QCOMPARE_NE(w.CanvasGeometry().frameCanvas, canvasRect);
+        }
         answer_.path = out.filePath(chosen);
         const QImage canvasBefore = w.pic_video->Image().copy();
         w.mnuExportPicture->trigger();

@@ -8,6 +8,7 @@
 #include "compare/KeyPositionsController.h"
 #include "compare/ModelGeometry.h"
 #include "compare/ViewGeometry.h"
+#include "compare/ViewZoom.h"
 #include "compare/frmImageTool.h"
 #include "compare/frmModelTool.h"
 #include "overlay/CanvasDrawing.h"
@@ -350,6 +351,68 @@ private slots:
         QCOMPARE(view.PictureToCanvas().map(picture), canvas);
         QCOMPARE(view.CanvasToPicture().map(canvas), picture);
         QCOMPARE(view.Clip(), source.isEmpty() ? QRect() : target);
+    }
+
+    // The zoomed picture's rectangle after steps "zoom X Y FACTOR" (about the canvas point) and
+    // "pan DX DY"; "model" is where a placement at (FITTED.x + 10, FITTED.y + 10, 100, 50) lands.
+    void zoomKeepsThePointerAndTheCanvasCovered_data() {
+        QTest::addColumn<QRect>("fitted");
+        QTest::addColumn<QSize>("canvas");
+        QTest::addColumn<QStringList>("steps");
+        QTest::addColumn<QRect>("target");
+        QTest::addColumn<QRect>("model");
+        const QRect full(0, 0, 640, 480), boxed(80, 0, 640, 480);
+        const QSize c(640, 480), wide(800, 480);
+        QTest::newRow("whole frame") << boxed << wide << QStringList{} << boxed << QRect(90, 10, 100, 50);
+        QTest::newRow("about the middle") << boxed << wide << QStringList{"zoom 400 240 2"}
+                                          << QRect(-240, -240, 1280, 960) << QRect(-220, -220, 200, 100);
+        QTest::newRow("narrower than the canvas: centred")
+            << boxed << wide << QStringList{"zoom 700 0 1.2"} << QRect(16, 0, 768, 576)
+            << QRect(28, 12, 120, 60);
+        QTest::newRow("about a quarter") << full << c << QStringList{"zoom 160 120 2"}
+                                         << QRect(-160, -120, 1280, 960) << QRect(-140, -100, 200, 100);
+        QTest::newRow("panned") << full << c << QStringList{"zoom 160 120 2", "pan 100 50"}
+                                << QRect(-60, -70, 1280, 960) << QRect(-40, -50, 200, 100);
+        QTest::newRow("panned past the edge, and back at once")
+            << full << c << QStringList{"zoom 160 120 2", "pan 500 -900", "pan -100 0"}
+            << QRect(-100, -480, 1280, 960) << QRect(-80, -460, 200, 100);
+        QTest::newRow("held to eight times") << full << c << QStringList{"zoom 0 0 3", "zoom 0 0 20"}
+                                             << QRect(0, 0, 5120, 3840) << QRect(80, 80, 800, 400);
+        QTest::newRow("out about a corner, held inside")
+            << full << c << QStringList{"zoom 640 480 4", "zoom 0 0 2"} << QRect(-640, -480, 1280, 960)
+            << QRect(-620, -460, 200, 100);
+        QTest::newRow("out below one: the whole frame")
+            << full << c << QStringList{"zoom 10 10 4", "pan 30 30", "zoom 10 10 0.5"} << full
+            << QRect(10, 10, 100, 50);
+    }
+    void zoomKeepsThePointerAndTheCanvasCovered() {
+        QFETCH(QRect, fitted);
+        QFETCH(QSize, canvas);
+        QFETCH(QStringList, steps);
+        QFETCH(QRect, target);
+        QFETCH(QRect, model);
+        ViewZoom zoom;
+        for (const QString& step : steps) {
+            const QStringList a = step.split(QLatin1Char(' '));
+            const QPointF at(a[1].toDouble(), a[2].toDouble());
+            if (a[0] == QLatin1String("pan")) {
+                zoom.PanBy(at, fitted, canvas);
+                continue;
+            }
+            const QRect before = zoom.Target(fitted, canvas);
+            zoom.ZoomAbout(at, a[3].toDouble(), fitted, canvas);
+            const QRect after = zoom.Target(fitted, canvas);
+            // The fraction of the picture under the pointer is still there, unless the canvas's
+            // edge held the picture back.
+            const bool held = after.left() == 0 || after.right() == canvas.width() - 1 || after.top() == 0 ||
+                              after.bottom() == canvas.height() - 1 || after.width() <= canvas.width();
+            if (!held)
+                QVERIFY(std::abs((at.x() - before.x()) / before.width() * after.width() + after.x() -
+                                 at.x()) <= 1);
+        }
+        QCOMPARE(zoom.Target(fitted, canvas), target);
+        QCOMPARE(zoom.Map(QRect(fitted.topLeft() + QPoint(10, 10), QSize(100, 50)), fitted, canvas), model);
+        if (target.width() > canvas.width()) QVERIFY(target.contains(QRect(QPoint(), canvas)));
     }
 
     void placementArithmeticRoundsAndNeverOverflows() {

@@ -273,6 +273,33 @@ frames=$(ffprobe -v error -select_streams v:0 -count_frames -show_entries stream
 [[ $frames == 10 ]] || fail "the exported video has ${frames:-no} frames, not 10"
 echo "exported a picture and a 10-frame video"
 
+# Zoom: Ctrl+wheel over the canvas enlarges the picture about the pointer, Ctrl+0 shows the
+# whole frame again.
+xdotool mousemove --window "$win" 600 700 click 1
+sleep 0.3
+import -window root "$out/unzoomed.png"
+xdotool mousemove 510 230
+for _ in 1 2 3; do xdotool keydown ctrl click 4 keyup ctrl; sleep 0.2; done
+sleep 0.5
+import -window root "$out/zoomed.png"
+(($(canvas_diff "$out/unzoomed.png" "$out/zoomed.png") > 20000)) || fail "Ctrl+wheel did not zoom the picture"
+xdotool key ctrl+0
+sleep 0.5
+import -window root "$out/whole-frame.png"
+(($(canvas_diff "$out/unzoomed.png" "$out/whole-frame.png") < 2000)) || fail "Ctrl+0 did not show the whole frame"
+echo "zoomed with Ctrl+wheel and back"
+# A smaller window shrinks the picture; given its room back, the picture grows to what it was.
+eval "$(xdotool getwindowgeometry --shell "$win")"
+xdotool windowsize "$win" $((WIDTH * 3 / 4)) $((HEIGHT * 3 / 4))
+sleep 1
+import -window root "$out/smaller.png"
+(($(canvas_diff "$out/unzoomed.png" "$out/smaller.png") > 20000)) || fail "the picture did not follow a smaller window"
+xdotool windowsize "$win" "$WIDTH" "$HEIGHT"
+sleep 1
+import -window root "$out/larger.png"
+(($(canvas_diff "$out/unzoomed.png" "$out/larger.png") < 2000)) || fail "the picture did not grow with the window"
+echo "the picture followed the window's size"
+
 quit_from_menu "$win"
 store=$XDG_CONFIG_HOME/varkelo/registry.json
 [[ -s $store ]] || fail "settings were not saved to $store"

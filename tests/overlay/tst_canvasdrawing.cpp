@@ -16,12 +16,14 @@
 #include "shell/frm_Main.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCheckBox>
 #include <QLineEdit>
 #include <QLocale>
 #include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QWheelEvent>
 
 #include <algorithm>
 #include <cmath>
@@ -533,6 +535,25 @@ private slots:
         QTest::newRow("drawn split, flipped and panned")
             << QSize() << QStringList{"split", "pan 40", "flip"} << QStringList{"flip", "full"} << true;
         QTest::newRow("smaller canvas, flip x") << QSize(300, 150) << none << flip << true;
+        // Zoom: "zoom X Y N" turns the wheel N notches with Ctrl at the fraction X, Y of the
+        // picture; "pan DX DY" drags with the middle button; "whole" is the toolbar's reset.
+        QTest::newRow("zoomed about the mark") << QSize() << none << QStringList{"zoom .25 .5 4"} << true;
+        QTest::newRow("zoomed to the full eight times")
+            << QSize() << none << QStringList{"zoom .25 .5 20"} << true;
+        QTest::newRow("zoomed, mark off the canvas")
+            << QSize() << none << QStringList{"zoom .9 .5 8"} << false;
+        QTest::newRow("zoomed, panned with the middle button")
+            << QSize() << none << QStringList{"zoom .5 .5 6", "pan 300 -30"} << true;
+        QTest::newRow("zoomed, flipped") << QSize() << none << QStringList{"zoom .7 .3 5", "flip"} << true;
+        QTest::newRow("zoomed, back to the whole frame")
+            << QSize() << none << QStringList{"zoom .9 .5 8", "whole"} << true;
+        QTest::newRow("drawn zoomed and flipped, shown whole")
+            << QSize() << QStringList{"zoom .3 .6 7", "flip", "pan -15 10"} << QStringList{"whole", "flip"}
+            << true;
+        QTest::newRow("no zoom while a clip loads")
+            << QSize() << none << QStringList{"busy", "zoom .9 .5 8", "whole", "idle"} << true;
+        QTest::newRow("split view refuses the zoom")
+            << QSize() << none << QStringList{"split", "pan 0", "zoom .1 .5 6", "pan 40 0"} << true;
     }
     void marksStayOnThePicture() {
         QFETCH(QSize, canvas);
@@ -559,7 +580,35 @@ private slots:
         platform::SetFileDialogAnswerer({});
         auto apply = [&](const QStringList& steps) {
             for (const QString& step : steps) {
-                if (step == QLatin1String("flip"))
+                const QStringList a = step.split(QLatin1Char(' '));
+                if (a[0] == QLatin1String("zoom")) {
+                    // The picture's column under the pointer stays under it (read in the shown
+                    // part's top row, clear of the marks; red is the column).
+                    const QRect fitted = w.Video1.CanvasRect();
+                    const QPoint at(fitted.x() + int(fitted.width() * a[1].toDouble()),
+                                    fitted.y() + int(fitted.height() * a[2].toDouble()));
+                    const auto columnAt = [&](int x) {
+                        const QRect part = w.CanvasGeometry().frameCanvas & w.pic_video->Image().rect();
+                        return qRed(w.pic_video->Image().pixel(x, part.y() + 1));
+                    };
+                    const int before = columnAt(at.x());
+                    QWheelEvent wheel(at, w.pic_video->mapToGlobal(at), QPoint(),
+                                      QPoint(0, 120 * a[3].toInt()), Qt::NoButton, Qt::ControlModifier,
+                                      Qt::NoScrollPhase, false);
+                    QApplication::sendEvent(w.pic_video, &wheel);
+                    QVERIFY(std::abs(columnAt(at.x()) - before) <= 1);
+                } else if (a.size() == 3 && a[0] == QLatin1String("pan")) {
+                    const QPoint from = w.pic_video->rect().center(),
+                                 to = from + QPoint(a[1].toInt(), a[2].toInt());
+                    QTest::mousePress(w.pic_video, Qt::MiddleButton, {}, from);
+                    QTest::mouseMove(w.pic_video, to);
+                    QTest::mouseRelease(w.pic_video, Qt::MiddleButton, {}, to);
+                } else if (step == QLatin1String("busy") || step == QLatin1String("idle")) {
+                    G().BusyLoading = step == QLatin1String("busy");
+                } else if (step == QLatin1String("whole")) {
+                    w.findChild<QAction*>(QStringLiteral("WholeFrame"))->trigger();
+                    QCOMPARE(w.CanvasGeometry().frameCanvas, w.Video1.CanvasRect());
+                } else if (step == QLatin1String("flip"))
                     w.ImageTool->chkFlag[2]->setChecked(!w.ImageTool->chkFlag[2]->isChecked());
                 else if (step == QLatin1String("split") || step == QLatin1String("full"))
                     w.mnuTools_Click(step == QLatin1String("split") ? 7 : 6);
@@ -572,7 +621,7 @@ private slots:
         const QColor mark(0, 255, 0);  // never in the clip
         apply(drawIn);
         // A vertical polyline over the picture column a quarter in from the shown part's left.
-        const QRect shownRect = w.Video1.CanvasRect();
+        const QRect shownRect = w.CanvasGeometry().frameCanvas & img.rect();
         const int x = shownRect.x() + shownRect.width() / 4;
         const int column = qRed(img.pixel(x, shownRect.y() + 1));
         w.Toolbar_Click(3);
@@ -585,16 +634,26 @@ private slots:
         QCOMPARE(w.Drawing->Overlay().PolyLineCount, short(1));
         if (drawIn.isEmpty()) QCOMPARE(img.pixelColor(x, (top + bottom) / 2), mark);  // as drawn
         apply(thenShow);
-        // Every mark pixel lies over that column, inside video 1's part of the canvas.
-        const QRect now = w.Video1.CanvasRect();
+        // Every mark pixel lies over that column, inside video 1's part of the canvas, and the
+        // mark keeps its width on the screen whatever the zoom.
+        const QRect now = w.CanvasGeometry().frameCanvas & img.rect();
         int marked = 0;
-        for (int cy = 0; cy < img.height(); ++cy)
+        for (int cy = 0; cy < img.height(); ++cy) {
+            int inRow = 0;
             for (int cx = 0; cx < img.width(); ++cx) {
                 if (img.pixelColor(cx, cy) != mark) continue;
                 ++marked;
+                ++inRow;
                 QVERIFY(now.contains(cx, cy));
-                QVERIFY(std::abs(qRed(img.pixel(cx, now.y() + 1)) - column) <= 1);
+                // The picture under it: a pixel of the same canvas column clear of the mark, or,
+                // where the mark runs down the whole canvas, the one beside it.
+                QPoint clear(cx, now.y() + 1);
+                while (clear.y() < now.bottom() && img.pixelColor(clear) == mark) clear.ry()++;
+                while (img.pixelColor(clear) == mark && clear.x() < now.right()) clear.rx()++;
+                QVERIFY(std::abs(qRed(img.pixel(clear)) - column) <= 1);
             }
+            QVERIFY(inRow <= 2);
+        }
         QCOMPARE(marked > 0, shown);
     }
 
