@@ -5,6 +5,7 @@
 //                                                              goal: <= 8 canvas copies
 //   bench_compositor [rounds, default 60]
 
+#include "BenchMarks.h"
 #include "ClipWriter.h"
 #include "compare/frmImageTool.h"
 #include "compare/frmModelTool.h"
@@ -121,18 +122,7 @@ int main(int argc, char** argv) {
     main.ModelTool->chkFlags[0]->setChecked(true);
     main.ModelTool->chkFlags[1]->setChecked(true);
     OverlayModel& o = main.Drawing->Overlay();
-    for (int i = 0; i < 50; ++i) {
-        VLine* l = o.NewLine();
-        l->SetX1(30 * i);
-        l->SetY1(100 + 10 * i);
-        l->SetX2(1900 - 25 * i);
-        l->SetY2(1000 - 15 * i);
-        l->SetBorderColor(0x00FFFF);
-        l->SetBorderWidth(1 + i % 4);
-        l->SetTextX(960);
-        l->SetTextY(20 * i);
-        o.AppendHistory(kHistLine);
-    }
+    AddBenchLines(o, 50);
     double copyB = 0, pasteB = 0, copyM = 0, pasteM = 0;
     measure([&](int i) { main.PasteAvi(short(i)); }, copyB, pasteB);
     measure([&](int i) { main.PasteModel(short(i)); }, copyM, pasteM);

@@ -3,6 +3,7 @@
 // finished pictures with the same settings in the same run.      goal: >= 0.8 of its speed
 //   bench_export [frames, default 300]
 
+#include "BenchMarks.h"
 #include "ClipWriter.h"
 #include "compare/VideoExporter.h"
 #include "overlay/CanvasDrawing.h"
@@ -121,13 +122,13 @@ int main(int argc, char** argv) {
     const int count = argc > 1 ? std::max(kDistinct, std::atoi(argv[1])) : 300;
 
     QTemporaryDir dir;
-    cliptools::ClipSpec spec;
-    spec.width = 1280;
-    spec.height = 720;
+    cliptools::ClipSpec clipFormat;
+    clipFormat.width = 1280;
+    clipFormat.height = 720;
     const QString video = dir.filePath(QStringLiteral("video.avi"));
     const QString model = dir.filePath(QStringLiteral("model.avi"));
-    if (!cliptools::WriteClip(video, spec, kDistinct, [](int i) { return frame(i, false); }) ||
-        !cliptools::WriteClip(model, spec, kDistinct, [](int i) { return frame(i, true); })) {
+    if (!cliptools::WriteClip(video, clipFormat, kDistinct, [](int i) { return frame(i, false); }) ||
+        !cliptools::WriteClip(model, clipFormat, kDistinct, [](int i) { return frame(i, true); })) {
         std::fprintf(stderr, "could not write the clips\n");
         return 1;
     }
@@ -148,18 +149,7 @@ int main(int argc, char** argv) {
     main.VideoControls->hscrBlend->setValue(128);
     OverlayModel& o = main.Drawing->Overlay();
     o.MetresPerPixel = 0.002f;  // labels in metres, worked out as each picture's marks are drawn
-    for (int i = 0; i < 50; ++i) {
-        VLine* l = o.NewLine();
-        l->SetX1(30 * i);
-        l->SetY1(100 + 10 * i);
-        l->SetX2(1900 - 25 * i);
-        l->SetY2(1000 - 15 * i);
-        l->SetBorderColor(0x00FFFF);
-        l->SetBorderWidth(1 + i % 4);
-        l->SetTextX(960);
-        l->SetTextY(20 * i);
-        o.AppendHistory(kHistLine);
-    }
+    AddBenchLines(o, 50);
 
     // The job cycles through the clip's pictures (with the model as playback steps it) up to
     // `count` frames; the plain encode gets the very pictures the exporter makes of them.

@@ -35,19 +35,19 @@ int main(int argc, char** argv) {
     script.length = frames / 30.0;
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("swing1080.avi"));
-    cliptools::ClipSpec spec;
-    spec.width = 1920;
-    spec.height = 1080;
-    spec.fps = 30;
-    spec.codec = cliptools::Codec::MJPEG;
-    spec.sound = [&](double t) {
+    cliptools::ClipSpec clipFormat;
+    clipFormat.width = 1920;
+    clipFormat.height = 1080;
+    clipFormat.fps = 30;
+    clipFormat.codec = cliptools::Codec::MJPEG;
+    clipFormat.sound = [&](double t) {
         const auto n = std::uint32_t(std::lround(t * 48000)) * 2654435761u;
         const double hiss = 0.01 * (double(n >> 8) / double(1u << 24) * 2 - 1);
         const double crack = t < script.impact ? 0 : 0.7 * std::exp(-(t - script.impact) / 0.003) * (n & 256 ? 1 : -1);
         return float(hiss + crack);
     };
     QString error;
-    if (!cliptools::WriteClip(path, spec, frames, [&](int i) { return cliptools::DrawSwing(script, i); }, &error)) {
+    if (!cliptools::WriteClip(path, clipFormat, frames, [&](int i) { return cliptools::DrawSwing(script, i); }, &error)) {
         std::fprintf(stderr, "cannot write the clip: %s\n", qPrintable(error));
         return 1;
     }

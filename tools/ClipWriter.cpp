@@ -153,12 +153,12 @@ bool addSound(AVFormatContext* fmt, SoundTrack* track, QString* error) {
     return true;
 }
 
-bool writeSound(const ClipSpec& spec, double seconds, SoundTrack& track, AVFormatContext* fmt, QString* error) {
+bool writeSound(const ClipSpec& clipFormat, double seconds, SoundTrack& track, AVFormatContext* fmt, QString* error) {
     AVCodecContext* enc = track.enc.get();
     FramePtr frame(av_frame_alloc());
     PacketPtr pkt(av_packet_alloc());
     const int chunk = enc->frame_size > 0 ? enc->frame_size : 1024;
-    const int64_t first = std::llround(spec.soundStart * kSoundRate);
+    const int64_t first = std::llround(clipFormat.soundStart * kSoundRate);
     const int64_t end = std::llround(seconds * kSoundRate);
     const DurationOf none = [](int64_t) -> int64_t { return 0; };
     for (int64_t at = first; at < end; at += chunk) {
@@ -174,7 +174,7 @@ bool writeSound(const ClipSpec& spec, double seconds, SoundTrack& track, AVForma
             return false;
         }
         for (int i = 0; i < frame->nb_samples; ++i) {
-            const float v = std::clamp(spec.sound(double(at + i) / kSoundRate), -1.0f, 1.0f);
+            const float v = std::clamp(clipFormat.sound(double(at + i) / kSoundRate), -1.0f, 1.0f);
             if (enc->sample_fmt == AV_SAMPLE_FMT_FLTP)
                 reinterpret_cast<float*>(frame->data[0])[i] = v;
             else

@@ -92,20 +92,14 @@ void frm_Main::mnuExportVideo_Click() {
                              platform::vbExclamation);
             return;
         }
-        platform::FileDialogRequest request;
-        request.kind = platform::FileDialogRequest::Save;
-        request.owner = this;
-        request.title = QStringLiteral("Export Video");
-        request.startFolder = G().WorkingDir;
-        request.startFileName = QFileInfo(Video1.clipFileName).completeBaseName() + QStringLiteral(".mp4");
-        request.filters = {{QStringLiteral("MP4 Video"), QStringLiteral("*.mp4")}};
-        request.SetFlags(platform::OFN_OVERWRITEPROMPT | platform::OFN_HIDEREADONLY);
-        request.defaultExt = QStringLiteral("mp4");
-        const platform::FileDialogResult chosen = platform::RunFileDialog(request);
-        if (!chosen.accepted || chosen.path.isEmpty()) return;
+        const QString chosen =
+            askExportTarget(QStringLiteral("Export Video"),
+                            QFileInfo(Video1.clipFileName).completeBaseName() + QStringLiteral(".mp4"),
+                            {{QStringLiteral("MP4 Video"), QStringLiteral("*.mp4")}}, QStringLiteral("mp4"));
+        if (chosen.isEmpty()) return;
 
         VideoExportJob job = VideoExportJobFor(range.from, range.to);
-        job.target = VideoExporter::TargetName(chosen.path);
+        job.target = VideoExporter::TargetName(chosen);
         const int frames = int(job.frames.size());
         if (!videoExport_) videoExport_ = std::make_unique<VideoExporter>();
         videoExport_->Start(std::move(job));

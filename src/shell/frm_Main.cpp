@@ -510,6 +510,21 @@ void frm_Main::mnuFile_Click(int index) {
     });
 }
 
+QString frm_Main::askExportTarget(const QString& title, const QString& fileName,
+                                  std::vector<platform::FileFilterPair> filters, const QString& defaultExt) {
+    platform::FileDialogRequest request;
+    request.kind = platform::FileDialogRequest::Save;
+    request.owner = this;
+    request.title = title;
+    request.startFolder = G().WorkingDir;
+    request.startFileName = fileName;
+    request.filters = std::move(filters);
+    request.SetFlags(platform::OFN_OVERWRITEPROMPT | platform::OFN_HIDEREADONLY);
+    request.defaultExt = defaultExt;
+    const platform::FileDialogResult chosen = platform::RunFileDialog(request);
+    return chosen.accepted ? chosen.path : QString();
+}
+
 void frm_Main::mnuExportPicture_Click() {
     if (G().BusyLoading) return;
     TrapErrors([&] {
@@ -518,21 +533,14 @@ void frm_Main::mnuExportPicture_Click() {
                              platform::vbExclamation);
             return;
         }
-        platform::FileDialogRequest request;
-        request.kind = platform::FileDialogRequest::Save;
-        request.owner = this;
-        request.title = QStringLiteral("Export Picture");
-        request.startFolder = G().WorkingDir;
-        request.startFileName = QStringLiteral("%1-%2.png")
-                                    .arg(QFileInfo(Video1.clipFileName).completeBaseName())
-                                    .arg(CurrentVideoFrame);
-        request.filters = {{QStringLiteral("PNG Picture"), QStringLiteral("*.png")},
-                           {QStringLiteral("JPEG Picture"), QStringLiteral("*.jpg;*.jpeg")}};
-        request.SetFlags(platform::OFN_OVERWRITEPROMPT | platform::OFN_HIDEREADONLY);
-        request.defaultExt = QStringLiteral("png");
-        const platform::FileDialogResult chosen = platform::RunFileDialog(request);
-        if (!chosen.accepted || chosen.path.isEmpty()) return;
-        const QString target = PictureExporter::TargetName(chosen.path);
+        const QString chosen = askExportTarget(
+            QStringLiteral("Export Picture"),
+            QStringLiteral("%1-%2.png").arg(QFileInfo(Video1.clipFileName).completeBaseName()).arg(CurrentVideoFrame),
+            {{QStringLiteral("PNG Picture"), QStringLiteral("*.png")},
+             {QStringLiteral("JPEG Picture"), QStringLiteral("*.jpg;*.jpeg")}},
+            QStringLiteral("png"));
+        if (chosen.isEmpty()) return;
+        const QString target = PictureExporter::TargetName(chosen);
         const QString failure = PictureExporter::Write(PictureExporter::Compose(CanvasScene()), target);
         if (!failure.isEmpty()) platform::MsgBox(failure, platform::vbExclamation);
     });

@@ -7,6 +7,7 @@
 #include "compare/FrameCompositor.h"
 #include "compare/ViewZoom.h"
 #include "overlay/MarksStore.h"
+#include "platform/FileDialog.h"
 #include "shell/MainLayout.h"
 
 #include <QMainWindow>
@@ -268,6 +269,9 @@ private:
     std::unique_ptr<MoviePreview> preview_;  // the clip playing under the file list
     ClipMarks clipMarks_;
     void finishVideoExport();
+    // The save dialog of both exports: the chosen path, or empty when the user backed out.
+    QString askExportTarget(const QString& title, const QString& fileName,
+                            std::vector<platform::FileFilterPair> filters, const QString& defaultExt);
 
     bool unloaded_ = false;
     std::unique_ptr<VideoExporter> videoExport_;

@@ -125,10 +125,10 @@ private slots:
         QFETCH(QString, container);
         QFETCH(int, bFrames);
         constexpr int kFrames = 60;
-        cliptools::ClipSpec spec;
-        spec.bFrames = bFrames;
+        cliptools::ClipSpec clipFormat;
+        clipFormat.bFrames = bFrames;
         const QString file = writeClip(QStringLiteral("c%1_%2_%3.%4").arg(int(codec)).arg(width).arg(bFrames).arg(container),
-                                       codec, width, height, kFrames, 12, spec);
+                                       codec, width, height, kFrames, 12, clipFormat);
         cVideo video;
         QVERIFY(video.OpenAviFile(file));
         QVERIFY(m_boxes.empty());
@@ -199,10 +199,10 @@ private slots:
     void rotatedClipsStandUpright() {
         QFETCH(int, rotation);
         QFETCH(QString, container);
-        cliptools::ClipSpec spec;
-        spec.rotation = rotation;
+        cliptools::ClipSpec clipFormat;
+        clipFormat.rotation = rotation;
         const QString file = writeClip(QStringLiteral("turned%1.%2").arg(rotation).arg(container), Codec::H264,
-                                       320, 240, 12, 12, spec);
+                                       320, 240, 12, 12, clipFormat);
         cVideo video;
         QVERIFY(video.OpenAviFile(file));
         QCOMPARE(video.Rotation(), rotation);
@@ -222,10 +222,10 @@ private slots:
     // Phones write variable frame rates: frame n is still the n-th picture, shown at its own time.
     void variableFrameRateKeepsItsTimes() {
         const auto at = [](int n) { return int64_t(n < 10 ? n * 33 : n < 20 ? 500 + n * 17 : 2000 + n * 40); };
-        cliptools::ClipSpec spec;
-        spec.showAtMs = at;
-        spec.bFrames = 2;
-        const QString file = writeClip(QStringLiteral("vfr.mp4"), Codec::H264, 320, 240, 30, 8, spec);
+        cliptools::ClipSpec clipFormat;
+        clipFormat.showAtMs = at;
+        clipFormat.bFrames = 2;
+        const QString file = writeClip(QStringLiteral("vfr.mp4"), Codec::H264, 320, 240, 30, 8, clipFormat);
         cVideo video;
         QVERIFY(video.OpenAviFile(file));
         QCOMPARE(video.NumberOfFrames(), 30);
@@ -252,11 +252,11 @@ private slots:
         QFETCH(Codec, codec);
         QFETCH(bool, bt709);
         QFETCH(bool, fullRange);
-        cliptools::ClipSpec spec;
-        spec.bt709 = bt709;
-        spec.fullRange = fullRange;
+        cliptools::ClipSpec clipFormat;
+        clipFormat.bt709 = bt709;
+        clipFormat.fullRange = fullRange;
         const QString file = writeClip(QStringLiteral("colour%1%2%3.mp4").arg(int(codec)).arg(bt709).arg(fullRange),
-                                       codec, 320, 240, 3, 12, spec);
+                                       codec, 320, 240, 3, 12, clipFormat);
         // Flat fields show a wrong matrix or range; the sharp edges of the number blocks show a
         // coarse chroma filter.
         cVideo video;

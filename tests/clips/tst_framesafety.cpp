@@ -38,22 +38,22 @@ constexpr auto kHandMade = Codec(-1);
 
 QString writeClip(const QString& path, Codec codec, int width, int height, int rotation) {
     if (codec == kHandMade) {
-        testavi::RawAviSpec spec;
-        spec.width = width;
-        spec.height = height;
+        testavi::RawAviSpec clipFormat;
+        clipFormat.width = width;
+        clipFormat.height = height;
         const bool ok = testavi::WriteBytes(
-            path, testavi::RawBgrAvi(spec, {cliptools::NumberedFrame(0, width, height), std::nullopt,
+            path, testavi::RawBgrAvi(clipFormat, {cliptools::NumberedFrame(0, width, height), std::nullopt,
                                             cliptools::NumberedFrame(2, width, height)}));
         return ok ? QString() : QStringLiteral("cannot write the file");
     }
-    cliptools::ClipSpec spec;
-    spec.codec = codec;
-    spec.width = width;
-    spec.height = height;
-    spec.rotation = rotation;
+    cliptools::ClipSpec clipFormat;
+    clipFormat.codec = codec;
+    clipFormat.width = width;
+    clipFormat.height = height;
+    clipFormat.rotation = rotation;
     QString error;
     cliptools::WriteClip(
-        path, spec, kFrames, [&](int n) { return cliptools::NumberedFrame(n, width, height); }, &error);
+        path, clipFormat, kFrames, [&](int n) { return cliptools::NumberedFrame(n, width, height); }, &error);
     return error;
 }
 

@@ -103,12 +103,12 @@ private slots:
         model_ = WriteNumberedClip(clips_.path(), QStringLiteral("Model.avi"), 3, 400, 300);
         model5_ = WriteNumberedClip(clips_.path(), QStringLiteral("Model5.avi"), 5, 400, 300);
         still_ = WriteNumberedClip(clips_.path(), QStringLiteral("Still.avi"), 1);
-        cliptools::ClipSpec spec;
-        spec.width = 640;
-        spec.height = 480;
-        spec.fps = 30;
+        cliptools::ClipSpec clipFormat;
+        clipFormat.width = 640;
+        clipFormat.height = 480;
+        clipFormat.fps = 30;
         video_ = clips_.filePath(QStringLiteral("Video.avi"));
-        QVERIFY(cliptools::WriteClip(video_, spec, 12, [](int i) { return cliptools::NumberedFrame(i, 640, 480); }));
+        QVERIFY(cliptools::WriteClip(video_, clipFormat, 12, [](int i) { return cliptools::NumberedFrame(i, 640, 480); }));
         SetExportRangeAnswerer([this](int first, int last) {
             ExportRangeAnswer a = range_;
             if (a.from == -1) a = {true, first, last};  // every frame
@@ -462,10 +462,10 @@ private slots:
         QStringList paths;
         for (const auto& [name, script] : {std::pair{"SwingV.avi", video}, std::pair{"SwingM.avi", model}}) {
             paths << clips_.filePath(QLatin1String(name));
-            cliptools::ClipSpec spec;
-            spec.fps = 30;
+            cliptools::ClipSpec clipFormat;
+            clipFormat.fps = 30;
             const cliptools::SwingScript drawn = script;
-            QVERIFY(cliptools::WriteClip(paths.back(), spec, drawn.Frames(),
+            QVERIFY(cliptools::WriteClip(paths.back(), clipFormat, drawn.Frames(),
                                          [&](int i) { return cliptools::DrawSwing(drawn, i); }));
         }
         MsgBoxRecorder boxes;

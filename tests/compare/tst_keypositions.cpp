@@ -98,11 +98,11 @@ private slots:
         cliptools::SwingScript script;
         script.noise = 6;
         const QString path = dir.filePath(QStringLiteral("swing.avi"));
-        cliptools::ClipSpec spec;
-        spec.fps = 30;
-        spec.codec = cliptools::Codec::MPEG4;
-        spec.quality = 5;
-        QVERIFY(cliptools::WriteClip(path, spec, script.Frames(), [&](int i) { return cliptools::DrawSwing(script, i); }));
+        cliptools::ClipSpec clipFormat;
+        clipFormat.fps = 30;
+        clipFormat.codec = cliptools::Codec::MPEG4;
+        clipFormat.quality = 5;
+        QVERIFY(cliptools::WriteClip(path, clipFormat, script.Frames(), [&](int i) { return cliptools::DrawSwing(script, i); }));
         cVideo reader;
         QVERIFY(reader.OpenAviFile(path));
         std::vector<QImage> frames;
@@ -147,13 +147,13 @@ private slots:
         script.noise = 6;
         QTemporaryDir dir;
         const QString path = dir.filePath(file);
-        cliptools::ClipSpec spec;
-        spec.fps = 30;
-        spec.codec = cliptools::Codec::MPEG4;
-        if (firstFrame > 0) spec.showAtMs = [=](int i) { return std::llround(1000 * (firstFrame + i / 30.0)); };
+        cliptools::ClipSpec clipFormat;
+        clipFormat.fps = 30;
+        clipFormat.codec = cliptools::Codec::MPEG4;
+        if (firstFrame > 0) clipFormat.showAtMs = [=](int i) { return std::llround(1000 * (firstFrame + i / 30.0)); };
         if (soundStart >= 0) {
-            spec.soundStart = soundStart;
-            spec.sound = [=](double t) {
+            clipFormat.soundStart = soundStart;
+            clipFormat.sound = [=](double t) {
                 // Deterministic hiss, and a struck ball: a sharp crack dying away in 3 ms.
                 const auto n = std::uint32_t(std::lround(t * 48000)) * 2654435761u;
                 double v = noise * (double(n >> 8) / double(1u << 24) * 2 - 1);
@@ -163,7 +163,7 @@ private slots:
             };
         }
         QString error;
-        QVERIFY2(cliptools::WriteClip(path, spec, script.Frames(), [&](int i) { return cliptools::DrawSwing(script, i); },
+        QVERIFY2(cliptools::WriteClip(path, clipFormat, script.Frames(), [&](int i) { return cliptools::DrawSwing(script, i); },
                                       &error),
                  qPrintable(error));
         cVideo reader;

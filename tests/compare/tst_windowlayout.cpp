@@ -43,11 +43,11 @@ private slots:
         const auto restoreFont = qScopeGuard([&] { QApplication::setFont(font); });
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("clip.avi"));
-        cliptools::ClipSpec spec;
-        spec.width = 320;
-        spec.height = 240;
-        spec.codec = cliptools::Codec::RawBGR24;
-        QVERIFY(cliptools::WriteClip(path, spec, 3, [](int) {
+        cliptools::ClipSpec clipFormat;
+        clipFormat.width = 320;
+        clipFormat.height = 240;
+        clipFormat.codec = cliptools::Codec::RawBGR24;
+        QVERIFY(cliptools::WriteClip(path, clipFormat, 3, [](int) {
             QImage f(320, 240, QImage::Format_RGB32);
             f.fill(Qt::darkGreen);
             return f;

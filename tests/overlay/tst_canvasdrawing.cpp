@@ -566,11 +566,11 @@ private slots:
         QImage columns(256, 160, QImage::Format_RGB32);
         for (int y = 0; y < columns.height(); ++y)
             for (int x = 0; x < columns.width(); ++x) columns.setPixel(x, y, qRgb(x, 0, 100));
-        cliptools::ClipSpec spec;
-        spec.width = columns.width();
-        spec.height = columns.height();
-        spec.codec = cliptools::Codec::RawBGR24;
-        QVERIFY(cliptools::WriteClip(path, spec, 2, [&](int) { return columns; }));
+        cliptools::ClipSpec clipFormat;
+        clipFormat.width = columns.width();
+        clipFormat.height = columns.height();
+        clipFormat.codec = cliptools::Codec::RawBGR24;
+        QVERIFY(cliptools::WriteClip(path, clipFormat, 2, [&](int) { return columns; }));
         platform::SetFileDialogAnswerer([&](const platform::FileDialogRequest&) {
             return platform::FileDialogResult{true, path, {}, 1, false};
         });
