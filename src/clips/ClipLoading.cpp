@@ -1,6 +1,7 @@
 // Loading clips and pictures into the frame stores of the main window.
 
 #include "compare/KeyPositionsController.h"
+#include "clips/ClipLoader.h"
 #include "clips/PictureReader.h"
 #include "clips/cVideo.h"
 #include "imaging/cDIBSection.h"
@@ -21,12 +22,14 @@
 #include <QApplication>
 #include <QFileInfo>
 #include <QFrame>
+#include <QKeyEvent>
 #include <QProgressBar>
 #include <QScrollBar>
 #include <QTimer>
 
 #include <array>
 #include <cmath>
+#include <utility>
 
 namespace {
 
@@ -63,6 +66,35 @@ private:
     std::array<bool, 2> wasEnabled_{};
     bool busy_ = false;
 };
+
+// While a load runs, Esc in the window, or closing it, stops the reading; the window closes
+// once the load has ended (its close handler asks for that while the busy flag is set).
+class LoadCancelling : public QObject {
+public:
+    LoadCancelling(QWidget& window, ClipLoader& loader) : window_(window), loader_(loader) {
+        QCoreApplication::instance()->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        const auto* widget = qobject_cast<const QWidget*>(watched);
+        if (event->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape &&
+            widget && widget->window() == &window_) {
+            loader_.Cancel();
+            return true;
+        }
+        if (event->type() == QEvent::Close && watched == &window_) loader_.Cancel();
+        return false;
+    }
+
+private:
+    QWidget& window_;
+    ClipLoader& loader_;
+};
+
+void closeIfAsked(QWidget& window) {
+    if (std::exchange(G().CloseRequested, false)) QTimer::singleShot(0, &window, &QWidget::close);
+}
 
 QRect toPixels(QPoint topLeftTwips, long widthTwips, long heightTwips) {
     return platform::TwipsToPixels(
@@ -125,29 +157,57 @@ void frm_Main::addThumbnail(int index, const QImage& frame, const ThumbnailLayou
         ImgVideoFrames[size_t(index)] = thumb;
     }
     thumb->setGeometry(at);
-    // Scaled once here, so painting the strip never scales.
-    thumb->setPixmap(
-        QPixmap::fromImage(frame.scaled(at.size(), Qt::IgnoreAspectRatio, Qt::FastTransformation)));
+    // At the thumbnail's size (the loader scales it once), so painting the strip never scales.
+    thumb->setPixmap(QPixmap::fromImage(
+        frame.size() == at.size() ? frame : frame.scaled(at.size(), Qt::IgnoreAspectRatio, Qt::FastTransformation)));
     thumb->show();
 }
 
-bool frm_Main::readFrames(cVideo& reader, FrameStore& store, const ThumbnailLayout* thumbnails) {
-    bool stripReady = false;
-    return store.ReadFrames(reader, [&](int index, const cDIBSection* decoded) {
-        if (decoded && thumbnails) {
-            if (!stripReady) {
-                // The strip is set up from the first frame read.
-                layOutStrip(*thumbnails);
-                stripReady = true;
-            }
-            addThumbnail(index, *decoded->HDC(), *thumbnails);
+std::vector<QSize> frm_Main::thumbnailSizes(const ThumbnailLayout& layout, int count) {
+    std::vector<QSize> sizes;
+    for (int i = 0; i < std::max(1, count); ++i)
+        sizes.push_back(toPixels(layout.Position(i), layout.width, layout.height).size());
+    return sizes;
+}
+
+frm_Main::LoadedFrames frm_Main::loadFrames(std::unique_ptr<cVideo>& reader, FrameStore& store,
+                                            const ThumbnailLayout* thumbnails,
+                                            const std::function<void()>& replace,
+                                            const std::function<void()>& firstIn) {
+    const int first = reader->FirstFrame();
+    std::vector<QSize> sizes;
+    if (thumbnails)
+        sizes = thumbnailSizes(*thumbnails, std::min(reader->NumberOfFrames(), int(FrameStore::kMaxFrames)));
+    ClipLoader loader(std::move(reader), std::move(sizes));
+    LoadCancelling cancelling(*this, loader);
+    LoadedFrames result;
+    int lastGood = -1;
+    loader.Start();
+    result.outcome = loader.Wait([&](ClipLoader::Frame& frame) {
+        if (result.held == 0) {
+            replace();
+            if (thumbnails) layOutStrip(*thumbnails);
         }
-        prgbarProcess->setMaximum(std::max(1, reader.NumberOfFrames() - 1));
-        prgbarProcess->setValue(index);
-        // Keep the window alive; handlers check the busy flag.
-        QCoreApplication::processEvents();
-        return !G().CloseRequested;
+        QImage thumbnail = std::move(frame.thumbnail);
+        if (frame.picture) {
+            lastGood = frame.index;
+            store.Put(first + frame.index, std::move(frame.picture));
+        } else if (const cDIBSection* good = store.Frame(first + lastGood)) {
+            // A frame that does not decode shows the last one that did.
+            auto copy = std::make_unique<cDIBSection>();
+            if (copy->CreateFromPicture(*good->HDC())) store.Put(first + frame.index, std::move(copy));
+            if (thumbnails) thumbnail = ImgVideoFrames[size_t(lastGood)]->pixmap().toImage();
+        }
+        if (thumbnails && !thumbnail.isNull()) addThumbnail(frame.index, thumbnail, *thumbnails);
+        result.held = frame.index + 1;
+        if (frame.index == 0 && firstIn) firstIn();
+        prgbarProcess->setMaximum(std::max(1, frame.count - 1));
+        prgbarProcess->setValue(frame.index);
     });
+    reader = loader.TakeClip();
+    // The frames live in the loader's block; the store keeps it with them.
+    if (result.held > 0) store.arena = loader.Arena();
+    return result;
 }
 
 void frm_Main::layOutStrip(const ThumbnailLayout& t) {
@@ -181,6 +241,7 @@ void frm_Main::enterMarks(const QString& path, bool isClip) {
 
 bool frm_Main::fOpenAvi(const QString& path) {
     if (G().BusyLoading) return false;
+    clipLoadCancelled_ = false;
     LoadGuard guard(*Toolbar1);
     auto reader = std::make_unique<cVideo>();
     // Nothing of the loaded clip is touched until the new one is known to be readable.
@@ -189,29 +250,51 @@ bool frm_Main::fOpenAvi(const QString& path) {
     const int n = reader->NumberOfFrames();
     const int first = reader->FirstFrame();
 
-    imgLogo->hide();
-    pic_video->show();
-    picCVideoFrames->show();
-    picPVideoFrames->show();
-    leaveMarks(false);
-    clearThumbnails();
-    HScrVideoFrames->setValue(0);
-    StopVideoExport();
-    SwingKeys->ClipUnloading(KeyPositionsController::Video1);
-    Video1.Close();
-    Zoom.Reset();
-
     prgbarProcess->setMaximum(std::max(1, n - 1));
     prgbarProcess->setValue(0);
     prgbarProcess->show();
     guard.SetBusy();
-    QCoreApplication::processEvents();
 
     const ThumbnailLayout thumbs =
         ComputeThumbnails(G().ScreenUnitX, G().ScreenUnitY, reader->FrameWidth(), reader->FrameHeight(), n);
-    const bool completed = readFrames(*reader, Video1, &thumbs);
-    // What the load found when the headers' count was only an estimate.
-    const int loaded = std::min(reader->NumberOfFrames(), int(FrameStore::kMaxFrames));
+    // The clip shown so far stays until the new one's first frame is in, and that frame is
+    // shown at once.
+    const LoadedFrames read = loadFrames(
+        reader, Video1, &thumbs,
+        [&] {
+            imgLogo->hide();
+            pic_video->show();
+            picCVideoFrames->show();
+            picPVideoFrames->show();
+            leaveMarks(false);
+            clearThumbnails();
+            HScrVideoFrames->setValue(0);
+            StopVideoExport();
+            SwingKeys->ClipUnloading(KeyPositionsController::Video1);
+            Video1.Close();
+            Zoom.Reset();
+            CurrentVideoFrame = short(first);
+            enterMarks(path, true);
+        },
+        [&] {
+            Video1.FitTo(pic_video->width(), pic_video->height());
+            PasteAvi(short(first));
+        });
+    if (read.held == 0) {
+        prgbarProcess->hide();
+        clipLoadCancelled_ = read.outcome == ClipLoader::Outcome::Cancelled;
+        if (read.outcome == ClipLoader::Outcome::Failed)
+            platform::MsgBox(
+                QStringLiteral("There was an error working with the file:") + QLatin1Char('\n') + path,
+                platform::vbInformation);
+        closeIfAsked(*this);
+        return false;
+    }
+    // What the load found when the headers' count was only an estimate; a load cut short keeps
+    // the frames it read, and the clip ends there.
+    const int loaded = read.outcome == ClipLoader::Outcome::Complete
+                           ? std::min(reader->NumberOfFrames(), int(FrameStore::kMaxFrames))
+                           : read.held;
     if (loaded != n && loaded > 0) {
         const ThumbnailLayout found = ComputeThumbnails(G().ScreenUnitX, G().ScreenUnitY, reader->FrameWidth(),
                                                         reader->FrameHeight(), loaded);
@@ -222,13 +305,12 @@ bool frm_Main::fOpenAvi(const QString& path) {
     }
 
     Video1.Adopt(std::move(reader));
+    Video1.frameCount = short(loaded);
     Video1.FitTo(pic_video->width(), pic_video->height());
     VideoControls->show();
     mnuTools[9]->setChecked(true);  // the menu's check follows the window, activated or not
-    CurrentVideoFrame = short(first);
     ClipKind = loaded > 1 ? 2 : 1;
     Video1.clipFileName = QFileInfo(path).fileName();
-    enterMarks(path, true);
     SwingKeys->ClipLoaded(KeyPositionsController::Video1, path);
     ShowVideoInfo(picVideoInfo);
     AddMRUFile(path);
@@ -237,13 +319,14 @@ bool frm_Main::fOpenAvi(const QString& path) {
     shapeVideoFrame->show();
     prgbarProcess->hide();
     G().ClipLoaded = true;
-    if (!completed) QTimer::singleShot(0, this, &QWidget::close);  // the user asked to close meanwhile
+    closeIfAsked(*this);
     return true;
 }
 
 bool frm_Main::fOpenModel(const QString& path) {
     if (G().BusyLoading) return false;
     try {
+        clipLoadCancelled_ = false;
         LoadGuard guard(*Toolbar1);
         auto reader = std::make_unique<cVideo>();
         if (!reader->OpenAviFile(path)) return false;
@@ -253,16 +336,24 @@ bool frm_Main::fOpenModel(const QString& path) {
         prgbarProcess->setValue(0);
         prgbarProcess->show();
         guard.SetBusy();
-        QCoreApplication::processEvents();
-        StopVideoExport();
-        SwingKeys->ClipUnloading(KeyPositionsController::Model);
-        Model.Release();
-        Model.frameCount = 0;
-        // The key positions saved with the model clip, if its sidecar is sound; its marks stay there.
-        if (const auto saved = MarksStore::Load(path); saved.status == MarksStore::LoadResult::Loaded)
-            SwingKeys->SetStoredKeys(KeyPositionsController::Model, saved.snapshot.keyPositions);
-        const bool completed = readFrames(*reader, Model, nullptr);
+        // The model shown so far stays until the new one's first frame is in.
+        const LoadedFrames read = loadFrames(reader, Model, nullptr, [&] {
+            StopVideoExport();
+            SwingKeys->ClipUnloading(KeyPositionsController::Model);
+            Model.Release();
+            Model.frameCount = 0;
+            // The key positions saved with the model clip, if its sidecar is sound; its marks stay there.
+            if (const auto saved = MarksStore::Load(path); saved.status == MarksStore::LoadResult::Loaded)
+                SwingKeys->SetStoredKeys(KeyPositionsController::Model, saved.snapshot.keyPositions);
+        });
+        prgbarProcess->hide();
+        if (read.held == 0) {
+            clipLoadCancelled_ = read.outcome == ClipLoader::Outcome::Cancelled;
+            closeIfAsked(*this);
+            return false;
+        }
         Model.Adopt(std::move(reader));
+        if (read.outcome != ClipLoader::Outcome::Complete) Model.frameCount = short(read.held);
         Model.FitTo(pic_video->width(), pic_video->height());
         // At its own size, centred; a model larger than the canvas is shown whole.
         QSize shown(Model.sourceWidth, Model.sourceHeight);
@@ -271,9 +362,8 @@ bool frm_Main::fOpenModel(const QString& path) {
         Model.placement = QRect(int(std::lrint(pic_video->width() / 2.0 - shown.width() / 2.0)),
                                 int(std::lrint(pic_video->height() / 2.0 - shown.height() / 2.0)),
                                 shown.width(), shown.height());
-        prgbarProcess->hide();
         SwingKeys->ClipLoaded(KeyPositionsController::Model, path);
-        if (!completed) QTimer::singleShot(0, this, &QWidget::close);
+        closeIfAsked(*this);
         return true;
     } catch (...) {
         prgbarProcess->hide();

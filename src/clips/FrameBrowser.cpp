@@ -55,7 +55,7 @@ void frm_Main::File1_MouseUp(int button, int shift) {
             if (isClip) {
                 // A clip that cannot be opened leaves everything as it was after its message.
                 if (!fOpenAvi(path)) {
-                    platform::MsgBox(QStringLiteral("fopenavi error"));
+                    if (!clipLoadCancelled_) platform::MsgBox(QStringLiteral("fopenavi error"));
                     return;
                 }
                 mnuTools[9]->setEnabled(true);

@@ -3,6 +3,7 @@
 // panel, toolbar, status bar and the four tool windows. It owns the program's state and
 // carries the commands of the menus and toolbar.
 
+#include "clips/ClipLoader.h"
 #include "clips/FrameStore.h"
 #include "compare/FrameCompositor.h"
 #include "compare/ViewZoom.h"
@@ -250,8 +251,18 @@ private:
     void clearThumbnails();
     void addThumbnail(int index, const QImage& frame, const ThumbnailLayout& layout);
     void layOutStrip(const ThumbnailLayout& layout);
-    // Loads every frame of `reader` into `store`; false when the user closed the window meanwhile.
-    bool readFrames(cVideo& reader, FrameStore& store, const ThumbnailLayout* thumbnails);
+    // How a load ended, and the frames it put in its store (counted from the clip's first).
+    struct LoadedFrames {
+        ClipLoader::Outcome outcome = ClipLoader::Outcome::Failed;
+        int held = 0;
+    };
+    // Reads every frame of `reader` into `store` on a thread of its own while the window stays
+    // responsive; Esc or closing the window stops it. `replace` runs just before the first frame
+    // goes in, `firstIn` just after; `reader` comes back with the count the reading found.
+    LoadedFrames loadFrames(std::unique_ptr<cVideo>& reader, FrameStore& store, const ThumbnailLayout* thumbnails,
+                            const std::function<void()>& replace, const std::function<void()>& firstIn = {});
+    static std::vector<QSize> thumbnailSizes(const ThumbnailLayout& layout, int count);
+    bool clipLoadCancelled_ = false;  // the last load was stopped by the user before its first frame
     bool refuseClip(const cVideo& reader, const QString& path);
     // The marks of the clip or picture in video 1 go to its sidecar before it is released, and
     // those of the one opened come from its own (the key positions with them, for a clip).

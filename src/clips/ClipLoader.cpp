@@ -1,0 +1,101 @@
+#include "clips/ClipLoader.h"
+
+#include "clips/cVideo.h"
+#include "imaging/cDIBSection.h"
+
+#include <QEventLoop>
+
+#include <new>
+
+ClipLoader::ClipLoader(std::unique_ptr<cVideo> clip, std::vector<QSize> thumbnailSizes, QObject* parent)
+    : QObject(parent), clip_(std::move(clip)), thumbnailSizes_(std::move(thumbnailSizes)) {}
+
+ClipLoader::~ClipLoader() {
+    Cancel();
+    if (thread_.joinable()) thread_.join();
+}
+
+void ClipLoader::Start() {
+    if (thread_.joinable() || outcome_ != Outcome::Running) return;
+    if (!clip_) {
+        finish(Outcome::Failed);
+        return;
+    }
+    thread_ = std::thread([this] { read(); });
+}
+
+void ClipLoader::Cancel() { cancel_ = true; }
+
+void ClipLoader::read() {
+    Outcome outcome = Outcome::Complete;
+    try {
+        cVideo& clip = *clip_;
+        const int first = clip.FirstFrame();
+        const bool read = staging_.ReadFrames(clip, [&](int index, const cDIBSection* decoded) {
+            auto frame = std::make_shared<Frame>();
+            frame->index = index;
+            frame->count = clip.NumberOfFrames();
+            if (decoded) {
+                frame->picture = std::move(staging_.frames[size_t(first + index)]);
+                if (!thumbnailSizes_.empty()) {
+                    const QSize size = thumbnailSizes_[std::min(size_t(index), thumbnailSizes_.size() - 1)];
+                    frame->thumbnail = frame->picture->HDC()->scaled(size, Qt::IgnoreAspectRatio,
+                                                                     Qt::FastTransformation);
+                }
+            }
+            // From here on the frame is the receiving thread's.
+            QMetaObject::invokeMethod(this, [this, frame] { arrive(frame); }, Qt::QueuedConnection);
+            return !cancel_;
+        });
+        if (!read) outcome = Outcome::Cancelled;
+    } catch (const std::bad_alloc&) {
+        outcome = Outcome::Failed;
+    }
+    QMetaObject::invokeMethod(this, [this, outcome] { finish(outcome); }, Qt::QueuedConnection);
+}
+
+void ClipLoader::arrive(const std::shared_ptr<Frame>& frame) {
+    arrived_.push_back(std::move(*frame));
+    emit FrameLoaded(arrived_.back().index, arrived_.back().count);
+}
+
+void ClipLoader::finish(Outcome outcome) {
+    // The reading thread posted this as its last act: joining it now costs nothing, and makes
+    // everything it wrote (the reader's count, the block) this thread's to read.
+    if (thread_.joinable()) thread_.join();
+    // A cancel that came after the last frame was read changes nothing: the clip is whole.
+    outcome_ = outcome;
+    emit Finished(outcome);
+}
+
+std::deque<ClipLoader::Frame> ClipLoader::TakeFrames() { return std::exchange(arrived_, {}); }
+
+ClipLoader::Outcome ClipLoader::Wait(const std::function<void(Frame&)>& take) {
+    QEventLoop loop;
+    bool taking = false;
+    const auto handOver = [&] {
+        if (taking) return;
+        taking = true;
+        while (!arrived_.empty()) {
+            Frame frame = std::move(arrived_.front());
+            arrived_.pop_front();
+            take(frame);
+        }
+        taking = false;
+        if (outcome_ != Outcome::Running) loop.quit();
+    };
+    connect(this, &ClipLoader::FrameLoaded, &loop, handOver);
+    connect(this, &ClipLoader::Finished, &loop, handOver);
+    handOver();
+    if (outcome_ == Outcome::Running) loop.exec();
+    return outcome_;
+}
+
+std::unique_ptr<cVideo> ClipLoader::TakeClip() {
+    if (outcome_ == Outcome::Running) return nullptr;
+    return std::move(clip_);
+}
+
+std::shared_ptr<FrameArena> ClipLoader::Arena() const {
+    return outcome_ == Outcome::Running ? nullptr : staging_.arena;
+}
