@@ -55,6 +55,7 @@ void ClipLoader::read() {
 }
 
 void ClipLoader::arrive(const std::shared_ptr<Frame>& frame) {
+    if (cancel_) return;  // nothing more is taken once the user has said stop
     arrived_.push_back(std::move(*frame));
     emit FrameLoaded(arrived_.back().index, arrived_.back().count);
 }
@@ -63,8 +64,9 @@ void ClipLoader::finish(Outcome outcome) {
     // The reading thread posted this as its last act: joining it now costs nothing, and makes
     // everything it wrote (the reader's count, the block) this thread's to read.
     if (thread_.joinable()) thread_.join();
-    // A cancel that came after the last frame was read changes nothing: the clip is whole.
-    outcome_ = outcome;
+    // Frames that arrived after a cancel were let go, so a load that ran to its end anyway
+    // ends cancelled.
+    outcome_ = cancel_ && outcome == Outcome::Complete ? Outcome::Cancelled : outcome;
     emit Finished(outcome);
 }
 

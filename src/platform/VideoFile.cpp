@@ -258,6 +258,13 @@ struct VideoFile::Impl {
     void finish() {
         if (ended) return;
         ended = true;
+        // AVI: chunks after the last picture whose data no decoder could read are frames too,
+        // and show the picture before them, as damaged ones between pictures do.
+        if (byTime && !shows.empty() && !chunkTimes.empty())
+            while (int64_t(shows.size()) <= chunkTimes.back() && int(shows.size()) < kMaxFrames) {
+                shows.push_back(shows.back());
+                keyAt.push_back(keyAt.back());
+            }
         if (!shows.empty())
             for (int i = 0; i < trailing && int(shows.size()) < kMaxFrames; ++i) {
                 shows.push_back(shows.back());

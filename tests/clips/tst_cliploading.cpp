@@ -23,13 +23,17 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QFrame>
+#include <QKeyEvent>
 #include <QMenu>
+#include <QMimeData>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QSet>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <QUrl>
 #include <QtEndian>
 
 #include <algorithm>
@@ -347,6 +351,144 @@ private slots:
         QCOMPARE(w.Video1.frameCount, short(10));
         QVERIFY2(boxes.calls.empty(), qPrintable(boxes.prompts().join('|')));
         SetFileDialogAnswerer({});
+    }
+
+    // Esc or a close, before the new clip's first frame is in (the clip shown stays) or after
+    // frame 3 (the clip ends there, whole: every frame and thumbnail up to it, none after).
+    void cancellingALoad_data() {
+        QTest::addColumn<bool>("closing");
+        QTest::addColumn<int>("afterFrame");
+        QTest::newRow("Esc before the first frame") << false << -1;
+        QTest::newRow("close before the first frame") << true << -1;
+        QTest::newRow("Esc after some frames") << false << 3;
+        QTest::newRow("close after some frames") << true << 3;
+    }
+    void cancellingALoad() {
+        QFETCH(bool, closing);
+        QFETCH(int, afterFrame);
+        const QString next = WriteNumberedClip(clips_->path(), QStringLiteral("forty.avi"), 40, 64, 48,
+                                               cliptools::Codec::RawBGR24);
+        MsgBoxRecorder boxes;
+        frm_Main w;
+        w.show();
+        shiftClick(w, QStringLiteral("swing.avi"));
+        w.ImgVideoFrames_Click(12);
+        const auto cancel = [&] {
+            if (closing)
+                w.close();
+            else
+                QTest::keyClick(&w, Qt::Key_Escape);
+        };
+        if (afterFrame < 0) {
+            // Queued before the load begins, so it arrives ahead of any frame.
+            if (closing)
+                QMetaObject::invokeMethod(&w, "close", Qt::QueuedConnection);
+            else
+                QCoreApplication::postEvent(&w, new QKeyEvent(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier));
+        }
+        connect(&w.Video1, &FrameSource::FrameReady, &w, [&](int n) {
+            if (n == afterFrame) cancel();
+        });
+        QCOMPARE(w.fOpenAvi(next), afterFrame >= 0);
+        QVERIFY(!G().BusyLoading && w.prgbarProcess->isHidden());
+        QVERIFY2(boxes.calls.empty(), qPrintable(boxes.prompts().join('|')));
+        if (afterFrame < 0) {
+            QCOMPARE(w.Video1.clipFileName, QStringLiteral("swing.avi"));
+            QCOMPARE(w.Video1.frameCount, short(30));
+            QCOMPARE(w.ImgVideoFrames.size(), size_t(30));
+            QCOMPARE(shownFrame(w), 12);
+        } else {
+            const int held = afterFrame + 1;
+            QCOMPARE(w.Video1.clipFileName, QStringLiteral("forty.avi"));
+            QCOMPARE(w.Video1.Count(), held);
+            QCOMPARE(w.ImgVideoFrames.size(), size_t(held));
+            for (int i = 0; i < held; ++i) {
+                QCOMPARE(cliptools::ReadFrameNumber(*w.Video1.Frame(i)->HDC()), i);
+                QCOMPARE(cliptools::ReadFrameNumber(w.ImgVideoFrames[size_t(i)]->pixmap().toImage()), i);
+            }
+            QVERIFY(!w.Video1.Frame(held));
+            QCOMPARE(w.HScrVideoFrames->maximum(), ComputeThumbnails(G().ScreenUnitX, G().ScreenUnitY, 64, 48, held).scrollMax);
+        }
+        QTRY_COMPARE(w.isVisible(), !closing);
+    }
+
+    // While the frames come in: the window paints, the progress bar moves, the first frame is
+    // on the canvas, and the keys and drops that the busy flag guards do nothing.
+    void theWindowLivesWhileAClipLoads() {
+        const QString next = WriteNumberedClip(clips_->path(), QStringLiteral("forty.avi"), 40, 64, 48,
+                                               cliptools::Codec::RawBGR24);
+        MsgBoxRecorder boxes;
+        frm_Main w;
+        w.show();
+        shiftClick(w, QStringLiteral("swing.avi"));
+        w.ImgVideoFrames_Click(12);
+        int paints = 0;
+        QSet<int> progress;
+        int firstFrameShownAt = -1;
+        struct PaintCounter : QObject {
+            int* paints;
+            bool eventFilter(QObject*, QEvent* e) override {
+                if (e->type() == QEvent::Paint && G().BusyLoading) ++*paints;
+                return false;
+            }
+        } counter;
+        counter.paints = &paints;
+        qApp->installEventFilter(&counter);
+        connect(w.prgbarProcess, &QProgressBar::valueChanged, &w, [&](int v) {
+            if (G().BusyLoading) progress.insert(v);
+        });
+        QMimeData dropped;
+        dropped.setUrls({QUrl::fromLocalFile(clips_->filePath(QStringLiteral("Ten.AVI")))});
+        connect(&w.Video1, &FrameSource::FrameReady, &w, [&](int n) {
+            if (firstFrameShownAt < 0 && shownFrame(w) == 0) firstFrameShownAt = n;
+            if (n != 20) return;
+            QTest::keyClick(&w, Qt::Key_Right);
+            QTest::keyClick(&w, Qt::Key_End);
+            QDropEvent drop(QPointF(w.width() / 2, w.height() / 2), Qt::CopyAction, &dropped, Qt::LeftButton,
+                            Qt::NoModifier);
+            QCoreApplication::sendEvent(&w, &drop);
+        });
+        QVERIFY(w.fOpenAvi(next));
+        qApp->removeEventFilter(&counter);
+        QVERIFY(paints > 0);
+        QVERIFY2(progress.size() > 10, qPrintable(QString::number(progress.size())));
+        QVERIFY(firstFrameShownAt >= 0 && firstFrameShownAt < 39);
+        QCOMPARE(w.Video1.clipFileName, QStringLiteral("forty.avi"));
+        QCOMPARE(w.Video1.frameCount, short(40));
+        QCOMPARE(w.CurrentVideoFrame, short(0));
+        QVERIFY2(boxes.calls.empty(), qPrintable(boxes.prompts().join('|')));
+    }
+
+    // Frames past the first that no decoder can read: the load ends without a word, and those
+    // frames show the last good picture.
+    void aClipWithDamagedLaterFramesLoadsToItsEnd_data() {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<int>("frames");
+        QTest::newRow("AVI, damaged tail") << QString() << 12;
+        const QString media = QStringLiteral("/work/shared/testmedia/mp4/androidx-media/");
+        if (QFile::exists(media + QStringLiteral("sample_mdat_too_long.mp4")))
+            QTest::newRow("MP4, cut short") << media + QStringLiteral("sample_mdat_too_long.mp4") << 0;
+    }
+    void aClipWithDamagedLaterFramesLoadsToItsEnd() {
+        QFETCH(QString, file);
+        QFETCH(int, frames);
+        QTemporaryDir dir;
+        if (file.isEmpty()) {
+            file = WriteNumberedClip(dir.path(), QStringLiteral("tail.avi"), frames, 160, 120);
+            QVERIFY(SpoilFrames(file, {8, 9, 10, 11}));
+        }
+        MsgBoxRecorder boxes;
+        frm_Main w;
+        w.show();
+        QVERIFY(w.fOpenAvi(file));
+        QVERIFY2(boxes.calls.empty(), qPrintable(boxes.prompts().join('|')));
+        const int count = w.Video1.Count();
+        if (frames > 0) QCOMPARE(count, frames);
+        QVERIFY(count > 0);
+        for (int i = 0; i < count; ++i) QVERIFY2(w.Video1.Frame(i), qPrintable(QString::number(i)));
+        QCOMPARE(w.ImgVideoFrames.size(), size_t(count));
+        if (frames > 0)
+            for (int i = 8; i < frames; ++i) QCOMPARE(*w.Video1.Frame(i)->HDC(), *w.Video1.Frame(7)->HDC());
     }
 
     void refusedOrUnreadableClipsKeepTheLoadedOne_data() {
