@@ -5,6 +5,8 @@
 #   bash scripts/test.sh --valgrind   the frame-safety test of the normal build under valgrind's
 #                                     memcheck, which sees writes inside FFmpeg that the
 #                                     sanitizers cannot
+#   bash scripts/test.sh --tsan       the clip-loading tests built with ThreadSanitizer
+#                                     (build-tsan/); not part of CI
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh --test
@@ -23,6 +25,32 @@ if [[ "${1:-}" == "--valgrind" ]]; then
     "$dir/tests/tst_framesafety"
   echo "valgrind run: $((SECONDS - start)) s"
   exit 0
+fi
+if [[ "${1:-}" == "--tsan" ]]; then
+  dir=build-tsan
+  # The tests whose code runs on more than one thread: the loader, the frame block's helper
+  # thread, playback's timers beside a load.
+  tests=(tst_cliploading tst_framesource tst_playback tst_framearena)
+  cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVARKELO_TSAN=ON -DVARKELO_BENCH=OFF
+  cmake --build "$dir" --target "${tests[@]}"
+  export QT_QPA_PLATFORM=offscreen LC_ALL=C.UTF-8 QTEST_DISABLE_STACK_DUMP=1
+  # Suppressed is only what happens inside system libraries built without the sanitizer
+  # (tests/tsan.supp); any race report in our code fails the run.
+  export TSAN_OPTIONS="suppressions=$PWD/tests/tsan.supp:halt_on_error=0:exitcode=66:second_deadlock_stack=1"
+  rc=0
+  for t in "${tests[@]}"; do
+    start=$SECONDS
+    # Without address-space randomisation: this runtime cannot map its shadow memory beside
+    # the high mmap randomisation of recent kernels.
+    if setarch "$(uname -m)" -R "$dir/tests/$t" >"$dir/$t.log" 2>&1; then
+      echo "$t: passed under ThreadSanitizer ($((SECONDS - start)) s)"
+    else
+      rc=1
+      echo "$t: FAILED under ThreadSanitizer ($((SECONDS - start)) s), see $dir/$t.log"
+      grep -E "WARNING: ThreadSanitizer|^FAIL" "$dir/$t.log" | sort | uniq -c || true
+    fi
+  done
+  exit $rc
 fi
 if [[ "${1:-}" == "--sanitize" ]]; then
   dir=build-asan

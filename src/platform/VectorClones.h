@@ -3,10 +3,10 @@
 // loader picks the one the processor runs; other processors, and sanitizer builds (whose
 // run-time starts after the loader's choice is made), get the plain build.
 
-#if defined(__SANITIZE_ADDRESS__)
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
 #define VARKELO_NO_VECTOR_CLONES
 #elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
+#if __has_feature(address_sanitizer) || __has_feature(thread_sanitizer)
 #define VARKELO_NO_VECTOR_CLONES
 #endif
 #endif

@@ -4,7 +4,10 @@
 #include "MsgBoxRecorder.h"
 #include "NumberedClip.h"
 #include "TestDesktop.h"
+#include "clips/ClipLoader.h"
 #include "clips/FrameStore.h"
+#include "clips/cVideo.h"
+#include "imaging/cDIBSection.h"
 #include "platform/FileDialog.h"
 #include "platform/FileListBoxes.h"
 #include "platform/ImageBox.h"
@@ -29,6 +32,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QSignalSpy>
 #include <QSet>
 #include <QTemporaryDir>
 #include <QTest>
@@ -353,6 +357,46 @@ private slots:
         SetFileDialogAnswerer({});
     }
 
+    // The loader on its own: every frame in order with its thumbnail, or, cancelled from the
+    // taking side after frame k (or at once), frames 0..k and no more; destroyed while reading,
+    // it stops and lets go of everything.
+    void theLoaderOnItsOwn_data() {
+        QTest::addColumn<int>("cancelAfter");
+        QTest::newRow("to the end") << -1;
+        QTest::newRow("cancelled at once") << -2;
+        QTest::newRow("cancelled after frame 5") << 5;
+        QTest::newRow("destroyed while reading") << -3;
+    }
+    void theLoaderOnItsOwn() {
+        QFETCH(int, cancelAfter);
+        auto clip = std::make_unique<cVideo>();
+        QVERIFY(clip->OpenAviFile(clips_->filePath(QStringLiteral("swing.avi"))));
+        auto loader = std::make_unique<ClipLoader>(std::move(clip), std::vector<QSize>{QSize(40, 30), QSize(32, 24)});
+        QSignalSpy finished(loader.get(), &ClipLoader::Finished);
+        loader->Start();
+        if (cancelAfter == -3) {
+            loader.reset();
+            QCOMPARE(finished.count(), 0);
+            return;
+        }
+        if (cancelAfter == -2) loader->Cancel();
+        int taken = 0;
+        const ClipLoader::Outcome outcome = loader->Wait([&](ClipLoader::Frame& f) {
+            QCOMPARE(f.index, taken++);
+            QVERIFY(f.picture);
+            QCOMPARE(cliptools::ReadFrameNumber(*f.picture->HDC()), f.index);
+            QCOMPARE(f.thumbnail.size(), f.index == 0 ? QSize(40, 30) : QSize(32, 24));
+            if (f.index == cancelAfter) loader->Cancel();
+        });
+        QCOMPARE(finished.count(), 1);
+        QCOMPARE(outcome, cancelAfter == -1 ? ClipLoader::Outcome::Complete : ClipLoader::Outcome::Cancelled);
+        QCOMPARE(taken, cancelAfter == -1 ? 30 : std::max(0, cancelAfter + 1));
+        QVERIFY(loader->TakeFrames().empty());
+        const auto reader = loader->TakeClip();
+        QVERIFY(reader);
+        if (cancelAfter == -1) QCOMPARE(reader->NumberOfFrames(), 30);
+    }
+
     // Esc or a close, before the new clip's first frame is in (the clip shown stays) or after
     // frame 3 (the clip ends there, whole: every frame and thumbnail up to it, none after).
     void cancellingALoad_data() {
@@ -465,7 +509,7 @@ private slots:
         QTest::addColumn<QString>("file");
         QTest::addColumn<int>("frames");
         QTest::newRow("AVI, damaged tail") << QString() << 12;
-        const QString media = QStringLiteral("/work/shared/testmedia/mp4/androidx-media/");
+        const QString media = QStringLiteral(VARKELO_TESTMEDIA_DIR "/mp4/androidx-media/");
         if (QFile::exists(media + QStringLiteral("sample_mdat_too_long.mp4")))
             QTest::newRow("MP4, cut short") << media + QStringLiteral("sample_mdat_too_long.mp4") << 0;
     }
