@@ -32,42 +32,72 @@ void ClipLoader::read() {
         cVideo& clip = *clip_;
         const int first = clip.FirstFrame();
         const bool read = staging_.ReadFrames(clip, [&](int index, const cDIBSection* decoded) {
-            auto frame = std::make_shared<Frame>();
-            frame->index = index;
-            frame->count = clip.NumberOfFrames();
+            Frame frame;
+            frame.index = index;
+            frame.count = clip.NumberOfFrames();
             if (decoded) {
-                frame->picture = std::move(staging_.frames[size_t(first + index)]);
+                frame.picture = std::move(staging_.frames[size_t(first + index)]);
                 if (!thumbnailSizes_.empty()) {
                     const QSize size = thumbnailSizes_[std::min(size_t(index), thumbnailSizes_.size() - 1)];
-                    frame->thumbnail = frame->picture->HDC()->scaled(size, Qt::IgnoreAspectRatio,
-                                                                     Qt::FastTransformation);
+                    frame.thumbnail =
+                        frame.picture->HDC()->scaled(size, Qt::IgnoreAspectRatio, Qt::FastTransformation);
                 }
             }
-            // From here on the frame is the receiving thread's.
-            QMetaObject::invokeMethod(this, [this, frame] { arrive(frame); }, Qt::QueuedConnection);
+            post(std::move(frame));
             return !cancel_;
         });
         if (!read) outcome = Outcome::Cancelled;
     } catch (const std::bad_alloc&) {
         outcome = Outcome::Failed;
     }
-    QMetaObject::invokeMethod(this, [this, outcome] { finish(outcome); }, Qt::QueuedConnection);
+    postEnd(outcome);
 }
 
-void ClipLoader::arrive(const std::shared_ptr<Frame>& frame) {
-    if (cancel_) return;  // nothing more is taken once the user has said stop
-    arrived_.push_back(std::move(*frame));
-    emit FrameLoaded(arrived_.back().index, arrived_.back().count);
+void ClipLoader::post(Frame frame) {
+    {
+        const std::lock_guard lock(handOverLock_);
+        handedOver_.push_back(std::move(frame));  // from here on the frame is the other thread's
+    }
+    QMetaObject::invokeMethod(this, &ClipLoader::collect, Qt::QueuedConnection);
+}
+
+void ClipLoader::postEnd(Outcome outcome) {
+    {
+        const std::lock_guard lock(handOverLock_);
+        ended_ = outcome;
+    }
+    QMetaObject::invokeMethod(this, &ClipLoader::collect, Qt::QueuedConnection);
+}
+
+void ClipLoader::collect() {
+    std::deque<Frame> fresh;
+    std::optional<Outcome> ended;
+    {
+        const std::lock_guard lock(handOverLock_);
+        fresh.swap(handedOver_);
+        ended = ended_;
+    }
+    // All in line before anyone hears of them: a receiver that runs an event loop of its own
+    // lets later frames in, and those must queue up behind these.
+    std::vector<std::pair<int, int>> news;
+    for (Frame& frame : fresh) {
+        if (cancel_) break;  // nothing more is taken once the user has said stop
+        news.emplace_back(frame.index, frame.count);
+        arrived_.push_back(std::move(frame));
+    }
+    for (const auto& [index, count] : news) emit FrameLoaded(index, count);
+    // Every frame was handed over before the end was said.
+    if (ended && outcome_ == Outcome::Running) finish(*ended);
 }
 
 void ClipLoader::finish(Outcome outcome) {
-    // The reading thread posted this as its last act: joining it now costs nothing, and makes
+    // The reading thread said the end as its last act: joining it now costs nothing, and makes
     // everything it wrote (the reader's count, the block) this thread's to read.
     if (thread_.joinable()) thread_.join();
     // Frames that arrived after a cancel were let go, so a load that ran to its end anyway
     // ends cancelled.
     outcome_ = cancel_ && outcome == Outcome::Complete ? Outcome::Cancelled : outcome;
-    emit Finished(outcome);
+    emit Finished(outcome_);
 }
 
 std::deque<ClipLoader::Frame> ClipLoader::TakeFrames() { return std::exchange(arrived_, {}); }
@@ -79,6 +109,10 @@ ClipLoader::Outcome ClipLoader::Wait(const std::function<void(Frame&)>& take) {
         if (taking) return;
         taking = true;
         while (!arrived_.empty()) {
+            if (cancel_) {
+                arrived_.clear();
+                break;
+            }
             Frame frame = std::move(arrived_.front());
             arrived_.pop_front();
             take(frame);

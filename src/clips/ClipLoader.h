@@ -14,6 +14,8 @@
 #include <deque>
 #include <functional>
 #include <memory>
+#include <mutex>
+#include <optional>
 #include <thread>
 #include <vector>
 
@@ -67,7 +69,11 @@ signals:
 
 private:
     void read();
-    void arrive(const std::shared_ptr<Frame>& frame);
+    // On the reading thread: hands a frame over, or says the reading has ended.
+    void post(Frame frame);
+    void postEnd(Outcome outcome);
+    // On this thread: takes what the reading thread handed over.
+    void collect();
     void finish(Outcome outcome);
 
     std::unique_ptr<cVideo> clip_;
@@ -75,6 +81,10 @@ private:
     // The reading thread's alone until it is joined: it reserves the block and fills the slots.
     FrameStore staging_;
     std::atomic<bool> cancel_{false};
+    // The hand-over between the two threads.
+    std::mutex handOverLock_;
+    std::deque<Frame> handedOver_;
+    std::optional<Outcome> ended_;
     std::thread thread_;
     Outcome outcome_ = Outcome::Running;
     std::deque<Frame> arrived_;
