@@ -7,6 +7,8 @@
 #include <QObject>
 #include <QSize>
 
+#include <functional>
+
 class cDIBSection;
 
 class FrameSource : public QObject {
@@ -34,13 +36,26 @@ public:
     // The picture to paint for frame n: frame n, or, while it is not at hand, the last one
     // painted, so the canvas keeps a picture instead of going blank.
     const cDIBSection* FrameToPaint(int n) {
-        if (Frame(n)) lastPainted_ = n;
-        return Frame(lastPainted_);
+        if (const cDIBSection* frame = Frame(n)) {
+            lastPainted_ = n;
+            return frame;
+        }
+        return Held(lastPainted_);
     }
+
+    // Hands frames from .. to in order to `take` on the calling thread, a worker's, which may wait
+    // for them to be decoded (the user-interface thread never does); a frame that is not to be had
+    // repeats the one before. `take` returns false to stop. False when stopped or nothing could be
+    // read.
+    using Take = std::function<bool(int n, const cDIBSection& frame)>;
+    virtual bool ReadInSequence(int from, int to, const Take& take) const = 0;
 
 signals:
     void FrameReady(int n);
 
 protected:
+    // Frame n when it is at hand, without asking for it.
+    virtual const cDIBSection* Held(int n) const { return Frame(n); }
+
     int lastPainted_ = -1;  // frame number of the last picture handed out by FrameToPaint
 };

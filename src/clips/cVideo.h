@@ -46,6 +46,7 @@ public:
     int NumberOfFrames() const;
     bool FrameCountIsExact() const;
     int FirstFrame() const { return m_firstFrame; }
+    const QString& Path() const { return m_path; }
     double FramesPerSecond() const;
     // When frame n is shown, in seconds from the first frame.
     double FrameSeconds(int frameNumber) const;

@@ -645,4 +645,9 @@ bool VideoFile::ReadFrame(int n, uint8_t* firstRow, int stride) {
     return d.convert(d.cur.get(), firstRow, stride);
 }
 
+int VideoFile::KeyFrameOf(int n) {
+    if (!IsOpen() || n < 0 || n >= kMaxFrames || !m->discover(n)) return -1;
+    return m->keyAt[size_t(n)];
+}
+
 }  // namespace platform

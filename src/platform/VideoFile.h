@@ -67,6 +67,9 @@ public:
     // The size is Width() x Height(). False when n lies past the end or nothing decodes; a
     // picture that fails to decode shows the one before it.
     bool ReadFrame(int n, uint8_t* firstRow, int stride);
+    // The frame decoding starts from to reach frame n (the latest key picture at or before it);
+    // -1 when n lies past the end.
+    int KeyFrameOf(int n);
 
     // How often the reader had to reposition in the file since the open.
     int Seeks() const;
