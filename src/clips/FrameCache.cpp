@@ -136,11 +136,17 @@ void FrameCache::run() {
         wake_.wait(lock, [&] { return stop_ || (target = nextWanted()) >= 0; });
         if (stop_) return;
         // Decoding reaches the target from its key picture; the frames on the way that are wanted
-        // too are kept, so a step back finds them.
-        lock.unlock();
-        const int key = file.KeyFrameOf(target - first_);
-        lock.lock();
-        const int from = key >= 0 ? std::max(key + first_, window().low) : target;
+        // too are kept. Going backward the run starts at the window's low end (decoding from the
+        // key picture before it), so that the steps back that follow find their frames.
+        int from = target;
+        if (direction_ < 0) {
+            from = window().low;
+        } else {
+            lock.unlock();
+            const int key = file.KeyFrameOf(target - first_);
+            lock.lock();
+            if (key >= 0) from = std::max(key + first_, window().low);
+        }
         for (int n = from; n <= target && !stop_; ++n) {
             const Window w = window();
             if (!w.contains(target)) break;  // the position moved away meanwhile
