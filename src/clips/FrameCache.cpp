@@ -1,5 +1,7 @@
 #include "clips/FrameCache.h"
 
+#include "clips/WorkerFrames.h"
+
 #include "imaging/DibFormat.h"
 #include "imaging/cDIBSection.h"
 #include "platform/VideoFile.h"
@@ -173,17 +175,28 @@ void FrameCache::run() {
     }
 }
 
-bool FrameCache::ReadInSequence(const QString& path, int first, int from, int to, const Take& take) {
-    platform::VideoFile file;
-    if (file.Open(path) != platform::VideoFile::OpenResult::Ok) return false;
-    cDIBSection frame;
-    bool any = false;
-    for (int n = from; n <= to; ++n) {
-        if (decodeInto(file, n - first, frame, file.Width(), file.Height()))
-            any = true;
-        else if (!any)
-            return false;  // nothing to repeat yet
-        if (!take(n, frame)) return false;
-    }
-    return true;
+std::shared_ptr<WorkerFrames> FrameCache::FramesForWorker(const QString& path, int first) {
+    class Decoded : public WorkerFrames {
+    public:
+        Decoded(const QString& path, int first) : path_(path), first_(first) {}
+        const cDIBSection* Frame(int n) override {
+            if (!opened_) {
+                opened_ = true;
+                if (file_.Open(path_) != platform::VideoFile::OpenResult::Ok) file_.Close();
+            }
+            if (!file_.IsOpen()) return nullptr;
+            // A frame that cannot be decoded leaves the picture before it in the buffer.
+            if (decodeInto(file_, n - first_, frame_, file_.Width(), file_.Height())) any_ = true;
+            return any_ ? &frame_ : nullptr;
+        }
+
+    private:
+        const QString path_;
+        const int first_;
+        platform::VideoFile file_;
+        cDIBSection frame_;
+        bool opened_ = false;
+        bool any_ = false;
+    };
+    return std::make_shared<Decoded>(path, first);
 }

@@ -14,7 +14,6 @@
 #include <condition_variable>
 #include <cstdint>
 #include <deque>
-#include <functional>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -23,6 +22,7 @@
 #include <utility>
 
 class cDIBSection;
+class WorkerFrames;
 
 class FrameCache : public QObject {
     Q_OBJECT
@@ -46,11 +46,8 @@ public:
     // Frames held at the moment (at most Capacity()).
     int HeldCount() const;
 
-    // Frames from .. to in order, handed to `take` on the calling thread (a worker's) from a reader
-    // of its own; a frame that cannot be decoded repeats the one before. `take` returns false to
-    // stop. False when stopped, or when the clip cannot be read.
-    using Take = std::function<bool(int n, const cDIBSection& frame)>;
-    static bool ReadInSequence(const QString& path, int first, int from, int to, const Take& take);
+    // The clip's frames for a worker thread, from a reader of their own opened on first use.
+    static std::shared_ptr<WorkerFrames> FramesForWorker(const QString& path, int first);
 
 signals:
     void FrameReady(int n);

@@ -7,9 +7,10 @@
 #include <QObject>
 #include <QSize>
 
-#include <functional>
+#include <memory>
 
 class cDIBSection;
+class WorkerFrames;
 
 class FrameSource : public QObject {
     Q_OBJECT
@@ -38,17 +39,19 @@ public:
     const cDIBSection* FrameToPaint(int n) {
         if (const cDIBSection* frame = Frame(n)) {
             lastPainted_ = n;
+            awaited_ = -1;
             return frame;
         }
+        awaited_ = n;
         return Held(lastPainted_);
     }
+    // The frame FrameToPaint was last asked for and painted the one before in its stead; -1 when
+    // it gave the frame asked for. Its FrameReady is the time to paint again.
+    int AwaitedFrame() const { return awaited_; }
 
-    // Hands frames from .. to in order to `take` on the calling thread, a worker's, which may wait
-    // for them to be decoded (the user-interface thread never does); a frame that is not to be had
-    // repeats the one before. `take` returns false to stop. False when stopped or nothing could be
-    // read.
-    using Take = std::function<bool(int n, const cDIBSection& frame)>;
-    virtual bool ReadInSequence(int from, int to, const Take& take) const = 0;
+    // The frames for one worker thread, read there. Frames in memory are shared with it: the source
+    // must then hold them until the worker is done; frames decoded on demand need nothing of it.
+    virtual std::shared_ptr<WorkerFrames> FramesForWorker() const = 0;
 
 signals:
     void FrameReady(int n);
@@ -58,4 +61,5 @@ protected:
     virtual const cDIBSection* Held(int n) const { return Frame(n); }
 
     int lastPainted_ = -1;  // frame number of the last picture handed out by FrameToPaint
+    int awaited_ = -1;
 };

@@ -1,5 +1,7 @@
 #include "clips/FrameStore.h"
 
+#include "clips/WorkerFrames.h"
+
 #include "imaging/DibFormat.h"
 #include "platform/RegistryStore.h"
 #include "platform/SystemMemory.h"
@@ -173,14 +175,24 @@ const cDIBSection* FrameStore::Held(int n) const {
     return cache_ ? cache_->Held(n) : Frame(n);
 }
 
-bool FrameStore::ReadInSequence(int from, int to, const Take& take) const {
-    if (onDemand_) return FrameCache::ReadInSequence(cachedPath_, FirstFrame(), from, to, take);
-    const cDIBSection* last = nullptr;
-    for (int n = from; n <= to; ++n) {
-        if (const cDIBSection* frame = Frame(n)) last = frame;
-        if (!last || !take(n, *last)) return false;
-    }
-    return true;
+std::shared_ptr<WorkerFrames> FrameStore::FramesForWorker() const {
+    if (cache_) return FrameCache::FramesForWorker(cachedPath_, FirstFrame());
+    // The table's frames, read in place.
+    class InMemory : public WorkerFrames {
+    public:
+        explicit InMemory(const FrameStore& store) : store_(store) {}
+        const cDIBSection* Frame(int n) override {
+            for (int k = std::min(n, kTableSize - 1); k >= 0; --k)
+                if (const cDIBSection* frame = store_.Frame(k)) return frame;
+            return nullptr;
+        }
+        bool KeepsFrames() const override { return true; }
+        const cDIBSection* Kept(int n) const override { return store_.Frame(n); }
+
+    private:
+        const FrameStore& store_;
+    };
+    return std::make_shared<InMemory>(*this);
 }
 
 void FrameStore::Put(int n, std::unique_ptr<cDIBSection> frame) {
@@ -218,6 +230,7 @@ void FrameStore::Release() {
     }
     arena.reset();
     lastPainted_ = -1;
+    awaited_ = -1;
 }
 
 void FrameStore::Close() {

@@ -76,7 +76,7 @@ struct FrameStore : FrameSource {
     double FrameSeconds(int n) const override;
     double StartSeconds() const override;
 
-    bool ReadInSequence(int from, int to, const Take& take) const override;
+    std::shared_ptr<WorkerFrames> FramesForWorker() const override;
 
     // The bytes all the frames of the clips in memory may take: half of what the machine had
     // available when the program started, at most 8 GB, unless the user set "FrameMemoryMB".
