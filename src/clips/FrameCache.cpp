@@ -9,6 +9,7 @@
 #include <QMetaObject>
 
 #include <algorithm>
+#include <cmath>
 
 namespace {
 
@@ -48,6 +49,9 @@ cDIBSection* FrameCache::Frame(int n) const {
     {
         std::lock_guard lock(mutex_);
         if (n != position_) {
+            const auto now = std::chrono::steady_clock::now();
+            stepSeconds_ = n == position_ + 1 ? std::chrono::duration<double>(now - steppedAt_).count() : 0;
+            steppedAt_ = now;
             // A jump keeps the direction the requests went last.
             direction_ = n > position_ ? 1 : -1;
             position_ = n;
@@ -100,6 +104,12 @@ FrameCache::Window FrameCache::window() const {
 int FrameCache::nextWanted() const {
     const Window w = window();
     const auto missing = [&](int n) { return w.contains(n) && !held_.count(n) && !bad_.count(n); };
+    if (direction_ > 0 && stepSeconds_ > 0 && stepSeconds_ < 1 && decodeSeconds_ > stepSeconds_) {
+        // Playing faster than frames decode: the frames until the position's arrival go by unseen.
+        const int lead = int(std::ceil(decodeSeconds_ / stepSeconds_)) + 1;
+        for (int k = lead; k < capacity_; ++k)
+            if (missing(position_ + k)) return position_ + k;
+    }
     if (missing(position_)) return position_;
     for (int k = 1; k < capacity_; ++k)
         if (missing(position_ + direction_ * k)) return position_ + direction_ * k;
@@ -155,9 +165,12 @@ void FrameCache::run() {
             if (!w.contains(n) || held_.count(n) || bad_.count(n)) continue;
             makeRoom();
             lock.unlock();
+            const auto started = std::chrono::steady_clock::now();
             auto frame = std::make_shared<cDIBSection>();
             const bool decoded = decodeInto(file, n - first_, *frame, width_, height_);
+            const double took = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
             lock.lock();
+            decodeSeconds_ = decodeSeconds_ > 0 ? 0.7 * decodeSeconds_ + 0.3 * took : took;
             if (decoded) {
                 lastGood = frame;
             } else {

@@ -11,6 +11,7 @@
 #include <QObject>
 #include <QString>
 
+#include <chrono>
 #include <condition_variable>
 #include <cstdint>
 #include <deque>
@@ -77,6 +78,12 @@ private:
     std::set<int> bad_;  // frames no picture could be had for
     mutable int position_;
     mutable int direction_ = 1;
+    // Playing: the time between requests one frame apart, and what producing a frame takes. When
+    // frames come slower than they are asked for, the thread aims at the frame the position will
+    // have reached by the time it is done, instead of at frames that will have gone by.
+    mutable std::chrono::steady_clock::time_point steppedAt_{};
+    mutable double stepSeconds_ = 0;
+    double decodeSeconds_ = 0;
     bool stop_ = false;
     // The last pictures handed out, kept alive even when the thread drops them; owner's thread only.
     mutable std::deque<std::pair<int, std::shared_ptr<cDIBSection>>> pins_;
