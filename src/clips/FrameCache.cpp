@@ -13,8 +13,9 @@
 
 namespace {
 
-// Pictures handed out that the owner's thread may still be painting from.
+// Pictures handed out that the owner's thread may still be painting from (part of the overhead).
 constexpr int kPins = 2;
+static_assert(kPins < FrameCache::kOverheadFrames);
 
 bool decodeInto(platform::VideoFile& file, int n, cDIBSection& frame, int width, int height) {
     if (frame.Width() != width || frame.Height() != height || !frame.DIBSectionBitsPtr())
@@ -30,7 +31,8 @@ FrameCache::FrameCache(const QString& path, int first, int count, int width, int
       position_(first) {
     frameBytes_ = std::uint64_t(dib::Stride24(width)) * std::uint64_t(std::max(0, height));
     const std::uint64_t fit = frameBytes_ > 0 ? budgetBytes / frameBytes_ : 0;
-    capacity_ = int(std::clamp<std::uint64_t>(fit > kPins ? fit - kPins : 0, 2, std::uint64_t(std::max(2, count_))));
+    capacity_ = int(std::clamp<std::uint64_t>(fit > kOverheadFrames ? fit - kOverheadFrames : 0, 2,
+                                              std::uint64_t(std::max(2, count_))));
     thread_ = std::thread([this] { run(); });
 }
 
@@ -132,6 +134,8 @@ void FrameCache::makeRoom() {
             }
         }
         if (farthest == held_.end()) return;
+        // Memory the system has already handed over is cheaper to fill than fresh memory.
+        if (farthest->second.use_count() == 1) spare_ = std::move(farthest->second);
         held_.erase(farthest);
     }
 }
@@ -164,9 +168,9 @@ void FrameCache::run() {
             if (!w.contains(target)) break;  // the position moved away meanwhile
             if (!w.contains(n) || held_.count(n) || bad_.count(n)) continue;
             makeRoom();
+            auto frame = spare_ ? std::move(spare_) : std::make_shared<cDIBSection>();
             lock.unlock();
             const auto started = std::chrono::steady_clock::now();
-            auto frame = std::make_shared<cDIBSection>();
             const bool decoded = decodeInto(file, n - first_, *frame, width_, height_);
             const double took = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
             lock.lock();

@@ -28,6 +28,9 @@ class WorkerFrames;
 class FrameCache : public QObject {
     Q_OBJECT
 public:
+    // Of the budget, what goes to pictures handed out and to the reader's own buffers, in frames.
+    static constexpr int kOverheadFrames = 6;
+
     // Frames first .. first + count - 1 of the clip at `path`, each width x height; frame n is the
     // reader's frame n - first. At least two frames are held, whatever the budget.
     FrameCache(const QString& path, int first, int count, int width, int height, std::uint64_t budgetBytes,
@@ -76,6 +79,7 @@ private:
     mutable std::condition_variable wake_;
     std::map<int, std::shared_ptr<cDIBSection>> held_;
     std::set<int> bad_;  // frames no picture could be had for
+    std::shared_ptr<cDIBSection> spare_;  // a dropped frame's memory, for the next one decoded
     mutable int position_;
     mutable int direction_ = 1;
     // Playing: the time between requests one frame apart, and what producing a frame takes. When
