@@ -5,6 +5,8 @@
 
 #include "ClipWriter.h"
 #include "clips/FrameCache.h"
+#include "clips/cVideo.h"
+#include "imaging/cDIBSection.h"
 #include "platform/FfmpegOwners.h"
 
 #include <QCoreApplication>
@@ -27,6 +29,7 @@ extern "C" {
 #include <chrono>
 #include <cstdio>
 #include <fstream>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -157,10 +160,22 @@ int main(int argc, char** argv) {
         std::ofstream("/proc/self/clear_refs") << "5";  // the peak from here on
     }
     const long beforeKb = statusKb("VmRSS:");
+    // The load's pass, as for any clip decoded on demand: once through the clip into one buffer
+    // (the thumbnails and the exact count come from it), its first frame shown as soon as it is read.
     const auto opened = Clock::now();
-    FrameCache cache(path, 0, frames, kWidth, kHeight, budgetMb << 20);
+    double first = 0;
+    auto reader = std::make_unique<cVideo>();
+    {
+        cDIBSection pass;
+        if (!reader->OpenAviFile(path)) return 1;
+        for (int n = 0; n < frames; ++n) {
+            reader->GetFrameInto(n, pass);
+            if (n == 0) first = since(opened);
+        }
+    }
+    const double passSeconds = since(opened);
+    FrameCache cache(path, 0, frames, kWidth, kHeight, budgetMb << 20, reader->Learnt());
     waitFor(cache, 0);
-    const double first = since(opened);  // the file opened a second time, and the frame decoded
 
     // Stepping forward, as fast as the frames come.
     double forwardSum = 0, forwardMax = 0;
@@ -205,8 +220,8 @@ int main(int argc, char** argv) {
     std::printf("  plain FFmpeg decode to BGR24: %.1f fps, %.1f ms a frame\n", plainFps, 1000 * decode);
     std::printf("  peak memory: %.0f MB for the process (%.0f MB grown while on demand), goal <= %.0f MB  %s\n",
                 peakMb, grownMb, budgetMbD + 200, verdict(peakMb <= budgetMbD + 200));
-    std::printf("  first frame: %.1f ms = %.2f decode times, goal <= 2  %s\n", 1000 * first, first / decode,
-                verdict(first <= 2 * decode));
+    std::printf("  first frame: %.1f ms = %.2f decode times, goal <= 2  %s (the load's pass: %.1f s)\n",
+                1000 * first, first / decode, verdict(first <= 2 * decode), passSeconds);
     std::printf("  step forward: %.1f ms on average = %.2f decode times (longest %.1f ms), goal <= 1.2  %s\n",
                 1000 * forwardSum / steps, forwardSum / steps / decode, 1000 * forwardMax,
                 verdict(forwardSum / steps <= 1.2 * decode));

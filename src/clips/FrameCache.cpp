@@ -26,8 +26,9 @@ bool decodeInto(platform::VideoFile& file, int n, cDIBSection& frame, int width,
 }  // namespace
 
 FrameCache::FrameCache(const QString& path, int first, int count, int width, int height,
-                       std::uint64_t budgetBytes, QObject* parent)
-    : QObject(parent), path_(path), first_(first), count_(std::max(0, count)), width_(width), height_(height),
+                       std::uint64_t budgetBytes, std::shared_ptr<const platform::VideoFile::Layout> learnt,
+                       QObject* parent)
+    : QObject(parent), path_(path), learnt_(std::move(learnt)), first_(first), count_(std::max(0, count)), width_(width), height_(height),
       position_(first) {
     frameBytes_ = std::uint64_t(dib::Stride24(width)) * std::uint64_t(std::max(0, height));
     const std::uint64_t fit = frameBytes_ > 0 ? budgetBytes / frameBytes_ : 0;
@@ -106,7 +107,7 @@ FrameCache::Window FrameCache::window() const {
 int FrameCache::nextWanted() const {
     const Window w = window();
     const auto missing = [&](int n) { return w.contains(n) && !held_.count(n) && !bad_.count(n); };
-    if (direction_ > 0 && stepSeconds_ > 0 && stepSeconds_ < 1 && decodeSeconds_ > stepSeconds_) {
+    if (direction_ > 0 && stepSeconds_ > 0 && stepSeconds_ < 1 && decodeSeconds_ > 2 * stepSeconds_) {
         // Playing faster than frames decode: the frames until the position's arrival go by unseen.
         const int lead = int(std::ceil(decodeSeconds_ / stepSeconds_)) + 1;
         for (int k = lead; k < capacity_; ++k)
@@ -142,7 +143,7 @@ void FrameCache::makeRoom() {
 
 void FrameCache::run() {
     platform::VideoFile file;
-    const bool opened = file.Open(path_) == platform::VideoFile::OpenResult::Ok && file.Width() == width_ &&
+    const bool opened = file.Open(path_, learnt_) == platform::VideoFile::OpenResult::Ok && file.Width() == width_ &&
                         file.Height() == height_;
     std::shared_ptr<cDIBSection> lastGood;
     std::unique_lock lock(mutex_);

@@ -8,6 +8,8 @@
 // Going backward the thread decodes from the key picture before the frames wanted and keeps the
 // whole run, so stepping back within what it holds is a look-up.
 
+#include "platform/VideoFile.h"
+
 #include <QObject>
 #include <QString>
 
@@ -33,8 +35,10 @@ public:
 
     // Frames first .. first + count - 1 of the clip at `path`, each width x height; frame n is the
     // reader's frame n - first. At least two frames are held, whatever the budget.
+    // `learnt`, from a reader that went through the clip, spares this one finding out where the
+    // frames and key pictures lie.
     FrameCache(const QString& path, int first, int count, int width, int height, std::uint64_t budgetBytes,
-               QObject* parent = nullptr);
+               std::shared_ptr<const platform::VideoFile::Layout> learnt = {}, QObject* parent = nullptr);
     ~FrameCache() override;
     FrameCache(const FrameCache&) = delete;
     FrameCache& operator=(const FrameCache&) = delete;
@@ -68,6 +72,7 @@ private:
     void run();                   // the decoding thread
 
     const QString path_;
+    const std::shared_ptr<const platform::VideoFile::Layout> learnt_;
     const int first_;
     const int count_;
     const int width_;

@@ -164,7 +164,7 @@ void FrameStore::Adopt(std::unique_ptr<cVideo> clip) {
     if (!onDemand_ || !reader || frameCount <= 0) return;
     cachedPath_ = reader->Path();
     cache_ = std::make_unique<FrameCache>(cachedPath_, reader->FirstFrame(), frameCount, reader->FrameWidth(),
-                                          reader->FrameHeight(), budgetLeft());
+                                          reader->FrameHeight(), budgetLeft(), reader->Learnt());
     const std::uint64_t held = std::uint64_t(cache_->Capacity()) * cache_->FrameBytes();
     budgetTaken_ += held;
     taken += held;

@@ -68,6 +68,9 @@ int cVideo::FrameWidth() const {
 int cVideo::FrameHeight() const {
     return m_file ? m_file->Height() : 0;
 }
+std::shared_ptr<const platform::VideoFile::Layout> cVideo::Learnt() const {
+    return m_file ? m_file->Learnt() : nullptr;
+}
 int cVideo::DecoderSeeks() const {
     return m_file ? m_file->Seeks() : 0;
 }

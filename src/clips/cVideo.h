@@ -5,6 +5,7 @@
 // straight into a cDIBSection.
 
 #include "imaging/DibFormat.h"
+#include "platform/VideoFile.h"
 
 #include <QString>
 
@@ -14,9 +15,6 @@
 #include <vector>
 
 class cDIBSection;
-namespace platform {
-class VideoFile;
-}
 
 class cVideo {
 public:
@@ -61,6 +59,8 @@ public:
     int FrameHeight() const;
     // How often the decoder had to go back or jump ahead in the file since the open.
     int DecoderSeeks() const;
+    // What reading has learnt of where the clip's frames lie, for a second reader of the file.
+    std::shared_ptr<const platform::VideoFile::Layout> Learnt() const;
 
     int BitCount() const { return m_info.biBitCount; }
     int Planes() const { return m_info.biPlanes; }

@@ -34,9 +34,14 @@ public:
     VideoFile(const VideoFile&) = delete;
     VideoFile& operator=(const VideoFile&) = delete;
 
+    // What decoding has learnt of the clip (where each frame lies, where its key pictures are).
+    struct Layout;
+
     // Opens the file and decodes its first picture, so that a file whose video cannot be
-    // decoded is refused here rather than at the first frame.
-    OpenResult Open(const QString& path);
+    // decoded is refused here rather than at the first frame. A second reader of the same file
+    // may start from what the first one learnt: it then goes straight to any frame.
+    OpenResult Open(const QString& path, std::shared_ptr<const Layout> learnt = {});
+    std::shared_ptr<const Layout> Learnt() const;
     void Close();
     bool IsOpen() const;
 
