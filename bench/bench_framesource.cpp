@@ -174,6 +174,7 @@ int main(int argc, char** argv) {
         }
     }
     const double passSeconds = since(opened);
+    reader->ReleaseBuffers();  // as the slot does
     FrameCache cache(path, 0, frames, kWidth, kHeight, budgetMb << 20, reader->Learnt());
     waitFor(cache, 0);
 

@@ -107,18 +107,21 @@ FrameCache::Window FrameCache::window() const {
 int FrameCache::nextWanted() const {
     const Window w = window();
     const auto missing = [&](int n) { return w.contains(n) && !held_.count(n) && !bad_.count(n); };
-    if (direction_ > 0 && stepSeconds_ > 0 && stepSeconds_ < 1 && decodeSeconds_ > 2 * stepSeconds_) {
-        // Playing faster than frames decode: the frames until the position's arrival go by unseen.
-        const int lead = int(std::ceil(decodeSeconds_ / stepSeconds_)) + 1;
+    if (const int lead = leadFrames())
         for (int k = lead; k < capacity_; ++k)
             if (missing(position_ + k)) return position_ + k;
-    }
     if (missing(position_)) return position_;
     for (int k = 1; k < capacity_; ++k)
         if (missing(position_ + direction_ * k)) return position_ + direction_ * k;
     for (int k = 1; k < capacity_; ++k)
         if (missing(position_ - direction_ * k)) return position_ - direction_ * k;
     return -1;
+}
+
+int FrameCache::leadFrames() const {
+    // Playing faster than frames decode: the frames until the position's arrival go by unseen.
+    if (direction_ < 0 || stepSeconds_ <= 0 || stepSeconds_ >= 1 || decodeSeconds_ <= 2 * stepSeconds_) return 0;
+    return int(std::ceil(decodeSeconds_ / stepSeconds_)) + 1;
 }
 
 void FrameCache::makeRoom() {
@@ -168,6 +171,7 @@ void FrameCache::run() {
             const Window w = window();
             if (!w.contains(target)) break;  // the position moved away meanwhile
             if (!w.contains(n) || held_.count(n) || bad_.count(n)) continue;
+            if (n < target && n < position_ + leadFrames()) continue;  // decoded on the way, not kept
             makeRoom();
             auto frame = spare_ ? std::move(spare_) : std::make_shared<cDIBSection>();
             lock.unlock();

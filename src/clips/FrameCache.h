@@ -68,6 +68,7 @@ private:
     };
     Window window() const;        // the frames to hold around the position; under the lock
     int nextWanted() const;       // the most urgent frame neither held nor known bad, or -1
+    int leadFrames() const;       // while playing, how far ahead of the position frames are still of use
     void makeRoom();              // drops frames outside the window until one more fits
     void run();                   // the decoding thread
 

@@ -163,6 +163,7 @@ void FrameStore::Adopt(std::unique_ptr<cVideo> clip) {
     cache_.reset();
     if (!onDemand_ || !reader || frameCount <= 0) return;
     cachedPath_ = reader->Path();
+    reader->ReleaseBuffers();  // the cache decodes with a reader of its own
     cache_ = std::make_unique<FrameCache>(cachedPath_, reader->FirstFrame(), frameCount, reader->FrameWidth(),
                                           reader->FrameHeight(), budgetLeft(), reader->Learnt());
     const std::uint64_t held = std::uint64_t(cache_->Capacity()) * cache_->FrameBytes();

@@ -59,6 +59,8 @@ public:
     int FrameHeight() const;
     // How often the decoder had to go back or jump ahead in the file since the open.
     int DecoderSeeks() const;
+    // Lets go of the decoder's pictures, for a reader kept for what it knows of the clip.
+    void ReleaseBuffers();
     // What reading has learnt of where the clip's frames lie, for a second reader of the file.
     std::shared_ptr<const platform::VideoFile::Layout> Learnt() const;
 

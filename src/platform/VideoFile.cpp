@@ -665,6 +665,13 @@ bool VideoFile::ReadFrame(int n, uint8_t* firstRow, int stride) {
     return d.convert(d.cur.get(), firstRow, stride);
 }
 
+void VideoFile::ReleaseBuffers() {
+    if (!IsOpen()) return;
+    m->resetDecoder();
+    av_frame_unref(m->bgr.get());
+    m->sws.reset();
+}
+
 int VideoFile::KeyFrameOf(int n) {
     if (!IsOpen() || n < 0 || n >= kMaxFrames || !m->discover(n)) return -1;
     return m->keyAt[size_t(n)];

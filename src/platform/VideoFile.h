@@ -76,6 +76,9 @@ public:
     // -1 when n lies past the end.
     int KeyFrameOf(int n);
 
+    // Lets go of the pictures the decoder holds (they come back, at a cost, when a frame is read).
+    void ReleaseBuffers();
+
     // How often the reader had to reposition in the file since the open.
     int Seeks() const;
 
