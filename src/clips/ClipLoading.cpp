@@ -118,10 +118,9 @@ bool frm_Main::refuseClip(const cVideo& reader, const QString& path) {
             platform::vbInformation);
         return true;
     }
-    // Every frame stays in memory: make sure the machine can hold them before reading any.
-    const std::uint64_t rowBytes = (std::uint64_t(reader.FrameWidth()) * 3 + 3) & ~std::uint64_t(3);
-    const std::uint64_t needed =
-        rowBytes * std::uint64_t(std::max(0, reader.FrameHeight())) * std::uint64_t(n);
+    // Every frame stays in memory when they fit the budget, else one at a time: make sure the
+    // machine can hold what it takes before reading any.
+    const std::uint64_t needed = FrameStore::MemoryToOpen(reader);
     const std::uint64_t available = platform::AvailableMemoryBytes();
     if (needed > available) {
         platform::MsgBox(QStringLiteral("There is not enough memory to load this clip.\n"
@@ -420,7 +419,7 @@ void frm_Main::ShowVideoInfo(platform::PictureBox* box, int shownFrame) {
     box->SetFont(QFont(QStringLiteral("Times New Roman"), 10));
     box->Cls();
     const double h = box->TextHeight(Video1.clipFileName);
-    const cDIBSection* first = Video1.Frame(0);
+    const QSize size = Video1.FrameSize();
     const cVideo* reader = Video1.reader.get();
     // Rates such as 29.97 keep their decimals; whole ones (240) show none.
     const double rate = reader ? std::round(reader->FramesPerSecond() * 100.0) / 100.0 : 0.0;
@@ -429,8 +428,8 @@ void frm_Main::ShowVideoInfo(platform::PictureBox* box, int shownFrame) {
         // Paired on a line, so that the panel keeps room for the swing's tempo below.
         QStringLiteral("No Frames: ") + QString::number(Video1.frameCount) + QStringLiteral("   Rate: ") +
             QString::number(rate, 'g', 6) + QStringLiteral(" fps"),
-        QStringLiteral("Video: ") + QString::number(first ? first->Width() : 0) + QLatin1Char('x') +
-            QString::number(first ? first->Height() : 0),
+        QStringLiteral("Video: ") + QString::number(size.width()) + QLatin1Char('x') +
+            QString::number(size.height()),
         QStringLiteral("Frame: ") + QString::number(shownFrame) + QStringLiteral("   Time: ") +
             QString::number(reader ? reader->FrameSeconds(shownFrame) : 0.0, 'f', 3) + QStringLiteral(" s"),
     };

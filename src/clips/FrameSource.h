@@ -7,7 +7,10 @@
 #include <QObject>
 #include <QSize>
 
+#include <memory>
+
 class cDIBSection;
+class WorkerFrames;
 
 class FrameSource : public QObject {
     Q_OBJECT
@@ -34,13 +37,29 @@ public:
     // The picture to paint for frame n: frame n, or, while it is not at hand, the last one
     // painted, so the canvas keeps a picture instead of going blank.
     const cDIBSection* FrameToPaint(int n) {
-        if (Frame(n)) lastPainted_ = n;
-        return Frame(lastPainted_);
+        if (const cDIBSection* frame = Frame(n)) {
+            lastPainted_ = n;
+            awaited_ = -1;
+            return frame;
+        }
+        awaited_ = n;
+        return Held(lastPainted_);
     }
+    // The frame FrameToPaint was last asked for and painted the one before in its stead; -1 when
+    // it gave the frame asked for. Its FrameReady is the time to paint again.
+    int AwaitedFrame() const { return awaited_; }
+
+    // The frames for one worker thread, read there. Frames in memory are shared with it: the source
+    // must then hold them until the worker is done; frames decoded on demand need nothing of it.
+    virtual std::shared_ptr<WorkerFrames> FramesForWorker() const = 0;
 
 signals:
     void FrameReady(int n);
 
 protected:
+    // Frame n when it is at hand, without asking for it.
+    virtual const cDIBSection* Held(int n) const { return Frame(n); }
+
     int lastPainted_ = -1;  // frame number of the last picture handed out by FrameToPaint
+    int awaited_ = -1;
 };

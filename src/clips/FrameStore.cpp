@@ -1,7 +1,50 @@
 #include "clips/FrameStore.h"
 
+#include "clips/WorkerFrames.h"
+
+#include "imaging/DibFormat.h"
+#include "platform/RegistryStore.h"
+#include "platform/SystemMemory.h"
+
+#include <QtEndian>
+
 #include <algorithm>
+#include <atomic>
 #include <cmath>
+
+namespace {
+
+// What the machine had available as the program started: the budget is a share of it, whatever
+// the clips loaded since then took.
+const std::uint64_t kAvailableAtStart = platform::AvailableMemoryBytes(platform::MemorySources{});
+constexpr std::uint64_t kMaxBudget = std::uint64_t(8) << 30;
+// What the slots' frames hold of the budget.
+std::atomic<std::uint64_t> taken{0};
+
+std::uint64_t frameBytes(const cVideo& clip) {
+    return std::uint64_t(dib::Stride24(clip.FrameWidth())) * std::uint64_t(std::max(0, clip.FrameHeight()));
+}
+
+std::uint64_t budgetLeft() {
+    const std::uint64_t budget = FrameStore::BudgetBytes();
+    const std::uint64_t used = taken.load();
+    return budget > used ? budget - used : 0;
+}
+
+// The user's own budget, in megabytes; 0 when none is set.
+std::uint64_t budgetSetting() {
+    platform::RegValue value;
+    if (platform::RegistryStore::Instance().QueryValue(platform::HKEY_CURRENT_USER,
+                                                        QStringLiteral("Software\\varkelo\\video"),
+                                                        QStringLiteral("FrameMemoryMB"), value) != platform::ERROR_SUCCESS)
+        return 0;
+    if (value.type == platform::REG_DWORD && value.data.size() == 4)
+        return qFromLittleEndian<quint32>(value.data.constData());
+    const qlonglong mb = QString::fromUtf8(value.data).remove(QChar(0)).trimmed().toLongLong();
+    return mb > 0 ? std::uint64_t(mb) : 0;
+}
+
+}  // namespace
 
 Fit ComputeFit(int canvasWidth, int canvasHeight, int sourceWidth, int sourceHeight) {
     Fit f;
@@ -38,7 +81,20 @@ SplitHalf ComputeSplitHalf(int canvasWidth, int canvasHeight, int sourceWidth, i
     return h;
 }
 
+FrameStore::~FrameStore() { Release(); }
+
+std::uint64_t FrameStore::BudgetBytes() {
+    if (const std::uint64_t mb = budgetSetting()) return mb << 20;
+    return std::min(kAvailableAtStart / 2, kMaxBudget);
+}
+
+std::uint64_t FrameStore::MemoryToOpen(const cVideo& clip) {
+    const std::uint64_t whole = frameBytes(clip) * std::uint64_t(std::max(0, clip.NumberOfFrames()));
+    return whole <= budgetLeft() ? whole : frameBytes(clip);
+}
+
 cDIBSection* FrameStore::Frame(int i) const {
+    if (cache_) return cache_->Frame(i);
     if (i < 0 || i >= kTableSize) return nullptr;
     cDIBSection* dib = frames[size_t(i)].get();
     return dib && dib->HDC() ? dib : nullptr;
@@ -68,18 +124,35 @@ double FrameStore::StartSeconds() const { return IsClip() ? reader->StartSeconds
 
 bool FrameStore::ReadFrames(cVideo& clip, const ReadStep& step) {
     const int first = clip.FirstFrame();
-    ReserveFrames(clip.NumberOfFrames(), clip.FrameWidth(), clip.FrameHeight());
+    const std::uint64_t whole = frameBytes(clip) * std::uint64_t(std::max(0, clip.NumberOfFrames()));
+    onDemand_ = whole > budgetLeft();
+    if (!onDemand_) {
+        ReserveFrames(clip.NumberOfFrames(), clip.FrameWidth(), clip.FrameHeight());
+        budgetTaken_ += whole;
+        taken += whole;
+    }
+    // A clip decoded on demand is still read through once here, into one buffer, for what
+    // `step` makes of its frames and for its exact count.
+    std::unique_ptr<cDIBSection> pass;
     // The count is the index's or the headers' until the reader reaches the end, so it is asked
     // again at every step: a clip whose headers claim too many or too few frames loads whole.
     for (int i = first; i - first < kMaxFrames; ++i) {
         if (i - first >= clip.NumberOfFrames() && clip.FrameCountIsExact()) break;
-        auto dib = NewFrame(i - first);
+        auto dib = onDemand_ ? std::move(pass) : NewFrame(i - first);
+        if (!dib) dib = std::make_unique<cDIBSection>();
         // The reader repeats the picture before a frame that cannot be decoded; a frame it
         // cannot give at all gets no buffer.
         const bool decoded = clip.GetFrameInto(i, *dib);
         if (!decoded && i - first >= clip.NumberOfFrames()) break;  // the clip ended before its estimate
-        if (decoded) Put(i, std::move(dib));
-        if (step && !step(i - first, decoded ? Frame(i) : nullptr)) return false;
+        const cDIBSection* read = nullptr;
+        if (onDemand_) {
+            if (decoded) read = dib.get();
+            pass = std::move(dib);
+        } else if (decoded) {
+            Put(i, std::move(dib));
+            read = Frame(i);
+        }
+        if (step && !step(i - first, read)) return false;
     }
     return true;
 }
@@ -87,6 +160,40 @@ bool FrameStore::ReadFrames(cVideo& clip, const ReadStep& step) {
 void FrameStore::Adopt(std::unique_ptr<cVideo> clip) {
     frameCount = clip ? short(std::min(clip->NumberOfFrames(), int(kMaxFrames))) : 0;
     reader = std::move(clip);
+    cache_.reset();
+    if (!onDemand_ || !reader || frameCount <= 0) return;
+    cachedPath_ = reader->Path();
+    reader->ReleaseBuffers();  // the cache decodes with a reader of its own
+    cache_ = std::make_unique<FrameCache>(cachedPath_, reader->FirstFrame(), frameCount, reader->FrameWidth(),
+                                          reader->FrameHeight(), budgetLeft(), reader->Learnt());
+    const std::uint64_t held = std::uint64_t(cache_->Capacity()) * cache_->FrameBytes();
+    budgetTaken_ += held;
+    taken += held;
+    connect(cache_.get(), &FrameCache::FrameReady, this, &FrameSource::FrameReady);
+}
+
+const cDIBSection* FrameStore::Held(int n) const {
+    return cache_ ? cache_->Held(n) : Frame(n);
+}
+
+std::shared_ptr<WorkerFrames> FrameStore::FramesForWorker() const {
+    if (cache_) return FrameCache::FramesForWorker(cachedPath_, FirstFrame());
+    // The table's frames, read in place.
+    class InMemory : public WorkerFrames {
+    public:
+        explicit InMemory(const FrameStore& store) : store_(store) {}
+        const cDIBSection* Frame(int n) override {
+            for (int k = std::min(n, kTableSize - 1); k >= 0; --k)
+                if (const cDIBSection* frame = store_.Frame(k)) return frame;
+            return nullptr;
+        }
+        bool KeepsFrames() const override { return true; }
+        const cDIBSection* Kept(int n) const override { return store_.Frame(n); }
+
+    private:
+        const FrameStore& store_;
+    };
+    return std::make_shared<InMemory>(*this);
 }
 
 void FrameStore::Put(int n, std::unique_ptr<cDIBSection> frame) {
@@ -114,12 +221,17 @@ std::unique_ptr<cDIBSection> FrameStore::NewFrame(int slot) const {
 }
 
 void FrameStore::Release() {
+    cache_.reset();
+    onDemand_ = false;
+    taken -= budgetTaken_;
+    budgetTaken_ = 0;
     for (auto& frame : frames) {
         if (frame) frame->ClearUp();
         frame.reset();
     }
     arena.reset();
     lastPainted_ = -1;
+    awaited_ = -1;
 }
 
 void FrameStore::Close() {

@@ -2,6 +2,7 @@
 // The frames of one clip slot (video 1 or the model), read once at load and kept in
 // memory, with the geometry that maps frame pixels onto the canvas.
 
+#include "clips/FrameCache.h"
 #include "clips/FrameSource.h"
 #include "clips/cVideo.h"
 #include "imaging/FrameArena.h"
@@ -11,6 +12,7 @@
 #include <QString>
 
 #include <array>
+#include <cstdint>
 #include <functional>
 #include <memory>
 
@@ -36,11 +38,15 @@ struct SplitHalf {
 };
 SplitHalf ComputeSplitHalf(int canvasWidth, int canvasHeight, int sourceWidth, int sourceHeight, bool right);
 
-// The whole-clip source: every frame read at load. Outside clips/ it is read through FrameSource
+// The source of one slot: a clip whose frames fit the memory budget is read whole at load, a
+// larger one is decoded on demand by a FrameCache. Outside clips/ it is read through FrameSource
 // only; its frame table and reader are the loading code's.
 struct FrameStore : FrameSource {
     static constexpr int kTableSize = 1001;  // frame numbers 0 .. 1000
     static constexpr int kMaxFrames = 998;
+
+    using FrameSource::FrameSource;
+    ~FrameStore() override;
 
     std::unique_ptr<cVideo> reader;
     std::array<std::unique_ptr<cDIBSection>, kTableSize> frames;
@@ -70,12 +76,27 @@ struct FrameStore : FrameSource {
     double FrameSeconds(int n) const override;
     double StartSeconds() const override;
 
+    std::shared_ptr<WorkerFrames> FramesForWorker() const override;
+
+    // The bytes all the frames of the clips in memory may take: half of what the machine had
+    // available when the program started, at most 8 GB, unless the user set "FrameMemoryMB".
+    static std::uint64_t BudgetBytes();
+    // The memory a clip needs to be opened at all: every frame when they fit what is left of the
+    // budget, else one.
+    static std::uint64_t MemoryToOpen(const cVideo& clip);
+    // Whether the slot decodes its clip on demand (decided when its frames are read).
+    bool OnDemand() const { return onDemand_; }
+    // The cache of a clip decoded on demand; null otherwise.
+    const FrameCache* Cache() const { return cache_.get(); }
+
     // Reads the clip's frames into the table, each into its slot of the block when there is
-    // one. `step` hears of every frame number tried, with the frame when it was decoded; it
-    // returns false to stop the reading, and then so does this.
+    // one; a clip whose frames do not fit the budget is read once through, for `step`, and kept
+    // for decoding on demand. `step` hears of every frame number tried, with the frame when it
+    // was decoded; it returns false to stop the reading, and then so does this.
     using ReadStep = std::function<bool(int index, const cDIBSection* decoded)>;
     bool ReadFrames(cVideo& clip, const ReadStep& step = {});
-    // Takes the reader whose frames were read: the clip's count is what the reading found.
+    // Takes the reader whose frames were read: the clip's count is what the reading found. A clip
+    // decoded on demand starts its cache here.
     void Adopt(std::unique_ptr<cVideo> clip);
     // Puts frame n in the table and tells that it is there.
     void Put(int n, std::unique_ptr<cDIBSection> frame);
@@ -95,6 +116,15 @@ struct FrameStore : FrameSource {
     void Release();
     // Releases the frames and the reader: the slot holds nothing.
     void Close();
+
+protected:
+    const cDIBSection* Held(int n) const override;
+
+private:
+    bool onDemand_ = false;
+    std::unique_ptr<FrameCache> cache_;
+    QString cachedPath_;  // the clip the cache decodes, for readers of their own
+    std::uint64_t budgetTaken_ = 0;  // of the budget, what this slot's frames hold
 };
 
 // Thumbnails of the frame strip, in twips.

@@ -68,6 +68,13 @@ int cVideo::FrameWidth() const {
 int cVideo::FrameHeight() const {
     return m_file ? m_file->Height() : 0;
 }
+std::shared_ptr<const platform::VideoFile::Layout> cVideo::Learnt() const {
+    return m_file ? m_file->Learnt() : nullptr;
+}
+void cVideo::ReleaseBuffers() {
+    if (m_file) m_file->ReleaseBuffers();
+    std::vector<uint8_t>().swap(m_frame);
+}
 int cVideo::DecoderSeeks() const {
     return m_file ? m_file->Seeks() : 0;
 }
@@ -76,6 +83,10 @@ const uint8_t* cVideo::AVIGetFrame(int frameNumber) {
     if (!m_file || !m_file->IsOpen()) return nullptr;
     const int height = m_file->Height();
     const int64_t stride = dib::Stride24(m_file->Width());
+    if (m_frame.empty()) {
+        m_frame.assign(size_t(dib::kInfoHeaderSize + stride * height), 0);
+        dib::WriteInfoHeader(m_frame.data(), dib::Header24(m_file->Width(), height));
+    }
     // Bottom-up: the picture's top row is the last row in memory.
     uint8_t* topRow = m_frame.data() + dib::kInfoHeaderSize + stride * (height - 1);
     if (!m_file->ReadFrame(frameNumber - m_firstFrame, topRow, -int(stride))) return nullptr;

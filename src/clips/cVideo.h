@@ -5,6 +5,7 @@
 // straight into a cDIBSection.
 
 #include "imaging/DibFormat.h"
+#include "platform/VideoFile.h"
 
 #include <QString>
 
@@ -14,9 +15,6 @@
 #include <vector>
 
 class cDIBSection;
-namespace platform {
-class VideoFile;
-}
 
 class cVideo {
 public:
@@ -46,6 +44,7 @@ public:
     int NumberOfFrames() const;
     bool FrameCountIsExact() const;
     int FirstFrame() const { return m_firstFrame; }
+    const QString& Path() const { return m_path; }
     double FramesPerSecond() const;
     // When frame n is shown, in seconds from the first frame.
     double FrameSeconds(int frameNumber) const;
@@ -60,6 +59,10 @@ public:
     int FrameHeight() const;
     // How often the decoder had to go back or jump ahead in the file since the open.
     int DecoderSeeks() const;
+    // Lets go of the decoder's pictures, for a reader kept for what it knows of the clip.
+    void ReleaseBuffers();
+    // What reading has learnt of where the clip's frames lie, for a second reader of the file.
+    std::shared_ptr<const platform::VideoFile::Layout> Learnt() const;
 
     int BitCount() const { return m_info.biBitCount; }
     int Planes() const { return m_info.biPlanes; }

@@ -1,6 +1,7 @@
 // File > Export Video...: the frames the user picks, as the canvas shows them, into an MP4 made
 // on a worker thread while a progress dialog with Cancel keeps the window alive.
 
+#include "clips/WorkerFrames.h"
 #include "compare/ExportRange.h"
 #include "compare/KeyPositionsController.h"
 #include "compare/PictureExporter.h"
@@ -30,17 +31,24 @@ VideoExportJob frm_Main::VideoExportJobFor(int from, int to) {
     const playback::FrameSpan modelSpan{Model.FirstFrame(), Model.Count()};
     const playback::SyncMapping sync = [this](int v, int m) { return SwingKeys->ModelFrameFor(v, m); };
     int m = model ? SwingKeys->ModelFrameFor(from, CurrentModelFrame) : 0;
+    // Frames kept in memory go into the job as they are; the others are read on the export's
+    // thread, by number.
+    const std::shared_ptr<WorkerFrames> videoFrames = Video1.FramesForWorker();
+    const std::shared_ptr<WorkerFrames> modelFrames = model ? Model.FramesForWorker() : nullptr;
     const cDIBSection* frame = nullptr;
     const cDIBSection* modelFrame = nullptr;
     for (int v = from; v <= to; ++v) {
         if (model && v > from)
             m = playback::StepBoth({v - 1, m}, {}, modelSpan, playback::Direction::Forward, sync).model;
         // A frame the store lacks shows the picture before it, as on the canvas.
-        if (const cDIBSection* f = Video1.Frame(v)) frame = f;
+        if (const cDIBSection* f = videoFrames->Kept(v)) frame = f;
         if (model)
-            if (const cDIBSection* f = Model.Frame(m)) modelFrame = f;
-        if (frame) job.frames.push_back({frame, model ? modelFrame : nullptr});
+            if (const cDIBSection* f = modelFrames->Kept(m)) modelFrame = f;
+        if (frame || !videoFrames->KeepsFrames())
+            job.frames.push_back({frame, model ? modelFrame : nullptr, v, model ? m : -1});
     }
+    if (!videoFrames->KeepsFrames()) job.videoFrames = videoFrames;
+    if (modelFrames && !modelFrames->KeepsFrames()) job.modelFrames = modelFrames;
     return job;
 }
 

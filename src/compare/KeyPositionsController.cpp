@@ -1,5 +1,8 @@
 #include "compare/KeyPositionsController.h"
 
+#include "clips/WorkerFrames.h"
+#include "imaging/cDIBSection.h"
+
 #include "platform/AudioClick.h"
 #include "platform/ImageBox.h"
 #include "platform/PictureBox.h"
@@ -28,6 +31,22 @@ const char* const kNames[] = {"Address", "Top", "Impact", "Finish"};
 
 const FrameSource& sourceOf(const frm_Main* main, int slot) {
     return slot == KeyPositionsController::Video1 ? main->Video1 : main->Model;
+}
+
+// The frames of a clip not kept in memory, decoded here for the search; a large picture is kept
+// at a size well above the one the search works at, so that the clip fits in memory.
+std::vector<QImage> readForSearch(WorkerFrames& source, int first, int count, const std::atomic<bool>& cancel) {
+    const QSize largest(640, 480);
+    std::vector<QImage> frames;
+    for (int i = 0; i < count && !cancel; ++i) {
+        const cDIBSection* dib = source.Frame(first + i);
+        if (!dib || !dib->HDC()) return {};
+        const QImage& picture = *dib->HDC();
+        frames.push_back(picture.width() > largest.width() || picture.height() > largest.height()
+                             ? picture.scaled(largest, Qt::KeepAspectRatio, Qt::SmoothTransformation)
+                             : picture.copy());
+    }
+    return cancel ? std::vector<QImage>{} : frames;
 }
 
 }  // namespace
@@ -75,16 +94,21 @@ void KeyPositionsController::ClipLoaded(int slot, const QString& path) {
         return;
     }
     // Shallow copies: the pictures stay alive for the search even when the clip is replaced.
+    // Frames not in memory are read on the search's thread instead.
     std::vector<QImage> frames;
-    const int first = clip.FirstFrame();
-    for (int i = 0; i < clip.Count(); ++i) {
-        const cDIBSection* dib = clip.Frame(first + i);
-        if (dib && dib->HDC())
-            frames.push_back(*dib->HDC());
-        else if (!frames.empty())
-            frames.push_back(frames.back());  // an undecodable frame: keep the numbering
-        else
-            return;
+    const int first = clip.FirstFrame(), count = clip.Count();
+    std::shared_ptr<WorkerFrames> toRead = clip.FramesForWorker();
+    if (toRead->KeepsFrames()) {
+        for (int i = 0; i < count; ++i) {
+            const cDIBSection* dib = toRead->Kept(first + i);
+            if (dib && dib->HDC())
+                frames.push_back(*dib->HDC());
+            else if (!frames.empty())
+                frames.push_back(frames.back());  // an undecodable frame: keep the numbering
+            else
+                return;
+        }
+        toRead.reset();
     }
     const double fps = clip.FramesPerSecond();
     // The sound's clock starts where the container's does; the frames' clock at frame 0.
@@ -97,7 +121,10 @@ void KeyPositionsController::ClipLoaded(int slot, const QString& path) {
         found(slot, generation, watcher->result());
         watcher->deleteLater();
     });
-    search_[size_t(slot)] = QtConcurrent::run([frames = std::move(frames), shownAt = std::move(shownAt), fps, cancel, path] {
+    search_[size_t(slot)] = QtConcurrent::run([frames = std::move(frames), toRead, first, count, shownAt = std::move(shownAt),
+                                               fps, cancel, path]() mutable {
+        if (toRead) frames = readForSearch(*toRead, first, count, *cancel);
+        if (frames.empty()) return KeyPositions{};
         const std::optional<double> click = platform::ClickSeconds(path, cancel.get());
         return FindKeyPositions(frames, fps, cancel.get(), click ? FrameShownAt(shownAt, *click) : -1);
     });

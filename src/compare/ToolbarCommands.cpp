@@ -76,9 +76,9 @@ void frm_Main::ShowClipCommands() {
         // The new clip is fitted whole: the split view's sliders and halved model go.
         hscrAvi1->hide();
         hscrAvi2->hide();
-        if (const cDIBSection* first = Model.Frame(0)) {
-            Model.sourceWidth = first->Width();
-            Model.sourceHeight = first->Height();
+        if (const QSize size = Model.FrameSize(); !size.isEmpty()) {
+            Model.sourceWidth = size.width();
+            Model.sourceHeight = size.height();
         }
         Model.panX = 0;
         G().FullWindow = true;
@@ -270,9 +270,9 @@ void frm_Main::fullWindow() {
     if (!G().FullWindow) {
         leaveSplitView();
         if (G().ModelShown) {
-            if (const cDIBSection* first = Model.Frame(0)) {
-                Model.sourceWidth = first->Width();
-                Model.sourceHeight = first->Height();
+            if (const QSize size = Model.FrameSize(); !size.isEmpty()) {
+                Model.sourceWidth = size.width();
+                Model.sourceHeight = size.height();
             }
             Model.panX = 0;
             Model.panY = 0;
@@ -304,10 +304,10 @@ void frm_Main::splitWindow() {
         setUpPanSlider(hscrAvi1, left.panMaximum);
         hscrAvi1_Scroll();
         if (G().ModelShown) {
-            if (const cDIBSection* model = Model.Frame(0)) {
-                const SplitHalf right = ComputeSplitHalf(w, h, model->Width(), model->Height(), true);
+            if (const QSize model = Model.FrameSize(); !model.isEmpty()) {
+                const SplitHalf right = ComputeSplitHalf(w, h, model.width(), model.height(), true);
                 Model.sourceWidth = right.sourceWidth;
-                Model.sourceHeight = model->Height();
+                Model.sourceHeight = model.height();
                 Model.fit = right.fit;
                 setUpPanSlider(hscrAvi2, right.panMaximum);
             }

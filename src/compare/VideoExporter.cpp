@@ -1,5 +1,7 @@
 #include "compare/VideoExporter.h"
 
+#include "clips/WorkerFrames.h"
+
 #include "platform/FfmpegOwners.h"
 
 #include <QDir>
@@ -57,10 +59,19 @@ VideoExportResult VideoExporter::Write(const VideoExportJob& job, const std::ato
         return VideoExportResult{VideoExportResult::Failed,
                                  QStringLiteral("The video could not be written to %1:\n%2").arg(job.target, reason)};
     };
-    if (job.frames.empty() || !job.frames.front().frame) return failed(QStringLiteral("there are no frames to export."));
-
+    // The pictures of output frame i: the job's own, or read here from its sources.
+    const auto compose = [&job](FrameCompositor& compositor, size_t i) {
+        const VideoExportJob::Pictures& p = job.frames[i];
+        const cDIBSection* frame = p.frame;
+        if (!frame && job.videoFrames && p.videoFrame >= 0) frame = job.videoFrames->Frame(p.videoFrame);
+        const cDIBSection* model = p.model;
+        if (!model && job.modelFrames && p.modelFrame >= 0) model = job.modelFrames->Frame(p.modelFrame);
+        return frame ? compositor.ComposeAtFrameSize(frame, model, job.geometry, job.effects) : QImage();
+    };
     FrameCompositor compositor;
-    QImage picture = compositor.ComposeAtFrameSize(job.frames[0].frame, job.frames[0].model, job.geometry, job.effects);
+    QImage picture;
+    if (!job.frames.empty()) picture = compose(compositor, 0);
+    if (picture.isNull()) return failed(QStringLiteral("there are no frames to export."));
     // 4:2:0 pictures have even sides: an odd last row or column is left out.
     const int width = picture.width() & ~1, height = picture.height() & ~1;
     if (width < 2 || height < 2) return failed(QStringLiteral("the picture is too small."));
@@ -131,9 +142,7 @@ VideoExportResult VideoExporter::Write(const VideoExportJob& job, const std::ato
     const int count = int(job.frames.size());
     for (int i = 0; i < count; ++i) {
         if (cancel) return {VideoExportResult::Cancelled, {}};
-        if (i > 0)
-            picture = compositor.ComposeAtFrameSize(job.frames[size_t(i)].frame, job.frames[size_t(i)].model,
-                                                    job.geometry, job.effects);
+        if (i > 0) picture = compose(compositor, size_t(i));
         if (picture.isNull()) return failed(QStringLiteral("out of memory."));
         {
             QPainter p(&view);

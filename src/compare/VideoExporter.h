@@ -12,10 +12,12 @@
 
 #include <atomic>
 #include <functional>
+#include <memory>
 #include <thread>
 #include <vector>
 
 class cDIBSection;
+class WorkerFrames;
 
 struct VideoExportJob {
     QString target;  // the final name
@@ -24,8 +26,14 @@ struct VideoExportJob {
     struct Pictures {
         const cDIBSection* frame = nullptr;
         const cDIBSection* model = nullptr;
+        // Where a picture is null, the frame number to read from the sources below (-1: none).
+        int videoFrame = -1;
+        int modelFrame = -1;
     };
     std::vector<Pictures> frames;
+    // Frames the job does not hold, read on the export's thread.
+    std::shared_ptr<WorkerFrames> videoFrames;
+    std::shared_ptr<WorkerFrames> modelFrames;
     CompositeGeometry geometry;
     CompositeEffects effects;
     // The marks at the output size, transparent elsewhere (null: no marks).

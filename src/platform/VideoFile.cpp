@@ -492,6 +492,19 @@ struct VideoFile::Impl {
     }
 };
 
+struct VideoFile::Layout {
+    std::vector<int64_t> shows;
+    std::vector<int> keyAt;
+    bool ended = false;
+    std::vector<int64_t> chunkTimes;
+    std::unordered_map<int64_t, int64_t> ordinalOfChunk;
+};
+
+std::shared_ptr<const VideoFile::Layout> VideoFile::Learnt() const {
+    if (!m) return nullptr;
+    return std::make_shared<const Layout>(Layout{m->shows, m->keyAt, m->ended, m->chunkTimes, m->ordinalOfChunk});
+}
+
 VideoFile::VideoFile() = default;
 VideoFile::~VideoFile() = default;
 
@@ -546,7 +559,7 @@ void VideoFile::Close() {
     m_headerFrameCount = 0;
 }
 
-VideoFile::OpenResult VideoFile::Open(const QString& path) {
+VideoFile::OpenResult VideoFile::Open(const QString& path, std::shared_ptr<const Layout> learnt) {
     Close();
     static const bool quiet = [] {
         av_log_set_level(AV_LOG_FATAL);  // damaged files are reported by us, once
@@ -635,6 +648,13 @@ VideoFile::OpenResult VideoFile::Open(const QString& path) {
         return OpenResult::FileError;
     impl->codedWidth = par->width;
     impl->codedHeight = par->height;
+    if (learnt && !learnt->shows.empty()) {
+        impl->shows = learnt->shows;
+        impl->keyAt = learnt->keyAt;
+        impl->ended = learnt->ended;
+        impl->chunkTimes = learnt->chunkTimes;
+        impl->ordinalOfChunk = learnt->ordinalOfChunk;
+    }
     // The first picture proves the stream decodes.
     if (!impl->discover(0)) return OpenResult::FileError;
     impl->seeks = 0;
@@ -650,6 +670,18 @@ bool VideoFile::ReadFrame(int n, uint8_t* firstRow, int stride) {
     Impl& d = *m;
     if (!d.discover(n) || !d.positionAt(n)) return false;
     return d.convert(d.cur.get(), firstRow, stride);
+}
+
+void VideoFile::ReleaseBuffers() {
+    if (!IsOpen()) return;
+    m->resetDecoder();
+    av_frame_unref(m->bgr.get());
+    m->sws.reset();
+}
+
+int VideoFile::KeyFrameOf(int n) {
+    if (!IsOpen() || n < 0 || n >= kMaxFrames || !m->discover(n)) return -1;
+    return m->keyAt[size_t(n)];
 }
 
 }  // namespace platform

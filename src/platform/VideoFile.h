@@ -34,9 +34,14 @@ public:
     VideoFile(const VideoFile&) = delete;
     VideoFile& operator=(const VideoFile&) = delete;
 
+    // What decoding has learnt of the clip (where each frame lies, where its key pictures are).
+    struct Layout;
+
     // Opens the file and decodes its first picture, so that a file whose video cannot be
-    // decoded is refused here rather than at the first frame.
-    OpenResult Open(const QString& path);
+    // decoded is refused here rather than at the first frame. A second reader of the same file
+    // may start from what the first one learnt: it then goes straight to any frame.
+    OpenResult Open(const QString& path, std::shared_ptr<const Layout> learnt = {});
+    std::shared_ptr<const Layout> Learnt() const;
     void Close();
     bool IsOpen() const;
 
@@ -67,6 +72,12 @@ public:
     // The size is Width() x Height(). False when n lies past the end or nothing decodes; a
     // picture that fails to decode shows the one before it.
     bool ReadFrame(int n, uint8_t* firstRow, int stride);
+    // The frame decoding starts from to reach frame n (the latest key picture at or before it);
+    // -1 when n lies past the end.
+    int KeyFrameOf(int n);
+
+    // Lets go of the pictures the decoder holds (they come back, at a cost, when a frame is read).
+    void ReleaseBuffers();
 
     // How often the reader had to reposition in the file since the open.
     int Seeks() const;

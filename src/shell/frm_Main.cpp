@@ -198,6 +198,13 @@ void frm_Main::buildControls() {
     DrawingUpdate = [this] { Drawing->DrawingUpdate(); };
     connect(ImageTool, &ToolWindow::CloseBoxClicked, this, [this] { Toolbar_Click(4); });
     connect(ImageTool, &frmImageTool::Changed, this, [this] { PasteAvi(CurrentVideoFrame); });
+    // A frame decoded on demand arrives after its paint showed the one before: paint it now.
+    connect(&Video1, &FrameSource::FrameReady, this, [this](int n) {
+        if (Video1.OnDemand() && n == Video1.AwaitedFrame()) platform::TryStep([&] { PasteAvi(short(n)); });
+    });
+    connect(&Model, &FrameSource::FrameReady, this, [this](int n) {
+        if (Model.OnDemand() && n == Model.AwaitedFrame() && G().ModelShown) platform::TryStep([&] { ModelDraw(short(n)); });
+    });
     connectModelAdjustment();
 
     connect(Drive1, &platform::DriveListBox::Change, this, &frm_Main::Drive1_Change);

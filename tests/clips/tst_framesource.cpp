@@ -1,26 +1,72 @@
-// The whole-clip store read through FrameSource, as everything outside clips/ reads frames: what
-// each kind of slot counts, where its frames are, and that every frame read is announced.
+// The frame sources read as everything outside clips/ reads them: what each kind of slot counts,
+// where its frames are, that every frame read is announced; and the clip decoded on demand within
+// a budget of a few frames, whose every frame must equal the whole-in-memory decode whatever the
+// order it is asked for in.
 
 #include "ClipWriter.h"
 #include "NumberedClip.h"
+#include "TestDesktop.h"
+#include "clips/FrameCache.h"
 #include "clips/FrameStore.h"
+#include "clips/WorkerFrames.h"
+#include "platform/RegistryStore.h"
 
+#include <QFile>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QtEndian>
 
 #include <memory>
 
 namespace {
 enum class Slot { Clip, Picture, Empty, Closed };
+
+bool samePixels(const cDIBSection* a, const cDIBSection* b) { return a && b && *a->HDC() == *b->HDC(); }
+
+// The frame numbers of a walk: "a-b" runs from a to b either way, "a,b" jumps.
+std::vector<int> walk(const QString& text) {
+    std::vector<int> frames;
+    for (const QString& part : text.split(QLatin1Char(','))) {
+        const QStringList ends = part.split(QLatin1Char('-'));
+        const int from = ends.front().toInt(), to = ends.back().toInt();
+        for (int n = from;; n += to >= from ? 1 : -1) {
+            frames.push_back(n);
+            if (n == to) break;
+        }
+    }
+    return frames;
 }
+}  // namespace
 Q_DECLARE_METATYPE(Slot)
+Q_DECLARE_METATYPE(cliptools::Codec)
 
 class TestFrameSource : public QObject {
     Q_OBJECT
     QTemporaryDir dir_;
     QString clip_;
     static constexpr int kFrames = 12;
+    static constexpr int kLong = 40;  // frames of the clips decoded on demand
+
+    // A clip of kLong numbered frames with key pictures 10 apart (B-frames where the codec has them),
+    // and its frames decoded whole, as a reference.
+    QString longClip(cliptools::Codec codec, FrameStore& whole) {
+        const QString path = dir_.filePath(QStringLiteral("long%1.%2")
+                                               .arg(int(codec))
+                                               .arg(QLatin1String(codec == cliptools::Codec::MJPEG ? "avi" : "mp4")));
+        if (!QFile::exists(path)) {
+            cliptools::ClipSpec format{96, 64};
+            format.codec = codec;
+            format.gopSize = 10;
+            format.bFrames = codec == cliptools::Codec::MJPEG ? 0 : 2;
+            if (!cliptools::WriteClip(path, format, kLong, [](int i) { return cliptools::NumberedFrame(i, 96, 64); }))
+                return {};
+        }
+        auto reader = std::make_unique<cVideo>();
+        if (!reader->OpenAviFile(path) || !whole.ReadFrames(*reader) || whole.OnDemand()) return {};
+        whole.Adopt(std::move(reader));
+        return path;
+    }
 
     // Fills `store` as loading does; returns how many frames it announced.
     int fill(FrameStore& store, Slot slot) {
@@ -45,6 +91,109 @@ private slots:
     void initTestCase() {
         QVERIFY(dir_.isValid());
         clip_ = WriteNumberedClip(dir_.path(), QStringLiteral("numbered.avi"), kFrames, 64, 48);
+    }
+
+    // Whatever the order frames are asked for in, each comes (announced) equal to the whole decode,
+    // and the cache never holds more than its budget.
+    void onDemandEqualsTheWholeDecode_data() {
+        QTest::addColumn<cliptools::Codec>("codec");
+        QTest::addColumn<int>("budgetFrames");
+        QTest::addColumn<QString>("frames");
+        using C = cliptools::Codec;
+        QTest::newRow("forward, MJPEG") << C::MJPEG << 8 << QStringLiteral("0-39");
+        QTest::newRow("forward, H.264") << C::H264 << 9 << QStringLiteral("0-39");
+        QTest::newRow("backward, H.264") << C::H264 << 12 << QStringLiteral("39-0");
+        QTest::newRow("backward, MPEG-4") << C::MPEG4 << 8 << QStringLiteral("39-0");
+        QTest::newRow("jumps, H.264") << C::H264 << 10 << QStringLiteral("25,3,38,17,17,0,39,9,21");
+        QTest::newRow("both ways, MJPEG") << C::MJPEG << 9 << QStringLiteral("10-15,14-2,30-33,32-28");
+        QTest::newRow("both ways, H.264") << C::H264 << 11 << QStringLiteral("5-12,11-1,35-39,38-22");
+    }
+    void onDemandEqualsTheWholeDecode() {
+        QFETCH(cliptools::Codec, codec);
+        QFETCH(int, budgetFrames);
+        QFETCH(QString, frames);
+        FrameStore whole;
+        const QString path = longClip(codec, whole);
+        QVERIFY(!path.isEmpty());
+        const QSize size = whole.FrameSize();
+        const std::uint64_t frameBytes = std::uint64_t(whole.Frame(0)->BytesPerScanLine()) * size.height();
+        FrameCache cache(path, 0, kLong, size.width(), size.height(), budgetFrames * frameBytes);
+        QCOMPARE(cache.Capacity(), std::max(2, budgetFrames - FrameCache::kOverheadFrames));
+        QSignalSpy ready(&cache, &FrameCache::FrameReady);
+        for (int n : walk(frames)) {
+            QTRY_VERIFY2(cache.Frame(n), qPrintable(QString::number(n)));
+            QVERIFY2(samePixels(cache.Frame(n), whole.Frame(n)), qPrintable(QString::number(n)));
+            QVERIFY(cache.HeldCount() <= cache.Capacity());
+        }
+        QVERIFY(!cache.Frame(-1) && !cache.Frame(kLong));
+        QVERIFY(!ready.isEmpty());
+    }
+
+    // Going backward the run from the key picture before is kept: the steps back after the first
+    // find their frames at once, without waiting for the decoder.
+    void steppingBackWithinTheCacheIsALookUp() {
+        FrameStore whole;
+        const QString path = longClip(cliptools::Codec::H264, whole);
+        QVERIFY(!path.isEmpty());
+        const QSize size = whole.FrameSize();
+        FrameCache cache(path, 0, kLong, size.width(), size.height(),
+                         12 * std::uint64_t(whole.Frame(0)->BytesPerScanLine()) * size.height());
+        QTRY_VERIFY(cache.Frame(27));
+        QTRY_VERIFY(cache.Frame(18));  // a jump back: 18 comes with the frames before it
+        const int ahead = cache.Capacity() - 1 - cache.Capacity() / 4;
+        QCOMPARE(ahead, 4);
+        for (int n = 17; n >= 18 - ahead; --n)
+            QVERIFY2(samePixels(cache.Frame(n), whole.Frame(n)), qPrintable(QString::number(n)));
+    }
+
+    // A clip whose frames do not fit the budget the user set is decoded on demand: nothing of it is
+    // held when the load ends, frames come when asked for, and a worker gets them all in order.
+    void aClipBeyondTheBudgetIsDecodedOnDemand_data() {
+        QTest::addColumn<int>("budgetMB");
+        QTest::addColumn<bool>("onDemand");
+        QTest::newRow("fits") << 64 << false;
+        QTest::newRow("too large") << 1 << true;  // 40 frames of 96 x 64 need 0.7 MB; one MB leaves none
+    }
+    void aClipBeyondTheBudgetIsDecodedOnDemand() {
+        QFETCH(int, budgetMB);
+        QFETCH(bool, onDemand);
+        TestDesktop desktop;
+        QByteArray mb(4, 0);
+        qToLittleEndian<quint32>(quint32(budgetMB), mb.data());
+        platform::RegistryStore::Instance().SetValues(platform::HKEY_CURRENT_USER,
+                                                      QStringLiteral("Software\\varkelo\\video"),
+                                                      {{QStringLiteral("FrameMemoryMB"), {platform::REG_DWORD, mb}}});
+        QCOMPARE(FrameStore::BudgetBytes(), std::uint64_t(budgetMB) << 20);
+        FrameStore whole;
+        const QString path = longClip(cliptools::Codec::H264, whole);
+        QVERIFY(!path.isEmpty());
+        // The whole clip above holds 0.7 MB of the budget: what is left decides.
+        FrameStore store;
+        auto reader = std::make_unique<cVideo>();
+        QVERIFY(reader->OpenAviFile(path));
+        const std::uint64_t frameBytes = std::uint64_t(whole.Frame(0)->BytesPerScanLine()) * 64;
+        QCOMPARE(FrameStore::MemoryToOpen(*reader), onDemand ? frameBytes : kLong * frameBytes);
+        int stepped = 0;
+        QVERIFY(store.ReadFrames(*reader, [&](int index, const cDIBSection* read) {
+            stepped += samePixels(read, whole.Frame(index));
+            return true;
+        }));
+        QCOMPARE(stepped, kLong);
+        store.Adopt(std::move(reader));
+        QCOMPARE(store.OnDemand(), onDemand);
+        QCOMPARE(bool(store.Cache()), onDemand);
+        QCOMPARE(store.Count(), kLong);
+        QVERIFY(store.IsClip());
+        QSignalSpy ready(&store, &FrameSource::FrameReady);
+        QTRY_VERIFY(store.FrameToPaint(30));
+        QVERIFY(samePixels(store.FrameToPaint(30), whole.Frame(30)));
+        QCOMPARE(ready.contains(QVariantList{30}), onDemand);
+        // A worker's reading, from a reader of its own when on demand, in any order.
+        const std::shared_ptr<WorkerFrames> worker = store.FramesForWorker();
+        for (int n : {5, 6, 7, 39, 2})
+            QVERIFY2(samePixels(worker->Frame(n), whole.Frame(n)), qPrintable(QString::number(n)));
+        store.Close();
+        QVERIFY(!store.Cache() && !store.Frame(30));
     }
 
     void eachKindOfSlot_data() {

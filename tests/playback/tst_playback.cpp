@@ -15,6 +15,7 @@
 #include "platform/HelpWindow.h"
 #include "platform/ImageBox.h"
 #include "platform/PictureBox.h"
+#include "platform/RegistryStore.h"
 #include "playback/frmVideoControls.h"
 #include "shell/Globals.h"
 #include "shell/MainToolbar.h"
@@ -30,6 +31,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <QtEndian>
 
 #include <array>
 
@@ -666,6 +668,63 @@ private slots:
         w.ModelTimer_Timer();
         QCOMPARE(w.CurrentModelFrame, short(0));
         QCOMPARE(modelShown(w), 0);
+    }
+
+    // Clips whose frames do not fit the budget (set small here) are decoded on demand: every step
+    // and every tick still comes to show its own frame, in both windows, blended or split.
+    void clipsBeyondTheBudgetStepAndPlay_data() {
+        QTest::addColumn<bool>("split");
+        QTest::newRow("blend") << false;
+        QTest::newRow("split") << true;
+    }
+    void clipsBeyondTheBudgetStepAndPlay() {
+        QFETCH(bool, split);
+        constexpr int kLong = 40;  // 40 frames of 160 x 120 need 2.2 MB
+        const cliptools::ClipSpec clipFormat{160, 120};
+        for (int base : {0, kModelBase})
+            if (!QFile::exists(clip(base ? "longmodel.avi" : "long.avi")))
+                QVERIFY(cliptools::WriteClip(clip(base ? "longmodel.avi" : "long.avi"), clipFormat, kLong,
+                                             [base](int i) { return cliptools::NumberedFrame(base + i, 160, 120); }));
+        QByteArray mb(4, 0);
+        qToLittleEndian<quint32>(1, mb.data());
+        RegistryStore::Instance().SetValues(HKEY_CURRENT_USER, QStringLiteral("Software\\varkelo\\video"),
+                                            {{QStringLiteral("FrameMemoryMB"), {REG_DWORD, mb}}});
+        MsgBoxRecorder boxes;
+        frm_Main w;
+        open(w, "long.avi");
+        QVERIFY(w.Video1.OnDemand());
+        QTRY_COMPARE(shown(w), 0);
+        frmVideoControls* c = w.VideoControls;
+        for (int expected : {1, 2, 3, 2, 1, 0, kLong - 1, kLong - 2, kLong - 1, 0}) {
+            const int from = w.CurrentVideoFrame;
+            (expected == (from + 1) % kLong ? c->cmdForwardFast : c->cmdBackFast)->click();
+            QTRY_COMPARE(shown(w), expected);
+        }
+        c->cmdPlay->click();
+        for (int tick = 0; tick < kLong + 3; ++tick) {
+            w.VideoTimer_Timer();
+            QTRY_COMPARE(shown(w), tick % kLong);
+        }
+        c->cmdStop->click();
+
+        pick("longmodel.avi");
+        w.Toolbar_Click(7);
+        QVERIFY(G().ModelShown && w.Model.OnDemand());
+        w.VideoControls->hscrBlend->setValue(0);
+        if (split) {
+            w.Toolbar1->SetValue(11, true);
+            w.Toolbar_Click(11);
+        }
+        for (int tick = 0; tick < kLong + 3; ++tick) {
+            w.bothTimer_Timer();
+            // Painted again as each frame arrives: neither window still waits for one.
+            QTRY_VERIFY(w.Video1.AwaitedFrame() < 0 && w.Model.AwaitedFrame() < 0);
+            if (!split) {
+                QCOMPARE(shown(w), int(w.CurrentVideoFrame));
+                QCOMPARE(modelShown(w), int(w.CurrentModelFrame));
+            }
+        }
+        QVERIFY(boxes.calls.empty());
     }
 };
 

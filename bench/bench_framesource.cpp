@@ -1,0 +1,235 @@
+// A clip too large to keep whole, decoded on demand within a memory budget: peak memory, time to
+// the first frame, stepping forward and back, and playing at the clip's rate, against a plain
+// FFmpeg decode loop over the same clip in the same run.
+//   bench_framesource [frames, default 300] [budget in MB, default 1024]
+
+#include "ClipWriter.h"
+#include "clips/FrameCache.h"
+#include "clips/cVideo.h"
+#include "imaging/cDIBSection.h"
+#include "platform/FfmpegOwners.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QPainter>
+#include <QProcess>
+#include <QRadialGradient>
+#include <QTemporaryDir>
+#include <QTimer>
+
+extern "C" {
+#include <libavcodec/avcodec.h>
+#include <libavformat/avformat.h>
+#include <libavutil/imgutils.h>
+#include <libswscale/swscale.h>
+}
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <fstream>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+constexpr int kWidth = 3840, kHeight = 2160, kFps = 30;
+
+double since(Clock::time_point start) { return std::chrono::duration<double>(Clock::now() - start).count(); }
+
+// Moving shapes over a gradient, with the frame number: enough detail to make decoding work.
+QImage busyFrame(int n, int width, int height) {
+    QImage img = cliptools::NumberedFrame(n, width, height);
+    QPainter p(&img);
+    QRadialGradient g(QPointF(width * (0.2 + 0.6 * ((n % 50) / 50.0)), height * 0.7), width / 4.0);
+    g.setColorAt(0, QColor::fromHsv((n * 7) % 360, 255, 255));
+    g.setColorAt(1, QColor(20, 40, 60));
+    p.fillRect(0, height / 2, width, height / 2, g);
+    p.setPen(QPen(Qt::white, 3));
+    for (int i = 0; i < 60; ++i) p.drawLine((i * 37 + n * 5) % width, height / 2, (i * 91) % width, height - 1);
+    return img;
+}
+
+// The limit: every frame decoded with the same threading and converted to BGR24 with the same
+// conversion as our reader, into one buffer.
+double plainDecodeFps(const QString& path) {
+    AVFormatContext* fmt = nullptr;
+    if (avformat_open_input(&fmt, path.toUtf8().constData(), nullptr, nullptr) < 0) return 0;
+    const auto start = Clock::now();
+    const int stream = av_find_best_stream(fmt, AVMEDIA_TYPE_VIDEO, -1, -1, nullptr, 0);
+    const AVCodecParameters* par = fmt->streams[stream]->codecpar;
+    const platform::CodecPtr dec(avcodec_alloc_context3(avcodec_find_decoder(par->codec_id)));
+    avcodec_parameters_to_context(dec.get(), par);
+    dec->thread_count = 0;
+    dec->thread_type = FF_THREAD_FRAME | FF_THREAD_SLICE;
+    avcodec_open2(dec.get(), dec->codec, nullptr);
+    const platform::PacketPtr pkt(av_packet_alloc());
+    const platform::FramePtr frame(av_frame_alloc());
+    platform::SwsPtr sws;
+    uint8_t* dst[4] = {};
+    int dstStride[4] = {};
+    av_image_alloc(dst, dstStride, par->width, par->height + 1, AV_PIX_FMT_BGR24, 64);
+    int frames = 0;
+    const auto receive = [&] {
+        while (avcodec_receive_frame(dec.get(), frame.get()) >= 0) {
+            sws.reset(sws_getCachedContext(sws.release(), frame->width, frame->height, AVPixelFormat(frame->format),
+                                           par->width, par->height, AV_PIX_FMT_BGR24,
+                                           SWS_BICUBIC | SWS_ACCURATE_RND | SWS_FULL_CHR_H_INT, nullptr, nullptr,
+                                           nullptr));
+            sws_scale(sws.get(), frame->data, frame->linesize, 0, frame->height, dst, dstStride);
+            ++frames;
+        }
+    };
+    while (av_read_frame(fmt, pkt.get()) >= 0) {
+        if (pkt->stream_index == stream) {
+            avcodec_send_packet(dec.get(), pkt.get());
+            receive();
+        }
+        av_packet_unref(pkt.get());
+    }
+    avcodec_send_packet(dec.get(), nullptr);
+    receive();
+    const double seconds = since(start);
+    av_freep(&dst[0]);
+    avformat_close_input(&fmt);
+    return frames / seconds;
+}
+
+long statusKb(const char* field) {
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line))
+        if (line.rfind(field, 0) == 0) return std::stol(line.substr(std::string(field).size()));
+    return -1;
+}
+
+// Seconds until frame n is at hand, the event loop running meanwhile as the window's does.
+double waitFor(FrameCache& cache, int n) {
+    const auto start = Clock::now();
+    if (cache.Frame(n)) return since(start);
+    QEventLoop loop;
+    QObject::connect(&cache, &FrameCache::FrameReady, &loop, [&](int ready) {
+        if (ready == n) loop.quit();
+    });
+    loop.exec();
+    return since(start);
+}
+
+const char* verdict(bool met) { return met ? "ok" : "GOAL MISSED"; }
+
+// Writes the clip; run as a process of its own, so that the encoder's memory stays out of the
+// figures measured.
+int writeClip(const QString& path, int frames) {
+    cliptools::ClipSpec format;
+    format.codec = cliptools::Codec::H264;
+    format.width = kWidth;
+    format.height = kHeight;
+    format.fps = kFps;
+    format.gopSize = 30;
+    format.bFrames = 2;
+    QString error;
+    if (!cliptools::WriteClip(path, format, frames, [](int n) { return busyFrame(n, kWidth, kHeight); }, &error)) {
+        std::fprintf(stderr, "cannot write the clip: %s\n", qPrintable(error));
+        return 1;
+    }
+    return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    const QStringList args = app.arguments();
+    if (args.size() == 4 && args[1] == QLatin1String("--write")) return writeClip(args[2], args[3].toInt());
+    const int frames = args.size() > 1 ? std::max(60, args[1].toInt()) : 300;
+    const std::uint64_t budgetMb = args.size() > 2 ? std::uint64_t(std::max(64, args[2].toInt())) : 1024;
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("4k.mp4"));
+    std::fprintf(stderr, "writing %d frames of %dx%d H.264...\n", frames, kWidth, kHeight);
+    if (QProcess::execute(app.applicationFilePath(),
+                          {QStringLiteral("--write"), path, QString::number(frames)}) != 0)
+        return 1;
+
+    const double plainFps = plainDecodeFps(path);
+    const double decode = 1.0 / plainFps;
+
+    {
+        std::ofstream("/proc/self/clear_refs") << "5";  // the peak from here on
+    }
+    const long beforeKb = statusKb("VmRSS:");
+    // The load's pass, as for any clip decoded on demand: once through the clip into one buffer
+    // (the thumbnails and the exact count come from it), its first frame shown as soon as it is read.
+    const auto opened = Clock::now();
+    double first = 0;
+    auto reader = std::make_unique<cVideo>();
+    {
+        cDIBSection pass;
+        if (!reader->OpenAviFile(path)) return 1;
+        for (int n = 0; n < frames; ++n) {
+            reader->GetFrameInto(n, pass);
+            if (n == 0) first = since(opened);
+        }
+    }
+    const double passSeconds = since(opened);
+    reader->ReleaseBuffers();  // as the slot does
+    FrameCache cache(path, 0, frames, kWidth, kHeight, budgetMb << 20, reader->Learnt());
+    waitFor(cache, 0);
+
+    // Stepping forward, as fast as the frames come.
+    double forwardSum = 0, forwardMax = 0;
+    const int steps = 30;
+    for (int n = 1; n <= steps; ++n) {
+        const double t = waitFor(cache, n);
+        forwardSum += t;
+        forwardMax = std::max(forwardMax, t);
+    }
+    // Stepping back over the frames just passed.
+    double backMax = 0;
+    const int backSteps = std::max(1, cache.Capacity() / 4);
+    for (int n = steps - 1; n >= steps - backSteps; --n) backMax = std::max(backMax, waitFor(cache, n));
+
+    // Playing from a frame further on at the clip's rate, a tick painting the frame when it is there.
+    const int start = std::min(frames - 2, steps + cache.Capacity() + 10);
+    waitFor(cache, start);
+    const int ticks = frames - 1 - start;
+    int tick = 0, painted = 0;
+    QTimer timer;
+    timer.setTimerType(Qt::PreciseTimer);
+    timer.setInterval(1000 / kFps);
+    QEventLoop loop;
+    QElapsedTimer played;
+    QObject::connect(&timer, &QTimer::timeout, &loop, [&] {
+        ++tick;
+        if (cache.Frame(start + tick)) ++painted;
+        if (tick >= ticks) loop.quit();
+    });
+    played.start();
+    timer.start();
+    loop.exec();
+    const double playedSeconds = played.elapsed() / 1e3;
+    const double feedable = std::min(double(ticks), plainFps * playedSeconds);
+
+    const long peakKb = statusKb("VmHWM:");
+    const double budgetMbD = double(budgetMb);
+    const double peakMb = peakKb / 1024.0, grownMb = (peakKb - beforeKb) / 1024.0;
+    const double frameMb = double(cache.FrameBytes()) / (1 << 20);
+    std::printf("%dx%d H.264 (B-frames, key every 30), %d frames at %d fps; budget %.0f MB (%d frames of %.1f MB)\n",
+                kWidth, kHeight, frames, kFps, budgetMbD, cache.Capacity(), frameMb);
+    std::printf("  plain FFmpeg decode to BGR24: %.1f fps, %.1f ms a frame\n", plainFps, 1000 * decode);
+    std::printf("  peak memory: %.0f MB for the process (%.0f MB grown while on demand), goal <= %.0f MB  %s\n",
+                peakMb, grownMb, budgetMbD + 200, verdict(peakMb <= budgetMbD + 200));
+    std::printf("  first frame: %.1f ms = %.2f decode times, goal <= 2  %s (the load's pass: %.1f s)\n",
+                1000 * first, first / decode, verdict(first <= 2 * decode), passSeconds);
+    std::printf("  step forward: %.1f ms on average = %.2f decode times (longest %.1f ms), goal <= 1.2  %s\n",
+                1000 * forwardSum / steps, forwardSum / steps / decode, 1000 * forwardMax,
+                verdict(forwardSum / steps <= 1.2 * decode));
+    std::printf("  step back within the cache: longest of %d steps %.3f ms, goal < 2 ms  %s\n", backSteps,
+                1000 * backMax, verdict(backMax < 0.002));
+    std::printf("  playing: %d of %d ticks painted in %.2f s; the plain decode could feed %.0f; ratio %.3f, "
+                "goal >= 0.95  %s\n",
+                painted, ticks, playedSeconds, feedable, painted / feedable, verdict(painted >= 0.95 * feedable));
+    return 0;
+}

@@ -1,0 +1,224 @@
+#include "clips/FrameCache.h"
+
+#include "clips/WorkerFrames.h"
+
+#include "imaging/DibFormat.h"
+#include "imaging/cDIBSection.h"
+#include "platform/VideoFile.h"
+
+#include <QMetaObject>
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+// Pictures handed out that the owner's thread may still be painting from (part of the overhead).
+constexpr int kPins = 2;
+static_assert(kPins < FrameCache::kOverheadFrames);
+
+bool decodeInto(platform::VideoFile& file, int n, cDIBSection& frame, int width, int height) {
+    if (frame.Width() != width || frame.Height() != height || !frame.DIBSectionBitsPtr())
+        if (!frame.Create(width, height)) return false;
+    return file.ReadFrame(n, frame.DIBSectionBitsPtr(), frame.BytesPerScanLine());
+}
+
+}  // namespace
+
+FrameCache::FrameCache(const QString& path, int first, int count, int width, int height,
+                       std::uint64_t budgetBytes, std::shared_ptr<const platform::VideoFile::Layout> learnt,
+                       QObject* parent)
+    : QObject(parent), path_(path), learnt_(std::move(learnt)), first_(first), count_(std::max(0, count)), width_(width), height_(height),
+      position_(first) {
+    frameBytes_ = std::uint64_t(dib::Stride24(width)) * std::uint64_t(std::max(0, height));
+    const std::uint64_t fit = frameBytes_ > 0 ? budgetBytes / frameBytes_ : 0;
+    capacity_ = int(std::clamp<std::uint64_t>(fit > kOverheadFrames ? fit - kOverheadFrames : 0, 2,
+                                              std::uint64_t(std::max(2, count_))));
+    thread_ = std::thread([this] { run(); });
+}
+
+FrameCache::~FrameCache() {
+    {
+        std::lock_guard lock(mutex_);
+        stop_ = true;
+    }
+    wake_.notify_all();
+    thread_.join();
+}
+
+cDIBSection* FrameCache::Frame(int n) const {
+    if (n < first_ || n >= first_ + count_) return nullptr;
+    std::shared_ptr<cDIBSection> frame;
+    {
+        std::lock_guard lock(mutex_);
+        if (n != position_) {
+            const auto now = std::chrono::steady_clock::now();
+            stepSeconds_ = n == position_ + 1 ? std::chrono::duration<double>(now - steppedAt_).count() : 0;
+            steppedAt_ = now;
+            // A jump keeps the direction the requests went last.
+            direction_ = n > position_ ? 1 : -1;
+            position_ = n;
+            wake_.notify_one();
+        }
+        if (auto it = held_.find(n); it != held_.end()) frame = it->second;
+    }
+    if (!frame) return nullptr;
+    if (pins_.empty() || pins_.back().first != n) {
+        pins_.emplace_back(n, frame);
+        if (int(pins_.size()) > kPins) pins_.pop_front();
+    }
+    return frame.get();
+}
+
+cDIBSection* FrameCache::Held(int n) const {
+    {
+        std::lock_guard lock(mutex_);
+        if (auto it = held_.find(n); it != held_.end()) return it->second.get();
+    }
+    for (const auto& [number, frame] : pins_)
+        if (number == n) return frame.get();
+    return nullptr;
+}
+
+int FrameCache::HeldCount() const {
+    std::lock_guard lock(mutex_);
+    return int(held_.size());
+}
+
+FrameCache::Window FrameCache::window() const {
+    const int last = first_ + count_ - 1;
+    // Most of the budget lies ahead in the direction of travel, a quarter behind for stepping back.
+    const int behind = capacity_ / 4;
+    const int ahead = capacity_ - 1 - behind;
+    Window w;
+    w.low = position_ - (direction_ > 0 ? behind : ahead);
+    w.high = position_ + (direction_ > 0 ? ahead : behind);
+    if (w.low < first_) {
+        w.high += first_ - w.low;
+        w.low = first_;
+    }
+    if (w.high > last) {
+        w.low = std::max(first_, w.low - (w.high - last));
+        w.high = last;
+    }
+    return w;
+}
+
+int FrameCache::nextWanted() const {
+    const Window w = window();
+    const auto missing = [&](int n) { return w.contains(n) && !held_.count(n) && !bad_.count(n); };
+    if (const int lead = leadFrames())
+        for (int k = lead; k < capacity_; ++k)
+            if (missing(position_ + k)) return position_ + k;
+    if (missing(position_)) return position_;
+    for (int k = 1; k < capacity_; ++k)
+        if (missing(position_ + direction_ * k)) return position_ + direction_ * k;
+    for (int k = 1; k < capacity_; ++k)
+        if (missing(position_ - direction_ * k)) return position_ - direction_ * k;
+    return -1;
+}
+
+int FrameCache::leadFrames() const {
+    // Playing faster than frames decode: the frames until the position's arrival go by unseen.
+    if (direction_ < 0 || stepSeconds_ <= 0 || stepSeconds_ >= 1 || decodeSeconds_ <= 2 * stepSeconds_) return 0;
+    return int(std::ceil(decodeSeconds_ / stepSeconds_)) + 1;
+}
+
+void FrameCache::makeRoom() {
+    const Window w = window();
+    while (int(held_.size()) >= capacity_) {
+        auto farthest = held_.end();
+        int distance = -1;
+        for (auto it = held_.begin(); it != held_.end(); ++it) {
+            if (w.contains(it->first)) continue;
+            const int d = std::abs(it->first - position_);
+            if (d > distance) {
+                distance = d;
+                farthest = it;
+            }
+        }
+        if (farthest == held_.end()) return;
+        // Memory the system has already handed over is cheaper to fill than fresh memory.
+        if (farthest->second.use_count() == 1) spare_ = std::move(farthest->second);
+        held_.erase(farthest);
+    }
+}
+
+void FrameCache::run() {
+    platform::VideoFile file;
+    const bool opened = file.Open(path_, learnt_) == platform::VideoFile::OpenResult::Ok && file.Width() == width_ &&
+                        file.Height() == height_;
+    std::shared_ptr<cDIBSection> lastGood;
+    std::unique_lock lock(mutex_);
+    if (!opened) return;
+    for (;;) {
+        int target = -1;
+        wake_.wait(lock, [&] { return stop_ || (target = nextWanted()) >= 0; });
+        if (stop_) return;
+        // Decoding reaches the target from its key picture; the frames on the way that are wanted
+        // too are kept. Going backward the run starts at the window's low end (decoding from the
+        // key picture before it), so that the steps back that follow find their frames.
+        int from = target;
+        if (direction_ < 0) {
+            from = window().low;
+        } else {
+            lock.unlock();
+            const int key = file.KeyFrameOf(target - first_);
+            lock.lock();
+            if (key >= 0) from = std::max(key + first_, window().low);
+        }
+        for (int n = from; n <= target && !stop_; ++n) {
+            const Window w = window();
+            if (!w.contains(target)) break;  // the position moved away meanwhile
+            if (!w.contains(n) || held_.count(n) || bad_.count(n)) continue;
+            if (n < target && n < position_ + leadFrames()) continue;  // decoded on the way, not kept
+            makeRoom();
+            auto frame = spare_ ? std::move(spare_) : std::make_shared<cDIBSection>();
+            lock.unlock();
+            const auto started = std::chrono::steady_clock::now();
+            const bool decoded = decodeInto(file, n - first_, *frame, width_, height_);
+            const double took = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+            lock.lock();
+            decodeSeconds_ = decodeSeconds_ > 0 ? 0.7 * decodeSeconds_ + 0.3 * took : took;
+            if (decoded) {
+                lastGood = frame;
+            } else {
+                // A frame that cannot be decoded shows the last good picture, silently.
+                const auto before = held_.find(n - 1);
+                frame = before != held_.end() ? before->second : lastGood;
+            }
+            if (!frame) {
+                bad_.insert(n);
+                continue;
+            }
+            held_[n] = std::move(frame);
+            QMetaObject::invokeMethod(this, [this, n] { emit FrameReady(n); }, Qt::QueuedConnection);
+        }
+    }
+}
+
+std::shared_ptr<WorkerFrames> FrameCache::FramesForWorker(const QString& path, int first) {
+    class Decoded : public WorkerFrames {
+    public:
+        Decoded(const QString& path, int first) : path_(path), first_(first) {}
+        const cDIBSection* Frame(int n) override {
+            if (!opened_) {
+                opened_ = true;
+                if (file_.Open(path_) != platform::VideoFile::OpenResult::Ok) file_.Close();
+            }
+            if (!file_.IsOpen()) return nullptr;
+            // A frame that cannot be decoded leaves the picture before it in the buffer.
+            if (decodeInto(file_, n - first_, frame_, file_.Width(), file_.Height())) any_ = true;
+            return any_ ? &frame_ : nullptr;
+        }
+
+    private:
+        const QString path_;
+        const int first_;
+        platform::VideoFile file_;
+        cDIBSection frame_;
+        bool opened_ = false;
+        bool any_ = false;
+    };
+    return std::make_shared<Decoded>(path, first);
+}

@@ -1,0 +1,102 @@
+#pragma once
+// The frames of a clip too large to keep whole, decoded on demand. A thread of its own, with a
+// reader of its own, decodes around the frame last asked for and works ahead in the direction the
+// requests go; what it decoded stays within a budget of bytes, the frames farthest from the
+// position going first. Frame(n) never waits: it gives frame n when it is at hand, else null, and
+// then FrameReady(n) follows on the thread the cache lives on once the frame is decoded.
+//
+// Going backward the thread decodes from the key picture before the frames wanted and keeps the
+// whole run, so stepping back within what it holds is a look-up.
+
+#include "platform/VideoFile.h"
+
+#include <QObject>
+#include <QString>
+
+#include <chrono>
+#include <condition_variable>
+#include <cstdint>
+#include <deque>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <set>
+#include <thread>
+#include <utility>
+
+class cDIBSection;
+class WorkerFrames;
+
+class FrameCache : public QObject {
+    Q_OBJECT
+public:
+    // Of the budget, what goes to pictures handed out and to the reader's own buffers, in frames.
+    static constexpr int kOverheadFrames = 6;
+
+    // Frames first .. first + count - 1 of the clip at `path`, each width x height; frame n is the
+    // reader's frame n - first. At least two frames are held, whatever the budget.
+    // `learnt`, from a reader that went through the clip, spares this one finding out where the
+    // frames and key pictures lie.
+    FrameCache(const QString& path, int first, int count, int width, int height, std::uint64_t budgetBytes,
+               std::shared_ptr<const platform::VideoFile::Layout> learnt = {}, QObject* parent = nullptr);
+    ~FrameCache() override;
+    FrameCache(const FrameCache&) = delete;
+    FrameCache& operator=(const FrameCache&) = delete;
+
+    // Frame n when it is at hand, else null; either way the position moves to n. The picture stays
+    // valid until the owner's thread next handles its events.
+    cDIBSection* Frame(int n) const;
+    // Frame n when it is at hand (or was handed out last), without moving the position.
+    cDIBSection* Held(int n) const;
+    // Frames the budget holds, and the bytes of one frame.
+    int Capacity() const { return capacity_; }
+    std::uint64_t FrameBytes() const { return frameBytes_; }
+    // Frames held at the moment (at most Capacity()).
+    int HeldCount() const;
+
+    // The clip's frames for a worker thread, from a reader of their own opened on first use.
+    static std::shared_ptr<WorkerFrames> FramesForWorker(const QString& path, int first);
+
+signals:
+    void FrameReady(int n);
+
+private:
+    struct Window {
+        int low = 0;
+        int high = -1;
+        bool contains(int n) const { return n >= low && n <= high; }
+    };
+    Window window() const;        // the frames to hold around the position; under the lock
+    int nextWanted() const;       // the most urgent frame neither held nor known bad, or -1
+    int leadFrames() const;       // while playing, how far ahead of the position frames are still of use
+    void makeRoom();              // drops frames outside the window until one more fits
+    void run();                   // the decoding thread
+
+    const QString path_;
+    const std::shared_ptr<const platform::VideoFile::Layout> learnt_;
+    const int first_;
+    const int count_;
+    const int width_;
+    const int height_;
+    std::uint64_t frameBytes_ = 0;
+    int capacity_ = 2;
+
+    mutable std::mutex mutex_;
+    mutable std::condition_variable wake_;
+    std::map<int, std::shared_ptr<cDIBSection>> held_;
+    std::set<int> bad_;  // frames no picture could be had for
+    std::shared_ptr<cDIBSection> spare_;  // a dropped frame's memory, for the next one decoded
+    mutable int position_;
+    mutable int direction_ = 1;
+    // Playing: the time between requests one frame apart, and what producing a frame takes. When
+    // frames come slower than they are asked for, the thread aims at the frame the position will
+    // have reached by the time it is done, instead of at frames that will have gone by.
+    mutable std::chrono::steady_clock::time_point steppedAt_{};
+    mutable double stepSeconds_ = 0;
+    double decodeSeconds_ = 0;
+    bool stop_ = false;
+    // The last pictures handed out, kept alive even when the thread drops them; owner's thread only.
+    mutable std::deque<std::pair<int, std::shared_ptr<cDIBSection>>> pins_;
+
+    std::thread thread_;
+};
