@@ -14,7 +14,6 @@
 
 #include <sys/resource.h>
 #include <sys/stat.h>
-#include <unistd.h>
 #include <csignal>
 
 using namespace platform;
@@ -308,20 +307,6 @@ private slots:
         QCOMPARE(Create("Software"), kDenied);
         QCOMPARE(Open("Software"), kNotFound);
         QCOMPARE(ReadAll(blocker), QByteArray("not a folder"));
-    }
-
-    void readOnlyFolderKeepsExistingFile() {
-        if (geteuid() == 0) QSKIP("folder permissions do not bind the superuser");
-        QCOMPARE(Create("Software"), kOk);
-        const QByteArray before = ReadAll(user_);
-        const QString folder = QFileInfo(user_).absolutePath();
-        QVERIFY(QFile::setPermissions(user_, QFile::ReadOwner));
-        QVERIFY(QFile::setPermissions(folder, QFile::ReadOwner | QFile::ExeOwner));
-        const long status = Create("Software\\More");
-        QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-        QCOMPARE(status, kDenied);
-        QCOMPARE(ReadAll(user_), before);
-        QCOMPARE(Open("Software"), kOk);
     }
 
     void failedWriteLeavesPreviousFile_data() {

