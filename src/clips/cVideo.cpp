@@ -4,7 +4,6 @@
 #include "platform/VideoFile.h"
 #include "platform/MessageBox.h"
 
-#include <QSaveFile>
 
 #include <cstring>
 #include <limits>
@@ -53,14 +52,8 @@ double cVideo::StartSeconds() const {
 double cVideo::FrameSeconds(int frameNumber) const {
     return m_file ? m_file->FrameSeconds(frameNumber - m_firstFrame) : 0.0;
 }
-int cVideo::Rotation() const {
-    return m_file ? m_file->Rotation() : 0;
-}
 double cVideo::FramesPerSecond() const {
     return m_file ? m_file->FramesPerSecond() : 0.0;
-}
-int64_t cVideo::HeaderFrameCount() const {
-    return m_file ? m_file->HeaderFrameCount() : 0;
 }
 int cVideo::FrameWidth() const {
     return m_file ? m_file->Width() : 0;
@@ -128,29 +121,6 @@ bool cVideo::copyPackedDIB(const uint8_t* p, const size_t* size) {
     if (size && uint64_t(header.biSizeImage) > uint64_t(*size) - dib::kInfoHeaderSize) return false;
     if (header.biSizeImage > uint32_t(std::numeric_limits<int32_t>::max()) - 54) return false;
     m_info = header;
-    std::memcpy(m_infoBytes, p, dib::kInfoHeaderSize);
     m_bits.assign(p + dib::kInfoHeaderSize, p + dib::kInfoHeaderSize + header.biSizeImage);
-    m_fileHeader.bfType = dib::kBmpType;
-    m_fileHeader.bfSize = 54 + header.biSizeImage;
-    m_fileHeader.bfReserved1 = 0;
-    m_fileHeader.bfReserved2 = 0;
-    m_fileHeader.bfOffBits = 54;
     return true;
-}
-
-bool cVideo::WriteToFile(const QString& path) {
-    if (m_bits.empty()) return false;
-    uint8_t fileHeader[dib::kFileHeaderSize];
-    dib::WriteFileHeader(fileHeader, m_fileHeader);
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) return false;
-    const auto put = [&](const void* data, size_t n) {
-        return file.write(static_cast<const char*>(data), qint64(n)) == qint64(n);
-    };
-    if (!put(fileHeader, sizeof fileHeader) || !put(m_infoBytes, sizeof m_infoBytes) ||
-        !put(m_bits.data(), m_bits.size())) {
-        file.cancelWriting();
-        return false;
-    }
-    return file.commit();
 }

@@ -1,8 +1,7 @@
 #pragma once
 // Reads the video stream of a clip (AVI, MP4, MOV, MKV, ...) frame by frame. Each frame comes out as a
 // packed 24-bit bitmap (40-byte header followed by bottom-up rows padded to four bytes),
-// can be copied into the reader's own buffers and written out as a BMP file, or can go
-// straight into a cDIBSection.
+// can be copied into the reader's own buffers, or can go straight into a cDIBSection.
 
 #include "imaging/DibFormat.h"
 #include "platform/VideoFile.h"
@@ -36,8 +35,6 @@ public:
     // is (as frames from AVIGetFrame do); the second checks the bitmap against `size`.
     bool CreateFromPackedDIBPointer(const uint8_t* p);
     bool CreateFromPackedDIBPointer(const uint8_t* p, size_t size);
-    // Writes the copied frame as a BMP file; false when there is none or the write fails.
-    bool WriteToFile(const QString& path);
 
     // The frames known so far: exact once the clip has been read to its end, before that the
     // count its index or headers give (a clip whose headers lie is counted while it loads).
@@ -50,10 +47,6 @@ public:
     double FrameSeconds(int frameNumber) const;
     // Where the first frame lies on the clock the file's streams share (its sound's too).
     double StartSeconds() const;
-    // Degrees the stored picture is turned clockwise to stand upright.
-    int Rotation() const;
-    // The count the file's header claims (not trusted: NumberOfFrames is what the clip holds).
-    int64_t HeaderFrameCount() const;
     // Size of the stream's frames, known from the open on.
     int FrameWidth() const;
     int FrameHeight() const;
@@ -64,23 +57,11 @@ public:
     // What reading has learnt of where the clip's frames lie, for a second reader of the file.
     std::shared_ptr<const platform::VideoFile::Layout> Learnt() const;
 
-    int BitCount() const { return m_info.biBitCount; }
-    int Planes() const { return m_info.biPlanes; }
+    // The copied frame.
     int Width() const { return m_info.biWidth; }
     int Height() const { return m_info.biHeight; }
-    int Compression() const { return int(m_info.biCompression); }
-    int SizeInfoHeader() const { return int(m_info.biSize); }
     int SizeImage() const { return int(m_info.biSizeImage); }
-    int XPPM() const { return m_info.biXPelsPerMeter; }
-    int YPPM() const { return m_info.biYPelsPerMeter; }
-    int ClrUsed() const { return int(m_info.biClrUsed); }
-    int ClrImportant() const { return int(m_info.biClrImportant); }
-    int FileType() const { return m_fileHeader.bfType; }
-    int SizeFileHeader() const { return int(m_fileHeader.bfSize); }
-    int BitOffset() const { return int(m_fileHeader.bfOffBits); }
     const uint8_t* PointerToBits() const { return m_bits.empty() ? nullptr : m_bits.data(); }
-    const uint8_t* PointerToBitmapInfo() const { return m_infoBytes; }
-    int SizeBitmapInfo() const { return dib::kInfoHeaderSize; }
 
 private:
     void fail(const QString& message);
@@ -93,7 +74,5 @@ private:
     std::vector<uint8_t> m_frame;
     // The frame copied by CreateFromPackedDIBPointer.
     dib::BitmapInfoHeader m_info;
-    uint8_t m_infoBytes[dib::kInfoHeaderSize] = {};
     std::vector<uint8_t> m_bits;
-    dib::BitmapFileHeader m_fileHeader;
 };

@@ -1,20 +1,14 @@
 #include "imaging/cDIBSection.h"
 
 #include "imaging/FrameArena.h"
-#include "platform/Clipboard.h"
-#include "platform/MessageBox.h"
 
 #include <QFile>
-#include <QPainter>
-#include <QSaveFile>
 
 #include <algorithm>
-#include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <limits>
-#include <random>
 
 #include <sys/mman.h>
 
@@ -75,17 +69,6 @@ uint8_t clampByte(float v) {
 
 cDIBSection::~cDIBSection() {
     ClearUp();
-}
-
-bool cDIBSection::CopyToClipboard(bool bAsDIB) {
-    if (bAsDIB) {
-        platform::MsgBox(
-            QStringLiteral("I don't know how to put a DIB on the clipboard! Copy as bitmap instead!!!"),
-            platform::vbOKOnly, platform::AppTitle());
-        return false;
-    }
-    if (!m_image) return false;
-    return platform::SetClipboardImage(m_image->copy());
 }
 
 bool cDIBSection::CreateDIB(int lWidth, int lHeight, QImage& hDib) {
@@ -201,64 +184,6 @@ void cDIBSection::LoadPictureBlt(const QImage& lHDC, int lSrcLeft, int lSrcTop, 
                     part.constScanLine(from.y() + y) + from.x() * 3, size_t(src.width()) * 3);
 }
 
-void cDIBSection::PaintPicture(QPainter& lHDC, int lDestLeft, int lDestTop, int lDestWidth, int lDestHeight,
-                               int lSrcLeft, int lSrcTop, int lSrcWidth, int lSrcHeight, int eRop) const {
-    (void)eRop;  // only plain copies are ever asked for
-    if (!m_image) return;
-    if (lDestWidth < 0) lDestWidth = m_image->width();
-    if (lDestHeight < 0) lDestHeight = m_image->height();
-    if (lDestWidth == 0 || lDestHeight == 0 || lSrcWidth == 0 || lSrcHeight == 0) return;
-    // A negative source extent runs the other way: the copy comes out mirrored.
-    const bool mirrorX = lSrcWidth < 0;
-    const bool mirrorY = lSrcHeight < 0;
-    const QRect src(mirrorX ? lSrcLeft + lSrcWidth + 1 : lSrcLeft,
-                    mirrorY ? lSrcTop + lSrcHeight + 1 : lSrcTop, mirrorX ? -lSrcWidth : lSrcWidth,
-                    mirrorY ? -lSrcHeight : lSrcHeight);
-    lHDC.save();
-    lHDC.setRenderHint(QPainter::SmoothPixmapTransform, false);
-    lHDC.setCompositionMode(QPainter::CompositionMode_Source);
-    if (mirrorX || mirrorY) {
-        lHDC.translate(mirrorX ? 2 * lDestLeft + lDestWidth : 0, mirrorY ? 2 * lDestTop + lDestHeight : 0);
-        lHDC.scale(mirrorX ? -1 : 1, mirrorY ? -1 : 1);
-    }
-    lHDC.drawImage(QRect(lDestLeft, lDestTop, lDestWidth, lDestHeight), *m_image, src);
-    lHDC.restore();
-}
-
-void cDIBSection::PaintPicture(QImage& lHDC, int lDestLeft, int lDestTop, int lDestWidth, int lDestHeight,
-                               int lSrcLeft, int lSrcTop, int lSrcWidth, int lSrcHeight, int eRop) const {
-    if (lHDC.isNull()) return;
-    QPainter painter(&lHDC);
-    PaintPicture(painter, lDestLeft, lDestTop, lDestWidth, lDestHeight, lSrcLeft, lSrcTop, lSrcWidth,
-                 lSrcHeight, eRop);
-}
-
-void cDIBSection::RandomiseBits(bool bGrey) {
-    if (!m_image) return;
-    std::mt19937 generator(
-        uint32_t(std::chrono::system_clock::now().time_since_epoch().count() & 0xFFFFFFFFu));
-    std::uniform_real_distribution<float> random(0.0f, 1.0f);
-    const int width = m_image->width();
-    const int height = m_image->height();
-    if (!bGrey) {
-        for (int x = 0; x < width; ++x)
-            for (int y = 0; y < height; ++y) {
-                uint8_t* p = m_image->scanLine(y) + 3 * x;
-                p[0] = 0;
-                p[1] = clampByte(random(generator) * 255.0f);
-                p[2] = clampByte(random(generator) * 255.0f);
-            }
-    } else {
-        for (int y = 0; y < height; ++y) {
-            uint8_t* row = m_image->scanLine(y);
-            for (int x = 0; x < width; ++x) {
-                const uint8_t grey = clampByte(random(generator) * 255.0f);
-                row[3 * x] = row[3 * x + 1] = row[3 * x + 2] = grey;
-            }
-        }
-    }
-}
-
 void cDIBSection::ClearUp() {
     m_image.reset();
     m_bits = nullptr;
@@ -327,16 +252,4 @@ QByteArray cDIBSection::BmpFileBytes() const {
     QByteArray out(dib::kFileHeaderSize, Qt::Uninitialized);
     dib::WriteFileHeader(reinterpret_cast<uint8_t*>(out.data()), fh);
     return out + packed;
-}
-
-bool cDIBSection::WriteToFile(const QString& path) const {
-    const QByteArray bytes = BmpFileBytes();
-    if (bytes.isEmpty()) return false;
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) return false;
-    if (file.write(bytes) != bytes.size()) {
-        file.cancelWriting();
-        return false;
-    }
-    return file.commit();
 }

@@ -16,7 +16,6 @@
 #include <memory>
 
 class FrameArena;
-class QPainter;
 
 class cDIBSection {
 public:
@@ -27,8 +26,6 @@ public:
     cDIBSection(const cDIBSection&) = delete;
     cDIBSection& operator=(const cDIBSection&) = delete;
 
-    // Puts a copy of the picture on the clipboard. Asked for a DIB, says it cannot.
-    bool CopyToClipboard(bool bAsDIB = false);
     // Fills the header for lWidth x lHeight at 24 bits and allocates the pixels into hDib.
     bool CreateDIB(int lWidth, int lHeight, QImage& hDib);
     // Makes this buffer a copy of the picture; false when the picture is empty or too big.
@@ -49,36 +46,20 @@ public:
     // width or height means this buffer's.
     void LoadPictureBlt(const QImage& lHDC, int lSrcLeft, int lSrcTop, int lSrcWidth = -1,
                         int lSrcHeight = -1, int eRop = SRCCOPY);
-    // Stretched, non-smoothed copy of this buffer onto a painter or a picture. A negative
-    // destination width or height means this buffer's; a negative source extent mirrors.
-    void PaintPicture(QPainter& lHDC, int lDestLeft = 0, int lDestTop = 0, int lDestWidth = -1,
-                      int lDestHeight = -1, int lSrcLeft = 0, int lSrcTop = 0, int lSrcWidth = -1,
-                      int lSrcHeight = -1, int eRop = SRCCOPY) const;
-    void PaintPicture(QImage& lHDC, int lDestLeft = 0, int lDestTop = 0, int lDestWidth = -1,
-                      int lDestHeight = -1, int lSrcLeft = 0, int lSrcTop = 0, int lSrcWidth = -1,
-                      int lSrcHeight = -1, int eRop = SRCCOPY) const;
     // What the compositor draws from (and may draw into); null when the buffer is empty.
-    // The drawing context and the bitmap are one object here, so hDib is the same picture.
     QImage* HDC() { return m_image ? m_image.get() : nullptr; }
     const QImage* HDC() const { return m_image ? m_image.get() : nullptr; }
-    QImage* hDib() { return HDC(); }
     // First byte of the top row (rows run top-down in memory); null when empty.
     uint8_t* DIBSectionBitsPtr() { return m_bits; }
     const uint8_t* DIBSectionBitsPtr() const { return m_bits; }
-    // Random green/red pixels, or random greys when bGrey.
-    void RandomiseBits(bool bGrey = false);
     void ClearUp();
     // A new buffer of the given size filled by bilinear interpolation; null when it cannot be made.
     std::unique_ptr<cDIBSection> Resample(int lNewHeight, int lNewWidth) const;
 
-    // The bitmap header (positive height: the packed form is bottom-up).
-    const dib::BitmapInfoHeader& BitmapInfo() const { return m_bmi; }
     // The packed form: 40-byte header followed by bottom-up rows. Empty when the buffer is.
     QByteArray PackedDIB() const;
     // A standard 24-bit bottom-up BMP file's bytes. Empty when the buffer is.
     QByteArray BmpFileBytes() const;
-    // Writes BmpFileBytes to path; false when empty or when the write fails.
-    bool WriteToFile(const QString& path) const;
 
 private:
     dib::BitmapInfoHeader m_bmi;

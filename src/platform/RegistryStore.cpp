@@ -366,12 +366,10 @@ bool RegistryStore::IsWritableRoot(std::uint32_t root) {
     return root == HKEY_CURRENT_USER || root == HKEY_CLASSES_ROOT;
 }
 
-long RegistryStore::OpenKey(std::uint32_t root, const QString& path, bool writeAccess) const {
+long RegistryStore::OpenKey(std::uint32_t root, const QString& path) const {
     Node tree;
     Node* node = nullptr;
-    if (const long status = LookUpKey(FilePath(root), root, path, tree, node)) return status;
-    if (writeAccess && !IsWritableRoot(root)) return ERROR_ACCESS_DENIED;
-    return ERROR_SUCCESS;
+    return LookUpKey(FilePath(root), root, path, tree, node);
 }
 
 long RegistryStore::CreateKey(std::uint32_t root, const QString& path) {
@@ -383,20 +381,6 @@ long RegistryStore::CreateKey(std::uint32_t root, const QString& path) {
     if (Find(tree, *parts)) return ERROR_SUCCESS;
     Node* node = &tree;
     for (const QString& p : *parts) node = &node->childOrNew(p);
-    return WriteFile(FilePath(root), tree);
-}
-
-long RegistryStore::DeleteKey(std::uint32_t root, const QString& path) {
-    if (!HasRootStore(root)) return ERROR_INVALID_HANDLE;
-    const auto parts = SplitPath(path);
-    if (!parts) return ERROR_INVALID_PARAMETER;
-    if (parts->isEmpty()) return ERROR_ACCESS_DENIED;
-    Node tree = ReadFile(FilePath(root));
-    Node* parent = Find(tree, parts->mid(0, parts->size() - 1));
-    Node* node = parent ? parent->child(parts->back()) : nullptr;
-    if (!node) return ERROR_FILE_NOT_FOUND;
-    if (!IsWritableRoot(root) || !node->children.empty()) return ERROR_ACCESS_DENIED;
-    std::erase_if(parent->children, [node](const Node& c) { return &c == node; });
     return WriteFile(FilePath(root), tree);
 }
 
@@ -446,17 +430,6 @@ long RegistryStore::SetValues(std::uint32_t root, const QString& path,
     return WriteFile(FilePath(root), tree);
 }
 
-long RegistryStore::DeleteValue(std::uint32_t root, const QString& path, const QString& name) {
-    Node tree;
-    Node* node = nullptr;
-    if (const long status = LookUpKey(FilePath(root), root, path, tree, node)) return status;
-    if (!node->value(name)) return ERROR_FILE_NOT_FOUND;
-    if (!IsWritableRoot(root)) return ERROR_ACCESS_DENIED;
-    std::erase_if(node->values,
-                  [&name](const auto& nv) { return nv.first.compare(name, Qt::CaseInsensitive) == 0; });
-    return WriteFile(FilePath(root), tree);
-}
-
 long RegistryStore::EnumValueNames(std::uint32_t root, const QString& path, QStringList& names) const {
     names.clear();
     Node tree;
@@ -472,22 +445,6 @@ long RegistryStore::EnumSubKeys(std::uint32_t root, const QString& path, QString
     Node* node = nullptr;
     if (const long status = LookUpKey(FilePath(root), root, path, tree, node)) return status;
     for (const Node& c : node->children) names.append(c.name);
-    return ERROR_SUCCESS;
-}
-
-long RegistryStore::QueryInfo(std::uint32_t root, const QString& path, RegKeyInfo& info) const {
-    info = RegKeyInfo{};
-    Node tree;
-    Node* node = nullptr;
-    if (const long status = LookUpKey(FilePath(root), root, path, tree, node)) return status;
-    info.subKeyCount = static_cast<int>(node->children.size());
-    info.valueCount = static_cast<int>(node->values.size());
-    for (const Node& c : node->children)
-        info.maxSubKeyNameLength = std::max(info.maxSubKeyNameLength, static_cast<int>(c.name.size()));
-    for (const auto& [n, v] : node->values) {
-        info.maxValueNameLength = std::max(info.maxValueNameLength, static_cast<int>(n.size()));
-        info.maxValueDataLength = std::max(info.maxValueDataLength, static_cast<int>(v.data.size()));
-    }
     return ERROR_SUCCESS;
 }
 

@@ -53,15 +53,6 @@ enum RegStatus : long {
     ERROR_NOT_ENOUGH_QUOTA = 1816,  // the write would make the store larger than we will read back
 };
 
-// What RegQueryInfoKey tells about a key.
-struct RegKeyInfo {
-    int subKeyCount = 0;
-    int maxSubKeyNameLength = 0;
-    int valueCount = 0;
-    int maxValueNameLength = 0;
-    int maxValueDataLength = 0;
-};
-
 // Encodes text the way the store keeps it: 8-bit (UTF-8, so any path survives) with a
 // NUL terminator. DecodeText drops one trailing NUL if present.
 QByteArray EncodeText(const QString& text);
@@ -105,12 +96,10 @@ public:
     // Only the machine-wide root is read-only to the program.
     static bool IsWritableRoot(std::uint32_t root);
 
-    // ERROR_SUCCESS when the key exists (and, for write access, may be changed).
-    long OpenKey(std::uint32_t root, const QString& path, bool writeAccess = false) const;
+    // ERROR_SUCCESS when the key exists.
+    long OpenKey(std::uint32_t root, const QString& path) const;
     // Creates the key and any missing parents; an existing key is left as it is.
     long CreateKey(std::uint32_t root, const QString& path);
-    // Deletes a key that has no subkeys (like the registry; the root itself never).
-    long DeleteKey(std::uint32_t root, const QString& path);
     long QueryValue(std::uint32_t root, const QString& path, const QString& name, RegValue& out) const;
     // Sets a value in an existing key (a new name is appended, an existing one replaced).
     long SetValue(std::uint32_t root, const QString& path, const QString& name, const RegValue& value);
@@ -118,11 +107,9 @@ public:
     // every value is stored or, on any failure, nothing changes.
     long SetValues(std::uint32_t root, const QString& path,
                    const std::vector<std::pair<QString, RegValue>>& values);
-    long DeleteValue(std::uint32_t root, const QString& path, const QString& name);
     // Value names in the order they were first set; subkeys in case-insensitive order.
     long EnumValueNames(std::uint32_t root, const QString& path, QStringList& names) const;
     long EnumSubKeys(std::uint32_t root, const QString& path, QStringList& names) const;
-    long QueryInfo(std::uint32_t root, const QString& path, RegKeyInfo& info) const;
 
 private:
     RegistryStore() = default;

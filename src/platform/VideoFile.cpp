@@ -555,8 +555,7 @@ double VideoFile::StartSeconds() const {
 
 void VideoFile::Close() {
     m.reset();
-    m_width = m_height = m_rotation = 0;
-    m_headerFrameCount = 0;
+    m_width = m_height = 0;
 }
 
 VideoFile::OpenResult VideoFile::Open(const QString& path, std::shared_ptr<const Layout> learnt) {
@@ -605,7 +604,6 @@ VideoFile::OpenResult VideoFile::Open(const QString& path, std::shared_ptr<const
                          : rateOf(st->avg_frame_rate) > 0     ? rateOf(st->avg_frame_rate)
                                                               : rateOf(st->r_frame_rate);
     impl->taggedRate = std::max(captureRate(impl->fmt->metadata), captureRate(st->metadata));
-    m_headerFrameCount = st->nb_frames;
 
     // The count from the index (every sample of an MP4 or MOV, every chunk of an AVI), else
     // from the headers, else from the duration; decoding corrects it.
@@ -660,7 +658,6 @@ VideoFile::OpenResult VideoFile::Open(const QString& path, std::shared_ptr<const
     impl->seeks = 0;
     m_width = quarter ? impl->codedHeight : impl->codedWidth;
     m_height = quarter ? impl->codedWidth : impl->codedHeight;
-    m_rotation = impl->rotation;
     m = std::move(impl);
     return OpenResult::Ok;
 }

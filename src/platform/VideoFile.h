@@ -48,14 +48,10 @@ public:
     // The upright picture's size (after the display rotation).
     int Width() const { return m_width; }
     int Height() const { return m_height; }
-    // Degrees the stored picture is turned clockwise to stand upright: 0, 90, 180 or 270.
-    int Rotation() const { return m_rotation; }
     // Frames known so far: exact once decoding has reached the end (CountIsExact), before that
     // the index's or the headers' figure, raised when decoding finds more.
     int FrameCount() const;
     bool CountIsExact() const;
-    // The count the container's header claims, kept for reference only.
-    int64_t HeaderFrameCount() const { return m_headerFrameCount; }
     // Average frames per second of the recording: the capture rate where the container records
     // one (slow motion stored at 30 fps), else what the timestamps of the decoded frames say,
     // else the stream's declared rate.
@@ -87,8 +83,6 @@ private:
     std::unique_ptr<Impl> m;
     int m_width = 0;
     int m_height = 0;
-    int m_rotation = 0;
-    int64_t m_headerFrameCount = 0;
 };
 
 }  // namespace platform

@@ -61,14 +61,6 @@ void MoviePreview::CloseVideo() {
     MovieClose(kAlias);
 }
 
-void MoviePreview::PauseVideo() {
-    MoviePause(kAlias);
-}
-
-void MoviePreview::ResumeVideo() {
-    MovieResume(kAlias);
-}
-
 void MoviePreview::ResizeVideo(int32_t& left, int32_t& top, int32_t& width, int32_t& height) {
     MoviePutWindow(platform::HandleOf(picVideo_), kAlias, left, top, width, height);
 }

@@ -29,8 +29,6 @@ public:
     void PlayVideo();
     void StopVideo();
     void CloseVideo();
-    void PauseVideo();
-    void ResumeVideo();
     // Places the movie's window inside picVideo; a width or height of 0 fills picVideo.
     void ResizeVideo(int32_t& left, int32_t& top, int32_t& width, int32_t& height);
 

@@ -114,14 +114,6 @@ QString MovieClose(const QString& alias) {
     return send(QStringLiteral("Close ") + alias);
 }
 
-QString MoviePause(const QString& alias) {
-    return send(QStringLiteral("Pause ") + alias);
-}
-
-QString MovieResume(const QString& alias) {
-    return send(QStringLiteral("Resume ") + alias);
-}
-
 int32_t MovieLengthFrames(const QString& alias) {
     send(QStringLiteral("set ") + alias + QStringLiteral(" time format frames"));
     QString reply;

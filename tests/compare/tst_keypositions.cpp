@@ -50,16 +50,8 @@ private slots:
         using cliptools::SwingScript;
         SwingScript plain;
         QTest::newRow("plain, 30 fps") << plain;
+        // Noise, shake and a walker are each taken on in the rows that have them all at once.
         SwingScript s = plain;
-        s.noise = 12;
-        QTest::newRow("sensor noise") << s;
-        s = plain;
-        s.shake = 3;
-        QTest::newRow("camera shake") << s;
-        s = plain;
-        s.walker = true;
-        QTest::newRow("someone walking behind") << s;
-        s = plain;
         s.fps = 60;
         QTest::newRow("60 fps") << s;
         s = plain;

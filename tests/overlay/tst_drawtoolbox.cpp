@@ -1,4 +1,4 @@
-// The drawing tool box (buttons, refusals, hue bar, close box) and the line width chooser.
+// The drawing tool box (tool buttons, refusals, hue bar, close box) and the line width chooser.
 
 #include "MsgBoxRecorder.h"
 #include "overlay/CanvasDrawing.h"
@@ -65,28 +65,6 @@ private slots:
     void cleanup() {
         platform::OverrideScreenMetrics(std::nullopt);
         frmDrawWidth::SetModalRunner({});
-    }
-
-    void buttonsAsDesigned() {
-        frmDrawToolBox box(nullptr);
-        QCOMPARE(box.windowTitle(), QStringLiteral("Drawing Tool..."));
-        const QStringList keys = {"Line", "Rect", "Circle", "Polyline", "Angle", "", "", "", "", ""};
-        const QStringList tips = {"Line",  "Rectangle", "Circle", "Polyline", "Angle",
-                                  "Ruler", "",          "Undo",   "Clear",    "Thickness"};
-        for (int i = 1; i <= 10; ++i) {
-            QAction* a = box.Button(i);
-            QVERIFY(a);
-            QCOMPARE(box.Key(i), keys[i - 1]);
-            if (i == 7) {
-                QVERIFY(a->isSeparator());
-                continue;
-            }
-            QCOMPARE(a->toolTip(), tips[i - 1]);
-            QVERIFY(!a->icon().isNull());
-            QCOMPARE(a->isCheckable(), i <= 5);
-        }
-        QCOMPARE(box.txtPolyline->text(), QStringLiteral("Right Click to Combine Points"));
-        QCOMPARE(box.txtAngle->text(), QStringLiteral("Deg"));
     }
 
     void toolButtonsChooseTools() {

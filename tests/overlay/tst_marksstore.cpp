@@ -81,13 +81,8 @@ private slots:
             s.keyPositions = keys;
             QTest::newRow(name) << s;
         };
-        row("line", {mark(kHistLine, {{10, 20}, {110, 70}}, 0x123456, 2)});
-        row("rectangle", {mark(kHistShape, {{5, 6}, {45, 36}}, 0xABCDEF, 4, kDrawRectangle)});
-        row("ellipse", {mark(kHistShape, {{50, 60}, {90, 61}}, 0x0000FF, 1, kDrawEllipse)});
-        row("polyline of 2", {mark(kHistPolyLine, {{1, 2}, {3, 4}})});
         row("polyline of 6",
             {mark(kHistPolyLine, {{1, 2}, {30, 4}, {5, 60}, {70, 8}, {9, 100}, {110, 12}}, 0xFF0000, 5)});
-        row("angle", {mark(kHistAngle, {{10, 10}, {50, 50}, {90, 10}}, 0x00FFFF)});
         row("outside the picture", {mark(kHistLine, {{-5000, -20}, {900000, 300000}})});
         row("scale and key positions alone", {}, double(0.0023456f), SavedKeys{3, 10, 14, -1});
         row("every kind, in the order drawn",
@@ -177,11 +172,8 @@ private slots:
         };
         auto drop = [](const char* key) { return [key](QJsonObject& r) { r.remove(QLatin1String(key)); }; };
         QTest::newRow("truncated") << good.left(good.size() / 2) << false << "not valid JSON";
-        QTest::newRow("not JSON at all")
-            << QByteArray("\x89PNG\r\n\x1a\n\0\0", 10) << false << "not valid JSON";
         QTest::newRow("foreign JSON")
             << QByteArray(R"({"name": "settings", "version": 1})") << false << "not a Varkelo marks file";
-        QTest::newRow("a list") << QByteArray("[1, 2]") << false << "not a Varkelo marks file";
         QTest::newRow("no version") << edited({}, drop("version")) << false << "its version";
         QTest::newRow("no marks") << edited({}, drop("marks")) << false << "no list of marks";
         QTest::newRow("an unknown mark")
@@ -194,7 +186,6 @@ private slots:
             << false << "mark 1's x is not a number";
         QTest::newRow("a bad colour")
             << edited(set("colour", QStringLiteral("red"))) << false << "colour is not a colour";
-        QTest::newRow("a width of 0") << edited(set("width", 0)) << false << "width is not a whole number";
         QTest::newRow("101 marks") << edited({}, [](QJsonObject& r) {
             QJsonArray many;
             for (int i = 0; i < 101; ++i) many.append(r[QLatin1String("marks")].toArray()[0]);

@@ -138,15 +138,7 @@ private slots:
         QCOMPARE(l.ScreenUnitX, 154L);  // 153.6 rounds up
         QCOMPARE(l.ScreenUnitY, 115L);  // 115.2 rounds down
         QCOMPARE(l.pic_video, QRect(24 * 154, 600, 7700, 5750));
-        QCOMPARE(l.Dir1, QRect(308, 600 + d.driveHeight, 3080, 2300));
-        // The preview's left edge is a vertical unit: 345 twips, while the file list starts at 308.
-        QCOMPARE(l.picVideo, QRect(345, l.File1.y() + 3450 + 115, 3080, 2300));
-        QCOMPARE(l.hscrAvi2.x(), 3696 + 3850);
-        QCOMPARE(l.picPVideoFrames, QRect(3696, l.picVideo.y(), 71 * 154, 18 * 115));
-        QCOMPARE(l.picVideoInfo, QRect(3696 + 7700 + 308, 600, 3080, 1725));
-        QCOMPARE(l.prgbarProcess.width(), 15360 - 13 * 480);
         QCOMPARE(l.defaultVideoControls, QPoint(11704, 600 + 2588));  // 1.5 x 1725 = 2587.5 -> even 2588
-        QCOMPARE(l.defaultAdjustTool, QPoint(3696 + 3850, l.Dir1.y()));
     }
 
     // What a first start shows: maximised, nothing loaded, only what works without a clip
@@ -428,28 +420,6 @@ private slots:
         QVERIFY(boxes.calls.empty());
         QCOMPARE(G().WorkingDir, QCoreApplication::applicationDirPath());
         QCOMPARE(w.File1->Path(), QDir::cleanPath(QCoreApplication::applicationDirPath()));
-    }
-
-    // (The store's own reading of damaged files is checked with the store.)
-    void corruptStoreStartsWithDefaults() {
-        const QByteArray content("\x01\x02 not a store at all \xff\xfe", 24);
-        const QString file = desktop_->RegistryFile();
-        {
-            QFile f(file);
-            QVERIFY(f.open(QIODevice::WriteOnly));
-            f.write(content);
-        }
-        MsgBoxRecorder boxes;
-        {
-            frm_Main w;
-            QVERIFY(boxes.calls.empty());
-            QCOMPARE(w.DrawToolBox->PositionTwips(), w.Layout().defaultDrawTool);
-            QCOMPARE(G().WorkingDir, QCoreApplication::applicationDirPath());
-            QVERIFY(w.close());
-        }
-        // The close wrote a complete store again.
-        QCOMPARE(stored(QStringLiteral("MaxCount")).toInt(), 4);
-        QCOMPARE(stored(QStringLiteral("WorkingDir")).toString(), QCoreApplication::applicationDirPath());
     }
 
     void readOnlyStoreNeverBlocksTheClose() {
