@@ -134,6 +134,7 @@ void frm_Main::buildControls() {
     picVideo->setObjectName(QStringLiteral("picVideo"));
     picVideo->SetBackColor(Qt::black);
     pic_video = canvasBox(client, "pic_video");
+    pic_video->SetDevicePixels(true);  // the picture as sharp as the screen
     picVideoInfo = new platform::PictureBox(client);
     picVideoInfo->setObjectName(QStringLiteral("picVideoInfo"));
     picVideoInfo->SetBackColor(Qt::white);

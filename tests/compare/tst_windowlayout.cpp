@@ -6,6 +6,7 @@
 #include "TestDesktop.h"
 #include "compare/frmImageTool.h"
 #include "compare/frmModelTool.h"
+#include "overlay/CanvasDrawing.h"
 #include "overlay/frmDrawToolBox.h"
 #include "platform/FileDialog.h"
 #include "platform/FileListBoxes.h"
@@ -101,6 +102,59 @@ private slots:
             if (tool == w.VideoControls || tool == w.DrawToolBox)
                 QVERIFY2(!tool->frameGeometry().intersects(strip), qPrintable(tool->objectName()));
         }
+    }
+
+    // Run at every scale factor (CTest runs it again at 2): the canvas holds one pixel per
+    // pixel of the screen, so a frame of one-pixel squares shown one to one on the screen keeps
+    // its full contrast (drawn at the window's own units and enlarged, it would be grey or
+    // blocks), and a mark is as wide on the screen as at a factor of 1.
+    void thePictureIsDrawnAtScreenPixels() {
+        frm_Main w;
+        w.showNormal();
+        QCoreApplication::processEvents();
+        const qreal ratio = w.pic_video->devicePixelRatioF();
+        const QSize units = w.pic_video->size();
+        const QSize pixels = (QSizeF(units) * ratio).toSize();
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("squares.avi"));
+        cliptools::ClipSpec clipFormat;
+        clipFormat.width = pixels.width();
+        clipFormat.height = pixels.height();
+        clipFormat.codec = cliptools::Codec::RawBGR24;
+        QVERIFY(cliptools::WriteClip(path, clipFormat, 2, [&](int) {
+            QImage f(pixels, QImage::Format_RGB32);
+            for (int y = 0; y < f.height(); ++y)
+                for (int x = 0; x < f.width(); ++x) f.setPixel(x, y, (x + y) % 2 ? 0xFFFFFFFF : 0xFF000000);
+            return f;
+        }));
+        QVERIFY(w.fOpenAvi(path));
+        VLine* line = w.Drawing->Overlay().NewLine();
+        QVERIFY(line);
+        line->SetX1(10);
+        line->SetY1(pixels.height() / 2);
+        line->SetX2(pixels.width() - 10);
+        line->SetY2(pixels.height() / 2);
+        line->SetBorderColor(0x0000FF);
+        line->SetBorderWidth(3);
+        line->SetTextX(pixels.width() / 2);
+        line->SetTextY(pixels.height() - 40);
+        w.Drawing->Overlay().AppendHistory(kHistLine);
+        w.PasteAvi(0);
+
+        const QImage& canvas = w.pic_video->Image();
+        QCOMPARE(canvas.size(), pixels);
+        QCOMPARE(canvas.devicePixelRatio(), ratio);
+        const QRect fit = w.Video1.CanvasRect();
+        QCOMPARE(fit.size(), units);
+        int alternating = 0;
+        for (int y = 10; y < 30; ++y)
+            for (int x = 10; x < 30; ++x)
+                alternating += canvas.pixel(x, y) != canvas.pixel(x + 1, y) &&
+                               qGray(canvas.pixel(x, y)) + qGray(canvas.pixel(x + 1, y)) == 255;
+        QCOMPARE(alternating, 400);
+        int marked = 0;
+        for (int y = 0; y < canvas.height(); ++y) marked += canvas.pixel(pixels.width() / 2, y) == 0xFFFF0000;
+        QCOMPARE(marked, qRound(3 * ratio));
     }
 };
 
