@@ -424,14 +424,26 @@ void frm_Main::fitLayoutToWindow() {
     layoutScale_ = QSizeF(sx, sy);
     layout_ = ComputeMainLayout(std::lround(platform::ScreenWidthTwips() * sx),
                                 std::lround(platform::ScreenHeightTwips() * sy), design_);
-    // The strip's thumbnails keep the units they were laid out with; only the strip's box and
-    // its scroll bar move.
+    // What is laid out from now on (thumbnails, the strip's rows, the preview box) takes the
+    // units of this layout.
+    G().ScreenUnitX = layout_.ScreenUnitX;
+    G().ScreenUnitY = layout_.ScreenUnitY;
     const QRect inner = picCVideoFrames->geometry(), thumb = ImgVideoFrames[0]->geometry();
     placeControlGeometry();
-    picCVideoFrames->setGeometry(inner);
-    ImgVideoFrames[0]->setGeometry(thumb);
     if (imgLogo->isVisible()) imgLogo->setPixmap(SplashPicture(imgLogo->size()));
-    if (G().BusyLoading || !G().ClipLoaded) return;  // a load fits the frames when it is done
+    if (G().BusyLoading) {
+        // The loading strip keeps the units it started with; it is laid out again once the
+        // load is over.
+        picCVideoFrames->setGeometry(inner);
+        ImgVideoFrames[0]->setGeometry(thumb);
+        QTimer::singleShot(200, this, [this] {
+            layoutScale_ = QSizeF();
+            platform::TryStep([&] { fitLayoutToWindow(); });
+        });
+        return;
+    }
+    if (!G().ClipLoaded) return;  // a load fits the frames when it is done
+    platform::TryStep([&] { reflowThumbnails(); });
     if (ClipKind == 2) {
         // A clip is fitted to the canvas anew, in the view that is on; a still picture keeps
         // its own size.

@@ -250,6 +250,8 @@ private:
     void clearThumbnails();
     void addThumbnail(int index, const QImage& frame, const ThumbnailLayout& layout);
     void layOutStrip(const ThumbnailLayout& layout);
+    // The strip's thumbnails laid out again in the units of the layout in place (after a resize).
+    void reflowThumbnails();
     // Loads every frame of `reader` into `store`; false when the user closed the window meanwhile.
     bool readFrames(cVideo& reader, FrameStore& store, const ThumbnailLayout* thumbnails);
     bool refuseClip(const cVideo& reader, const QString& path);

@@ -10,6 +10,7 @@
 #include "overlay/frmDrawToolBox.h"
 #include "platform/FileDialog.h"
 #include "platform/FileListBoxes.h"
+#include "platform/ImageBox.h"
 #include "platform/PictureBox.h"
 #include "playback/frmVideoControls.h"
 #include "shell/frm_Main.h"
@@ -62,6 +63,7 @@ private slots:
         platform::SetFileDialogAnswerer({});
         const QSize designed = w.size();
         const QSize canvasBefore = w.pic_video->size();
+        const QSize thumbBefore = w.ImgVideoFrames[2]->size();
         w.resize(QSize(int(designed.width() * scale), int(designed.height() * scale)));
         QCoreApplication::processEvents();
 
@@ -72,6 +74,11 @@ private slots:
         QVERIFY(QRect(QPoint(), w.pic_video->size()).contains(fit));
         QVERIFY(fit.width() >= w.pic_video->width() - 1 || fit.height() >= w.pic_video->height() - 1);
         QCOMPARE(w.pic_video->Image().pixelColor(fit.center()), QColor(Qt::darkGreen));
+        // The thumbnails take the strip's new room, and the current one stays framed.
+        QVERIFY(std::abs(w.ImgVideoFrames[2]->width() - thumbBefore.width() * scale) <= 3);
+        QVERIFY(w.picPVideoFrames->rect().contains(
+            QRect(w.ImgVideoFrames[2]->mapTo(w.picPVideoFrames, QPoint()), w.ImgVideoFrames[2]->size())));
+        QCOMPARE(w.shapeVideoFrame->geometry(), w.ImgVideoFrames[0]->geometry());
 
         // Every part lies inside the window's client area, and none over another.
         QWidget* client = w.centralWidget();
