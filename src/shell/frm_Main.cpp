@@ -429,7 +429,12 @@ void frm_Main::fitLayoutToWindow() {
     G().ScreenUnitX = layout_.ScreenUnitX;
     G().ScreenUnitY = layout_.ScreenUnitY;
     const QRect inner = picCVideoFrames->geometry(), thumb = ImgVideoFrames[0]->geometry();
+    const auto onScreen = [](const QWidget* w) { return QRect(w->mapToGlobal(QPoint()), w->size()); };
+    const QRect stripBefore = onScreen(picPVideoFrames);
     placeControlGeometry();
+    // The tool windows that left the strip free still do.
+    for (ToolWindow* tool : std::initializer_list<ToolWindow*>{VideoControls, DrawToolBox, ImageTool, ModelTool})
+        tool->KeepClearOf(stripBefore, onScreen(picPVideoFrames));
     if (imgLogo->isVisible()) imgLogo->setPixmap(SplashPicture(imgLogo->size()));
     if (G().BusyLoading) {
         // The loading strip keeps the units it started with; it is laid out again once the

@@ -64,6 +64,7 @@ private slots:
         const QSize designed = w.size();
         const QSize canvasBefore = w.pic_video->size();
         const QSize thumbBefore = w.ImgVideoFrames[2]->size();
+        w.DrawToolBox->show();
         w.resize(QSize(int(designed.width() * scale), int(designed.height() * scale)));
         QCoreApplication::processEvents();
 
@@ -95,10 +96,12 @@ private slots:
                     QVERIFY2(!part->geometry().intersects(other->geometry()),
                              qPrintable(part->objectName() + QStringLiteral(" over ") + other->objectName()));
         }
-        // The tool windows show all of their controls and, where they first appear, leave the
-        // strip free.
-        if (scale != 1.0) return;
+        // The tool windows show all of their controls and, where they first appear and after
+        // a resize, leave the strip free.
         const QRect strip(w.picPVideoFrames->mapToGlobal(QPoint()), w.picPVideoFrames->size());
+        for (QWidget* tool : {static_cast<QWidget*>(w.VideoControls), static_cast<QWidget*>(w.DrawToolBox)})
+            QVERIFY2(!tool->frameGeometry().intersects(strip), qPrintable(tool->objectName()));
+        if (scale != 1.0) return;
         for (QWidget* tool : {static_cast<QWidget*>(w.VideoControls), static_cast<QWidget*>(w.DrawToolBox),
                               static_cast<QWidget*>(w.ImageTool), static_cast<QWidget*>(w.ModelTool)}) {
             tool->show();
