@@ -1,6 +1,7 @@
 // The file browser (drive, folder and file lists) and the frame strip of the main window.
 
 #include "clips/MediaKinds.h"
+#include "imaging/cDIBSection.h"
 #include "platform/FileListBoxes.h"
 #include "platform/ImageBox.h"
 #include "platform/MessageBox.h"
@@ -16,6 +17,8 @@
 #include <QMenu>
 #include <QScrollBar>
 #include <QSignalBlocker>
+
+#include <algorithm>
 
 void frm_Main::Drive1_Change() {
     if (G().BusyLoading) {
@@ -74,6 +77,34 @@ void frm_Main::HScrVideoFrames_Change() {
     // Each step shows the next row: thumbnails are 12 vertical units high, rows 50 twips apart.
     const long rowPitch = 12 * G().ScreenUnitY + 50;
     picCVideoFrames->move(0, -platform::TwipsToPixelsY(double(HScrVideoFrames->value()) * rowPitch));
+}
+
+void frm_Main::reflowThumbnails() {
+    if (ClipKind != 2 || ImgVideoFrames.empty() || !ImgVideoFrames[0] || ImgVideoFrames[0]->isHidden()) return;
+    const int count = int(ImgVideoFrames.size());
+    const QSize frameSize = Video1.FrameSize();
+    const ThumbnailLayout t =
+        ComputeThumbnails(G().ScreenUnitX, G().ScreenUnitY, frameSize.width(), frameSize.height(), count);
+    layOutStrip(t);
+    const int first = Video1.FirstFrame();
+    for (int i = 0; i < count; ++i) {
+        platform::ImageBox* thumb = ImgVideoFrames[size_t(i)];
+        if (!thumb) continue;
+        const QRect at = platform::TwipsToPixels(QRect(t.Position(i), QSize(int(t.width), int(t.height))));
+        if (at.size() != thumb->size()) {
+            // Scaled again from the frame itself, so a larger strip is no blurrier.
+            const cDIBSection* frame = Video1.Frame(first + i);
+            if (frame && frame->HDC())
+                thumb->setPixmap(QPixmap::fromImage(
+                    frame->HDC()->scaled(at.size(), Qt::IgnoreAspectRatio, Qt::FastTransformation)));
+        }
+        thumb->setGeometry(at);
+    }
+    const int current = std::clamp(CurrentVideoFrame - first, 0, count - 1);
+    shapeVideoFrame->setGeometry(QRect(ImgVideoFrames[size_t(current)] ? ImgVideoFrames[size_t(current)]->pos()
+                                                                         : QPoint(),
+                                       platform::TwipsToPixels(QRect(0, 0, int(t.width), int(t.height))).size()));
+    shapeVideoFrame->raise();
 }
 
 void frm_Main::ImgVideoFrames_Click(int index) {

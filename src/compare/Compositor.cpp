@@ -109,7 +109,9 @@ void frm_Main::PasteModel(short i) {
     TryStep([&] { frame = Model.FrameToPaint(i); });
     CompositeGeometry g;
     TryStep([&] { g = CanvasGeometry(); });
-    TryStep([&] { Compositor.ClearModelSurface(pic_video->Image().size(), pic_video->BackColor()); });
+    TryStep([&] { 
+        Compositor.ClearModelSurface(pic_video->Image().size(), pic_video->BackColor(), pic_video->PixelRatio());
+    });
     TryStep([&] { modelFlags_ = ModelToolFlags(); });
     TryStep([&] { Compositor.ClearModelHolder(pic_video->BackColor()); });
     if (frame) {

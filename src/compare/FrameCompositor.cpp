@@ -36,12 +36,28 @@ void applyEffects(QImage& holder, const QRect& region, int amount, int flags) {
     platform::FoxBrightness(view, amount, 0, flags);
 }
 
+// A canvas's pixels may be denser than the canvas's own units (a high-density screen); the
+// geometry is in those units, the pixel loops below work in the picture's pixels.
+QRect inPixels(const QRect& r, const QImage& picture) {
+    const qreal k = picture.devicePixelRatio();
+    if (k == 1) return r;
+    return QRect(QPoint(qRound(r.x() * k), qRound(r.y() * k)),
+                 QPoint(qRound((r.x() + r.width()) * k) - 1, qRound((r.y() + r.height()) * k) - 1));
+}
+
+// The same pixels with no density of their own, so that a painter on it works in pixels.
+QImage pixelView(QImage& canvas) {
+    return QImage(canvas.bits(), canvas.width(), canvas.height(), canvas.bytesPerLine(), canvas.format());
+}
+
 // Fills the canvas with `colour` except `covered`, which the next step paints anyway.
-void fillAround(QImage& canvas, const QRect& covered, const QColor& colour) {
+void fillAround(QImage& picture, const QRect& coveredUnits, const QColor& colour) {
+    const QRect covered = inPixels(coveredUnits, picture);
+    QImage canvas = pixelView(picture);
     const QRect all = canvas.rect();
     const QRect keep = covered & all;
     if (keep.isEmpty()) {
-        canvas.fill(colour);
+        picture.fill(colour);
         return;
     }
     QPainter painter(&canvas);
@@ -74,7 +90,7 @@ void FrameCompositor::FrameEffects(const QRect& source, int brightness, int flag
 }
 
 void FrameCompositor::DrawFrame(QImage& canvas, const CompositeGeometry& g) const {
-    platform::StretchBlt(canvas, g.frameCanvas, frameHolder_, g.frameSource);
+    platform::StretchBlt(canvas, inPixels(g.frameCanvas, canvas), frameHolder_, g.frameSource);
 }
 
 void FrameCompositor::BlendModel(QImage& canvas, int blend) const {
@@ -82,8 +98,9 @@ void FrameCompositor::BlendModel(QImage& canvas, int blend) const {
                             0xFF00FF, 0);
 }
 
-void FrameCompositor::ClearModelSurface(QSize canvasSize, const QColor& background) {
+void FrameCompositor::ClearModelSurface(QSize canvasSize, const QColor& background, qreal pixelRatio) {
     if (modelSurface_.size() != canvasSize) modelSurface_ = QImage(canvasSize, QImage::Format_RGB32);
+    modelSurface_.setDevicePixelRatio(pixelRatio);
     modelSurface_.fill(background);
 }
 
@@ -100,11 +117,11 @@ void FrameCompositor::ModelEffects(const QRect& source, int brightness, int flag
 }
 
 void FrameCompositor::DrawModelSurface(const CompositeGeometry& g) {
-    platform::StretchBlt(modelSurface_, g.modelCanvas, modelHolder_, g.modelSource);
+    platform::StretchBlt(modelSurface_, inPixels(g.modelCanvas, modelSurface_), modelHolder_, g.modelSource);
 }
 
 void FrameCompositor::DrawModelSplit(QImage& canvas, const CompositeGeometry& g) const {
-    platform::StretchBlt(canvas, g.modelCanvas, modelHolder_, g.modelSource);
+    platform::StretchBlt(canvas, inPixels(g.modelCanvas, canvas), modelHolder_, g.modelSource);
 }
 
 const QImage& FrameCompositor::Compose(const cDIBSection* frame, const cDIBSection* model,

@@ -36,7 +36,8 @@ struct CompositeEffects {
 class FrameCompositor {
 public:
     // --- The steps of a canvas paint, each on its own so that a paint can go on when one
-    // fails. `canvas` is any 32-bit picture of the canvas's size.
+    // fails. `canvas` is any 32-bit picture of the canvas's size; the geometry is in the
+    // canvas's units, which its devicePixelRatio turns into pixels.
 
     // Clears the canvas before video 1's frame; with a frame coming, only around where it lands.
     void ClearCanvas(QImage& canvas, bool frameComing, const CompositeGeometry& g, const QColor& background) const;
@@ -47,7 +48,8 @@ public:
     // The model surface over the whole canvas, weighted by `blend`.
     void BlendModel(QImage& canvas, int blend) const;
     // The model's holder and surface: cleared, filled from the model's frame, effects applied.
-    void ClearModelSurface(QSize canvasSize, const QColor& background);
+    // `canvasSize` is in pixels; `pixelRatio` is the canvas's pixels per unit of the geometry.
+    void ClearModelSurface(QSize canvasSize, const QColor& background, qreal pixelRatio = 1);
     void ClearModelHolder(const QColor& background);
     void HoldModel(const cDIBSection& frame, const QRect& source);
     void ModelEffects(const QRect& source, int brightness, int flags);

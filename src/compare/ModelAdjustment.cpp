@@ -4,6 +4,7 @@
 #include "compare/ModelGeometry.h"
 #include "compare/frmModelTool.h"
 #include "overlay/CanvasDrawing.h"
+#include "platform/PictureBox.h"
 #include "platform/RuntimeError.h"
 #include "shell/Globals.h"
 #include "shell/MainToolbar.h"
@@ -59,8 +60,18 @@ void frm_Main::connectModelAdjustment() {
     Drawing->modelShown = [] { return G().ModelShown; };
     Drawing->paintModel = [this] { ModelDraw(CurrentModelFrame); };
     Drawing->modelAdjustMode = [] { return G().ModelAdjust; };
-    Drawing->modelDragStart = [this](int x, int y) { ModelDragStart = QPoint(x, y); };
-    Drawing->modelDragMove = [this](int button, float x, float y) {
+    // The placement is laid out against the fitted picture; a zoomed blend view shows it
+    // enlarged, so the pointer is taken back onto that layout first.
+    const auto onLayout = [this](double x, double y) {
+        return Toolbar1->Value(10) ? Zoom.Unmap(QPointF(x, y), Video1.CanvasRect(), pic_video->size()) : QPointF(x, y);
+    };
+    Drawing->modelDragStart = [this, onLayout](int x, int y) {
+        const QPointF at = onLayout(x, y);
+        ModelDragStart = QPoint(int(std::lrint(at.x())), int(std::lrint(at.y())));
+    };
+    Drawing->modelDragMove = [this, onLayout](int button, float canvasX, float canvasY) {
+        const QPointF at = onLayout(canvasX, canvasY);
+        const double x = at.x(), y = at.y();
         const QRect& m = Model.placement;
         const bool outside =
             x >= m.x() + double(m.width()) || x <= m.x() || y >= m.y() + double(m.height()) || y <= m.y();

@@ -144,8 +144,16 @@ void frm_Main::Toolbar_Click(int index) {
                 }
                 break;
             case 5:
-                // The canvas as the user sees it: the frame with its marks.
-                platform::SetClipboardImage(pic_video->Image());
+                // The canvas as the user sees it: the frame with its marks, at the canvas's size
+                // whatever the screen's density.
+                if (pic_video->PixelRatio() == 1) {
+                    platform::SetClipboardImage(pic_video->Image());
+                } else {
+                    QImage shown = pic_video->Image().scaled(pic_video->Image().deviceIndependentSize().toSize(),
+                                                             Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+                    shown.setDevicePixelRatio(1);
+                    platform::SetClipboardImage(shown);
+                }
                 break;
             case 7:
                 if (!G().ModelShown)

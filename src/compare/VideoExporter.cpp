@@ -1,12 +1,11 @@
 #include "compare/VideoExporter.h"
 
 #include "clips/WorkerFrames.h"
-
+#include "compare/ExportFeed.h"
 #include "platform/FfmpegOwners.h"
 
 #include <QDir>
 #include <QFileInfo>
-#include <QPainter>
 #include <QTemporaryFile>
 
 extern "C" {
@@ -48,6 +47,15 @@ int drain(AVCodecContext* enc, AVFormatContext* fmt, AVStream* st, AVPacket* pkt
 
 VideoExporter::~VideoExporter() { Cancel(); }
 
+QImage ComposeExportFrame(const VideoExportJob& job, FrameCompositor& compositor, size_t i) {
+    const VideoExportJob::Pictures& p = job.frames[i];
+    const cDIBSection* frame = p.frame;
+    if (!frame && job.videoFrames && p.videoFrame >= 0) frame = job.videoFrames->Frame(p.videoFrame);
+    const cDIBSection* model = p.model;
+    if (!model && job.modelFrames && p.modelFrame >= 0) model = job.modelFrames->Frame(p.modelFrame);
+    return frame ? compositor.ComposeAtFrameSize(frame, model, job.geometry, job.effects) : QImage();
+}
+
 QString VideoExporter::TargetName(const QString& chosen) {
     if (QFileInfo(chosen).suffix().toLower() == QLatin1String("mp4")) return chosen;
     return chosen + QStringLiteral(".mp4");
@@ -59,18 +67,9 @@ VideoExportResult VideoExporter::Write(const VideoExportJob& job, const std::ato
         return VideoExportResult{VideoExportResult::Failed,
                                  QStringLiteral("The video could not be written to %1:\n%2").arg(job.target, reason)};
     };
-    // The pictures of output frame i: the job's own, or read here from its sources.
-    const auto compose = [&job](FrameCompositor& compositor, size_t i) {
-        const VideoExportJob::Pictures& p = job.frames[i];
-        const cDIBSection* frame = p.frame;
-        if (!frame && job.videoFrames && p.videoFrame >= 0) frame = job.videoFrames->Frame(p.videoFrame);
-        const cDIBSection* model = p.model;
-        if (!model && job.modelFrames && p.modelFrame >= 0) model = job.modelFrames->Frame(p.modelFrame);
-        return frame ? compositor.ComposeAtFrameSize(frame, model, job.geometry, job.effects) : QImage();
-    };
     FrameCompositor compositor;
     QImage picture;
-    if (!job.frames.empty()) picture = compose(compositor, 0);
+    if (!job.frames.empty()) picture = ComposeExportFrame(job, compositor, 0);
     if (picture.isNull()) return failed(QStringLiteral("there are no frames to export."));
     // 4:2:0 pictures have even sides: an odd last row or column is left out.
     const int width = picture.width() & ~1, height = picture.height() & ~1;
@@ -122,42 +121,19 @@ VideoExportResult VideoExporter::Write(const VideoExportJob& job, const std::ato
     av_dict_free(&muxOptions);
     if (r < 0) return failed(avError(r));
 
-    // The composed picture is copied into a frame of FFmpeg's own, whose rows are padded as
-    // swscale reads them, with the marks laid over it on the way.
-    FramePtr rgb(av_frame_alloc()), yuv(av_frame_alloc());
     PacketPtr pkt(av_packet_alloc());
-    if (!rgb || !yuv || !pkt) return failed(QStringLiteral("out of memory."));
-    rgb->format = AV_PIX_FMT_RGB32;
-    yuv->format = AV_PIX_FMT_YUV420P;
-    rgb->width = yuv->width = width;
-    rgb->height = yuv->height = height;
-    if (av_frame_get_buffer(rgb.get(), 0) < 0 || av_frame_get_buffer(yuv.get(), 0) < 0)
-        return failed(QStringLiteral("out of memory."));
-    std::memset(rgb->buf[0]->data, 0, rgb->buf[0]->size);
-    QImage view(rgb->data[0], width, height, rgb->linesize[0], QImage::Format_RGB32);
-    SwsPtr sws(sws_getContext(width, height, AV_PIX_FMT_RGB32, width, height, AV_PIX_FMT_YUV420P, kScaleFlags,
-                              nullptr, nullptr, nullptr));
-    if (!sws) return failed(QStringLiteral("out of memory."));
-
+    if (!pkt) return failed(QStringLiteral("out of memory."));
+    // The pictures are made on the feed's thread while this one hands the ones before to the
+    // encoder; the feed stops whenever this function returns.
     const int count = int(job.frames.size());
+    ExportFeed feed(job, std::move(picture), width, height);
     for (int i = 0; i < count; ++i) {
         if (cancel) return {VideoExportResult::Cancelled, {}};
-        if (i > 0) picture = compose(compositor, size_t(i));
-        if (picture.isNull()) return failed(QStringLiteral("out of memory."));
-        {
-            QPainter p(&view);
-            p.setCompositionMode(QPainter::CompositionMode_Source);
-            p.drawImage(0, 0, picture);
-            if (!job.marks.isNull()) {
-                p.setCompositionMode(QPainter::CompositionMode_SourceOver);
-                p.drawImage(0, 0, job.marks);
-            }
-        }
-        if (av_frame_make_writable(yuv.get()) < 0) return failed(QStringLiteral("out of memory."));
-        sws_scale(sws.get(), rgb->data, rgb->linesize, 0, height, yuv->data, yuv->linesize);
-        yuv->pts = i;
+        FramePtr yuv = feed.Next();
+        if (!yuv) return failed(feed.Error());
         if ((r = avcodec_send_frame(enc.get(), yuv.get())) < 0 || (r = drain(enc.get(), fmt.get(), st, pkt.get())) < 0)
             return failed(avError(r));
+        feed.Recycle(std::move(yuv));
         if (progress) progress(i + 1);
     }
     if (cancel) return {VideoExportResult::Cancelled, {}};

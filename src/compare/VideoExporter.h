@@ -2,8 +2,9 @@
 // Export Video: frames of video 1 as the canvas shows them (effects, the model blended or
 // beside it, the marks), at the frame's own resolution, encoded as H.264 in an MP4 that phones
 // play. Everything it needs is in the job, taken on the window's thread before it starts; the
-// encoding runs on a thread of its own and writes under a temporary name in the target's
-// folder, which takes the chosen name only when the file is complete.
+// encoding runs on a thread of its own, fed by a second one that makes the pictures ahead of it
+// (ExportFeed), and writes under a temporary name in the target's folder, which takes the
+// chosen name only when the file is complete.
 
 #include "compare/FrameCompositor.h"
 
@@ -46,6 +47,10 @@ struct VideoExportResult {
     Outcome outcome = Failed;
     QString message;  // for Failed: what to tell the user
 };
+
+// Output frame i of the job as the canvas shows it, at the frame's own size: the job's own
+// pictures, or read from its sources on the calling thread (the one thread that reads them).
+QImage ComposeExportFrame(const VideoExportJob& job, FrameCompositor& compositor, size_t i);
 
 class VideoExporter {
 public:

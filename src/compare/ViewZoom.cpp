@@ -46,6 +46,13 @@ QRect ViewZoom::Map(const QRect& r, const QRect& fitted, QSize canvas) const {
     return {left, top, mapX(double(r.x()) + r.width()) - left, mapY(double(r.y()) + r.height()) - top};
 }
 
+QPointF ViewZoom::Unmap(QPointF p, const QRect& fitted, QSize canvas) const {
+    if (!IsZoomed() || fitted.isEmpty()) return p;
+    const QRect t = Target(fitted, canvas);
+    return {fitted.x() + (p.x() - t.x()) * fitted.width() / t.width(),
+            fitted.y() + (p.y() - t.y()) * fitted.height() / t.height()};
+}
+
 void ViewZoom::ZoomAbout(QPointF pointer, double newFactor, const QRect& fitted, QSize canvas) {
     newFactor = std::clamp(newFactor, 1.0, kMaximum);
     if (fitted.isEmpty() || newFactor <= 1.0) {

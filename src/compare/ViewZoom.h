@@ -28,6 +28,9 @@ struct ViewZoom {
     // A rectangle laid out against the fitted picture (the model's placement), moved and
     // stretched as the zoom moves and stretches the picture.
     QRect Map(const QRect& r, const QRect& fitted, QSize canvas) const;
+    // A canvas point back onto the layout of the fitted picture (the inverse of Map), so that
+    // something laid out against it follows the pointer exactly however far it is zoomed.
+    QPointF Unmap(QPointF canvasPoint, const QRect& fitted, QSize canvas) const;
     // Zooms to `newFactor` (held to 1 .. kMaximum) keeping the picture under `pointer` there.
     void ZoomAbout(QPointF pointer, double newFactor, const QRect& fitted, QSize canvas);
     // Moves the picture by `delta` canvas pixels, as far as the canvas's edges allow.

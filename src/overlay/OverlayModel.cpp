@@ -4,6 +4,7 @@
 #include "platform/RuntimeError.h"
 
 #include <QPainter>
+#include <QScopeGuard>
 #include <QPen>
 
 #include <algorithm>
@@ -123,7 +124,7 @@ void OverlayModel::CreateDrawPens(int width, int color) {
 void OverlayModel::applyPen(QPainter& painter) const {
     // Before the first pen the canvas draws with its own thin pen in the text colour.
     if (pen_)
-        painter.setPen(solidPen(pen_->width, pen_->color));
+        painter.setPen(solidPen(penWidth(), pen_->color));
     else
         painter.setPen(QPen(TextStyle.color, 1));
     painter.setBrush(Qt::NoBrush);
@@ -146,6 +147,29 @@ QRectF OverlayModel::CanvasBoxToPicture(const QRectF& box) const {
     const QPointF b = ToPicture(QPointF(box.left() + box.width() - sx, box.top() + box.height() - sy));
     return QRectF(std::min(a.x(), b.x()), std::min(a.y(), b.y()), std::abs(b.x() - a.x()),
                   std::abs(b.y() - a.y()));
+}
+
+int OverlayModel::penWidth() const {
+    const int width = pen_ ? std::max(1, pen_->width) : 1;
+    return pixelRatio_ == 1 ? width : std::max(1, int(std::lround(width * pixelRatio_)));
+}
+
+void OverlayModel::drawInPixels(QImage& canvas, const std::function<void(QImage&)>& draw) {
+    const qreal k = canvas.devicePixelRatio();
+    QImage pixels(canvas.bits(), canvas.width(), canvas.height(), canvas.bytesPerLine(), canvas.format());
+    const QTransform view = toCanvas_;
+    const QRect clip = clip_;
+    toCanvas_ = view * QTransform::fromScale(k, k);
+    if (!clip.isEmpty())
+        clip_ = QRect(QPoint(qRound(clip.x() * k), qRound(clip.y() * k)),
+                      QPoint(qRound((clip.x() + clip.width()) * k) - 1, qRound((clip.y() + clip.height()) * k) - 1));
+    pixelRatio_ = k;
+    const auto restore = qScopeGuard([&] {
+        toCanvas_ = view;
+        clip_ = clip;
+        pixelRatio_ = 1;
+    });
+    draw(pixels);
 }
 
 QColor OverlayModel::penColor() const {
@@ -187,7 +211,7 @@ void OverlayModel::drawShape(QPainter& painter, double x1, double x2, double y1,
                              !painter.hasClipping()
                          ? static_cast<QImage*>(device)
                          : nullptr;
-    const int width = pen_ ? std::max(1, pen_->width) : 1;
+    const int width = penWidth();
     const QColor color = penColor();
     std::optional<ThickLine> direct;
     if (target) direct.emplace(*target, width, color);
@@ -276,6 +300,8 @@ QImage clipView(QImage& canvas, const QRect& clip) {
 
 void OverlayModel::DrawingUpdate(QImage& canvas) {
     if (canvas.isNull()) return;
+    if (canvas.devicePixelRatio() != 1)
+        return drawInPixels(canvas, [this](QImage& pixels) { DrawingUpdate(pixels); });
     const QRect clip = clip_.isEmpty() ? canvas.rect() : clip_ & canvas.rect();
     if (clip.isEmpty()) return;
     const int height = canvas.height();
@@ -308,6 +334,8 @@ void OverlayModel::DrawingUpdate(QPainter& p) {
 
 void OverlayModel::DrawRecord(QImage& canvas, int historyKind, int index) {
     if (canvas.isNull()) return;
+    if (canvas.devicePixelRatio() != 1)
+        return drawInPixels(canvas, [&](QImage& pixels) { DrawRecord(pixels, historyKind, index); });
     const QRect clip = clip_.isEmpty() ? canvas.rect() : clip_ & canvas.rect();
     if (clip.isEmpty()) return;
     QImage view = clip == canvas.rect() ? QImage() : clipView(canvas, clip);

@@ -22,6 +22,7 @@
 #include <QTransform>
 
 #include <array>
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -198,6 +199,11 @@ private:
     void drawRecord(QPainter& painter, const QTransform& toDevice, int historyKind, int index);
     CanvasTextStyle labelStyle(int canvasHeight) const;
     QColor penColor() const;
+    int penWidth() const;  // in the canvas's pixels
+    // Draws onto a canvas denser than its units (a high-density screen) through a view of its
+    // pixels, with the view, the clip and the pen widths scaled to them: the marks are as
+    // sharp as the screen and as wide on it as elsewhere.
+    void drawInPixels(QImage& canvas, const std::function<void(QImage&)>& draw);
     void clearMarks();
     void forgetOldSteps();
 
@@ -208,6 +214,7 @@ private:
     bool clearRedoable_ = false;  // the last Undo brought back a Clear's marks
 
     std::optional<OverlayPen> pen_;
+    double pixelRatio_ = 1;  // the canvas's pixels per unit while a redraw runs
     short redoable_ = 0;  // undone history entries that RedoLast can bring back
     CanvasTextPrinter* printer_ = nullptr;  // the redraw's, while it runs
     CanvasTextPrinter::LayoutCache layouts_;

@@ -84,6 +84,8 @@ void StretchBlt(QImage& dest, const QRect& destRect, const QImage& source, const
     if (shown.isEmpty()) return;
     if (!is32(dest.format()) || dest.format() != source.format() || !source.rect().contains(srcRect)) {
         QPainter painter(&dest);
+        // The rectangles are in pixels, whatever the picture's density.
+        painter.scale(1 / dest.devicePixelRatio(), 1 / dest.devicePixelRatio());
         painter.drawImage(destRect, source, srcRect);
         return;
     }

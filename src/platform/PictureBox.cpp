@@ -32,8 +32,22 @@ PictureBox::PictureBox(QWidget* parent) : QWidget(parent) {
     image_.fill(backColor_);
 }
 
+qreal PictureBox::wantedRatio() const {
+    return devicePixels_ ? devicePixelRatioF() : 1.0;
+}
+
+QRect PictureBox::boxRect() const {
+    return QRect(QPoint(), image_.deviceIndependentSize().toSize());
+}
+
 void PictureBox::syncBuffer() const {
-    if (image_.size() != size().expandedTo(QSize(1, 1))) const_cast<PictureBox*>(this)->SetBufferSize(size());
+    if (boxRect().size() != size().expandedTo(QSize(1, 1)) || image_.devicePixelRatio() != wantedRatio())
+        const_cast<PictureBox*>(this)->SetBufferSize(size());
+}
+
+void PictureBox::SetDevicePixels(bool on) {
+    devicePixels_ = on;
+    syncBuffer();
 }
 
 void PictureBox::Cls() {
@@ -45,7 +59,7 @@ void PictureBox::Cls() {
 
 void PictureBox::ClsAround(const QRect& covered) {
     syncBuffer();
-    const QRect all = image_.rect();
+    const QRect all = boxRect();
     const QRect keep = covered & all;
     if (keep.isEmpty()) {
         image_.fill(backColor_);
@@ -81,11 +95,11 @@ double PictureBox::unitY() const {
 
 double PictureBox::ScaleWidth() const {
     syncBuffer();
-    return image_.width() * unitX();
+    return boxRect().width() * unitX();
 }
 double PictureBox::ScaleHeight() const {
     syncBuffer();
-    return image_.height() * unitY();
+    return boxRect().height() * unitY();
 }
 
 QPointF PictureBox::ToPixels(QPointF scaled) const {
@@ -134,8 +148,10 @@ void PictureBox::SetOverlayPainter(std::function<void(QPainter&)> painter) {
 
 void PictureBox::SetBufferSize(QSize size) {
     size = size.expandedTo(QSize(1, 1));
-    if (size == image_.size()) return;
-    QImage next(size, image_.format());
+    const qreal ratio = wantedRatio();
+    if (size == boxRect().size() && ratio == image_.devicePixelRatio()) return;
+    QImage next((QSizeF(size) * ratio).toSize().expandedTo(QSize(1, 1)), image_.format());
+    next.setDevicePixelRatio(ratio);
     next.fill(backColor_);
     {
         QPainter p(&next);
@@ -148,7 +164,9 @@ void PictureBox::paintEvent(QPaintEvent* event) {
     syncBuffer();
     QPainter p(this);
     const QRect dirty = event->rect();
-    p.drawImage(dirty, image_, dirty);
+    const qreal ratio = image_.devicePixelRatio();
+    p.drawImage(QRectF(dirty), image_,
+                QRectF(dirty.x() * ratio, dirty.y() * ratio, dirty.width() * ratio, dirty.height() * ratio));
     if (overlay_) overlay_(p);
 }
 

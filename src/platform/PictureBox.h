@@ -31,7 +31,15 @@ public:
     explicit PictureBox(QWidget* parent = nullptr);
 
     // The persistent bitmap (the box's Image and drawing context). Its size follows the
-    // widget's size; content is kept across resizes.
+    // widget's size; content is kept across resizes. With device pixels on, it has the
+    // screen's pixel density (its devicePixelRatio): a painter on it still works in the
+    // box's own pixels, code that writes pixels directly scales by the ratio.
+    void SetDevicePixels(bool on);
+    // The bitmap's pixels per box pixel (1 unless device pixels are on).
+    qreal PixelRatio() const {
+        syncBuffer();
+        return image_.devicePixelRatio();
+    }
     QImage& Image() {
         syncBuffer();
         return image_;
@@ -103,6 +111,8 @@ protected:
 private:
     // A hidden widget gets its resize event only when shown; the buffer follows size() at once.
     void syncBuffer() const;
+    qreal wantedRatio() const;
+    QRect boxRect() const;  // the bitmap's area in box pixels
     double unitX() const;  // scale units per pixel
     double unitY() const;
 
@@ -113,6 +123,7 @@ private:
     int drawWidth_ = 1;
     std::function<void(QPainter&)> overlay_;
     bool pressed_ = false;
+    bool devicePixels_ = false;
 };
 
 }  // namespace platform

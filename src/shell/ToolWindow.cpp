@@ -51,6 +51,13 @@ void ToolWindow::MoveTwips(QPoint twips) {
     keepOnScreen();
 }
 
+void ToolWindow::KeepClearOf(const QRect& before, const QRect& now) {
+    const QRect frame = frameGeometry();
+    if (isHidden() || frame.intersects(before) || !frame.intersects(now)) return;
+    move(pos() + QPoint(0, now.top() - 1 - frame.bottom()));
+    keepOnScreen();
+}
+
 void ToolWindow::keepOnScreen() {
     const QPoint kept =
         KeepTitleBarOnScreen(pos(), frameGeometry().width(), style()->pixelMetric(QStyle::PM_TitleBarHeight),

@@ -22,6 +22,11 @@ public:
     QPoint PositionTwips() const;
     void MoveTwips(QPoint twips);
 
+    // The owner's layout changed: a window that lay clear of `before` (a part of the owner, in
+    // screen coordinates, as it was) and would now cover it as it is (`now`) moves up, just
+    // clear of it, as far as its title bar stays on a screen. One that covered it already stays.
+    void KeepClearOf(const QRect& before, const QRect& now);
+
     // Shut-down: let the next close really close.
     void Unload();
 

@@ -134,6 +134,7 @@ void frm_Main::buildControls() {
     picVideo->setObjectName(QStringLiteral("picVideo"));
     picVideo->SetBackColor(Qt::black);
     pic_video = canvasBox(client, "pic_video");
+    pic_video->SetDevicePixels(true);  // the picture as sharp as the screen
     picVideoInfo = new platform::PictureBox(client);
     picVideoInfo->setObjectName(QStringLiteral("picVideoInfo"));
     picVideoInfo->SetBackColor(Qt::white);
@@ -430,14 +431,31 @@ void frm_Main::fitLayoutToWindow() {
     layoutScale_ = QSizeF(sx, sy);
     layout_ = ComputeMainLayout(std::lround(platform::ScreenWidthTwips() * sx),
                                 std::lround(platform::ScreenHeightTwips() * sy), design_);
-    // The strip's thumbnails keep the units they were laid out with; only the strip's box and
-    // its scroll bar move.
+    // What is laid out from now on (thumbnails, the strip's rows, the preview box) takes the
+    // units of this layout.
+    G().ScreenUnitX = layout_.ScreenUnitX;
+    G().ScreenUnitY = layout_.ScreenUnitY;
     const QRect inner = picCVideoFrames->geometry(), thumb = ImgVideoFrames[0]->geometry();
+    const auto onScreen = [](const QWidget* w) { return QRect(w->mapToGlobal(QPoint()), w->size()); };
+    const QRect stripBefore = onScreen(picPVideoFrames);
     placeControlGeometry();
-    picCVideoFrames->setGeometry(inner);
-    ImgVideoFrames[0]->setGeometry(thumb);
+    // The tool windows that left the strip free still do.
+    for (ToolWindow* tool : std::initializer_list<ToolWindow*>{VideoControls, DrawToolBox, ImageTool, ModelTool})
+        tool->KeepClearOf(stripBefore, onScreen(picPVideoFrames));
     if (imgLogo->isVisible()) imgLogo->setPixmap(SplashPicture(imgLogo->size()));
-    if (G().BusyLoading || !G().ClipLoaded) return;  // a load fits the frames when it is done
+    if (G().BusyLoading) {
+        // The loading strip keeps the units it started with; it is laid out again once the
+        // load is over.
+        picCVideoFrames->setGeometry(inner);
+        ImgVideoFrames[0]->setGeometry(thumb);
+        QTimer::singleShot(200, this, [this] {
+            layoutScale_ = QSizeF();
+            platform::TryStep([&] { fitLayoutToWindow(); });
+        });
+        return;
+    }
+    if (!G().ClipLoaded) return;  // a load fits the frames when it is done
+    platform::TryStep([&] { reflowThumbnails(); });
     if (ClipKind == 2) {
         // A clip is fitted to the canvas anew, in the view that is on; a still picture keeps
         // its own size.

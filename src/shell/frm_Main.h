@@ -263,6 +263,8 @@ private:
                             const std::function<void()>& replace, const std::function<void()>& firstIn = {});
     static std::vector<QSize> thumbnailSizes(const ThumbnailLayout& layout, int count);
     bool clipLoadCancelled_ = false;  // the last load was stopped by the user before its first frame
+    // The strip's thumbnails laid out again in the units of the layout in place (after a resize).
+    void reflowThumbnails();
     bool refuseClip(const cVideo& reader, const QString& path);
     // The marks of the clip or picture in video 1 go to its sidecar before it is released, and
     // those of the one opened come from its own (the key positions with them, for a clip).

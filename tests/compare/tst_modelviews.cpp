@@ -284,7 +284,13 @@ private slots:
         QCOMPARE(qRed(at(w, m.x() + 10, inside.y())), 255 - 10);  // column 245 of the model, inverted
     }
 
+    void dragAndZoomPlaceTheModel_data() {
+        QTest::addColumn<double>("viewZoom");  // of the canvas: the model shown enlarged as much
+        QTest::newRow("whole frame") << 1.0;
+        QTest::newRow("canvas zoomed 2x") << 2.0;
+    }
     void dragAndZoomPlaceTheModel() {
+        QFETCH(double, viewZoom);
         frm_Main w;
         openBoth(w);
         w.VideoControls->hscrBlend->setValue(255);
@@ -292,18 +298,26 @@ private slots:
         w.Toolbar_Click(8);
         QVERIFY(!w.Drawing->Overlay().DrawingOn && !w.Toolbar1->Value(3));
         QVERIFY(w.Toolbar1->Value(8) && w.mnuTools[4]->isChecked());
-        const QRect start = w.Model.placement;
+        w.Zoom.factor = viewZoom;
+        const auto shown = [&] { return w.Zoom.Map(w.Model.placement, w.Video1.CanvasRect(), w.pic_video->size()); };
+        const QRect start = shown();
 
+        // The model follows the pointer on the screen, zoomed or not.
         w.Drawing->pic_video_MouseDown(vbLeftButton, 0, start.x() + 10, start.y() + 10);
         w.Drawing->pic_video_MouseMove(vbLeftButton, 0, start.x() + 40.5f, start.y() + 3);
-        QCOMPARE(w.Model.placement.topLeft(), start.topLeft() + QPoint(30, -7));  // 30.5 rounds to even
+        const QPoint moved = shown().topLeft() - start.topLeft();
+        if (viewZoom == 1)
+            QCOMPARE(moved, QPoint(30, -7));  // 30.5 rounds to even
+        else
+            QVERIFY2((moved - QPoint(30, -7)).manhattanLength() <= 2 * viewZoom, qPrintable(QString::number(moved.x())));
         QCOMPARE(w.pic_video->cursor().shape(), Qt::SizeAllCursor);
-        QCOMPARE(qRed(at(w, start.x() + 30, start.y() + 20)), 255);  // the model's column 0, moved
+        QCOMPARE(qRed(at(w, start.x() + moved.x(), start.y() + 20)), 255);  // the model's column 0, moved
         // Outside the model the pointer says no and nothing moves.
         w.Drawing->pic_video_MouseMove(vbLeftButton, 0, 2, 2);
         QCOMPARE(w.pic_video->cursor().shape(), Qt::ForbiddenCursor);
-        QCOMPARE(w.Model.placement.topLeft(), start.topLeft() + QPoint(30, -7));
+        QCOMPARE(shown().topLeft(), start.topLeft() + moved);
         w.Drawing->pic_video_MouseUp(vbLeftButton, 0, 2, 2);
+        w.Zoom.Reset();
 
         const QPoint centre = w.Model.placement.center();
         w.ModelTool->scrZoom->setValue(200);

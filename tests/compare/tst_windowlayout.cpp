@@ -6,9 +6,11 @@
 #include "TestDesktop.h"
 #include "compare/frmImageTool.h"
 #include "compare/frmModelTool.h"
+#include "overlay/CanvasDrawing.h"
 #include "overlay/frmDrawToolBox.h"
 #include "platform/FileDialog.h"
 #include "platform/FileListBoxes.h"
+#include "platform/ImageBox.h"
 #include "platform/PictureBox.h"
 #include "playback/frmVideoControls.h"
 #include "shell/frm_Main.h"
@@ -61,6 +63,8 @@ private slots:
         platform::SetFileDialogAnswerer({});
         const QSize designed = w.size();
         const QSize canvasBefore = w.pic_video->size();
+        const QSize thumbBefore = w.ImgVideoFrames[2]->size();
+        w.DrawToolBox->show();
         w.resize(QSize(int(designed.width() * scale), int(designed.height() * scale)));
         QCoreApplication::processEvents();
 
@@ -71,6 +75,11 @@ private slots:
         QVERIFY(QRect(QPoint(), w.pic_video->size()).contains(fit));
         QVERIFY(fit.width() >= w.pic_video->width() - 1 || fit.height() >= w.pic_video->height() - 1);
         QCOMPARE(w.pic_video->Image().pixelColor(fit.center()), QColor(Qt::darkGreen));
+        // The thumbnails take the strip's new room, and the current one stays framed.
+        QVERIFY(std::abs(w.ImgVideoFrames[2]->width() - thumbBefore.width() * scale) <= 3);
+        QVERIFY(w.picPVideoFrames->rect().contains(
+            QRect(w.ImgVideoFrames[2]->mapTo(w.picPVideoFrames, QPoint()), w.ImgVideoFrames[2]->size())));
+        QCOMPARE(w.shapeVideoFrame->geometry(), w.ImgVideoFrames[0]->geometry());
 
         // Every part lies inside the window's client area, and none over another.
         QWidget* client = w.centralWidget();
@@ -87,10 +96,12 @@ private slots:
                     QVERIFY2(!part->geometry().intersects(other->geometry()),
                              qPrintable(part->objectName() + QStringLiteral(" over ") + other->objectName()));
         }
-        // The tool windows show all of their controls and, where they first appear, leave the
-        // strip free.
-        if (scale != 1.0) return;
+        // The tool windows show all of their controls and, where they first appear and after
+        // a resize, leave the strip free.
         const QRect strip(w.picPVideoFrames->mapToGlobal(QPoint()), w.picPVideoFrames->size());
+        for (QWidget* tool : {static_cast<QWidget*>(w.VideoControls), static_cast<QWidget*>(w.DrawToolBox)})
+            QVERIFY2(!tool->frameGeometry().intersects(strip), qPrintable(tool->objectName()));
+        if (scale != 1.0) return;
         for (QWidget* tool : {static_cast<QWidget*>(w.VideoControls), static_cast<QWidget*>(w.DrawToolBox),
                               static_cast<QWidget*>(w.ImageTool), static_cast<QWidget*>(w.ModelTool)}) {
             tool->show();
@@ -101,6 +112,59 @@ private slots:
             if (tool == w.VideoControls || tool == w.DrawToolBox)
                 QVERIFY2(!tool->frameGeometry().intersects(strip), qPrintable(tool->objectName()));
         }
+    }
+
+    // Run at every scale factor (CTest runs it again at 2): the canvas holds one pixel per
+    // pixel of the screen, so a frame of one-pixel squares shown one to one on the screen keeps
+    // its full contrast (drawn at the window's own units and enlarged, it would be grey or
+    // blocks), and a mark is as wide on the screen as at a factor of 1.
+    void thePictureIsDrawnAtScreenPixels() {
+        frm_Main w;
+        w.showNormal();
+        QCoreApplication::processEvents();
+        const qreal ratio = w.pic_video->devicePixelRatioF();
+        const QSize units = w.pic_video->size();
+        const QSize pixels = (QSizeF(units) * ratio).toSize();
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("squares.avi"));
+        cliptools::ClipSpec clipFormat;
+        clipFormat.width = pixels.width();
+        clipFormat.height = pixels.height();
+        clipFormat.codec = cliptools::Codec::RawBGR24;
+        QVERIFY(cliptools::WriteClip(path, clipFormat, 2, [&](int) {
+            QImage f(pixels, QImage::Format_RGB32);
+            for (int y = 0; y < f.height(); ++y)
+                for (int x = 0; x < f.width(); ++x) f.setPixel(x, y, (x + y) % 2 ? 0xFFFFFFFF : 0xFF000000);
+            return f;
+        }));
+        QVERIFY(w.fOpenAvi(path));
+        VLine* line = w.Drawing->Overlay().NewLine();
+        QVERIFY(line);
+        line->SetX1(10);
+        line->SetY1(pixels.height() / 2);
+        line->SetX2(pixels.width() - 10);
+        line->SetY2(pixels.height() / 2);
+        line->SetBorderColor(0x0000FF);
+        line->SetBorderWidth(3);
+        line->SetTextX(pixels.width() / 2);
+        line->SetTextY(pixels.height() - 40);
+        w.Drawing->Overlay().AppendHistory(kHistLine);
+        w.PasteAvi(0);
+
+        const QImage& canvas = w.pic_video->Image();
+        QCOMPARE(canvas.size(), pixels);
+        QCOMPARE(canvas.devicePixelRatio(), ratio);
+        const QRect fit = w.Video1.CanvasRect();
+        QCOMPARE(fit.size(), units);
+        int alternating = 0;
+        for (int y = 10; y < 30; ++y)
+            for (int x = 10; x < 30; ++x)
+                alternating += canvas.pixel(x, y) != canvas.pixel(x + 1, y) &&
+                               qGray(canvas.pixel(x, y)) + qGray(canvas.pixel(x + 1, y)) == 255;
+        QCOMPARE(alternating, 400);
+        int marked = 0;
+        for (int y = 0; y < canvas.height(); ++y) marked += canvas.pixel(pixels.width() / 2, y) == 0xFFFF0000;
+        QCOMPARE(marked, qRound(3 * ratio));
     }
 };
 
