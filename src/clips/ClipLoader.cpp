@@ -102,8 +102,6 @@ void ClipLoader::finish(Outcome outcome) {
     emit Finished(outcome_);
 }
 
-std::deque<ClipLoader::Frame> ClipLoader::TakeFrames() { return std::exchange(arrived_, {}); }
-
 ClipLoader::Outcome ClipLoader::Wait(const std::function<void(Frame&)>& take) {
     QEventLoop loop;
     bool taking = false;
