@@ -5,7 +5,8 @@
 
 #include <QEventLoop>
 
-#include <new>
+#include <utility>
+#include <vector>
 
 ClipLoader::ClipLoader(std::unique_ptr<cVideo> clip, std::vector<QSize> thumbnailSizes, QObject* parent)
     : QObject(parent), clip_(std::move(clip)), thumbnailSizes_(std::move(thumbnailSizes)) {}
@@ -31,7 +32,7 @@ void ClipLoader::read() {
     try {
         cVideo& clip = *clip_;
         const int first = clip.FirstFrame();
-        const bool read = staging_.ReadFrames(clip, [&](int index, const cDIBSection* decoded) {
+        const bool whole = staging_.ReadFrames(clip, [&](int index, const cDIBSection* decoded) {
             Frame frame;
             frame.index = index;
             frame.count = clip.NumberOfFrames();
@@ -46,8 +47,9 @@ void ClipLoader::read() {
             post(std::move(frame));
             return !cancel_;
         });
-        if (!read) outcome = Outcome::Cancelled;
-    } catch (const std::bad_alloc&) {
+        if (!whole) outcome = Outcome::Cancelled;
+    } catch (...) {
+        // No memory for a frame, or a reader that gave up: the frames read so far stand.
         outcome = Outcome::Failed;
     }
     postEnd(outcome);
@@ -99,8 +101,6 @@ void ClipLoader::finish(Outcome outcome) {
     outcome_ = cancel_ && outcome == Outcome::Complete ? Outcome::Cancelled : outcome;
     emit Finished(outcome_);
 }
-
-std::deque<ClipLoader::Frame> ClipLoader::TakeFrames() { return std::exchange(arrived_, {}); }
 
 ClipLoader::Outcome ClipLoader::Wait(const std::function<void(Frame&)>& take) {
     QEventLoop loop;

@@ -55,8 +55,6 @@ public:
     // order, on this thread. A `take` that runs an event loop of its own (a message box) is not
     // entered again: the frames arriving meanwhile follow once it returns.
     Outcome Wait(const std::function<void(Frame&)>& take);
-    // The frames arrived and not yet taken.
-    std::deque<Frame> TakeFrames();
 
     // Once finished: the reader, whose count is what the reading found, and the block the frames
     // were read into (null when there was none).

@@ -249,6 +249,9 @@ bool frm_Main::fOpenAvi(const QString& path) {
     const int n = reader->NumberOfFrames();
     const int first = reader->FirstFrame();
 
+    // The marks (and key positions) of the clip shown go to its sidecar as they are now, before
+    // anything that comes in during the load can change them; it is saved again if it stays.
+    leaveMarks(false);
     prgbarProcess->setMaximum(std::max(1, n - 1));
     prgbarProcess->setValue(0);
     prgbarProcess->show();
@@ -265,7 +268,6 @@ bool frm_Main::fOpenAvi(const QString& path) {
             pic_video->show();
             picCVideoFrames->show();
             picPVideoFrames->show();
-            leaveMarks(false);
             clearThumbnails();
             HScrVideoFrames->setValue(0);
             StopVideoExport();
