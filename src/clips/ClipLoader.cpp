@@ -37,11 +37,18 @@ void ClipLoader::read() {
             frame.index = index;
             frame.count = clip.NumberOfFrames();
             if (decoded) {
-                frame.picture = std::move(staging_.frames[size_t(first + index)]);
+                frame.decoded = true;
+                // A clip kept whole has its frame in the table; one decoded on demand hands over
+                // a copy of its first frame only, so that it shows at once.
+                if (staging_.Frame(first + index) == decoded)
+                    frame.picture = std::move(staging_.frames[size_t(first + index)]);
+                else if (index == 0) {
+                    auto copy = std::make_unique<cDIBSection>();
+                    if (copy->CreateFromPicture(*decoded->HDC())) frame.picture = std::move(copy);
+                }
                 if (!thumbnailSizes_.empty()) {
                     const QSize size = thumbnailSizes_[std::min(size_t(index), thumbnailSizes_.size() - 1)];
-                    frame.thumbnail =
-                        frame.picture->HDC()->scaled(size, Qt::IgnoreAspectRatio, Qt::FastTransformation);
+                    frame.thumbnail = decoded->HDC()->scaled(size, Qt::IgnoreAspectRatio, Qt::FastTransformation);
                 }
             }
             post(std::move(frame));
@@ -132,6 +139,6 @@ std::unique_ptr<cVideo> ClipLoader::TakeClip() {
     return std::move(clip_);
 }
 
-std::shared_ptr<FrameArena> ClipLoader::Arena() const {
-    return outcome_ == Outcome::Running ? nullptr : staging_.arena;
+void ClipLoader::HandOver(FrameStore& store) {
+    if (outcome_ != Outcome::Running) store.TakeReadingOf(staging_);
 }

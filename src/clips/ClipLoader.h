@@ -31,8 +31,10 @@ public:
     struct Frame {
         int index = 0;  // counted from the clip's first frame
         int count = 0;  // the clip's frames as known when this one was read
-        // Null when the frame could not be decoded: it shows the last good picture.
+        // Null when the frame could not be decoded (it shows the last good picture), and for a
+        // clip decoded on demand, whose frames stay with its cache (all but the first, shown at once).
         std::unique_ptr<cDIBSection> picture;
+        bool decoded = false;
         QImage thumbnail;  // at its thumbnail's size; null without thumbnails or picture
     };
 
@@ -56,10 +58,11 @@ public:
     // entered again: the frames arriving meanwhile follow once it returns.
     Outcome Wait(const std::function<void(Frame&)>& take);
 
-    // Once finished: the reader, whose count is what the reading found, and the block the frames
-    // were read into (null when there was none).
+    // Once finished: the reader, whose count is what the reading found.
     std::unique_ptr<cVideo> TakeClip();
-    std::shared_ptr<FrameArena> Arena() const;
+    // Once finished: `store` takes what the reading settled, the block the frames were read into
+    // and whether the clip is decoded on demand, with its share of the memory budget.
+    void HandOver(FrameStore& store);
 
 signals:
     void FrameLoaded(int index, int count);

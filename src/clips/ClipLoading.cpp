@@ -188,9 +188,9 @@ frm_Main::LoadedFrames frm_Main::loadFrames(std::unique_ptr<cVideo>& reader, Fra
             if (thumbnails) layOutStrip(*thumbnails);
         }
         QImage thumbnail = std::move(frame.thumbnail);
-        if (frame.picture) {
+        if (frame.decoded) {
             lastGood = frame.index;
-            store.Put(first + frame.index, std::move(frame.picture));
+            if (frame.picture) store.Put(first + frame.index, std::move(frame.picture));
         } else if (const cDIBSection* good = store.Frame(first + lastGood)) {
             // A frame that does not decode shows the last one that did.
             auto copy = std::make_unique<cDIBSection>();
@@ -204,8 +204,9 @@ frm_Main::LoadedFrames frm_Main::loadFrames(std::unique_ptr<cVideo>& reader, Fra
         prgbarProcess->setValue(frame.index);
     });
     reader = loader.TakeClip();
-    // The frames live in the loader's block; the store keeps it with them.
-    if (result.held > 0) store.arena = loader.Arena();
+    // The frames live in the loader's block; the store keeps it with them, and whether the clip
+    // is decoded on demand.
+    if (result.held > 0) loader.HandOver(store);
     return result;
 }
 

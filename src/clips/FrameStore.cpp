@@ -157,6 +157,13 @@ bool FrameStore::ReadFrames(cVideo& clip, const ReadStep& step) {
     return true;
 }
 
+void FrameStore::TakeReadingOf(FrameStore& read) {
+    arena = std::move(read.arena);
+    onDemand_ = read.onDemand_;
+    budgetTaken_ += read.budgetTaken_;
+    read.budgetTaken_ = 0;
+}
+
 void FrameStore::Adopt(std::unique_ptr<cVideo> clip) {
     frameCount = clip ? short(std::min(clip->NumberOfFrames(), int(kMaxFrames))) : 0;
     reader = std::move(clip);

@@ -95,6 +95,9 @@ struct FrameStore : FrameSource {
     // was decoded; it returns false to stop the reading, and then so does this.
     using ReadStep = std::function<bool(int index, const cDIBSection* decoded)>;
     bool ReadFrames(cVideo& clip, const ReadStep& step = {});
+    // Takes over what `read` settled while it read a clip for this slot: its block, whether the
+    // clip is decoded on demand, and its share of the budget.
+    void TakeReadingOf(FrameStore& read);
     // Takes the reader whose frames were read: the clip's count is what the reading found. A clip
     // decoded on demand starts its cache here.
     void Adopt(std::unique_ptr<cVideo> clip);
