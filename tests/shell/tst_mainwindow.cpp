@@ -308,11 +308,6 @@ private slots:
         QCOMPARE(w.mnuFile[6]->text(), QStringLiteral("&2)  .../driver_front_view_take3.avi"));
         QVERIFY(!w.mnuFile[7]->isVisible());
         QVERIFY(w.mnuFile[9]->isVisible());
-        // Opening a clip puts it on top; the slots follow.
-        w.AddMRUFile(QStringLiteral("/clips/b.avi"));
-        QCOMPARE(w.mnuFile[5]->text(), QStringLiteral("&1)  /clips/b.avi"));
-        QCOMPARE(w.mnuFile[6]->text(), QStringLiteral("&2)  /clips/a.avi"));
-        QVERIFY(w.mnuFile[7]->isVisible());
     }
 
     void storedPositionsAndFoldersAreUsedAndSavedAtClose_data() {
