@@ -134,7 +134,10 @@ void KeyPositionsController::ClipLoaded(int slot, const QString& path) {
 void KeyPositionsController::found(int slot, unsigned generation, const KeyPositions& keys) {
     // A result for a clip that has since been replaced is dropped.
     if (generation != generation_[size_t(slot)]) return;
-    keys_[size_t(slot)] = keys;
+    // Positions the user set while the search ran are theirs: the search only fills the others.
+    KeyPositions& kept = keys_[size_t(slot)];
+    for (size_t k = 0; k < kept.frame.size(); ++k)
+        if (!userSet_[size_t(slot)] || kept.frame[k] < 0) kept.frame[k] = keys.frame[k];
     if (slot == Video1) {
         showTags();
         if (main_->ClipKind == 2) platform::TryStep([&] { main_->ShowVideoInfo(main_->picVideoInfo); });
