@@ -125,11 +125,13 @@ std::chrono::duration<double> FrameCache::restAfter() const {
     return std::chrono::duration<double>(2 * stepSeconds_ + 0.05);
 }
 
-// The frames decoding goes through to reach frame n from where the reader is.
+// The frames decoding goes through to reach frame n from where the reader is; a jump counts a few
+// more, for the decoder's threads filling up again.
 int FrameCache::framesToReach(platform::VideoFile& file, int n, int readerAt) const {
     const int key = file.KeyFrameOf(n - first_);
     const int start = key < 0 ? n : key + first_;
-    return n - (readerAt >= start && readerAt < n ? readerAt + 1 : start) + 1;
+    const bool onward = readerAt >= start && readerAt < n;
+    return n - (onward ? readerAt + 1 : start) + 1 + (onward ? 0 : 2);
 }
 
 int FrameCache::playTarget(platform::VideoFile& file, int readerAt) const {
