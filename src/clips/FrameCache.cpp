@@ -107,9 +107,6 @@ FrameCache::Window FrameCache::window() const {
 int FrameCache::nextWanted() const {
     const Window w = window();
     const auto missing = [&](int n) { return w.contains(n) && !held_.count(n) && !bad_.count(n); };
-    if (const int lead = leadFrames())
-        for (int k = lead; k < capacity_; ++k)
-            if (missing(position_ + k)) return position_ + k;
     if (missing(position_)) return position_;
     for (int k = 1; k < capacity_; ++k)
         if (missing(position_ + direction_ * k)) return position_ + direction_ * k;
@@ -118,10 +115,33 @@ int FrameCache::nextWanted() const {
     return -1;
 }
 
-int FrameCache::leadFrames() const {
-    // Playing faster than frames decode: the frames until the position's arrival go by unseen.
-    if (direction_ < 0 || stepSeconds_ <= 0 || stepSeconds_ >= 1 || decodeSeconds_ <= 2 * stepSeconds_) return 0;
-    return int(std::ceil(decodeSeconds_ / stepSeconds_)) + 1;
+bool FrameCache::playing() const {
+    if (direction_ < 0 || stepSeconds_ <= 0 || stepSeconds_ >= 1 || frameSeconds_ <= 1.5 * stepSeconds_) return false;
+    // Requests that stop coming end it: the frame the position rests on is then decoded whatever.
+    return std::chrono::steady_clock::now() - steppedAt_ < restAfter();
+}
+
+std::chrono::duration<double> FrameCache::restAfter() const {
+    return std::chrono::duration<double>(2 * stepSeconds_ + 0.05);
+}
+
+// The frames decoding goes through to reach frame n from where the reader is; a jump counts a few
+// more, for the decoder's threads filling up again.
+int FrameCache::framesToReach(platform::VideoFile& file, int n, int readerAt) const {
+    const int key = file.KeyFrameOf(n - first_);
+    const int start = key < 0 ? n : key + first_;
+    const bool onward = readerAt >= start && readerAt < n;
+    return n - (onward ? readerAt + 1 : start) + 1 + (onward ? 0 : 2);
+}
+
+int FrameCache::playTarget(platform::VideoFile& file, int readerAt) const {
+    // The nearest frame ahead that can be decoded before the position reaches it, with some margin.
+    const Window w = window();
+    for (int t = position_ + 1; t <= w.high; ++t) {
+        if (held_.count(t) || bad_.count(t)) continue;
+        if (frameSeconds_ * framesToReach(file, t, readerAt) < 0.8 * (t - position_) * stepSeconds_) return t;
+    }
+    return -1;
 }
 
 void FrameCache::makeRoom() {
@@ -149,17 +169,30 @@ void FrameCache::run() {
     const bool opened = file.Open(path_, learnt_) == platform::VideoFile::OpenResult::Ok && file.Width() == width_ &&
                         file.Height() == height_;
     std::shared_ptr<cDIBSection> lastGood;
+    int readerAt = first_;  // the frame the reader decoded last
     std::unique_lock lock(mutex_);
     if (!opened) return;
     for (;;) {
         int target = -1;
         wake_.wait(lock, [&] { return stop_ || (target = nextWanted()) >= 0; });
         if (stop_) return;
+        if (playing()) {
+            // Playing faster than frames decode: the frames the position will have passed by the time
+            // they are decoded are not worth their conversion; decoding goes through them, or jumps.
+            target = playTarget(file, readerAt);
+            if (target < 0) {
+                const int at = position_;
+                wake_.wait_for(lock, restAfter(), [&] { return stop_ || position_ != at; });
+                continue;
+            }
+        }
         // Decoding reaches the target from its key picture; the frames on the way that are wanted
         // too are kept. Going backward the run starts at the window's low end (decoding from the
         // key picture before it), so that the steps back that follow find their frames.
         int from = target;
-        if (direction_ < 0) {
+        if (playing()) {
+            from = target;
+        } else if (direction_ < 0) {
             from = window().low;
         } else {
             lock.unlock();
@@ -171,15 +204,17 @@ void FrameCache::run() {
             const Window w = window();
             if (!w.contains(target)) break;  // the position moved away meanwhile
             if (!w.contains(n) || held_.count(n) || bad_.count(n)) continue;
-            if (n < target && n < position_ + leadFrames()) continue;  // decoded on the way, not kept
             makeRoom();
             auto frame = spare_ ? std::move(spare_) : std::make_shared<cDIBSection>();
             lock.unlock();
+            const int through = framesToReach(file, n, readerAt);
             const auto started = std::chrono::steady_clock::now();
             const bool decoded = decodeInto(file, n - first_, *frame, width_, height_);
             const double took = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
             lock.lock();
-            decodeSeconds_ = decodeSeconds_ > 0 ? 0.7 * decodeSeconds_ + 0.3 * took : took;
+            readerAt = n;
+            const double each = took / std::max(1, through);
+            frameSeconds_ = frameSeconds_ > 0 ? 0.7 * frameSeconds_ + 0.3 * each : each;
             if (decoded) {
                 lastGood = frame;
             } else {

@@ -30,8 +30,9 @@ class WorkerFrames;
 class FrameCache : public QObject {
     Q_OBJECT
 public:
-    // Of the budget, what goes to pictures handed out and to the reader's own buffers, in frames.
-    static constexpr int kOverheadFrames = 6;
+    // Of the budget, what goes to pictures handed out and to the buffers of the decoders (the
+    // cache's reader and the slot's), in frames.
+    static constexpr int kOverheadFrames = 10;
 
     // Frames first .. first + count - 1 of the clip at `path`, each width x height; frame n is the
     // reader's frame n - first. At least two frames are held, whatever the budget.
@@ -68,7 +69,10 @@ private:
     };
     Window window() const;        // the frames to hold around the position; under the lock
     int nextWanted() const;       // the most urgent frame neither held nor known bad, or -1
-    int leadFrames() const;       // while playing, how far ahead of the position frames are still of use
+    bool playing() const;         // requests come one frame on, faster than frames decode
+    std::chrono::duration<double> restAfter() const;  // without a request for so long, playing ends
+    int framesToReach(platform::VideoFile& file, int n, int readerAt) const;
+    int playTarget(platform::VideoFile& file, int readerAt) const;  // -1: none can be had in time
     void makeRoom();              // drops frames outside the window until one more fits
     void run();                   // the decoding thread
 
@@ -88,12 +92,12 @@ private:
     std::shared_ptr<cDIBSection> spare_;  // a dropped frame's memory, for the next one decoded
     mutable int position_;
     mutable int direction_ = 1;
-    // Playing: the time between requests one frame apart, and what producing a frame takes. When
-    // frames come slower than they are asked for, the thread aims at the frame the position will
-    // have reached by the time it is done, instead of at frames that will have gone by.
+    // Playing: the time between requests one frame apart, and what decoding a frame takes. When
+    // frames come slower than they are asked for, the thread aims at a frame it can have ready by
+    // the time the position reaches it, instead of at frames that will have gone by.
     mutable std::chrono::steady_clock::time_point steppedAt_{};
     mutable double stepSeconds_ = 0;
-    double decodeSeconds_ = 0;
+    double frameSeconds_ = 0;
     bool stop_ = false;
     // The last pictures handed out, kept alive even when the thread drops them; owner's thread only.
     mutable std::deque<std::pair<int, std::shared_ptr<cDIBSection>>> pins_;

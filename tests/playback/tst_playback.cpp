@@ -679,7 +679,7 @@ private slots:
     }
     void clipsBeyondTheBudgetStepAndPlay() {
         QFETCH(bool, split);
-        constexpr int kLong = 40;  // 40 frames of 160 x 120 need 2.2 MB
+        constexpr int kLong = 24;  // 24 frames of 160 x 120 need 1.4 MB
         const cliptools::ClipSpec clipFormat{160, 120};
         for (int base : {0, kModelBase})
             if (!QFile::exists(clip(base ? "longmodel.avi" : "long.avi")))
