@@ -69,7 +69,11 @@ QImage PictureExporter::Compose(const PictureScene& s) {
     const QRect whole = map(area);
     QImage out(whole.size(), QImage::Format_RGB32);
     if (out.isNull()) return {};
-    out.fill(s.background);
+    // A picture the copy covers whole needs no background first (an export does this every frame).
+    const auto covers = [&](const QRect& to, const QImage* holder, const QRect& from, const QImage& picture) {
+        return holder && holder->rect().contains(from) && !from.isEmpty() && map(to).contains(picture.rect());
+    };
+    if (!covers(s.frameCanvas, s.frameHolder, s.frameSource, out)) out.fill(s.background);
     platform::StretchBlt(out, map(s.frameCanvas), *s.frameHolder, s.frameSource);
     if (s.modelShown && s.modelHolder && !s.modelSource.isEmpty()) {
         if (s.split) {
@@ -78,7 +82,7 @@ QImage PictureExporter::Compose(const PictureScene& s) {
             // The model surface over the frame's area, at the picture's scale, then the blend.
             QImage layer(out.size(), out.format());
             if (layer.isNull()) return {};
-            layer.fill(s.modelBackground);
+            if (!covers(s.modelCanvas, s.modelHolder, s.modelSource, layer)) layer.fill(s.modelBackground);
             platform::StretchBlt(layer, map(s.modelCanvas), *s.modelHolder, s.modelSource);
             platform::FoxAlphaBlend(out, 0, 0, out.width(), out.height(), layer, 0, 0, s.blend, 0xFF00FF, 0);
         }
