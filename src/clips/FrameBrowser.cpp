@@ -92,11 +92,14 @@ void frm_Main::reflowThumbnails() {
         if (!thumb) continue;
         const QRect at = platform::TwipsToPixels(QRect(t.Position(i), QSize(int(t.width), int(t.height))));
         if (at.size() != thumb->size()) {
-            // Scaled again from the frame itself, so a larger strip is no blurrier.
-            const cDIBSection* frame = Video1.Frame(first + i);
+            // Scaled again from the frame itself, so a larger strip is no blurrier; a clip decoded
+            // on demand rescales its thumbnail instead of sending its cache through every frame.
+            const cDIBSection* frame = Video1.OnDemand() ? nullptr : Video1.Frame(first + i);
             if (frame && frame->HDC())
                 thumb->setPixmap(QPixmap::fromImage(
                     frame->HDC()->scaled(at.size(), Qt::IgnoreAspectRatio, Qt::FastTransformation)));
+            else if (!thumb->pixmap().isNull())
+                thumb->setPixmap(thumb->pixmap().scaled(at.size(), Qt::IgnoreAspectRatio, Qt::FastTransformation));
         }
         thumb->setGeometry(at);
     }
