@@ -88,9 +88,9 @@ class TestClipLoading : public QObject {
     std::unique_ptr<TestDesktop> desktop_;
     std::unique_ptr<QTemporaryDir> clips_;
 
-    // Opens a file of the clips folder as a Shift+click in the file list does.
-    void shiftClick(frm_Main& w, const QString& name) {
-        w.Dir1->SetPath(clips_->path());
+    // Opens a file of `folder` (the clips folder if none) as a Shift+click in the file list does.
+    void shiftClick(frm_Main& w, const QString& name, const QString& folder = {}) {
+        w.Dir1->SetPath(folder.isEmpty() ? clips_->path() : folder);
         QTRY_VERIFY(w.File1->SelectFile(name));
         w.File1_MouseUp(vbLeftButton, vbShiftMask);
     }
@@ -260,9 +260,7 @@ private slots:
         WriteNumberedClip(dir.path(), QStringLiteral("large.avi"), 3, 800, 600);
         frm_Main w;
         w.show();
-        w.Dir1->SetPath(dir.path());
-        QTRY_VERIFY(w.File1->SelectFile(QStringLiteral("large.avi")));
-        w.File1_MouseUp(vbLeftButton, vbShiftMask);
+        shiftClick(w, QStringLiteral("large.avi"), dir.path());
         w.ImgVideoFrames_Click(2);
         // All ten number blocks, the right-most included, reach the canvas, and the frame is
         // shown whole, to its bottom-right corner.
@@ -280,9 +278,7 @@ private slots:
         QVERIFY(SpoilFrames(WriteNumberedClip(dir.path(), QStringLiteral("holes.avi"), 6, 160, 120), {0, 3}));
         MsgBoxRecorder boxes;
         frm_Main w;
-        w.Dir1->SetPath(dir.path());
-        QTRY_VERIFY(w.File1->SelectFile(QStringLiteral("holes.avi")));
-        w.File1_MouseUp(vbLeftButton, vbShiftMask);
+        shiftClick(w, QStringLiteral("holes.avi"), dir.path());
         // Fitted at the clip's size; frame 0, before any picture, shows the first one there is
         // (frame 1's), frame 3 a copy of frame 2.
         QCOMPARE(w.Video1.SourceRect(), QRect(0, 0, 160, 120));
@@ -497,21 +493,32 @@ private slots:
             for (int i = 8; i < frames; ++i) QCOMPARE(*w.Video1.Frame(i)->HDC(), *w.Video1.Frame(7)->HDC());
     }
 
+    // Each refusal names its reason first; everything of the clip loaded before stays.
     void refusedOrUnreadableClipsKeepTheLoadedOne_data() {
         QTest::addColumn<QString>("file");
         QTest::addColumn<QStringList>("messages");
+        QTest::addColumn<qint64>("memory");
+        const QString openError = QStringLiteral("fopenavi error");
         QTest::newRow("text named .avi")
             << QStringLiteral("notes.avi")
-            << QStringList{QStringLiteral("There was an error working with the file:\n") +
-                               QStringLiteral("%1/notes.avi"),
-                           QStringLiteral("fopenavi error")};
+            << QStringList{QStringLiteral("There was an error working with the file:\n%1/notes.avi"), openError}
+            << qint64(-1);
         QTest::newRow("too many frames")
-            << QStringLiteral("big.avi")
-            << QStringList{QStringLiteral("Video file is too big"), QStringLiteral("fopenavi error")};
+            << QStringLiteral("big.avi") << QStringList{QStringLiteral("Video file is too big"), openError}
+            << qint64(-1);
+        QTest::newRow("corrupt picture") << QStringLiteral("broken.jpg")
+                                         << QStringList{QStringLiteral("The picture could not be read:\n")}
+                                         << qint64(-1);
+        // 1 MB: 30 frames of 320 x 240 need 6.6 MB.
+        QTest::newRow("more than the machine holds")
+            << QStringLiteral("swing.avi")
+            << QStringList{QStringLiteral("There is not enough memory to load this clip."), openError}
+            << qint64(1024 * 1024);
     }
     void refusedOrUnreadableClipsKeepTheLoadedOne() {
         QFETCH(QString, file);
         QFETCH(QStringList, messages);
+        QFETCH(qint64, memory);
         if (file == QLatin1String("big.avi") && !QFile::exists(clips_->filePath(file)))
             WriteNumberedClip(clips_->path(), file, 999, 16, 16, cliptools::Codec::RawBGR24);
         frm_Main w;
@@ -521,15 +528,17 @@ private slots:
             shiftClick(w, QStringLiteral("swing.avi"));
             w.ImgVideoFrames_Click(12);
         }
+        if (memory >= 0) OverrideAvailableMemory(quint64(memory));
         MsgBoxRecorder boxes;
         shiftClick(w, file);
-        for (QString& m : messages) m = m.arg(QDir::cleanPath(clips_->path()));
-        QCOMPARE(boxes.prompts(), messages);
+        QCOMPARE(boxes.calls.size(), size_t(messages.size()));
+        for (qsizetype i = 0; i < messages.size(); ++i)
+            QVERIFY2(boxes.calls[size_t(i)].prompt.startsWith(messages[i].arg(QDir::cleanPath(clips_->path()))),
+                     qPrintable(boxes.calls[size_t(i)].prompt));
         if (file == QLatin1String("big.avi")) {
             QCOMPARE(boxes.calls[0].title, QStringLiteral("Video file error"));
             QCOMPARE(boxes.calls[0].style, int(vbCritical));
         }
-        // Everything of the clip before is as it was.
         QCOMPARE(w.Video1.frameCount, short(30));
         QCOMPARE(w.Video1.clipFileName, QStringLiteral("swing.avi"));
         QCOMPARE(w.ImgVideoFrames.size(), size_t(30));
@@ -540,19 +549,6 @@ private slots:
         QVERIFY(w.Video1.Frame(29));
         QVERIFY(!G().BusyLoading);
         QVERIFY(w.prgbarProcess->isHidden());
-    }
-
-    void aClipTheMachineCannotHoldIsRefusedBeforeReading() {
-        frm_Main w;
-        MsgBoxRecorder boxes;
-        OverrideAvailableMemory(1024 * 1024);  // 1 MB: 30 frames of 320 x 240 need 6.6 MB
-        shiftClick(w, QStringLiteral("swing.avi"));
-        QCOMPARE(boxes.calls.size(), size_t(2));
-        QVERIFY(boxes.calls[0].prompt.startsWith(
-            QStringLiteral("There is not enough memory to load this clip.")));
-        QCOMPARE(boxes.calls[1].prompt, QStringLiteral("fopenavi error"));
-        QVERIFY(!G().ClipLoaded);
-        QVERIFY(!w.imgLogo->isHidden());
     }
 
     void a4KClipBeyondTheControlGroupsLimitIsRefusedBeforeAnyFrameIsRead() {
@@ -581,8 +577,10 @@ private slots:
         frm_Main w;
         w.show();
         shiftClick(w, QStringLiteral("swing.avi"));
-        // The kind test ignores case.
-        shiftClick(w, QStringLiteral("Ten.AVI"));
+        // A real Shift+click in the list; the kind test ignores case.
+        QVERIFY(w.File1->SelectFile(QStringLiteral("Ten.AVI")));
+        QTest::mouseClick(w.File1->viewport(), Qt::LeftButton, Qt::ShiftModifier,
+                          w.File1->visualRect(w.File1->currentIndex()).center());
         QVERIFY(boxes.calls.empty());
         QCOMPARE(w.Video1.frameCount, short(10));
         QCOMPARE(w.ImgVideoFrames.size(), size_t(10));
@@ -620,49 +618,21 @@ private slots:
         QCOMPARE(cliptools::ReadFrameNumber(w.pic_video->Image().copy(0, 0, 200, 100)), 9);
     }
 
-    void corruptPictureIsRefusedAndTheClipStays() {
-        frm_Main w;
-        w.show();
-        {
-            MsgBoxRecorder quiet;
-            shiftClick(w, QStringLiteral("swing.avi"));
-        }
-        MsgBoxRecorder boxes;
-        shiftClick(w, QStringLiteral("broken.jpg"));
-        QCOMPARE(boxes.calls.size(), size_t(1));
-        QVERIFY(boxes.calls[0].prompt.startsWith(QStringLiteral("The picture could not be read:\n")));
-        QCOMPARE(w.ClipKind, 2);
-        QCOMPARE(w.Video1.frameCount, short(30));
-        QCOMPARE(shownFrame(w), 0);
-    }
-
     void otherModifiersAndTheBusyFlagDoNothing() {
         MsgBoxRecorder boxes;
         frm_Main w;
         w.Dir1->SetPath(clips_->path());
         QTRY_VERIFY(w.File1->SelectFile(QStringLiteral("swing.avi")));
-        w.File1_MouseUp(vbLeftButton, vbCtrlMask);
-        w.File1_MouseUp(vbLeftButton, vbShiftMask | vbCtrlMask);
-        w.File1_MouseUp(vbRightButton, vbShiftMask);
-        QVERIFY(!G().ClipLoaded);
-        G().BusyLoading = true;
-        w.File1_MouseUp(vbLeftButton, vbShiftMask);
-        QVERIFY(!G().ClipLoaded);
-        G().BusyLoading = false;
+        struct Click { int button, keys; bool busy; };
+        for (const Click c : {Click{vbLeftButton, vbCtrlMask, false}, Click{vbLeftButton, vbShiftMask | vbCtrlMask, false},
+                              Click{vbRightButton, vbShiftMask, false}, Click{vbLeftButton, vbShiftMask, true}}) {
+            G().BusyLoading = c.busy;
+            w.File1_MouseUp(c.button, c.keys);
+            G().BusyLoading = false;
+            QVERIFY(!G().ClipLoaded);
+        }
         QVERIFY(boxes.calls.empty());
         QVERIFY(!w.imgLogo->isHidden());
-    }
-
-    void realShiftClickInTheFileList() {
-        MsgBoxRecorder boxes;
-        frm_Main w;
-        w.show();
-        w.Dir1->SetPath(clips_->path());
-        QTRY_VERIFY(w.File1->SelectFile(QStringLiteral("Ten.AVI")));
-        const QRect item = w.File1->visualRect(w.File1->currentIndex());
-        QTest::mouseClick(w.File1->viewport(), Qt::LeftButton, Qt::ShiftModifier, item.center());
-        QCOMPARE(w.Video1.frameCount, short(10));
-        QVERIFY(boxes.calls.empty());
     }
 };
 
