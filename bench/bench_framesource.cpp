@@ -7,6 +7,7 @@
 #include "clips/FrameCache.h"
 #include "clips/cVideo.h"
 #include "imaging/cDIBSection.h"
+#include "BenchMedia.h"
 #include "platform/FfmpegOwners.h"
 
 #include <QCoreApplication>
@@ -40,72 +41,6 @@ constexpr int kWidth = 3840, kHeight = 2160, kFps = 30;
 
 double since(Clock::time_point start) { return std::chrono::duration<double>(Clock::now() - start).count(); }
 
-// Moving shapes over a gradient, with the frame number: enough detail to make decoding work.
-QImage busyFrame(int n, int width, int height) {
-    QImage img = cliptools::NumberedFrame(n, width, height);
-    QPainter p(&img);
-    QRadialGradient g(QPointF(width * (0.2 + 0.6 * ((n % 50) / 50.0)), height * 0.7), width / 4.0);
-    g.setColorAt(0, QColor::fromHsv((n * 7) % 360, 255, 255));
-    g.setColorAt(1, QColor(20, 40, 60));
-    p.fillRect(0, height / 2, width, height / 2, g);
-    p.setPen(QPen(Qt::white, 3));
-    for (int i = 0; i < 60; ++i) p.drawLine((i * 37 + n * 5) % width, height / 2, (i * 91) % width, height - 1);
-    return img;
-}
-
-// The limit: every frame decoded with the same threading and converted to BGR24 with the same
-// conversion as our reader, into one buffer.
-double plainDecodeFps(const QString& path) {
-    AVFormatContext* fmt = nullptr;
-    if (avformat_open_input(&fmt, path.toUtf8().constData(), nullptr, nullptr) < 0) return 0;
-    const auto start = Clock::now();
-    const int stream = av_find_best_stream(fmt, AVMEDIA_TYPE_VIDEO, -1, -1, nullptr, 0);
-    const AVCodecParameters* par = fmt->streams[stream]->codecpar;
-    const platform::CodecPtr dec(avcodec_alloc_context3(avcodec_find_decoder(par->codec_id)));
-    avcodec_parameters_to_context(dec.get(), par);
-    dec->thread_count = 0;
-    dec->thread_type = FF_THREAD_FRAME | FF_THREAD_SLICE;
-    avcodec_open2(dec.get(), dec->codec, nullptr);
-    const platform::PacketPtr pkt(av_packet_alloc());
-    const platform::FramePtr frame(av_frame_alloc());
-    platform::SwsPtr sws;
-    uint8_t* dst[4] = {};
-    int dstStride[4] = {};
-    av_image_alloc(dst, dstStride, par->width, par->height + 1, AV_PIX_FMT_BGR24, 64);
-    int frames = 0;
-    const auto receive = [&] {
-        while (avcodec_receive_frame(dec.get(), frame.get()) >= 0) {
-            sws.reset(sws_getCachedContext(sws.release(), frame->width, frame->height, AVPixelFormat(frame->format),
-                                           par->width, par->height, AV_PIX_FMT_BGR24,
-                                           SWS_BICUBIC | SWS_ACCURATE_RND | SWS_FULL_CHR_H_INT, nullptr, nullptr,
-                                           nullptr));
-            sws_scale(sws.get(), frame->data, frame->linesize, 0, frame->height, dst, dstStride);
-            ++frames;
-        }
-    };
-    while (av_read_frame(fmt, pkt.get()) >= 0) {
-        if (pkt->stream_index == stream) {
-            avcodec_send_packet(dec.get(), pkt.get());
-            receive();
-        }
-        av_packet_unref(pkt.get());
-    }
-    avcodec_send_packet(dec.get(), nullptr);
-    receive();
-    const double seconds = since(start);
-    av_freep(&dst[0]);
-    avformat_close_input(&fmt);
-    return frames / seconds;
-}
-
-long statusKb(const char* field) {
-    std::ifstream status("/proc/self/status");
-    std::string line;
-    while (std::getline(status, line))
-        if (line.rfind(field, 0) == 0) return std::stol(line.substr(std::string(field).size()));
-    return -1;
-}
-
 // Seconds until frame n is at hand, the event loop running meanwhile as the window's does.
 double waitFor(FrameCache& cache, int n) {
     const auto start = Clock::now();
@@ -131,7 +66,7 @@ int writeClip(const QString& path, int frames) {
     format.gopSize = 30;
     format.bFrames = 2;
     QString error;
-    if (!cliptools::WriteClip(path, format, frames, [](int n) { return busyFrame(n, kWidth, kHeight); }, &error)) {
+    if (!cliptools::WriteClip(path, format, frames, [](int n) { return BusyFrame(n, kWidth, kHeight, 60, 3, 5); }, &error)) {
         std::fprintf(stderr, "cannot write the clip: %s\n", qPrintable(error));
         return 1;
     }
@@ -153,13 +88,13 @@ int main(int argc, char** argv) {
                           {QStringLiteral("--write"), path, QString::number(frames)}) != 0)
         return 1;
 
-    const double plainFps = plainDecodeFps(path);
+    const double plainFps = PlainDecodeFps(path);
     const double decode = 1.0 / plainFps;
 
     {
         std::ofstream("/proc/self/clear_refs") << "5";  // the peak from here on
     }
-    const long beforeKb = statusKb("VmRSS:");
+    const long beforeKb = StatusKb("VmRSS:");
     // The load's pass, as for any clip decoded on demand: once through the clip into one buffer
     // (the thumbnails and the exact count come from it), its first frame shown as soon as it is read.
     const auto opened = Clock::now();
@@ -212,7 +147,7 @@ int main(int argc, char** argv) {
     const double playedSeconds = played.elapsed() / 1e3;
     const double feedable = std::min(double(ticks), plainFps * playedSeconds);
 
-    const long peakKb = statusKb("VmHWM:");
+    const long peakKb = StatusKb("VmHWM:");
     const double budgetMbD = double(budgetMb);
     const double peakMb = peakKb / 1024.0, grownMb = (peakKb - beforeKb) / 1024.0;
     const double frameMb = double(cache.FrameBytes()) / (1 << 20);

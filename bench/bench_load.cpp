@@ -7,6 +7,7 @@
 #include "clips/FrameStore.h"
 #include "clips/cVideo.h"
 #include "imaging/cDIBSection.h"
+#include "BenchMedia.h"
 #include "platform/FfmpegOwners.h"
 #include "platform/MessageBox.h"
 
@@ -34,76 +35,6 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-// Moving shapes over a gradient, with the frame number: enough detail to make decoding work.
-QImage busyFrame(int n, int width, int height) {
-    QImage img = cliptools::NumberedFrame(n, width, height);
-    QPainter p(&img);
-    QRadialGradient g(QPointF(width * (0.2 + 0.6 * ((n % 50) / 50.0)), height * 0.7), width / 4.0);
-    g.setColorAt(0, QColor::fromHsv((n * 7) % 360, 255, 255));
-    g.setColorAt(1, QColor(20, 40, 60));
-    p.fillRect(0, height / 2, width, height / 2, g);
-    p.setPen(Qt::white);
-    for (int i = 0; i < 40; ++i)
-        p.drawLine((i * 37 + n * 3) % width, height / 2, (i * 91) % width, height - 1);
-    return img;
-}
-
-// The limit: open, decode every frame with the same threading, convert to BGR24 into one buffer
-// with the same conversion the reader uses.
-double plainDecodeFps(const QString& path, int* framesOut) {
-    AVFormatContext* fmt = nullptr;
-    if (avformat_open_input(&fmt, path.toUtf8().constData(), nullptr, nullptr) < 0) return 0;
-    const auto start = Clock::now();
-    int stream = av_find_best_stream(fmt, AVMEDIA_TYPE_VIDEO, -1, -1, nullptr, 0);
-    const AVCodecParameters* par = fmt->streams[stream]->codecpar;
-    const AVCodec* codec = avcodec_find_decoder(par->codec_id);
-    const platform::CodecPtr dec(avcodec_alloc_context3(codec));
-    avcodec_parameters_to_context(dec.get(), par);
-    dec->thread_count = 0;
-    dec->thread_type = FF_THREAD_FRAME | FF_THREAD_SLICE;
-    avcodec_open2(dec.get(), codec, nullptr);
-    const platform::PacketPtr pkt(av_packet_alloc());
-    const platform::FramePtr frame(av_frame_alloc());
-    platform::SwsPtr sws;
-    uint8_t* dst[4] = {};
-    int dstStride[4] = {};
-    // Padded as swscale's 8-byte stores past the last row need.
-    av_image_alloc(dst, dstStride, par->width, par->height + 1, AV_PIX_FMT_BGR24, 64);
-    int frames = 0;
-    const auto receive = [&] {
-        while (avcodec_receive_frame(dec.get(), frame.get()) >= 0) {
-            sws.reset(sws_getCachedContext(sws.release(), frame->width, frame->height,
-                                           AVPixelFormat(frame->format), par->width, par->height,
-                                           AV_PIX_FMT_BGR24, SWS_BICUBIC | SWS_ACCURATE_RND | SWS_FULL_CHR_H_INT,
-                                           nullptr, nullptr, nullptr));
-            sws_scale(sws.get(), frame->data, frame->linesize, 0, frame->height, dst, dstStride);
-            ++frames;
-        }
-    };
-    while (av_read_frame(fmt, pkt.get()) >= 0) {
-        if (pkt->stream_index == stream) {
-            avcodec_send_packet(dec.get(), pkt.get());
-            receive();
-        }
-        av_packet_unref(pkt.get());
-    }
-    avcodec_send_packet(dec.get(), nullptr);
-    receive();
-    const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
-    av_freep(&dst[0]);
-    avformat_close_input(&fmt);
-    *framesOut = frames;
-    return frames / seconds;
-}
-
-long statusKb(const char* field) {
-    std::ifstream status("/proc/self/status");
-    std::string line;
-    while (std::getline(status, line))
-        if (line.rfind(field, 0) == 0) return std::stol(line.substr(std::string(field).size()));
-    return -1;
-}
-
 void resetPeakMemory() {
     std::ofstream clear("/proc/self/clear_refs");
     clear << "5";  // resets the peak resident size to the current one
@@ -120,7 +51,7 @@ struct LoadResult {
 LoadResult ourLoad(const QString& path, bool packed) {
     LoadResult r;
     resetPeakMemory();
-    r.beforeKb = statusKb("VmRSS:");
+    r.beforeKb = StatusKb("VmRSS:");
     const auto start = Clock::now();
     std::vector<std::unique_ptr<cDIBSection>> store;
     auto frames = std::make_unique<FrameStore>();
@@ -146,7 +77,7 @@ LoadResult ourLoad(const QString& path, bool packed) {
     }
     r.fps = store.size() / std::chrono::duration<double>(Clock::now() - start).count();
     r.frames = int(store.size());
-    r.peakKb = statusKb("VmHWM:");
+    r.peakKb = StatusKb("VmHWM:");
     return r;
 }
 
@@ -205,7 +136,7 @@ void runClip(const char* label, const QString& path, int width, int height) {
     double firstFrame = 0;
     // Alternate and keep the best of each, so that a busy moment on the machine hurts neither side.
     for (int round = 0; round < 2; ++round) {
-        plain = std::max(plain, plainDecodeFps(path, &plainFrames));
+        plain = std::max(plain, PlainDecodeFps(path, &plainFrames));
         const LoadResult d = ourLoad(path, false);
         if (d.fps > direct.fps) direct = d;
         const LoadResult p = ourLoad(path, true);
@@ -274,7 +205,7 @@ int main(int argc, char** argv) {
         clipFormat.gopSize = c.bFrames ? 30 : clipFormat.gopSize;
         QString error;
         if (!cliptools::WriteClip(
-                c.file, clipFormat, frames, [&](int n) { return busyFrame(n, c.width, c.height); }, &error)) {
+                c.file, clipFormat, frames, [&](int n) { return BusyFrame(n, c.width, c.height, 40, 1, 3); }, &error)) {
             std::fprintf(stderr, "cannot write %s: %s\n", c.label, qPrintable(error));
             return 1;
         }
@@ -291,7 +222,7 @@ int main(int argc, char** argv) {
     phone.bFrames = 3;
     phone.gopSize = 30;
     QString error;
-    if (cliptools::WriteClip(hevc, phone, frames, [&](int n) { return busyFrame(n, 1920, 1080); }, &error)) {
+    if (cliptools::WriteClip(hevc, phone, frames, [&](int n) { return BusyFrame(n, 1920, 1080, 40, 1, 3); }, &error)) {
         const auto start = Clock::now();
         cVideo video;
         cDIBSection first;
