@@ -93,12 +93,8 @@ void ExportFeed::run(QImage first) {
         }
         changed_.notify_all();
     };
-    rgb_.reset(av_frame_alloc());
+    rgb_ = platform::NewFrame(AV_PIX_FMT_RGB32, width_, height_);
     if (!rgb_) return fail(QStringLiteral("out of memory."));
-    rgb_->format = AV_PIX_FMT_RGB32;
-    rgb_->width = width_;
-    rgb_->height = height_;
-    if (av_frame_get_buffer(rgb_.get(), 0) < 0) return fail(QStringLiteral("out of memory."));
     std::memset(rgb_->buf[0]->data, 0, rgb_->buf[0]->size);
     sws_.reset(sws_getContext(width_, height_, AV_PIX_FMT_RGB32, width_, height_, AV_PIX_FMT_YUV420P,
                               VideoExporter::kScaleFlags, nullptr, nullptr, nullptr));
@@ -117,14 +113,8 @@ void ExportFeed::run(QImage first) {
                 spare_.pop_front();
             }
         }
-        if (!yuv) {
-            yuv.reset(av_frame_alloc());
-            if (!yuv) return fail(QStringLiteral("out of memory."));
-            yuv->format = AV_PIX_FMT_YUV420P;
-            yuv->width = width_;
-            yuv->height = height_;
-            if (av_frame_get_buffer(yuv.get(), 0) < 0) return fail(QStringLiteral("out of memory."));
-        }
+        if (!yuv && !(yuv = platform::NewFrame(AV_PIX_FMT_YUV420P, width_, height_)))
+            return fail(QStringLiteral("out of memory."));
         const QImage picture = i == 0 ? std::move(first) : ComposeExportFrame(job_, compositor, size_t(i));
         if (!fill(yuv.get(), picture)) return fail(QStringLiteral("out of memory."));
         yuv->pts = i;

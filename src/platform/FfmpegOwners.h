@@ -44,4 +44,15 @@ using PacketPtr = std::unique_ptr<AVPacket, PacketOwner>;
 using SwsPtr = std::unique_ptr<SwsContext, SwsOwner>;
 using OutputFormatPtr = std::unique_ptr<AVFormatContext, OutputFormatOwner>;
 
+// A frame of `format` with buffers of its own for width x height; null when memory is short.
+inline FramePtr NewFrame(AVPixelFormat format, int width, int height) {
+    FramePtr frame(av_frame_alloc());
+    if (!frame) return nullptr;
+    frame->format = format;
+    frame->width = width;
+    frame->height = height;
+    if (av_frame_get_buffer(frame.get(), 0) < 0) return nullptr;
+    return frame;
+}
+
 }  // namespace platform
