@@ -16,15 +16,6 @@ namespace {
 
 const QString kKey = QStringLiteral("Software\\varkelo\\video");
 
-// Stores an int as REG_DWORD, a QString as REG_SZ, anything else as REG_BINARY bytes.
-void Put(const QString& name, const QVariant& v) {
-    QByteArray dword(4, '\0');
-    qToLittleEndian(qint32(v.toInt()), dword.data());
-    const bool number = v.typeId() == QMetaType::Int, text = v.typeId() == QMetaType::QString;
-    PutRaw(kKey, name, number ? REG_DWORD : text ? REG_SZ : REG_BINARY,
-           number ? dword : text ? EncodeText(v.toString()) : v.toByteArray());
-}
-
 // A list as the main window makes it before loading.
 cMRUFileList FreshList() {
     cMRUFileList list;
@@ -39,7 +30,11 @@ QStringList Entries(const cMRUFileList& list) {
 }
 
 bool Raises9(const std::function<void()>& f) {
-    try { f(); } catch (const RuntimeError& e) { return e.Number() == errSubscriptOutOfRange; }
+    try {
+        f();
+    } catch (const RuntimeError& e) {
+        return e.Number() == errSubscriptOutOfRange;
+    }
     return false;
 }
 
@@ -50,10 +45,33 @@ class TestMRUFileList : public QObject {
     SettingsStoreFixture fx_;
     cRegistry reg_;
 
-    // Every load the main window makes at start; true only if all of them are.
-    bool LoadAll(cMRUFileList& list) {
-        const bool files = list.Load(reg_), dir = list.LoadDir(reg_), model = list.LoadModelDir(reg_);
-        return files && dir && model && list.LoadToolCoor(reg_);
+    // Every load the main window makes at start, into a fresh list and settings at known
+    // start values: what each load returned and what differs from those values. The list
+    // must stay usable whatever was loaded.
+    QString Loaded() {
+        G() = Globals{};
+        G().WorkingDir = QStringLiteral("/before");
+        G().ModelDir = QStringLiteral("/kept");
+        G().ToolPos.drawTool = {5, 6};
+        cMRUFileList list = FreshList();
+        QString out;
+        for (bool ok :
+             {list.Load(reg_), list.LoadDir(reg_), list.LoadModelDir(reg_), list.LoadToolCoor(reg_)})
+            out += ok ? '1' : '0';
+        if (list.MaxFileCount() != 4) out += QStringLiteral(" cap=%1").arg(list.MaxFileCount());
+        if (list.FileCount() > 0) out += " files=" + Entries(list).join('|');
+        if (G().WorkingDir != "/before") out += " work=" + G().WorkingDir;
+        if (G().ModelDir != "/kept") out += " model=" + G().ModelDir;
+        const auto& pos = G().ToolPos;
+        using Position = std::tuple<const char*, QPoint, QPoint>;  // name, loaded, start value
+        for (const auto& [name, at, start] :
+             {Position{"image", pos.imageTool, {}}, Position{"draw", pos.drawTool, {5, 6}},
+              Position{"vc", pos.videoControls, {}}, Position{"adjust", pos.adjustTool, {}}})
+            if (at != start) out += QStringLiteral(" %1=%2,%3").arg(name).arg(at.x()).arg(at.y());
+        if (!Raises9([&] { list.File(list.MaxFileCount() + 1); })) out += " (indexed past the capacity)";
+        list.AddFile(QStringLiteral("/after.avi"));
+        if (list.File(1) != "/after.avi" || list.FileCount() > list.MaxFileCount()) out += " (list broken)";
+        return out;
     }
 
 private Q_SLOTS:
@@ -77,13 +95,15 @@ private Q_SLOTS:
         QTest::newRow("40, one separator third") << forty << "&1)  ..." + forty.mid(2);
         QTest::newRow("no separator") << QString(40, 'y') << "&1)  " + QString(40, 'y');
         // Tail of exactly 32 after the separator still fits; 33 does not.
-        QTest::newRow("tail of 32 fits") << "/aaaa/bbbb/" + QString(31, 'c') << "&1)  .../" + QString(31, 'c');
+        QTest::newRow("tail of 32 fits")
+            << "/aaaa/bbbb/" + QString(31, 'c') << "&1)  .../" + QString(31, 'c');
         // A file name longer than 32: the last assignment (at the first separator) stands.
         const QString longName = "/a/" + QString(40, 'n');
         QTest::newRow("long file name") << longName << "&1)  ..." + longName;
         // Backslashes are ordinary characters in a file name here.
-        QTest::newRow("backslashes are not separators") << "/clips\\2002\\March\\driver_front_view_take3.avi"
-                                                        << "&1)  .../clips\\2002\\March\\driver_front_view_take3.avi";
+        QTest::newRow("backslashes are not separators")
+            << "/clips\\2002\\March\\driver_front_view_take3.avi"
+            << "&1)  .../clips\\2002\\March\\driver_front_view_take3.avi";
     }
     void captions() {
         QFETCH(QString, path);
@@ -105,9 +125,11 @@ private Q_SLOTS:
         // The same name in another case is another file here; a fifth file drops the fourth.
         list.AddFile(QStringLiteral("/clips/C.avi"));
         list.AddFile(QStringLiteral("/clips/e.avi"));
-        QCOMPARE(Entries(list), (QStringList{"/clips/e.avi", "/clips/C.avi", "/clips/b.avi", "/clips/a.avi"}));
+        QCOMPARE(Entries(list),
+                 (QStringList{"/clips/e.avi", "/clips/C.avi", "/clips/b.avi", "/clips/a.avi"}));
         // One file reached by another path (a link) is one entry, in the form opened last.
-        const QString file = fx_.Path("Swing.avi"), other = fx_.Path("swing.avi"), link = fx_.Path("link.avi");
+        const QString file = fx_.Path("Swing.avi"), other = fx_.Path("swing.avi"),
+                      link = fx_.Path("link.avi");
         WriteAll(file, "x");
         WriteAll(other, "y");
         QVERIFY(QFile::link(file, link));
@@ -150,28 +172,24 @@ private Q_SLOTS:
         G().WorkingDir = QStringLiteral("/home/me/clips");
         G().ModelDir = QStringLiteral("/home/me/100%PATH% swings");
         G().ToolPos = {{1230, 4560}, {1, 2}, {0, 7}, {3000, 40000}};
-        QVERIFY(saved.Save(reg_) && saved.SaveToolCoor(reg_) && saved.SaveDir(reg_) && saved.SaveModelDir(reg_));
+        QVERIFY(saved.Save(reg_) && saved.SaveToolCoor(reg_) && saved.SaveDir(reg_) &&
+                saved.SaveModelDir(reg_));
 
         // The layout on disk: names in this order, counts as numbers, the rest as text.
         QStringList names;
-        QCOMPARE(RegistryStore::Instance().EnumValueNames(HKEY_CURRENT_USER, kKey, names), long(ERROR_SUCCESS));
-        QCOMPARE(names, (QStringList{"MaxCount", "Count", "File1", "File2", "File3", "ImageToolX", "ImageToolY",
-                                     "DrawToolX", "DrawToolY", "VControlToolX", "VControlToolY", "AdjustToolX",
-                                     "AdjustToolY", "WorkingDir", "ModelDir"}));
+        QCOMPARE(RegistryStore::Instance().EnumValueNames(HKEY_CURRENT_USER, kKey, names),
+                 long(ERROR_SUCCESS));
+        QCOMPARE(names, (QStringList{"MaxCount", "Count", "File1", "File2", "File3", "ImageToolX",
+                                     "ImageToolY", "DrawToolX", "DrawToolY", "VControlToolX", "VControlToolY",
+                                     "AdjustToolX", "AdjustToolY", "WorkingDir", "ModelDir"}));
         QCOMPARE(Stored(kKey, "Count"), (RegValue{REG_DWORD, QByteArray("\x03\0\0\0", 4)}));
         QCOMPARE(Stored(kKey, "File2"), (RegValue{REG_SZ, EncodeText("/home/me/clips/%HOME%.avi")}));
         QCOMPARE(Stored(kKey, "VControlToolY"), (RegValue{REG_SZ, EncodeText("40000")}));
 
-        const Globals wrote = G();
-        G() = Globals{};
-        cMRUFileList loaded = FreshList();
-        QVERIFY(LoadAll(loaded));
-        QCOMPARE(Entries(loaded), Entries(saved));
-        QCOMPARE(G().WorkingDir, wrote.WorkingDir);
-        QCOMPARE(G().ModelDir, wrote.ModelDir);
-        for (auto pos : {&ToolWindowPositions::imageTool, &ToolWindowPositions::drawTool,
-                         &ToolWindowPositions::videoControls, &ToolWindowPositions::adjustTool})
-            QCOMPARE(G().ToolPos.*pos, wrote.ToolPos.*pos);
+        QCOMPARE(Loaded(),
+                 QString::fromUtf8("1111 files=/home/me/c.avi|/home/me/clips/%HOME%.avi|/home/me/Клипы/swing "
+                                   "one.avi work=/home/me/clips model=/home/me/100%PATH% swings "
+                                   "image=1,2 draw=1230,4560 vc=3000,40000 adjust=0,7"));
 
         // An empty folder is written as an empty text, not left out.
         G().WorkingDir.clear();
@@ -179,141 +197,80 @@ private Q_SLOTS:
         QCOMPARE(Stored(kKey, "WorkingDir"), (RegValue{REG_SZ, EncodeText(QString())}));
     }
 
-    void missingOrDamagedStoreKeepsDefaults_data() {
-        QTest::addColumn<bool>("exists");
-        QTest::addColumn<QByteArray>("content");
-        QTest::newRow("missing") << false << QByteArray();
-        // (The store's own reading of damaged files is checked with the store.)
-        QTest::newRow("garbage") << true << QByteArray("\x00\x01\xfe\xff garbage \x80\x81", 15);
-    }
-    void missingOrDamagedStoreKeepsDefaults() {
-        QFETCH(bool, exists);
-        QFETCH(QByteArray, content);
-        if (exists) WriteAll(fx_.user, content);
-        G().WorkingDir = QStringLiteral("/before");
-        G().ToolPos.drawTool = {5, 6};
-        cMRUFileList list = FreshList();
-        QVERIFY(LoadAll(list));
-        QVERIFY(list.MaxFileCount() == 4 && list.FileCount() == 0);
-        QCOMPARE(G().WorkingDir, QStringLiteral("/before"));  // nothing read, nothing changed
-        QCOMPARE(G().ToolPos.drawTool, QPoint(5, 6));
-        QCOMPARE(QFile::exists(fx_.user), exists);  // loading writes nothing
-        QCOMPARE(ReadAll(fx_.user), content);
-    }
-
-    void missingValues() {
-        Put("Count", 2);
-        Put("File1", "/a.avi");
-        Put("WorkingDir", "/w");
-        cMRUFileList list = FreshList();
-        QVERIFY(!list.Load(reg_));  // no MaxCount: refused
-        QVERIFY(list.MaxFileCount() == 4 && list.FileCount() == 0);
-        // A value missing from an existing key reads as empty.
-        G().ModelDir = QStringLiteral("/old");
-        QVERIFY(list.LoadModelDir(reg_));
-        QCOMPARE(G().ModelDir, QString());
-        QVERIFY(list.LoadDir(reg_));
-        QCOMPARE(G().WorkingDir, QStringLiteral("/w"));
-    }
-
-    void oddCounts_data() {
-        QTest::addColumn<QVariant>("maxCount");  // stored as Put stores it
-        QTest::addColumn<QVariant>("count");
-        QTest::addColumn<bool>("result");
-        QTest::addColumn<int>("capacity");
-        QTest::addColumn<int>("fileCount");
-        const auto row = [](const char* name, const QVariant& max, const QVariant& count, bool result,
-                            int capacity, int files) {
-            QTest::newRow(name) << max << count << result << capacity << files;
+    // Stores as another program or a damaged save may leave them: "Name=kind:text" items,
+    // kind d a REG_DWORD number, s text, x expandable text, b binary in hex; "#" and bytes:
+    // a store file with those bytes; nothing: no store at all. The outcome: what each load
+    // returned (Load, LoadDir, LoadModelDir, LoadToolCoor) and what differs from the start
+    // values (capacity 4, no files, work /before, model /kept, positions 0,0 but draw 5,6).
+    void storedValuesLoad_data() {
+        QTest::addColumn<QString>("stored");
+        QTest::addColumn<QString>("loaded");
+        const QString files = QStringLiteral(";File1=s:/f1;File2=s:/f2;File3=s:/f3;File4=s:/f4;File5=s:/f5");
+        // The start values stored, so that rows about the list show only the list. (A value
+        // missing from an existing key reads as empty: see the first rows that lack them.)
+        const QString same =
+            QStringLiteral("WorkingDir=s:/before;ModelDir=s:/kept;DrawToolX=s:5;DrawToolY=s:6;");
+        const auto row = [](const char* name, const QString& stored, const char* loaded) {
+            QTest::newRow(name) << stored << QString::fromUtf8(loaded);
         };
-        row("count above capacity", 4, 99, true, 4, 4);
-        row("huge capacity", 1000000, 6, true, 4, 4);
-        row("smaller capacity", 2, 3, true, 2, 2);
-        row("negative capacity", -5, 3, false, 4, 0);
-        row("negative count", 4, -3, true, 4, 0);
-        row("count as text", 4, QStringLiteral("2"), true, 4, 2);
-        row("count not a number", 4, QStringLiteral("abc"), false, 4, 0);
-        row("capacity binary", QByteArray("\x04\0\0\0", 4), 2, false, 4, 0);
+        row("missing store", "", "1111");
+        row("damaged store", "#not a store {[", "1111");
+        row("no MaxCount: refused", "Count=d:2;File1=s:/a.avi;WorkingDir=s:/w",
+            "0111 work=/w model= draw=0,0");
+        row("count above capacity", same + "MaxCount=d:4;Count=d:99" + files, "1111 files=/f1|/f2|/f3|/f4");
+        row("capacity above the menu", same + "MaxCount=d:1000000;Count=d:6" + files,
+            "1111 files=/f1|/f2|/f3|/f4");
+        row("smaller capacity", same + "MaxCount=d:2;Count=d:3" + files, "1111 cap=2 files=/f1|/f2");
+        row("negative capacity", same + "MaxCount=d:-5;Count=d:3" + files, "0111");
+        row("negative count", same + "MaxCount=d:4;Count=d:-3" + files, "1111");
+        row("count as text", same + "MaxCount=d:4;Count=s:2" + files, "1111 files=/f1|/f2");
+        row("count not a number", same + "MaxCount=d:4;Count=s:abc" + files, "0111");
+        row("capacity binary", same + "MaxCount=b:04000000;Count=d:2" + files, "0111");
+        // File2 missing, File3 a number, File4 binary (which stops the load; what was read
+        // stays), File7 beyond the capacity.
+        row("odd file values",
+            same + "MaxCount=d:4;Count=d:4;File1=s:/one;File3=d:33;File4=b:0102;File7=s:/7",
+            "0111 files=/one||33|");
+        row("odd folders", same + "MaxCount=d:4;WorkingDir=d:12;ModelDir=b:2f78", "1101 work=12");
+        // Older saves stored a path holding a "%NAME%" pair as expandable text: it comes back
+        // as written.
+        row("expandable paths",
+            same + "MaxCount=d:4;Count=d:1;File1=x:/%MRU_TEST%.avi;WorkingDir=x:/c/%MRU_TEST%",
+            "1111 files=/%MRU_TEST%.avi work=/c/%MRU_TEST%");
+        // Positions: a missing value (ImageToolY) reads as 0, later positions are still read.
+        const QString at = QStringLiteral(";MaxCount=d:4;VControlToolX=s:77");
+        row("position text with spaces", same + "ImageToolX=s: 45 ;DrawToolY=s:45" + at,
+            "1111 image=45,0 draw=5,45 vc=77,0");
+        row("position number", same + "ImageToolX=d:600;DrawToolY=d:600" + at,
+            "1111 image=600,0 draw=5,600 vc=77,0");
+        row("position negative", same + "ImageToolX=s:-200;DrawToolY=s:-200" + at, "1111 draw=5,0 vc=77,0");
+        row("position words", same + "ImageToolX=s:left;DrawToolY=s:left" + at, "1111 draw=5,0 vc=77,0");
+        row("position beyond 32 bits", same + "ImageToolX=s:99999999999;DrawToolY=s:99999999999" + at,
+            "1111 draw=5,0 vc=77,0");
+        row("position binary", same + "ImageToolX=b:10000000;DrawToolY=b:10000000" + at,
+            "1111 draw=5,0 vc=77,0");
     }
-    void oddCounts() {
-        QFETCH(QVariant, maxCount);
-        QFETCH(QVariant, count);
-        QFETCH(bool, result);
-        QFETCH(int, capacity);
-        QFETCH(int, fileCount);
-        Put("MaxCount", maxCount);
-        Put("Count", count);
-        for (int i = 1; i <= 7; ++i) Put(QStringLiteral("File%1").arg(i), QStringLiteral("/f%1.avi").arg(i));
-        cMRUFileList list = FreshList();
-        QCOMPARE(list.Load(reg_), result);
-        QCOMPARE((QList<int>{list.MaxFileCount(), list.FileCount()}), (QList<int>{capacity, fileCount}));
-        // Every listed entry is the stored one; nothing past the capacity exists.
-        for (int i = 1; i <= list.FileCount(); ++i) QCOMPARE(list.File(i), QStringLiteral("/f%1.avi").arg(i));
-        QVERIFY(Raises9([&] { list.File(list.MaxFileCount() + 1); }));
-        // The list still works after any of these loads.
-        list.AddFile(QStringLiteral("/after.avi"));
-        QVERIFY(list.File(1) == QStringLiteral("/after.avi") && list.FileCount() <= list.MaxFileCount());
-    }
-
-    void missingAndOddFileValues() {
-        Put("MaxCount", 4);
-        Put("Count", 4);
-        Put("File1", "/one.avi");
-        // File2 missing, File3 a number, File4 binary; File7 beyond the capacity.
-        Put("File3", 33);
-        Put("File4", QByteArray("\x01\x02", 2));
-        Put("File7", "/seven.avi");
-        cMRUFileList list = FreshList();
-        QVERIFY(!list.Load(reg_));  // the binary File4 stops the load; what was read stays
-        QCOMPARE(list.FileCount(), 4);
-        QCOMPARE(Entries(list), (QStringList{"/one.avi", "", "33", ""}));
-        QVERIFY(Raises9([&] { list.File(7); }));
-    }
-
-    void oddPositions_data() {
-        QTest::addColumn<QVariant>("stored");  // stored as Put stores it
-        QTest::addColumn<int>("position");
-        QTest::newRow("text with spaces") << QVariant(" 45 ") << 45;
-        QTest::newRow("number where text is expected") << QVariant(600) << 600;
-        QTest::newRow("negative") << QVariant("-200") << 0;
-        QTest::newRow("words") << QVariant("left") << 0;
-        QTest::newRow("beyond 32 bits") << QVariant("99999999999") << 0;
-        QTest::newRow("binary") << QVariant(QByteArray("\x10\x00\x00\x00", 4)) << 0;
-    }
-    void oddPositions() {
-        QFETCH(QVariant, stored);
-        QFETCH(int, position);
-        for (const char* name : {"ImageToolX", "DrawToolY", "AdjustToolY"}) Put(name, stored);
-        Put("VControlToolX", "77");
-        G().ToolPos.imageTool = {9, 9};
-        cMRUFileList list = FreshList();
-        QVERIFY(list.LoadToolCoor(reg_));
-        QCOMPARE(G().ToolPos.imageTool, QPoint(position, 0));  // a missing Y reads as empty: 0
-        QCOMPARE(G().ToolPos.drawTool, QPoint(0, position));
-        QCOMPARE(G().ToolPos.adjustTool, QPoint(0, position));
-        QCOMPARE(G().ToolPos.videoControls, QPoint(77, 0));  // later positions are still read
-    }
-
-    void oddFolders() {
-        Put("WorkingDir", 12);
-        Put("ModelDir", QByteArray("/x", 2));
-        G().ModelDir = QStringLiteral("/kept");
-        cMRUFileList list = FreshList();
-        QVERIFY(list.LoadDir(reg_));
-        QCOMPARE(G().WorkingDir, QStringLiteral("12"));
-        QVERIFY(!list.LoadModelDir(reg_));  // binary is no folder: refused, old value kept
-        QCOMPARE(G().ModelDir, QStringLiteral("/kept"));
-        // Stored as expandable text (as older saves stored a path with a "%NAME%" pair), a
-        // folder or a recent file still comes back as written.
-        qputenv("VARKELO_MRU_TEST", "/srv");
-        PutRaw(kKey, "WorkingDir", REG_EXPAND_SZ, EncodeText("/clips/%VARKELO_MRU_TEST%"));
-        Put("MaxCount", 4);
-        Put("Count", 1);
-        PutRaw(kKey, "File1", REG_EXPAND_SZ, EncodeText("/clips/%VARKELO_MRU_TEST%.avi"));
-        QVERIFY(list.LoadDir(reg_) && list.Load(reg_));
-        QCOMPARE(G().WorkingDir, QStringLiteral("/clips/%VARKELO_MRU_TEST%"));
-        QCOMPARE(list.File(1), QStringLiteral("/clips/%VARKELO_MRU_TEST%.avi"));
-        qunsetenv("VARKELO_MRU_TEST");
+    void storedValuesLoad() {
+        QFETCH(QString, stored);
+        QFETCH(QString, loaded);
+        if (stored.startsWith('#')) WriteAll(fx_.user, stored.mid(1).toLatin1());
+        for (const QString& item : stored.split(';', Qt::SkipEmptyParts)) {
+            if (item.startsWith('#')) break;
+            const QString name = item.section('=', 0, 0), text = item.section('=', 1).mid(2);
+            const QChar kind = item.section('=', 1).at(0);
+            QByteArray dword(4, '\0');
+            qToLittleEndian(text.toInt(), dword.data());
+            if (kind == 'd') PutRaw(kKey, name, REG_DWORD, dword);
+            if (kind == 's' || kind == 'x')
+                PutRaw(kKey, name, kind == 's' ? REG_SZ : REG_EXPAND_SZ, EncodeText(text));
+            if (kind == 'b') PutRaw(kKey, name, REG_BINARY, QByteArray::fromHex(text.toLatin1()));
+        }
+        const QByteArray before = ReadAll(fx_.user);
+        qputenv("MRU_TEST", "/srv");
+        QCOMPARE(Loaded(), loaded);
+        qunsetenv("MRU_TEST");
+        QCOMPARE(ReadAll(fx_.user), before);  // loading writes nothing
+        QCOMPARE(QFile::exists(fx_.user), !stored.isEmpty());
     }
 
     void failedSaves() {
