@@ -128,7 +128,8 @@ private Q_SLOTS:
         QCOMPARE(Store().SetValues(kUser, batch, {{"three", Text("3")}, {"ONE", Text("i")}}), kOk);
         QCOMPARE(Names(batch), (QStringList{"one", "two", "three"}));
         QCOMPARE(Query(batch, "one"), EncodeText("i"));
-        QCOMPARE(Store().SetValues(kUser, batch, {{"four", Text("4")}, {QString(16384, 'v'), Text("x")}}), kInvalid);
+        QCOMPARE(Store().SetValues(kUser, batch, {{"four", Text("4")}, {QString(16384, 'v'), Text("x")}}),
+                 kInvalid);
         QCOMPARE(Query(batch, "four"), QByteArray("<status 2>"));
         QCOMPARE(Store().SetValues(kMachine, batch, {{"one", Text("1")}}), kDenied);
     }
@@ -180,7 +181,8 @@ private Q_SLOTS:
         QTest::newRow("garbage") << QByteArray("\x89PNG\r\n\x1a\n\0\0\0\rIHDR\xff\xfe", 18);
         QTest::newRow("json array") << QByteArray("[1,2,3]");
         QTest::newRow("other json object") << QByteArray(R"({"keys":[{"path":"Software","values":[]}]})");
-        QTest::newRow("keys not a list") << QByteArray(R"({"format":"varkelo-registry","keys":{"path":"S"}})");
+        QTest::newRow("keys not a list")
+            << QByteArray(R"({"format":"varkelo-registry","keys":{"path":"S"}})");
         QTest::newRow("deep nesting") << QByteArray(100000, '[');
     }
     void damagedFileReadsAsEmpty() {
@@ -260,7 +262,8 @@ private Q_SLOTS:
         QCOMPARE(ReadAll(fx_.user), before);
         QCOMPARE(Query(key, "Big"), QByteArray("<status 2>"));
         // No temporary file is left beside the store.
-        QCOMPARE(QDir(QFileInfo(fx_.user).absolutePath()).entryList(QDir::Files), QStringList{"registry.json"});
+        QCOMPARE(QDir(QFileInfo(fx_.user).absolutePath()).entryList(QDir::Files),
+                 QStringList{"registry.json"});
     }
 
     void limitsKeepTheFileReadable() {

@@ -14,7 +14,11 @@ const QString kKey = QStringLiteral("Software\\varkelo\\test");
 constexpr std::uint32_t kNotFound = 0xFFFFu;  // the type Stored gives a missing value
 
 RuntimeError Raised(const std::function<void()>& f) {
-    try { f(); } catch (const RuntimeError& e) { return e; }
+    try {
+        f();
+    } catch (const RuntimeError& e) {
+        return e;
+    }
     return RuntimeError(0, QStringLiteral("nothing raised"), QStringLiteral("nothing raised"));
 }
 
@@ -104,7 +108,9 @@ private Q_SLOTS:
     void expansionRules_data() {
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("expanded");
-        const auto row = [](const char* text, const char* expanded) { QTest::newRow(text) << text << expanded; };
+        const auto row = [](const char* text, const char* expanded) {
+            QTest::newRow(text) << text << expanded;
+        };
         row("%TVAR% long long", "WINE long long");
         row("%TVAR%%TVAR% long", "WINEWINE long");
         row("%TVAR_UNSET_X% long", "%TVAR_UNSET_X% long");  // unknown stays
@@ -114,7 +120,7 @@ private Q_SLOTS:
         row("%%", "%%");  // empty name
         row("a%TVAR_EMPTY%b", "ab");
         row("-%TVAR_INDIRECT%-", "-Foo%TVAR%Bar-");  // not expanded twice
-        row("%tvar%", "%tvar%");  // case matters here
+        row("%tvar%", "%tvar%");                     // case matters here
     }
     void expansionRules() {
         QFETCH(QString, text);
@@ -222,8 +228,9 @@ private Q_SLOTS:
         QCOMPARE(e.Description(), QStringLiteral("Failed to create registry Key: 'Software\\X"));
         e = Raised([&] { r.SetValue(QStringLiteral("abc")); });
         QCOMPARE(e.Number(), 26001L);
-        QCOMPARE(e.Description(), "Failed to set registry value Key: '-2147483646',Section: 'Software\\X',Key: "
-                                  "'Name' to value: 'abc'");
+        QCOMPARE(e.Description(),
+                 "Failed to set registry value Key: '-2147483646',Section: 'Software\\X',Key: "
+                 "'Name' to value: 'abc'");
 
         // The key opens but the store refuses the value itself: reported, not passed off as done.
         cRegistry u = UserRegistry(QString(20000, 'n'), REG_DWORD);

@@ -43,7 +43,8 @@ private:
 inline void PutRaw(const QString& key, const QString& name, std::uint32_t type, const QByteArray& data) {
     auto& store = platform::RegistryStore::Instance();
     QCOMPARE(store.CreateKey(platform::HKEY_CURRENT_USER, key), long(platform::ERROR_SUCCESS));
-    QCOMPARE(store.SetValue(platform::HKEY_CURRENT_USER, key, name, {type, data}), long(platform::ERROR_SUCCESS));
+    QCOMPARE(store.SetValue(platform::HKEY_CURRENT_USER, key, name, {type, data}),
+             long(platform::ERROR_SUCCESS));
 }
 
 // A user value as stored; type 0xFFFF when there is none.
