@@ -11,13 +11,11 @@ using namespace platform;
 
 class TestFileListBoxes : public QObject {
     Q_OBJECT
-private slots:
+private Q_SLOTS:
     void fileListShowsOnlyThePatternIgnoringCase() {
         QTemporaryDir dir;
-        for (const char* name : {"Swing.AVI", "pose.jpeg", "a.bmp", "b.jpg", "notes.txt", "clip.avi.bak"}) {
-            QFile f(dir.filePath(QString::fromLatin1(name)));
-            QVERIFY(f.open(QIODevice::WriteOnly));
-        }
+        for (const char* name : {"Swing.AVI", "pose.jpeg", "a.bmp", "b.jpg", "notes.txt", "clip.avi.bak"})
+            QVERIFY(QFile(dir.filePath(QString::fromLatin1(name))).open(QIODevice::WriteOnly));
         FileListBox list;
         list.SetPattern(QStringLiteral("*.avi;*.bmp;*.jpg;*.jpeg"));
         list.SetPath(dir.path());
@@ -41,6 +39,8 @@ private slots:
         }
     }
 
+    // The tree opens down to a deep folder once the model has read it; the same folder again
+    // is no change.
     void dirListRevealsADeepFolderAndReportsChange() {
         QTemporaryDir dir(QDir::currentPath() + QStringLiteral("/dirlist-XXXXXX"));
         const QString deep = dir.filePath(QStringLiteral("a/b/c"));
@@ -50,21 +50,17 @@ private slots:
         dirs.show();
         QSignalSpy change(&dirs, &DirListBox::Change);
         dirs.SetPath(deep);
+        dirs.SetPath(deep);
         QCOMPARE(change.count(), 1);
         QCOMPARE(dirs.Path(), deep);
-        dirs.SetPath(deep);  // the same folder again is no change
-        QCOMPARE(change.count(), 1);
-        // The tree opens down to the folder once the model has read it.
-        auto* model = dirs.model();
-        QTRY_VERIFY(dirs.currentIndex().isValid() &&
-                    model->data(dirs.currentIndex(), Qt::DisplayRole).toString() == QStringLiteral("c"));
+        QTRY_COMPARE(dirs.model()->data(dirs.currentIndex(), Qt::DisplayRole).toString(),
+                     QStringLiteral("c"));
         QTRY_VERIFY(dirs.isExpanded(dirs.currentIndex().parent()));
     }
 
     void driveOfPicksTheLongestMountPoint() {
         QCOMPARE(DriveOf(QStringLiteral("/")), QStringLiteral("/"));
-        const QString home = DriveOf(QDir::homePath());
-        QVERIFY(QDir::homePath().startsWith(home));
+        QVERIFY(QDir::homePath().startsWith(DriveOf(QDir::homePath())));
     }
 };
 
