@@ -128,118 +128,123 @@ private Q_SLOTS:
         QCOMPARE(l.defaultVideoControls, QPoint(11704, 600 + 2588));  // 1.5 x 1725 = 2587.5 -> even 2588
     }
 
-    // What a first start shows: maximised, nothing loaded, only what works without a clip
-    // enabled, the tool windows where the layout puts them, the clock running.
-    void startStateOfTheWindow() {
+    // What a start shows, from what the store holds and the screen: maximised, the start-up
+    // picture, only what works without a clip enabled, the recent files in the menu, the
+    // file list in the working folder (the program's own when none is stored or it is gone),
+    // the tool windows where the layout puts them, and a warning for a screen of few colours.
+    void startState_data() {
+        QTest::addColumn<QVariantMap>("stored");  // numbers as REG_DWORD, text as REG_SZ
+        QTest::addColumn<int>("depth");
+        QTest::addColumn<QString>("shown");  // the recent-file menu items shown, and messages
+        QTest::newRow("first start") << QVariantMap{} << 24 << "";
+        QTest::newRow("recent files")
+            << QVariantMap{{"MaxCount", 4},
+                           {"Count", 2},
+                           {"File1", "/clips/a.avi"},
+                           {"File2", "/Golf/Clips/2002/March/driver_front_view_take3.avi"}}
+            << 24 << "&1)  /clips/a.avi|&2)  .../driver_front_view_take3.avi|-";
+        QTest::newRow("working folder gone") << QVariantMap{{"WorkingDir", "/no/such/folder"}} << 24 << "";
+        QTest::newRow("low colour depth")
+            << QVariantMap{} << 8
+            << "Screen colour depths below 16 bits/pixel are not supported by this program.";
+    }
+    void startState() {
+        QFETCH(QVariantMap, stored);
+        QFETCH(int, depth);
+        QFETCH(QString, shown);
+        for (auto [name, value] : stored.asKeyValueRange())
+            store(name, value, value.typeId() == QMetaType::Int ? REG_DWORD : REG_SZ);
+        OverrideScreenMetrics(ScreenMetrics{1024, 768, 96, 96, depth});
         MsgBoxRecorder boxes;
         frm_Main w;
-        QVERIFY(boxes.calls.empty());
+        QStringList items = boxes.prompts();
+        for (int i = 5; i <= 9; ++i)
+            if (w.mnuFile[i]->isVisible())
+                items << (w.mnuFile[i]->text().isEmpty() ? "-" : w.mnuFile[i]->text());
+        QCOMPARE(items.join('|'), shown);
         QVERIFY(w.windowState() & Qt::WindowMaximized);
-        QVERIFY(w.pic_video->isHidden() && !w.imgLogo->isHidden());
+        QVERIFY(w.pic_video->isHidden() && !w.imgLogo->isHidden() && w.ClockTimer->isActive());
         QCOMPARE(w.pic_video->size(), QSize(513, 383));
-        // An empty working folder is the program's own.
         QCOMPARE(w.File1->Path(), QDir::cleanPath(QCoreApplication::applicationDirPath()));
         for (int i = 1; i <= 12; ++i) QCOMPARE(w.Toolbar1->Enabled(i), i == 1 || i == 12);
         QVERIFY(!w.mnuToolsTOP->menuAction()->isEnabled());
-        for (int i = 5; i <= 9; ++i) QVERIFY(!w.mnuFile[i]->isVisible());  // no recent files yet
-        QVERIFY(w.ClockTimer->isActive());
         QCOMPARE(w.DrawToolBox->PositionTwips(), w.Layout().defaultDrawTool);
         // Open and the help answer from the tool windows too.
         for (QAction* item : {w.mnuFile[0], w.mnuhelp[0]})
             QCOMPARE(item->shortcutContext(), Qt::ApplicationShortcut);
     }
 
-    void droppedFilesOpen_data() {
+    // Files dropped on the window (with Shift: as the model) and the command line's files,
+    // opened once the window is shown. The outcome: the frame video 1 shows (-1: nothing; 0
+    // stands for it while a model is in),
+    // "model" when the model came in, "refused" for a refused drop, and the messages. A file
+    // that cannot be read gets the reader's message and the window goes on as it was.
+    void filesOpenFromOutside_data() {
+        QTest::addColumn<QString>("how");    // "drop", "Shift drop" or "start" (clip, then model)
+        QTest::addColumn<bool>("clipOpen");  // swing.avi is open before
         QTest::addColumn<QStringList>("items");
-        QTest::addColumn<bool>("shift");
-        QTest::addColumn<bool>("clipOpen");  // swing.avi is open before the drop
-        QTest::addColumn<bool>("busy");
-        QTest::addColumn<int>("frame");  // shown in video 1 afterwards; -2: the model came in
-        QTest::addColumn<bool>("accepted");
+        QTest::addColumn<QString>("outcome");
         const QStringList other{"other.avi"}, pose{"pose.jpg"};
-        QTest::newRow("a clip") << other << false << false << false << 20 << true;
-        QTest::newRow("a picture over a clip") << pose << false << true << false << 7 << true;
-        QTest::newRow("a clip with Shift: the model") << other << true << true << false << -2 << true;
-        QTest::newRow("Shift, nothing to compare with") << other << true << false << false << 20 << true;
-        QTest::newRow("a picture with Shift") << pose << true << true << false << 7 << true;
-        QTest::newRow("a folder") << QStringList{"takes.avi"} << false << true << false << 0 << false;
-        QTest::newRow("an unknown type")
-            << QStringList{"unknown.xyz"} << false << false << false << -1 << false;
+        const QString unread = QStringLiteral(" There was an error working with the file:\n/no/such/");
+        QTest::newRow("a clip") << "drop" << false << other << "20";
+        QTest::newRow("a clip with Shift: the model") << "Shift drop" << true << other << "0 model";
+        QTest::newRow("Shift, nothing to compare with") << "Shift drop" << false << other << "20";
+        QTest::newRow("a picture with Shift") << "Shift drop" << true << pose << "7";
+        QTest::newRow("a folder") << "drop" << true << QStringList{"takes.avi"} << "0 refused";
+        QTest::newRow("an unknown type") << "drop" << false << QStringList{"unknown.xyz"} << "-1 refused";
         QTest::newRow("a web address")
-            << QStringList{"http://example.com/swing.avi"} << false << false << false << -1 << false;
+            << "drop" << false << QStringList{"http://example.com/swing.avi"} << "-1 refused";
         QTest::newRow("several: the first clip or picture")
-            << QStringList{"takes.avi", "notes.txt", "pose.jpg", "other.avi"} << false << false << false << 7
-            << true;
-        QTest::newRow("during a load") << other << true << true << true << 0 << false;
+            << "drop" << false << QStringList{"takes.avi", "notes.txt", "pose.jpg", "other.avi"} << "7";
+        QTest::newRow("start: a clip and a model")
+            << "start" << false << QStringList{"swing.avi", "other.avi"} << "0 model";
+        QTest::newRow("start: no such clip")
+            << "start" << false << QStringList{"/no/such/swing.avi", ""} << "-1" + unread + "swing.avi";
+        QTest::newRow("start: no clip to compare the model with")
+            << "start" << false << QStringList{"/no/such/swing.avi", "other.avi"}
+            << "-1" + unread + "swing.avi";
+        QTest::newRow("start: no such model")
+            << "start" << false << QStringList{"swing.avi", "/no/such/model.avi"}
+            << "0" + unread + "model.avi";
     }
-    void droppedFilesOpen() {
-        QFETCH(QStringList, items);
-        QFETCH(bool, shift);
+    void filesOpenFromOutside() {
+        QFETCH(QString, how);
         QFETCH(bool, clipOpen);
-        QFETCH(bool, busy);
-        QFETCH(int, frame);
-        QFETCH(bool, accepted);
+        QFETCH(QStringList, items);
+        QFETCH(QString, outcome);
         MsgBoxRecorder boxes;
         frm_Main w;
         w.show();
-        if (clipOpen) QVERIFY(w.findChild<DesktopInput*>()->Open({file("swing.avi"), false}));
-        QList<QUrl> urls;
-        for (const QString& item : items)
-            urls << (item.contains(':') ? QUrl(item) : QUrl::fromLocalFile(file(item)));
-        QMimeData data;
-        data.setUrls(urls);
-        const Qt::KeyboardModifiers keys = shift ? Qt::ShiftModifier : Qt::NoModifier;
-        const QPoint at = w.pic_video->geometry().center();
-        G().BusyLoading = busy;
-        QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, keys);
-        QApplication::sendEvent(&w, &enter);
-        QDropEvent drop(at, Qt::CopyAction, &data, Qt::LeftButton, keys);
-        QApplication::sendEvent(&w, &drop);
-        QVERIFY(enter.isAccepted() == accepted && drop.isAccepted() == accepted);
-        G().BusyLoading = false;
-        QCoreApplication::processEvents();  // the file opens once the drop is over
-        QCOMPARE(G().ModelShown, frame == -2);
-        if (frame != -2) QCOMPARE(shownFrame(w), frame);
-        QVERIFY(boxes.calls.empty());
-        // An opened file's folder is the browser's.
-        if (accepted) QCOMPARE(w.File1->Path(), QDir::cleanPath(files_.path()));
-    }
-
-    // The command line's files open once the window is shown; a file that cannot be read gets
-    // the reader's message and the window goes on as it was.
-    void commandLineFilesOpenAtStart_data() {
-        QTest::addColumn<QString>("clip");
-        QTest::addColumn<QString>("model");
-        QTest::addColumn<int>("frame");
-        QTest::addColumn<bool>("modelIn");
-        QTest::addColumn<QString>("unread");  // the file the reader's message names
-        QTest::newRow("a clip and a model") << "swing.avi"
-                                            << "other.avi" << 0 << true << "";
-        QTest::newRow("no such clip") << "/no/such/swing.avi"
-                                      << "" << -1 << false << "/no/such/swing.avi";
-        QTest::newRow("no clip to compare the model with")
-            << "/no/such/swing.avi"
-            << "other.avi" << -1 << false << "/no/such/swing.avi";
-        QTest::newRow("no such model") << "swing.avi"
-                                       << "/no/such/model.avi" << 0 << false << "/no/such/model.avi";
-    }
-    void commandLineFilesOpenAtStart() {
-        QFETCH(QString, clip);
-        QFETCH(QString, model);
-        QFETCH(int, frame);
-        QFETCH(bool, modelIn);
-        QFETCH(QString, unread);
-        MsgBoxRecorder boxes;
-        frm_Main w;
-        w.show();
-        w.findChild<DesktopInput*>()->OpenStartupFiles(file(clip), file(model));
-        QCOMPARE(shownFrame(w), frame);
-        QCOMPARE(G().ModelShown, modelIn);
-        QCOMPARE(boxes.prompts(), unread.isEmpty()
-                                      ? QStringList()
-                                      : QStringList{"There was an error working with the file:\n" + unread});
-        // The normal window: the start-up picture stays until something opens.
-        QVERIFY(w.imgLogo->isHidden() == (frame >= 0) && w.Toolbar1->Enabled(3) == (frame >= 0));
+        auto* input = w.findChild<DesktopInput*>();
+        if (clipOpen) QVERIFY(input->Open({file("swing.avi"), false}));
+        QString shown;
+        if (how == "start") {
+            input->OpenStartupFiles(file(items[0]), file(items[1]));
+        } else {
+            QList<QUrl> urls;
+            for (const QString& item : items)
+                urls << (item.contains(':') ? QUrl(item) : QUrl::fromLocalFile(file(item)));
+            QMimeData data;
+            data.setUrls(urls);
+            const Qt::KeyboardModifiers keys = how == "drop" ? Qt::NoModifier : Qt::ShiftModifier;
+            const QPoint at = w.pic_video->geometry().center();
+            QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, keys);
+            QApplication::sendEvent(&w, &enter);
+            QDropEvent drop(at, Qt::CopyAction, &data, Qt::LeftButton, keys);
+            QApplication::sendEvent(&w, &drop);
+            QCOMPARE(enter.isAccepted(), drop.isAccepted());
+            if (!drop.isAccepted()) shown = " refused";
+            QCoreApplication::processEvents();  // the file opens once the drop is over
+            // An opened file's folder is the browser's.
+            if (drop.isAccepted()) QCOMPARE(w.File1->Path(), QDir::cleanPath(files_.path()));
+        }
+        shown =
+            QString::number(G().ModelShown ? 0 : shownFrame(w)) + (G().ModelShown ? " model" : "") + shown;
+        for (const QString& prompt : boxes.prompts()) shown += ' ' + prompt;
+        QCOMPARE(shown, outcome);
+        // The start-up picture stays until something opens.
+        QVERIFY(w.imgLogo->isHidden() == (shownFrame(w) >= 0) &&
+                w.Toolbar1->Enabled(3) == (shownFrame(w) >= 0));
     }
 
     void fileListOpensOnDoubleClickAndEnter_data() {
@@ -270,18 +275,6 @@ private Q_SLOTS:
         QKeyEvent repeat(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier, QString(), true);
         QApplication::sendEvent(w.File1, &repeat);
         QCOMPARE(reopened.count(), 0);
-    }
-
-    void recentFilesFromTheStoreFillTheMenu() {
-        store("MaxCount", 4, REG_DWORD);
-        store("Count", 2, REG_DWORD);
-        store("File1", QStringLiteral("/clips/a.avi"));
-        store("File2", QStringLiteral("/Golf/Clips/2002/March/driver_front_view_take3.avi"));
-        frm_Main w;
-        QCOMPARE(w.mnuFile[5]->text(), QStringLiteral("&1)  /clips/a.avi"));
-        QCOMPARE(w.mnuFile[6]->text(), QStringLiteral("&2)  .../driver_front_view_take3.avi"));
-        QVERIFY(w.mnuFile[5]->isVisible() && w.mnuFile[6]->isVisible() && !w.mnuFile[7]->isVisible());
-        QVERIFY(w.mnuFile[9]->isVisible());
     }
 
     void storedPositionsAndFoldersAreUsedAndSavedAtClose_data() {
@@ -375,33 +368,18 @@ private Q_SLOTS:
         QVERIFY(stored("VControlToolX").toInt() < 15360);
     }
 
-    // Settings the program cannot use: a working folder that is gone falls back to the
-    // program's folder, a store that cannot be written never blocks the close; neither asks.
-    void unusableSettingsAreSilent() {
-        store("WorkingDir", QStringLiteral("/no/such/folder/anywhere"));
-        // A file where the store's folder should be: no save can succeed, whoever runs this.
+    // A store that cannot be written (a file where its folder should be, so that this fails
+    // for any user) never blocks the close, and says nothing.
+    void unwritableStoreIsSilent() {
         const QString blocker = files_.filePath(QStringLiteral("notes.txt"));
+        RegistryStore::Instance().SetFilePath(HKEY_CURRENT_USER, blocker + "/sub/registry.json");
         MsgBoxRecorder boxes;
         {
             frm_Main w;
-            QCOMPARE(w.File1->Path(), QDir::cleanPath(QCoreApplication::applicationDirPath()));
-            RegistryStore::Instance().SetFilePath(HKEY_CURRENT_USER, blocker + "/sub/registry.json");
             QVERIFY(w.close());
         }
         QVERIFY(boxes.calls.empty());
         QVERIFY(QFileInfo(blocker).isFile());
-    }
-
-    void lowColourDepthWarnsAndGoesOn() {
-        OverrideScreenMetrics(ScreenMetrics{1024, 768, 96, 96, 8});
-        MsgBoxRecorder boxes;
-        frm_Main w;
-        QCOMPARE(boxes.calls.size(), size_t(1));
-        QCOMPARE(
-            boxes.calls[0].prompt,
-            QStringLiteral("Screen colour depths below 16 bits/pixel are not supported by this program."));
-        QCOMPARE(boxes.calls[0].style, int(vbExclamation));
-        QVERIFY(w.ClockTimer->isActive());  // start-up went on
     }
 
     void reportErrorTextAndPointer() {
