@@ -124,45 +124,41 @@ private slots:
         QVERIFY(fileName == chosen && fileTitle == QStringLiteral("driver 01.avi"));
         QVERIFY(dlg.FilterIndex == 2 && dlg.Flags == 0x1004);
         QCOMPARE(dlg.Filter, nul("Picture Files~*.bmp;*.jpg;*.jpeg"));
-        // The whole file buffer: the path, then NULs up to 1024 characters.
-        QCOMPARE(dlg.InitDirectory, chosen + QString(1024 - chosen.size(), kNul));
     }
 
-    void cancelResetsAndKeepsFolder() {
+    // A cancel, and a choice that does not fit its buffers with their terminating NUL (1024
+    // characters for the path, 512 for the file title), fail the call: the name and filter
+    // are reset, the start folder kept. A choice that fits fills the whole file buffer.
+    void choicesThatDoNotFitFailTheCall_data() {
+        QTest::addColumn<QString>("chosen");  // empty: cancelled
+        QTest::addColumn<bool>("ok");
+        const QString deep = QStringLiteral("/d").repeated(508);  // 1016 characters
+        QTest::newRow("cancelled") << QString() << false;
+        QTest::newRow("path of 1024") << deep + "/axx.avi" << false;
+        QTest::newRow("path of 1023") << deep + "/ax.avi" << true;
+        QTest::newRow("title of 512") << "/clips/" + QString(512, u'n') << false;
+        QTest::newRow("title of 511") << "/clips/" + QString(511, u'n') << true;
+    }
+    void choicesThatDoNotFitFailTheCall() {
+        QFETCH(QString, chosen);
+        QFETCH(bool, ok);
         Answerer answerer;
+        if (!chosen.isEmpty()) answerer.choose(chosen, 1);
         cFileDlg dlg;
         dlg.Filter = kVideoFilter;
         dlg.FilterIndex = 2;
         dlg.Flags = 0x8;
         dlg.InitDirectory = QStringLiteral("/srv/clips");
-        QString fileName = QStringLiteral("old.avi");
-        QString fileTitle = QStringLiteral("old");
-        QVERIFY(!dlg.VBGetOpenFileNamePreview(fileName, &fileTitle));
-        QCOMPARE(answerer.requests.size(), size_t(1));
-        QCOMPARE(answerer.requests[0].startFileName, QStringLiteral("old.avi"));
+        QString fileName = QStringLiteral("old.avi"), fileTitle = QStringLiteral("old");
+        QCOMPARE(dlg.VBGetOpenFileNamePreview(fileName, &fileTitle), ok);
+        QCOMPARE(answerer.requests.at(0).startFileName, QStringLiteral("old.avi"));
+        if (ok) {
+            QVERIFY(fileName == chosen && dlg.InitDirectory == chosen + QString(1024 - chosen.size(), kNul));
+            return;
+        }
         QVERIFY(fileName == kNul && fileTitle == kNul && dlg.Filter == kNul);
         QVERIFY(dlg.Flags == 0 && dlg.FilterIndex == -1);
         QCOMPARE(dlg.InitDirectory, QStringLiteral("/srv/clips"));
-    }
-
-    // A chosen path that leaves no room for its terminator fails the call.
-    void namesLongerThanTheirBuffers() {
-        Answerer answerer;
-        QString name;
-        cFileDlg other;
-        other.InitDirectory = QStringLiteral("/start");
-        const QString deep = QStringLiteral("/d").repeated(508);  // 1016 characters
-        answerer.choose(deep + "/axx.avi", 1);                    // 1024: no room for the NUL
-        QVERIFY(!other.VBGetOpenFileNamePreview(name));
-        QVERIFY(name == kNul && other.FilterIndex == -1 && other.InitDirectory == QStringLiteral("/start"));
-        answerer.choose(deep + "/ax.avi", 1);
-        QVERIFY(other.VBGetOpenFileNamePreview(name));
-        QVERIFY(name.size() == 1023 && other.InitDirectory == name + kNul);
-        // A file title that does not fit its 512-character buffer fails the call too.
-        answerer.choose("/clips/" + QString(512, u'n'), 1);
-        QVERIFY(!other.VBGetOpenFileNamePreview(name));
-        answerer.choose("/clips/" + QString(511, u'n'), 1);
-        QVERIFY(other.VBGetOpenFileNamePreview(name));
     }
 
     // The preview pane, driven directly: pictures, clips through their provider, and
