@@ -52,57 +52,75 @@ private Q_SLOTS:
         QVERIFY(!cRegistry().KeyExists());  // root 0 is no root
     }
 
-    void textRoundTripSetsType() {
-        cRegistry r = UserRegistry("WorkingDir", REG_SZ);
-        const QString path = QStringLiteral("/home/jöran/Клипы");
-        r.SetValue(path);
-        // 8-bit text and its terminator.
-        QCOMPARE(Stored(kKey, "WorkingDir"), (RegValue{REG_SZ, path.toUtf8() + QByteArray(1, '\0')}));
-        cRegistry fresh = UserRegistry("workingdir", REG_DWORD);
-        QCOMPARE(fresh.Value(), QVariant(path));
-        QCOMPARE(fresh.ValueType(), std::uint32_t(REG_SZ));
-
-        // A number written as text is its decimal text; an empty value is an empty text.
-        r.SetValueKey(QStringLiteral("DrawToolX"));
-        r.SetValue(-1230);
-        QCOMPARE(Stored(kKey, "DrawToolX").data, QByteArray("-1230\0", 6));
-        r.SetValue(QVariant());
-        QCOMPARE(Stored(kKey, "DrawToolX").data, QByteArray(1, '\0'));
-        r.SetValue(true);
-        QCOMPARE(r.Value(), QVariant("True"));
-
-        // Expandable text is expanded on read, and the read reports its type.
-        qputenv("VARKELO_TEST_CLIPS", "/srv/golf");
-        r.SetValueKey(QStringLiteral("ModelDir"));
-        r.SetValue(QStringLiteral("%VARKELO_TEST_CLIPS%/models"));
-        r.SetValueType(REG_SZ);
-        QCOMPARE(r.Value(), QVariant("/srv/golf/models"));
-        QCOMPARE(r.ValueType(), std::uint32_t(REG_EXPAND_SZ));
-        qunsetenv("VARKELO_TEST_CLIPS");
-    }
-
-    void percentPairChoosesExpandableText_data() {
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<std::uint32_t>("writeType");
-        QTest::addColumn<std::uint32_t>("storedType");
-        const auto row = [](const char* name, const char* text, RegType write, RegType stored) {
-            QTest::newRow(name) << QString::fromUtf8(text) << std::uint32_t(write) << std::uint32_t(stored);
+    // What each write stores, by the value type selected and the value given, and what a
+    // fresh read of it gives (expandable text expanded) with its type. A "%" with another at
+    // least two characters on makes text expandable; values without a write rule for the
+    // type store nothing, but the key is still made.
+    void writes_data() {
+        QTest::addColumn<std::uint32_t>("type");
+        QTest::addColumn<QVariant>("value");
+        QTest::addColumn<std::uint32_t>("storedType");  // kNotFound: nothing stored
+        QTest::addColumn<QByteArray>("stored");
+        QTest::addColumn<QVariant>("read");
+        const auto row = [](const char* name, std::uint32_t type, const QVariant& value,
+                            std::uint32_t storedType, const QByteArray& stored, const QVariant& read) {
+            QTest::newRow(name) << type << value << storedType << stored << read;
         };
-        row("trailing percent", "100%", REG_SZ, REG_SZ);
-        row("enclosed name", "%HOME%/clips", REG_SZ, REG_EXPAND_SZ);
-        row("adjacent pair", "%%", REG_SZ, REG_SZ);
-        row("pair later", "a%b%c", REG_SZ, REG_EXPAND_SZ);
-        row("second pair encloses", "%%x%", REG_SZ, REG_EXPAND_SZ);
-        row("no percent as expand", "plain", REG_EXPAND_SZ, REG_SZ);
+        const auto text = [&](const char* name, std::uint32_t type, const QVariant& value,
+                              std::uint32_t storedType, const QString& read) {
+            row(name, type, value, storedType, EncodeText(value.toString()), read);
+        };
+        const auto none = [&](const char* name, std::uint32_t type, const QVariant& value) {
+            row(name, type, value, kNotFound, QByteArray(), QVariant());
+        };
+        const QString path = QStringLiteral("/home/jöran/Клипы");
+        text("text", REG_SZ, path, REG_SZ, path);
+        text("number as text", REG_SZ, -1230, REG_SZ, "-1230");
+        text("nothing as text", REG_SZ, QVariant(), REG_SZ, "");
+        row("true as text", REG_SZ, true, REG_SZ, EncodeText("True"), "True");
+        text("trailing percent", REG_SZ, "100%", REG_SZ, "100%");
+        text("enclosed name", REG_SZ, "%VARKELO_TEST_CLIPS%/models", REG_EXPAND_SZ, "/srv/golf/models");
+        text("adjacent pair", REG_SZ, "%%", REG_SZ, "%%");
+        text("pair later", REG_SZ, "a%b%c", REG_EXPAND_SZ, "a%b%c");
+        text("second pair encloses", REG_SZ, "%%x%", REG_EXPAND_SZ, "%%x%");
+        text("no percent as expand", REG_EXPAND_SZ, "plain", REG_SZ, "plain");
+        row("number", REG_DWORD, 1230, REG_DWORD, QByteArray::fromHex("ce040000"), 1230);
+        row("negative", REG_DWORD, -1, REG_DWORD, QByteArray::fromHex("ffffffff"), -1);
+        row("short", REG_DWORD, QVariant::fromValue(short(7)), REG_DWORD, QByteArray::fromHex("07000000"), 7);
+        row("unsigned", REG_DWORD, 0xFFFFFFFEu, REG_DWORD, QByteArray::fromHex("feffffff"), -2);
+        row("wide that fits", REG_DWORD, QVariant::fromValue(qint64(40000)), REG_DWORD,
+            QByteArray::fromHex("409c0000"), 40000);
+        // Type 5 also writes a little-endian REG_DWORD.
+        row("big-endian type", REG_DWORD_BIG_ENDIAN, 0x01020304, REG_DWORD, QByteArray::fromHex("04030201"),
+            0x01020304);
+        none("fraction", REG_DWORD, 1.5);
+        none("beyond 32 bits", REG_DWORD, QVariant::fromValue(qint64(5000000000LL)));
+        none("bytes as number", REG_DWORD, QByteArray("ab"));
+        none("true as number", REG_DWORD, true);
+        none("nothing as number", REG_DWORD, QVariant());
+        none("text as number", REG_DWORD, "4");
+        none("no write rule", REG_MULTI_SZ, "4");
+        // The class writes UBound - LBound - 1 bytes: the read form carries one byte more than
+        // the data; fewer than two bytes write an empty value.
+        row("binary", REG_BINARY, QByteArray("ABCDE"), REG_BINARY, "ABC", QByteArray("ABC\0", 4));
+        row("binary of two", REG_BINARY, QByteArray("AB"), REG_BINARY, "", QByteArray(1, '\0'));
+        row("empty binary", REG_BINARY, QByteArray(), REG_BINARY, "", QByteArray(1, '\0'));
     }
-    void percentPairChoosesExpandableText() {
-        QFETCH(QString, text);
-        QFETCH(std::uint32_t, writeType);
+    void writes() {
+        QFETCH(std::uint32_t, type);
+        QFETCH(QVariant, value);
         QFETCH(std::uint32_t, storedType);
-        UserRegistry("v", writeType).SetValue(text);
-        const RegValue stored = Stored(kKey, "v");
-        QCOMPARE(stored.type, storedType);
-        QCOMPARE(DecodeText(stored.data), text);  // stored as written, never expanded
+        QFETCH(QByteArray, stored);
+        QFETCH(QVariant, read);
+        qputenv("VARKELO_TEST_CLIPS", "/srv/golf");
+        cRegistry r = UserRegistry("Value", type);
+        r.SetValue(value);
+        QVERIFY(r.KeyExists());
+        QCOMPARE(Stored(kKey, "Value"), (RegValue{storedType, stored}));
+        cRegistry fresh = UserRegistry("VALUE", REG_NONE);  // names compare without case
+        QCOMPARE(fresh.Value(), read);
+        QCOMPARE(fresh.ValueType(), storedType == kNotFound ? REG_NONE : storedType);
+        qunsetenv("VARKELO_TEST_CLIPS");
     }
 
     void expansionRules_data() {
@@ -134,42 +152,6 @@ private Q_SLOTS:
         for (const char* name : {"TVAR", "TVAR_EMPTY", "TVAR_INDIRECT"}) qunsetenv(name);
     }
 
-    void numbersAndTheirTypes() {
-        cRegistry r = UserRegistry("Count", REG_DWORD);
-        r.SetValue(1230);
-        QCOMPARE(Stored(kKey, "Count"), (RegValue{REG_DWORD, QByteArray("\xce\x04\x00\x00", 4)}));
-        QCOMPARE(r.Value().typeId(), int(QMetaType::Int));
-        // Negative, narrow, unsigned and wide integers that fit 32 bits.
-        const std::pair<QVariant, int> widths[] = {{QVariant(-1), -1},
-                                                   {QVariant::fromValue(short(7)), 7},
-                                                   {QVariant(0xFFFFFFFEu), -2},
-                                                   {QVariant::fromValue(qint64(40000)), 40000}};
-        for (const auto& [written, read] : widths) {
-            r.SetValue(written);
-            QCOMPARE(r.Value(), QVariant(read));
-        }
-
-        // Type 5 also writes a little-endian REG_DWORD.
-        r.SetValueType(REG_DWORD_BIG_ENDIAN);
-        r.SetValue(0x01020304);
-        const RegValue written{REG_DWORD, QByteArray("\x04\x03\x02\x01", 4)};
-        QCOMPARE(Stored(kKey, "Count"), written);
-
-        // Values that are no 32-bit integers write nothing.
-        r.SetValueType(REG_DWORD);
-        for (const QVariant& v : {QVariant(1.5), QVariant::fromValue(qint64(5000000000LL)),
-                                  QVariant(QByteArray("ab")), QVariant(true), QVariant(), QVariant("4")}) {
-            r.SetValue(v);
-            QCOMPARE(Stored(kKey, "Count"), written);
-        }
-        // A type without a write rule writes nothing; the key is still made.
-        cRegistry other = UserRegistry("MaxCount", REG_MULTI_SZ);
-        other.SetSectionKey(kKey + "\\other");
-        other.SetValue(QStringLiteral("4"));
-        QVERIFY(other.KeyExists());
-        QCOMPARE(Stored(kKey + "\\other", "MaxCount").type, kNotFound);
-    }
-
     // Values another program stored, read back with their own types.
     void storedValuesRead_data() {
         QTest::addColumn<std::uint32_t>("type");
@@ -198,23 +180,13 @@ private Q_SLOTS:
         QCOMPARE(r.ValueType(), type);
     }
 
-    void binary() {
+    // A binary write takes bytes only.
+    void binaryOfText() {
         cRegistry r = UserRegistry("bin", REG_BINARY);
-        const RuntimeError e = Raised([&] { r.SetValue(QStringLiteral("ABCDE")); });  // bytes only
+        const RuntimeError e = Raised([&] { r.SetValue(QStringLiteral("ABCDE")); });
         QCOMPARE(e.Number(), 26001L);
         QVERIFY(e.Source() == QStringLiteral("varkelo.cRegistry") && e.Description().isEmpty());
         QCOMPARE(Stored(kKey, "bin").type, kNotFound);
-
-        r.SetValue(QByteArray("ABCDE"));  // indices 0..4: UBound - LBound - 1 = 3 bytes
-        QCOMPARE(Stored(kKey, "bin"), (RegValue{REG_BINARY, "ABC"}));
-        r.SetValueType(REG_SZ);
-        QCOMPARE(r.Value(), QVariant(QByteArray("ABC\0", 4)));  // indexed 0 to size, last one 0
-        QCOMPARE(r.ValueType(), std::uint32_t(REG_BINARY));
-        r.SetValueType(REG_BINARY);
-        for (const QByteArray& tiny : {QByteArray(), QByteArray("AB")}) {
-            r.SetValue(tiny);
-            QCOMPARE(Stored(kKey, "bin"), (RegValue{REG_BINARY, QByteArray()}));
-        }
     }
 
     void keyAndValueErrors() {
