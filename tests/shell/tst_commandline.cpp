@@ -38,29 +38,22 @@ private Q_SLOTS:
             parsed);
     }
 
-    void helpAndVersionNeedNoDisplay_data() {
-        QTest::addColumn<QString>("option");
-        QTest::addColumn<QString>("firstLine");
-        QTest::newRow("--help") << "--help"
-                                << "Usage: varkelo [FILE [MODEL]]";
-        QTest::newRow("--version") << "--version"
-                                   << "Varkelo 1.0.0.5";
-    }
     void helpAndVersionNeedNoDisplay() {
-        QFETCH(QString, option);
-        QFETCH(QString, firstLine);
         const QString program = QStringLiteral(VARKELO_PROGRAM_DIR "/varkelo");
         if (!QFile::exists(program)) QSKIP("the program is not built (target varkelo)");
-        QProcess run;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
-            env.remove(QLatin1String(name));
-        run.setProcessEnvironment(env);
-        run.start(program, {option});
-        QVERIFY(run.waitForFinished(10000));
-        QVERIFY(run.exitStatus() == QProcess::NormalExit && run.exitCode() == 0);
-        QCOMPARE(QString::fromLocal8Bit(run.readAllStandardOutput()).section(QLatin1Char('\n'), 0, 0),
-                 firstLine);
+        for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) env.remove(name);
+        QStringList firstLines;  // of what each option prints, on a clean exit
+        for (const char* option : {"--help", "--version"}) {
+            QProcess run;
+            run.setProcessEnvironment(env);
+            run.start(program, {option});
+            const bool clean =
+                run.waitForFinished(10000) && run.exitStatus() == QProcess::NormalExit && run.exitCode() == 0;
+            firstLines << (clean ? QString::fromLocal8Bit(run.readAllStandardOutput()).section('\n', 0, 0)
+                                 : QStringLiteral("failed"));
+        }
+        QCOMPARE(firstLines, QStringList({"Usage: varkelo [FILE [MODEL]]", "Varkelo 1.0.0.5"}));
     }
 };
 
