@@ -84,12 +84,19 @@ private:
     int fd_;
 };
 
+// A way files come in, the files (space-separated), and the outcome.
+struct Entry {
+    QString how, files, outcome;
+};
+
 // The frame number on the canvas; -1 while it shows nothing.
 int shownFrame(frm_Main& w) {
     return w.pic_video->isHidden() ? -1 : cliptools::ReadFrameNumber(w.pic_video->Image());
 }
 
 }  // namespace
+
+Q_DECLARE_METATYPE(Entry)
 
 class TestMainWindow : public QObject {
     Q_OBJECT
@@ -166,39 +173,34 @@ private Q_SLOTS:
     }
 
     // Files dropped on the window (with Shift: as the model) and the command line's files,
-    // opened once the window is shown. The outcome: the frame video 1 shows (-1: nothing; 0
-    // stands for it while a model is in),
-    // "model" when the model came in, "refused" for a refused drop, and the messages. A file
+    // opened once the window is shown ("+": onto swing.avi, open before; "start": clip, then
+    // model). The outcome: the frame video 1 shows (-1: nothing; 0 stands for it while a model
+    // is in), "model" when the model came in, "refused" for a refused drop, and the messages. A file
     // that cannot be read gets the reader's message and the window goes on as it was.
     void filesOpenFromOutside_data() {
-        QTest::addColumn<QString>("how");  // "drop", "Shift drop" or "start" (clip, then model); "+": with
-                                           // swing.avi open before
-        QTest::addColumn<QStringList>("items");
-        QTest::addColumn<QString>("outcome");
-        const QStringList other{"other.avi"};
-        const QString unread = QStringLiteral("-1 There was an error working with the file:\n/no/such/");
-        QTest::newRow("a clip") << "drop" << other << "20";
-        QTest::newRow("a clip with Shift: the model") << "+Shift drop" << other << "0 model";
-        QTest::newRow("Shift, nothing to compare with") << "Shift drop" << other << "20";
-        QTest::newRow("a picture with Shift") << "+Shift drop" << QStringList{"pose.jpg"} << "7";
-        QTest::newRow("a folder") << "+drop" << QStringList{"takes.avi"} << "0 refused";
-        QTest::newRow("an unknown type") << "drop" << QStringList{"unknown.xyz"} << "-1 refused";
-        QTest::newRow("a web address") << "drop" << QStringList{"http://example.com/a.avi"} << "-1 refused";
+        QTest::addColumn<Entry>("entry");
+        const QString unread = QStringLiteral(" There was an error working with the file:\n/no/such/");
+        QTest::newRow("a clip") << Entry{"drop", "other.avi", "20"};
+        QTest::newRow("a clip with Shift: the model") << Entry{"+Shift drop", "other.avi", "0 model"};
+        QTest::newRow("Shift, nothing to compare with") << Entry{"Shift drop", "other.avi", "20"};
+        QTest::newRow("a picture with Shift") << Entry{"+Shift drop", "pose.jpg", "7"};
+        QTest::newRow("a folder") << Entry{"+drop", "takes.avi", "0 refused"};
+        QTest::newRow("an unknown type") << Entry{"drop", "unknown.xyz", "-1 refused"};
+        QTest::newRow("a web address") << Entry{"drop", "http://example.com/a.avi", "-1 refused"};
         QTest::newRow("several: the first clip or picture")
-            << "drop" << QStringList{"takes.avi", "notes.txt", "pose.jpg", "other.avi"} << "7";
-        QTest::newRow("start: a clip and a model")
-            << "start" << QStringList{"swing.avi", "other.avi"} << "0 model";
+            << Entry{"drop", "takes.avi notes.txt pose.jpg other.avi", "7"};
+        QTest::newRow("start: a clip and a model") << Entry{"start", "swing.avi other.avi", "0 model"};
         QTest::newRow("start: no such clip")
-            << "start" << QStringList{"/no/such/swing.avi", ""} << unread + "swing.avi";
+            << Entry{"start", "/no/such/swing.avi", "-1" + unread + "swing.avi"};
         QTest::newRow("start: no clip to compare the model with")
-            << "start" << QStringList{"/no/such/swing.avi", "other.avi"} << unread + "swing.avi";
+            << Entry{"start", "/no/such/swing.avi other.avi", "-1" + unread + "swing.avi"};
         QTest::newRow("start: no such model")
-            << "start" << QStringList{"swing.avi", "/no/such/model.avi"} << "0" + unread.mid(2) + "model.avi";
+            << Entry{"start", "swing.avi /no/such/model.avi", "0" + unread + "model.avi"};
     }
     void filesOpenFromOutside() {
-        QFETCH(QString, how);
-        QFETCH(QStringList, items);
-        QFETCH(QString, outcome);
+        QFETCH(Entry, entry);
+        const QString how = entry.how;
+        const QStringList names = entry.files.split(' ');
         MsgBoxRecorder boxes;
         frm_Main w;
         w.show();
@@ -206,10 +208,10 @@ private Q_SLOTS:
         if (how.startsWith('+')) QVERIFY(input->Open({file("swing.avi"), false}));
         QString shown;
         if (how == "start") {
-            input->OpenStartupFiles(file(items[0]), file(items[1]));
+            input->OpenStartupFiles(file(names[0]), file(names.value(1)));
         } else {
             QList<QUrl> urls;
-            for (const QString& item : items)
+            for (const QString& item : names)
                 urls << (item.contains(':') ? QUrl(item) : QUrl::fromLocalFile(file(item)));
             QMimeData data;
             data.setUrls(urls);
@@ -228,7 +230,7 @@ private Q_SLOTS:
         shown =
             QString::number(G().ModelShown ? 0 : shownFrame(w)) + (G().ModelShown ? " model" : "") + shown;
         for (const QString& prompt : boxes.prompts()) shown += ' ' + prompt;
-        QCOMPARE(shown, outcome);
+        QCOMPARE(shown, entry.outcome);
         // The start-up picture stays until something opens.
         QVERIFY(w.imgLogo->isHidden() == (shownFrame(w) >= 0) &&
                 w.Toolbar1->Enabled(3) == (shownFrame(w) >= 0));
