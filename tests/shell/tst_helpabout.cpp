@@ -1,9 +1,9 @@
 // The Help menu, its in-program viewer, the About box and the system-information tools
 // the About box starts.
 
+#include "MsgBoxRecorder.h"
 #include "platform/HelpViewer.h"
 #include "platform/HelpWindow.h"
-#include "platform/MessageBox.h"
 #include "platform/RegistryStore.h"
 #include "shell/HelpMenu.h"
 #include "shell/KeyCommands.h"
@@ -64,7 +64,7 @@ class TestHelpAbout : public QObject {
 
     std::vector<HelpRequest> helpRequests_;
     bool helpAnswer_ = true;
-    std::vector<platform::MsgBoxCall> boxes_;
+    std::optional<MsgBoxRecorder> boxes_;
     QStringList launched_;
     bool launchAnswer_ = true;
     QTemporaryDir scratch_;
@@ -75,17 +75,13 @@ class TestHelpAbout : public QObject {
 private Q_SLOTS:
     void init() {
         helpRequests_.clear();
-        boxes_.clear();
         launched_.clear();
         helpAnswer_ = launchAnswer_ = true;
         platform::SetHelpAnswerer([this](const HelpRequest& r) {
             helpRequests_.push_back(r);
             return helpAnswer_;
         });
-        platform::SetMsgBoxAnswerer([this](const platform::MsgBoxCall& c) {
-            boxes_.push_back(c);
-            return int(platform::vbOK);
-        });
+        boxes_.emplace();
         frmAbout::SetProgramLauncher([this](const QString& program) {
             launched_ << program;
             return launchAnswer_;
@@ -102,7 +98,7 @@ private Q_SLOTS:
 
     void cleanup() {
         platform::SetHelpAnswerer({});
-        platform::SetMsgBoxAnswerer({});
+        boxes_.reset();
         frmAbout::SetProgramLauncher({});
         platform::RegistryStore::Instance().ResetFilePaths();
         qputenv("PATH", oldPath_);
@@ -119,7 +115,7 @@ private Q_SLOTS:
         QWidget main;
         for (int item : {mnuhelpVarkelo, mnuhelpGolfSwing, mnuhelpSeparator}) mnuhelp_Click(item, &main);
         QVERIFY(!OpenHelpFile(scratch_.path(), &main, 0));  // a folder is no page
-        QVERIFY(helpRequests_.empty() && boxes_.empty() && !frmAbout::Loaded());
+        QVERIFY(helpRequests_.empty() && boxes_->calls.empty() && !frmAbout::Loaded());
 
         for (const char* name : {"/varkhelp.html", "/varkelo.html"}) {
             pagesWritten_ << QCoreApplication::applicationDirPath() + QString::fromLatin1(name);
@@ -128,11 +124,12 @@ private Q_SLOTS:
         mnuhelp_Click(mnuhelpVarkelo, &main);
         mnuhelp_Click(mnuhelpGolfSwing, &main);
         QVERIFY(OpenHelpFile(pagesWritten_[0], &main, 42));
-        QCOMPARE(helpRequests_.size(), size_t(3));
-        QVERIFY(helpRequests_[0].path == pagesWritten_[0] && helpRequests_[1].path == pagesWritten_[1]);
-        QCOMPARE(helpRequests_[0].owner, &main);
-        QCOMPARE(helpRequests_[0].command, int(platform::HH_DISPLAY_TOPIC));
-        QVERIFY(helpRequests_[2].command == int(platform::HH_HELP_CONTEXT) && helpRequests_[2].data == 42L);
+        QStringList asked;  // page, command (0 a page, 15 a context) and context of each request
+        for (const HelpRequest& r : helpRequests_)
+            asked
+                << QStringLiteral("%1 %2 %3").arg(r.path).arg(r.command).arg(r.owner == &main ? r.data : -1);
+        QCOMPARE(asked, QStringList({pagesWritten_[0] + " 0 0", pagesWritten_[1] + " 0 0",
+                                     pagesWritten_[0] + " 15 42"}));
         helpAnswer_ = false;
         QVERIFY(!OpenHelpFile(pagesWritten_[0], &main, 0));
     }
@@ -207,50 +204,41 @@ private Q_SLOTS:
     void sysInfoTools() {
         frmAbout box;
         QTest::mouseClick(box.cmdSysInfo, Qt::LeftButton);
-        QVERIFY(launched_.isEmpty());
-        QCOMPARE(boxes_.size(), size_t(1));
-        QCOMPARE(boxes_[0].prompt, QStringLiteral("System Information Is Unavailable At This Time"));
-
         QVERIFY(writeFile(bin_ + "/xfce4-taskmanager", "#!/bin/sh\n", true));
         QVERIFY(writeFile(bin_ + "/gnome-system-monitor", "#!/bin/sh\n", true));
         QVERIFY(writeFile(bin_ + "/hardinfo", "not a program"));
-        box.StartSysInfo();
-        QCOMPARE(launched_.takeFirst(), bin_ + "/gnome-system-monitor");  // the earlier name wins
+        box.StartSysInfo();  // the earlier name wins
         QVERIFY(QFile::remove(bin_ + "/gnome-system-monitor"));
         box.StartSysInfo();
-        QCOMPARE(launched_.takeFirst(), bin_ + "/xfce4-taskmanager");
-
         QTemporaryDir tools;
         setMachineValue(QStringLiteral("SOFTWARE\\Microsoft\\Shared Tools Location"), "MSINFO", tools.path());
         QVERIFY(writeFile(tools.filePath(QStringLiteral("MSINFO32.EXE")), "#!/bin/sh\n", true));
         box.StartSysInfo();
-        QCOMPARE(launched_.takeFirst(), tools.filePath(QStringLiteral("MSINFO32.EXE")));
-
         setMachineValue(kMsInfoKey, QStringLiteral("PATH"), QStringLiteral("/opt/tools/sysinfo"));
         launchAnswer_ = false;
         box.StartSysInfo();
-        QCOMPARE(launched_.first(), QStringLiteral("/opt/tools/sysinfo"));
-        QCOMPARE(boxes_.size(), size_t(2));
+        // A tool that does not start: the next in line, then the message.
+        const QString msinfo = tools.filePath("MSINFO32.EXE"), xfce = bin_ + "/xfce4-taskmanager";
+        QCOMPARE(launched_, QStringList({bin_ + "/gnome-system-monitor", xfce, msinfo, "/opt/tools/sysinfo",
+                                         msinfo, xfce}));
+        QCOMPARE(boxes_->prompts(), QStringList(2, "System Information Is Unavailable At This Time"));
     }
 
     // Text only, read into a 1024-byte buffer, terminator included.
     void getKeyValueReadsTextOnly() {
         QString value = QStringLiteral("stale");
-        const auto get = [&](const char* name) {
-            return frmAbout::GetKeyValue(platform::HKEY_LOCAL_MACHINE, kMsInfoKey, QString::fromLatin1(name),
-                                         value);
-        };
-        QVERIFY(!get("PATH"));
-        QCOMPARE(value, QString());
-        setMachineValue(kMsInfoKey, QStringLiteral("PATH"), QStringLiteral("/usr/bin/tool"));
-        QVERIFY(get("PATH"));
-        QCOMPARE(value, QStringLiteral("/usr/bin/tool"));
-        setMachineValue(kMsInfoKey, QStringLiteral("Number"), 7, platform::REG_DWORD);
-        QVERIFY(!get("Number"));
-        setMachineValue(kMsInfoKey, QStringLiteral("Long"), QString(1023, u'x'));
-        QVERIFY(get("Long"));
-        setMachineValue(kMsInfoKey, QStringLiteral("Long"), QString(1024, u'x'));
-        QVERIFY(!get("Long"));
+        QStringList read;  // what each value reads as; "-": nothing
+        for (const QVariant& v : {QVariant(), QVariant("/usr/bin/tool"), QVariant(7),
+                                  QVariant(QString(1023, u'x')), QVariant(QString(1024, u'x'))}) {
+            if (v.isValid())
+                setMachineValue(kMsInfoKey, "PATH", v,
+                                v.typeId() == QMetaType::Int ? platform::REG_DWORD : platform::REG_SZ);
+            read << (frmAbout::GetKeyValue(platform::HKEY_LOCAL_MACHINE, kMsInfoKey, "PATH", value)
+                         ? value
+                         : "-" + value);
+        }
+        QCOMPARE(read, QStringList(
+                           {"-", "/usr/bin/tool", "-", QString(1023, u'x'), "-"}));  // emptied when not read
     }
 };
 
