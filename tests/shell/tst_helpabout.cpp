@@ -14,6 +14,7 @@
 #include <QFile>
 #include <QPointer>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextBrowser>
@@ -29,9 +30,9 @@ bool writeFile(const QString& path, const QByteArray& bytes, bool program = fals
     return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(bytes) == bytes.size() &&
            (!program || f.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
 }
-bool writePage(const QString& path, const char* title, const char* body = "text") {
-    return writeFile(
-        path, QByteArray("<html><head><title>") + title + "</title></head><body>" + body + "</body></html>");
+bool writePage(const QString& path, const char* title) {
+    return writeFile(path,
+                     QByteArray("<html><head><title>") + title + "</title></head><body>text</body></html>");
 }
 
 void flushDeletes() {
@@ -47,13 +48,13 @@ void closeWithEsc(QWidget* w) {
 }
 
 // Writes a value where the machine-wide root reads it: both roots share one file here.
-void setMachineValue(const QString& key, const QString& name, const QVariant& value,
-                     std::uint32_t type = platform::REG_SZ) {
+// Numbers are stored as REG_DWORD, text as REG_SZ.
+void setMachineValue(const QString& key, const QString& name, const QVariant& value) {
     cRegistry reg;
     reg.SetClassKey(platform::HKEY_CURRENT_USER);
     reg.SetSectionKey(key);
     reg.SetValueKey(name);
-    reg.SetValueType(type);
+    reg.SetValueType(value.typeId() == QMetaType::Int ? platform::REG_DWORD : platform::REG_SZ);
     reg.SetValue(value);
 }
 
@@ -70,7 +71,6 @@ class TestHelpAbout : public QObject {
     QTemporaryDir scratch_;
     QByteArray oldPath_ = qgetenv("PATH");
     QString bin_;  // the PATH of the test, empty to start
-    QStringList pagesWritten_;
 
 private Q_SLOTS:
     void init() {
@@ -102,8 +102,6 @@ private Q_SLOTS:
         frmAbout::SetProgramLauncher({});
         platform::RegistryStore::Instance().ResetFilePaths();
         qputenv("PATH", oldPath_);
-        for (const QString& page : pagesWritten_) QFile::remove(page);
-        pagesWritten_.clear();
         delete frmAbout::Loaded();
         delete platform::HelpWindow::Existing();
     }
@@ -117,21 +115,24 @@ private Q_SLOTS:
         QVERIFY(!OpenHelpFile(scratch_.path(), &main, 0));  // a folder is no page
         QVERIFY(helpRequests_.empty() && boxes_->calls.empty() && !frmAbout::Loaded());
 
+        QStringList pages;
+        const auto removePages = qScopeGuard([&] {
+            for (const QString& page : pages) QFile::remove(page);
+        });
         for (const char* name : {"/varkhelp.html", "/varkelo.html"}) {
-            pagesWritten_ << QCoreApplication::applicationDirPath() + QString::fromLatin1(name);
-            QVERIFY(writePage(pagesWritten_.back(), "t"));
+            pages << QCoreApplication::applicationDirPath() + name;
+            QVERIFY(writePage(pages.back(), "t"));
         }
         mnuhelp_Click(mnuhelpVarkelo, &main);
         mnuhelp_Click(mnuhelpGolfSwing, &main);
-        QVERIFY(OpenHelpFile(pagesWritten_[0], &main, 42));
+        QVERIFY(OpenHelpFile(pages[0], &main, 42));
         QStringList asked;  // page, command (0 a page, 15 a context) and context of each request
         for (const HelpRequest& r : helpRequests_)
             asked
                 << QStringLiteral("%1 %2 %3").arg(r.path).arg(r.command).arg(r.owner == &main ? r.data : -1);
-        QCOMPARE(asked, QStringList({pagesWritten_[0] + " 0 0", pagesWritten_[1] + " 0 0",
-                                     pagesWritten_[0] + " 15 42"}));
+        QCOMPARE(asked, QStringList({pages[0] + " 0 0", pages[1] + " 0 0", pages[0] + " 15 42"}));
         helpAnswer_ = false;
-        QVERIFY(!OpenHelpFile(pagesWritten_[0], &main, 0));
+        QVERIFY(!OpenHelpFile(pages[0], &main, 0));
     }
 
     // The real viewer: one in-program window named after the page it shows, reused, gone with
@@ -230,9 +231,7 @@ private Q_SLOTS:
         QStringList read;  // what each value reads as; "-": nothing
         for (const QVariant& v : {QVariant(), QVariant("/usr/bin/tool"), QVariant(7),
                                   QVariant(QString(1023, u'x')), QVariant(QString(1024, u'x'))}) {
-            if (v.isValid())
-                setMachineValue(kMsInfoKey, "PATH", v,
-                                v.typeId() == QMetaType::Int ? platform::REG_DWORD : platform::REG_SZ);
+            if (v.isValid()) setMachineValue(kMsInfoKey, "PATH", v);
             read << (frmAbout::GetKeyValue(platform::HKEY_LOCAL_MACHINE, kMsInfoKey, "PATH", value)
                          ? value
                          : "-" + value);

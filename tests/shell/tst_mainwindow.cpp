@@ -279,14 +279,9 @@ private Q_SLOTS:
         const auto mounts = qScopeGuard([] { OverrideMountPoints(std::nullopt); });
         // Tool windows placed on a larger desktop than this one; a (0, 0) pair means "not placed",
         // the default is used again; a mark width beyond the widths offered.
-        store({{"WorkingDir", work},
-               {"DrawToolX", "30000"},
-               {"VControlToolX", "30000"},
-               {"DrawToolY", "20000"},
-               {"VControlToolY", "20000"},
-               {"ImageToolX", "0"},
-               {"ImageToolY", "0"},
-               {"MarkWidth", 9}});
+        store({{"WorkingDir", work}, {"ImageToolX", "0"}, {"ImageToolY", "0"}, {"MarkWidth", 9}});
+        store({{"DrawToolX", "30000"}, {"DrawToolY", "20000"}});
+        store({{"VControlToolX", "30000"}, {"VControlToolY", "20000"}});
         {
             frm_Main w;
             QCOMPARE(w.Drawing->Overlay().Line1.BorderWidth, 5);
