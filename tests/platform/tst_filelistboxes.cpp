@@ -20,9 +20,9 @@ private Q_SLOTS:
         list.SetPattern(QStringLiteral("*.avi;*.bmp;*.jpg;*.jpeg"));
         list.SetPath(dir.path());
         QTRY_COMPARE(list.ListCount(), 4);
-        QVERIFY(list.SelectFile(QStringLiteral("Swing.AVI")));
+        QVERIFY(!list.SelectFile(QStringLiteral("missing.avi")) &&
+                list.SelectFile(QStringLiteral("Swing.AVI")));
         QCOMPARE(list.FileName(), QStringLiteral("Swing.AVI"));
-        QVERIFY(!list.SelectFile(QStringLiteral("missing.avi")));
     }
 
     void missingFolderRaisesPathNotFound() {
@@ -51,8 +51,7 @@ private Q_SLOTS:
         QSignalSpy change(&dirs, &DirListBox::Change);
         dirs.SetPath(deep);
         dirs.SetPath(deep);
-        QCOMPARE(change.count(), 1);
-        QCOMPARE(dirs.Path(), deep);
+        QVERIFY(change.count() == 1 && dirs.Path() == deep);
         QTRY_COMPARE(dirs.model()->data(dirs.currentIndex(), Qt::DisplayRole).toString(),
                      QStringLiteral("c"));
         QTRY_VERIFY(dirs.isExpanded(dirs.currentIndex().parent()));
