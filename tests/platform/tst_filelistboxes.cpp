@@ -56,11 +56,6 @@ private Q_SLOTS:
                      QStringLiteral("c"));
         QTRY_VERIFY(dirs.isExpanded(dirs.currentIndex().parent()));
     }
-
-    void driveOfPicksTheLongestMountPoint() {
-        QCOMPARE(DriveOf(QStringLiteral("/")), QStringLiteral("/"));
-        QVERIFY(QDir::homePath().startsWith(DriveOf(QDir::homePath())));
-    }
 };
 
 QTEST_MAIN(TestFileListBoxes)
