@@ -112,16 +112,16 @@ private slots:
         QString fileName, fileTitle;
         QVERIFY(dlg.VBGetOpenFileNamePreview(fileName, &fileTitle));
 
-        QCOMPARE(answerer.requests.size(), size_t(1));
-        const FileDialogRequest& r = answerer.requests[0];
-        QVERIFY(r.kind == FileDialogRequest::Open && r.preview && r.owner == &owner);
+        const FileDialogRequest& r = answerer.requests.at(0);
+        QVERIFY(answerer.requests.size() == 1 && r.kind == FileDialogRequest::Open && r.preview &&
+                r.owner == &owner);
         QVERIFY(r.title == dlg.DlgTitle && r.startFolder == QStringLiteral("/home/coach/swings"));
         QCOMPARE(r.filters, kVideoPairs);
         QVERIFY(r.flags == 0x1004u && r.fileMustExist && r.hideReadOnly && !r.multiSelect &&
                 !r.readOnlyTicked);
 
-        QVERIFY(fileName == chosen && fileTitle == QStringLiteral("driver 01.avi"));
-        QVERIFY(dlg.FilterIndex == 2 && dlg.Flags == 0x1004);
+        QVERIFY(fileName == chosen && fileTitle == QStringLiteral("driver 01.avi") && dlg.FilterIndex == 2 &&
+                dlg.Flags == 0x1004);
         QCOMPARE(dlg.Filter, nul("Picture Files~*.bmp;*.jpg;*.jpeg"));
     }
 
