@@ -72,8 +72,6 @@ private slots:
         QTest::addColumn<QString>("filter");
         QTest::addColumn<QString>("converted");
         QTest::addColumn<QStringList>("pairs");  // what the dialog lists, description then patterns
-        QTest::newRow("one pair") << "AVI Files|*.avi" << nul("AVI Files~*.avi~~")
-                                  << QStringList{"AVI Files", "*.avi"};
         QTest::newRow("two pairs") << kVideoFilter
                                    << nul("AVI Files~*.avi~Picture Files~*.bmp;*.jpg;*.jpeg~~")
                                    << QStringList{"AVI Files", "*.avi", "Picture Files",

@@ -17,7 +17,6 @@ private Q_SLOTS:
         QTest::newRow("nothing") << QStringList{} << "0|||";
         QTest::newRow("a file and a model") << QStringList{"a.mov", "/m/b.avi"} << "0|a.mov|/m/b.avi|";
         QTest::newRow("-h after a file") << QStringList{"a.avi", "-h"} << "1|||";
-        QTest::newRow("--version") << QStringList{"--version"} << "2|||";
         QTest::newRow("-v") << QStringList{"-v"} << "2|||";
         QTest::newRow("--help wins over a bad option") << QStringList{"--bad", "--help"} << "1|||";
         QTest::newRow("unknown option")
