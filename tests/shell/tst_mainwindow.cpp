@@ -62,9 +62,9 @@ QString stored(const QString& name) {
 // Counts how often a file of a folder is put in place by a finished save (made or renamed
 // onto). The temporary files' creation is watched too: it keeps the kernel from merging
 // the renames onto one name into one event.
-class SaveCounter {
-public:
-    explicit SaveCounter(const QString& folder) : fd_(inotify_init1(IN_NONBLOCK)) {
+struct SaveCounter {
+    const int fd_ = inotify_init1(IN_NONBLOCK);
+    explicit SaveCounter(const QString& folder) {
         inotify_add_watch(fd_, QFile::encodeName(folder).constData(), IN_MOVED_TO | IN_CREATE);
     }
     ~SaveCounter() { ::close(fd_); }
@@ -79,9 +79,6 @@ public:
             }
         return saves;
     }
-
-private:
-    int fd_;
 };
 
 // A way files come in, the files (space-separated), and the outcome.
@@ -166,8 +163,8 @@ private Q_SLOTS:
             if (w.mnuFile[i]->isVisible())
                 items << (w.mnuFile[i]->text().isEmpty() ? "-" : w.mnuFile[i]->text());
         QCOMPARE(items.join('|'), shown);
-        QVERIFY(w.windowState() & Qt::WindowMaximized);
-        QVERIFY(w.pic_video->isHidden() && !w.imgLogo->isHidden() && w.ClockTimer->isActive());
+        QVERIFY(w.isMaximized() && w.pic_video->isHidden() && !w.imgLogo->isHidden() &&
+                w.ClockTimer->isActive());
         QCOMPARE(w.File1->Path(), QDir::cleanPath(QCoreApplication::applicationDirPath()));
         for (int i = 1; i <= 12; ++i) QCOMPARE(w.Toolbar1->Enabled(i), i == 1 || i == 12);
     }
@@ -356,8 +353,7 @@ private Q_SLOTS:
         // Drive the timer's tick directly instead of waiting three seconds.
         QPointer<frm_Main> main = splash->Timer1_Timer();
         QVERIFY(main && main->isVisible() && main->isMaximized());
-        QTRY_VERIFY(splash.isNull());  // unloaded
-        QVERIFY(QApplication::overrideCursor() == nullptr);
+        QTRY_VERIFY(splash.isNull() && QApplication::overrideCursor() == nullptr);  // unloaded
         main->close();
         QTRY_VERIFY(main.isNull());  // deleted on close
     }
@@ -368,8 +364,7 @@ private Q_SLOTS:
         frm_Main w;
         w.show();
         G().BusyLoading = true;
-        QVERIFY(!w.close());
-        QVERIFY(G().CloseRequested && w.isVisible());
+        QVERIFY(!w.close() && G().CloseRequested && w.isVisible());
         G().BusyLoading = false;
         const QString blocker = files_.filePath(QStringLiteral("notes.txt"));
         RegistryStore::Instance().SetFilePath(HKEY_CURRENT_USER, blocker + "/sub/registry.json");
