@@ -1,32 +1,18 @@
 // Export Picture and Export Video: the canvas's picture at the frame's own resolution, and the
 // canvas frame by frame, written all or nothing.
 
+#include "CompareWindowFixture.h"
 #include "FfmpegReference.h"
-#include "MsgBoxRecorder.h"
 #include "NumberedClip.h"
-#include "TestDesktop.h"
 #include "SwingDrawing.h"
 #include "compare/ExportRange.h"
 #include "compare/KeyPositionsController.h"
 #include "compare/PictureExporter.h"
 #include "compare/VideoExporter.h"
-#include "compare/frmModelTool.h"
-#include "overlay/CanvasDrawing.h"
-#include "platform/FileDialog.h"
-#include "platform/PictureBox.h"
-#include "playback/frmVideoControls.h"
-#include "shell/Globals.h"
-#include "shell/MainToolbar.h"
-#include "shell/frm_Main.h"
 
-#include <QAction>
-#include <QCheckBox>
 #include <QDir>
 #include <QFile>
 #include <QImageReader>
-#include <QTemporaryDir>
-#include <QScrollBar>
-#include <QTest>
 
 #include <csignal>
 #include <optional>
@@ -63,26 +49,30 @@ bool near(QRgb a, QRgb b, int tolerance) {
     return std::abs(qRed(a) - qRed(b)) + std::abs(qGreen(a) - qGreen(b)) + std::abs(qBlue(a) - qBlue(b)) <= tolerance;
 }
 
+// The file name chosen, the one written, its format and the colour tolerance it allows; the
+// canvas zoomed (the whole frame all the same); view 0 video 1 alone, 1 blend, 2 split.
 struct Picture {
     QString chosen, written;
     QByteArray format;
     int tolerance = 0;
-    bool zoomed = false;  // the whole frame all the same
-    int view = 0;         // 0 video 1 alone, 1 blend, 2 split
+    bool zoomed = false;
+    int view = 0;
 };
+// The view as above, the frames asked for (from -1: all), the file name chosen and written.
 struct Video {
-    int view, from, to;  // from -1: all frames
+    int view, from, to;
     QString chosen, written;
 };
+// how: 0 Export Picture, 1 Export Video, 2 and at once its progress dialog's Cancel, 3 the
+// exporter's flag at frame 6; clip: 0 none, 1 of one frame, 12 of 12; the frames asked for;
+// target "" = a folder of the test's; a file there already; the size files are held below;
+// what the one box says ("": no box).
 struct Failure {
-    int how;   // 0 Export Picture, 1 Export Video, 2 and at once its progress dialog's Cancel,
-               // 3 the exporter's flag at frame 6
-    int clip;  // 0 none, 1 one frame, 12 frames
-    int from, to;
-    QString target;  // "" = a folder of the test's
+    int how, clip, from, to;
+    QString target;
     bool existing;
     int sizeLimit;
-    QString says;  // "": nothing
+    QString says;
 };
 
 }  // namespace
@@ -100,9 +90,9 @@ class TestExport : public QObject {
     QString video_;  // 12 frames at 30 a second, for the video export
     QString model5_;
     QString still_;  // a clip of one frame
+    QString swingV_, swingM_;  // a drawn swing, and a model swing of other timing
     ExportRangeAnswer range_;
-    std::vector<FileDialogRequest> requests_;
-    FileDialogResult answer_;
+    ChosenFile files_;
 
     // Opens the clip and draws a red line, three canvas pixels wide, across the lower part of
     // the frame; returns the line's canvas row and its ends.
@@ -111,10 +101,7 @@ class TestExport : public QObject {
     };
     Drawn openAndDraw(frm_Main& w, const QString& clip) {
         w.show();
-        answer_ = {};
-        answer_.accepted = true;
-        answer_.path = clip;
-        w.Toolbar_Click(1);
+        files_.Click(w, 1, clip);
         const QRect r = w.Video1.CanvasRect();
         const Drawn d{r.y() + r.height() * 4 / 5, r.x() + r.width() / 5, r.x() + r.width() * 4 / 5};
         w.Toolbar_Click(3);
@@ -124,13 +111,12 @@ class TestExport : public QObject {
         QTest::mousePress(w.pic_video, Qt::LeftButton, {}, QPoint(d.x1, d.y));
         QTest::mouseMove(w.pic_video, QPoint(d.x2, d.y));
         QTest::mouseRelease(w.pic_video, Qt::LeftButton, {}, QPoint(d.x2, d.y));
-        requests_.clear();
+        files_.requests.clear();
         return d;
     }
     // view: 1 the model blended half over video 1, 2 beside it.
     void insertModel(frm_Main& w, const QString& model, int view) {
-        answer_.path = model;
-        w.Toolbar_Click(7);
+        files_.Click(w, 7, model);
         QVERIFY(G().ModelShown);
         w.VideoControls->hscrBlend->setValue(128);
         if (view == 2) {
@@ -138,7 +124,7 @@ class TestExport : public QObject {
             w.Toolbar_Click(11);
         }
         w.PasteAvi(w.CurrentVideoFrame);
-        requests_.clear();
+        files_.requests.clear();
         QCOMPARE(!w.Toolbar1->Value(10), view == 2);
     }
 
@@ -151,21 +137,19 @@ private slots:
         video_ = clips_.filePath(QStringLiteral("Video.avi"));
         QVERIFY(cliptools::WriteClip(video_, {.width = 640, .height = 480, .fps = 30}, 12,
                                      [](int i) { return cliptools::NumberedFrame(i, 640, 480); }));
+        const cliptools::SwingScript model{.top = 1.1, .impact = 1.3, .finish = 1.8, .length = 2.4};
+        for (auto [path, script] : {std::pair{&swingV_, cliptools::SwingScript{}}, std::pair{&swingM_, model}}) {
+            *path = clips_.filePath(path == &swingV_ ? QStringLiteral("SwingV.avi") : QStringLiteral("SwingM.avi"));
+            QVERIFY(cliptools::WriteClip(*path, {.fps = 30}, script.Frames(), [&](int i) { return cliptools::DrawSwing(script, i); }));
+        }
         SetExportRangeAnswerer([this](int first, int last) {
             return range_.from == -1 ? ExportRangeAnswer{true, first, last} : range_;  // -1: every frame
         });
-        SetFileDialogAnswerer([this](const FileDialogRequest& r) {
-            requests_.push_back(r);
-            return answer_;
-        });
     }
-    void cleanupTestCase() {
-        SetFileDialogAnswerer({});
-        SetExportRangeAnswerer({});
-    }
+    void cleanupTestCase() { SetExportRangeAnswerer({}); }
     void init() {
         desktop_ = std::make_unique<TestDesktop>();
-        requests_.clear();
+        files_.requests.clear();
     }
     void cleanup() { desktop_.reset(); }
 
@@ -199,11 +183,11 @@ private slots:
             QCOMPARE_NE(w.CanvasGeometry().frameCanvas, canvasRect);
         }
         const QRect area = view == 2 ? w.Video1.CanvasRect().united(w.Model.CanvasRect()) : w.Video1.CanvasRect();
-        answer_.path = out.filePath(chosen);
+        files_.Choose(out.filePath(chosen));
         const QImage canvas = w.pic_video->Image().copy();
         w.mnuExportPicture->trigger();
-        QCOMPARE(requests_.size(), size_t(1));
-        QCOMPARE(requests_[0].kind, FileDialogRequest::Save);
+        QCOMPARE(files_.requests.size(), size_t(1));
+        QCOMPARE(files_.requests[0].kind, FileDialogRequest::Save);
         QVERIFY2(boxes.calls.empty(), qPrintable(boxes.prompts().join(QLatin1Char('|'))));
         QCOMPARE(QDir(out.path()).entryList(QDir::Files), QStringList{written});
         QImageReader reader(out.filePath(written));
@@ -256,7 +240,7 @@ private slots:
         const short modelAtStart = w.CurrentModelFrame;
         range_ = {true, from, to};
         if (from < 0) from = 0, to = 11;
-        answer_.path = out.filePath(chosen);
+        files_.Choose(out.filePath(chosen));
         w.mnuExportVideo->trigger();
         QVERIFY(w.VideoExportRunning());
         QTRY_VERIFY_WITH_TIMEOUT(!w.VideoExportRunning(), 120000);
@@ -323,7 +307,7 @@ private slots:
         const QImage canvasBefore = w.pic_video->Image().copy();
         const short marks = w.Drawing->Overlay().DrawHistoryIndex;
         range_ = {true, from, to};
-        answer_.path = target;
+        files_.Choose(target);
         if (how == 3) {
             VideoExportJob job = w.VideoExportJobFor(0, 11);
             job.target = target;
@@ -347,7 +331,7 @@ private slots:
         }
         QCOMPARE(boxes.calls.size(), size_t(says.isEmpty() ? 0 : 1));
         if (!says.isEmpty()) QVERIFY2(boxes.calls[0].prompt.startsWith(says), qPrintable(boxes.calls[0].prompt));
-        if (!clip) QVERIFY(requests_.empty());
+        if (!clip) QVERIFY(files_.requests.empty());
         QCOMPARE(QDir(out.path()).entryList(QDir::Files | QDir::Hidden).size(), existing ? 1 : 0);
         QCOMPARE(contents(target), existing ? older : QByteArray());
         QVERIFY(existing || !QFile::exists(target));
@@ -364,24 +348,15 @@ private slots:
     }
     void theModelStepsAsBothWindowsPlayback() {
         QFETCH(bool, sync);
-        const cliptools::SwingScript video, model{.top = 1.1, .impact = 1.3, .finish = 1.8, .length = 2.4};
-        QStringList paths;
-        for (const auto& [name, script] : {std::pair{"SwingV.avi", video}, std::pair{"SwingM.avi", model}}) {
-            paths << clips_.filePath(QLatin1String(name));
-            const cliptools::SwingScript drawn = script;
-            QVERIFY(cliptools::WriteClip(paths.back(), {.fps = 30}, drawn.Frames(),
-                                         [&](int i) { return cliptools::DrawSwing(drawn, i); }));
-        }
         MsgBoxRecorder boxes;
         frm_Main w;
-        openAndDraw(w, paths[0]);
-        insertModel(w, paths[1], 1);
+        openAndDraw(w, swingV_);
+        insertModel(w, swingM_, 1);
         w.VideoControls->chkSync->setChecked(sync);
-        if (sync)
-            QTRY_VERIFY_WITH_TIMEOUT(w.SwingKeys->Keys(KeyPositionsController::Video1).Found() &&
-                                         w.SwingKeys->Keys(KeyPositionsController::Model).Found(),
-                                     30000);
-        const int from = 5, to = video.Frames() - 1;  // the model wraps round when out of step
+        QTRY_VERIFY_WITH_TIMEOUT(!sync || (w.SwingKeys->Keys(KeyPositionsController::Video1).Found() &&
+                                           w.SwingKeys->Keys(KeyPositionsController::Model).Found()),
+                                 30000);
+        const int from = 5, to = cliptools::SwingScript{}.Frames() - 1;  // the model wraps round when out of step
         const VideoExportJob job = w.VideoExportJobFor(from, to);
         QCOMPARE(int(job.frames.size()), to - from + 1);
         w.CurrentVideoFrame = short(from);
@@ -395,8 +370,7 @@ private slots:
             QVERIFY2(job.frames[size_t(k)].model == w.Model.Frame(w.CurrentModelFrame), qPrintable(QString::number(k)));
             outOfStep += k > 0 && w.CurrentModelFrame != before + 1 && w.CurrentModelFrame != w.Model.reader->FirstFrame();
         }
-        // Else the sync row would prove nothing.
-        QCOMPARE(outOfStep > 0, sync);
+        QCOMPARE(outOfStep > 0, sync);  // else the sync row would prove nothing
         QVERIFY(boxes.calls.empty());
     }
 };

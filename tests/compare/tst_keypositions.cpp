@@ -31,9 +31,10 @@ constexpr double kBetweenFrames = 0.55 / 30;
 
 // A clip as our reader hands it to the finder: the count is the headers' guess until decoding
 // reaches the end, and a frame of another size ends it.
+// `shownAt` is on the file's clock.
 struct Clip {
     std::vector<QImage> frames;
-    std::vector<double> shownAt;  // on the file's clock
+    std::vector<double> shownAt;
     double fps = 0, start = 0, length = 0;
 };
 std::optional<Clip> readClip(const QString& path, int atMost = 100000) {
@@ -61,14 +62,15 @@ Clip swing(const SwingScript& script, std::optional<cliptools::ClipSpec> spec = 
     return readClip(path).value_or(Clip{});
 }
 
+// A clip with a click `clickAt` seconds after frame 0 is shown (< 0: none) over steady noise of
+// level `noise`, its sound starting at `soundStart` on the file's clock (< 0: no sound at all)
+// and frame 0 shown at `firstFrame`; `taken` when the click decides impact.
 struct Click {
     QString file;
-    double clickAt;     // seconds after frame 0 is shown; < 0: no click
-    double noise;       // the steady noise's level
-    double soundStart;  // on the file's clock; < 0: no sound at all
-    double firstFrame;  // when frame 0 is shown, on the file's clock
-    bool taken;         // the click decides impact
+    double clickAt, noise, soundStart, firstFrame;
+    bool taken;
 };
+// The model frames shown with video frames, from both clips' key positions and frame counts.
 struct Synced {
     KeyPositions video;
     int videoCount;
