@@ -96,9 +96,7 @@ class TestExport : public QObject {
 
     // Opens the clip and draws a red line, three canvas pixels wide, across the lower part of
     // the frame; returns the line's canvas row and its ends.
-    struct Drawn {
-        int y, x1, x2;
-    };
+    struct Drawn { int y, x1, x2; };
     Drawn openAndDraw(frm_Main& w, const QString& clip) {
         w.show();
         files_.Click(w, 1, clip);

@@ -75,6 +75,7 @@ private slots:
         CompositeEffects effects = plain;
         effects.frameBrightness = 60;
         effects.frameFlags = kEffectInvert | kEffectMirror;
+        effects.blend = 200;  // a hidden model takes no part
         const CompositeGeometry full{{0, 0, 40, 20}, {20, 10, 80, 40}, false, false, {}, {}};
         QTest::newRow("full view") << full << plain;
         // A part of the frame: effects and mirror on it alone.

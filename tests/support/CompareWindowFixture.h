@@ -32,8 +32,6 @@ public:
               return answer;
           })) {}
     ~ChosenFile() { platform::SetFileDialogAnswerer(previous_); }
-    ChosenFile(const ChosenFile&) = delete;
-    ChosenFile& operator=(const ChosenFile&) = delete;
 
     void Choose(const QString& path) {
         answer = {};
@@ -58,7 +56,6 @@ private:
 // painted at once.
 inline void DrawRedLine(frm_Main& w, QPointF from, QPointF to, QPointF label = {}, int width = 3) {
     VLine* line = w.Drawing->Overlay().NewLine();
-    QVERIFY(line);
     line->SetX1(from.x());
     line->SetY1(from.y());
     line->SetX2(to.x());
