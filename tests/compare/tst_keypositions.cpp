@@ -115,10 +115,7 @@ private slots:
         const int tolerance = std::max(1, int(std::lround(script.fps / 30.0)));
         for (int k = 0; k < 4; ++k)
             QVERIFY2(std::abs(found[k] - script.FrameAt(drawnAt[k])) <= tolerance,
-                     qPrintable(QStringLiteral("%1: found %2, drawn at %3")
-                                    .arg(KeyPositionTag(k))
-                                    .arg(found[k])
-                                    .arg(script.FrameAt(drawnAt[k]))));
+                     qPrintable(KeyPositionTag(k) + QStringLiteral(" found at %1").arg(found[k])));
     }
 
     // The ball's click through a clip's sound track, as the controller gathers it: it times
