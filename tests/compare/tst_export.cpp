@@ -85,12 +85,11 @@ class TestExport : public QObject {
     Q_OBJECT
     std::unique_ptr<TestDesktop> desktop_;
     QTemporaryDir clips_;
-    QString clip_;
-    QString model_;
-    QString video_;  // 12 frames at 30 a second, for the video export
-    QString model5_;
-    QString still_;  // a clip of one frame
-    QString swingV_, swingM_;  // a drawn swing, and a model swing of other timing
+    // Numbered frames: 3 of the full size, a model of 3 and one of 5, a clip of one frame, and
+    // video_ of 12 at 30 a second for the video export; a drawn swing, and a model swing of other
+    // timing.
+    QString clip_, model_, model5_, still_, video_;
+    QString swingV_, swingM_;
     ExportRangeAnswer range_;
     ChosenFile files_;
 
