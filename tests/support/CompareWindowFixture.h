@@ -1,0 +1,69 @@
+#pragma once
+// What the window tests of the comparison views share: the headers they reach for, a file
+// dialog that answers with the test's choice, and a red mark drawn straight into the overlay.
+
+#include "ClipWriter.h"
+#include "MsgBoxRecorder.h"
+#include "TestDesktop.h"
+#include "compare/frmModelTool.h"
+#include "overlay/CanvasDrawing.h"
+#include "platform/FileDialog.h"
+#include "platform/PictureBox.h"
+#include "playback/frmVideoControls.h"
+#include "shell/Globals.h"
+#include "shell/MainToolbar.h"
+#include "shell/frm_Main.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QScrollBar>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <vector>
+
+// Answers every file dialog while it lives with the file last chosen (none: cancelled), and
+// keeps what was asked.
+class ChosenFile {
+public:
+    ChosenFile()
+        : previous_(platform::SetFileDialogAnswerer([this](const platform::FileDialogRequest& r) {
+              requests.push_back(r);
+              return answer;
+          })) {}
+    ~ChosenFile() { platform::SetFileDialogAnswerer(previous_); }
+
+    void Choose(const QString& path) {
+        answer = {};
+        answer.accepted = !path.isEmpty();
+        answer.path = path;
+        answer.filterIndex = 1;
+    }
+    // A toolbar command (1 opens a clip, 7 inserts or closes the model) with `path` chosen.
+    void Click(frm_Main& w, int command, const QString& path = {}) {
+        Choose(path);
+        w.Toolbar_Click(command);
+    }
+
+    platform::FileDialogResult answer;
+    std::vector<platform::FileDialogRequest> requests;
+
+private:
+    platform::FileDialogAnswerer previous_;
+};
+
+// A red line `width` picture pixels wide between two picture points, its label at `label`,
+// painted at once.
+inline void DrawRedLine(frm_Main& w, QPointF from, QPointF to, QPointF label = {}, int width = 3) {
+    VLine* line = w.Drawing->Overlay().NewLine();
+    line->SetX1(from.x());
+    line->SetY1(from.y());
+    line->SetX2(to.x());
+    line->SetY2(to.y());
+    line->SetTextX(label.x());
+    line->SetTextY(label.y());
+    line->SetBorderColor(0x0000FF);
+    line->SetBorderWidth(width);
+    w.Drawing->Overlay().AppendHistory(kHistLine);
+    w.PasteAvi(w.CurrentVideoFrame);
+}
