@@ -48,19 +48,12 @@ private slots:
         QFETCH(QString, file);
         // Frame counts measured independently of this reader; files that must be refused.
         static const std::map<QString, int> known = {
-            {"avi/vcsamples/MFC2.AVI", 40},
-            {"avi/vcsamples/filecopy.avi", 17},
-            {"avi/vcsamples/search.avi", 29},
-            {"avi/3dmm/TONY1.AVI", 99},
-            {"avi/3dmm/PROJ3.AVI", 82},
-            {"avi/3dmm/CNTDWN5.AVI", 21},
-            {"avi/bgslibrary/demo.avi", 51},
-            {"avi/bgslibrary/video.avi", 374},
+            {"avi/vcsamples/MFC2.AVI", 40}, {"avi/vcsamples/filecopy.avi", 17},
+            {"avi/vcsamples/search.avi", 29}, {"avi/3dmm/TONY1.AVI", 99}, {"avi/3dmm/PROJ3.AVI", 82},
+            {"avi/3dmm/CNTDWN5.AVI", 21}, {"avi/bgslibrary/demo.avi", 51}, {"avi/bgslibrary/video.avi", 374},
             {"avi/fuzzing-corpus/bear_mpeg4asp_mp3.avi", 30},
-            {"avi/fuzzing-corpus/blackwhite_yuv420p.avi", 1},
-            {"avi/fuzzing-corpus/mjpeg.avi", 3},
-            {"avi/mediaarea/AVC_file1.avi", 50},
-            {"avi/fluent-ffmpeg/testvideo-43.avi", 10},
+            {"avi/fuzzing-corpus/blackwhite_yuv420p.avi", 1}, {"avi/fuzzing-corpus/mjpeg.avi", 3},
+            {"avi/mediaarea/AVC_file1.avi", 50}, {"avi/fluent-ffmpeg/testvideo-43.avi", 10},
             {"avi/fluent-ffmpeg/testvideo-169.avi", 10},
             // The pictures FFmpeg's tool decodes (edit lists drop some of the stored ones).
             {"mp4/androidx-media/dolbyVision-hdr.MOV", 4},
@@ -70,14 +63,10 @@ private slots:
             {"mp4/androidx-media/sample_sef_slow_motion.mp4", 63},
             {"mp4/androidx-media/roadtrip-vp92-10bit.webm", 72},
             {"mp4/androidx-media/bear-vp9-odd-dimensions.webm", 30},
-            {"mp4/androidx-media/sample_av1.mkv", 30},
-            {"mp4/androidx-media/sample.mkv", 30},
-            {"mp4/jcodec/test.prores.mov", 40},
-            {"mp4/metadata-extractor-images/sample_iPod.m4v", 855},
-            {"mp4/androidx-media/sample_2_byte_NAL_length.mp4", 30},
-            {"mp4/jcodec/itunes.mov", 1},
-            {"mp4/androidx-media/sample_mdat_too_long.mp4", 30},
-        };
+            {"mp4/androidx-media/sample_av1.mkv", 30}, {"mp4/androidx-media/sample.mkv", 30},
+            {"mp4/jcodec/test.prores.mov", 40}, {"mp4/metadata-extractor-images/sample_iPod.m4v", 855},
+            {"mp4/androidx-media/sample_2_byte_NAL_length.mp4", 30}, {"mp4/jcodec/itunes.mov", 1},
+            {"mp4/androidx-media/sample_mdat_too_long.mp4", 30}};
         static const QStringList refused = {"avi/mediaarea/AAC_file1.avi", "avi/mediaarea/AC-3_file1.avi",
                                             "avi/exiftool/RIFF.avi", "mp4/androidx-media/sample_malformed_free_box.mp4"};
         const QString name = QDir(corpus()).relativeFilePath(file);
@@ -95,8 +84,7 @@ private slots:
         }
         QVERIFY(m_boxes.empty());
         QVERIFY2(!refused.contains(name), "a file without frames was opened");
-        const int width = video.FrameWidth();
-        const int height = video.FrameHeight();
+        const int width = video.FrameWidth(), height = video.FrameHeight();
         QVERIFY(width > 0 && height > 0);
         const int stride = (width * 3 + 3) & ~3;
         // The count is the index's or the headers' until the end is reached.
@@ -105,10 +93,8 @@ private slots:
             if (!packed && n >= video.FirstFrame() + video.NumberOfFrames()) break;  // ended before the estimate
             QVERIFY2(packed, qPrintable(QStringLiteral("frame %1").arg(n)));
             const dib::BitmapInfoHeader h = dib::ReadInfoHeader(packed);
-            QCOMPARE(int(h.biBitCount), 24);
-            QCOMPARE(h.biWidth, width);
-            QCOMPARE(h.biHeight, height);
-            QCOMPARE(int(h.biSizeImage), stride * height);
+            QCOMPARE(QList<int>({h.biBitCount, h.biWidth, h.biHeight, int(h.biSizeImage)}),
+                     QList<int>({24, width, height, stride * height}));
             QVERIFY(video.CreateFromPackedDIBPointer(packed));
         }
         const int count = video.NumberOfFrames();
@@ -128,8 +114,7 @@ private slots:
         const std::vector<uint8_t> last(video.PointerToBits(), video.PointerToBits() + video.SizeImage());
         QVERIFY(video.AVIGetFrame(video.FirstFrame()));
         const uint8_t* again = video.AVIGetFrame(video.FirstFrame() + count - 1);
-        QVERIFY(again);
-        QVERIFY(std::equal(last.begin(), last.end(), again + 40));
+        QVERIFY(again && std::equal(last.begin(), last.end(), again + 40));
 
         // The same pictures as FFmpeg's own tool, upright and in the stream's colours: the first,
         // and where both count the same pictures (no dropped-frame chunks), the middle and last.
