@@ -139,35 +139,30 @@ private slots:
         OverrideMemorySources(std::nullopt);
     }
 
+    // The memory a clip may take: the system's available figure, or less when a control group
+    // (version 2 up the tree, or version 1's memory controller) has less left under its limit.
     void memoryFiguresFromTheSystemAndTheControlGroups_data() {
         QTest::addColumn<QStringList>("files");
         QTest::addColumn<quint64>("expected");
         const QString meminfo = QStringLiteral(
             "meminfo=MemTotal:       16000000 kB\nMemFree:         5000000 kB\n"
             "MemAvailable:    8000000 kB\nBuffers:           10000 kB\n");
-        const quint64 memAvailable = 8000000ull * 1024;
-        QTest::newRow("no control group") << QStringList{meminfo} << memAvailable;
-        QTest::newRow("v2 limit of its own group")
-            << QStringList{meminfo, "cgroup=0::/user.slice/app\n", "fs/user.slice/app/memory.max=3000000000\n",
-                           "fs/user.slice/app/memory.current=1000000000\n"}
-            << quint64(2000000000);
-        QTest::newRow("v2 without limit")
-            << QStringList{meminfo, "cgroup=0::/app\n", "fs/app/memory.max=max\n", "fs/app/memory.current=5\n"}
-            << memAvailable;
-        QTest::newRow("v2 tighter limit above")
-            << QStringList{meminfo, "cgroup=0::/user.slice/app\n", "fs/user.slice/app/memory.max=max\n",
-                           "fs/user.slice/app/memory.current=700000000\n",
-                           "fs/user.slice/memory.max=1500000000\n", "fs/user.slice/memory.current=1200000000\n"}
-            << quint64(300000000);
-        QTest::newRow("v2 usage beyond the limit")
-            << QStringList{meminfo, "cgroup=0::/app\n", "fs/app/memory.max=4096\n", "fs/app/memory.current=8192\n"}
-            << quint64(0);
-        QTest::newRow("v1 memory controller")
-            << QStringList{meminfo, "cgroup=5:cpu,cpuacct:/job\n4:memory:/job\n0::/\n",
-                           "fs/memory/job/memory.limit_in_bytes=500000000\n",
-                           "fs/memory/job/memory.usage_in_bytes=100000000\n",
-                           "fs/memory/memory.limit_in_bytes=9223372036854771712\n"}
-            << quint64(400000000);
+        const quint64 available = 8000000ull * 1024;
+        const auto row = [&](const char* name, const QStringList& cgroups, quint64 expected) {
+            QTest::newRow(name) << QStringList{meminfo} + cgroups << expected;
+        };
+        row("no control group", {}, available);
+        row("v2 limit of its own group", {"cgroup=0::/user.slice/app\n", "fs/user.slice/app/memory.max=3000000000\n",
+                                          "fs/user.slice/app/memory.current=1000000000\n"}, 2000000000);
+        row("v2 without limit", {"cgroup=0::/app\n", "fs/app/memory.max=max\n", "fs/app/memory.current=5\n"}, available);
+        row("v2 tighter limit above", {"cgroup=0::/user.slice/app\n", "fs/user.slice/app/memory.max=max\n",
+                                       "fs/user.slice/app/memory.current=700000000\n", "fs/user.slice/memory.max=1500000000\n",
+                                       "fs/user.slice/memory.current=1200000000\n"}, 300000000);
+        row("v2 usage beyond the limit", {"cgroup=0::/app\n", "fs/app/memory.max=4096\n", "fs/app/memory.current=8192\n"}, 0);
+        row("v1 memory controller", {"cgroup=5:cpu,cpuacct:/job\n4:memory:/job\n0::/\n",
+                                     "fs/memory/job/memory.limit_in_bytes=500000000\n",
+                                     "fs/memory/job/memory.usage_in_bytes=100000000\n",
+                                     "fs/memory/memory.limit_in_bytes=9223372036854771712\n"}, 400000000);
         QTest::newRow("nothing known") << QStringList{"meminfo=MemTotal: 16000000 kB\n"}
                                        << std::numeric_limits<quint64>::max();
     }
@@ -208,8 +203,19 @@ private slots:
         QCOMPARE(rectOf(whole.fit), QRect(177, 0, 303, 540));
     }
 
-    // A Shift+click opens the clip whole, with thumbnails that show their frames and scroll by rows.
+    // Other buttons and keys, or a click while a load runs, do nothing; a Shift+click opens the
+    // clip whole, with thumbnails that show their frames and scroll by rows.
     void shiftClickOpensAClipAndTheStripBrowsesIt() {
+        w_->Dir1->SetPath(clips_->path());
+        QTRY_VERIFY(w_->File1->SelectFile(QStringLiteral("swing.avi")));
+        struct Click { int button, keys; bool busy; };
+        for (const Click c : {Click{vbLeftButton, vbCtrlMask, false}, Click{vbLeftButton, vbShiftMask | vbCtrlMask, false},
+                              Click{vbRightButton, vbShiftMask, false}, Click{vbLeftButton, vbShiftMask, true}}) {
+            G().BusyLoading = c.busy;
+            w_->File1_MouseUp(c.button, c.keys);
+            G().BusyLoading = false;
+            QVERIFY(!G().ClipLoaded && !w_->imgLogo->isHidden());
+        }
         frm_Main& w = openSwing();
         QCOMPARE(w.Video1.frameCount, short(30));
         QCOMPARE(w.ClipKind, 2);
@@ -528,21 +534,6 @@ private slots:
         QVERIFY(boxes_->calls.empty());
     }
 
-    void otherModifiersAndTheBusyFlagDoNothing() {
-        frm_Main& w = *w_;
-        w.Dir1->SetPath(clips_->path());
-        QTRY_VERIFY(w.File1->SelectFile(QStringLiteral("swing.avi")));
-        struct Click { int button, keys; bool busy; };
-        for (const Click c : {Click{vbLeftButton, vbCtrlMask, false}, Click{vbLeftButton, vbShiftMask | vbCtrlMask, false},
-                              Click{vbRightButton, vbShiftMask, false}, Click{vbLeftButton, vbShiftMask, true}}) {
-            G().BusyLoading = c.busy;
-            w.File1_MouseUp(c.button, c.keys);
-            G().BusyLoading = false;
-            QVERIFY(!G().ClipLoaded);
-        }
-        QVERIFY(boxes_->calls.empty());
-        QVERIFY(!w.imgLogo->isHidden());
-    }
 };
 
 QTEST_MAIN(TestClipLoading)
