@@ -118,15 +118,17 @@ private slots:
                 for (int x = 0; x < 6; ++x) QCOMPARE(dest.pixel(x, y), source.pixel((x + 2) / 2, y / 2));
             QCOMPARE(dest.pixel(0, 4), qRgb(0, 0, 0));  // below the rectangle: untouched
         }
-        // Rows long enough for the vector paths, enlarged by an odd ratio, and copied plain.
+        // Rows long enough for the vector paths, enlarged by an odd ratio or shrunk, and copied plain.
         QImage distinct(37, 3, QImage::Format_RGB32);
         for (int y = 0; y < 3; ++y)
             for (int x = 0; x < 37; ++x) distinct.setPixel(x, y, qRgb(x * 7, y * 50, 255 - x));
-        QImage wideDest(61, 5, QImage::Format_RGB32);
-        StretchBlt(wideDest, QRect(0, 0, 61, 5), distinct, QRect(0, 0, 37, 3));
-        for (int y = 0; y < 5; ++y)
-            for (int x = 0; x < 61; ++x)
-                QCOMPARE(wideDest.pixel(x, y), distinct.pixel((2 * x + 1) * 37 / 122, (2 * y + 1) * 3 / 10));
+        for (const int width : {61, 9}) {
+            QImage wideDest(width, 5, QImage::Format_RGB32);
+            StretchBlt(wideDest, QRect(0, 0, width, 5), distinct, QRect(0, 0, 37, 3));
+            for (int y = 0; y < 5; ++y)
+                for (int x = 0; x < width; ++x)
+                    QCOMPARE(wideDest.pixel(x, y), distinct.pixel((2 * x + 1) * 37 / (2 * width), (2 * y + 1) * 3 / 10));
+        }
         const QImage bgr = distinct.convertToFormat(QImage::Format_BGR888);
         QImage plain(37, 3, QImage::Format_RGB32);
         BitBlt(plain, QPoint(0, 0), bgr, bgr.rect());
@@ -139,8 +141,10 @@ private slots:
         QCOMPARE(small.pixel(1, 0), wide.pixel(5, 1));
     }
 
+    void plainCopyConvertsTheFrameAndCutsToBoth_data() { formats_data(); }
     void plainCopyConvertsTheFrameAndCutsToBoth() {
-        const QImage frame = ramp(QImage::Format_BGR888, 5, 3);
+        QFETCH(int, format);
+        const QImage frame = ramp(QImage::Format(format), 5, 3);
         QImage holder(4, 4, QImage::Format_RGB32);
         holder.fill(Qt::black);
         BitBlt(holder, QPoint(2, 1), frame, QRect(1, 0, 4, 3));  // 2 of 4 columns fit
