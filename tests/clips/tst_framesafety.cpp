@@ -25,7 +25,7 @@
 
 using cliptools::Codec;
 
-Q_DECLARE_METATYPE(cliptools::Codec)
+Q_DECLARE_METATYPE(cliptools::ClipSpec)
 
 namespace {
 
@@ -36,16 +36,15 @@ constexpr int kFrames = 3;
 constexpr auto kHandMade = Codec(-1);
 
 
-QString writeClip(const QString& path, Codec codec, int width, int height, int rotation) {
-    const auto numbered = [&](int n) { return cliptools::NumberedFrame(n, width, height); };
-    if (codec == kHandMade)
-        return testavi::WriteBytes(path, testavi::RawBgrAvi({.width = width, .height = height},
+QString writeClip(const QString& path, const cliptools::ClipSpec& format) {
+    const auto numbered = [&](int n) { return cliptools::NumberedFrame(n, format.width, format.height); };
+    if (format.codec == kHandMade)
+        return testavi::WriteBytes(path, testavi::RawBgrAvi({.width = format.width, .height = format.height},
                                                             {numbered(0), std::nullopt, numbered(2)}))
                    ? QString()
                    : QStringLiteral("cannot write the file");
     QString error;
-    cliptools::WriteClip(path, {.width = width, .height = height, .codec = codec, .rotation = rotation}, kFrames,
-                         numbered, &error);
+    cliptools::WriteClip(path, format, kFrames, numbered, &error);
     return error;
 }
 
@@ -63,11 +62,8 @@ private slots:
     }
 
     void everyWayIntoMemoryStaysInsideItsFrame_data() {
-        QTest::addColumn<Codec>("codec");
+        QTest::addColumn<cliptools::ClipSpec>("format");
         QTest::addColumn<QString>("container");
-        QTest::addColumn<int>("width");
-        QTest::addColumn<int>("height");
-        QTest::addColumn<int>("rotation");
         // The encoder takes only sizes in steps of `step`: the next one up is used.
         struct Format { const char* name; Codec codec; const char* container; int step; };
         const Format formats[] = {
@@ -86,21 +82,20 @@ private slots:
                     const int height = (askedHeight + f.step - 1) / f.step * f.step;
                     const QByteArray tag = QStringLiteral("%1 %2x%3").arg(f.name).arg(width).arg(height).toUtf8();
                     if (!tags.contains(tag))
-                        QTest::newRow(tag.constData()) << f.codec << f.container << width << height << 0;
+                        QTest::newRow(tag.constData())
+                            << cliptools::ClipSpec{.width = width, .height = height, .codec = f.codec} << f.container;
                     tags.insert(tag);
                 }
         // A clip filmed turned is turned upright as it is copied out: other writes, other ends.
         for (const int rotation : {90, 180, 270})
-            QTest::addRow("h264 10x6 turned %d", rotation) << Codec::H264 << "mp4" << 10 << 6 << rotation;
+            QTest::addRow("h264 10x6 turned %d", rotation)
+                << cliptools::ClipSpec{.width = 10, .height = 6, .codec = Codec::H264, .rotation = rotation} << "mp4";
     }
     void everyWayIntoMemoryStaysInsideItsFrame() {
-        QFETCH(Codec, codec);
+        QFETCH(cliptools::ClipSpec, format);
         QFETCH(QString, container);
-        QFETCH(int, width);
-        QFETCH(int, height);
-        QFETCH(int, rotation);
         const QString path = dir_.filePath(QStringLiteral("%1.%2").arg(QTest::currentDataTag(), container));
-        const QString error = writeClip(path, codec, width, height, rotation);
+        const QString error = writeClip(path, format);
         QVERIFY2(error.isEmpty(), qPrintable(error));
 
         cVideo reader;
@@ -108,8 +103,9 @@ private slots:
         const int frames = kFrames;
         QCOMPARE(reader.NumberOfFrames(), frames);
         // MS Video 1 codes whole 4x4 blocks and its clips say so; a quarter turn swaps the sides.
-        if (codec == Codec::MSVideo1) width = (width + 3) & ~3, height = (height + 3) & ~3;
-        if (rotation % 180 != 0) std::swap(width, height);
+        int width = format.width, height = format.height;
+        if (format.codec == Codec::MSVideo1) width = (width + 3) & ~3, height = (height + 3) & ~3;
+        if (format.rotation % 180 != 0) std::swap(width, height);
         QCOMPARE(QSize(reader.FrameWidth(), reader.FrameHeight()), QSize(width, height));
 
         // Every way runs before anything is compared, so that valgrind sees them all.
