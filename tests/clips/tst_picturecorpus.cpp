@@ -17,16 +17,11 @@ using namespace platform;
 class TestPictureCorpus : public QObject {
     Q_OBJECT
     QString corpus_ = QStringLiteral(VARKELO_TESTMEDIA_DIR);
-    std::unique_ptr<TestDesktop> desktop_;
 
 private slots:
-    void init() {
-        if (!QDir(corpus_).exists()) QSKIP("the real-world media corpus is not beside the project");
-        desktop_ = std::make_unique<TestDesktop>();
-    }
-    void cleanup() { desktop_.reset(); }
-
     void everyPictureOpensOrIsRefusedCleanly() {
+        if (!QDir(corpus_).exists()) QSKIP("the real-world media corpus is not beside the project");
+        TestDesktop desktop;
         QStringList files;
         QDirIterator it(corpus_, {QStringLiteral("*.bmp"), QStringLiteral("*.jpg"), QStringLiteral("*.jpeg")},
                         QDir::Files, QDirIterator::Subdirectories);
