@@ -25,7 +25,7 @@
 
 using cliptools::Codec;
 
-Q_DECLARE_METATYPE(cliptools::Codec)
+Q_DECLARE_METATYPE(cliptools::ClipSpec)
 
 namespace {
 
@@ -36,24 +36,15 @@ constexpr int kFrames = 3;
 constexpr auto kHandMade = Codec(-1);
 
 
-QString writeClip(const QString& path, Codec codec, int width, int height, int rotation) {
-    if (codec == kHandMade) {
-        testavi::RawAviSpec clipFormat;
-        clipFormat.width = width;
-        clipFormat.height = height;
-        const bool ok = testavi::WriteBytes(
-            path, testavi::RawBgrAvi(clipFormat, {cliptools::NumberedFrame(0, width, height), std::nullopt,
-                                            cliptools::NumberedFrame(2, width, height)}));
-        return ok ? QString() : QStringLiteral("cannot write the file");
-    }
-    cliptools::ClipSpec clipFormat;
-    clipFormat.codec = codec;
-    clipFormat.width = width;
-    clipFormat.height = height;
-    clipFormat.rotation = rotation;
+QString writeClip(const QString& path, const cliptools::ClipSpec& format) {
+    const auto numbered = [&](int n) { return cliptools::NumberedFrame(n, format.width, format.height); };
+    if (format.codec == kHandMade)
+        return testavi::WriteBytes(path, testavi::RawBgrAvi({.width = format.width, .height = format.height},
+                                                            {numbered(0), std::nullopt, numbered(2)}))
+                   ? QString()
+                   : QStringLiteral("cannot write the file");
     QString error;
-    cliptools::WriteClip(
-        path, clipFormat, kFrames, [&](int n) { return cliptools::NumberedFrame(n, width, height); }, &error);
+    cliptools::WriteClip(path, format, kFrames, numbered, &error);
     return error;
 }
 
@@ -71,17 +62,10 @@ private slots:
     }
 
     void everyWayIntoMemoryStaysInsideItsFrame_data() {
-        QTest::addColumn<Codec>("codec");
+        QTest::addColumn<cliptools::ClipSpec>("format");
         QTest::addColumn<QString>("container");
-        QTest::addColumn<int>("width");
-        QTest::addColumn<int>("height");
-        QTest::addColumn<int>("rotation");
-        struct Format {
-            const char* name;
-            Codec codec;
-            const char* container;
-            int step;  // the encoder takes only sizes in these steps: the next one up is used
-        };
+        // The encoder takes only sizes in steps of `step`: the next one up is used.
+        struct Format { const char* name; Codec codec; const char* container; int step; };
         const Format formats[] = {
             {"mjpeg", Codec::MJPEG, "avi", 1},       {"mpeg4", Codec::MPEG4, "avi", 1},
             {"bgr24", Codec::RawBGR24, "avi", 1},    {"pal8", Codec::Pal8, "avi", 1},
@@ -91,41 +75,38 @@ private slots:
             {"vp9", Codec::VP9, "webm", 1},
         };
         QSet<QByteArray> tags;
-        for (const Format& f : formats) {
-            for (const int asked : {1, 5, 10, 161, 321}) {
+        for (const Format& f : formats)
+            for (const int asked : {1, 5, 10, 161, 321})
                 for (const int askedHeight : {5, 16}) {
                     const int width = (asked + f.step - 1) / f.step * f.step;
                     const int height = (askedHeight + f.step - 1) / f.step * f.step;
                     const QByteArray tag = QStringLiteral("%1 %2x%3").arg(f.name).arg(width).arg(height).toUtf8();
-                    if (tags.contains(tag)) continue;
+                    if (!tags.contains(tag))
+                        QTest::newRow(tag.constData())
+                            << cliptools::ClipSpec{.width = width, .height = height, .codec = f.codec} << f.container;
                     tags.insert(tag);
-                    QTest::newRow(tag.constData()) << f.codec << f.container << width << height << 0;
                 }
-            }
-        }
         // A clip filmed turned is turned upright as it is copied out: other writes, other ends.
         for (const int rotation : {90, 180, 270})
-            QTest::addRow("h264 10x6 turned %d", rotation) << Codec::H264 << "mp4" << 10 << 6 << rotation;
+            QTest::addRow("h264 10x6 turned %d", rotation)
+                << cliptools::ClipSpec{.width = 10, .height = 6, .codec = Codec::H264, .rotation = rotation} << "mp4";
     }
     void everyWayIntoMemoryStaysInsideItsFrame() {
-        QFETCH(Codec, codec);
+        QFETCH(cliptools::ClipSpec, format);
         QFETCH(QString, container);
-        QFETCH(int, width);
-        QFETCH(int, height);
-        QFETCH(int, rotation);
         const QString path = dir_.filePath(QStringLiteral("%1.%2").arg(QTest::currentDataTag(), container));
-        const QString error = writeClip(path, codec, width, height, rotation);
+        const QString error = writeClip(path, format);
         QVERIFY2(error.isEmpty(), qPrintable(error));
 
         cVideo reader;
         QVERIFY(reader.OpenAviFile(path));
-        const int frames = reader.NumberOfFrames();
-        QCOMPARE(frames, kFrames);
+        const int frames = kFrames;
+        QCOMPARE(reader.NumberOfFrames(), frames);
         // MS Video 1 codes whole 4x4 blocks and its clips say so; a quarter turn swaps the sides.
-        if (codec == Codec::MSVideo1) width = (width + 3) & ~3, height = (height + 3) & ~3;
-        if (rotation % 180 != 0) std::swap(width, height);
-        QCOMPARE(reader.FrameWidth(), width);
-        QCOMPARE(reader.FrameHeight(), height);
+        int width = format.width, height = format.height;
+        if (format.codec == Codec::MSVideo1) width = (width + 3) & ~3, height = (height + 3) & ~3;
+        if (format.rotation % 180 != 0) std::swap(width, height);
+        QCOMPARE(QSize(reader.FrameWidth(), reader.FrameHeight()), QSize(width, height));
 
         // Every way runs before anything is compared, so that valgrind sees them all.
         std::vector<QImage> packed, own, inSlots;

@@ -4,7 +4,6 @@
 #include <QTest>
 
 #include <limits>
-#include <vector>
 
 namespace {
 
@@ -25,13 +24,18 @@ QByteArray packedGradient(int width, int height, bool bottomUp) {
     return packed;
 }
 
-QColor gradientAt(int x, int y) {
-    return QColor(uint8_t(x + y), uint8_t(y), uint8_t(x));
+bool load(cDIBSection& d, const QByteArray& packed) {
+    return d.CreateFromPackedDIB(reinterpret_cast<const uint8_t*>(packed.constData()), size_t(packed.size()));
 }
 
-void setGrey(cDIBSection& d, int x, int y, int value) {
-    uint8_t* p = d.HDC()->scanLine(y) + 3 * x;
-    p[0] = p[1] = p[2] = uint8_t(value);
+// Greys given row by row from the top.
+void setGreys(cDIBSection& d, std::initializer_list<int> values) {
+    int i = 0;
+    for (int v : values) {
+        uint8_t* p = d.HDC()->scanLine(i / d.Width()) + 3 * (i % d.Width());
+        p[0] = p[1] = p[2] = uint8_t(v);
+        ++i;
+    }
 }
 
 }  // namespace
@@ -40,126 +44,101 @@ class TestDIBSection : public QObject {
     Q_OBJECT
 
 private slots:
-    void scanLinesArePaddedToFourBytes_data() {
+    // A size either gives a black buffer with rows padded to four bytes, or is refused (bytes 0).
+    void createdSizes_data() {
         QTest::addColumn<int>("width");
+        QTest::addColumn<int>("height");
         QTest::addColumn<int>("bytes");
-        QTest::newRow("1") << 1 << 4;
-        QTest::newRow("4") << 4 << 12;
-        QTest::newRow("5") << 5 << 16;
-        QTest::newRow("320") << 320 << 960;
-        QTest::newRow("321") << 321 << 964;
+        QTest::newRow("4") << 4 << 3 << 12;
+        QTest::newRow("5") << 5 << 3 << 16;
+        QTest::newRow("321") << 321 << 3 << 964;
+        QTest::newRow("zero") << 0 << 0 << 0;
+        QTest::newRow("negative width") << -5 << 10 << 0;
+        QTest::newRow("negative height") << 10 << -5 << 0;
+        QTest::newRow("width*3 overflows") << std::numeric_limits<int>::max() << 1 << 0;
+        QTest::newRow("rows overflow 32 bits") << 40000 << 40000 << 0;
     }
-    void scanLinesArePaddedToFourBytes() {
+    void createdSizes() {
         QFETCH(int, width);
+        QFETCH(int, height);
         QFETCH(int, bytes);
         cDIBSection d;
-        QVERIFY(d.Create(width, 3));
+        QCOMPARE(d.Create(width, height), bytes > 0);
+        if (bytes == 0) {
+            QVERIFY(d.HDC() == nullptr);
+            QVERIFY(d.Resample(10, 10) != nullptr);  // resampling an empty buffer still makes one
+            QVERIFY(d.Resample(height, width) == nullptr);
+            return;
+        }
         QCOMPARE(d.BytesPerScanLine(), bytes);
-        QCOMPARE(int(d.HDC()->bytesPerLine()), bytes);
         QCOMPARE(d.HDC()->scanLine(1) - d.HDC()->scanLine(0), qptrdiff(bytes));
-        // The header's fields are held against a BMP reader in bmpFileBytesReadBack.
+        QVERIFY(d.DIBSectionBitsPtr() == d.HDC()->bits());
+        QImage black(width, height, QImage::Format_BGR888);
+        black.fill(Qt::black);
+        QCOMPARE(*d.HDC(), black);
         const QByteArray packed = d.PackedDIB();
         const dib::BitmapInfoHeader h = dib::ReadInfoHeader(reinterpret_cast<const uint8_t*>(packed.constData()));
         QCOMPARE(h.biWidth, width);
-        QCOMPARE(int(h.biSizeImage), bytes * 3);
-    }
-
-    void createStartsBlackAndClearUpKeepsTheSize() {
-        cDIBSection d;
-        QVERIFY(d.HDC() == nullptr);
-        d.ClearUp();  // on a buffer never created
-        QVERIFY(d.Create(7, 5));
-        QVERIFY(d.HDC() != nullptr);
-        QCOMPARE(d.HDC()->format(), QImage::Format_BGR888);
-        QVERIFY(d.DIBSectionBitsPtr() == d.HDC()->bits());
-        for (int y = 0; y < 5; ++y)
-            for (int x = 0; x < 7; ++x) QCOMPARE(d.HDC()->pixelColor(x, y), QColor(Qt::black));
+        QCOMPARE(int(h.biSizeImage), bytes * height);
+        // Cleared up, the buffer is gone but its size still reported; a failed creation likewise.
         d.ClearUp();
         d.ClearUp();
-        QVERIFY(d.HDC() == nullptr);
-        QVERIFY(d.DIBSectionBitsPtr() == nullptr);
-        QCOMPARE(d.Width(), 7);
-        QCOMPARE(d.Height(), 5);
-        QVERIFY(d.PackedDIB().isEmpty());
-        // A failed creation leaves the buffer empty, the last good size still reported.
-        QVERIFY(d.Create(9, 9));
+        QVERIFY(d.HDC() == nullptr && d.DIBSectionBitsPtr() == nullptr);
+        QCOMPARE(QSize(d.Width(), d.Height()), QSize(width, height));
+        QVERIFY(d.PackedDIB().isEmpty() && d.BmpFileBytes().isEmpty());
         QVERIFY(!d.Create(0, 9));
-        QVERIFY(d.HDC() == nullptr);
-        QCOMPARE(d.Width(), 9);
+        QCOMPARE(d.Width(), width);
     }
 
-    void absurdSizesAreRefused_data() {
-        QTest::addColumn<int>("width");
-        QTest::addColumn<int>("height");
-        QTest::newRow("zero") << 0 << 0;
-        QTest::newRow("negative width") << -5 << 10;
-        QTest::newRow("negative height") << 10 << -5;
-        QTest::newRow("width*3 overflows") << std::numeric_limits<int>::max() << 1;
-        QTest::newRow("rows overflow 32 bits") << 40000 << 40000;
+    // A packed bitmap, bottom-up or top-down, read in and out again (also as a BMP file); a damaged
+    // one refused.
+    // Rows: bytes kept (-1 all, 0 none) and a 32-bit value patched in at an offset.
+    void packedBitmaps_data() {
+        QTest::addColumn<bool>("bottomUp");
+        QTest::addColumn<int>("keep");
+        QTest::addColumn<int>("offset");
+        QTest::addColumn<uint>("value");
+        QTest::addColumn<bool>("ok");
+        QTest::newRow("bottom-up") << true << -1 << -1 << 0u << true;
+        QTest::newRow("top-down") << false << -1 << -1 << 0u << true;
+        QTest::newRow("no data") << true << 0 << -1 << 0u << false;
+        QTest::newRow("header cut") << true << 39 << -1 << 0u << false;
+        QTest::newRow("last row cut short") << true << 40 + 16 * 3 - 1 << -1 << 0u << false;
+        QTest::newRow("header too small") << true << -1 << 0 << 39u << false;
+        QTest::newRow("header larger than the data") << true << -1 << 0 << 0xFFFFFFF0u << false;
+        QTest::newRow("no width") << true << -1 << 4 << 0u << false;
+        QTest::newRow("negative width") << true << -1 << 4 << 0x80000000u << false;
+        QTest::newRow("rows far beyond the data") << true << -1 << 4 << 0x7FFFFFFFu << false;
+        QTest::newRow("no height") << true << -1 << 8 << 0u << false;
+        QTest::newRow("height that cannot be negated") << true << -1 << 8 << 0x80000000u << false;
+        QTest::newRow("palette bitmap") << true << -1 << 14 << 8u << false;
+        QTest::newRow("compressed") << true << -1 << 16 << 1u << false;
+        QTest::newRow("colour table beyond the data") << true << -1 << 32 << 0x10000000u << false;
     }
-    void absurdSizesAreRefused() {
-        QFETCH(int, width);
-        QFETCH(int, height);
+    void packedBitmaps() {
+        QFETCH(bool, bottomUp);
+        QFETCH(int, keep);
+        QFETCH(int, offset);
+        QFETCH(uint, value);
+        QByteArray packed = packedGradient(5, 3, bottomUp);
+        if (offset >= 0) dib::WriteU32(reinterpret_cast<uint8_t*>(packed.data()) + offset, value);
+        if (keep >= 0) packed.truncate(keep);
         cDIBSection d;
-        QVERIFY(!d.Create(width, height));
-        QVERIFY(d.HDC() == nullptr);
-        QVERIFY(d.Resample(10, 10) != nullptr);  // resampling an empty buffer still makes one
-        QVERIFY(d.Resample(height, width) == nullptr);
-    }
-
-    void packedBitmapsAreBottomUp() {
-        const QByteArray packed = packedGradient(5, 3, true);
-        cDIBSection d;
-        QVERIFY(d.CreateFromPackedDIB(reinterpret_cast<const uint8_t*>(packed.constData()),
-                                      size_t(packed.size())));
-        QCOMPARE(d.Width(), 5);
-        QCOMPARE(d.Height(), 3);
+        QTEST(keep == 0 ? d.CreateFromPackedDIB(nullptr, 100) : load(d, packed), "ok");
+        if (!d.HDC()) return;
+        QCOMPARE(QSize(d.Width(), d.Height()), QSize(5, 3));
         for (int y = 0; y < 3; ++y)
-            for (int x = 0; x < 5; ++x) QCOMPARE(d.HDC()->pixelColor(x, y), gradientAt(x, y));
-        // Out again: the first row in memory is the picture's bottom row.
+            for (int x = 0; x < 5; ++x) QCOMPARE(d.HDC()->pixelColor(x, y), QColor(x + y, y, x));
+        // Out again always bottom-up: the first row in memory is the picture's bottom row.
         const QByteArray out = d.PackedDIB();
+        const QByteArray bottomUpIn = packedGradient(5, 3, true);
         QCOMPARE(out.size(), 40 + 16 * 3);
-        QCOMPARE(uint8_t(out[40 + 1]), uint8_t(2));           // green of (0, bottom row 2)
-        QCOMPARE(uint8_t(out[40 + 16 * 2 + 1]), uint8_t(0));  // last row in memory is the top
-        const dib::BitmapInfoHeader h =
-            dib::ReadInfoHeader(reinterpret_cast<const uint8_t*>(out.constData()));
-        QCOMPARE(h.biHeight, 3);
-        QCOMPARE(int(h.biSizeImage), 48);
-        for (int row = 0; row < 3; ++row) QCOMPARE(out.mid(40 + 16 * row, 15), packed.mid(40 + 16 * row, 15));
-        // A top-down packed bitmap (negative height) gives the same picture.
-        const QByteArray topDown = packedGradient(5, 3, false);
-        cDIBSection t;
-        QVERIFY(t.CreateFromPackedDIB(reinterpret_cast<const uint8_t*>(topDown.constData()),
-                                      size_t(topDown.size())));
-        QCOMPARE(*t.HDC(), *d.HDC());
-    }
-
-    void damagedPackedBitmapsAreRefused() {
-        QByteArray good = packedGradient(5, 3, true);
-        const auto* g = reinterpret_cast<const uint8_t*>(good.constData());
-        cDIBSection d;
-        QVERIFY(!d.CreateFromPackedDIB(nullptr, 100));
-        QVERIFY(!d.CreateFromPackedDIB(g, 39));
-        QVERIFY(!d.CreateFromPackedDIB(g, size_t(good.size()) - 1));  // last row cut short
-        const auto patched = [&](int offset, uint32_t value) {
-            QByteArray b = good;
-            dib::WriteU32(reinterpret_cast<uint8_t*>(b.data()) + offset, value);
-            return b;
-        };
-        const auto refused = [&](const QByteArray& b) {
-            return !d.CreateFromPackedDIB(reinterpret_cast<const uint8_t*>(b.constData()), size_t(b.size()));
-        };
-        QVERIFY(refused(patched(0, 39)));            // header too small
-        QVERIFY(refused(patched(0, 0xFFFFFFF0u)));   // header larger than the data
-        QVERIFY(refused(patched(4, 0)));             // no width
-        QVERIFY(refused(patched(4, 0x80000000u)));   // negative width
-        QVERIFY(refused(patched(4, 0x7FFFFFFFu)));   // rows far beyond the data
-        QVERIFY(refused(patched(8, 0)));             // no height
-        QVERIFY(refused(patched(8, 0x80000000u)));   // height that cannot be negated
-        QVERIFY(refused(patched(14, 8)));            // palette bitmap (bit count in the low half)
-        QVERIFY(refused(patched(16, 1)));            // compressed
-        QVERIFY(refused(patched(32, 0x10000000u)));  // colour table beyond the data
-        QVERIFY(d.HDC() == nullptr);
+        QCOMPARE(out.left(40), bottomUpIn.left(40));
+        for (int row = 0; row < 3; ++row) QCOMPARE(out.mid(40 + 16 * row, 15), bottomUpIn.mid(40 + 16 * row, 15));
+        // And as a BMP file that another reader reads back.
+        const QByteArray bmp = d.BmpFileBytes();
+        QCOMPARE(bmp.size(), 54 + 16 * 3);
+        QCOMPARE(QImage::fromData(bmp, "BMP").convertToFormat(QImage::Format_BGR888), *d.HDC());
     }
 
     void picturesAndBlockCopies() {
@@ -168,10 +147,7 @@ private slots:
             for (int x = 0; x < 6; ++x) argb.setPixelColor(x, y, QColor(40 * x, 60 * y, 200));
         cDIBSection d;
         QVERIFY(d.CreateFromPicture(argb));
-        QCOMPARE(d.Width(), 6);
-        QCOMPARE(d.Height(), 4);
-        for (int y = 0; y < 4; ++y)
-            for (int x = 0; x < 6; ++x) QCOMPARE(d.HDC()->pixelColor(x, y), QColor(40 * x, 60 * y, 200));
+        QCOMPARE(*d.HDC(), argb.convertToFormat(QImage::Format_BGR888));
         QVERIFY(!d.CreateFromPicture(QImage()));
         QVERIFY(d.HDC() == nullptr);
 
@@ -189,18 +165,13 @@ private slots:
     }
 
     void resampleIsBilinearFromTheBottomRow() {
-        // 2x2 greys; rows counted from the bottom as the bitmap stores them:
-        // bottom row 0, 100; top row 200, 50.
+        // 2x2 greys, top row 200, 50; bottom row 0, 100 (rows counted from the bottom as stored).
         cDIBSection d;
         QVERIFY(d.Create(2, 2));
-        setGrey(d, 0, 1, 0);
-        setGrey(d, 1, 1, 100);
-        setGrey(d, 0, 0, 200);
-        setGrey(d, 1, 0, 50);
+        setGreys(d, {200, 50, 0, 100});
         const auto r = d.Resample(4, 4);
         QVERIFY(r);
-        QCOMPARE(r->Width(), 4);
-        QCOMPARE(r->Height(), 4);
+        QCOMPARE(QSize(r->Width(), r->Height()), QSize(4, 4));
         // Scale 0.25 both ways; columns blended first along y, rounded (ties to even), then
         // along x, rounded again. Worked by hand, top row first:
         const int expected[4][4] = {
@@ -211,47 +182,22 @@ private slots:
         };
         for (int y = 0; y < 4; ++y)
             for (int x = 0; x < 4; ++x)
-                for (int c = 0; c < 3; ++c)
-                    QCOMPARE(int(r->HDC()->constScanLine(y)[3 * x + c]), expected[y][x]);
+                for (int c = 0; c < 3; ++c) QCOMPARE(int(r->HDC()->constScanLine(y)[3 * x + c]), expected[y][x]);
 
         // The same size is an exact copy.
-        const QByteArray gradient = packedGradient(5, 3, true);
-        QVERIFY(d.CreateFromPackedDIB(reinterpret_cast<const uint8_t*>(gradient.constData()),
-                                      size_t(gradient.size())));
-        const auto same = d.Resample(3, 5);
-        QVERIFY(same);
-        QCOMPARE(*same->HDC(), *d.HDC());
+        QVERIFY(load(d, packedGradient(5, 3, true)));
+        QCOMPARE(*d.Resample(3, 5)->HDC(), *d.HDC());
 
-        // One row or one column: the missing neighbour is the pixel itself.
+        // One row: the missing neighbour is the pixel itself.
         cDIBSection line;
         QVERIFY(line.Create(3, 1));
-        setGrey(line, 0, 0, 10);
-        setGrey(line, 1, 0, 20);
-        setGrey(line, 2, 0, 30);
+        setGreys(line, {10, 20, 30});
         const auto tall = line.Resample(2, 4);  // scale x = 2/4
         QVERIFY(tall);
-        for (int y = 0; y < 2; ++y) {
-            const uint8_t* row = tall->HDC()->constScanLine(y);
-            QCOMPARE(int(row[0]), 10);
-            QCOMPARE(int(row[3]), 15);
-            QCOMPARE(int(row[6]), 20);
-            QCOMPARE(int(row[9]), 25);
-        }
+        for (int y = 0; y < 2; ++y)
+            for (int x = 0; x < 4; ++x) QCOMPARE(int(tall->HDC()->constScanLine(y)[3 * x]), 10 + 5 * x);
     }
 
-    void bmpFileBytesReadBack() {
-        const QByteArray packed = packedGradient(321, 7, true);
-        cDIBSection d;
-        QVERIFY(d.CreateFromPackedDIB(reinterpret_cast<const uint8_t*>(packed.constData()),
-                                      size_t(packed.size())));
-        const QByteArray bmp = d.BmpFileBytes();
-        QCOMPARE(bmp.size(), 54 + 964 * 7);
-        const QImage read = QImage::fromData(bmp, "BMP");
-        QCOMPARE(read.size(), QSize(321, 7));
-        QCOMPARE(read.convertToFormat(QImage::Format_BGR888), *d.HDC());
-        d.ClearUp();
-        QVERIFY(d.BmpFileBytes().isEmpty());
-    }
 };
 
 QTEST_MAIN(TestDIBSection)

@@ -27,21 +27,16 @@ private slots:
         QTest::newRow("24-bit") << int(QImage::Format_BGR888);
     }
 
-    void amountZeroWithoutFlagsPassesThrough_data() { formats_data(); }
-    void amountZeroWithoutFlagsPassesThrough() {
+    // Amount 0 without flags leaves the picture alone, in place; other amounts clamp per channel.
+    void brightnessIsClampedPerChannel_data() { formats_data(); }
+    void brightnessIsClampedPerChannel() {
         QFETCH(int, format);
-        QImage img = ramp(QImage::Format(format));
+        QImage img = ramp(QImage::Format(format), 2, 1);
         const QImage before = img;
         const uchar* bits = img.constBits();
         QCOMPARE(FoxBrightness(img, 0, 0, 0), 1);
         QCOMPARE(img, before);
-        QCOMPARE(img.constBits(), bits);  // in place, never detached or copied
-    }
-
-    void brightnessIsClampedPerChannel_data() { formats_data(); }
-    void brightnessIsClampedPerChannel() {
-        QFETCH(int, format);
-        QImage img(2, 1, QImage::Format(format));
+        QCOMPARE(img.constBits(), bits);  // never detached or copied
         img.setPixelColor(0, 0, QColor(10, 200, 250));
         img.setPixelColor(1, 0, QColor(0, 128, 255));
         FoxBrightness(img, 40, 0, 0);
@@ -49,8 +44,7 @@ private slots:
         QCOMPARE(img.pixelColor(1, 0), QColor(40, 168, 255));
         FoxBrightness(img, -255, 0, 0);
         QCOMPARE(img.pixelColor(0, 0), QColor(0, 0, 0));
-        // Out-of-range amounts act as the extremes.
-        FoxBrightness(img, 9999, 0, 0);
+        FoxBrightness(img, 9999, 0, 0);  // out-of-range amounts act as the extremes
         QCOMPARE(img.pixelColor(1, 0), QColor(255, 255, 255));
     }
 
@@ -95,26 +89,19 @@ private slots:
         canvas = before;
         FoxAlphaBlend(canvas, 0, 0, 4, 2, model, 0, 0, 255, 0xFF00FF, 0);
         QCOMPARE(canvas, model);
-    }
-
-    void blendRectangleIsCutToBothBitmaps() {
-        QImage canvas(6, 4, QImage::Format_RGB32);
-        canvas.fill(Qt::black);
-        QImage model(3, 3, QImage::Format_RGB32);
-        model.fill(Qt::white);
-        // Asked for more than the source holds: only the 3 x 3 overlap is blended.
-        QCOMPARE(FoxAlphaBlend(canvas, 2, 1, 10, 10, model, 0, 0, 255, 0, 0), 1);
-        QCOMPARE(canvas.pixelColor(2, 1), QColor(Qt::white));
-        QCOMPARE(canvas.pixelColor(4, 3), QColor(Qt::white));
-        QCOMPARE(canvas.pixelColor(5, 3), QColor(Qt::black));
-        QCOMPARE(canvas.pixelColor(1, 1), QColor(Qt::black));
+        // Asked for more than both hold: cut to the source's width and the canvas's height.
+        canvas = before;
+        QCOMPARE(FoxAlphaBlend(canvas, 1, 1, 10, 10, model, 2, 0, 255, 0, 0), 1);
+        QCOMPARE(canvas.copy(1, 1, 2, 1), model.copy(2, 0, 2, 1));
+        QCOMPARE(canvas.copy(0, 0, 4, 1), before.copy(0, 0, 4, 1));
+        QCOMPARE(canvas.pixelColor(0, 1), before.pixelColor(0, 1));
+        QCOMPARE(canvas.pixelColor(3, 1), before.pixelColor(3, 1));
         // Entirely outside, or formats that differ: nothing happens.
-        const QImage before = canvas;
-        QCOMPARE(FoxAlphaBlend(canvas, 6, 0, 3, 3, model, 0, 0, 255, 0, 0), 0);
-        QCOMPARE(
-            FoxAlphaBlend(canvas, 0, 0, 3, 3, model.convertToFormat(QImage::Format_BGR888), 0, 0, 255, 0, 0),
-            0);
-        QCOMPARE(canvas, before);
+        const QImage cut = canvas;
+        QCOMPARE(FoxAlphaBlend(canvas, 4, 0, 3, 3, model, 0, 0, 255, 0, 0), 0);
+        const QImage other = model.convertToFormat(format == QImage::Format_RGB32 ? QImage::Format_BGR888 : QImage::Format_RGB32);
+        QCOMPARE(FoxAlphaBlend(canvas, 0, 0, 3, 3, other, 0, 0, 255, 0, 0), 0);
+        QCOMPARE(canvas, cut);
         QImage unsupported(2, 2, QImage::Format_Indexed8);
         QCOMPARE(FoxBrightness(unsupported, 10, 0, 0), 0);
     }
@@ -131,15 +118,17 @@ private slots:
                 for (int x = 0; x < 6; ++x) QCOMPARE(dest.pixel(x, y), source.pixel((x + 2) / 2, y / 2));
             QCOMPARE(dest.pixel(0, 4), qRgb(0, 0, 0));  // below the rectangle: untouched
         }
-        // Rows long enough for the vector paths, enlarged by an odd ratio, and copied plain.
+        // Rows long enough for the vector paths, enlarged by an odd ratio or shrunk, and copied plain.
         QImage distinct(37, 3, QImage::Format_RGB32);
         for (int y = 0; y < 3; ++y)
             for (int x = 0; x < 37; ++x) distinct.setPixel(x, y, qRgb(x * 7, y * 50, 255 - x));
-        QImage wideDest(61, 5, QImage::Format_RGB32);
-        StretchBlt(wideDest, QRect(0, 0, 61, 5), distinct, QRect(0, 0, 37, 3));
-        for (int y = 0; y < 5; ++y)
-            for (int x = 0; x < 61; ++x)
-                QCOMPARE(wideDest.pixel(x, y), distinct.pixel((2 * x + 1) * 37 / 122, (2 * y + 1) * 3 / 10));
+        for (const int width : {61, 9}) {
+            QImage wideDest(width, 5, QImage::Format_RGB32);
+            StretchBlt(wideDest, QRect(0, 0, width, 5), distinct, QRect(0, 0, 37, 3));
+            for (int y = 0; y < 5; ++y)
+                for (int x = 0; x < width; ++x)
+                    QCOMPARE(wideDest.pixel(x, y), distinct.pixel((2 * x + 1) * 37 / (2 * width), (2 * y + 1) * 3 / 10));
+        }
         const QImage bgr = distinct.convertToFormat(QImage::Format_BGR888);
         QImage plain(37, 3, QImage::Format_RGB32);
         BitBlt(plain, QPoint(0, 0), bgr, bgr.rect());
@@ -152,8 +141,10 @@ private slots:
         QCOMPARE(small.pixel(1, 0), wide.pixel(5, 1));
     }
 
+    void plainCopyConvertsTheFrameAndCutsToBoth_data() { formats_data(); }
     void plainCopyConvertsTheFrameAndCutsToBoth() {
-        const QImage frame = ramp(QImage::Format_BGR888, 5, 3);
+        QFETCH(int, format);
+        const QImage frame = ramp(QImage::Format(format), 5, 3);
         QImage holder(4, 4, QImage::Format_RGB32);
         holder.fill(Qt::black);
         BitBlt(holder, QPoint(2, 1), frame, QRect(1, 0, 4, 3));  // 2 of 4 columns fit
