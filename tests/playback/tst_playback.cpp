@@ -48,19 +48,13 @@ class TestPlayback : public QObject {
 
     QString clip(const char* name) const { return clips_.filePath(QLatin1String(name)); }
 
-    // The file dialog of the next command chooses `name`.
-    void pick(const char* name) {
-        answer_ = {};
-        answer_.accepted = true;
-        answer_.path = clip(name);
+    // The toolbar's Open (1) or Insert Model (7), its file dialog choosing `name`.
+    void open(frm_Main& w, const char* name, int button = 1) {
+        answer_ = {true, clip(name), {}, 0, false};
+        w.Toolbar_Click(button);
     }
-    void open(frm_Main& w, const char* name) {
-        pick(name);
-        w.Toolbar_Click(1);
-    }
-    void insertModel(frm_Main& w) {
-        pick("model.avi");
-        w.Toolbar_Click(7);
+    void insertModel(frm_Main& w, const char* name = "model.avi") {
+        open(w, name, 7);
         QVERIFY(G().ModelShown);
         // The canvas then shows video 1 alone, so its frame can be read from it.
         w.VideoControls->hscrBlend->setValue(0);
@@ -138,12 +132,6 @@ class TestPlayback : public QObject {
         }
     }
     static QSlider* scrubBar(frm_Main& w) { return w.findChild<QSlider*>(QStringLiteral("sldScrub")); }
-    static void wheel(frm_Main& w, QPoint turn, Qt::KeyboardModifiers modifiers = {}) {
-        const QPointF at(50, 50);
-        QWheelEvent e(at, w.pic_video->mapToGlobal(at), QPoint(), turn, Qt::NoButton, modifiers, Qt::NoScrollPhase,
-                      false);
-        QApplication::sendEvent(w.pic_video, &e);
-    }
 
 private Q_SLOTS:
     void initTestCase() {
@@ -158,30 +146,26 @@ private Q_SLOTS:
     void init() { desktop_ = std::make_unique<TestDesktop>(); }
     void cleanup() { desktop_.reset(); }
 
-    // Each window choice steps its own clips, round both ends.
+    // Each window choice steps its own clips, round both ends. A step is a button (H first frame,
+    // E last, B back, F forward) and the frames then shown: video 1's, or video 1's/the model's.
     void stepping_data() {
         QTest::addColumn<int>("choice");
-        QTest::addColumn<QString>("buttons");
-        QTest::addColumn<QList<QPoint>>("frames");  // after each button
-        QTest::newRow("video 1") << 0 << "B F F F B E H"
-                                 << QList<QPoint>{{9, kNone}, {0, kNone}, {1, kNone}, {2, kNone},
-                                                  {1, kNone}, {9, kNone}, {0, kNone}};
+        QTest::addColumn<QString>("steps");
+        QTest::newRow("video 1") << 0 << "B9 F0 F1 F2 B1 E9 H0";
         // Each clip wraps on its own: video 1 first, then the model.
-        QTest::newRow("both windows") << 1 << "F B B B F H E"
-                                      << QList<QPoint>{{1, 2}, {0, 1}, {9, 0}, {8, 9}, {9, 0}, {0, 0}, {9, 9}};
-        QTest::newRow("model alone") << 2 << "E F B H F"
-                                     << QList<QPoint>{{0, 9}, {0, 0}, {0, 9}, {0, 0}, {0, 1}};
+        QTest::newRow("both windows") << 1 << "F1/2 B0/1 B9/0 B8/9 F9/0 H0/0 E9/9";
+        QTest::newRow("model alone") << 2 << "E0/9 F0/0 B0/9 H0/0 F0/1";
     }
     void stepping() {
         QFETCH(int, choice);
-        QFETCH(QString, buttons);
-        QFETCH(QList<QPoint>, frames);
+        QFETCH(QString, steps);
         MsgBoxRecorder boxes;
         frm_Main w;
         load(w, choice);
-        for (qsizetype i = 0; i < frames.size(); ++i) {
-            press(w, buttons.split(u' ')[i][0]);
-            showing(w, frames[i]);
+        for (const QString& step : steps.split(u' ')) {
+            press(w, step[0]);
+            const QStringList frames = step.mid(1).split(u'/');
+            showing(w, {frames[0].toInt(), frames.size() > 1 ? frames[1].toInt() : kNone});
         }
         QVERIFY(!anyTimerActive(w));
         QVERIFY(boxes.calls.empty());
@@ -242,22 +226,19 @@ private Q_SLOTS:
         QTest::addColumn<QList<QPoint>>("clicks");  // button code, window
         QTest::addColumn<QString>("ticks");
         QTest::addColumn<QPoint>("frames");  // the counters after
-        QTest::addColumn<QList<bool>>("opts");
         const QList<QPoint> everyButton{{2, 0}, {5, 0}, {4, 0}, {1, 0}, {0, 0}, {6, 0}};
         QList<QPoint> everyWindow, onModel;
         for (int win : {0, 1, 2})
             for (QPoint b : everyButton) everyWindow << QPoint(b.x(), win);
         for (QPoint b : everyButton) onModel << QPoint(b.x(), 2);
-        QTest::newRow("nothing loaded") << "" << 0 << false << everyWindow << "vmb" << QPoint(kNone, kNone)
-                                        << QList<bool>{true, false, false};
-        QTest::newRow("a still picture") << "pose.jpg" << 0 << false << everyButton << "vvv" << QPoint(0, kNone)
-                                         << QList<bool>{true, false, false};
+        QTest::newRow("nothing loaded") << "" << 0 << false << everyWindow << "vmb" << QPoint(kNone, kNone);
+        QTest::newRow("a still picture") << "pose.jpg" << 0 << false << everyButton << "vvv" << QPoint(0, kNone);
         // Code 3 only gives the choices back; the rest are no codes or no windows.
         QTest::newRow("unknown codes and windows")
             << "swing.avi" << 0 << false << QList<QPoint>{{3, 0}, {7, 0}, {-1, 1}, {2, 3}, {5, -1}, {2, 5}} << ""
-            << QPoint(0, kNone) << QList<bool>{true, false, false};
+            << QPoint(0, kNone);
         QTest::newRow("model buttons during a load")
-            << "swing.avi" << 2 << true << onModel << "" << QPoint(0, 1) << QList<bool>{false, false, false};
+            << "swing.avi" << 2 << true << onModel << "" << QPoint(0, 1);
     }
     void ignoredCommands() {
         QFETCH(QString, file);
@@ -266,11 +247,12 @@ private Q_SLOTS:
         QFETCH(QList<QPoint>, clicks);
         QFETCH(QString, ticks);
         QFETCH(QPoint, frames);
-        QFETCH(QList<bool>, opts);
         MsgBoxRecorder boxes;
         frm_Main w;
-        if (!file.isEmpty()) open(w, file.toUtf8().constData());
-        if (choice) load(w, choice);
+        if (choice)
+            load(w, choice);
+        else if (!file.isEmpty())
+            open(w, file.toUtf8().constData());
         int paints = 0;
         countPaints(w, paints);
         for (QRadioButton* opt : w.VideoControls->optWindow) opt->setEnabled(false);
@@ -280,10 +262,9 @@ private Q_SLOTS:
         if (!file.isEmpty()) QCOMPARE(paints, 0);  // with nothing loaded the canvas is cleared
         if (frames.x() != kNone) QCOMPARE(w.CurrentVideoFrame, short(frames.x()));
         if (frames.y() != kNone) QCOMPARE(w.CurrentModelFrame, short(frames.y()));
-        QVERIFY(!anyTimerActive(w));
-        QVERIFY(G().Stopped);
-        QCOMPARE(options(w), opts);
-        QVERIFY(boxes.calls.empty());
+        QVERIFY(!anyTimerActive(w) && G().Stopped && boxes.calls.empty());
+        // During a load the closing steps do not run either.
+        QCOMPARE(options(w), (QList<bool>{!busy, false, false}));
         // Aimed at both windows, the buttons still run during a load.
         if (busy) {
             w.VideoControl_Click(5, 1);
@@ -293,30 +274,21 @@ private Q_SLOTS:
         G().BusyLoading = false;
     }
 
-    void onlyOnePlaybackTimerEverRuns() {
-        frm_Main w;
-        open(w, "swing.avi");
-        w.VideoControls->cmdPlay->click();
-        // A model inserted while video 1 plays leaves the window choice locked.
-        insertModel(w);
-        QVERIFY(w.VideoTimer->isActive());
-        QCOMPARE(options(w), (QList<bool>{false, false, false}));
-        // Play for another window takes over from the running timer; one Stop ends playback.
-        w.VideoControl_Click(2, 1);
-        QVERIFY(w.bothTimer->isActive() && !w.VideoTimer->isActive() && !w.ModelTimer->isActive());
-        w.VideoControl_Click(6, 1);
-        QVERIFY(!anyTimerActive(w));
-        QCOMPARE(options(w), (QList<bool>{true, true, true}));
-    }
-
-    void closingTheModelGivesTheButtonsBackToVideoOne() {
+    // Play for another window takes over from the running timer; closing the model stops it
+    // and gives the buttons back to video 1.
+    void onlyOneTimerRunsAndClosingTheModelStopsIt() {
         frm_Main w;
         open(w, "swing.avi");
         frmVideoControls* c = w.VideoControls;
         for (int choice : {1, 2}) {
-            insertModel(w);
+            c->cmdPlay->click();
+            insertModel(w);  // while video 1 plays the window choice stays locked
+            QVERIFY(w.VideoTimer->isActive());
+            QCOMPARE(options(w), (QList<bool>{false, false, false}));
             choose(w, choice);
             c->cmdPlay->click();
+            QVERIFY(!w.VideoTimer->isActive());
+            QVERIFY(w.bothTimer->isActive() == (choice == 1) && w.ModelTimer->isActive() == (choice == 2));
             w.Toolbar_Click(7);
             QVERIFY(!G().ModelShown && G().Stopped && !anyTimerActive(w));
             QVERIFY(c->WindowChoice == 0 && c->optWindow[0]->isChecked());
@@ -363,28 +335,19 @@ private Q_SLOTS:
         showing(w, {0, 0});
     }
 
-    // Frames the store does not hold (past the end while playing, a picture's frame 1) show
-    // the last frame painted as it was: its effects are never applied twice.
+    // Frames the store does not hold (past the end, a picture's frame 1) show the last frame
+    // painted as it was: its effects are never applied twice.
     void aMissingFrameNeverGetsItsEffectsTwice() {
         frm_Main w;
         open(w, "swing.avi");
         w.ImageTool->VScrBright->setValue(40);
         w.ImageTool->chkFlag[1]->setChecked(true);  // inverted twice would be plain again
-        frmVideoControls* c = w.VideoControls;
-        c->cmdPlay->click();
-        for (int tick = 0; tick < 10; ++tick) w.VideoTimer_Timer();  // frames 0 .. 9
-        c->cmdForwardFast->click();
-        QImage before = w.pic_video->Image();
-        w.PasteAvi(w.CurrentVideoFrame);
-        QCOMPARE(w.pic_video->Image(), before);
         w.PasteAvi(4);
-        before = w.pic_video->Image();
-        for (short missing : {10, -1, 1000}) {
+        const QImage four = w.pic_video->Image();
+        for (short missing : {4, 10, -1, 1000}) {
             w.PasteAvi(missing);
-            QCOMPARE(w.pic_video->Image(), before);
+            QCOMPARE(w.pic_video->Image(), four);
         }
-        c->cmdStop->click();
-
         open(w, "pose.jpg");
         insertModel(w);
         w.ModelTool->HscrBrightness->setValue(40);
@@ -393,7 +356,7 @@ private Q_SLOTS:
         w.PasteModel(99);
         QCOMPARE(w.Compositor.ModelSurface(), model);
         choose(w, 1);
-        c->cmdPlay->click();
+        w.VideoControls->cmdPlay->click();
         const QImage picture = w.pic_video->Image().copy(0, 0, 100, 80);
         for (int tick = 0; tick < 3; ++tick) {
             w.bothTimer_Timer();
@@ -466,24 +429,22 @@ private Q_SLOTS:
             QTest::mouseRelease(w.pic_video, Qt::LeftButton, {}, QPoint(300, y));
         };
         const auto marks = [&] {
-            QList<bool> on;
-            for (int y : {100, 200}) on << (w.pic_video->Image().pixelColor(200, y) == QColor(Qt::red));
+            QString on;
+            for (int y : {100, 200}) on += w.pic_video->Image().pixelColor(200, y) == QColor(Qt::red) ? u'1' : u'0';
             return on;
         };
-        drag(100);
-        drag(200);
-        // Undo and redo stop at either end; a new mark (the third) ends what can be redone.
-        const std::pair<const char*, QList<bool>> steps[] = {
-            {"Ctrl+Z", {true, false}},       {"Ctrl+Z", {false, false}},      {"Ctrl+Z", {false, false}},
-            {"Ctrl+Shift+Z", {true, false}}, {"Ctrl+Shift+Z", {true, true}},  {"Ctrl+Shift+Z", {true, true}},
-            {"Ctrl+Z", {true, false}},       {"drag", {true, false}},         {"Ctrl+Shift+Z", {true, false}},
-        };
-        for (const auto& [key, expected] : steps) {
-            if (QLatin1String(key) == QLatin1String("drag"))
-                drag(300);
+        // Which of the first two marks show after each key (or a third mark, which ends what
+        // can be redone): undo and redo stop at either end.
+        const QString steps = "drag:10 drag:11 Ctrl+Z:10 Ctrl+Z:00 Ctrl+Z:00 Ctrl+Shift+Z:10 Ctrl+Shift+Z:11 "
+                              "Ctrl+Shift+Z:11 Ctrl+Z:10 drag:10 Ctrl+Shift+Z:10";
+        int y = 100;
+        for (const QString& step : steps.split(u' ')) {
+            const QStringList keyAndMarks = step.split(u':');
+            if (keyAndMarks[0] == QLatin1String("drag"))
+                drag((y += 100) - 100);
             else
-                type(w.pic_video, QLatin1String(key));
-            QCOMPARE(marks(), expected);
+                type(w.pic_video, keyAndMarks[0]);
+            QCOMPARE(marks(), keyAndMarks[1]);
         }
         QCOMPARE(w.Drawing->Overlay().DrawHistoryIndex, short(2));
         QImage copied;
@@ -548,7 +509,11 @@ private Q_SLOTS:
         frm_Main w;
         w.show();
         open(w, "swing.avi");
-        for (QPoint turn : turns) wheel(w, turn, Qt::KeyboardModifiers(modifiers));
+        for (QPoint turn : turns) {
+            QWheelEvent e({50, 50}, w.pic_video->mapToGlobal(QPoint(50, 50)), {}, turn, Qt::NoButton,
+                          Qt::KeyboardModifiers(modifiers), Qt::NoScrollPhase, false);
+            QApplication::sendEvent(w.pic_video, &e);
+        }
         QCOMPARE(shown(w), frame);
         QCOMPARE(scrubBar(w)->value(), frame);
     }
@@ -589,10 +554,8 @@ private Q_SLOTS:
         }
         c->cmdStop->click();
 
-        pick("longmodel.avi");
-        w.Toolbar_Click(7);
-        QVERIFY(G().ModelShown && w.Model.OnDemand());
-        w.VideoControls->hscrBlend->setValue(0);
+        insertModel(w, "longmodel.avi");
+        QVERIFY(w.Model.OnDemand());
         if (split) {
             w.Toolbar1->SetValue(11, true);
             w.Toolbar_Click(11);
