@@ -38,7 +38,7 @@ using namespace platform;
 namespace {
 constexpr int kModelBase = 50;  // model frames carry 50 + their frame number
 constexpr int kNone = -1;       // in a table: this window is not checked
-}
+}  // namespace
 
 class TestPlayback : public QObject {
     Q_OBJECT
@@ -80,8 +80,10 @@ class TestPlayback : public QObject {
     static void showing(frm_Main& w, QPoint at) {
         pictures(w, at);
         QCOMPARE(w.CurrentVideoFrame, short(at.x()));
-        if (at.y() != kNone) QCOMPARE(w.CurrentModelFrame, short(at.y()));
-        else QVERIFY(w.shapeVideoFrame->pos() == w.ImgVideoFrames[size_t(at.x())]->pos());
+        if (at.y() != kNone)
+            QCOMPARE(w.CurrentModelFrame, short(at.y()));
+        else
+            QVERIFY(w.shapeVideoFrame->pos() == w.ImgVideoFrames[size_t(at.x())]->pos());
     }
     static void choose(frm_Main& w, int option) {
         w.VideoControls->optWindow[size_t(option)]->setEnabled(true);
@@ -92,8 +94,8 @@ class TestPlayback : public QObject {
     static void press(frm_Main& w, QChar button) {
         frmVideoControls* c = w.VideoControls;
         const QString letters = QStringLiteral("HEBFPS");
-        QPushButton* const buttons[] = {c->cmdBackFull, c->cmdForwardFull, c->cmdBackFast,
-                                        c->cmdForwardFast, c->cmdPlay, c->cmdStop};
+        QPushButton* const buttons[] = {c->cmdBackFull,    c->cmdForwardFull, c->cmdBackFast,
+                                        c->cmdForwardFast, c->cmdPlay,        c->cmdStop};
         QVERIFY(letters.contains(button));
         buttons[letters.indexOf(button)]->click();
     }
@@ -127,6 +129,16 @@ class TestPlayback : public QObject {
         QVERIFY(QTest::qWaitForWindowActive(target->window()));
         target->setFocus();
         for (const QString& key : keys.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
+            const QStringList turn = key.section(u':', 1).split(u',');  // "wheel:x,y" turns the wheel
+            if (turn.size() == 2) {
+                const Qt::KeyboardModifiers mods(key.startsWith(QLatin1String("Ctrl")) ? Qt::ControlModifier
+                                                                                       : Qt::NoModifier);
+                QWheelEvent e({50, 50}, target->mapToGlobal(QPoint(50, 50)), {},
+                              {turn[0].toInt(), turn[1].toInt()}, Qt::NoButton, mods, Qt::NoScrollPhase,
+                              false);
+                QApplication::sendEvent(target, &e);
+                continue;
+            }
             const QKeyCombination k = QKeySequence(key)[0];
             QTest::keyClick(target, k.key(), k.keyboardModifiers());
         }
@@ -137,8 +149,9 @@ private Q_SLOTS:
     void initTestCase() {
         const cliptools::ClipSpec clipFormat{160, 120};
         for (int base : {0, kModelBase})
-            QVERIFY(cliptools::WriteClip(clip(base ? "model.avi" : "swing.avi"), clipFormat, 10,
-                                         [base](int i) { return cliptools::NumberedFrame(base + i, 160, 120); }));
+            QVERIFY(
+                cliptools::WriteClip(clip(base ? "model.avi" : "swing.avi"), clipFormat, 10,
+                                     [base](int i) { return cliptools::NumberedFrame(base + i, 160, 120); }));
         QVERIFY(cliptools::NumberedFrame(7, 100, 80).save(clip("pose.jpg")));
         SetFileDialogAnswerer([this](const FileDialogRequest&) { return answer_; });
     }
@@ -184,8 +197,10 @@ private Q_SLOTS:
         // Right after the last frame the counter names the first, never a frame past the end.
         QTest::newRow("video 1 at the fastest, stopped after the last frame")
             << 0 << "E" << 1 << 11 << QPoint(9, kNone) << QPoint(0, kNone);
-        QTest::newRow("both windows from the last frames") << 1 << "E" << 25 << 6 << QPoint(0, 0) << QPoint(5, 5);
-        QTest::newRow("model from its frame 1: video 1 stays") << 2 << "" << 100 << 11 << QPoint(0, 2) << QPoint(0, 2);
+        QTest::newRow("both windows from the last frames")
+            << 1 << "E" << 25 << 6 << QPoint(0, 0) << QPoint(5, 5);
+        QTest::newRow("model from its frame 1: video 1 stays")
+            << 2 << "" << 100 << 11 << QPoint(0, 2) << QPoint(0, 2);
         QTest::newRow("model at the fastest") << 2 << "" << 1 << 6 << QPoint(0, 2) << QPoint(0, 7);
     }
     void playing() {
@@ -207,7 +222,8 @@ private Q_SLOTS:
         for (int i = 0; i < ticks; ++i) {
             if (i == 4) c->hscrSpeed->setValue(speed + 6);
             tick(w, QStringLiteral("vbm")[choice]);
-            pictures(w, {choice == 2 ? first.x() : (first.x() + i) % 10, choice == 0 ? kNone : (first.y() + i) % 10});
+            pictures(w, {choice == 2 ? first.x() : (first.x() + i) % 10,
+                         choice == 0 ? kNone : (first.y() + i) % 10});
             QCOMPARE(timers[choice]->interval(), i < 4 ? speed : speed + 6);
         }
         QVERIFY(timers[choice]->isActive());
@@ -223,28 +239,26 @@ private Q_SLOTS:
         QTest::addColumn<QString>("file");  // empty: nothing loaded
         QTest::addColumn<int>("choice");
         QTest::addColumn<bool>("busy");
-        QTest::addColumn<QList<QPoint>>("clicks");  // button code, window
+        QTest::addColumn<QString>("clicks");  // button code,window
         QTest::addColumn<QString>("ticks");
         QTest::addColumn<QPoint>("frames");  // the counters after
-        const QList<QPoint> everyButton{{2, 0}, {5, 0}, {4, 0}, {1, 0}, {0, 0}, {6, 0}};
-        QList<QPoint> everyWindow, onModel;
-        for (int win : {0, 1, 2})
-            for (QPoint b : everyButton) everyWindow << QPoint(b.x(), win);
-        for (QPoint b : everyButton) onModel << QPoint(b.x(), 2);
-        QTest::newRow("nothing loaded") << "" << 0 << false << everyWindow << "vmb" << QPoint(kNone, kNone);
-        QTest::newRow("a still picture") << "pose.jpg" << 0 << false << everyButton << "vvv" << QPoint(0, kNone);
+        const QString everyButton = QStringLiteral("2,%1 5,%1 4,%1 1,%1 0,%1 6,%1");
+        QTest::newRow("nothing loaded")
+            << "" << 0 << false << everyButton.arg(0) + u' ' + everyButton.arg(1) + u' ' + everyButton.arg(2)
+            << "vmb" << QPoint(kNone, kNone);
+        QTest::newRow("a still picture")
+            << "pose.jpg" << 0 << false << everyButton.arg(0) << "vvv" << QPoint(0, kNone);
         // Code 3 only gives the choices back; the rest are no codes or no windows.
-        QTest::newRow("unknown codes and windows")
-            << "swing.avi" << 0 << false << QList<QPoint>{{3, 0}, {7, 0}, {-1, 1}, {2, 3}, {5, -1}, {2, 5}} << ""
-            << QPoint(0, kNone);
+        QTest::newRow("unknown codes and windows") << "swing.avi" << 0 << false << "3,0 7,0 -1,1 2,3 5,-1 2,5"
+                                                   << "" << QPoint(0, kNone);
         QTest::newRow("model buttons during a load")
-            << "swing.avi" << 2 << true << onModel << "" << QPoint(0, 1);
+            << "swing.avi" << 2 << true << everyButton.arg(2) << "" << QPoint(0, 1);
     }
     void ignoredCommands() {
         QFETCH(QString, file);
         QFETCH(int, choice);
         QFETCH(bool, busy);
-        QFETCH(QList<QPoint>, clicks);
+        QFETCH(QString, clicks);
         QFETCH(QString, ticks);
         QFETCH(QPoint, frames);
         MsgBoxRecorder boxes;
@@ -257,7 +271,8 @@ private Q_SLOTS:
         countPaints(w, paints);
         for (QRadioButton* opt : w.VideoControls->optWindow) opt->setEnabled(false);
         G().BusyLoading = busy;
-        for (QPoint c : clicks) w.VideoControl_Click(short(c.x()), short(c.y()));
+        for (const QString& c : clicks.split(u' '))
+            w.VideoControl_Click(c.section(u',', 0, 0).toShort(), c.section(u',', 1).toShort());
         for (QChar t : ticks) tick(w, t);
         if (!file.isEmpty()) QCOMPARE(paints, 0);  // with nothing loaded the canvas is cleared
         if (frames.x() != kNone) QCOMPARE(w.CurrentVideoFrame, short(frames.x()));
@@ -367,25 +382,53 @@ private Q_SLOTS:
 
     // The frame keys and Space reach the video controls from every window of the program, but
     // not from a text box, which keeps the keys it edits with, nor during a load. Space plays
-    // what the window choice names, and nothing for a still picture.
+    // what the window choice names, and nothing for a still picture. The scrub bar follows.
     void keysWorkInEveryWindowButATextBox_data() {
         QTest::addColumn<QString>("window");
         QTest::addColumn<QString>("keys");
         QTest::addColumn<int>("frame");  // kNone: not checked
         QTest::addColumn<int>("timer");  // the one running after: 0 video 1, 2 the model, kNone
-        QTest::newRow("main window: Right twice") << "main" << "Right Right" << 2 << kNone;
-        QTest::newRow("main window: End, Left") << "main" << "End Left" << 8 << kNone;
-        QTest::newRow("main window: End, Home") << "main" << "End Home" << 0 << kNone;
-        QTest::newRow("video controls: Right") << "controls" << "Right" << 1 << kNone;
-        QTest::newRow("file list: End") << "file list" << "End" << 9 << kNone;
-        QTest::newRow("help window: End") << "help" << "End" << 9 << kNone;
-        QTest::newRow("text box: End moves the cursor") << "text box" << "End Left" << 0 << kNone;
-        QTest::newRow("during a load: ignored") << "loading" << "End Right" << 0 << kNone;
-        QTest::newRow("main window: Space plays") << "main" << "Space" << 0 << 0;
-        QTest::newRow("main window: Space again stops") << "main" << "Space Space" << 0 << kNone;
-        QTest::newRow("video controls: Space plays, Stop focused") << "controls" << "Space" << 0 << 0;
-        QTest::newRow("model chosen: Space plays it") << "model" << "Space" << 0 << 2;
-        QTest::newRow("still picture: Space plays nothing") << "picture" << "Space" << kNone << kNone;
+        QTest::newRow("main window: Right twice") << "main"
+                                                  << "Right Right" << 2 << kNone;
+        QTest::newRow("main window: End, Left") << "main"
+                                                << "End Left" << 8 << kNone;
+        QTest::newRow("main window: End, Home") << "main"
+                                                << "End Home" << 0 << kNone;
+        QTest::newRow("video controls: Right") << "controls"
+                                               << "Right" << 1 << kNone;
+        QTest::newRow("file list: End") << "file list"
+                                        << "End" << 9 << kNone;
+        QTest::newRow("help window: End") << "help"
+                                          << "End" << 9 << kNone;
+        QTest::newRow("text box: End moves the cursor") << "text box"
+                                                        << "End Left" << 0 << kNone;
+        QTest::newRow("during a load: ignored") << "loading"
+                                                << "End Right" << 0 << kNone;
+        QTest::newRow("main window: Space plays") << "main"
+                                                  << "Space" << 0 << 0;
+        QTest::newRow("main window: Space again stops") << "main"
+                                                        << "Space Space" << 0 << kNone;
+        QTest::newRow("video controls: Space plays, Stop focused") << "controls"
+                                                                   << "Space" << 0 << 0;
+        QTest::newRow("model chosen: Space plays it") << "model"
+                                                      << "Space" << 0 << 2;
+        QTest::newRow("still picture: Space plays nothing") << "picture"
+                                                            << "Space" << kNone << kNone;
+        // The wheel over the picture: whole notches (120) step, parts add up, Ctrl+wheel is not stepping.
+        QTest::newRow("wheel: a notch down") << "main"
+                                             << "wheel:0,-120" << 1 << kNone;
+        QTest::newRow("wheel: two notches at once") << "main"
+                                                    << "wheel:0,-240" << 2 << kNone;
+        QTest::newRow("wheel: a notch up wraps") << "main"
+                                                 << "wheel:0,120" << 9 << kNone;
+        QTest::newRow("wheel: parts add up") << "main"
+                                             << "wheel:0,-60 wheel:0,-50 wheel:0,-10" << 1 << kNone;
+        QTest::newRow("wheel: half a notch") << "main"
+                                             << "wheel:0,-60" << 0 << kNone;
+        QTest::newRow("wheel: sideways") << "main"
+                                         << "wheel:-120,0" << 1 << kNone;
+        QTest::newRow("wheel: with Ctrl") << "main"
+                                          << "Ctrl+wheel:0,-120" << 0 << kNone;
     }
     void keysWorkInEveryWindowButATextBox() {
         QFETCH(QString, window);
@@ -409,6 +452,7 @@ private Q_SLOTS:
         type(target, keys);
         G().BusyLoading = false;
         if (frame != kNone) showing(w, {frame, kNone});
+        if (frame != kNone) QCOMPARE(scrubBar(w)->value(), frame);
         const QTimer* const timers[] = {w.VideoTimer, w.bothTimer, w.ModelTimer};
         for (int t = 0; t < 3; ++t) QCOMPARE(timers[t]->isActive(), t == timer);
         if (target == w.DrawToolBox->txtAngle)  // the keys went to the text
@@ -430,13 +474,15 @@ private Q_SLOTS:
         };
         const auto marks = [&] {
             QString on;
-            for (int y : {100, 200}) on += w.pic_video->Image().pixelColor(200, y) == QColor(Qt::red) ? u'1' : u'0';
+            for (int y : {100, 200})
+                on += w.pic_video->Image().pixelColor(200, y) == QColor(Qt::red) ? u'1' : u'0';
             return on;
         };
         // Which of the first two marks show after each key (or a third mark, which ends what
         // can be redone): undo and redo stop at either end.
-        const QString steps = "drag:10 drag:11 Ctrl+Z:10 Ctrl+Z:00 Ctrl+Z:00 Ctrl+Shift+Z:10 Ctrl+Shift+Z:11 "
-                              "Ctrl+Shift+Z:11 Ctrl+Z:10 drag:10 Ctrl+Shift+Z:10";
+        const QString steps =
+            "drag:10 drag:11 Ctrl+Z:10 Ctrl+Z:00 Ctrl+Z:00 Ctrl+Shift+Z:10 Ctrl+Shift+Z:11 "
+            "Ctrl+Shift+Z:11 Ctrl+Z:10 drag:10 Ctrl+Shift+Z:10";
         int y = 100;
         for (const QString& step : steps.split(u' ')) {
             const QStringList keyAndMarks = step.split(u':');
@@ -490,34 +536,6 @@ private Q_SLOTS:
         QVERIFY(bar->isVisible() && bar->value() == 0);
     }
 
-    void wheelOverThePictureStepsFrames_data() {
-        QTest::addColumn<QList<QPoint>>("turns");
-        QTest::addColumn<int>("modifiers");
-        QTest::addColumn<int>("frame");
-        QTest::newRow("a notch down: one on") << QList<QPoint>{{0, -120}} << 0 << 1;
-        QTest::newRow("two notches at once") << QList<QPoint>{{0, -240}} << 0 << 2;
-        QTest::newRow("a notch up: one back, wrapping") << QList<QPoint>{{0, 120}} << 0 << 9;
-        QTest::newRow("half notches add up") << QList<QPoint>{{0, -60}, {0, -50}, {0, -10}} << 0 << 1;
-        QTest::newRow("half a notch: nothing yet") << QList<QPoint>{{0, -60}} << 0 << 0;
-        QTest::newRow("sideways") << QList<QPoint>{{-120, 0}} << 0 << 1;
-        QTest::newRow("Ctrl+wheel is not stepping") << QList<QPoint>{{0, -120}} << int(Qt::ControlModifier) << 0;
-    }
-    void wheelOverThePictureStepsFrames() {
-        QFETCH(QList<QPoint>, turns);
-        QFETCH(int, modifiers);
-        QFETCH(int, frame);
-        frm_Main w;
-        w.show();
-        open(w, "swing.avi");
-        for (QPoint turn : turns) {
-            QWheelEvent e({50, 50}, w.pic_video->mapToGlobal(QPoint(50, 50)), {}, turn, Qt::NoButton,
-                          Qt::KeyboardModifiers(modifiers), Qt::NoScrollPhase, false);
-            QApplication::sendEvent(w.pic_video, &e);
-        }
-        QCOMPARE(shown(w), frame);
-        QCOMPARE(scrubBar(w)->value(), frame);
-    }
-
     // Clips whose frames do not fit the budget (set small here) are decoded on demand: every step
     // and every tick still comes to show its own frame, in both windows, blended or split.
     void clipsBeyondTheBudgetStepAndPlay_data() {
@@ -530,8 +548,9 @@ private Q_SLOTS:
         constexpr int kLong = 24;  // 24 frames of 160 x 120 need 1.4 MB
         for (int base : {0, kModelBase})
             if (!QFile::exists(clip(base ? "longmodel.avi" : "long.avi")))
-                QVERIFY(cliptools::WriteClip(clip(base ? "longmodel.avi" : "long.avi"), {160, 120}, kLong,
-                                             [base](int i) { return cliptools::NumberedFrame(base + i, 160, 120); }));
+                QVERIFY(cliptools::WriteClip(
+                    clip(base ? "longmodel.avi" : "long.avi"), {160, 120}, kLong,
+                    [base](int i) { return cliptools::NumberedFrame(base + i, 160, 120); }));
         QByteArray mb(4, 0);
         qToLittleEndian<quint32>(1, mb.data());
         RegistryStore::Instance().SetValues(HKEY_CURRENT_USER, QStringLiteral("Software\\varkelo\\video"),
