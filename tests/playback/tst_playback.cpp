@@ -10,14 +10,11 @@
 #include "overlay/CanvasDrawing.h"
 #include "overlay/frmDrawToolBox.h"
 #include "platform/Clipboard.h"
-#include "platform/FileDialog.h"
 #include "platform/FileListBoxes.h"
 #include "platform/HelpWindow.h"
 #include "platform/ImageBox.h"
 #include "platform/PictureBox.h"
-#include "platform/RegistryStore.h"
 #include "playback/frmVideoControls.h"
-#include "shell/Globals.h"
 #include "shell/MainToolbar.h"
 #include "shell/frm_Main.h"
 
@@ -26,8 +23,6 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollBar>
-#include <QSlider>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QTextBrowser>
 #include <QTimer>
@@ -67,23 +62,24 @@ class TestPlayback : public QObject {
         QCOMPARE(w.CurrentModelFrame, short(1));
         choose(w, choice);
     }
+    static QSlider* scrubBar(frm_Main& w) { return w.findChild<QSlider*>(QStringLiteral("sldScrub")); }
     static int shown(frm_Main& w) { return cliptools::ReadFrameNumber(w.pic_video->Image()); }
     // The model frame last painted, from the holder every model paint goes through.
     static int modelShown(frm_Main& w) {
         return cliptools::ReadFrameNumber(w.Compositor.ModelHolder().copy(w.Model.SourceRect())) - kModelBase;
     }
-    // The pictures show `at` (x: video 1, y: the model, kNone: unchecked), and so do the counters.
-    static void pictures(frm_Main& w, QPoint at) {
+    // The pictures show `at` (x: video 1, y: the model, kNone: unchecked); with `counters`, the frame
+    // counters name them too, and video 1 alone has its thumbnail marked and its strip's row (five a row) in
+    // view.
+    static void showing(frm_Main& w, QPoint at, bool counters = true) {
         QCOMPARE(shown(w), at.x());
         if (at.y() != kNone) QCOMPARE(modelShown(w), at.y());
-    }
-    static void showing(frm_Main& w, QPoint at) {
-        pictures(w, at);
+        if (!counters) return;
         QCOMPARE(w.CurrentVideoFrame, short(at.x()));
-        if (at.y() != kNone)
-            QCOMPARE(w.CurrentModelFrame, short(at.y()));
-        else
-            QVERIFY(w.shapeVideoFrame->pos() == w.ImgVideoFrames[size_t(at.x())]->pos());
+        if (at.y() != kNone) QCOMPARE(w.CurrentModelFrame, short(at.y()));
+        if (at.y() != kNone) return;
+        QVERIFY(w.shapeVideoFrame->pos() == w.ImgVideoFrames[size_t(at.x())]->pos());
+        QCOMPARE(w.HScrVideoFrames->value(), at.x() / 5);
     }
     static void choose(frm_Main& w, int option) {
         w.VideoControls->optWindow[size_t(option)]->setEnabled(true);
@@ -123,13 +119,18 @@ class TestPlayback : public QObject {
     }
     // Keys as a user types them into `target`, whose window is made the active one first;
     // "End Ctrl+Z" is End, then Ctrl+Z.
-    static void type(QWidget* target, const QString& keys) {
+    static void type(QWidget* target, const QString& keys, QSlider* bar = nullptr) {
         target->window()->show();
         target->window()->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(target->window()));
         target->setFocus();
         for (const QString& key : keys.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
-            const QStringList turn = key.section(u':', 1).split(u',');  // "wheel:x,y" turns the wheel
+            // "scrub:n" moves the scrub bar to n, "wheel:x,y" turns the wheel.
+            const QStringList turn = key.section(u':', 1).split(u',');
+            if (key.startsWith(QLatin1String("scrub:"))) {
+                bar->setValue(turn[0].toInt());
+                continue;
+            }
             if (turn.size() == 2) {
                 const Qt::KeyboardModifiers mods(key.startsWith(QLatin1String("Ctrl")) ? Qt::ControlModifier
                                                                                        : Qt::NoModifier);
@@ -143,7 +144,6 @@ class TestPlayback : public QObject {
             QTest::keyClick(target, k.key(), k.keyboardModifiers());
         }
     }
-    static QSlider* scrubBar(frm_Main& w) { return w.findChild<QSlider*>(QStringLiteral("sldScrub")); }
 
 private Q_SLOTS:
     void initTestCase() {
@@ -219,11 +219,16 @@ private Q_SLOTS:
         for (int t = 0; t < 3; ++t) QCOMPARE(timers[t]->isActive(), t == choice);
         QVERIFY(!G().Stopped);
         QCOMPARE(options(w), (QList<bool>{false, false, false}));
+        const int row = w.HScrVideoFrames->value();
         for (int i = 0; i < ticks; ++i) {
             if (i == 4) c->hscrSpeed->setValue(speed + 6);
             tick(w, QStringLiteral("vbm")[choice]);
-            pictures(w, {choice == 2 ? first.x() : (first.x() + i) % 10,
-                         choice == 0 ? kNone : (first.y() + i) % 10});
+            showing(
+                w,
+                {choice == 2 ? first.x() : (first.x() + i) % 10, choice == 0 ? kNone : (first.y() + i) % 10},
+                false);
+            QCOMPARE(w.HScrVideoFrames->value(), row);  // the strip stays while playing; the bar follows
+            QCOMPARE(scrubBar(w)->value(), shown(w));
             QCOMPARE(timers[choice]->interval(), i < 4 ? speed : speed + 6);
         }
         QVERIFY(timers[choice]->isActive());
@@ -382,53 +387,40 @@ private Q_SLOTS:
 
     // The frame keys and Space reach the video controls from every window of the program, but
     // not from a text box, which keeps the keys it edits with, nor during a load. Space plays
-    // what the window choice names, and nothing for a still picture. The scrub bar follows.
+    // what the window choice names, and nothing for a still picture. The wheel over the picture
+    // and the scrub bar under it step too.
     void keysWorkInEveryWindowButATextBox_data() {
         QTest::addColumn<QString>("window");
         QTest::addColumn<QString>("keys");
         QTest::addColumn<int>("frame");  // kNone: not checked
         QTest::addColumn<int>("timer");  // the one running after: 0 video 1, 2 the model, kNone
-        QTest::newRow("main window: Right twice") << "main"
-                                                  << "Right Right" << 2 << kNone;
-        QTest::newRow("main window: End, Left") << "main"
-                                                << "End Left" << 8 << kNone;
-        QTest::newRow("main window: End, Home") << "main"
-                                                << "End Home" << 0 << kNone;
-        QTest::newRow("video controls: Right") << "controls"
-                                               << "Right" << 1 << kNone;
-        QTest::newRow("file list: End") << "file list"
-                                        << "End" << 9 << kNone;
-        QTest::newRow("help window: End") << "help"
-                                          << "End" << 9 << kNone;
-        QTest::newRow("text box: End moves the cursor") << "text box"
-                                                        << "End Left" << 0 << kNone;
-        QTest::newRow("during a load: ignored") << "loading"
-                                                << "End Right" << 0 << kNone;
-        QTest::newRow("main window: Space plays") << "main"
-                                                  << "Space" << 0 << 0;
-        QTest::newRow("main window: Space again stops") << "main"
-                                                        << "Space Space" << 0 << kNone;
-        QTest::newRow("video controls: Space plays, Stop focused") << "controls"
-                                                                   << "Space" << 0 << 0;
-        QTest::newRow("model chosen: Space plays it") << "model"
-                                                      << "Space" << 0 << 2;
-        QTest::newRow("still picture: Space plays nothing") << "picture"
-                                                            << "Space" << kNone << kNone;
-        // The wheel over the picture: whole notches (120) step, parts add up, Ctrl+wheel is not stepping.
-        QTest::newRow("wheel: a notch down") << "main"
-                                             << "wheel:0,-120" << 1 << kNone;
-        QTest::newRow("wheel: two notches at once") << "main"
-                                                    << "wheel:0,-240" << 2 << kNone;
-        QTest::newRow("wheel: a notch up wraps") << "main"
-                                                 << "wheel:0,120" << 9 << kNone;
-        QTest::newRow("wheel: parts add up") << "main"
-                                             << "wheel:0,-60 wheel:0,-50 wheel:0,-10" << 1 << kNone;
-        QTest::newRow("wheel: half a notch") << "main"
-                                             << "wheel:0,-60" << 0 << kNone;
-        QTest::newRow("wheel: sideways") << "main"
-                                         << "wheel:-120,0" << 1 << kNone;
-        QTest::newRow("wheel: with Ctrl") << "main"
-                                          << "Ctrl+wheel:0,-120" << 0 << kNone;
+        const auto row = [](const char* name, const char* window, const char* keys, int frame, int timer) {
+            QTest::newRow(name) << QString(window) << QString(keys) << frame << timer;
+        };
+        row("main window: Right twice", "main", "Right Right", 2, kNone);
+        row("main window: End, Left", "main", "End Left", 8, kNone);
+        row("main window: End, Home", "main", "End Home", 0, kNone);
+        row("video controls: Right", "controls", "Right", 1, kNone);
+        row("file list: End", "file list", "End", 9, kNone);
+        row("help window: End", "help", "End", 9, kNone);
+        row("text box: End moves the cursor", "text box", "End Left", 0, kNone);
+        row("during a load: ignored", "loading", "End Right", 0, kNone);
+        row("main window: Space plays", "main", "Space", 0, 0);
+        row("main window: Space again stops", "main", "Space Space", 0, kNone);
+        row("video controls: Space plays, Stop focused", "controls", "Space", 0, 0);
+        row("model chosen: Space plays it", "model", "Space", 0, 2);
+        row("still picture: Space plays nothing", "picture", "Space", kNone, kNone);
+        // Whole notches (120) step, parts add up, Ctrl+wheel is not stepping.
+        row("wheel: a notch down", "main", "wheel:0,-120", 1, kNone);
+        row("wheel: two notches at once", "main", "wheel:0,-240", 2, kNone);
+        row("wheel: a notch up wraps", "main", "wheel:0,120", 9, kNone);
+        row("wheel: parts add up", "main", "wheel:0,-60 wheel:0,-50 wheel:0,-10", 1, kNone);
+        row("wheel: half a notch", "main", "wheel:0,-60", 0, kNone);
+        row("wheel: sideways", "main", "wheel:-120,0", 1, kNone);
+        row("wheel: with Ctrl", "main", "Ctrl+wheel:0,-120", 0, kNone);
+        row("scrub bar: any frame", "main", "scrub:7 scrub:3 scrub:9", 9, kNone);
+        row("scrub bar: then a button", "controls", "scrub:7 Right", 8, kNone);
+        row("scrub bar: during a load", "loading", "scrub:7", 0, kNone);
     }
     void keysWorkInEveryWindowButATextBox() {
         QFETCH(QString, window);
@@ -449,15 +441,16 @@ private Q_SLOTS:
             target = w.DrawToolBox->txtAngle;
         }
         G().BusyLoading = window == QLatin1String("loading");
-        type(target, keys);
-        G().BusyLoading = false;
+        type(target, keys, scrubBar(w));
         if (frame != kNone) showing(w, {frame, kNone});
-        if (frame != kNone) QCOMPARE(scrubBar(w)->value(), frame);
+        if (frame != kNone && !G().BusyLoading) QCOMPARE(scrubBar(w)->value(), frame);  // the bar follows
+        QCOMPARE(scrubBar(w)->isVisible(), window != QLatin1String("picture"));  // no frames to move through
         const QTimer* const timers[] = {w.VideoTimer, w.bothTimer, w.ModelTimer};
         for (int t = 0; t < 3; ++t) QCOMPARE(timers[t]->isActive(), t == timer);
         if (target == w.DrawToolBox->txtAngle)  // the keys went to the text
             QCOMPARE(w.DrawToolBox->txtAngle->cursorPosition(), w.DrawToolBox->txtAngle->text().size() - 1);
         delete platform::HelpWindow::Existing();
+        G().BusyLoading = false;
     }
 
     void markKeysUndoRedoAndCopy() {
@@ -501,39 +494,6 @@ private Q_SLOTS:
         type(w.VideoControls->cmdPlay, "Ctrl+C");
         platform::SetClipboardAnswerer({});
         QCOMPARE(copied, w.pic_video->Image());
-    }
-
-    // The scrub bar under the picture shows the frame on the canvas and goes to any frame;
-    // the thumbnail strip (five a row) follows it, except while the clip plays.
-    void scrubBarGoesToAnyFrameAndTheStripFollows() {
-        frm_Main w;
-        w.show();
-        QSlider* bar = scrubBar(w);
-        QVERIFY(bar && bar->isHidden());
-        open(w, "swing.avi");
-        QVERIFY(bar->isVisible());
-        QCOMPARE((std::pair{bar->minimum(), bar->maximum()}), (std::pair{0, 9}));
-        for (const auto& [frame, row] : {std::pair{7, 1}, std::pair{3, 0}, std::pair{9, 1}}) {
-            bar->setValue(frame);
-            showing(w, {frame, kNone});
-            QCOMPARE(w.HScrVideoFrames->value(), row);
-        }
-        w.VideoControls->cmdForwardFast->click();  // the bar follows the buttons
-        QCOMPARE(bar->value(), 0);
-        w.VideoControls->cmdPlay->click();
-        for (int tick = 0; tick < 7; ++tick) w.VideoTimer_Timer();
-        QCOMPARE(bar->value(), 6);
-        QCOMPARE(w.HScrVideoFrames->value(), 0);  // not while playing
-        w.VideoControls->cmdStop->click();
-        QCOMPARE(w.HScrVideoFrames->value(), 1);
-        G().BusyLoading = true;  // ignored during a load
-        bar->setValue(2);
-        G().BusyLoading = false;
-        QCOMPARE(shown(w), 7);
-        open(w, "pose.jpg");  // a still picture has no frames to move through
-        QVERIFY(bar->isHidden());
-        open(w, "swing.avi");
-        QVERIFY(bar->isVisible() && bar->value() == 0);
     }
 
     // Clips whose frames do not fit the budget (set small here) are decoded on demand: every step
