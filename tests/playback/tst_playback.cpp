@@ -86,14 +86,11 @@ class TestPlayback : public QObject {
         w.VideoControls->optWindow[size_t(option)]->click();
         QCOMPARE(w.VideoControls->WindowChoice, short(option));
     }
-    // The buttons named by letters: H first frame, E last, B back, F forward, P play, S stop.
+    // The buttons named by letters: H first frame, E last, B back, F forward.
     static void press(frm_Main& w, QChar button) {
-        frmVideoControls* c = w.VideoControls;
-        const QString letters = QStringLiteral("HEBFPS");
-        QPushButton* const buttons[] = {c->cmdBackFull,    c->cmdForwardFull, c->cmdBackFast,
-                                        c->cmdForwardFast, c->cmdPlay,        c->cmdStop};
-        QVERIFY(letters.contains(button));
-        buttons[letters.indexOf(button)]->click();
+        const frmVideoControls* c = w.VideoControls;
+        QPushButton* const buttons[] = {c->cmdBackFull, c->cmdForwardFull, c->cmdBackFast, c->cmdForwardFast};
+        buttons[QStringLiteral("HEBF").indexOf(button)]->click();
     }
     // Ticks of the timers named by letters: v VideoTimer, b bothTimer, m ModelTimer.
     static void tick(frm_Main& w, QChar timer) {
@@ -159,84 +156,75 @@ private Q_SLOTS:
     void init() { desktop_ = std::make_unique<TestDesktop>(); }
     void cleanup() { desktop_.reset(); }
 
-    // Each window choice steps its own clips, round both ends. A step is a button (H first frame,
-    // E last, B back, F forward) and the frames then shown: video 1's, or video 1's/the model's.
-    void stepping_data() {
+    // Scripts for the video controls, with the frames expected after each step: video 1's, or
+    // video 1's/the model's. H first frame, E last, B back, F forward: buttons, with the counters
+    // and thumbnail checked too; t: a tick of the chosen window's timer, which runs at the speed
+    // last set (~n) and alone; P play; S stop, which shows the frames the counters name;
+    // =v/m sets the counters.
+    void controls_data() {
         QTest::addColumn<int>("choice");
-        QTest::addColumn<QString>("steps");
-        QTest::newRow("video 1") << 0 << "B9 F0 F1 F2 B1 E9 H0";
+        QTest::addColumn<QString>("script");
+        QTest::newRow("video 1 steps round both ends") << 0 << "B9 F0 F1 F2 B1 E9 H0";
         // Each clip wraps on its own: video 1 first, then the model.
-        QTest::newRow("both windows") << 1 << "F1/2 B0/1 B9/0 B8/9 F9/0 H0/0 E9/9";
-        QTest::newRow("model alone") << 2 << "E0/9 F0/0 B0/9 H0/0 F0/1";
+        QTest::newRow("both windows step") << 1 << "F1/2 B0/1 B9/0 B8/9 F9/0 H0/0 E9/9";
+        QTest::newRow("the model steps alone") << 2 << "E0/9 F0/0 B0/9 H0/0 F0/1";
+        // Stopped after frame 1 is drawn: the counter names the next frame, and that is shown.
+        QTest::newRow("video 1 plays") << 0 << "~40 P t0 t1 t2 ~7 t3 t4 t5 t6 t7 t8 t9 t0 t1 S2";
+        // Right after the last frame the counter names the first, never a frame past the end.
+        QTest::newRow("video 1 at the fastest, stopped after the last frame")
+            << 0 << "E9 ~1 P t9 t0 t1 ~2 t2 t3 t4 t5 t6 t7 t8 t9 S0";
+        QTest::newRow("both windows play from the last frames")
+            << 1 << "E9/9 ~25 P t0/0 t1/1 ~60 t2/2 t3/3 S3/3";
+        QTest::newRow("the model plays from its frame 1")
+            << 2 << "~100 P t0/2 t0/3 t0/4 ~3 t0/5 t0/6 t0/7 t0/8 t0/9 t0/0 t0/1 S0/1";
+        QTest::newRow("the model at the fastest") << 2 << "~1 P t0/2 t0/3 S0/3";
+        // A counter that would overflow keeps its value; the steps after it still run. A model
+        // counter beyond the end wraps at the next tick instead of running on.
+        QTest::newRow("counters near the 16-bit limit") << 1 << "=32767/32767 F0/0 =0/30000 t1/0";
     }
-    void stepping() {
+    void controls() {
         QFETCH(int, choice);
-        QFETCH(QString, steps);
+        QFETCH(QString, script);
         MsgBoxRecorder boxes;
         frm_Main w;
         load(w, choice);
-        for (const QString& step : steps.split(u' ')) {
-            press(w, step[0]);
-            const QStringList frames = step.mid(1).split(u'/');
-            showing(w, {frames[0].toInt(), frames.size() > 1 ? frames[1].toInt() : kNone});
+        QTimer* const timers[] = {w.VideoTimer, w.bothTimer, w.ModelTimer};
+        frmVideoControls* c = w.VideoControls;
+        int row = 0;  // the thumbnail strip's row when Play was pressed
+        for (const QString& step : script.split(u' ')) {
+            const QStringList f = step.mid(1).split(u'/');
+            const QPoint at(f[0].toInt(), f.size() > 1 ? f[1].toInt() : kNone);
+            if (step[0] == u'~') c->hscrSpeed->setValue(at.x());
+            if (step[0] == u'=')
+                std::tie(w.CurrentVideoFrame, w.CurrentModelFrame) = std::pair(short(at.x()), short(at.y()));
+            if (QStringLiteral("HEBF").contains(step[0])) {
+                press(w, step[0]);
+                showing(w, at);
+            }
+            if (step[0] == u'P') {
+                row = w.HScrVideoFrames->value();
+                c->cmdPlay->click();
+                for (int t = 0; t < 3; ++t) QCOMPARE(timers[t]->isActive(), t == choice);
+                QVERIFY(!G().Stopped);
+                QCOMPARE(options(w), (QList<bool>{false, false, false}));
+            }
+            if (step[0] == u't') {
+                tick(w, QStringLiteral("vbm")[choice]);
+                showing(w, at, false);
+                QCOMPARE(timers[choice]->interval(), c->hscrSpeed->value());
+                QCOMPARE(w.HScrVideoFrames->value(), row);  // the strip stays while playing; the bar follows
+                QCOMPARE(scrubBar(w)->value(), at.x());
+            }
+            if (step[0] == u'S') {
+                QVERIFY(timers[choice]->isActive());
+                c->cmdStop->click();
+                QVERIFY(!anyTimerActive(w) && G().Stopped);
+                showing(w, at);
+                QCOMPARE(options(w), (QList<bool>{true, choice > 0, choice > 0}));
+            }
         }
         QVERIFY(!anyTimerActive(w));
         QVERIFY(boxes.calls.empty());
-    }
-
-    // Play runs the chosen window's timer at the slider's speed, read again at every tick; each
-    // tick shows the next frames, the first after the last. Stop shows the frames the counters name.
-    void playing_data() {
-        QTest::addColumn<int>("choice");
-        QTest::addColumn<QString>("before");  // buttons pressed before Play
-        QTest::addColumn<int>("speed");
-        QTest::addColumn<int>("ticks");
-        QTest::addColumn<QPoint>("first");  // after the first tick
-        QTest::addColumn<QPoint>("stopped");
-        QTest::newRow("video 1") << 0 << "" << 40 << 12 << QPoint(0, kNone) << QPoint(2, kNone);
-        // Right after the last frame the counter names the first, never a frame past the end.
-        QTest::newRow("video 1 at the fastest, stopped after the last frame")
-            << 0 << "E" << 1 << 11 << QPoint(9, kNone) << QPoint(0, kNone);
-        QTest::newRow("both windows from the last frames")
-            << 1 << "E" << 25 << 6 << QPoint(0, 0) << QPoint(5, 5);
-        QTest::newRow("model from its frame 1: video 1 stays")
-            << 2 << "" << 100 << 11 << QPoint(0, 2) << QPoint(0, 2);
-        QTest::newRow("model at the fastest") << 2 << "" << 1 << 6 << QPoint(0, 2) << QPoint(0, 7);
-    }
-    void playing() {
-        QFETCH(int, choice);
-        QFETCH(QString, before);
-        QFETCH(int, speed);
-        QFETCH(int, ticks);
-        QFETCH(QPoint, first);
-        frm_Main w;
-        load(w, choice);
-        for (const QString& b : before.split(u' ', Qt::SkipEmptyParts)) press(w, b[0]);
-        QTimer* const timers[] = {w.VideoTimer, w.bothTimer, w.ModelTimer};
-        frmVideoControls* c = w.VideoControls;
-        c->hscrSpeed->setValue(speed);
-        c->cmdPlay->click();
-        for (int t = 0; t < 3; ++t) QCOMPARE(timers[t]->isActive(), t == choice);
-        QVERIFY(!G().Stopped);
-        QCOMPARE(options(w), (QList<bool>{false, false, false}));
-        const int row = w.HScrVideoFrames->value();
-        for (int i = 0; i < ticks; ++i) {
-            if (i == 4) c->hscrSpeed->setValue(speed + 6);
-            tick(w, QStringLiteral("vbm")[choice]);
-            showing(
-                w,
-                {choice == 2 ? first.x() : (first.x() + i) % 10, choice == 0 ? kNone : (first.y() + i) % 10},
-                false);
-            QCOMPARE(w.HScrVideoFrames->value(), row);  // the strip stays while playing; the bar follows
-            QCOMPARE(scrubBar(w)->value(), shown(w));
-            QCOMPARE(timers[choice]->interval(), i < 4 ? speed : speed + 6);
-        }
-        QVERIFY(timers[choice]->isActive());
-        c->cmdStop->click();
-        QVERIFY(!anyTimerActive(w) && G().Stopped);
-        QFETCH(QPoint, stopped);
-        showing(w, stopped);
-        QCOMPARE(options(w), (QList<bool>{true, choice > 0, choice > 0}));
     }
 
     // Buttons and ticks that must not paint or move a frame, and those that still run beside them.
@@ -339,20 +327,6 @@ private Q_SLOTS:
         w.bothTimer_Timer();
         QCOMPARE(paints, 3);
         QVERIFY(w.pic_video->Image().copy(left) != videoHalf);  // video 1 moved on too
-    }
-
-    void countersNearTheSixteenBitLimitStopCounting() {
-        frm_Main w;
-        load(w, 1);
-        // A counter that would overflow keeps its value; the steps after it still run.
-        w.CurrentVideoFrame = 32767;
-        w.CurrentModelFrame = 32767;
-        w.VideoControl_Click(5, 1);
-        showing(w, {0, 0});  // the wrap check still ran
-        // A model counter beyond the end wraps at the next tick instead of running on.
-        w.CurrentModelFrame = 30000;
-        w.ModelTimer_Timer();
-        showing(w, {0, 0});
     }
 
     // Frames the store does not hold (past the end, a picture's frame 1) show the last frame
