@@ -122,8 +122,15 @@ class TestPlayback : public QObject {
         QVERIFY(QTest::qWaitForWindowActive(target->window()));
         target->setFocus();
         for (const QString& key : keys.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
-            // "scrub:n" moves the scrub bar to n, "wheel:x,y" turns the wheel.
+            // "scrub:n" moves the scrub bar to n, "wheel:x,y" turns the wheel, "drag:y" draws
+            // from x 100 to 300 at y.
             const QStringList turn = key.section(u':', 1).split(u',');
+            if (key.startsWith(QLatin1String("drag:"))) {
+                QTest::mousePress(target, Qt::LeftButton, {}, QPoint(100, turn[0].toInt()));
+                QTest::mouseMove(target, QPoint(300, turn[0].toInt()));
+                QTest::mouseRelease(target, Qt::LeftButton, {}, QPoint(300, turn[0].toInt()));
+                continue;
+            }
             if (key.startsWith(QLatin1String("scrub:"))) {
                 bar->setValue(turn[0].toInt());
                 continue;
@@ -229,37 +236,37 @@ private Q_SLOTS:
 
     // Buttons and ticks that must not paint or move a frame, and those that still run beside them.
     void ignoredCommands_data() {
-        QTest::addColumn<QString>("file");  // empty: nothing loaded
-        QTest::addColumn<int>("choice");
-        QTest::addColumn<bool>("busy");
+        QTest::addColumn<QString>(
+            "setup");                    // what is open: a file, "model" (inserted and chosen), or nothing
+        QTest::addColumn<bool>("busy");  // during a load
         QTest::addColumn<QString>("clicks");  // button code,window
-        QTest::addColumn<QString>("ticks");
-        QTest::addColumn<QPoint>("frames");  // the counters after
+        QTest::addColumn<QString>("ticks");   // v VideoTimer, b bothTimer, m ModelTimer
+        QTest::addColumn<QPoint>("frames");   // the counters after
+        const auto row = [](const char* name, const char* setup, bool busy, const QString& clicks,
+                            const char* ticks, QPoint frames) {
+            QTest::newRow(name) << QString(setup) << busy << clicks << QString(ticks) << frames;
+        };
         const QString everyButton = QStringLiteral("2,%1 5,%1 4,%1 1,%1 0,%1 6,%1");
-        QTest::newRow("nothing loaded")
-            << "" << 0 << false << everyButton.arg(0) + u' ' + everyButton.arg(1) + u' ' + everyButton.arg(2)
-            << "vmb" << QPoint(kNone, kNone);
-        QTest::newRow("a still picture")
-            << "pose.jpg" << 0 << false << everyButton.arg(0) << "vvv" << QPoint(0, kNone);
+        row("nothing loaded", "", false,
+            everyButton.arg(0) + u' ' + everyButton.arg(1) + u' ' + everyButton.arg(2), "vmb",
+            {kNone, kNone});
+        row("a still picture", "pose.jpg", false, everyButton.arg(0), "vvv", {0, kNone});
         // Code 3 only gives the choices back; the rest are no codes or no windows.
-        QTest::newRow("unknown codes and windows") << "swing.avi" << 0 << false << "3,0 7,0 -1,1 2,3 5,-1 2,5"
-                                                   << "" << QPoint(0, kNone);
-        QTest::newRow("model buttons during a load")
-            << "swing.avi" << 2 << true << everyButton.arg(2) << "" << QPoint(0, 1);
+        row("unknown codes and windows", "swing.avi", false, "3,0 7,0 -1,1 2,3 5,-1 2,5", "", {0, kNone});
+        row("model buttons during a load", "model", true, everyButton.arg(2), "", {0, 1});
     }
     void ignoredCommands() {
-        QFETCH(QString, file);
-        QFETCH(int, choice);
+        QFETCH(QString, setup);
         QFETCH(bool, busy);
         QFETCH(QString, clicks);
         QFETCH(QString, ticks);
         QFETCH(QPoint, frames);
         MsgBoxRecorder boxes;
         frm_Main w;
-        if (choice)
-            load(w, choice);
-        else if (!file.isEmpty())
-            open(w, file.toUtf8().constData());
+        if (setup == QLatin1String("model"))
+            load(w, 2);
+        else if (!setup.isEmpty())
+            open(w, setup.toUtf8().constData());
         int paints = 0;
         countPaints(w, paints);
         for (QRadioButton* opt : w.VideoControls->optWindow) opt->setEnabled(false);
@@ -267,7 +274,7 @@ private Q_SLOTS:
         for (const QString& c : clicks.split(u' '))
             w.VideoControl_Click(c.section(u',', 0, 0).toShort(), c.section(u',', 1).toShort());
         for (QChar t : ticks) tick(w, t);
-        if (!file.isEmpty()) QCOMPARE(paints, 0);  // with nothing loaded the canvas is cleared
+        if (!setup.isEmpty()) QCOMPARE(paints, 0);  // with nothing loaded the canvas is cleared
         if (frames.x() != kNone) QCOMPARE(w.CurrentVideoFrame, short(frames.x()));
         if (frames.y() != kNone) QCOMPARE(w.CurrentModelFrame, short(frames.y()));
         QVERIFY(!anyTimerActive(w) && G().Stopped && boxes.calls.empty());
@@ -434,30 +441,20 @@ private Q_SLOTS:
         w.Toolbar_Click(3);
         w.Toolbar_Click(20);
         w.Drawing->Overlay().Line1.BorderColor = 0x0000FF;
-        const auto drag = [&](int y) {
-            QTest::mousePress(w.pic_video, Qt::LeftButton, {}, QPoint(100, y));
-            QTest::mouseMove(w.pic_video, QPoint(300, y));
-            QTest::mouseRelease(w.pic_video, Qt::LeftButton, {}, QPoint(300, y));
-        };
         const auto marks = [&] {
             QString on;
             for (int y : {100, 200})
                 on += w.pic_video->Image().pixelColor(200, y) == QColor(Qt::red) ? u'1' : u'0';
             return on;
         };
-        // Which of the first two marks show after each key (or a third mark, which ends what
-        // can be redone): undo and redo stop at either end.
+        // Which of the first two marks show after each key or new mark: undo and redo stop at
+        // either end, and a new mark ends what can be redone.
         const QString steps =
-            "drag:10 drag:11 Ctrl+Z:10 Ctrl+Z:00 Ctrl+Z:00 Ctrl+Shift+Z:10 Ctrl+Shift+Z:11 "
-            "Ctrl+Shift+Z:11 Ctrl+Z:10 drag:10 Ctrl+Shift+Z:10";
-        int y = 100;
+            "drag:100=10 drag:200=11 Ctrl+Z=10 Ctrl+Z=00 Ctrl+Z=00 Ctrl+Shift+Z=10 Ctrl+Shift+Z=11 "
+            "Ctrl+Shift+Z=11 Ctrl+Z=10 drag:300=10 Ctrl+Shift+Z=10";
         for (const QString& step : steps.split(u' ')) {
-            const QStringList keyAndMarks = step.split(u':');
-            if (keyAndMarks[0] == QLatin1String("drag"))
-                drag((y += 100) - 100);
-            else
-                type(w.pic_video, keyAndMarks[0]);
-            QCOMPARE(marks(), keyAndMarks[1]);
+            type(w.pic_video, step.section(u'=', 0, 0));
+            QCOMPARE(marks(), step.section(u'=', 1));
         }
         QCOMPARE(w.Drawing->Overlay().DrawHistoryIndex, short(2));
         QImage copied;
@@ -481,10 +478,9 @@ private Q_SLOTS:
         QFETCH(bool, split);
         constexpr int kLong = 24;  // 24 frames of 160 x 120 need 1.4 MB
         for (int base : {0, kModelBase})
-            if (!QFile::exists(clip(base ? "longmodel.avi" : "long.avi")))
-                QVERIFY(cliptools::WriteClip(
-                    clip(base ? "longmodel.avi" : "long.avi"), {160, 120}, kLong,
-                    [base](int i) { return cliptools::NumberedFrame(base + i, 160, 120); }));
+            QVERIFY(
+                cliptools::WriteClip(clip(base ? "longmodel.avi" : "long.avi"), {160, 120}, kLong,
+                                     [base](int i) { return cliptools::NumberedFrame(base + i, 160, 120); }));
         QByteArray mb(4, 0);
         qToLittleEndian<quint32>(1, mb.data());
         RegistryStore::Instance().SetValues(HKEY_CURRENT_USER, QStringLiteral("Software\\varkelo\\video"),
@@ -495,10 +491,9 @@ private Q_SLOTS:
         QVERIFY(w.Video1.OnDemand());
         QTRY_COMPARE(shown(w), 0);
         frmVideoControls* c = w.VideoControls;
-        for (int expected : {1, 2, 3, 2, 1, 0, kLong - 1, kLong - 2, kLong - 1, 0}) {
-            const int from = w.CurrentVideoFrame;
-            (expected == (from + 1) % kLong ? c->cmdForwardFast : c->cmdBackFast)->click();
-            QTRY_COMPARE(shown(w), expected);
+        for (const QString& step : QStringLiteral("F1 F2 F3 B2 B1 B0 B23 B22 F23 F0").split(u' ')) {
+            press(w, step[0]);
+            QTRY_COMPARE(shown(w), step.mid(1).toInt());
         }
         c->cmdPlay->click();
         for (int tick = 0; tick < kLong + 3; ++tick) {
