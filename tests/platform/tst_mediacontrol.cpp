@@ -90,7 +90,8 @@ private Q_SLOTS:
         QTest::newRow("refused opens leave no device")
             << "OPEN notes.avi movie => !InvalidFile; OPEN gone.avi movie => !FileNotFound; "
                "open /nonexistent/dir/clip.avi type AviVideo Alias m => !FileNotFound; "
-               "open /nonexistent/clip.avi type AviVideo Alias m parent 12 => !InvalidWindow; ?devices => 0; "
+               "open /nonexistent/clip.avi type AviVideo Alias m parent 12 => !InvalidWindow; "
+               "open /nonexistent/clip.avi type AviVideo Alias m parent 0 => !InvalidWindow; ?devices => 0; "
                "OPEN swing.avi movie => ; OPEN long.avi MOVIE => !DuplicateAlias; ?devices => 1";
         QTest::newRow("commands that do not parse")
             << "frobnicate movie => !UnrecognizedCommand; play => !MissingDeviceName; "
