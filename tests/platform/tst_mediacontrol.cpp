@@ -28,13 +28,6 @@ class TestMediaControl : public QObject {
     QTemporaryDir m_dir;
     std::unique_ptr<QWidget> m_parent;
 
-    QString writeClip(const QString& name, int width, int height, int frames) {
-        const QString file = m_dir.filePath(name);
-        if (!cliptools::WriteClip(file, {width, height}, frames,
-                                  [&](int n) { return cliptools::NumberedFrame(n, width, height); }))
-            qWarning() << "clip not written:" << file;
-        return file;
-    }
     // "open <path> as <alias>" in full, the device a child of the test's parent widget.
     QString openCommand(const QString& path, const QString& alias = QStringLiteral("movie"),
                         const QString& type = QStringLiteral("AviVideo")) const {
@@ -46,8 +39,11 @@ class TestMediaControl : public QObject {
 private Q_SLOTS:
     void initTestCase() {
         QVERIFY(m_dir.isValid());
-        writeClip(QStringLiteral("swing.avi"), 64, 48, 10);  // 10 frames at 25 per second
-        writeClip(QStringLiteral("long.avi"), 80, 60, 75);
+        // 10 frames of 64 x 48 and 75 of 80 x 60, at 25 per second.
+        for (const auto& [name, width, height, frames] :
+             {std::tuple{"swing.avi", 64, 48, 10}, {"long.avi", 80, 60, 75}})
+            QVERIFY(cliptools::WriteClip(m_dir.filePath(name), {width, height}, frames,
+                                         [&](int n) { return cliptools::NumberedFrame(n, width, height); }));
         QVERIFY(
             QFile::copy(m_dir.filePath("swing.avi"), m_dir.filePath(QStringLiteral("swing ä \"1\".avi"))));
         QFile text(m_dir.filePath(QStringLiteral("notes.avi")));
@@ -118,17 +114,19 @@ private Q_SLOTS:
     }
     void commandScripts() {
         QFETCH(QString, script);
-        static const QMap<QString, MciError> errors{{"InvalidFile", MciErrInvalidFile},
-                                                    {"FileNotFound", MciErrFileNotFound},
-                                                    {"InvalidWindow", MciErrInvalidWindow},
-                                                    {"DuplicateAlias", MciErrDuplicateAlias},
-                                                    {"OutOfRange", MciErrOutOfRange},
-                                                    {"BadInteger", MciErrBadInteger},
-                                                    {"InvalidDeviceName", MciErrInvalidDeviceName},
-                                                    {"UnrecognizedCommand", MciErrUnrecognizedCommand},
-                                                    {"MissingDeviceName", MciErrMissingDeviceName},
-                                                    {"NoClosingQuote", MciErrNoClosingQuote},
-                                                    {"CannotUseAll", MciErrCannotUseAll}};
+        static const QMap<QString, MciError> errors{
+            {"InvalidFile", MciErrInvalidFile},
+            {"FileNotFound", MciErrFileNotFound},
+            {"InvalidWindow", MciErrInvalidWindow},
+            {"DuplicateAlias", MciErrDuplicateAlias},
+            {"OutOfRange", MciErrOutOfRange},
+            {"BadInteger", MciErrBadInteger},
+            {"InvalidDeviceName", MciErrInvalidDeviceName},
+            {"UnrecognizedCommand", MciErrUnrecognizedCommand},
+            {"MissingDeviceName", MciErrMissingDeviceName},
+            {"NoClosingQuote", MciErrNoClosingQuote},
+            {"CannotUseAll", MciErrCannotUseAll},
+        };
         for (const QString& step : script.split(QStringLiteral("; "))) {
             const QString command = step.section(QStringLiteral(" => "), 0, 0);
             const QStringList words = command.split(u' ');
