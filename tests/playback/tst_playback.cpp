@@ -216,8 +216,12 @@ private Q_SLOTS:
                 QCOMPARE(options(w), (QList<bool>{false, false, false}));
             }
             if (step[0] == u't') {
+                const QImage panel = w.picVideoInfo->Image();
+                const int before = shown(w);
                 tick(w, QStringLiteral("vbm")[choice]);
                 showing(w, at, false);
+                // Playing video 1, the info panel follows the picture.
+                if (choice < 2 && at.x() != before) QVERIFY(w.picVideoInfo->Image() != panel);
                 QCOMPARE(timers[choice]->interval(), c->hscrSpeed->value());
                 QCOMPARE(w.HScrVideoFrames->value(), row);  // the strip stays while playing; the bar follows
                 QCOMPARE(scrubBar(w)->value(), at.x());
@@ -230,8 +234,7 @@ private Q_SLOTS:
                 QCOMPARE(options(w), (QList<bool>{true, choice > 0, choice > 0}));
             }
         }
-        QVERIFY(!anyTimerActive(w));
-        QVERIFY(boxes.calls.empty());
+        QVERIFY(!anyTimerActive(w) && boxes.calls.empty());
     }
 
     // Buttons and ticks that must not paint or move a frame, and those that still run beside them.
@@ -302,8 +305,8 @@ private Q_SLOTS:
             QCOMPARE(options(w), (QList<bool>{false, false, false}));
             choose(w, choice);
             c->cmdPlay->click();
-            QVERIFY(!w.VideoTimer->isActive());
-            QVERIFY(w.bothTimer->isActive() == (choice == 1) && w.ModelTimer->isActive() == (choice == 2));
+            QVERIFY(!w.VideoTimer->isActive() && w.bothTimer->isActive() == (choice == 1) &&
+                    w.ModelTimer->isActive() == (choice == 2));
             w.Toolbar_Click(7);
             QVERIFY(!G().ModelShown && G().Stopped && !anyTimerActive(w));
             QVERIFY(c->WindowChoice == 0 && c->optWindow[0]->isChecked());
