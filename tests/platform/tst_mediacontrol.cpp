@@ -188,12 +188,11 @@ private Q_SLOTS:
         QVideoWidget* window = MciWindow(QStringLiteral("movie"));
         QVERIFY(player && window);
         QSignalSpy frames(window->videoSink(), &QVideoSink::videoFrameChanged);
-        QCOMPARE(MciStatusText(QStringLiteral("put movie window at 0 0 300 200")), kSuccess);
-        QCOMPARE(MciStatusText(QStringLiteral("set movie time format frames")), kSuccess);
         // 75 frames at 25 per second: 3 s in all; stop after the first 15 frames.
-        QCOMPARE(MciStatusText(QStringLiteral("play movie from 0 to 15")), kSuccess);
-        QVERIFY(window->isVisible());
-        QCOMPARE(window->geometry(), QRect(0, 0, 300, 200));
+        for (const char* command :
+             {"put movie window at 0 0 300 200", "set movie time format frames", "play movie from 0 to 15"})
+            QCOMPARE(MciStatusText(QLatin1String(command)), kSuccess);
+        QVERIFY(window->isVisible() && window->geometry() == QRect(0, 0, 300, 200));
         QTRY_VERIFY_WITH_TIMEOUT(
             player->playbackState() == QMediaPlayer::PlayingState || player->error() != QMediaPlayer::NoError,
             10000);

@@ -68,9 +68,9 @@ class TestPlayback : public QObject {
     static int modelShown(frm_Main& w) {
         return cliptools::ReadFrameNumber(w.Compositor.ModelHolder().copy(w.Model.SourceRect())) - kModelBase;
     }
-    // The pictures show `at` (x: video 1, y: the model, kNone: unchecked); with `counters`, the frame
-    // counters name them too, and video 1 alone has its thumbnail marked and its strip's row (five a row) in
-    // view.
+    // The pictures show `at` (x: video 1, y: the model, kNone: unchecked); with `counters`,
+    // the frame counters name them too, and for video 1 alone its thumbnail is marked and its
+    // row of the strip (five a row) is in view.
     static void showing(frm_Main& w, QPoint at, bool counters = true) {
         QCOMPARE(shown(w), at.x());
         if (at.y() != kNone) QCOMPARE(modelShown(w), at.y());
