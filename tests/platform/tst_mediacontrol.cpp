@@ -14,17 +14,11 @@
 
 #include <memory>
 
-using platform::MciSendString;
-using platform::MciStatusText;
+using namespace platform;
 
 namespace {
 
 const QString kSuccess = QStringLiteral("Success");
-const QString kNotOpen = QStringLiteral("The specified device is not open or is not recognized by MCI.");
-
-QString quoted(const QString& path) {
-    return u'"' + path + u'"';
-}
 
 }  // namespace
 
@@ -32,223 +26,173 @@ class TestMediaControl : public QObject {
     Q_OBJECT
 
     QTemporaryDir m_dir;
-    QString m_clip;     // 64 x 48, 10 frames at 25 per second
-    QString m_long;     // 80 x 60, 75 frames at 25 per second
-    QString m_spaced;   // same clip as m_clip, spaces and a non-ASCII letter in its name
-    QString m_notClip;  // text with an .avi name
     std::unique_ptr<QWidget> m_parent;
 
-    QString writeClip(const QString& name, int width, int height, int frames) {
-        cliptools::ClipSpec clipFormat;
-        clipFormat.width = width;
-        clipFormat.height = height;
-        const QString file = m_dir.filePath(name);
-        QString error;
-        if (!cliptools::WriteClip(
-                file, clipFormat, frames, [&](int n) { return cliptools::NumberedFrame(n, width, height); },
-                &error))
-            qWarning() << "clip not written:" << error;
-        return file;
-    }
-
+    // "open <path> as <alias>" in full, the device a child of the test's parent widget.
     QString openCommand(const QString& path, const QString& alias = QStringLiteral("movie"),
                         const QString& type = QStringLiteral("AviVideo")) const {
         return QStringLiteral("open %1 type %2 Alias %3 parent %4 Style 1073741824")
             .arg(path, type, alias)
-            .arg(platform::HandleOf(m_parent.get()));
+            .arg(HandleOf(m_parent.get()));
     }
 
-    // The reply to a command, or its status text when it fails.
-    static QString reply(const char* command) {
-        QString text;
-        const QString status = MciStatusText(QString::fromUtf8(command), &text);
-        return status == kSuccess ? text : status;
-    }
-
-private slots:
+private Q_SLOTS:
     void initTestCase() {
         QVERIFY(m_dir.isValid());
-        m_clip = writeClip(QStringLiteral("swing.avi"), 64, 48, 10);
-        m_long = writeClip(QStringLiteral("long.avi"), 80, 60, 75);
-        m_spaced = m_dir.filePath(QStringLiteral("swing ä \"1\".avi"));
-        QVERIFY(QFile::copy(m_clip, m_spaced));
-        m_notClip = m_dir.filePath(QStringLiteral("notes.avi"));
-        QFile text(m_notClip);
-        QVERIFY(text.open(QIODevice::WriteOnly));
-        text.write("not a clip at all\n");
+        // 10 frames of 64 x 48 and 75 of 80 x 60, at 25 per second.
+        for (const auto& [name, width, height, frames] :
+             {std::tuple{"swing.avi", 64, 48, 10}, {"long.avi", 80, 60, 75}})
+            QVERIFY(cliptools::WriteClip(m_dir.filePath(name), {width, height}, frames,
+                                         [&](int n) { return cliptools::NumberedFrame(n, width, height); }));
+        QVERIFY(
+            QFile::copy(m_dir.filePath("swing.avi"), m_dir.filePath(QStringLiteral("swing ä \"1\".avi"))));
+        QFile text(m_dir.filePath(QStringLiteral("notes.avi")));
+        QVERIFY(text.open(QIODevice::WriteOnly) && text.write("not a clip at all\n") > 0);
     }
-
     // A device still open when the program ends is closed with the application object
     // (under the sanitizers this shows the player is not left to outlive it).
     void cleanupTestCase() {
         m_parent = std::make_unique<QWidget>();
-        QCOMPARE(MciStatusText(openCommand(m_clip, QStringLiteral("\"left open\""))), kSuccess);
+        QCOMPARE(MciStatusText(openCommand(m_dir.filePath("swing.avi"), QStringLiteral("\"left open\""))),
+                 kSuccess);
         QCOMPARE(MciStatusText(QStringLiteral("play \"left open\"")), kSuccess);
         m_parent.reset();
     }
-
     void init() {
         m_parent = std::make_unique<QWidget>();
         m_parent->resize(300, 200);
     }
-
     void cleanup() {
         QCOMPARE(MciStatusText(QStringLiteral("Close All")), kSuccess);
-        QCOMPARE(platform::MciOpenDeviceCount(), 0);
+        QCOMPARE(MciOpenDeviceCount(), 0);
         m_parent.reset();
     }
 
-    // Every way of naming a clip and a device: the device answers its size and length.
-    void openAnswersSizeAndLength() {
-        QCOMPARE(MciStatusText(openCommand(m_clip)), kSuccess);
-        // Milliseconds until told otherwise: 10 frames at 25 per second.
-        QCOMPARE(reply("status movie length"), QStringLiteral("400"));
-        QCOMPARE(MciStatusText(QStringLiteral("set movie time format frames")), kSuccess);
-        QCOMPARE(reply("status movie length"), QStringLiteral("10"));
-        QCOMPARE(reply("Where movie destination"), QStringLiteral("0 0 64 48"));
-        QVideoWidget* window = platform::MciWindow(QStringLiteral("movie"));
-        QVERIFY(window);
-        QCOMPARE(window->parentWidget(), m_parent.get());
-        QVERIFY(window->isHidden());  // shown by the first play
-        QCOMPARE(window->geometry(), QRect(0, 0, 64, 48));
-        QCOMPARE(MciStatusText(QStringLiteral("close movie")), kSuccess);
-
-        // The MPEG type reads any container.
-        QCOMPARE(MciStatusText(openCommand(m_long, QStringLiteral("m"), QStringLiteral("MPEGVideo"))),
-                 kSuccess);
-        QCOMPARE(MciStatusText(QStringLiteral("set m time format frames")), kSuccess);
-        QCOMPARE(reply("status m length"), QStringLiteral("75"));
-        QCOMPARE(MciStatusText(QStringLiteral("close m")), kSuccess);
-
-        // Paths with spaces, quotes and letters beyond ASCII; the doubled quote stands for
-        // the quote in the file name.
-        QString path = m_spaced;
-        path.replace(u'"', QStringLiteral("\"\""));
-        QCOMPARE(MciStatusText(openCommand(quoted(path))), kSuccess);
-        // Commands and aliases ignore case.
-        QCOMPARE(MciStatusText(QStringLiteral("CLOSE MOVIE")), kSuccess);
-        QCOMPARE(platform::MciOpenDeviceCount(), 0);
+    // Scripts of "command => answer; ...": the reply of a command that succeeds, else "!" and the
+    // name of its error. "OPEN <file> <alias> [type]" stands for the full open command ("spaced": a
+    // copy of swing.avi with a space, a quote and a letter beyond ASCII in its name); "?devices"
+    // counts the open devices, "?window <alias>" tells where its video window is, "?children"
+    // counts the video windows in the parent widget, and "?drop parent" deletes that widget.
+    void commandScripts_data() {
+        QTest::addColumn<QString>("script");
+        QTest::newRow("open: size and length")
+            << "OPEN swing.avi movie => ; ?window movie => hidden 0 0 64 48; status movie length => 400; "
+               "set movie time format frames => ; status movie length => 10; "
+               "Where movie destination => 0 0 64 48; close movie => ; ?devices => 0";
+        QTest::newRow("open: the MPEG type reads any container")
+            << "OPEN long.avi m MPEGVideo => ; set m time format frames => ; status m length => 75";
+        QTest::newRow("open: a quoted path, any case")
+            << "OPEN spaced movie => ; CLOSE MOVIE => ; ?devices => 0";
+        QTest::newRow("refused opens leave no device")
+            << "OPEN notes.avi movie => !InvalidFile; OPEN gone.avi movie => !FileNotFound; "
+               "open /nonexistent/dir/clip.avi type AviVideo Alias m => !FileNotFound; "
+               "open /nonexistent/clip.avi type AviVideo Alias m parent 12 => !InvalidWindow; "
+               "open /nonexistent/clip.avi type AviVideo Alias m parent 0 => !InvalidWindow; ?devices => 0; "
+               "OPEN swing.avi movie => ; OPEN long.avi MOVIE => !DuplicateAlias; ?devices => 1";
+        QTest::newRow("commands that do not parse")
+            << "frobnicate movie => !UnrecognizedCommand; play => !MissingDeviceName; "
+               "play \"movie => !NoClosingQuote; stop all => !CannotUseAll";
+        // Beyond the clip's length, or a length the device could not tell: refused, and the
+        // window is still unplaced and hidden.
+        QTest::newRow("commands on an open device")
+            << "play nosuch from 0 to 1 => !InvalidDeviceName; status nosuch length => !InvalidDeviceName; "
+               "OPEN swing.avi movie => ; set movie time format frames => ; "
+               "play movie from 0 to 11 => !OutOfRange; play movie from 0 to -1 => !BadInteger; "
+               "?window movie => hidden 0 0 64 48; Stop movie => ; Close movie => ; "
+               "Close movie => !InvalidDeviceName";
+        // A size of 0 takes the clip's own. The device outlives its parent window: it still
+        // answers and closes cleanly.
+        QTest::newRow("put places the window in its parent")
+            << "OPEN swing.avi movie => ; put movie window at 5 6 200 150 => ; ?window movie => hidden 5 6 "
+               "200 150; "
+               "Where movie destination => 0 0 200 150; put movie window at 0 0 0 0 => ; "
+               "?window movie => hidden 0 0 64 48; ?drop parent => ; ?window movie => none; "
+               "put movie window at 0 0 10 10 => ; Where movie destination => 0 0 64 48; Close movie => ";
+        QTest::newRow("close all closes every device")
+            << "Close All => ; OPEN swing.avi one => ; OPEN long.avi two => ; ?devices => 2; ?children => 2; "
+               "close all => ; ?devices => 0; ?children => 0; Stop one => !InvalidDeviceName";
     }
-
-    void errorsHaveTheirTexts_data() {
-        QTest::addColumn<QString>("command");
-        QTest::addColumn<uint32_t>("error");
-        const auto row = [](const char* name, const QString& command, platform::MciError error) {
-            QTest::newRow(name) << command << uint32_t(error);
+    void commandScripts() {
+        QFETCH(QString, script);
+        static const QMap<QString, MciError> errors{
+            {"InvalidFile", MciErrInvalidFile},
+            {"FileNotFound", MciErrFileNotFound},
+            {"InvalidWindow", MciErrInvalidWindow},
+            {"DuplicateAlias", MciErrDuplicateAlias},
+            {"OutOfRange", MciErrOutOfRange},
+            {"BadInteger", MciErrBadInteger},
+            {"InvalidDeviceName", MciErrInvalidDeviceName},
+            {"UnrecognizedCommand", MciErrUnrecognizedCommand},
+            {"MissingDeviceName", MciErrMissingDeviceName},
+            {"NoClosingQuote", MciErrNoClosingQuote},
+            {"CannotUseAll", MciErrCannotUseAll},
         };
-        row("play unknown", "play nosuch from 0 to 1", platform::MciErrInvalidDeviceName);
-        row("status unknown", "status nosuch length", platform::MciErrInvalidDeviceName);
-        row("open missing file", "open /nonexistent/dir/clip.avi type AviVideo Alias m",
-            platform::MciErrFileNotFound);
-        row("open bad parent", "open /nonexistent/clip.avi type AviVideo Alias m parent 12",
-            platform::MciErrInvalidWindow);
-    }
-    void errorsHaveTheirTexts() {
-        QFETCH(QString, command);
-        QFETCH(uint32_t, error);
-        QString reply = QStringLiteral("stale");
-        QCOMPARE(MciSendString(command, &reply), error);
-        QVERIFY(reply.isEmpty());
-        const QString text = MciStatusText(command);
-        QCOMPARE(text, platform::MciGetErrorString(error));
-        QVERIFY(text != kSuccess);
-        QVERIFY(!text.startsWith(QLatin1String("Unknown media control error")));
-    }
-
-    void openRefusals() {
-        QCOMPARE(MciSendString(openCommand(m_notClip)), uint32_t(platform::MciErrInvalidFile));
-        QCOMPARE(MciSendString(openCommand(m_dir.filePath(QStringLiteral("gone.avi")))),
-                 uint32_t(platform::MciErrFileNotFound));
-        QCOMPARE(platform::MciOpenDeviceCount(), 0);
-
-        QCOMPARE(MciStatusText(openCommand(m_clip)), kSuccess);
-        QCOMPARE(MciSendString(openCommand(m_long, QStringLiteral("MOVIE"))),
-                 uint32_t(platform::MciErrDuplicateAlias));
-        QCOMPARE(platform::MciOpenDeviceCount(), 1);
-    }
-
-    void commandsOnAnOpenDevice() {
-        QCOMPARE(MciStatusText(openCommand(m_clip)), kSuccess);
-        using namespace platform;
-        QCOMPARE(MciSendString("set movie time format frames"), uint32_t(MciNoError));
-        // Beyond the clip's length, or a length the device could not tell.
-        const std::pair<const char*, MciError> refused[] = {
-            {"play movie from 0 to 11", MciErrOutOfRange},
-            {"play movie from 0 to -1", MciErrBadInteger},
-        };
-        for (const auto& [command, error] : refused) {
-            const uint32_t got = MciSendString(command);
-            QVERIFY2(got == uint32_t(error), qPrintable(QStringLiteral("%1 gave %2").arg(command).arg(got)));
+        for (const QString& step : script.split(QStringLiteral("; "))) {
+            const QString command = step.section(QStringLiteral(" => "), 0, 0);
+            const QStringList words = command.split(u' ');
+            QString got;
+            if (words[0] == QLatin1String("?devices")) {
+                got = QString::number(MciOpenDeviceCount());
+            } else if (words[0] == QLatin1String("?children")) {
+                got = QString::number(m_parent->findChildren<QVideoWidget*>().size());
+            } else if (words[0] == QLatin1String("?drop")) {
+                m_parent.reset();
+            } else if (words[0] == QLatin1String("?window")) {
+                const QVideoWidget* w = MciWindow(words[1]);
+                const char* state = !w                                    ? "none"
+                                    : w->parentWidget() != m_parent.get() ? "elsewhere"
+                                    : w->isHidden()                       ? "hidden"
+                                                                          : "shown";
+                const QRect r = w ? w->geometry() : QRect();
+                got = w ? QString::asprintf("%s %d %d %d %d", state, r.x(), r.y(), r.width(), r.height())
+                        : state;
+            } else {
+                QString full = command, path = m_dir.filePath(words.value(1));
+                if (words.value(1) == QLatin1String("spaced"))
+                    path = u'"' + m_dir.filePath(QStringLiteral("swing ä \"1\".avi")).replace(u'"', "\"\"") +
+                           u'"';
+                if (words[0] == QLatin1String("OPEN"))
+                    full =
+                        openCommand(path, words[2], words.size() > 3 ? words[3] : QStringLiteral("AviVideo"));
+                QString reply = QStringLiteral("stale");
+                const QString status = MciStatusText(full, &reply);
+                got = status == kSuccess ? reply : status;
+                if (status != kSuccess) {  // a refusal clears the reply and has a text of its own
+                    QVERIFY(reply.isEmpty());
+                    QVERIFY(!status.startsWith(QLatin1String("Unknown media control error")));
+                }
+            }
+            QString expected = step.section(QStringLiteral(" => "), 1);
+            if (expected.startsWith(u'!')) expected = MciGetErrorString(errors.value(expected.mid(1)));
+            QVERIFY2(got == expected, qPrintable(step + QStringLiteral(": ") + got));
         }
-        // Refused commands change nothing: the window is still unplaced and hidden.
-        QVERIFY(platform::MciWindow(QStringLiteral("movie"))->isHidden());
-        QCOMPARE(platform::MciWindow(QStringLiteral("movie"))->geometry(), QRect(0, 0, 64, 48));
-        for (const char* command : {"Stop movie", "Close movie"})
-            QCOMPARE(MciSendString(command), uint32_t(MciNoError));
-        QCOMPARE(MciSendString("Close movie"), uint32_t(MciErrInvalidDeviceName));
-    }
-
-    void putPlacesTheWindowInItsParent() {
-        QCOMPARE(MciStatusText(openCommand(m_clip)), kSuccess);
-        QVideoWidget* window = platform::MciWindow(QStringLiteral("movie"));
-        QCOMPARE(MciStatusText(QStringLiteral("put movie window at 5 6 200 150")), kSuccess);
-        QCOMPARE(window->geometry(), QRect(5, 6, 200, 150));
-        QCOMPARE(reply("Where movie destination"), QStringLiteral("0 0 200 150"));
-        // A size of 0 takes the clip's own.
-        QCOMPARE(MciStatusText(QStringLiteral("put movie window at 0 0 0 0")), kSuccess);
-        QCOMPARE(window->geometry(), QRect(0, 0, 64, 48));
-
-        // The device outlives its parent window: it still answers and closes cleanly.
-        m_parent.reset();
-        QVERIFY(!platform::MciWindow(QStringLiteral("movie")));
-        QCOMPARE(MciStatusText(QStringLiteral("put movie window at 0 0 10 10")), kSuccess);
-        QCOMPARE(reply("Where movie destination"), QStringLiteral("0 0 64 48"));
-        QCOMPARE(MciStatusText(QStringLiteral("Close movie")), kSuccess);
-        m_parent = std::make_unique<QWidget>();
-    }
-
-    void closeAllClosesEveryDevice() {
-        QCOMPARE(MciStatusText(QStringLiteral("Close All")), kSuccess);  // nothing open
-        QCOMPARE(MciStatusText(openCommand(m_clip, QStringLiteral("one"))), kSuccess);
-        QCOMPARE(MciStatusText(openCommand(m_long, QStringLiteral("two"))), kSuccess);
-        QPointer<QVideoWidget> window = platform::MciWindow(QStringLiteral("two"));
-        QCOMPARE(platform::MciOpenDeviceCount(), 2);
-        QCOMPARE(MciStatusText(QStringLiteral("close all")), kSuccess);
-        QCOMPARE(platform::MciOpenDeviceCount(), 0);
-        QVERIFY(window.isNull());
-        QCOMPARE(m_parent->findChildren<QVideoWidget*>().size(), 0);
-        QCOMPARE(MciStatusText(QStringLiteral("Stop one")), kNotOpen);
+        if (!m_parent) m_parent = std::make_unique<QWidget>();
     }
 
     void handlesNameLiveWidgetsOnly() {
         auto w = std::make_unique<QWidget>();
-        const platform::WindowHandle h = platform::HandleOf(w.get());
-        QVERIFY(h != 0);
-        QCOMPARE(platform::HandleOf(w.get()), h);
-        QCOMPARE(platform::WidgetOf(h), w.get());
+        const WindowHandle h = HandleOf(w.get());
+        QVERIFY(h != 0 && HandleOf(w.get()) == h && WidgetOf(h) == w.get());
         QVERIFY(!w->testAttribute(Qt::WA_NativeWindow));
         auto other = std::make_unique<QWidget>();
-        QVERIFY(platform::HandleOf(other.get()) != h);
+        QVERIFY(HandleOf(other.get()) != h);
         w.reset();
-        QVERIFY(!platform::WidgetOf(h));
-        QCOMPARE(platform::HandleOf(nullptr), 0);
-        QVERIFY(!platform::WidgetOf(0));
+        QVERIFY(!WidgetOf(h) && !WidgetOf(0));
+        QCOMPARE(HandleOf(nullptr), 0);
     }
 
     void realPlaybackRunsAndStopsWhereAsked() {
         m_parent->show();
-        QCOMPARE(MciStatusText(openCommand(quoted(m_long))), kSuccess);
-        QMediaPlayer* player = platform::MciPlayer(QStringLiteral("movie"));
-        QVideoWidget* window = platform::MciWindow(QStringLiteral("movie"));
+        QCOMPARE(MciStatusText(openCommand(u'"' + m_dir.filePath("long.avi") + u'"')), kSuccess);
+        QMediaPlayer* player = MciPlayer(QStringLiteral("movie"));
+        QVideoWidget* window = MciWindow(QStringLiteral("movie"));
         QVERIFY(player && window);
         QSignalSpy frames(window->videoSink(), &QVideoSink::videoFrameChanged);
-        QCOMPARE(MciStatusText(QStringLiteral("put movie window at 0 0 300 200")), kSuccess);
-        QCOMPARE(MciStatusText(QStringLiteral("set movie time format frames")), kSuccess);
         // 75 frames at 25 per second: 3 s in all; stop after the first 15 frames.
-        QCOMPARE(MciStatusText(QStringLiteral("play movie from 0 to 15")), kSuccess);
-        QVERIFY(window->isVisible());
-        QCOMPARE(window->geometry(), QRect(0, 0, 300, 200));
-
+        for (const char* command :
+             {"put movie window at 0 0 300 200", "set movie time format frames", "play movie from 0 to 15"})
+            QCOMPARE(MciStatusText(QLatin1String(command)), kSuccess);
+        QVERIFY(window->isVisible() && window->geometry() == QRect(0, 0, 300, 200));
         QTRY_VERIFY_WITH_TIMEOUT(
             player->playbackState() == QMediaPlayer::PlayingState || player->error() != QMediaPlayer::NoError,
             10000);
@@ -257,8 +201,8 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(frames.count() > 0, 10000);
         // Pauses at frame 15 (600 ms), well short of the clip's end.
         QTRY_COMPARE_WITH_TIMEOUT(player->playbackState(), QMediaPlayer::PausedState, 10000);
-        QVERIFY2(player->position() >= 600, qPrintable(QString::number(player->position())));
-        QVERIFY2(player->position() < 3000, qPrintable(QString::number(player->position())));
+        QVERIFY2(player->position() >= 600 && player->position() < 3000,
+                 qPrintable(QString::number(player->position())));
         QVERIFY(player->mediaStatus() != QMediaPlayer::EndOfMedia);
     }
 };

@@ -24,7 +24,6 @@ private slots:
         const FrameSpan ten{0, 10}, late{5, 4};  // frames 0..9, frames 5..8
         const auto F = Direction::Forward, B = Direction::Back;
         QTest::newRow("forward inside") << 3 << ten << F << 4;
-        QTest::newRow("forward to the last") << 8 << ten << F << 9;
         QTest::newRow("after the last, the first") << 9 << ten << F << 0;
         QTest::newRow("from beyond the end, the first") << 40 << ten << F << 0;
         QTest::newRow("back inside") << 3 << ten << B << 2;
@@ -32,7 +31,6 @@ private slots:
         QTest::newRow("from before the start, the last") << -3 << ten << B << 9;
         QTest::newRow("late start: after its last") << 8 << late << F << 5;
         QTest::newRow("late start: before its first") << 5 << late << B << 8;
-        QTest::newRow("late start: inside") << 6 << late << F << 7;
         QTest::newRow("one frame forward") << 0 << FrameSpan{0, 1} << F << 0;
         QTest::newRow("one frame back") << 0 << FrameSpan{0, 1} << B << 0;
         QTest::newRow("nothing known: on without wrapping") << 9 << FrameSpan{} << F << 10;
@@ -70,8 +68,7 @@ private slots:
         const FramePair stepped =
             playback::StepBoth(at, FrameSpan{0, 10}, FrameSpan{0, 6}, direction, sync ? half : nullptr);
         QFETCH(FramePair, next);
-        QCOMPARE(stepped.video, next.video);
-        QCOMPARE(stepped.model, next.model);
+        QCOMPARE(QPoint(stepped.video, stepped.model), QPoint(next.video, next.model));
     }
 };
 
