@@ -65,36 +65,50 @@ private slots:
         QVERIFY(dir_.isValid());
     }
 
+    // Through the overlay's records, the file, and the records again: nothing is lost. Where the
+    // clip's folder takes no file, the marks go to the data folder and come back from it.
     void roundTrip_data() {
         QTest::addColumn<MarksSnapshot>("saved");
-        QTest::newRow("polyline of 6") << withMarks(
-            {mark(kHistPolyLine, {{1, 2}, {30, 4}, {5, 60}, {70, 8}, {9, 100}, {110, 12}}, 0xFF0000, 5)});
+        QTest::addColumn<QString>("folder");
+        const QString temp = dir_.path();
+        QTest::newRow("polyline of 6")
+            << withMarks({mark(kHistPolyLine, {{1, 2}, {30, 4}, {5, 60}, {70, 8}, {9, 100}, {110, 12}},
+                               0xFF0000, 5)})
+            << temp;
         QTest::newRow("outside the picture")
-            << withMarks({mark(kHistLine, {{-5000, -20}, {900000, 300000}})});
+            << withMarks({mark(kHistLine, {{-5000, -20}, {900000, 300000}})}) << temp;
         QTest::newRow("scale and key positions alone")
-            << withMarks({}, double(0.0023456f), SavedKeys{3, 10, 14, -1});
-        QTest::newRow("every kind, in the order drawn") << withMarks(
-            {mark(kHistLine, {{1, 1}, {9, 9}}), mark(kHistShape, {{2, 2}, {8, 8}}, 0xFF, 1, kDrawEllipse),
-             mark(kHistAngle, {{1, 5}, {5, 5}, {5, 1}}), mark(kHistLine, {{2, 3}, {4, 5}}, 0xFF00),
-             mark(kHistPolyLine, {{0, 0}, {4, 4}, {8, 0}}),
-             mark(kHistShape, {{3, 3}, {7, 9}}, 0xFF, 2, kDrawRectangle)},
-            double(0.01f), SavedKeys{0, 1, 2, 3});
+            << withMarks({}, double(0.0023456f), SavedKeys{3, 10, 14, -1}) << temp;
+        QTest::newRow("every kind, in the order drawn, in a folder that takes no file")
+            << withMarks(
+                   {mark(kHistLine, {{1, 1}, {9, 9}}),
+                    mark(kHistShape, {{2, 2}, {8, 8}}, 0xFF, 1, kDrawEllipse),
+                    mark(kHistAngle, {{1, 5}, {5, 5}, {5, 1}}), mark(kHistLine, {{2, 3}, {4, 5}}, 0xFF00),
+                    mark(kHistPolyLine, {{0, 0}, {4, 4}, {8, 0}}),
+                    mark(kHistShape, {{3, 3}, {7, 9}}, 0xFF, 2, kDrawRectangle)},
+                   double(0.01f), SavedKeys{0, 1, 2, 3})
+            << QStringLiteral("/proc");
     }
     void roundTrip() {
         QFETCH(MarksSnapshot, saved);
+        QFETCH(QString, folder);
         saved.penColor = 0x00FF00;
         saved.penWidth = 3;
-        // Through the overlay's records, the file, and the records again: nothing is lost.
         OverlayModel drawn, reopened;
         ApplySnapshot(saved, drawn);
         MarksSnapshot taken = TakeSnapshot(drawn);
         taken.keyPositions = saved.keyPositions;
         QVERIFY(taken == saved);
-        const QString path = dir_.filePath(QStringLiteral("swing.avi"));
-        QCOMPARE(MarksStore::Save(path, taken), path + QStringLiteral(".varkelo"));
+        const QString path = folder + QStringLiteral("/swing.avi"), written = MarksStore::Save(path, taken);
+        QCOMPARE(written,
+                 folder == dir_.path() ? path + QStringLiteral(".varkelo") : MarksStore::FallbackPath(path));
+        QVERIFY(written.startsWith(folder == dir_.path()
+                                       ? folder
+                                       : QStandardPaths::writableLocation(QStandardPaths::AppDataLocation)));
         const MarksStore::LoadResult loaded = MarksStore::Load(path);
         QCOMPARE(loaded.status, MarksStore::LoadResult::Loaded);
         QVERIFY(loaded.snapshot == saved);
+        QVERIFY(QFile::remove(written));
         ApplySnapshot(loaded.snapshot, reopened);
         QCOMPARE(reopened.MetresPerPixel, float(saved.metresPerPixel));
         QCOMPARE(QList<int>({reopened.Line1.BorderColor, reopened.Shape1.BorderWidth}),
@@ -106,20 +120,6 @@ private slots:
         MarksSnapshot afterUndo = TakeSnapshot(reopened);
         afterUndo.keyPositions = saved.keyPositions;
         QVERIFY(afterUndo == saved);
-    }
-
-    // Where the clip's folder takes no file, the marks go to the data folder and come back from it.
-    void fallbackWhereTheFolderIsNotWritable() {
-        const QString path = QStringLiteral("/proc/swing.avi");
-        const MarksSnapshot s = withMarks({mark(kHistAngle, {{1, 2}, {3, 4}, {5, 7}})});
-        const QString written = MarksStore::Save(path, s);
-        QCOMPARE(written, MarksStore::FallbackPath(path));
-        QVERIFY2(written.startsWith(QStandardPaths::writableLocation(QStandardPaths::AppDataLocation)),
-                 qPrintable(written));
-        const MarksStore::LoadResult loaded = MarksStore::Load(path);
-        QCOMPARE(loaded.status, MarksStore::LoadResult::Loaded);
-        QVERIFY(loaded.snapshot == s);
-        QVERIFY(QFile::remove(written));
     }
 
     // A good file with one text replaced; the message names the reason.

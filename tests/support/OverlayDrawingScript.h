@@ -11,7 +11,7 @@
 //   colour #RRGGBB    the line and shape colour  shapecolour #RRGGBB  the shape colour alone
 //   width N           the line and shape width   scale F           metres per picture pixel
 //   answer TEXT       the next input box answer  busy, idle        a clip loading or not
-//   model             a model is shown (counted in modelpaints)
+//   model             a model is shown (counted in modelpaints)   german  a comma locale
 // Checks: counts (lines shapes polylines angles history), at X Y (a canvas pixel: "frame" or
 // #rrggbb), screen X Y (the widget as shown), picks, ruler (clicks), scale, readout (the
 // readout's text, "hidden"), polytext (shown/hidden), boxes (message titles, "|" between),
@@ -27,6 +27,7 @@
 
 #include <QAction>
 #include <QLineEdit>
+#include <QLocale>
 #include <QTest>
 #include <QToolBar>
 
@@ -175,6 +176,7 @@ struct DrawRig {
         if (is("width")) return void(o().Line1.BorderWidth = o().Shape1.BorderWidth = rest.toInt());
         if (is("scale")) return void(o().MetresPerPixel = rest.toFloat());
         if (is("answer")) return void(boxes.inputAnswers << rest);
+        if (is("german")) return QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
         if (is("busy") || is("idle")) return void(G().BusyLoading = is("busy"));
         if (is("model")) {
             drawing.modelShown = [] { return true; };
