@@ -29,26 +29,19 @@ void add(OverlayModel& o, int kind, const QList<int>& v, int color = kRed, int w
     MarkBorder* b = nullptr;
     if (kind == kHistLine) {
         VLine* l = o.NewLine();
-        QVERIFY(l);
-        l->SetX1(v[0]), l->SetY1(v[1]), l->SetX2(v[2]), l->SetY2(v[3]), l->SetTextX(-100), l->SetTextY(-100);
-        b = l;
+        l->SetX1(v[0]), l->SetY1(v[1]), l->SetX2(v[2]), l->SetY2(v[3]), l->SetTextX(-100), l->SetTextY(-100),
+            b = l;
     } else if (kind == kHistShape) {
         VShape* s = o.NewShape();
-        QVERIFY(s);
-        s->SetLeft(v[0]), s->SetTop(v[1]), s->SetWidth(v[2]), s->SetHeight(v[3]), s->SetShape(v[4]);
-        b = s;
+        s->SetLeft(v[0]), s->SetTop(v[1]), s->SetWidth(v[2]), s->SetHeight(v[3]), s->SetShape(v[4]), b = s;
     } else if (kind == kHistAngle) {
         VAngle* a = o.NewAngle();
-        QVERIFY(a);
-        a->SetX1(v[0]), a->SetY1(v[1]), a->SetX2(v[2]), a->SetY2(v[3]), a->SetX3(v[4]), a->SetY3(v[5]);
+        a->SetX1(v[0]), a->SetY1(v[1]), a->SetX2(v[2]), a->SetY2(v[3]), a->SetX3(v[4]), a->SetY3(v[5]), b = a;
         a->SetTextX(v[2]), a->SetTextY(v[3]), a->SetText(v.size() > 6 ? QString() : QStringLiteral("90"));
-        b = a;
     } else {
         VPolyLine* p = o.NewPolyLine();
-        QVERIFY(p);
         for (int k = 1; k <= int(v.size()) / 2; ++k) p->SetX(k, v[2 * k - 2]), p->SetY(k, v[2 * k - 1]);
-        p->SetPoints(points);
-        b = p;
+        p->SetPoints(points), b = p;
     }
     b->SetBorderColor(color), b->SetBorderWidth(width);
     o.AppendHistory(kind);
