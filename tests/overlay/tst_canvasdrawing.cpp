@@ -115,6 +115,14 @@ private slots:
                                                      "450; scale = 0.001; tool 20; down 100 100; "
                                                      "to 250 300; readout = ,25 m; up 250 300; line 1 = " +
                                                          line + ",25 m #ffff00";
+        // Model adjustment is switched off before drawing is switched on; while on, it takes the mouse.
+        QTest::newRow("the Drawing command shows and hides the tool box where it was")
+            << "toolbox = shown 1500,3000 kept 1500,3000; cursor = 2; movebox 3000 4500; tool 3; toolbox = "
+               "hidden 3000,4500 kept 3000,4500; cursor = 0; adjust; tool 3; commands = 8; toolbox = shown "
+               "3000,4500 kept 3000,4500; drawbutton = 1";
+        QTest::newRow("model adjustment takes the mouse")
+            << "tool 3; adjust; drag 30 40 70 80; commands = start 30,40 move 50,60 move 70,80; cursor = "
+               "14; held = 0; counts = 0 0 0 0 0";
         QTest::newRow("Undo and Clear repaint a model shown")
             << "model; tool 20; drag 10 100 600 100; undo; modelpaints = 1; clear; modelpaints = 2";
     }
@@ -159,24 +167,6 @@ private slots:
         r.drawing.repaintFrame();
         QCOMPARE(mirrored.canvas->Image(), r.canvas->Image());
         if (r.o().DrawHistoryIndex == 0) QCOMPARE(r.canvas->Image(), before);
-    }
-
-    void drawingCommandShowsAndHidesTheToolBox() {
-        DrawRig r;  // drawing is on
-        QVERIFY(r.o().DrawingOn && r.toolBox->isVisible());
-        QCOMPARE(r.toolBox->PositionTwips(), QPoint(1500, 3000));
-        QCOMPARE(r.canvas->cursor().shape(), Qt::CrossCursor);
-        r.toolBox->MoveTwips(QPoint(3000, 4500));
-        r.drawing.ToolbarCommand(3);
-        QVERIFY(!r.o().DrawingOn && r.toolBox->isHidden());
-        QCOMPARE(G().ToolPos.drawTool, QPoint(3000, 4500));
-        // Model adjustment is switched off first.
-        bool adjust = true;
-        r.drawing.modelAdjustMode = [&] { return adjust; };
-        r.drawing.toolbarClick = [&](int i) { r.commands << QString::number(i), adjust = false; };
-        r.drawing.ToolbarCommand(3);
-        QCOMPARE(r.commands, QStringList({QStringLiteral("8")}));
-        QVERIFY(r.o().DrawingOn);
     }
 
     // Marks stay on the picture's pixels in the main window: drawn in one view, they show over
@@ -305,22 +295,6 @@ private slots:
             QVERIFY(inRow <= 2);
         }
         QCOMPARE(count > 0, shown);
-    }
-
-    void modelAdjustmentTakesTheMouse() {
-        DrawRig r;
-        r.drawing.ToolbarCommand(3);  // drawing off, as the adjust command would do
-        QPoint start;
-        QList<QPointF> moves;
-        r.drawing.modelAdjustMode = [] { return true; };
-        r.drawing.modelDragStart = [&](int x, int y) { start = QPoint(x, y); };
-        r.drawing.modelDragMove = [&](int, float x, float y) { moves << QPointF(x, y); };
-        r.drawing.toolbarValue = [](int i) { return i == 10; };
-        r.drag(QPoint(30, 40), QPoint(70, 80));
-        QCOMPARE(start, QPoint(30, 40));
-        QCOMPARE(moves, QList<QPointF>({QPointF(50, 60), QPointF(70, 80)}));
-        QCOMPARE(r.canvas->cursor().shape(), Qt::ForbiddenCursor);
-        r.run(QStringLiteral("held = 0; counts = 0 0 0 0 0"));
     }
 };
 

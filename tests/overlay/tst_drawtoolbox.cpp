@@ -40,6 +40,12 @@ private slots:
                "two more crosses to finish drawing the angle; click 150 100; button 9; prompt = You need to "
                "draw one more cross to finish drawing the angle; tool = 5; checked = 5; click 150 50; "
                "counts = 0 0 0 1 1; button 2; tool = 2; boxes = Drawing Angle Error|Drawing Angle Error";
+        // The close box switches drawing off; shown some other way while drawing is off, it only
+        // hides the box, which drawing on shows again where it was.
+        QTest::newRow("the close box switches drawing off")
+            << "movebox 4500 1500; button 3; close; toolbox = hidden 4500,1500 kept 4500,1500; checked = ; "
+               "drawbutton = 0; showbox; close; toolbox = hidden 4500,1500 kept 4500,1500; drawbutton = 0; "
+               "tool 3; toolbox = shown 4500,1500 kept 4500,1500";
     }
     void scripts() {
         QFETCH(QString, script);
@@ -104,24 +110,6 @@ private slots:
         r.run(
             QStringLiteral("button 10; colour #ff0000; button 1; drag 100 200 300 200; at 200 198 = #ff0000; "
                            "at 200 202 = #ff0000; at 200 197 = frame; at 200 203 = frame"));
-    }
-
-    void closeBoxSwitchesDrawingOff() {
-        DrawRig r;
-        r.toolBox->MoveTwips(QPoint(4500, 1500));
-        r.toolBox->Button(3)->setChecked(true);
-        r.toolBox->close();
-        QVERIFY(!r.o().DrawingOn && r.toolBox->isHidden());
-        QVERIFY(!r.toolBox->Button(3)->isChecked());  // the circle button comes up
-        QCOMPARE(G().ToolPos.drawTool, QPoint(4500, 1500));
-        // Shown some other way while drawing is off, its close box only hides it.
-        r.toolBox->show();
-        r.toolBox->close();
-        QVERIFY(!r.o().DrawingOn && r.toolBox->isHidden());
-        // It was not destroyed: drawing on shows it again where it was.
-        r.drawing.ToolbarCommand(3);
-        QVERIFY(r.toolBox->isVisible());
-        QCOMPARE(r.toolBox->PositionTwips(), QPoint(4500, 1500));
     }
 };
 

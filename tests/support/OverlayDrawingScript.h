@@ -12,12 +12,15 @@
 //   width N           the line and shape width   scale F           metres per picture pixel
 //   answer TEXT       the next input box answer  busy, idle        a clip loading or not
 //   model             a model is shown (counted in modelpaints)   german  a comma locale
+//   movebox X Y       the tool box moved (twips)  showbox, close    the tool box shown, its close box
+//   adjust            model adjustment on (its drags listed in commands; command 8 ends it)
 // Checks: counts (lines shapes polylines angles history), at X Y (a canvas pixel: "frame" or
 // #rrggbb), screen X Y (the widget as shown), picks, ruler (clicks), scale, readout (the
 // readout's text, "hidden"), polytext (shown/hidden), boxes (message titles, "|" between),
 // prompt (the last message), asked (input prompts), repaints, modelpaints, drawbutton (the
 // Drawing button), tool, checked (tool box buttons down), commands (toolbar commands the tool
-// box sent), held, band (the rectangle band), line N, shape N, newest (the newest figure).
+// box sent), held, band (the rectangle band), line N, shape N, newest (the newest figure),
+// cursor (its shape), toolbox (shown/hidden, its place and the one kept, in twips).
 
 #include "MsgBoxRecorder.h"
 #include "overlay/CanvasDrawing.h"
@@ -42,7 +45,7 @@ struct DrawRig {
     CanvasDrawing drawing;
     MsgBoxRecorder boxes;
     int framePaints = 0, modelPaints = 0;
-    bool drawButton = false;
+    bool drawButton = false, adjusting = false;
     QStringList commands;
 
     DrawRig() {
@@ -60,6 +63,7 @@ struct DrawRig {
         drawing.setToolbarValue = [this](int i, bool v) { drawButton = i == 3 ? v : drawButton; };
         drawing.toolbarClick = [this](int i) {
             commands << QString::number(i);
+            adjusting = adjusting && i != 8;  // the main window's command 8 ends model adjustment
             drawing.ToolbarCommand(i);
         };
         canvas->Image().fill(kFrame);
@@ -141,6 +145,11 @@ struct DrawRig {
         if (is("drawbutton")) return number(drawButton);
         if (is("tool")) return number(v.DrawTool);
         if (is("held")) return number(drawing.ButtonHeld());
+        if (is("cursor")) return number(canvas->cursor().shape());
+        if (is("toolbox"))
+            return (toolBox->isVisible() ? "shown " : "hidden ") +
+                   pt(toolBox->PositionTwips().x(), toolBox->PositionTwips().y()) + " kept " +
+                   pt(G().ToolPos.drawTool.x(), G().ToolPos.drawTool.y());
         if (is("commands")) return commands.join(QLatin1Char(' '));
         return out.join(QLatin1Char(' '));
     }
@@ -178,6 +187,16 @@ struct DrawRig {
         if (is("answer")) return void(boxes.inputAnswers << rest);
         if (is("german")) return QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
         if (is("busy") || is("idle")) return void(G().BusyLoading = is("busy"));
+        if (is("movebox")) return toolBox->MoveTwips(at);
+        if (is("showbox") || is("close")) return is("close") ? void(toolBox->close()) : toolBox->show();
+        if (is("adjust")) {
+            adjusting = true;
+            drawing.modelAdjustMode = [this] { return adjusting; };
+            drawing.toolbarValue = [this](int i) { return i == 10 || (i == 3 && drawButton); };
+            drawing.modelDragStart = [this](int x, int y) { commands << "start " + pt(x, y); };
+            drawing.modelDragMove = [this](int, float x, float y) { commands << "move " + pt(x, y); };
+            return;
+        }
         if (is("model")) {
             drawing.modelShown = [] { return true; };
             drawing.paintModel = [this] { ++modelPaints; };
