@@ -17,6 +17,7 @@ namespace {
 
 const QColor kBack(10, 20, 30);
 const QColor kInk(200, 40, 120);
+constexpr int kInkBgr = 0x7828C8;  // kInk as 0x00BBGGRR
 
 QImage blank(int w, int h, QImage::Format format = QImage::Format_RGB32) {
     QImage img(w, h, format);
@@ -24,7 +25,6 @@ QImage blank(int w, int h, QImage::Format format = QImage::Format_RGB32) {
     return img;
 }
 
-// Counts the pixels of the given colour.
 int countOf(const QImage& img, const QColor& c) {
     int n = 0;
     for (int y = 0; y < img.height(); ++y)
@@ -39,8 +39,9 @@ class TestThickLine : public QObject {
 private slots:
     void init() { QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates)); }
 
-    // A line cut by the image edge leaves exactly the part of the uncut line that lies inside.
-    void clippingKeepsTheInsidePart() {
+    // A line cut by the image edge leaves exactly the part of the uncut line that lies inside;
+    // the width counts whole pixels across the major axis, both ends included.
+    void clippingAndWidth() {
         std::mt19937 rng(11);
         const int w = 60, h = 40, pad = 50;
         for (int k = 0; k < 300; ++k) {
@@ -53,88 +54,57 @@ private slots:
             QVERIFY(DrawThickLine(whole, a + QPoint(pad, pad), b + QPoint(pad, pad), width, kInk));
             QCOMPARE(cut, whole.copy(pad, pad, w, h));
         }
-    }
-
-    // Width counts whole pixels across the major axis; both ends are included.
-    void widthAndEnds() {
-        for (int width = 1; width <= 6; ++width) {
-            QImage flat = blank(50, 50);
-            DrawThickLine(flat, QPoint(5, 20), QPoint(44, 23), width, kInk);
-            QCOMPARE(countOf(flat, kInk), 40 * width);
-            QImage steep = blank(50, 50);
-            DrawThickLine(steep, QPoint(20, 44), QPoint(23, 5), width, kInk);
-            QCOMPARE(countOf(steep, kInk), 40 * width);
-        }
+        for (int width = 1; width <= 6; ++width)
+            for (const auto& [a, b] :
+                 {std::pair(QPoint(5, 20), QPoint(44, 23)), {QPoint(20, 44), QPoint(23, 5)}}) {
+                QImage img = blank(50, 50);
+                DrawThickLine(img, a, b, width, kInk);
+                QCOMPARE(countOf(img, kInk), 40 * width);
+            }
         QImage dot = blank(10, 10);
         DrawThickLine(dot, QPoint(4, 4), QPoint(4, 4), 1, kInk);
         QCOMPARE(countOf(dot, kInk), 1);
     }
 
-    // The 24-bit layouts get the same pixels as the 32-bit one, in their own byte order; formats
-    // it does not write are refused untouched, and so are coordinates too far out.
-    void formatsAndRefusals() {
-        const QPoint a(3, 37), b(71, 4);
-        QImage ref = blank(80, 40);
-        QVERIFY(DrawThickLine(ref, a, b, 3, kInk));
-        for (QImage::Format f : {QImage::Format_RGB888, QImage::Format_BGR888, QImage::Format_ARGB32,
-                                 QImage::Format_ARGB32_Premultiplied}) {
-            QImage img = blank(80, 40, f);
-            QVERIFY(DrawThickLine(img, a, b, 3, kInk));
-            QCOMPARE(img.convertToFormat(QImage::Format_RGB32), ref);
-        }
-        QImage gray = blank(80, 40, QImage::Format_Grayscale8);
-        const QImage grayBefore = gray;
-        QVERIFY(!DrawThickLine(gray, a, b, 3, kInk));
-        QCOMPARE(gray, grayBefore);
-        QImage far = blank(80, 40);
-        QVERIFY(!DrawThickLine(far, QPoint(-(1 << 25), 5), b, 3, kInk));
-        QCOMPARE(far, blank(80, 40));
-        QImage none;
-        QVERIFY(DrawThickLine(none, a, b, 3, kInk));
-    }
-
-    // A chain is its segments in order, in either layout; one point too far out refuses it all.
-    void chainIsItsSegments() {
-        const int xs[] = {-5, 30, 31, 70, 12, 12};
-        const int ys[] = {4, 33, 2, 20, 39, -8};
-        for (QImage::Format f : {QImage::Format_RGB32, QImage::Format_RGB888}) {
-            QImage chained = blank(64, 36, f);
-            QImage apart = blank(64, 36, f);
-            const ThickLine chainPen(chained, 3, kInk);
-            const ThickLine apartPen(apart, 3, kInk);
-            QVERIFY(chainPen.DrawChain(xs, ys, 6));
+    // The other layouts get the same pixels as the 32-bit one, a chain its segments in order;
+    // formats it does not write, and coordinates too far out, are refused untouched.
+    void layoutsChainsAndRefusals() {
+        const int xs[] = {-5, 30, 31, 70, 12, 12}, ys[] = {4, 33, 2, 20, 39, -8};
+        QImage ref = blank(64, 36);
+        for (int i = 1; i < 6; ++i)
+            QVERIFY(DrawThickLine(ref, {xs[i - 1], ys[i - 1]}, {xs[i], ys[i]}, 3, kInk));
+        QVERIFY(countOf(ref, kInk) > 100);
+        for (QImage::Format f : {QImage::Format_RGB32, QImage::Format_RGB888, QImage::Format_BGR888,
+                                 QImage::Format_ARGB32, QImage::Format_ARGB32_Premultiplied}) {
+            QImage chained = blank(64, 36, f), apart = blank(64, 36, f);
+            QVERIFY(ThickLine(chained, 3, kInk).DrawChain(xs, ys, 6));
             for (int i = 1; i < 6; ++i)
-                QVERIFY(apartPen.Draw(QPoint(xs[i - 1], ys[i - 1]), QPoint(xs[i], ys[i])));
-            QCOMPARE(chained, apart);
-            QVERIFY(countOf(chained, kInk) > 100);
+                QVERIFY(ThickLine(apart, 3, kInk).Draw({xs[i - 1], ys[i - 1]}, {xs[i], ys[i]}));
+            QCOMPARE(chained.convertToFormat(QImage::Format_RGB32), ref);
+            QCOMPARE(apart.convertToFormat(QImage::Format_RGB32), ref);
         }
-        QImage img = blank(64, 36);
-        const int farXs[] = {3, 40, 1 << 25};
-        const int farYs[] = {3, 30, 10};
-        QVERIFY(!ThickLine(img, 2, kInk).DrawChain(farXs, farYs, 3));
-        QCOMPARE(img, blank(64, 36));
+        QImage gray = blank(64, 36, QImage::Format_Grayscale8), far = blank(64, 36), none;
+        const QImage grayBefore = gray;
+        QVERIFY(!DrawThickLine(gray, {3, 37}, {71, 4}, 3, kInk));
+        QVERIFY(!DrawThickLine(far, {-(1 << 25), 5}, {71, 4}, 3, kInk));
+        const int farXs[] = {3, 40, 1 << 25}, farYs[] = {3, 30, 10};
+        QVERIFY(!ThickLine(far, 2, kInk).DrawChain(farXs, farYs, 3));
+        QCOMPARE(gray, grayBefore);
+        QCOMPARE(far, blank(64, 36));
+        QVERIFY(DrawThickLine(none, {3, 37}, {71, 4}, 3, kInk));
     }
 
     // The ellipse inscribed in a box of 9 by 5 pixels, as drawn by hand.
     void smallEllipseByHand() {
-        const char* const art[] = {
-            "...............",  //
-            "...............",  //
-            ".....#####.....",  //
-            "...##.....##...",  //
-            "...#.......#...",  //
-            "...##.....##...",  //
-            ".....#####.....",  //
-            "...............",  //
-        };
         OverlayModel o;
-        o.CreateDrawPens(1, 0x7828C8);  // kInk as 0x00BBGGRR
+        o.CreateDrawPens(1, kInkBgr);
         QImage img = blank(15, 8);
         o.DrawShape(img, 3, 12, 2, 7, kDrawEllipse);
+        QString art;
         for (int y = 0; y < 8; ++y)
-            for (int x = 0; x < 15; ++x)
-                QVERIFY2((img.pixelColor(x, y) == kInk) == (art[y][x] == '#'),
-                         qPrintable(QStringLiteral("pixel %1, %2").arg(x).arg(y)));
+            for (int x = 0; x <= 15; ++x) art += x == 15 ? '|' : img.pixelColor(x, y) == kInk ? '#' : '.';
+        QCOMPARE(art, QStringLiteral("...............|...............|.....#####.....|...##.....##...|"
+                                     "...#.......#...|...##.....##...|.....#####.....|...............|"));
     }
 
     // Any box, odd or even, in or partly out of the picture: every painted pixel lies within
@@ -145,22 +115,17 @@ private slots:
         std::mt19937 rng(5);
         const int w = 400, h = 300;
         OverlayModel o;
+        // The first boxes put a point of the outline on a half: sine 30 degrees of an odd radius.
+        const QSize onHalf[] = {{25, 203}, {45, 223}, {203, 25}, {223, 45}};
         for (int k = 0; k < 120; ++k) {
             int left = int(rng() % 40) - 20, top = int(rng() % 40) - 20;
             int bw = 1 + int(rng() % 370), bh = 1 + int(rng() % 270);
-            // Boxes where a point of the outline falls on a half: sine 30 degrees of an odd radius.
-            if (k < 4) {
-                const QSize onHalf[] = {{25, 203}, {45, 223}, {203, 25}, {223, 45}};
-                bw = onHalf[k].width();
-                bh = onHalf[k].height();
-                left = top = 0;
-            }
+            if (k < 4) bw = onHalf[k].width(), bh = onHalf[k].height(), left = top = 0;
             const int width = k % 3 == 0 ? 1 : 1 + int(rng() % 5);
-            o.CreateDrawPens(width, 0x7828C8);
+            o.CreateDrawPens(width, kInkBgr);
             QImage img = blank(w, h);
             o.DrawShape(img, left, left + bw, top, top + bh, kDrawEllipse);
-            const double a = (bw - 1) / 2.0, b = (bh - 1) / 2.0;
-            const double cx = left + a, cy = top + b;
+            const double a = (bw - 1) / 2.0, b = (bh - 1) / 2.0, cx = left + a, cy = top + b;
             // Points of the curve a quarter pixel apart at most; the pixels near them.
             const int samples = int(2 * kPi * std::max({a, b, 1.0}) * 4) + 8;
             const double reach = width / 2.0 + 1.5;
@@ -201,29 +166,21 @@ private slots:
     // colour and width, also after a label has been printed in between.
     void farLinesUseTheirOwnPen() {
         OverlayModel o;
-        auto add = [&](int y, int color, int width) {
+        for (const auto& [y, color, width] : {std::tuple(20, 0x0000FF, 5), {45, 0x00FF00, 1}}) {
             VLine* l = o.NewLine();
             QVERIFY(l);
-            l->SetX1(-(1 << 26));
-            l->SetY1(y);
-            l->SetX2(1 << 26);
-            l->SetY2(y);
-            l->SetBorderColor(color);
-            l->SetBorderWidth(width);
-            l->SetTextX(5);
-            l->SetTextY(70);
+            l->SetX1(-(1 << 26)), l->SetY1(y), l->SetX2(1 << 26), l->SetY2(y);
+            l->SetBorderColor(color), l->SetBorderWidth(width), l->SetTextX(5), l->SetTextY(70);
             o.AppendHistory(kHistLine);
-        };
-        add(20, 0x0000FF, 5);
-        add(45, 0x00FF00, 1);
+        }
         QImage img = blank(120, 100);
         o.DrawingUpdate(img);
-        for (int y = 18; y <= 22; ++y) QCOMPARE(img.pixelColor(60, y), QColor(Qt::red));
-        QCOMPARE(img.pixelColor(60, 16), kBack);
-        QCOMPARE(img.pixelColor(60, 24), kBack);
-        QCOMPARE(img.pixelColor(60, 45), QColor(Qt::green));
-        QCOMPARE(img.pixelColor(60, 44), kBack);
-        QCOMPARE(img.pixelColor(60, 46), kBack);
+        QString column;  // rows 15 to 47 at x 60: r red, g green, . background
+        for (int y = 15; y <= 47; ++y) {
+            const QColor c = img.pixelColor(60, y);
+            column += c == Qt::red ? 'r' : c == Qt::green ? 'g' : c == kBack ? '.' : '?';
+        }
+        QCOMPARE(column, QStringLiteral("...rrrrr......................g.."));
     }
 };
 
