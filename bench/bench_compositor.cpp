@@ -67,7 +67,7 @@ int main(int argc, char** argv) {
     const int w = 1920, h = 1080;
 
     QTemporaryDir dir;
-    cliptools::ClipSpec clipFormat;
+    cliptools::ClipRecipe clipFormat;
     clipFormat.width = 1280;
     clipFormat.height = 720;
     const QString video = dir.filePath(QStringLiteral("video.avi"));

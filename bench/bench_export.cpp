@@ -122,7 +122,7 @@ int main(int argc, char** argv) {
     const int count = argc > 1 ? std::max(kDistinct, std::atoi(argv[1])) : 300;
 
     QTemporaryDir dir;
-    cliptools::ClipSpec clipFormat;
+    cliptools::ClipRecipe clipFormat;
     clipFormat.width = 1280;
     clipFormat.height = 720;
     const QString video = dir.filePath(QStringLiteral("video.avi"));

@@ -58,7 +58,7 @@ const char* verdict(bool met) { return met ? "ok" : "GOAL MISSED"; }
 // Writes the clip; run as a process of its own, so that the encoder's memory stays out of the
 // figures measured.
 int writeClip(const QString& path, int frames) {
-    cliptools::ClipSpec format;
+    cliptools::ClipRecipe format;
     format.codec = cliptools::Codec::H264;
     format.width = kWidth;
     format.height = kHeight;

@@ -35,7 +35,7 @@ int main(int argc, char** argv) {
     script.length = frames / 30.0;
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("swing1080.avi"));
-    cliptools::ClipSpec clipFormat;
+    cliptools::ClipRecipe clipFormat;
     clipFormat.width = 1920;
     clipFormat.height = 1080;
     clipFormat.fps = 30;

@@ -197,7 +197,7 @@ int main(int argc, char** argv) {
         {"1920x1080 H.264 with B-frames (MP4)", cliptools::Codec::H264, 1920, 1080, dir.filePath("h264.mp4"), 3},
     };
     for (const Case& c : cases) {
-        cliptools::ClipSpec clipFormat;
+        cliptools::ClipRecipe clipFormat;
         clipFormat.codec = c.codec;
         clipFormat.width = c.width;
         clipFormat.height = c.height;
@@ -215,7 +215,7 @@ int main(int argc, char** argv) {
     // What a coach waits for after Shift+click on a phone clip: the reader open with its first
     // frame, and the whole load after it.
     const QString hevc = dir.filePath("hevc.mp4");
-    cliptools::ClipSpec phone;
+    cliptools::ClipRecipe phone;
     phone.codec = cliptools::Codec::HEVC;
     phone.width = 1920;
     phone.height = 1080;

@@ -152,7 +152,7 @@ int main(int argc, char** argv) {
         return int(platform::vbOK);
     });
 
-    cliptools::ClipSpec clipFormat;
+    cliptools::ClipRecipe clipFormat;
     clipFormat.width = kWidth;
     clipFormat.height = kHeight;
     clipFormat.codec = cliptools::Codec::MJPEG;

@@ -153,7 +153,7 @@ bool addSound(AVFormatContext* fmt, SoundTrack* track, QString* error) {
     return true;
 }
 
-bool writeSound(const ClipSpec& clipFormat, double seconds, SoundTrack& track, AVFormatContext* fmt, QString* error) {
+bool writeSound(const ClipRecipe& clipFormat, double seconds, SoundTrack& track, AVFormatContext* fmt, QString* error) {
     AVCodecContext* enc = track.enc.get();
     FramePtr frame(av_frame_alloc());
     PacketPtr pkt(av_packet_alloc());
@@ -191,7 +191,7 @@ bool writeSound(const ClipSpec& clipFormat, double seconds, SoundTrack& track, A
 }
 }  // namespace
 
-bool WriteClip(const QString& path, const ClipSpec& clipFormat, int frameCount, const FrameSource& frames,
+bool WriteClip(const QString& path, const ClipRecipe& clipFormat, int frameCount, const FrameSource& frames,
                QString* error) {
     av_log_set_level(AV_LOG_ERROR);  // the encoders' statistics are not ours to print
     const CodecChoice choice = choose(clipFormat.codec);

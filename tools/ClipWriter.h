@@ -24,7 +24,7 @@ enum class Codec {
     VP9,     // libvpx
 };
 
-struct ClipSpec {
+struct ClipRecipe {
     int width = 320;
     int height = 240;
     int fps = 25;
@@ -50,7 +50,7 @@ struct ClipSpec {
 using FrameSource = std::function<QImage(int frameNumber)>;
 
 // Writes `frameCount` frames to `path`. Returns false with a reason in `error`.
-bool WriteClip(const QString& path, const ClipSpec& clipFormat, int frameCount, const FrameSource& frames,
+bool WriteClip(const QString& path, const ClipRecipe& clipFormat, int frameCount, const FrameSource& frames,
                QString* error = nullptr);
 
 // A test picture whose frame number can be read back from its pixels: a background

@@ -132,7 +132,7 @@ QImage drawFrame(const SwingStyle& s, int f, int w, int h) {
 }
 
 bool write(const QString& path, const SwingStyle& s) {
-    cliptools::ClipSpec clipFormat;
+    cliptools::ClipRecipe clipFormat;
     clipFormat.width = 640;
     clipFormat.height = 480;
     clipFormat.fps = 25;
@@ -152,7 +152,7 @@ bool write(const QString& path, const SwingStyle& s) {
 // A clip as phones write it: H.264 with B-frames in an MP4 or MOV. An upright one is drawn
 // standing and stored turned a quarter to the left, with the display matrix turning it back.
 bool writePhone(const QString& path, const SwingStyle& s, bool upright) {
-    cliptools::ClipSpec clipFormat;
+    cliptools::ClipRecipe clipFormat;
     clipFormat.width = 640;
     clipFormat.height = 360;
     clipFormat.codec = cliptools::Codec::H264;

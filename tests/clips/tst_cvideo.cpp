@@ -18,11 +18,11 @@
 #include <optional>
 #include <vector>
 
-using cliptools::ClipSpec;
+using cliptools::ClipRecipe;
 using cliptools::Codec;
 
 Q_DECLARE_METATYPE(cliptools::Codec)
-Q_DECLARE_METATYPE(cliptools::ClipSpec)
+Q_DECLARE_METATYPE(cliptools::ClipRecipe)
 
 namespace {
 
@@ -56,7 +56,7 @@ class TestCVideo : public QObject {
 
     QString path(const QString& name) const { return m_dir.filePath(name); }
 
-    QString writeClip(const QString& name, const cliptools::ClipSpec& format, int frames) {
+    QString writeClip(const QString& name, const cliptools::ClipRecipe& format, int frames) {
         QString error;
         const QString file = path(name);
         if (!cliptools::WriteClip(
@@ -81,39 +81,39 @@ private slots:
     // bottom-up 24-bit bitmap of the upright picture, carrying its own number in its own colours,
     // shown at its own time, and the picture FFmpeg's own tool shows.
     void everyCodecReadsTrueFrames_data() {
-        QTest::addColumn<ClipSpec>("format");
+        QTest::addColumn<ClipRecipe>("format");
         QTest::addColumn<QString>("container");
         const std::pair<const char*, Codec> codecs[] = {
             {"mjpeg", Codec::MJPEG}, {"mpeg4", Codec::MPEG4},       {"bgr24", Codec::RawBGR24},
             {"pal8", Codec::Pal8},   {"msvideo1", Codec::MSVideo1}, {"cinepak", Codec::Cinepak}};
         for (const auto& [name, codec] : codecs) {
-            QTest::addRow("%s 320x240", name) << ClipSpec{.codec = codec} << "avi";
-            QTest::addRow("%s 321x241", name) << ClipSpec{.width = 321, .height = 241, .codec = codec} << "avi";
+            QTest::addRow("%s 320x240", name) << ClipRecipe{.codec = codec} << "avi";
+            QTest::addRow("%s 321x241", name) << ClipRecipe{.width = 321, .height = 241, .codec = codec} << "avi";
         }
         // Codecs that store pictures out of presentation order, in the containers phones write.
-        QTest::newRow("mpeg4 b-frames avi") << ClipSpec{.codec = Codec::MPEG4, .bFrames = 2} << "avi";
-        QTest::newRow("h264 b-frames avi") << ClipSpec{.codec = Codec::H264, .bFrames = 3} << "avi";
-        QTest::newRow("h264 b-frames mp4") << ClipSpec{.codec = Codec::H264, .bFrames = 3} << "mp4";
-        QTest::newRow("h264 b-frames mkv") << ClipSpec{.width = 322, .height = 242, .codec = Codec::H264, .bFrames = 3}
+        QTest::newRow("mpeg4 b-frames avi") << ClipRecipe{.codec = Codec::MPEG4, .bFrames = 2} << "avi";
+        QTest::newRow("h264 b-frames avi") << ClipRecipe{.codec = Codec::H264, .bFrames = 3} << "avi";
+        QTest::newRow("h264 b-frames mp4") << ClipRecipe{.codec = Codec::H264, .bFrames = 3} << "mp4";
+        QTest::newRow("h264 b-frames mkv") << ClipRecipe{.width = 322, .height = 242, .codec = Codec::H264, .bFrames = 3}
                                            << "mkv";
-        QTest::newRow("hevc b-frames mp4") << ClipSpec{.codec = Codec::HEVC, .bFrames = 4} << "mp4";
-        QTest::newRow("hevc 10-bit mov") << ClipSpec{.codec = Codec::HEVC10, .bFrames = 2} << "mov";
-        QTest::newRow("vp9 webm") << ClipSpec{.codec = Codec::VP9} << "webm";
-        QTest::newRow("mjpeg mov") << ClipSpec{.codec = Codec::MJPEG} << "mov";
+        QTest::newRow("hevc b-frames mp4") << ClipRecipe{.codec = Codec::HEVC, .bFrames = 4} << "mp4";
+        QTest::newRow("hevc 10-bit mov") << ClipRecipe{.codec = Codec::HEVC10, .bFrames = 2} << "mov";
+        QTest::newRow("vp9 webm") << ClipRecipe{.codec = Codec::VP9} << "webm";
+        QTest::newRow("mjpeg mov") << ClipRecipe{.codec = Codec::MJPEG} << "mov";
         // Flat fields show a wrong matrix or range; the number blocks' sharp edges a coarse chroma filter.
-        QTest::newRow("h264 bt709 limited") << ClipSpec{.codec = Codec::H264, .bt709 = true} << "mp4";
-        QTest::newRow("h264 bt601 full") << ClipSpec{.codec = Codec::H264, .fullRange = true} << "mp4";
-        QTest::newRow("hevc 10-bit bt709") << ClipSpec{.codec = Codec::HEVC10, .bt709 = true} << "mp4";
+        QTest::newRow("h264 bt709 limited") << ClipRecipe{.codec = Codec::H264, .bt709 = true} << "mp4";
+        QTest::newRow("h264 bt601 full") << ClipRecipe{.codec = Codec::H264, .fullRange = true} << "mp4";
+        QTest::newRow("hevc 10-bit bt709") << ClipRecipe{.codec = Codec::HEVC10, .bt709 = true} << "mp4";
         // A phone held upright records a quarter turn in the display matrix.
-        for (int r : {90, 180, 270}) QTest::addRow("h264 turned %d mp4", r) << ClipSpec{.codec = Codec::H264, .rotation = r} << "mp4";
-        QTest::newRow("h264 turned 90 mov") << ClipSpec{.codec = Codec::H264, .rotation = 90} << "mov";
+        for (int r : {90, 180, 270}) QTest::addRow("h264 turned %d mp4", r) << ClipRecipe{.codec = Codec::H264, .rotation = r} << "mp4";
+        QTest::newRow("h264 turned 90 mov") << ClipRecipe{.codec = Codec::H264, .rotation = 90} << "mov";
         // Phones write variable frame rates: frame n is still the n-th picture, shown at its own time.
         const auto at = [](int n) { return int64_t(n < 10 ? n * 33 : n < 20 ? 500 + n * 17 : 2000 + n * 40); };
-        QTest::newRow("h264 variable rate mp4") << ClipSpec{.codec = Codec::H264, .gopSize = 8, .bFrames = 2, .showAtMs = at}
+        QTest::newRow("h264 variable rate mp4") << ClipRecipe{.codec = Codec::H264, .gopSize = 8, .bFrames = 2, .showAtMs = at}
                                                 << "mp4";
     }
     void everyCodecReadsTrueFrames() {
-        QFETCH(ClipSpec, format);
+        QFETCH(ClipRecipe, format);
         QFETCH(QString, container);
         constexpr int kFrames = 60;
         const QString file = writeClip(QStringLiteral("%1.%2").arg(QTest::currentDataTag(), container), format, kFrames);

@@ -25,7 +25,7 @@
 
 using cliptools::Codec;
 
-Q_DECLARE_METATYPE(cliptools::ClipSpec)
+Q_DECLARE_METATYPE(cliptools::ClipRecipe)
 
 namespace {
 
@@ -36,7 +36,7 @@ constexpr int kFrames = 3;
 constexpr auto kHandMade = Codec(-1);
 
 
-QString writeClip(const QString& path, const cliptools::ClipSpec& format) {
+QString writeClip(const QString& path, const cliptools::ClipRecipe& format) {
     const auto numbered = [&](int n) { return cliptools::NumberedFrame(n, format.width, format.height); };
     if (format.codec == kHandMade)
         return testavi::WriteBytes(path, testavi::RawBgrAvi({.width = format.width, .height = format.height},
@@ -62,7 +62,7 @@ private slots:
     }
 
     void everyWayIntoMemoryStaysInsideItsFrame_data() {
-        QTest::addColumn<cliptools::ClipSpec>("format");
+        QTest::addColumn<cliptools::ClipRecipe>("format");
         QTest::addColumn<QString>("container");
         // The encoder takes only sizes in steps of `step`: the next one up is used.
         struct Format { const char* name; Codec codec; const char* container; int step; };
@@ -83,16 +83,16 @@ private slots:
                     const QByteArray tag = QStringLiteral("%1 %2x%3").arg(f.name).arg(width).arg(height).toUtf8();
                     if (!tags.contains(tag))
                         QTest::newRow(tag.constData())
-                            << cliptools::ClipSpec{.width = width, .height = height, .codec = f.codec} << f.container;
+                            << cliptools::ClipRecipe{.width = width, .height = height, .codec = f.codec} << f.container;
                     tags.insert(tag);
                 }
         // A clip filmed turned is turned upright as it is copied out: other writes, other ends.
         for (const int rotation : {90, 180, 270})
             QTest::addRow("h264 10x6 turned %d", rotation)
-                << cliptools::ClipSpec{.width = 10, .height = 6, .codec = Codec::H264, .rotation = rotation} << "mp4";
+                << cliptools::ClipRecipe{.width = 10, .height = 6, .codec = Codec::H264, .rotation = rotation} << "mp4";
     }
     void everyWayIntoMemoryStaysInsideItsFrame() {
-        QFETCH(cliptools::ClipSpec, format);
+        QFETCH(cliptools::ClipRecipe, format);
         QFETCH(QString, container);
         const QString path = dir_.filePath(QStringLiteral("%1.%2").arg(QTest::currentDataTag(), container));
         const QString error = writeClip(path, format);

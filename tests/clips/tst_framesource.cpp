@@ -54,7 +54,7 @@ class TestFrameSource : public QObject {
     QString longClip(cliptools::Codec codec, FrameStore& whole) {
         const bool mjpeg = codec == cliptools::Codec::MJPEG;
         const QString path = dir_.filePath(QStringLiteral("long%1.%2").arg(int(codec)).arg(mjpeg ? "avi" : "mp4"));
-        const cliptools::ClipSpec format{.width = 96, .height = 64, .codec = codec, .gopSize = 10, .bFrames = mjpeg ? 0 : 2};
+        const cliptools::ClipRecipe format{.width = 96, .height = 64, .codec = codec, .gopSize = 10, .bFrames = mjpeg ? 0 : 2};
         if (!QFile::exists(path) &&
             !cliptools::WriteClip(path, format, kLong, [](int i) { return cliptools::NumberedFrame(i, 96, 64); }))
             return {};

@@ -50,14 +50,14 @@ std::optional<Clip> readClip(const QString& path, int atMost = 100000) {
 }
 
 // The drawn swing as it reaches the finder: drawn, or through a lossy MPEG-4 clip and our reader.
-Clip swing(const SwingScript& script, std::optional<cliptools::ClipSpec> spec = {}, const QString& path = {}) {
+Clip swing(const SwingScript& script, std::optional<cliptools::ClipRecipe> recipe = {}, const QString& path = {}) {
     Clip c{{}, {}, script.fps};
-    for (int i = 0; !spec && i < script.Frames(); ++i) c.frames.push_back(cliptools::DrawSwing(script, i));
-    if (!spec) return c;
-    spec->fps = 30;
-    spec->codec = cliptools::Codec::MPEG4;
+    for (int i = 0; !recipe && i < script.Frames(); ++i) c.frames.push_back(cliptools::DrawSwing(script, i));
+    if (!recipe) return c;
+    recipe->fps = 30;
+    recipe->codec = cliptools::Codec::MPEG4;
     QString error;
-    if (!cliptools::WriteClip(path, *spec, script.Frames(), [&](int i) { return cliptools::DrawSwing(script, i); }, &error))
+    if (!cliptools::WriteClip(path, *recipe, script.Frames(), [&](int i) { return cliptools::DrawSwing(script, i); }, &error))
         qWarning("%s", qPrintable(error));
     return readClip(path).value_or(Clip{});
 }
@@ -106,7 +106,7 @@ private slots:
         QFETCH(SwingScript, script);
         QFETCH(bool, throughAClip);
         QTemporaryDir dir;
-        const Clip clip = throughAClip ? swing(script, cliptools::ClipSpec{.quality = 5}, dir.filePath(QStringLiteral("s.avi")))
+        const Clip clip = throughAClip ? swing(script, cliptools::ClipRecipe{.quality = 5}, dir.filePath(QStringLiteral("s.avi")))
                                        : swing(script);
         QCOMPARE(int(clip.frames.size()), script.Frames());
         const KeyPositions found = FindKeyPositions(clip.frames, clip.fps);
@@ -135,11 +135,11 @@ private slots:
     void impactClick() {
         QFETCH(Click, c);
         SwingScript script{.impact = SwingScript{}.impact + kBetweenFrames, .noise = 6};  // between two frames
-        cliptools::ClipSpec spec;
-        if (c.firstFrame > 0) spec.showAtMs = [=](int i) { return std::llround(1000 * (c.firstFrame + i / 30.0)); };
-        spec.soundStart = c.soundStart;
+        cliptools::ClipRecipe recipe;
+        if (c.firstFrame > 0) recipe.showAtMs = [=](int i) { return std::llround(1000 * (c.firstFrame + i / 30.0)); };
+        recipe.soundStart = c.soundStart;
         if (c.soundStart >= 0)
-            spec.sound = [=](double t) {
+            recipe.sound = [=](double t) {
                 // Deterministic hiss, and a struck ball: a sharp crack dying away in 3 ms.
                 const auto n = std::uint32_t(std::lround(t * 48000)) * 2654435761u;
                 const double v = c.noise * (double(n >> 8) / double(1u << 24) * 2 - 1), since = t - c.firstFrame - c.clickAt;
@@ -147,7 +147,7 @@ private slots:
             };
         QTemporaryDir dir;
         const QString path = dir.filePath(c.file);
-        const Clip clip = swing(script, spec, path);
+        const Clip clip = swing(script, recipe, path);
         QCOMPARE(int(clip.frames.size()), script.Frames());
         const std::optional<double> click = platform::ClickSeconds(path);
         QCOMPARE(click.has_value(), c.clickAt >= 0);

@@ -78,7 +78,7 @@ class TestModelViews : public QObject {
 private slots:
     void initTestCase() {
         // Stored uncompressed, so every pixel comes back exactly.
-        const cliptools::ClipSpec raw{.width = kW, .height = kH, .codec = cliptools::Codec::RawBGR24};
+        const cliptools::ClipRecipe raw{.width = kW, .height = kH, .codec = cliptools::Codec::RawBGR24};
         QVERIFY(cliptools::WriteClip(clips_.filePath("video.avi"), raw, 4, [](int i) { return videoFrame(i); }));
         QVERIFY(cliptools::WriteClip(clips_.filePath("model.avi"), raw, 5, [](int i) { return videoFrame(i, true); }));
         QVERIFY(videoFrame(0).save(clips_.filePath("still.bmp")));

@@ -50,7 +50,7 @@ class TestToolbar : public QObject {
 
 private slots:
     void initTestCase() {
-        cliptools::ClipSpec clipFormat;
+        cliptools::ClipRecipe clipFormat;
         clipFormat.width = 160;
         clipFormat.height = 120;
         QVERIFY(cliptools::WriteClip(clips_.filePath(QStringLiteral("Drive.AVI")), clipFormat, 6,

@@ -15,7 +15,7 @@
 class TestWindowLayout : public QObject {
     Q_OBJECT
     QTemporaryDir dir_;
-    const cliptools::ClipSpec raw_{.codec = cliptools::Codec::RawBGR24};
+    const cliptools::ClipRecipe raw_{.codec = cliptools::Codec::RawBGR24};
 
 private slots:
     void partsTakeTheRoomAndStayApart_data() {
@@ -97,10 +97,10 @@ private slots:
         const qreal ratio = w.pic_video->devicePixelRatioF();
         const QSize pixels = (QSizeF(w.pic_video->size()) * ratio).toSize();
         const QString path = dir_.filePath(QStringLiteral("squares.avi"));
-        cliptools::ClipSpec spec = raw_;
-        spec.width = pixels.width();
-        spec.height = pixels.height();
-        QVERIFY(cliptools::WriteClip(path, spec, 2, [&](int) {
+        cliptools::ClipRecipe recipe = raw_;
+        recipe.width = pixels.width();
+        recipe.height = pixels.height();
+        QVERIFY(cliptools::WriteClip(path, recipe, 2, [&](int) {
             QImage f(pixels, QImage::Format_RGB32);
             for (int y = 0; y < f.height(); ++y)
                 for (int x = 0; x < f.width(); ++x) f.setPixel(x, y, (x + y) % 2 ? 0xFFFFFFFF : 0xFF000000);

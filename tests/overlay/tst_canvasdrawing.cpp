@@ -212,7 +212,7 @@ private slots:
         const QString path = dir.filePath(QStringLiteral("columns.avi"));
         QImage row(256, 1, QImage::Format_RGB32);
         for (int x = 0; x < row.width(); ++x) row.setPixel(x, 0, qRgb(x, 0, 100));
-        const cliptools::ClipSpec format{.width = 256, .height = 160, .codec = cliptools::Codec::RawBGR24};
+        const cliptools::ClipRecipe format{.width = 256, .height = 160, .codec = cliptools::Codec::RawBGR24};
         QVERIFY(cliptools::WriteClip(path, format, 2, [&](int) { return row.scaled(256, 160); }));
         platform::SetFileDialogAnswerer([&](auto&) {
             return platform::FileDialogResult{true, path, {}, 1, false};

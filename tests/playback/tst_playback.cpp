@@ -151,7 +151,7 @@ class TestPlayback : public QObject {
 
 private Q_SLOTS:
     void initTestCase() {
-        const cliptools::ClipSpec clipFormat{160, 120};
+        const cliptools::ClipRecipe clipFormat{160, 120};
         for (int base : {0, kModelBase})
             QVERIFY(
                 cliptools::WriteClip(clip(base ? "model.avi" : "swing.avi"), clipFormat, 10,

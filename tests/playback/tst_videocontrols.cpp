@@ -58,7 +58,7 @@ private Q_SLOTS:
     void rateAndBlendFollowTheClips() {
         QTemporaryDir dir;
         const auto write = [&dir](const char* name, double fps) {
-            cliptools::ClipSpec format{160, 120};
+            cliptools::ClipRecipe format{160, 120};
             format.fps = fps;
             return cliptools::WriteClip(dir.filePath(QLatin1String(name)), format, 6,
                                         [](int i) { return cliptools::NumberedFrame(i, 160, 120); });

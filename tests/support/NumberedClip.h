@@ -9,7 +9,7 @@
 
 inline QString WriteNumberedClip(const QString& folder, const QString& name, int frames, int width = 320,
                                  int height = 240, cliptools::Codec codec = cliptools::Codec::MJPEG) {
-    cliptools::ClipSpec clipFormat;
+    cliptools::ClipRecipe clipFormat;
     clipFormat.width = width;
     clipFormat.height = height;
     clipFormat.codec = codec;
