@@ -15,6 +15,7 @@ namespace {
 
 // Pictures handed out that the owner's thread may still be painting from (part of the overhead).
 constexpr int kPins = 2;
+constexpr double kBurstSeconds = 0.0005;
 static_assert(kPins < FrameCache::kOverheadFrames);
 
 bool decodeInto(platform::VideoFile& file, int n, cDIBSection& frame, int width, int height) {
@@ -116,7 +117,10 @@ int FrameCache::nextWanted() const {
 }
 
 bool FrameCache::playing() const {
-    if (direction_ < 0 || stepSeconds_ <= 0 || stepSeconds_ >= 1 || frameSeconds_ <= 1.5 * stepSeconds_) return false;
+    // Requests a fraction of a millisecond apart are no player's ticks but steps through frames
+    // already held: the frame such a run stops at is wanted at once, not when it could be in time.
+    if (direction_ < 0 || stepSeconds_ < kBurstSeconds || stepSeconds_ >= 1 || frameSeconds_ <= 1.5 * stepSeconds_)
+        return false;
     // Requests that stop coming end it: the frame the position rests on is then decoded whatever.
     return std::chrono::steady_clock::now() - steppedAt_ < restAfter();
 }
