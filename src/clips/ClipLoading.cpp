@@ -96,11 +96,6 @@ void closeIfAsked(QWidget& window) {
     if (std::exchange(G().CloseRequested, false)) QTimer::singleShot(0, &window, &QWidget::close);
 }
 
-QRect toPixels(QPoint topLeftTwips, long widthTwips, long heightTwips) {
-    return platform::TwipsToPixels(
-        QRect(topLeftTwips.x(), topLeftTwips.y(), int(widthTwips), int(heightTwips)));
-}
-
 }  // namespace
 
 bool frm_Main::refuseClip(const cVideo& reader, const QString& path) {
@@ -142,7 +137,7 @@ void frm_Main::clearThumbnails() {
 }
 
 void frm_Main::addThumbnail(int index, const QImage& frame, const ThumbnailLayout& layout) {
-    const QRect at = toPixels(layout.Position(index), layout.width, layout.height);
+    const QRect at = platform::TwipsToPixels(layout.Box(index));
     platform::ImageBox* thumb = nullptr;
     if (index == 0) {
         thumb = ImgVideoFrames[0];
@@ -165,7 +160,7 @@ void frm_Main::addThumbnail(int index, const QImage& frame, const ThumbnailLayou
 std::vector<QSize> frm_Main::thumbnailSizes(const ThumbnailLayout& layout, int count) {
     std::vector<QSize> sizes;
     for (int i = 0; i < std::max(1, count); ++i)
-        sizes.push_back(toPixels(layout.Position(i), layout.width, layout.height).size());
+        sizes.push_back(platform::TwipsToPixels(layout.Box(i)).size());
     return sizes;
 }
 
@@ -303,7 +298,7 @@ bool frm_Main::fOpenAvi(const QString& path) {
         layOutStrip(found);
         for (int i = 0; i < loaded && size_t(i) < ImgVideoFrames.size(); ++i)
             if (ImgVideoFrames[size_t(i)])
-                ImgVideoFrames[size_t(i)]->move(toPixels(found.Position(i), found.width, found.height).topLeft());
+                ImgVideoFrames[size_t(i)]->move(platform::TwipsToPixels(found.Box(i)).topLeft());
     }
 
     Video1.Adopt(std::move(reader));

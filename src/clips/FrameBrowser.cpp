@@ -90,7 +90,7 @@ void frm_Main::reflowThumbnails() {
     for (int i = 0; i < count; ++i) {
         platform::ImageBox* thumb = ImgVideoFrames[size_t(i)];
         if (!thumb) continue;
-        const QRect at = platform::TwipsToPixels(QRect(t.Position(i), QSize(int(t.width), int(t.height))));
+        const QRect at = platform::TwipsToPixels(t.Box(i));
         if (at.size() != thumb->size()) {
             // Scaled again from the frame itself, so a larger strip is no blurrier; a clip decoded
             // on demand rescales its thumbnail instead of sending its cache through every frame.

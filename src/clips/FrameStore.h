@@ -142,6 +142,8 @@ struct ThumbnailLayout {
     long scrollWidth = 0;  // of the strip's scroll bar
     // Position of thumbnail i (top-left), rows of perRow, 50 twips between rows.
     QPoint Position(int i) const;
+    // Thumbnail i's whole box, in twips.
+    QRect Box(int i) const { return QRect(Position(i), QSize(int(width), int(height))); }
     long RowPitch() const { return height + 50; }
 };
 
