@@ -12,7 +12,7 @@
 #include "overlay/CanvasDrawing.h"
 #include "platform/FileDialog.h"
 #include "platform/PictureBox.h"
-#include "shell/Globals.h"
+#include "ui/Globals.h"
 #include "shell/MainToolbar.h"
 #include "shell/frm_Main.h"
 

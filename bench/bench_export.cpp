@@ -11,7 +11,7 @@
 #include "platform/FileDialog.h"
 #include "platform/PictureBox.h"
 #include "playback/frmVideoControls.h"
-#include "shell/Globals.h"
+#include "ui/Globals.h"
 #include "shell/frm_Main.h"
 
 #include <QApplication>

@@ -12,7 +12,7 @@
 #include "platform/RegistryStore.h"
 #include "platform/Twips.h"
 #include "playback/frmVideoControls.h"
-#include "shell/Globals.h"
+#include "ui/Globals.h"
 #include "shell/frm_Main.h"
 
 #include <QApplication>

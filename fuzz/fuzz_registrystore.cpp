@@ -3,7 +3,7 @@
 // there leaves a store that reads back with the value written.
 
 #include "platform/RegistryStore.h"
-#include "shell/Globals.h"
+#include "ui/Globals.h"
 #include "shell/cMRUFileList.h"
 #include "shell/cRegistry.h"
 

@@ -2,7 +2,7 @@
 // same drawing the program paints for its own windows.
 //   varkelo_make_icon <file.png> <pixels>
 
-#include "shell/Artwork.h"
+#include "ui/Artwork.h"
 
 #include <QGuiApplication>
 #include <QIcon>

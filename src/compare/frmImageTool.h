@@ -2,7 +2,7 @@
 // The image tool: brightness, inversion and mirroring of video 1. It holds no picture of
 // its own; the compositor reads its controls at every paint.
 
-#include "shell/ToolWindow.h"
+#include "ui/ToolWindow.h"
 
 #include <map>
 

@@ -3,7 +3,7 @@
 // the model. It holds no picture of its own; the compositor reads its controls at every
 // model paint.
 
-#include "shell/ToolWindow.h"
+#include "ui/ToolWindow.h"
 
 #include <array>
 #include <map>

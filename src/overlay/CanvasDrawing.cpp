@@ -4,7 +4,7 @@
 #include "platform/MessageBox.h"
 #include "platform/PictureBox.h"
 #include "platform/RuntimeError.h"
-#include "shell/Globals.h"
+#include "ui/Globals.h"
 
 #include <QAction>
 #include <QPainter>

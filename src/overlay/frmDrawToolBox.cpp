@@ -6,7 +6,7 @@
 #include "platform/MessageBox.h"
 #include "platform/PictureBox.h"
 #include "platform/Twips.h"
-#include "shell/Artwork.h"
+#include "ui/Artwork.h"
 
 #include <QAction>
 #include <QActionGroup>

@@ -3,7 +3,7 @@
 // the angle and length readout. Tool choices go to the main window's toolbar command; the box
 // refuses any button while a polyline or an angle is unfinished.
 
-#include "shell/ToolWindow.h"
+#include "ui/ToolWindow.h"
 
 #include <functional>
 

@@ -1,7 +1,7 @@
 #include "overlay/frmDrawWidth.h"
 
 #include "overlay/OverlayModel.h"
-#include "shell/Artwork.h"
+#include "ui/Artwork.h"
 
 #include <QEvent>
 #include <QGroupBox>

@@ -4,7 +4,7 @@
 #include "platform/Twips.h"
 #include "platform/WindowHandle.h"
 #include "playback/MovieWindow.h"
-#include "shell/Globals.h"
+#include "ui/Globals.h"
 
 #include <QCoreApplication>
 

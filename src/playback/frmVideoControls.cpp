@@ -3,8 +3,8 @@
 #include "overlay/Measure.h"
 #include "platform/Twips.h"
 #include "playback/PlaybackSpeed.h"
-#include "shell/Artwork.h"
-#include "shell/Globals.h"
+#include "ui/Artwork.h"
+#include "ui/Globals.h"
 
 #include <QCheckBox>
 #include <QEvent>

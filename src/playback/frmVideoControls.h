@@ -3,7 +3,7 @@
 // its own: each button hands its code and the chosen window to the main window, the
 // playback timers read hscrSpeed at every tick and the compositor reads hscrBlend.
 
-#include "shell/ToolWindow.h"
+#include "ui/ToolWindow.h"
 
 #include <array>
 #include <functional>

@@ -6,7 +6,7 @@
 #include "platform/FileListBoxes.h"
 #include "platform/PictureBox.h"
 #include "playback/frmVideoControls.h"
-#include "shell/Globals.h"
+#include "ui/Globals.h"
 #include "shell/MainToolbar.h"
 #include "shell/ReportError.h"
 #include "shell/frm_Main.h"

@@ -1,6 +1,6 @@
 #include "shell/MainToolbar.h"
 
-#include "shell/Artwork.h"
+#include "ui/Artwork.h"
 
 #include <QAction>
 #include <QActionGroup>

@@ -1,7 +1,7 @@
 #include "shell/Startup.h"
 
 #include "platform/ShutdownSignals.h"
-#include "shell/Artwork.h"
+#include "ui/Artwork.h"
 #include "shell/CommandLine.h"
 #include "shell/DesktopInput.h"
 #include "shell/frmSplash.h"

@@ -2,7 +2,7 @@
 
 #include "platform/RegistryStore.h"
 #include "platform/RuntimeError.h"
-#include "shell/Globals.h"
+#include "ui/Globals.h"
 #include "shell/cRegistry.h"
 
 #include <QFile>

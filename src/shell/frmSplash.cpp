@@ -1,7 +1,7 @@
 #include "shell/frmSplash.h"
 
 #include "platform/Twips.h"
-#include "shell/Artwork.h"
+#include "ui/Artwork.h"
 #include "shell/frm_Main.h"
 
 #include <QApplication>

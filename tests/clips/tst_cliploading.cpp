@@ -15,7 +15,7 @@
 #include "platform/SystemMemory.h"
 #include "platform/Twips.h"
 #include "playback/frmVideoControls.h"
-#include "shell/Globals.h"
+#include "ui/Globals.h"
 #include "shell/MainToolbar.h"
 #include "shell/cMRUFileList.h"
 #include "shell/frm_Main.h"

@@ -6,7 +6,7 @@
 #include "TestDesktop.h"
 #include "clips/PictureReader.h"
 #include "imaging/cDIBSection.h"
-#include "shell/Globals.h"
+#include "ui/Globals.h"
 #include "shell/frm_Main.h"
 
 #include <QDirIterator>

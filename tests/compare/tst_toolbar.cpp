@@ -16,7 +16,7 @@
 #include "platform/PictureBox.h"
 #include "platform/RegistryStore.h"
 #include "platform/Twips.h"
-#include "shell/Globals.h"
+#include "ui/Globals.h"
 #include "shell/MainToolbar.h"
 #include "shell/frm_Main.h"
 

@@ -7,7 +7,7 @@
 #include "platform/WindowHandle.h"
 #include "playback/MoviePreview.h"
 #include "playback/MovieWindow.h"
-#include "shell/Globals.h"
+#include "ui/Globals.h"
 
 #include <QTest>
 #include <QWidget>

@@ -5,7 +5,7 @@
 #include "TestDesktop.h"
 #include "platform/PictureBox.h"
 #include "playback/frmVideoControls.h"
-#include "shell/Globals.h"
+#include "ui/Globals.h"
 #include "shell/frm_Main.h"
 
 #include <QGroupBox>

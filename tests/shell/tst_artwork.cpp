@@ -2,7 +2,7 @@
 // choice): icons that are shapes and tell apart, line-width pictures of their true width,
 // pictures of the size asked for, built once.
 
-#include "shell/Artwork.h"
+#include "ui/Artwork.h"
 
 #include <QTest>
 

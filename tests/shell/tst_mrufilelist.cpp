@@ -4,7 +4,7 @@
 
 #include "SettingsStoreFixture.h"
 #include "platform/RuntimeError.h"
-#include "shell/Globals.h"
+#include "ui/Globals.h"
 #include "shell/cMRUFileList.h"
 #include "shell/cRegistry.h"
 

@@ -26,7 +26,7 @@
 #include "overlay/CanvasDrawing.h"
 #include "overlay/frmDrawToolBox.h"
 #include "platform/PictureBox.h"
-#include "shell/Globals.h"
+#include "ui/Globals.h"
 
 #include <QAction>
 #include <QLineEdit>

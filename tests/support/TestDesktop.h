@@ -5,7 +5,7 @@
 
 #include "platform/RegistryStore.h"
 #include "platform/Twips.h"
-#include "shell/Globals.h"
+#include "ui/Globals.h"
 
 #include <QTemporaryDir>
 

@@ -13,8 +13,8 @@
 #include "platform/SystemMemory.h"
 #include "platform/Twips.h"
 #include "playback/frmVideoControls.h"
-#include "shell/Artwork.h"
-#include "shell/Globals.h"
+#include "ui/Artwork.h"
+#include "ui/Globals.h"
 #include "shell/MainToolbar.h"
 #include "shell/frm_Main.h"
 

@@ -13,7 +13,7 @@
 #include "platform/PictureBox.h"
 #include "platform/RuntimeError.h"
 #include "playback/frmVideoControls.h"
-#include "shell/Globals.h"
+#include "ui/Globals.h"
 #include "shell/MainToolbar.h"
 #include "shell/frm_Main.h"
 

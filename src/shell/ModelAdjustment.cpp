@@ -6,7 +6,7 @@
 #include "overlay/CanvasDrawing.h"
 #include "platform/PictureBox.h"
 #include "platform/RuntimeError.h"
-#include "shell/Globals.h"
+#include "ui/Globals.h"
 #include "shell/MainToolbar.h"
 #include "shell/frm_Main.h"
 

@@ -10,7 +10,7 @@
 #include "platform/MessageBox.h"
 #include "platform/PictureBox.h"
 #include "playback/PlaybackStep.h"
-#include "shell/Globals.h"
+#include "ui/Globals.h"
 #include "shell/ReportError.h"
 #include "shell/frm_Main.h"
 

@@ -1,4 +1,4 @@
-#include "shell/ToolWindow.h"
+#include "ui/ToolWindow.h"
 
 #include "platform/Twips.h"
 

@@ -1,4 +1,4 @@
-#include "shell/Globals.h"
+#include "ui/Globals.h"
 
 Globals& G() {
     static Globals globals;

@@ -7,7 +7,7 @@
 #include "platform/MessageBox.h"
 #include "platform/PictureBox.h"
 #include "platform/Twips.h"
-#include "shell/Globals.h"
+#include "ui/Globals.h"
 #include "shell/MainToolbar.h"
 #include "shell/ReportError.h"
 #include "shell/frm_Main.h"

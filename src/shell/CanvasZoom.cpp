@@ -1,8 +1,8 @@
-#include "compare/CanvasZoom.h"
+#include "shell/CanvasZoom.h"
 
 #include "platform/PictureBox.h"
-#include "shell/Artwork.h"
-#include "shell/Globals.h"
+#include "ui/Artwork.h"
+#include "ui/Globals.h"
 #include "shell/MainToolbar.h"
 #include "shell/frm_Main.h"
 

@@ -7,7 +7,7 @@
 #include "platform/RuntimeError.h"
 #include "playback/PlaybackStep.h"
 #include "playback/frmVideoControls.h"
-#include "shell/Globals.h"
+#include "ui/Globals.h"
 #include "shell/MainToolbar.h"
 #include "shell/frm_Main.h"
 

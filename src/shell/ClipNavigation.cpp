@@ -1,11 +1,11 @@
-#include "playback/ClipNavigation.h"
+#include "shell/ClipNavigation.h"
 
 #include "clips/cVideo.h"
 #include "platform/ImageBox.h"
 #include "platform/PictureBox.h"
 #include "platform/Twips.h"
 #include "playback/frmVideoControls.h"
-#include "shell/Globals.h"
+#include "ui/Globals.h"
 #include "shell/frm_Main.h"
 
 #include <QPushButton>

@@ -10,7 +10,7 @@
 #include "platform/FileListBoxes.h"
 #include "platform/PictureBox.h"
 #include "playback/frmVideoControls.h"
-#include "shell/Globals.h"
+#include "ui/Globals.h"
 #include "shell/MainToolbar.h"
 #include "shell/ReportError.h"
 #include "shell/cFileDlg.h"

@@ -1,4 +1,4 @@
-#include "shell/Artwork.h"
+#include "ui/Artwork.h"
 
 #include <QCoreApplication>
 #include <QFont>
