@@ -58,6 +58,11 @@ using InputBoxAnswerer = std::function<QString(const InputBoxCall&)>;
 MsgBoxAnswerer SetMsgBoxAnswerer(MsgBoxAnswerer answerer);
 InputBoxAnswerer SetInputBoxAnswerer(InputBoxAnswerer answerer);
 
+// The boxes shown when no answerer is installed. The seam itself needs no widgets; the program
+// installs the real boxes (InstallShownDialogs, with the widget layer) when it starts.
+void SetShownDialogs(MsgBoxAnswerer msgBox, InputBoxAnswerer inputBox);
+void InstallShownDialogs();
+
 // Parent for real boxes; the main window registers itself.
 void SetDialogParent(QWidget* parent);
 QWidget* DialogParent();

@@ -1,11 +1,12 @@
 #include "shell/Startup.h"
 
+#include "platform/MessageBox.h"
 #include "platform/ShutdownSignals.h"
-#include "ui/Artwork.h"
 #include "shell/CommandLine.h"
 #include "shell/DesktopInput.h"
 #include "shell/frmSplash.h"
 #include "shell/frm_Main.h"
+#include "ui/Artwork.h"
 
 #include <QApplication>
 #include <QTimer>
@@ -19,6 +20,7 @@ int RunVarkelo(QApplication& app) {
     // Lets the desktop match the windows with the installed desktop entry and its icon.
     QGuiApplication::setDesktopFileName(QStringLiteral("org.varkelo.Varkelo"));
     QApplication::setWindowIcon(AppIcon());
+    platform::InstallShownDialogs();
     // Logging out or shutting down ends the program as File > Exit does, settings saved.
     platform::RouteShutdownSignals([](int) {
         for (QWidget* window : QApplication::topLevelWidgets()) {
