@@ -1,6 +1,5 @@
 #include "playback/ClipPlayer.h"
 
-#include "clips/FrameSource.h"
 #include "platform/RuntimeError.h"
 
 #include <QTimer>
@@ -13,20 +12,10 @@ using platform::CheckedInt16;
 using platform::TryStep;
 
 // A slot with nothing in it fails the step that asks for its frames, as a reader call without a
-// clip does. A still picture is its one frame 0.
-const FrameSource& filled(const FrameSource& source) {
-    if (source.Count() == 0) platform::Raise(platform::errObjectNotSet);
-    return source;
-}
-long frameCountOf(const FrameSource& source) {
-    return filled(source).Count();
-}
-long firstFrameOf(const FrameSource& source) {
-    return filled(source).FirstFrame();
-}
-// Stepping through a slot with nothing in it moves its counter on without wrapping.
-FrameSpan spanOf(const FrameSource& source) {
-    return {source.FirstFrame(), source.Count()};
+// clip does. (Stepping through it moves its counter on without wrapping.)
+FrameSpan filled(FrameSpan span) {
+    if (span.count == 0) platform::Raise(platform::errObjectNotSet);
+    return span;
 }
 
 // A timer with an interval that is not positive must never fire (a zero-interval QTimer
@@ -76,7 +65,7 @@ void ClipPlayer::stepBoth(Direction direction) {
         return host_->ModelFrameFor(videoFrame, modelFrame);
     };
     FramePair next{v, m};
-    TryStep([&] { next = StepBoth({v, m}, spanOf(s_.video), spanOf(s_.model), direction, sync); });
+    TryStep([&] { next = StepBoth({v, m}, host_->VideoFrames(), host_->ModelFrames(), direction, sync); });
     TryStep([&] { v = CheckedInt16(next.video); });
     TryStep([&] { m = CheckedInt16(next.model); });
 }
@@ -89,10 +78,10 @@ void ClipPlayer::Click(short button, short window) {
     short& m = s_.modelFrame;
     PlayerHost& h = *host_;
     QTimer* const timer = window >= 0 && window <= 2 ? timers_[window] : nullptr;
-    const auto N1 = [this] { return frameCountOf(s_.video); };
-    const auto F1 = [this] { return firstFrameOf(s_.video); };
-    const auto NM = [this] { return frameCountOf(s_.model); };
-    const auto FM = [this] { return firstFrameOf(s_.model); };
+    const auto N1 = [&h] { return filled(h.VideoFrames()).count; };
+    const auto F1 = [&h] { return filled(h.VideoFrames()).first; };
+    const auto NM = [&h] { return filled(h.ModelFrames()).count; };
+    const auto FM = [&h] { return filled(h.ModelFrames()).first; };
 
     // Play and Stop act on the timer of the chosen window; a choice with no timer is no
     // frame work, so it neither starts anything nor counts as playing.
@@ -182,7 +171,7 @@ void ClipPlayer::Click(short button, short window) {
             case 5:
                 TryStep([&] {
                     const Direction direction = button == 5 ? Direction::Forward : Direction::Back;
-                    m = CheckedInt16(StepFrame(m, spanOf(s_.model), direction));
+                    m = CheckedInt16(StepFrame(m, h.ModelFrames(), direction));
                 });
                 TryStep([&] { h.PaintModel(m); });
                 break;
@@ -217,20 +206,20 @@ void ClipPlayer::VideoTick() {
     short& v = s_.videoFrame;
     TryStep([&] { followSpeed(timers_[0], host_->Speed()); });
     TryStep([&] {
-        if (v > frameCountOf(s_.video) - 1) v = 0;
+        if (v > filled(host_->VideoFrames()).count - 1) v = 0;
     });
     TryStep([&] { host_->PaintVideo(v); });
     TryStep([&] { host_->ShowInfo(v); });  // the panel follows the picture
     // The counter now names the frame the next tick draws: after the last one, the first, so
     // that it never names a frame the clip does not have (a step or Stop would show it).
-    TryStep([&] { v = CheckedInt16(StepFrame(v, spanOf(s_.video), Direction::Forward)); });
+    TryStep([&] { v = CheckedInt16(StepFrame(v, host_->VideoFrames(), Direction::Forward)); });
 }
 
 void ClipPlayer::ModelTick() {
     short& m = s_.modelFrame;
     TryStep([&] { followSpeed(timers_[2], host_->Speed()); });
     // After the model's last frame comes its first (also from a counter beyond the end).
-    TryStep([&] { m = CheckedInt16(StepFrame(m, spanOf(s_.model), Direction::Forward)); });
+    TryStep([&] { m = CheckedInt16(StepFrame(m, host_->ModelFrames(), Direction::Forward)); });
     // The blend view paints video 1 again over the model moved on.
     const bool split = host_->SplitView();
     TryStep([&] { host_->PaintModel(m); });

@@ -10,15 +10,12 @@
 
 #include <memory>
 
-class FrameSource;
 class QTimer;
 
 namespace playback {
 
-// What playback reads and moves: the two slots, their counters and the program's state.
+// What playback reads and moves: the counters of video 1 and the model, and the program's state.
 struct PlaybackState {
-    const FrameSource& video;
-    const FrameSource& model;
     short& videoFrame;
     short& modelFrame;
     const int& clipKind;  // 1 still picture or one-frame clip, 2 clip of several frames
@@ -31,6 +28,9 @@ struct PlaybackState {
 class PlayerHost {
 public:
     virtual ~PlayerHost() = default;
+    // The frames video 1 and the model hold now (a still picture is its one frame 0).
+    virtual FrameSpan VideoFrames() const = 0;
+    virtual FrameSpan ModelFrames() const = 0;
     // Video 1 goes to frame n as a click on its thumbnail does: painted and made current, unless
     // the strip ignores it.
     virtual void ShowVideoFrame(short frame) = 0;

@@ -21,6 +21,8 @@ namespace {
 class WindowPlayerHost final : public playback::PlayerHost {
 public:
     explicit WindowPlayerHost(frm_Main& w) : w_(w) {}
+    playback::FrameSpan VideoFrames() const override { return {w_.Video1.FirstFrame(), w_.Video1.Count()}; }
+    playback::FrameSpan ModelFrames() const override { return {w_.Model.FirstFrame(), w_.Model.Count()}; }
     void ShowVideoFrame(short frame) override { w_.ImgVideoFrames_Click(frame); }
     void PaintVideo(short frame) override { w_.PasteAvi(frame); }
     void PaintModel(short frame) override { w_.ModelDraw(frame); }
@@ -41,9 +43,7 @@ private:
 }  // namespace
 
 void frm_Main::connectVideoControls() {
-    const playback::PlaybackState state{.video = Video1,
-                                        .model = Model,
-                                        .videoFrame = CurrentVideoFrame,
+    const playback::PlaybackState state{.videoFrame = CurrentVideoFrame,
                                         .modelFrame = CurrentModelFrame,
                                         .clipKind = ClipKind,
                                         .loading = G().BusyLoading,
