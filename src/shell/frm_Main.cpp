@@ -17,7 +17,7 @@
 #include "platform/PictureBox.h"
 #include "platform/RegistryStore.h"
 #include "platform/Twips.h"
-#include "shell/ClipNavigation.h"
+#include "playback/ClipNavigation.h"
 #include "playback/MoviePreview.h"
 #include "playback/MovieWindow.h"
 #include "playback/frmVideoControls.h"
@@ -88,7 +88,7 @@ frm_Main::frm_Main(QWidget* parent) : QMainWindow(parent), mru_(std::make_unique
     SwingKeys = new KeyPositionsController(this);
     // Keys, drops and the file list's double click; the scrub bar and the wheel.
     new DesktopInput(*this);
-    new ClipNavigation(*this);
+    connectClipNavigation();
     new CanvasZoom(*this);
     Form_Load();
 }
@@ -176,11 +176,6 @@ void frm_Main::buildControls() {
 
     ClockTimer = makeTimer(this, "ClockTimer", 100);
     connect(ClockTimer, &QTimer::timeout, this, &frm_Main::ClockTimer_Timer);
-    // The playback timers stay stopped until playback gives them a positive interval.
-    VideoTimer = makeTimer(this, "VideoTimer", 0);
-    ModelTimer = makeTimer(this, "ModelTimer", 0);
-    bothTimer = makeTimer(this, "bothTimer", 0);
-    for (QTimer* t : {VideoTimer, ModelTimer, bothTimer}) t->setTimerType(Qt::PreciseTimer);
 
     DrawToolBox = new frmDrawToolBox(this);
     ImageTool = new frmImageTool(this);

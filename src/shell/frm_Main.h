@@ -44,6 +44,9 @@ class frmModelTool;
 class frmVideoControls;
 class KeyPositionsController;
 class ToolWindow;
+namespace playback {
+class ClipPlayer;
+}
 
 namespace platform {
 class ImageBox;
@@ -230,8 +233,11 @@ private:
     void fullWindow();
     void splitWindow();
     void leaveSplitView();
-    // Wires the video controls window to the main window; called once while building.
+    // Wires the video controls window and the clip player to the main window; called once while building.
     void connectVideoControls();
+    // The scrub bar and the wheel over the picture.
+    void connectClipNavigation();
+    playback::ClipPlayer* player_ = nullptr;
     // Wires the model adjustment window, the pan sliders and the canvas's model drag.
     void connectModelAdjustment();
     void buildMenus();

@@ -92,11 +92,11 @@ class TestPlayback : public QObject {
         QPushButton* const buttons[] = {c->cmdBackFull, c->cmdForwardFull, c->cmdBackFast, c->cmdForwardFast};
         buttons[QStringLiteral("HEBF").indexOf(button)]->click();
     }
-    // Ticks of the timers named by letters: v VideoTimer, b bothTimer, m ModelTimer.
-    static void tick(frm_Main& w, QChar timer) {
-        if (timer == u'v') w.VideoTimer_Timer();
-        if (timer == u'b') w.bothTimer_Timer();
-        if (timer == u'm') w.ModelTimer_Timer();
+    // A tick of the timer of window choice 0 (video 1), 1 (both) or 2 (the model).
+    static void tick(frm_Main& w, int choice) {
+        void (frm_Main::*const ticks[])() = {&frm_Main::VideoTimer_Timer, &frm_Main::bothTimer_Timer,
+                                             &frm_Main::ModelTimer_Timer};
+        (w.*ticks[choice])();
     }
     static bool anyTimerActive(const frm_Main& w) {
         return w.VideoTimer->isActive() || w.ModelTimer->isActive() || w.bothTimer->isActive();
@@ -105,14 +105,6 @@ class TestPlayback : public QObject {
         QList<bool> on;
         for (QRadioButton* opt : w.VideoControls->optWindow) on << opt->isEnabled();
         return on;
-    }
-    // Counts paints of the canvas: every paint ends by redrawing the marks.
-    static void countPaints(frm_Main& w, int& paints) {
-        auto marks = w.DrawingUpdate;
-        w.DrawingUpdate = [marks, &paints] {
-            ++paints;
-            if (marks) marks();
-        };
     }
     // Keys as a user types them into `target`, whose window is made the active one first;
     // "End Ctrl+Z" is End, then Ctrl+Z.
@@ -166,8 +158,7 @@ private Q_SLOTS:
     // Scripts for the video controls, with the frames expected after each step: video 1's, or
     // video 1's/the model's. H first frame, E last, B back, F forward: buttons, with the counters
     // and thumbnail checked too; t: a tick of the chosen window's timer, which runs at the speed
-    // last set (~n) and alone; P play; S stop, which shows the frames the counters name;
-    // =v/m sets the counters.
+    // last set (~n) and alone; P play; S stop, which shows the frames the counters name.
     void controls_data() {
         QTest::addColumn<int>("choice");
         QTest::addColumn<QString>("script");
@@ -177,17 +168,10 @@ private Q_SLOTS:
         QTest::newRow("the model steps alone") << 2 << "E0/9 F0/0 B0/9 H0/0 F0/1";
         // Stopped after frame 1 is drawn: the counter names the next frame, and that is shown.
         QTest::newRow("video 1 plays") << 0 << "~40 P t0 t1 t2 ~7 t3 t4 t5 t6 t7 t8 t9 t0 t1 S2";
-        // Right after the last frame the counter names the first, never a frame past the end.
-        QTest::newRow("video 1 at the fastest, stopped after the last frame")
-            << 0 << "E9 ~1 P t9 t0 t1 ~2 t2 t3 t4 t5 t6 t7 t8 t9 S0";
         QTest::newRow("both windows play from the last frames")
             << 1 << "E9/9 ~25 P t0/0 t1/1 ~60 t2/2 t3/3 S3/3";
         QTest::newRow("the model plays from its frame 1")
             << 2 << "~100 P t0/2 t0/3 t0/4 ~3 t0/5 t0/6 t0/7 t0/8 t0/9 t0/0 t0/1 S0/1";
-        QTest::newRow("the model at the fastest") << 2 << "~1 P t0/2 t0/3 S0/3";
-        // A counter that would overflow keeps its value; the steps after it still run. A model
-        // counter beyond the end wraps at the next tick instead of running on.
-        QTest::newRow("counters near the 16-bit limit") << 1 << "=32767/32767 F0/0 =0/30000 t1/0";
     }
     void controls() {
         QFETCH(int, choice);
@@ -202,8 +186,6 @@ private Q_SLOTS:
             const QStringList f = step.mid(1).split(u'/');
             const QPoint at(f[0].toInt(), f.size() > 1 ? f[1].toInt() : kNone);
             if (step[0] == u'~') c->hscrSpeed->setValue(at.x());
-            if (step[0] == u'=')
-                std::tie(w.CurrentVideoFrame, w.CurrentModelFrame) = std::pair(short(at.x()), short(at.y()));
             if (QStringLiteral("HEBF").contains(step[0])) {
                 press(w, step[0]);
                 showing(w, at);
@@ -218,7 +200,7 @@ private Q_SLOTS:
             if (step[0] == u't') {
                 const QImage panel = w.picVideoInfo->Image();
                 const int before = shown(w);
-                tick(w, QStringLiteral("vbm")[choice]);
+                tick(w, choice);
                 showing(w, at, false);
                 // Playing video 1, the info panel follows the picture.
                 if (choice < 2 && at.x() != before) QVERIFY(w.picVideoInfo->Image() != panel);
@@ -235,61 +217,6 @@ private Q_SLOTS:
             }
         }
         QVERIFY(!anyTimerActive(w) && boxes.calls.empty());
-    }
-
-    // Buttons and ticks that must not paint or move a frame, and those that still run beside them.
-    void ignoredCommands_data() {
-        QTest::addColumn<QString>(
-            "setup");                    // what is open: a file, "model" (inserted and chosen), or nothing
-        QTest::addColumn<bool>("busy");  // during a load
-        QTest::addColumn<QString>("clicks");  // button code,window
-        QTest::addColumn<QString>("ticks");   // v VideoTimer, b bothTimer, m ModelTimer
-        QTest::addColumn<QPoint>("frames");   // the counters after
-        const auto row = [](const char* name, const char* setup, bool busy, const QString& clicks,
-                            const char* ticks, QPoint frames) {
-            QTest::newRow(name) << QString(setup) << busy << clicks << QString(ticks) << frames;
-        };
-        const QString everyButton = QStringLiteral("2,%1 5,%1 4,%1 1,%1 0,%1 6,%1");
-        row("nothing loaded", "", false,
-            everyButton.arg(0) + u' ' + everyButton.arg(1) + u' ' + everyButton.arg(2), "vmb",
-            {kNone, kNone});
-        row("a still picture", "pose.jpg", false, everyButton.arg(0), "vvv", {0, kNone});
-        // Code 3 only gives the choices back; the rest are no codes or no windows.
-        row("unknown codes and windows", "swing.avi", false, "3,0 7,0 -1,1 2,3 5,-1 2,5", "", {0, kNone});
-        row("model buttons during a load", "model", true, everyButton.arg(2), "", {0, 1});
-    }
-    void ignoredCommands() {
-        QFETCH(QString, setup);
-        QFETCH(bool, busy);
-        QFETCH(QString, clicks);
-        QFETCH(QString, ticks);
-        QFETCH(QPoint, frames);
-        MsgBoxRecorder boxes;
-        frm_Main w;
-        if (setup == QLatin1String("model"))
-            load(w, 2);
-        else if (!setup.isEmpty())
-            open(w, setup.toUtf8().constData());
-        int paints = 0;
-        countPaints(w, paints);
-        for (QRadioButton* opt : w.VideoControls->optWindow) opt->setEnabled(false);
-        G().BusyLoading = busy;
-        for (const QString& c : clicks.split(u' '))
-            w.VideoControl_Click(c.section(u',', 0, 0).toShort(), c.section(u',', 1).toShort());
-        for (QChar t : ticks) tick(w, t);
-        if (!setup.isEmpty()) QCOMPARE(paints, 0);  // with nothing loaded the canvas is cleared
-        if (frames.x() != kNone) QCOMPARE(w.CurrentVideoFrame, short(frames.x()));
-        if (frames.y() != kNone) QCOMPARE(w.CurrentModelFrame, short(frames.y()));
-        QVERIFY(!anyTimerActive(w) && G().Stopped && boxes.calls.empty());
-        // During a load the closing steps do not run either.
-        QCOMPARE(options(w), (QList<bool>{!busy, false, false}));
-        // Aimed at both windows, the buttons still run during a load.
-        if (busy) {
-            w.VideoControl_Click(5, 1);
-            showing(w, {1, 2});
-            QCOMPARE(options(w), (QList<bool>{true, true, true}));
-        }
-        G().BusyLoading = false;
     }
 
     // Play for another window takes over from the running timer; closing the model stops it
@@ -317,13 +244,13 @@ private Q_SLOTS:
         }
     }
 
-    // The view decides the paint: the blend view paints the model surface and video 1 (twice:
-    // PasteModel repaints it too); the split view only the model's half.
+    // The window's view decides a model tick's paints: the blend view paints the model surface and
+    // video 1 (twice: PasteModel repaints it too); the split view only the model's half.
     void modelTicksPaintWhatTheViewShows() {
         frm_Main w;
         load(w, 2);
-        int paints = 0;
-        countPaints(w, paints);
+        int paints = 0;  // every paint of the canvas ends by redrawing the marks
+        w.DrawingUpdate = [&paints, marks = w.DrawingUpdate] { marks(), ++paints; };
         w.ModelTimer_Timer();
         QCOMPARE(paints, 2);
         w.Toolbar1->SetValue(11, true);
@@ -331,12 +258,6 @@ private Q_SLOTS:
         paints = 0;
         w.ModelTimer_Timer();
         QCOMPARE(paints, 1);
-        QCOMPARE(w.CurrentModelFrame, short(3));
-        const QRect left(0, 0, w.Model.CanvasRect().left(), w.pic_video->Image().height());
-        const QImage videoHalf = w.pic_video->Image().copy(left);
-        w.bothTimer_Timer();
-        QCOMPARE(paints, 3);
-        QVERIFY(w.pic_video->Image().copy(left) != videoHalf);  // video 1 moved on too
     }
 
     // Frames the store does not hold (past the end, a picture's frame 1) show the last frame

@@ -1,18 +1,14 @@
-#include "shell/ClipNavigation.h"
+#include "playback/ClipNavigation.h"
 
-#include "clips/cVideo.h"
+#include "clips/FrameSource.h"
 #include "platform/ImageBox.h"
-#include "platform/PictureBox.h"
 #include "platform/Twips.h"
 #include "playback/frmVideoControls.h"
-#include "ui/Globals.h"
-#include "shell/frm_Main.h"
 
 #include <QPushButton>
 #include <QScrollBar>
 #include <QSignalBlocker>
 #include <QSlider>
-#include <QTimer>
 #include <QWheelEvent>
 
 #include <algorithm>
@@ -25,9 +21,9 @@ constexpr int kLowestBar = 10;    // pixels: a bar squeezed lower than this is s
 
 }  // namespace
 
-ClipNavigation::ClipNavigation(frm_Main& window) : QObject(&window), w_(window) {
+ClipNavigation::ClipNavigation(const Parts& parts, QObject* parent) : QObject(parent), p_(parts) {
     setObjectName(QStringLiteral("ClipNavigation"));
-    bar_ = new QSlider(Qt::Horizontal, w_.pic_video->parentWidget());
+    bar_ = new QSlider(Qt::Horizontal, p_.canvas->parentWidget());
     bar_->setObjectName(QStringLiteral("sldScrub"));
     bar_->setToolTip(QStringLiteral("Drag to any frame"));
     bar_->setFocusPolicy(Qt::NoFocus);  // the frame keys work wherever the focus is
@@ -35,66 +31,64 @@ ClipNavigation::ClipNavigation(frm_Main& window) : QObject(&window), w_(window) 
     bar_->setPageStep(10);
     bar_->hide();
     connect(bar_, &QSlider::valueChanged, this, &ClipNavigation::scrubTo);
-    connect(&w_, &frm_Main::FrameShown, this, &ClipNavigation::follow);
 
     // The bar keeps its place whatever moves or shows around it.
-    for (QWidget* neighbour : {static_cast<QWidget*>(w_.pic_video), static_cast<QWidget*>(w_.hscrAvi1),
-                               static_cast<QWidget*>(w_.hscrAvi2), w_.picPVideoFrames})
+    for (QWidget* neighbour :
+         {p_.canvas, static_cast<QWidget*>(p_.pan1), static_cast<QWidget*>(p_.pan2), p_.strip})
         neighbour->installEventFilter(this);
 
-    w_.VideoControls->clipRate = [this](short choice) {
+    p_.controls->clipRate = [this](short choice) {
         const bool model = choice == 2;
-        if (model ? !G().ModelShown : w_.ClipKind != 2) return 0.0;
-        const FrameStore& clip = model ? w_.Model : w_.Video1;
+        if (model ? !p_.modelShown : p_.clipKind != 2) return 0.0;
+        const FrameSource& clip = model ? p_.model : p_.video;
         return clip.FramesPerSecond();
     };
 }
 
-void ClipNavigation::follow(short iFrame) {
-    if (w_.ClipKind != 2 || !w_.Video1.IsClip()) {
+void ClipNavigation::FrameShown(short iFrame) {
+    if (p_.clipKind != 2 || !p_.video.IsClip()) {
         bar_->hide();
         lastShown_ = -1;
         return;
     }
-    const int first = w_.Video1.FirstFrame();
+    const int first = p_.video.FirstFrame();
     {
         const QSignalBlocker quiet(bar_);  // showing the frame is not scrubbing to it
-        bar_->setRange(first, first + std::max(0, w_.Video1.Count() - 1));
+        bar_->setRange(first, first + std::max(0, p_.video.Count() - 1));
         bar_->setValue(iFrame);
     }
-    if (bar_->isHidden() && !w_.pic_video->isHidden()) {
+    if (bar_->isHidden() && !p_.canvas->isHidden()) {
         place();
         bar_->show();
     }
     // While a clip plays the strip stays where the user left it; the highlight does too.
-    const bool playing = w_.VideoTimer->isActive() || w_.bothTimer->isActive();
-    if (!playing && iFrame != lastShown_) RevealThumbnail(iFrame - first);
+    if (!p_.playing() && iFrame != lastShown_) RevealThumbnail(iFrame - first);
     lastShown_ = iFrame;
 }
 
 void ClipNavigation::scrubTo(int frame) {
-    if (G().BusyLoading || w_.ClipKind != 2 || !w_.Video1.IsClip()) return;
-    w_.ImgVideoFrames_Click(frame - w_.Video1.FirstFrame());
+    if (p_.loading || p_.clipKind != 2 || !p_.video.IsClip()) return;
+    p_.showThumbnail(frame - p_.video.FirstFrame());
 }
 
 void ClipNavigation::RevealThumbnail(int index) {
-    if (index < 0 || size_t(index) >= w_.ImgVideoFrames.size() || !w_.ImgVideoFrames[size_t(index)]) return;
+    if (index < 0 || size_t(index) >= p_.thumbnails.size() || !p_.thumbnails[size_t(index)]) return;
     // The strip shows one row per step of its scroll bar, rows a thumbnail and 50 twips apart,
     // the first 2 vertical units down.
-    const long unitY = G().ScreenUnitY;
+    const long unitY = p_.screenUnitY;
     const double rowPitch = 12.0 * unitY + 50;
-    const double fromFirstRow = platform::PixelsToTwipsY(w_.ImgVideoFrames[size_t(index)]->y()) - 2.0 * unitY;
-    w_.HScrVideoFrames->setValue(int(std::lround(fromFirstRow / rowPitch)));
+    const double fromFirstRow = platform::PixelsToTwipsY(p_.thumbnails[size_t(index)]->y()) - 2.0 * unitY;
+    p_.stripScroll->setValue(int(std::lround(fromFirstRow / rowPitch)));
 }
 
 void ClipNavigation::place() {
-    const QRect picture = w_.pic_video->geometry();
+    const QRect picture = p_.canvas->geometry();
     int top = picture.bottom() + 1;
-    for (QScrollBar* pan : {w_.hscrAvi1, w_.hscrAvi2})
+    for (QScrollBar* pan : {p_.pan1, p_.pan2})
         if (!pan->isHidden()) top = std::max(top, pan->geometry().bottom() + 1);
     int height = bar_->sizeHint().height();
-    if (!w_.picPVideoFrames->isHidden() && w_.picPVideoFrames->y() > top)
-        height = std::min(height, std::max(kLowestBar, w_.picPVideoFrames->y() - top));
+    if (!p_.strip->isHidden() && p_.strip->y() > top)
+        height = std::min(height, std::max(kLowestBar, p_.strip->y() - top));
     bar_->setGeometry(picture.x(), top, picture.width(), height);
     bar_->raise();
 }
@@ -103,7 +97,7 @@ void ClipNavigation::step(int wheelDelta) {
     // A notch steps one frame: up goes back, down goes on, as the strip reads left to right.
     // High-resolution wheels send parts of a notch, which add up.
     wheelRest_ += wheelDelta;
-    frmVideoControls* c = w_.VideoControls;
+    frmVideoControls* c = p_.controls;
     for (; wheelRest_ >= kWheelNotch; wheelRest_ -= kWheelNotch) c->cmdBackFast->click();
     for (; wheelRest_ <= -kWheelNotch; wheelRest_ += kWheelNotch) c->cmdForwardFast->click();
 }
@@ -111,11 +105,11 @@ void ClipNavigation::step(int wheelDelta) {
 bool ClipNavigation::eventFilter(QObject* watched, QEvent* event) {
     switch (event->type()) {
         case QEvent::Wheel: {
-            if (watched != w_.pic_video) break;
+            if (watched != p_.canvas) break;
             auto* wheel = static_cast<QWheelEvent*>(event);
             // Ctrl+wheel is left to the picture itself.
             if (wheel->modifiers() & Qt::ControlModifier) break;
-            if (G().BusyLoading || w_.ClipKind != 2) break;
+            if (p_.loading || p_.clipKind != 2) break;
             const QPoint turn = wheel->angleDelta();
             step(turn.y() != 0 ? turn.y() : turn.x());
             wheel->accept();
