@@ -16,13 +16,15 @@ QStringList ClipInfoLines(const FrameStore& clip, int shownFrame) {
         // Paired on a line, so that the panel keeps room for the swing's tempo below.
         QStringLiteral("No Frames: ") + QString::number(clip.frameCount) + QStringLiteral("   Rate: ") +
             QString::number(rate, 'g', 6) + QStringLiteral(" fps"),
-        QStringLiteral("Video: ") + QString::number(size.width()) + QLatin1Char('x') + QString::number(size.height()),
+        QStringLiteral("Video: ") + QString::number(size.width()) + QLatin1Char('x') +
+            QString::number(size.height()),
         QStringLiteral("Frame: ") + QString::number(shownFrame) + QStringLiteral("   Time: ") +
             QString::number(reader ? reader->FrameSeconds(shownFrame) : 0.0, 'f', 3) + QStringLiteral(" s"),
     };
 }
 
-void PaintClipInfo(platform::PictureBox& box, const FrameStore& clip, int shownFrame, const QStringList& more) {
+void PaintClipInfo(platform::PictureBox& box, const FrameStore& clip, int shownFrame,
+                   const QStringList& more) {
     box.SetFont(QFont(QStringLiteral("Times New Roman"), 10));
     box.Cls();
     const double h = box.TextHeight(clip.clipFileName);

@@ -11,4 +11,5 @@ class PictureBox;
 // The panel's lines for `clip` showing frame `shownFrame`.
 QStringList ClipInfoLines(const FrameStore& clip, int shownFrame);
 // Paints those lines, then `more`, into `box` and shows it.
-void PaintClipInfo(platform::PictureBox& box, const FrameStore& clip, int shownFrame, const QStringList& more);
+void PaintClipInfo(platform::PictureBox& box, const FrameStore& clip, int shownFrame,
+                   const QStringList& more);

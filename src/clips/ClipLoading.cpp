@@ -79,10 +79,12 @@ void frm_Main::connectClips() {
         if (const auto saved = MarksStore::Load(path); saved.status == MarksStore::LoadResult::Loaded)
             SwingKeys->SetStoredKeys(KeyPositionsController::Model, saved.snapshot.keyPositions);
     };
-    h.modelOpened = [this](const QString& path) { SwingKeys->ClipLoaded(KeyPositionsController::Model, path); };
+    h.modelOpened = [this](const QString& path) {
+        SwingKeys->ClipLoaded(KeyPositionsController::Model, path);
+    };
     opener_ = std::make_unique<ClipOpener>(*this, *pic_video, *prgbarProcess, *strip_, Video1, Model,
-                                           G().BusyLoading, G().CloseRequested, G().ScreenUnitX, G().ScreenUnitY,
-                                           std::move(h));
+                                           G().BusyLoading, G().CloseRequested, G().ScreenUnitX,
+                                           G().ScreenUnitY, std::move(h));
 
     FileBrowser::Hooks b;
     b.trapErrors = [](const std::function<void()>& body) { TrapErrors(body); };
@@ -97,12 +99,19 @@ void frm_Main::connectClips() {
     b.preview = [this](const QString& path) {
         if (previewClip) previewClip(path);
     };
-    browser_ = std::make_unique<FileBrowser>(*Drive1, *Dir1, *File1, G().BusyLoading, G().WorkingDir, std::move(b));
+    browser_ =
+        std::make_unique<FileBrowser>(*Drive1, *Dir1, *File1, G().BusyLoading, G().WorkingDir, std::move(b));
 }
 
-bool frm_Main::fOpenAvi(const QString& path) { return opener_->OpenClip(path); }
-bool frm_Main::fOpenModel(const QString& path) { return opener_->OpenModel(path); }
-bool frm_Main::fOpenPic(const QString& path) { return opener_->OpenPicture(path); }
+bool frm_Main::fOpenAvi(const QString& path) {
+    return opener_->OpenClip(path);
+}
+bool frm_Main::fOpenModel(const QString& path) {
+    return opener_->OpenModel(path);
+}
+bool frm_Main::fOpenPic(const QString& path) {
+    return opener_->OpenPicture(path);
+}
 
 void frm_Main::ShowVideoInfo(platform::PictureBox* box, int shownFrame) {
     PaintClipInfo(*box, Video1, shownFrame < 0 ? CurrentVideoFrame : shownFrame, SwingKeys->InfoLines());

@@ -98,11 +98,20 @@ std::optional<ClipRefusal> RefusalOf(int frames, int first, std::uint64_t needed
     return std::nullopt;
 }
 
-ClipOpener::ClipOpener(QWidget& window, platform::PictureBox& canvas, QProgressBar& progress, FrameStrip& strip,
-                       FrameStore& video1, FrameStore& model, bool& busy, bool& closeRequested, const long& unitX,
-                       const long& unitY, Hooks hooks)
-    : window_(window), canvas_(canvas), progress_(progress), strip_(strip), video1_(video1), model_(model),
-      busy_(busy), closeRequested_(closeRequested), unitX_(unitX), unitY_(unitY), hooks_(std::move(hooks)) {}
+ClipOpener::ClipOpener(QWidget& window, platform::PictureBox& canvas, QProgressBar& progress,
+                       FrameStrip& strip, FrameStore& video1, FrameStore& model, bool& busy,
+                       bool& closeRequested, const long& unitX, const long& unitY, Hooks hooks)
+    : window_(window),
+      canvas_(canvas),
+      progress_(progress),
+      strip_(strip),
+      video1_(video1),
+      model_(model),
+      busy_(busy),
+      closeRequested_(closeRequested),
+      unitX_(unitX),
+      unitY_(unitY),
+      hooks_(std::move(hooks)) {}
 
 bool ClipOpener::refuse(const cVideo& reader, const QString& path) {
     const int n = reader.NumberOfFrames();
@@ -126,7 +135,8 @@ ClipOpener::Loaded ClipOpener::load(std::unique_ptr<cVideo>& reader, FrameStore&
     const int first = reader->FirstFrame();
     std::vector<QSize> sizes;
     if (thumbnails)
-        sizes = FrameStrip::Sizes(*thumbnails, std::min(reader->NumberOfFrames(), int(FrameStore::kMaxFrames)));
+        sizes =
+            FrameStrip::Sizes(*thumbnails, std::min(reader->NumberOfFrames(), int(FrameStore::kMaxFrames)));
     ClipLoader loader(std::move(reader), std::move(sizes));
     LoadCancelling cancelling(window_, loader);
     Loaded result;
@@ -201,7 +211,8 @@ bool ClipOpener::OpenClip(const QString& path) {
     if (read.held == 0) {
         progress_.hide();
         cancelled_ = read.outcome == ClipLoader::Outcome::Cancelled;
-        if (read.outcome == ClipLoader::Outcome::Failed) platform::MsgBox(fileError(path), platform::vbInformation);
+        if (read.outcome == ClipLoader::Outcome::Failed)
+            platform::MsgBox(fileError(path), platform::vbInformation);
         closeIfAsked();
         return false;
     }
@@ -211,7 +222,8 @@ bool ClipOpener::OpenClip(const QString& path) {
                            ? std::min(reader->NumberOfFrames(), int(FrameStore::kMaxFrames))
                            : read.held;
     if (loaded != n && loaded > 0)
-        strip_.Refit(ComputeThumbnails(unitX_, unitY_, reader->FrameWidth(), reader->FrameHeight(), loaded), loaded);
+        strip_.Refit(ComputeThumbnails(unitX_, unitY_, reader->FrameWidth(), reader->FrameHeight(), loaded),
+                     loaded);
 
     video1_.Adopt(std::move(reader));
     video1_.frameCount = short(loaded);
@@ -258,8 +270,9 @@ bool ClipOpener::OpenModel(const QString& path) {
         QSize shown(model_.sourceWidth, model_.sourceHeight);
         if (shown.width() > width || shown.height() > height)
             shown = QSize(model_.fit.scaledWidth, model_.fit.scaledHeight);
-        model_.placement = QRect(int(std::lrint(width / 2.0 - shown.width() / 2.0)),
-                                 int(std::lrint(height / 2.0 - shown.height() / 2.0)), shown.width(), shown.height());
+        model_.placement =
+            QRect(int(std::lrint(width / 2.0 - shown.width() / 2.0)),
+                  int(std::lrint(height / 2.0 - shown.height() / 2.0)), shown.width(), shown.height());
         hooks_.modelOpened(path);
         closeIfAsked();
         return true;
@@ -275,7 +288,8 @@ bool ClipOpener::OpenPicture(const QString& path) {
     auto dib = std::make_unique<cDIBSection>();
     if (read.picture.isNull() || !dib->CreateFromPicture(read.picture)) {
         // The picture shown before stays.
-        const QString reason = read.picture.isNull() ? read.error : QStringLiteral("Not enough memory for it.");
+        const QString reason =
+            read.picture.isNull() ? read.error : QStringLiteral("Not enough memory for it.");
         platform::MsgBox(QStringLiteral("The picture could not be read:") + QLatin1Char('\n') + path +
                              QLatin1Char('\n') + reason,
                          platform::vbExclamation);

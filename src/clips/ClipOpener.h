@@ -61,9 +61,9 @@ public:
 
     // `busy` is set while frames are read, `closeRequested` when the window was asked to close
     // meanwhile (it closes once the load ends). `canvas` is what the frames are fitted to.
-    ClipOpener(QWidget& window, platform::PictureBox& canvas, QProgressBar& progress, FrameStrip& strip, FrameStore& video1,
-               FrameStore& model, bool& busy, bool& closeRequested, const long& unitX, const long& unitY,
-               Hooks hooks);
+    ClipOpener(QWidget& window, platform::PictureBox& canvas, QProgressBar& progress, FrameStrip& strip,
+               FrameStore& video1, FrameStore& model, bool& busy, bool& closeRequested, const long& unitX,
+               const long& unitY, Hooks hooks);
 
     // Reads a whole clip into video 1; a clip that cannot be read or is refused leaves the
     // loaded one as it was.

@@ -7,8 +7,8 @@
 
 #include <QSignalBlocker>
 
-FileBrowser::FileBrowser(platform::DriveListBox& drive, platform::DirListBox& dir, platform::FileListBox& file,
-                         const bool& busy, QString& workingDir, Hooks hooks)
+FileBrowser::FileBrowser(platform::DriveListBox& drive, platform::DirListBox& dir,
+                         platform::FileListBox& file, const bool& busy, QString& workingDir, Hooks hooks)
     : drive_(drive), dir_(dir), file_(file), busy_(busy), workingDir_(workingDir), hooks_(std::move(hooks)) {}
 
 void FileBrowser::DriveChanged() {

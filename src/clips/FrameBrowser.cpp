@@ -7,10 +7,18 @@
 #include "shell/Globals.h"
 #include "shell/frm_Main.h"
 
-void frm_Main::Drive1_Change() { browser_->DriveChanged(); }
-void frm_Main::Dir1_Change() { browser_->FolderChanged(); }
-void frm_Main::File1_MouseUp(int button, int shift) { browser_->MouseUp(button, shift); }
-void frm_Main::HScrVideoFrames_Change() { strip_->Scroll(); }
+void frm_Main::Drive1_Change() {
+    browser_->DriveChanged();
+}
+void frm_Main::Dir1_Change() {
+    browser_->FolderChanged();
+}
+void frm_Main::File1_MouseUp(int button, int shift) {
+    browser_->MouseUp(button, shift);
+}
+void frm_Main::HScrVideoFrames_Change() {
+    strip_->Scroll();
+}
 
 void frm_Main::reflowThumbnails() {
     if (ClipKind == 2) strip_->Reflow(Video1, CurrentVideoFrame);

@@ -10,8 +10,8 @@
 
 #include <algorithm>
 
-FrameStrip::FrameStrip(QWidget* outer, std::vector<platform::ImageBox*>& thumbnails, const QCursor& thumbnailCursor,
-                       const long& unitX, const long& unitY)
+FrameStrip::FrameStrip(QWidget* outer, std::vector<platform::ImageBox*>& thumbnails,
+                       const QCursor& thumbnailCursor, const long& unitX, const long& unitY)
     : QObject(outer), thumbs_(thumbnails), unitX_(unitX), unitY_(unitY) {
     inner_ = new QWidget(outer);
     inner_->setObjectName(QStringLiteral("picCVideoFrames"));
@@ -56,13 +56,15 @@ void FrameStrip::Add(int index, const QImage& frame, const ThumbnailLayout& layo
     thumb->setGeometry(at);
     // At the thumbnail's size (the loader scales it once), so painting the strip never scales.
     thumb->setPixmap(QPixmap::fromImage(
-        frame.size() == at.size() ? frame : frame.scaled(at.size(), Qt::IgnoreAspectRatio, Qt::FastTransformation)));
+        frame.size() == at.size() ? frame
+                                  : frame.scaled(at.size(), Qt::IgnoreAspectRatio, Qt::FastTransformation)));
     thumb->show();
 }
 
 std::vector<QSize> FrameStrip::Sizes(const ThumbnailLayout& layout, int count) {
     std::vector<QSize> sizes;
-    for (int i = 0; i < std::max(1, count); ++i) sizes.push_back(platform::TwipsToPixels(layout.Box(i)).size());
+    for (int i = 0; i < std::max(1, count); ++i)
+        sizes.push_back(platform::TwipsToPixels(layout.Box(i)).size());
     return sizes;
 }
 
@@ -108,7 +110,8 @@ void FrameStrip::Reflow(const FrameStore& clip, int currentFrame) {
                 thumb->setPixmap(QPixmap::fromImage(
                     frame->HDC()->scaled(at.size(), Qt::IgnoreAspectRatio, Qt::FastTransformation)));
             else if (!thumb->pixmap().isNull())
-                thumb->setPixmap(thumb->pixmap().scaled(at.size(), Qt::IgnoreAspectRatio, Qt::FastTransformation));
+                thumb->setPixmap(
+                    thumb->pixmap().scaled(at.size(), Qt::IgnoreAspectRatio, Qt::FastTransformation));
         }
         thumb->setGeometry(at);
     }
