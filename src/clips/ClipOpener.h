@@ -36,6 +36,7 @@ std::optional<ClipRefusal> RefusalOf(int frames, int first, std::uint64_t needed
 class ClipOpener {
 public:
     enum class Slot { Video1, Model };
+    // What the window does around a load; every hook but `loading` must be set.
     struct Hooks {
         // The commands that open a dialog go off while a load runs (true), and come back (false).
         std::function<void(bool)> loading;
