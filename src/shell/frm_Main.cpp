@@ -1,6 +1,9 @@
 #include "shell/frm_Main.h"
 
+#include "clips/ClipOpener.h"
 #include "clips/ClipPreview.h"
+#include "clips/FileBrowser.h"
+#include "clips/FrameStrip.h"
 #include "clips/MediaKinds.h"
 #include "shell/CanvasZoom.h"
 #include "compare/KeyPositionsController.h"
@@ -150,25 +153,11 @@ void frm_Main::buildControls() {
     picPVideoFrames = new QWidget(client);
     picPVideoFrames->setObjectName(QStringLiteral("picPVideoFrames"));
     picPVideoFrames->hide();
-    picCVideoFrames = new QWidget(picPVideoFrames);
-    picCVideoFrames->setObjectName(QStringLiteral("picCVideoFrames"));
-    picCVideoFrames->hide();
-    auto* thumb0 = new platform::ImageBox(picCVideoFrames);
-    thumb0->setObjectName(QStringLiteral("ImgVideoFrames0"));
-    thumb0->setScaledContents(true);
-    thumb0->setCursor(ThumbnailCursor());
-    thumb0->hide();
-    connect(thumb0, &platform::ImageBox::Click, this, [this] { ImgVideoFrames_Click(0); });
-    ImgVideoFrames.push_back(thumb0);
-    shapeVideoFrame = new QFrame(picCVideoFrames);
-    shapeVideoFrame->setObjectName(QStringLiteral("shapeVideoFrame"));
-    shapeVideoFrame->setStyleSheet(
-        QStringLiteral("QFrame { border: 2px solid red; background: transparent; }"));
-    shapeVideoFrame->setAttribute(Qt::WA_TransparentForMouseEvents);
-    shapeVideoFrame->hide();
-    HScrVideoFrames = new QScrollBar(Qt::Horizontal, picPVideoFrames);
-    HScrVideoFrames->setObjectName(QStringLiteral("HScrVideoFrames"));
-    HScrVideoFrames->hide();
+    strip_ = new FrameStrip(picPVideoFrames, ImgVideoFrames, ThumbnailCursor(), G().ScreenUnitX, G().ScreenUnitY);
+    picCVideoFrames = strip_->Inner();
+    shapeVideoFrame = strip_->Marker();
+    HScrVideoFrames = strip_->ScrollBar();
+    connect(strip_, &FrameStrip::Clicked, this, &frm_Main::ImgVideoFrames_Click);
 
     imgLogo = new QLabel(client);
     imgLogo->setObjectName(QStringLiteral("imgLogo"));
@@ -202,6 +191,7 @@ void frm_Main::buildControls() {
         if (Model.OnDemand() && n == Model.AwaitedFrame() && G().ModelShown) platform::TryStep([&] { ModelDraw(short(n)); });
     });
     connectModelAdjustment();
+    connectClips();
 
     connect(Drive1, &platform::DriveListBox::Change, this, &frm_Main::Drive1_Change);
     connect(Dir1, &platform::DirListBox::Change, this, &frm_Main::Dir1_Change);
@@ -209,7 +199,6 @@ void frm_Main::buildControls() {
     previewClip = [this](const QString& path) { preview_->Preview(path); };
     connect(File1, &platform::FileListBox::MouseUp, this,
             [this](int button, int shift, float, float) { File1_MouseUp(button, shift); });
-    connect(HScrVideoFrames, &QScrollBar::valueChanged, this, &frm_Main::HScrVideoFrames_Change);
     connect(Toolbar1, &MainToolbar::ButtonClick, this, &frm_Main::Toolbar_Click);
 }
 

@@ -23,6 +23,9 @@
 #include <vector>
 
 class QAction;
+class ClipOpener;
+class FileBrowser;
+class FrameStrip;
 struct PictureScene;
 class QFrame;
 class QLabel;
@@ -253,25 +256,13 @@ private:
     void RefreshRecentMenu();
     void Drive1_Change();
     void Dir1_Change();
-    // Frame strip: remove thumbnails 1.. and hide the rest.
-    void clearThumbnails();
-    void addThumbnail(int index, const QImage& frame, const ThumbnailLayout& layout);
-    void layOutStrip(const ThumbnailLayout& layout);
-    // How a load ended, and the frames it put in its store (counted from the clip's first).
-    struct LoadedFrames {
-        ClipLoader::Outcome outcome = ClipLoader::Outcome::Failed;
-        int held = 0;
-    };
-    // Reads every frame of `reader` into `store` on a thread of its own while the window stays
-    // responsive; Esc or closing the window stops it. `replace` runs just before the first frame
-    // goes in, `firstIn` just after; `reader` comes back with the count the reading found.
-    LoadedFrames loadFrames(std::unique_ptr<cVideo>& reader, FrameStore& store, const ThumbnailLayout* thumbnails,
-                            const std::function<void()>& replace, const std::function<void()>& firstIn = {});
-    static std::vector<QSize> thumbnailSizes(const ThumbnailLayout& layout, int count);
-    bool clipLoadCancelled_ = false;  // the last load was stopped by the user before its first frame
     // The strip's thumbnails laid out again in the units of the layout in place (after a resize).
     void reflowThumbnails();
-    bool refuseClip(const cVideo& reader, const QString& path);
+    // Builds the clip opener and the file browser around the window's controls.
+    void connectClips();
+    FrameStrip* strip_ = nullptr;
+    std::unique_ptr<ClipOpener> opener_;
+    std::unique_ptr<FileBrowser> browser_;
     // The marks of the clip or picture in video 1 go to its sidecar before it is released, and
     // those of the one opened come from its own (the key positions with them, for a clip).
     // `quietly`: a failure is only logged (the program is ending).

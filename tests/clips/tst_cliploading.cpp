@@ -5,6 +5,7 @@
 #include "NumberedClip.h"
 #include "TestDesktop.h"
 #include "clips/ClipLoader.h"
+#include "clips/ClipOpener.h"
 #include "clips/FrameStore.h"
 #include "clips/cVideo.h"
 #include "imaging/cDIBSection.h"
@@ -218,9 +219,7 @@ private slots:
         }
         frm_Main& w = openSwing();
         QCOMPARE(w.Video1.frameCount, short(30));
-        QCOMPARE(w.ClipKind, 2);
         QVERIFY(G().ClipLoaded && !G().BusyLoading);
-        QCOMPARE(w.Video1.clipFileName, QStringLiteral("swing.avi"));
         QVERIFY(w.imgLogo->isHidden() && w.pic_video->isVisible());
         QCOMPARE(G().WorkingDir, QDir::cleanPath(clips_->path()));
         QVERIFY(framesAndThumbnailsNumbered(w, 30));
@@ -442,43 +441,27 @@ private slots:
         QTest::addColumn<QString>("file");
         QTest::addColumn<QStringList>("messages");
         QTest::addColumn<QString>("title");
-        QTest::addColumn<qint64>("memory");  // -1 the machine's own, -2 a control group with 64 MB left
+        QTest::addColumn<qint64>("memory");  // -1 the machine's own
         const QString openError = QStringLiteral("fopenavi error"), fileError = QStringLiteral("Video file error");
         QTest::newRow("text named .avi")
             << "notes.avi" << QStringList{"There was an error working with the file:\n%1/notes.avi", openError}
             << QString() << qint64(-1);
-        QTest::newRow("too many frames") << "big.avi" << QStringList{"Video file is too big", openError} << fileError
-                                         << qint64(-1);
         QTest::newRow("corrupt picture") << "broken.jpg" << QStringList{"The picture could not be read:\n"}
                                          << QString() << qint64(-1);
         // 1 MB: 30 frames of 320 x 240 need 6.6 MB.
         QTest::newRow("more than the machine holds")
             << "swing.avi" << QStringList{"There is not enough memory to load this clip.", openError} << fileError
             << qint64(1024 * 1024);
-        // Three frames of 3840 x 2160 need 71 MB.
-        QTest::newRow("4K beyond the control group's limit")
-            << "4k.avi"
-            << QStringList{"There is not enough memory to load this clip.\nIt needs about 71 MB; 64 MB are available.",
-                           openError}
-            << fileError << qint64(-2);
     }
     void refusedOrUnreadableClipsKeepTheLoadedOne() {
         QFETCH(QString, file);
         QFETCH(QStringList, messages);
         QFETCH(QString, title);
         QFETCH(qint64, memory);
-        if (file == QLatin1String("big.avi") && !QFile::exists(clips_->filePath(file)))
-            WriteNumberedClip(clips_->path(), file, 999, 16, 16, cliptools::Codec::RawBGR24);
-        if (file == QLatin1String("4k.avi")) WriteNumberedClip(clips_->path(), file, 3, 3840, 2160);
         frm_Main& w = openSwing();
         const std::shared_ptr<FrameArena> arena = w.Video1.arena;
         const cVideo* reader = w.Video1.reader.get();
-        QTemporaryDir root;
         if (memory >= 0) OverrideAvailableMemory(quint64(memory));
-        if (memory == -2)
-            OverrideMemorySources(fakeMachine(root, {"meminfo=MemAvailable: 24000000 kB\n", "cgroup=0::/app\n",
-                                                     "fs/app/memory.max=" + QString::number(96 << 20),
-                                                     "fs/app/memory.current=" + QString::number(32 << 20)}));
         shiftClick(file);
         const auto& calls = boxes_->calls;
         QCOMPARE(calls.size(), size_t(messages.size()));
@@ -495,6 +478,23 @@ private slots:
         QCOMPARE(w.ClipKind, 2);
         QCOMPARE(shownFrame(w), 12);
         QVERIFY(!G().BusyLoading && w.prgbarProcess->isHidden());
+    }
+
+    // The refusals on their own: the frame table's limits first, then an empty clip, then memory.
+    void refusalsOfAClip() {
+        const QString tooBig = "Video file is too big", unreadable = "There was an error working with the file:\n/c/x.avi";
+        struct Row { int frames, first; quint64 neededMB, availableMB; QString text; };
+        for (const Row& r : {Row{30, 0, 7, 7, {}}, Row{998, 3, 100, 200, {}}, Row{10, 991, 1, 200, {}},
+                             Row{999, 0, 500, 1, tooBig}, Row{10, -1, 1, 200, tooBig}, Row{10, 992, 1, 200, tooBig},
+                             Row{0, 0, 0, 200, unreadable}, Row{-5, 0, 9, 1, unreadable},
+                             Row{3, 0, 71, 64, "There is not enough memory to load this clip.\n"
+                                               "It needs about 71 MB; 64 MB are available."}}) {
+            const auto refusal = RefusalOf(r.frames, r.first, r.neededMB << 20, r.availableMB << 20, "/c/x.avi");
+            QCOMPARE(refusal ? refusal->text : QString(), r.text);
+            if (refusal)
+                QCOMPARE(std::pair(refusal->title, refusal->style), r.text == unreadable ? std::pair(QString(), int(vbInformation))
+                                                                    : std::pair(QStringLiteral("Video file error"), int(vbCritical)));
+        }
     }
 
     // A smaller clip (a real Shift+click; the kind test ignores case), a one-frame clip, then
