@@ -43,6 +43,7 @@ class frmImageTool;
 class frmModelTool;
 class frmVideoControls;
 class KeyPositionsController;
+class MainCommands;
 class ToolWindow;
 
 namespace platform {
@@ -165,6 +166,8 @@ public:
     std::function<void(const QString&)> previewClip;
 
     // --- Toolbar and Tools menu.
+    // The commands' actions, shared by the toolbar, the menus and the keys.
+    MainCommands* Commands = nullptr;
     bool ImageToolOn = false;
     // Carries out toolbar command `index` (also reached from the menus and tool windows).
     void Toolbar_Click(int index);
