@@ -69,7 +69,8 @@ void frm_Main::HideToolWindow(ToolWindow* window, QPoint& positionTwips) {
 }
 
 void frm_Main::ShowClipCommands() {
-    if (!G().FullWindow) {
+    const bool wasSplit = !G().FullWindow;
+    if (wasSplit) {
         // The new clip is fitted whole: the split view's sliders and halved model go.
         hscrAvi1->hide();
         hscrAvi2->hide();
@@ -79,6 +80,10 @@ void frm_Main::ShowClipCommands() {
         }
         Model.panX = 0;
         G().FullWindow = true;
+    }
+    // The view's buttons are read by the paint below.
+    Commands->ClipOpened();
+    if (wasSplit) {
         // Painted while the split view was still on, the new picture lies over what was
         // there: paint it again in the full view, which clears first, blended if a model is in.
         if (G().ModelShown)
@@ -86,7 +91,6 @@ void frm_Main::ShowClipCommands() {
         else
             PasteAvi(CurrentVideoFrame);
     }
-    Commands->ClipOpened();
 }
 
 void frm_Main::Toolbar_Click(int index) {
@@ -201,6 +205,7 @@ bool frm_Main::InsertModelFile(const QString& path) {
         pic_video->Cls();
         leaveSplitView();
     }
+    Commands->Refresh();  // the paints read the view's buttons
     PasteModel(CurrentModelFrame);
     PasteAvi(CurrentVideoFrame);
     return true;
