@@ -2,7 +2,7 @@
 
 #include "clips/MediaKinds.h"
 #include "compare/KeyPositionsController.h"
-#include "compare/ModelGeometry.h"
+#include "compare/ModelViews.h"
 #include "compare/frmImageTool.h"
 #include "compare/frmModelTool.h"
 #include "overlay/CanvasDrawing.h"
@@ -19,13 +19,10 @@
 
 #include <QAction>
 #include <QGroupBox>
-#include <QMenu>
 #include <QRadioButton>
 #include <QScopeGuard>
 #include <QScrollBar>
 #include <QTimer>
-
-#include <cmath>
 
 namespace {
 
@@ -42,17 +39,6 @@ bool askForClip(QWidget* owner, const QString& filter, QString& folder, QString&
     path = dlg.InitDirectory.section(QChar(0), 0, 0);
     folder = path.left(path.lastIndexOf(QLatin1Char('/')) + 1);
     return true;
-}
-
-// A split-view pan slider: 0 .. the halved source width, starting in the middle.
-void setUpPanSlider(QScrollBar* slider, int panMaximum) {
-    const PanRange r = SplitPanRange(panMaximum);
-    const QSignalBlocker quiet(slider);  // the caller paints once, after the set-up
-    slider->setRange(0, r.maximum);
-    slider->setValue(r.value);
-    slider->setSingleStep(1);
-    slider->setPageStep(r.largeStep);
-    slider->setVisible(r.maximum > 0);  // a frame that fits its half whole has nothing to pan
 }
 
 }  // namespace
@@ -236,58 +222,27 @@ void frm_Main::closeModel() {
     PasteAvi(CurrentVideoFrame);
 }
 
+ModelViews& frm_Main::views() {
+    if (!views_)
+        views_ = new ModelViews(this, {Video1, Model, *pic_video, *hscrAvi1, *hscrAvi2}, G().FullWindow,
+                                {.modelShown = [] { return G().ModelShown; },
+                                 .stillPicture = [this] { return ClipKind == 1; },
+                                 .paintVideo = [this] { PasteAvi(CurrentVideoFrame); },
+                                 .videoPanned = [this] { hscrAvi1_Scroll(); },
+                                 .modelPanned = [this] { hscrAvi2_Scroll(); }});
+    return *views_;
+}
+
 void frm_Main::leaveSplitView() {
-    // Video 1 shows its whole width again. Fitted anew rather than doubling the halved
-    // width, which would lose a column of an odd width at every round trip.
-    Video1.FitTo(pic_video->width(), pic_video->height());
-    hscrAvi1->hide();
-    hscrAvi2->hide();
-    G().FullWindow = true;
+    views().LeaveSplit();
 }
 
 void frm_Main::fullWindow() {
-    // Choosing the view that is already on leaves it as it is.
-    if (!G().FullWindow) {
-        leaveSplitView();
-        if (G().ModelShown) {
-            if (const QSize size = Model.FrameSize(); !size.isEmpty()) {
-                Model.sourceWidth = size.width();
-                Model.sourceHeight = size.height();
-            }
-            Model.panX = 0;
-            Model.panY = 0;
-        }
-    }
-    pic_video->Cls();
-    PasteAvi(CurrentVideoFrame);
-    G().FullWindow = true;
+    views().Full();
 }
 
 void frm_Main::splitWindow() {
-    // A still picture has nothing to compare side by side.
-    if (ClipKind == 1) return;
-    if (G().FullWindow) {
-        // The full view shows whole frames, of the size the reader gives.
-        if (Video1.sourceWidth <= 0) platform::Raise(platform::errObjectNotSet);
-        pic_video->Cls();
-        const int w = pic_video->width(), h = pic_video->height();
-        const SplitHalf left = ComputeSplitHalf(w, h, Video1.sourceWidth, Video1.sourceHeight, false);
-        Video1.sourceWidth = left.sourceWidth;
-        Video1.fit = left.fit;
-        setUpPanSlider(hscrAvi1, left.panMaximum);
-        hscrAvi1_Scroll();
-        if (G().ModelShown) {
-            if (const QSize model = Model.FrameSize(); !model.isEmpty()) {
-                const SplitHalf right = ComputeSplitHalf(w, h, model.width(), model.height(), true);
-                Model.sourceWidth = right.sourceWidth;
-                Model.sourceHeight = model.height();
-                Model.fit = right.fit;
-                setUpPanSlider(hscrAvi2, right.panMaximum);
-            }
-            hscrAvi2_Scroll();
-        }
-    }
-    G().FullWindow = false;
+    views().Split();
 }
 
 void frm_Main::mnuTools_Click(int index) {

@@ -44,6 +44,7 @@ class frmModelTool;
 class frmVideoControls;
 class KeyPositionsController;
 class MainCommands;
+class ModelViews;
 class ToolWindow;
 
 namespace platform {
@@ -233,6 +234,8 @@ private:
     void fullWindow();
     void splitWindow();
     void leaveSplitView();
+    ModelViews& views();
+    ModelViews* views_ = nullptr;  // made at first use, a child of the window
     // Wires the video controls window to the main window; called once while building.
     void connectVideoControls();
     // Wires the model adjustment window, the pan sliders and the canvas's model drag.
