@@ -138,7 +138,6 @@ bool DesktopInput::Open(const OpenRequest& request) {
         } else {
             if (!w_.fOpenAvi(request.path)) return;
             w_.PasteAvi(platform::CheckedInt16(w_.Video1.FirstFrame()));
-            w_.mnuTools[9]->setEnabled(true);
         }
         w_.ShowClipCommands();
         opened = true;

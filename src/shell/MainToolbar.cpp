@@ -1,41 +1,39 @@
 #include "shell/MainToolbar.h"
 
-#include "ui/Artwork.h"
+#include "shell/MainCommands.h"
 
 #include <QAction>
-#include <QActionGroup>
 #include <QToolButton>
 
 namespace {
 const MainToolbar::ButtonDesign kDesign[] = {
-    {QStringLiteral("Open Video"), QStringLiteral("Open video file"), MainToolbar::Plain, 9},
-    {QString(), QString(), MainToolbar::Placeholder, 0},
-    {QStringLiteral("Draw tools"), QStringLiteral("Draw tool"), MainToolbar::Check, 2},
-    {QStringLiteral("Image"), QStringLiteral("Image Tools"), MainToolbar::Check, 10},
-    {QStringLiteral("Copy Image"), QStringLiteral("Copy Image"), MainToolbar::Plain, 4},
-    {QStringLiteral("Model"), QString(), MainToolbar::Separator, 0},
-    {QStringLiteral("Insert Model"), QStringLiteral("Insert Model"), MainToolbar::Check, 7},
-    {QStringLiteral("Adjust Model"), QStringLiteral("Adjust Model"), MainToolbar::Check, 8},
-    {QString(), QString(), MainToolbar::Separator, 0},
-    {QStringLiteral("Full Window"), QStringLiteral("Full Window"), MainToolbar::Group, 12},
-    {QStringLiteral("Split Window"), QStringLiteral("Split Window"), MainToolbar::Group, 13},
-    {QString(), QString(), MainToolbar::Separator, 0},
+    {QStringLiteral("Open Video"), MainToolbar::Plain},
+    {QString(), MainToolbar::Placeholder},
+    {QStringLiteral("Draw tools"), MainToolbar::Check},
+    {QStringLiteral("Image"), MainToolbar::Check},
+    {QStringLiteral("Copy Image"), MainToolbar::Plain},
+    {QStringLiteral("Model"), MainToolbar::Separator},
+    {QStringLiteral("Insert Model"), MainToolbar::Check},
+    {QStringLiteral("Adjust Model"), MainToolbar::Check},
+    {QString(), MainToolbar::Separator},
+    {QStringLiteral("Full Window"), MainToolbar::Group},
+    {QStringLiteral("Split Window"), MainToolbar::Group},
+    {QString(), MainToolbar::Separator},
 };
 }  // namespace
 
-MainToolbar::MainToolbar(QWidget* parent) : QToolBar(parent) {
+MainToolbar::MainToolbar(QWidget* parent, const std::function<QAction*(int)>& commandAt) : QToolBar(parent) {
     setObjectName(QStringLiteral("Toolbar1"));
     setMovable(false);
     setFloatable(false);
     setIconSize(QSize(24, 24));
-    group_ = new QActionGroup(this);
-    group_->setExclusive(true);
     for (const ButtonDesign& d : kDesign) {
         const int index = int(buttons_.size()) + 1;
         QAction* action = nullptr;
         switch (d.style) {
             case Separator:
                 action = addSeparator();
+                action->setObjectName(d.key);
                 break;
             case Placeholder: {
                 auto* gap = new QWidget(this);
@@ -44,14 +42,10 @@ MainToolbar::MainToolbar(QWidget* parent) : QToolBar(parent) {
                 break;
             }
             default:
-                action = addAction(ToolbarIcon(d.image), d.tooltip);
-                action->setToolTip(d.tooltip);
-                action->setCheckable(d.style == Check || d.style == Group);
-                if (d.style == Group) group_->addAction(action);
-                connect(action, &QAction::triggered, this, [this, index] { emit ButtonClick(index); });
+                action = commandAt(index);
+                addAction(action);
                 break;
         }
-        action->setObjectName(d.key);
         buttons_.push_back(action);
         design_.push_back(d);
     }
@@ -85,15 +79,7 @@ bool MainToolbar::Value(int index) const {
 
 void MainToolbar::SetValue(int index, bool pressed) {
     QAction* a = Button(index);
-    if (!a || !a->isCheckable()) return;
-    if (!pressed && ButtonStyle(index) == Group) {
-        // An exclusive group cannot be emptied by unchecking; lift exclusivity for that.
-        group_->setExclusive(false);
-        a->setChecked(false);
-        group_->setExclusive(true);
-        return;
-    }
-    a->setChecked(pressed);
+    if (a && a->isCheckable()) SetActionChecked(a, pressed);
 }
 
 int MainToolbar::ButtonWidth() const {

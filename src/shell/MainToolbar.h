@@ -1,13 +1,14 @@
 #pragma once
-// The main toolbar: twelve buttons, 1-based, each with a key, a tooltip and a style.
-// Separators and the placeholder are buttons too, so the indices stay as designed.
+// The main toolbar: twelve buttons, 1-based, each with a key and a style. The command buttons
+// are the commands' own actions (shared with the menus); separators and the placeholder are
+// buttons too, so the indices stay as designed.
 
 #include <QToolBar>
 
+#include <functional>
 #include <vector>
 
 class QAction;
-class QActionGroup;
 
 class MainToolbar : public QToolBar {
     Q_OBJECT
@@ -15,12 +16,11 @@ public:
     enum Style { Plain, Check, Group, Separator, Placeholder };
     struct ButtonDesign {
         QString key;
-        QString tooltip;
         Style style;
-        int image;  // number in the toolbar's image list; 0 = none
     };
 
-    explicit MainToolbar(QWidget* parent = nullptr);
+    // `commandAt(index)` gives the action of command button `index`.
+    MainToolbar(QWidget* parent, const std::function<QAction*(int index)>& commandAt);
 
     int Count() const { return int(buttons_.size()); }
     QAction* Button(int index) const;  // 1-based
@@ -36,12 +36,7 @@ public:
     // Width of one button, in pixels.
     int ButtonWidth() const;
 
-signals:
-    // A user click on button `index` (after its pressed state has changed).
-    void ButtonClick(int index);
-
 private:
     std::vector<QAction*> buttons_;
     std::vector<ButtonDesign> design_;
-    QActionGroup* group_ = nullptr;
 };

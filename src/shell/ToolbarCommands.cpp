@@ -2,7 +2,7 @@
 
 #include "clips/MediaKinds.h"
 #include "compare/KeyPositionsController.h"
-#include "compare/ModelGeometry.h"
+#include "compare/ModelViews.h"
 #include "compare/frmImageTool.h"
 #include "compare/frmModelTool.h"
 #include "overlay/CanvasDrawing.h"
@@ -11,6 +11,7 @@
 #include "platform/PictureBox.h"
 #include "playback/frmVideoControls.h"
 #include "ui/Globals.h"
+#include "shell/MainCommands.h"
 #include "shell/MainToolbar.h"
 #include "shell/ReportError.h"
 #include "shell/cFileDlg.h"
@@ -18,12 +19,10 @@
 
 #include <QAction>
 #include <QGroupBox>
-#include <QMenu>
 #include <QRadioButton>
+#include <QScopeGuard>
 #include <QScrollBar>
 #include <QTimer>
-
-#include <cmath>
 
 namespace {
 
@@ -42,17 +41,6 @@ bool askForClip(QWidget* owner, const QString& filter, QString& folder, QString&
     return true;
 }
 
-// A split-view pan slider: 0 .. the halved source width, starting in the middle.
-void setUpPanSlider(QScrollBar* slider, int panMaximum) {
-    const PanRange r = SplitPanRange(panMaximum);
-    const QSignalBlocker quiet(slider);  // the caller paints once, after the set-up
-    slider->setRange(0, r.maximum);
-    slider->setValue(r.value);
-    slider->setSingleStep(1);
-    slider->setPageStep(r.largeStep);
-    slider->setVisible(r.maximum > 0);  // a frame that fits its half whole has nothing to pan
-}
-
 }  // namespace
 
 void frm_Main::ShowToolWindow(ToolWindow* window, const QPoint& positionTwips) {
@@ -67,12 +55,8 @@ void frm_Main::HideToolWindow(ToolWindow* window, QPoint& positionTwips) {
 }
 
 void frm_Main::ShowClipCommands() {
-    mnuToolsTOP->setEnabled(true);
-    mnuToolsTOP->menuAction()->setEnabled(true);
-    // "Adjust Model" stays usable while a model is inserted, like its toolbar button.
-    mnuTools[4]->setEnabled(G().ModelShown);
-    for (int b : {3, 4, 5, 7, 10, 11}) Toolbar1->SetEnabled(b, true);
-    if (!G().FullWindow) {
+    const bool wasSplit = !G().FullWindow;
+    if (wasSplit) {
         // The new clip is fitted whole: the split view's sliders and halved model go.
         hscrAvi1->hide();
         hscrAvi2->hide();
@@ -82,7 +66,10 @@ void frm_Main::ShowClipCommands() {
         }
         Model.panX = 0;
         G().FullWindow = true;
-        Toolbar1->SetValue(10, true);
+    }
+    // The view's buttons are read by the paint below.
+    Commands->ClipOpened();
+    if (wasSplit) {
         // Painted while the split view was still on, the new picture lies over what was
         // there: paint it again in the full view, which clears first, blended if a model is in.
         if (G().ModelShown)
@@ -90,12 +77,11 @@ void frm_Main::ShowClipCommands() {
         else
             PasteAvi(CurrentVideoFrame);
     }
-    Toolbar1->SetValue(10, true);
-    mnuTools[6]->setChecked(true);
-    mnuTools[7]->setChecked(false);
 }
 
 void frm_Main::Toolbar_Click(int index) {
+    // Whatever the command changed, its buttons and menu items show it after.
+    const auto refresh = qScopeGuard([this] { Commands->Refresh(); });
     // The commands that ask for a file wait until a load ends (their buttons are disabled
     // meanwhile; this covers the menus too).
     if (G().BusyLoading && (index == 1 || index == 7)) return;
@@ -116,7 +102,6 @@ void frm_Main::Toolbar_Click(int index) {
                     PasteAvi(0);
                 }
                 ShowClipCommands();
-                mnuTools[9]->setEnabled(true);
                 break;
             }
             case 3:
@@ -133,13 +118,9 @@ void frm_Main::Toolbar_Click(int index) {
             case 4:
                 if (!ImageToolOn) {
                     ImageToolOn = true;
-                    Toolbar1->SetValue(4, true);
-                    mnuTools[0]->setChecked(true);
                     ShowToolWindow(ImageTool, G().ToolPos.imageTool);
                 } else {
                     ImageToolOn = false;
-                    Toolbar1->SetValue(4, false);
-                    mnuTools[0]->setChecked(false);
                     HideToolWindow(ImageTool, G().ToolPos.imageTool);
                 }
                 break;
@@ -165,13 +146,9 @@ void frm_Main::Toolbar_Click(int index) {
                 if (!G().ModelAdjust) {
                     if (Drawing->Overlay().DrawingOn) Toolbar_Click(3);
                     G().ModelAdjust = true;
-                    Toolbar1->SetValue(8, true);
-                    mnuTools[4]->setChecked(true);
                     ShowToolWindow(ModelTool, G().ToolPos.adjustTool);
                 } else {
                     G().ModelAdjust = false;
-                    Toolbar1->SetValue(8, false);
-                    mnuTools[4]->setChecked(false);
                     HideToolWindow(ModelTool, G().ToolPos.adjustTool);
                     Drawing->SetMousePointer(0);
                 }
@@ -190,20 +167,15 @@ void frm_Main::Toolbar_Click(int index) {
 
 void frm_Main::insertModel() {
     QString path;
-    if (!askForClip(this, QStringLiteral("Video Files|") + kVideoPatterns + QStringLiteral("|AVI Files|*.avi"), G().ModelDir, path)) {
-        Toolbar1->SetValue(7, false);
-        return;
-    }
+    if (!askForClip(this, QStringLiteral("Video Files|") + kVideoPatterns + QStringLiteral("|AVI Files|*.avi"), G().ModelDir, path)) return;
     InsertModelFile(path);
 }
 
 bool frm_Main::InsertModelFile(const QString& path) {
+    const auto refresh = qScopeGuard([this] { Commands->Refresh(); });
     // A model that cannot be read (its message was shown) inserts nothing: blending an
     // empty surface over the clip would only grey the picture.
-    if (!fOpenModel(path)) {
-        Toolbar1->SetValue(7, G().ModelShown);
-        return false;
-    }
+    if (!fOpenModel(path)) return false;
     G().ModelShown = true;
     // The model starts at its second frame; a one-frame model has only its first.
     CurrentModelFrame = Model.Count() > 1 ? 1 : 0;
@@ -213,22 +185,15 @@ bool frm_Main::InsertModelFile(const QString& path) {
     // unlocks the model's choices.
     VideoControls->optWindow[1]->setEnabled(G().Stopped);
     VideoControls->optWindow[2]->setEnabled(G().Stopped);
-    mnuTools[3]->setChecked(true);
-    mnuTools[4]->setEnabled(true);
-    mnuFile[1]->setText(QStringLiteral("Close model"));
-    Toolbar1->SetValue(7, true);
-    Toolbar1->SetEnabled(8, true);
     ModelTimer->stop();
     if (Toolbar1->Value(11)) {
         // Inserting in the split view goes back to the full view, where the model is blended.
-        Toolbar1->SetValue(10, true);
         pic_video->Cls();
         leaveSplitView();
     }
+    Commands->Refresh();  // the paints read the view's buttons
     PasteModel(CurrentModelFrame);
     PasteAvi(CurrentVideoFrame);
-    mnuTools[6]->setChecked(true);
-    mnuTools[7]->setChecked(false);
     return true;
 }
 
@@ -251,80 +216,33 @@ void frm_Main::closeModel() {
     VideoControls->optWindow[0]->setEnabled(G().Stopped);
     VideoControls->optWindow[1]->setEnabled(false);
     VideoControls->optWindow[2]->setEnabled(false);
-    mnuTools[3]->setChecked(false);
-    mnuTools[4]->setEnabled(false);
-    mnuTools[4]->setChecked(false);
-    mnuFile[1]->setText(QStringLiteral("Open model"));
-    Toolbar1->SetValue(7, false);
-    Toolbar1->SetEnabled(8, false);
-    Toolbar1->SetValue(8, false);
     G().ModelAdjust = false;
     ModelTool->hide();
     pic_video->Cls();
     PasteAvi(CurrentVideoFrame);
 }
 
+ModelViews& frm_Main::views() {
+    if (!views_)
+        views_ = new ModelViews(this, {Video1, Model, *pic_video, *hscrAvi1, *hscrAvi2}, G().FullWindow,
+                                {.modelShown = [] { return G().ModelShown; },
+                                 .stillPicture = [this] { return ClipKind == 1; },
+                                 .paintVideo = [this] { PasteAvi(CurrentVideoFrame); },
+                                 .videoPanned = [this] { hscrAvi1_Scroll(); },
+                                 .modelPanned = [this] { hscrAvi2_Scroll(); }});
+    return *views_;
+}
+
 void frm_Main::leaveSplitView() {
-    // Video 1 shows its whole width again. Fitted anew rather than doubling the halved
-    // width, which would lose a column of an odd width at every round trip.
-    Video1.FitTo(pic_video->width(), pic_video->height());
-    hscrAvi1->hide();
-    hscrAvi2->hide();
-    G().FullWindow = true;
+    views().LeaveSplit();
 }
 
 void frm_Main::fullWindow() {
-    // Choosing the view that is already on leaves it as it is.
-    if (!G().FullWindow) {
-        leaveSplitView();
-        if (G().ModelShown) {
-            if (const QSize size = Model.FrameSize(); !size.isEmpty()) {
-                Model.sourceWidth = size.width();
-                Model.sourceHeight = size.height();
-            }
-            Model.panX = 0;
-            Model.panY = 0;
-        }
-    }
-    pic_video->Cls();
-    PasteAvi(CurrentVideoFrame);
-    mnuTools[6]->setChecked(true);
-    mnuTools[7]->setChecked(false);
-    G().FullWindow = true;
+    views().Full();
 }
 
 void frm_Main::splitWindow() {
-    if (ClipKind == 1) {
-        // A still picture has nothing to compare side by side.
-        Toolbar1->SetValue(10, true);
-        mnuTools[6]->setChecked(true);
-        mnuTools[7]->setChecked(false);
-        return;
-    }
-    if (G().FullWindow) {
-        // The full view shows whole frames, of the size the reader gives.
-        if (Video1.sourceWidth <= 0) platform::Raise(platform::errObjectNotSet);
-        pic_video->Cls();
-        const int w = pic_video->width(), h = pic_video->height();
-        const SplitHalf left = ComputeSplitHalf(w, h, Video1.sourceWidth, Video1.sourceHeight, false);
-        Video1.sourceWidth = left.sourceWidth;
-        Video1.fit = left.fit;
-        setUpPanSlider(hscrAvi1, left.panMaximum);
-        hscrAvi1_Scroll();
-        if (G().ModelShown) {
-            if (const QSize model = Model.FrameSize(); !model.isEmpty()) {
-                const SplitHalf right = ComputeSplitHalf(w, h, model.width(), model.height(), true);
-                Model.sourceWidth = right.sourceWidth;
-                Model.sourceHeight = model.height();
-                Model.fit = right.fit;
-                setUpPanSlider(hscrAvi2, right.panMaximum);
-            }
-            hscrAvi2_Scroll();
-        }
-    }
-    mnuTools[7]->setChecked(true);
-    mnuTools[6]->setChecked(false);
-    G().FullWindow = false;
+    views().Split();
 }
 
 void frm_Main::mnuTools_Click(int index) {

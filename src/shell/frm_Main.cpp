@@ -28,6 +28,7 @@
 #include "shell/DesktopInput.h"
 #include "ui/Globals.h"
 #include "shell/HelpMenu.h"
+#include "shell/MainCommands.h"
 #include "shell/MainToolbar.h"
 #include "shell/ReportError.h"
 #include "shell/cMRUFileList.h"
@@ -86,6 +87,14 @@ frm_Main::frm_Main(QWidget* parent) : QMainWindow(parent), mru_(std::make_unique
     setWindowIcon(AppIcon());
     platform::SetDialogParent(this);
     platform::SetClipPreviewProvider(ClipFirstFrame);
+    Commands = new MainCommands(
+        this, [this](int button) { Toolbar_Click(button); }, [this](int item) { mnuTools_Click(item); },
+        [this] {
+            return CommandInputs{.picture = Video1.HoldsPicture(), .busyLoading = G().BusyLoading,
+                                 .modelShown = G().ModelShown, .modelAdjust = G().ModelAdjust,
+                                 .fullWindow = G().FullWindow, .imageToolOn = ImageToolOn,
+                                 .drawingOn = Drawing && Drawing->Overlay().DrawingOn};
+        });
     buildControls();
     buildMenus();
     SwingKeys = new KeyPositionsController(this);
@@ -106,7 +115,7 @@ frm_Main::~frm_Main() {
 }
 
 void frm_Main::buildControls() {
-    Toolbar1 = new MainToolbar(this);
+    Toolbar1 = new MainToolbar(this, [this](int button) { return Commands->ToolbarAction(button); });
     addToolBar(Qt::TopToolBarArea, Toolbar1);
     prgbarProcess = new QProgressBar(Toolbar1);
     prgbarProcess->setObjectName(QStringLiteral("prgbarProcess"));
@@ -178,8 +187,8 @@ void frm_Main::buildControls() {
     Drawing->repaintFrame = [this] { PasteAvi(CurrentVideoFrame); };
     Drawing->toolbarClick = [this](int i) { Toolbar_Click(i); };
     Drawing->toolbarValue = [this](int i) { return Toolbar1->Value(i); };
-    Drawing->setToolbarValue = [this](int i, bool v) { Toolbar1->SetValue(i, v); };
-    Drawing->setDrawingMenuChecked = [this](bool on) { mnuTools[1]->setChecked(on); };
+    // The drawing's button and menu item follow its state.
+    Drawing->setToolbarValue = [this](int, bool) { Commands->Refresh(); };
     DrawingUpdate = [this] { Drawing->DrawingUpdate(); };
     connect(ImageTool, &ToolWindow::CloseBoxClicked, this, [this] { Toolbar_Click(4); });
     connect(ImageTool, &frmImageTool::Changed, this, [this] { PasteAvi(CurrentVideoFrame); });
@@ -199,7 +208,6 @@ void frm_Main::buildControls() {
     previewClip = [this](const QString& path) { preview_->Preview(path); };
     connect(File1, &platform::FileListBox::MouseUp, this,
             [this](int button, int shift, float, float) { File1_MouseUp(button, shift); });
-    connect(Toolbar1, &MainToolbar::ButtonClick, this, &frm_Main::Toolbar_Click);
 }
 
 void frm_Main::buildMenus() {
@@ -212,8 +220,11 @@ void frm_Main::buildMenus() {
         mnuFile[index] = a;
         return a;
     };
-    fileItem(0, QStringLiteral("&Open Video"))->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
-    fileItem(1, QStringLiteral("&Open model"));
+    // Open is the toolbar's command; the model item's caption follows the model.
+    mnuFile[0] = Commands->Action(Command::Open);
+    menu_File->addAction(mnuFile[0]);
+    mnuFile[0]->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
+    Commands->SetModelItem(fileItem(1, QStringLiteral("&Open model")));
     mnuExportPicture = menu_File->addAction(QStringLiteral("Export Picture..."));
     mnuExportPicture->setObjectName(QStringLiteral("mnuExportPicture"));
     mnuExportPicture->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_E));
@@ -230,25 +241,7 @@ void frm_Main::buildMenus() {
 
     mnuToolsTOP = menuBar()->addMenu(QStringLiteral("&Tools"));
     mnuToolsTOP->setObjectName(QStringLiteral("mnuToolsTOP"));
-    const QString tools[] = {
-        QStringLiteral("&Image"),         QStringLiteral("&Drawing"),      QStringLiteral("-"),
-        QStringLiteral("&Insert Model"),  QStringLiteral("&Adjust Model"), QStringLiteral("-"),
-        QStringLiteral("&Full Window"),   QStringLiteral("&Split Window"), QStringLiteral("-"),
-        QStringLiteral("&Video Controls")};
-    for (const QString& caption : tools) {
-        QAction* a =
-            caption == QLatin1String("-") ? mnuToolsTOP->addSeparator() : mnuToolsTOP->addAction(caption);
-        a->setObjectName(QStringLiteral("mnuTools%1").arg(mnuTools.size()));
-        mnuTools.push_back(a);
-    }
-    for (int checkable : {0, 1, 3, 4, 6, 7, 9}) mnuTools[size_t(checkable)]->setCheckable(true);
-    for (int index = 0; index < int(mnuTools.size()); ++index) {
-        QAction* a = mnuTools[size_t(index)];
-        connect(a, &QAction::triggered, this, [this, a, index](bool checked) {
-            if (a->isCheckable()) a->setChecked(!checked);  // the command decides the check
-            mnuTools_Click(index);
-        });
-    }
+    mnuTools = Commands->FillToolsMenu(mnuToolsTOP);
 
     mnu_help = menuBar()->addMenu(QStringLiteral("&Help"));
     mnu_help->setObjectName(QStringLiteral("mnu_help"));
@@ -316,8 +309,7 @@ void frm_Main::Form_Load() {
                                    std::max(8, Toolbar1->sizeHint().height() - 4));
 
         placeToolWindows();
-        mnuToolsTOP->setEnabled(false);
-        mnuToolsTOP->menuAction()->setEnabled(false);
+        Commands->Refresh();
 
         imgLogo->setPixmap(SplashPicture(platform::TwipsToPixels(layout_.imgLogo).size()));
         imgLogo->show();

@@ -46,6 +46,8 @@ class frmImageTool;
 class frmModelTool;
 class frmVideoControls;
 class KeyPositionsController;
+class MainCommands;
+class ModelViews;
 class ToolWindow;
 namespace playback {
 class ClipPlayer;
@@ -171,6 +173,8 @@ public:
     std::function<void(const QString&)> previewClip;
 
     // --- Toolbar and Tools menu.
+    // The commands' actions, shared by the toolbar, the menus and the keys.
+    MainCommands* Commands = nullptr;
     bool ImageToolOn = false;
     // Carries out toolbar command `index` (also reached from the menus and tool windows).
     void Toolbar_Click(int index);
@@ -236,6 +240,8 @@ private:
     void fullWindow();
     void splitWindow();
     void leaveSplitView();
+    ModelViews& views();
+    ModelViews* views_ = nullptr;  // made at first use, a child of the window
     // Wires the video controls window and the clip player to the main window; called once while building.
     void connectVideoControls();
     // The scrub bar and the wheel over the picture.
