@@ -30,6 +30,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QCheckBox>
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QDate>
@@ -83,7 +84,18 @@ frm_Main::frm_Main(QWidget* parent) : QMainWindow(parent), mru_(std::make_unique
     platform::SetClipPreviewProvider(ClipFirstFrame);
     buildControls();
     buildMenus();
-    SwingKeys = new KeyPositionsController(this);
+    SwingKeys = new KeyPositionsController(
+        {Video1, Model, ClipKind, CurrentVideoFrame, ImgVideoFrames,
+         [this] { return VideoControls && VideoControls->chkSync && VideoControls->chkSync->isChecked(); },
+         [this] { ShowVideoInfo(picVideoInfo); }, [this](int index) { ImgVideoFrames_Click(index); },
+         [](const QString& section, const QString& name) {
+             cRegistry reg;
+             reg.SetClassKey(platform::HKEY_CURRENT_USER);
+             reg.SetSectionKey(section);
+             reg.SetValueKey(name);
+             return reg.Value().toString();
+         }},
+        menuBar(), this);
     // Keys, drops and the file list's double click; the scrub bar and the wheel.
     new DesktopInput(*this);
     new ClipNavigation(*this);
