@@ -33,7 +33,8 @@ CanvasZoom::CanvasZoom(CanvasZoomHost host, QToolBar& toolbar, const QIcon& whol
 void CanvasZoom::FrameShown() { wholeFrame_->setEnabled(host_.painter.Zoom.IsZoomed()); }
 
 bool CanvasZoom::usable() const {
-    return !host_.busy() && host_.clipLoaded() && host_.painter.Controls().fullView && !host_.video1.CanvasRect().isEmpty();
+    return !host_.busy() && host_.clipLoaded() && host_.painter.Controls().fullView &&
+           !host_.video1.CanvasRect().isEmpty();
 }
 
 void CanvasZoom::repaint() {

@@ -32,9 +32,9 @@ struct KeyPositionsWindow {
     const int& clipKind;  // 2: video 1 holds a clip of several frames
     const short& currentVideoFrame;
     const std::vector<platform::ImageBox*>& thumbnails;  // element k shows video 1's first frame + k
-    std::function<bool()> syncOn;                         // "Sync on key positions" is ticked
+    std::function<bool()> syncOn;                        // "Sync on key positions" is ticked
     std::function<void()> showInfo;                      // the information panel again
-    std::function<void(int index)> showThumbnail;         // video 1 at thumbnail `index`'s frame
+    std::function<void(int index)> showThumbnail;        // video 1 at thumbnail `index`'s frame
     // A value of the settings store, as text (empty when there is none).
     std::function<QString(const QString& section, const QString& name)> readSetting;
 };

@@ -27,8 +27,8 @@ public:
     // Where a zoomed blend view's pointer lies on the layout the placement is laid out against.
     QPointF OnLayout(QPointF canvasPoint) const;
 
-    QPoint DragStart;       // last mouse point taken into account
-    QPointF DragPosition;   // current mouse point
+    QPoint DragStart;      // last mouse point taken into account
+    QPointF DragPosition;  // current mouse point
 
 private:
     FrameStore& video1_;

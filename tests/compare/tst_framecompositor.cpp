@@ -129,7 +129,7 @@ private slots:
                 QVERIFY(near(picture.pixel(x, y), expected(g, e, area.topLeft() + QPoint(2 * x, 2 * y))));
 
         // The canvas painter, given the stores and the controls this view comes from, paints the same
-        // canvas step by step (its one colour around both), with the marks and the news after it.
+        // canvas step by step (in its one colour around both), then has the marks drawn over it.
         FrameStore video1, stored;
         video1.Put(0, frameOf(40, 20, false));
         stored.Put(0, frameOf(20, 10, true));
@@ -153,7 +153,7 @@ private slots:
                                [&]() -> OverlayModel& { return marks; }, [&] { ++markPaints; }, [] { return short(0); },
                                [&](short f) { shown << f; }});
         QVERIFY(painter.PasteAvi(0));
-        painter.ModelDraw(0);  // nothing without a model
+        painter.ModelDraw(0);  // blended under video 1 painted again, or beside it; nothing without a model
         CompositeEffects onBox = e;
         onBox.modelBackground = e.background;
         for (int y = 0; y < 60; ++y)
