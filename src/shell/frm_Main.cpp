@@ -84,24 +84,11 @@ frm_Main::frm_Main(QWidget* parent) : QMainWindow(parent), mru_(std::make_unique
     platform::SetClipPreviewProvider(ClipFirstFrame);
     buildControls();
     buildMenus();
-    SwingKeys = new KeyPositionsController(
-        {Video1, Model, ClipKind, CurrentVideoFrame, ImgVideoFrames,
-         [this] { return VideoControls && VideoControls->chkSync && VideoControls->chkSync->isChecked(); },
-         [this] { ShowVideoInfo(picVideoInfo); }, [this](int index) { ImgVideoFrames_Click(index); },
-         [](const QString& section, const QString& name) {
-             cRegistry reg;
-             reg.SetClassKey(platform::HKEY_CURRENT_USER);
-             reg.SetSectionKey(section);
-             reg.SetValueKey(name);
-             return reg.Value().toString();
-         }},
-        menuBar(), this);
+    SwingKeys = new KeyPositionsController(keyPositionsWindow(), menuBar(), this);
     // Keys, drops and the file list's double click; the scrub bar and the wheel.
     new DesktopInput(*this);
     new ClipNavigation(*this);
-    auto* zoom = new CanvasZoom({Canvas, Video1, CurrentVideoFrame, CurrentModelFrame, [] { return G().BusyLoading; },
-                                 [] { return G().ClipLoaded; }},
-                                *Toolbar1, WholeFrameIcon(), this);
+    auto* zoom = new CanvasZoom(canvasZoomHost(), *Toolbar1, WholeFrameIcon(), this);
     connect(this, &frm_Main::FrameShown, zoom, &CanvasZoom::FrameShown);
     Form_Load();
 }
@@ -546,6 +533,29 @@ void frm_Main::mnuFile_Click(int index) {
         }
         if (index == 10) close();
     });
+}
+
+KeyPositionsWindow frm_Main::keyPositionsWindow() {
+    return {Video1,
+            Model,
+            ClipKind,
+            CurrentVideoFrame,
+            ImgVideoFrames,
+            [this] { return VideoControls && VideoControls->chkSync && VideoControls->chkSync->isChecked(); },
+            [this] { ShowVideoInfo(picVideoInfo); },
+            [this](int index) { ImgVideoFrames_Click(index); },
+            [](const QString& section, const QString& name) {
+                cRegistry reg;
+                reg.SetClassKey(platform::HKEY_CURRENT_USER);
+                reg.SetSectionKey(section);
+                reg.SetValueKey(name);
+                return reg.Value().toString();
+            }};
+}
+
+CanvasZoomHost frm_Main::canvasZoomHost() {
+    return {Canvas, Video1, CurrentVideoFrame, CurrentModelFrame, [] { return G().BusyLoading; },
+            [] { return G().ClipLoaded; }};
 }
 
 void frm_Main::closeEvent(QCloseEvent* event) {

@@ -42,6 +42,8 @@ class frmImageTool;
 class frmModelTool;
 class frmVideoControls;
 class KeyPositionsController;
+struct KeyPositionsWindow;
+struct CanvasZoomHost;
 class ToolWindow;
 
 namespace platform {
@@ -231,6 +233,8 @@ private:
     // What the canvas painter reads from the window, asked at each paint.
     CanvasHooks canvasHooks();
     ExportHooks exportHooks();
+    KeyPositionsWindow keyPositionsWindow();
+    CanvasZoomHost canvasZoomHost();
     // Toolbar commands 7, 10 and 11.
     void insertModel();
     void closeModel();
