@@ -116,7 +116,7 @@ void ExportController::finish() {
     if (result.outcome == VideoExportResult::Failed) platform::MsgBox(result.message, platform::vbExclamation);
 }
 
-QString ExportController::Refusal(bool clipLoaded, int clipKind, int first, int last) {
+QString ExportController::refusal(bool clipLoaded, int clipKind, int first, int last) {
     if (!clipLoaded) return QStringLiteral("Open a clip first: there is nothing to export.");
     if (clipKind != 2 || last <= first)
         return QStringLiteral("A video needs a clip of several frames, and this is a single picture. "
@@ -124,7 +124,7 @@ QString ExportController::Refusal(bool clipLoaded, int clipKind, int first, int 
     return {};
 }
 
-QString ExportController::RangeRefusal(const ExportRangeAnswer& range, int first, int last) {
+QString ExportController::rangeRefusal(const ExportRangeAnswer& range, int first, int last) {
     if (range.from >= first && range.to <= last && range.from <= range.to) return {};
     return QStringLiteral("Frames %1 to %2 cannot be exported: the clip has frames %3 to %4.")
         .arg(range.from)
@@ -135,13 +135,13 @@ QString ExportController::RangeRefusal(const ExportRangeAnswer& range, int first
 
 void ExportController::ExportVideo(bool clipLoaded, int clipKind) {
     const int first = video1_.FirstFrame(), last = first + video1_.Count() - 1;
-    if (const QString refused = Refusal(clipLoaded, clipKind, first, last); !refused.isEmpty()) {
+    if (const QString refused = refusal(clipLoaded, clipKind, first, last); !refused.isEmpty()) {
         platform::MsgBox(refused, platform::vbExclamation);
         return;
     }
     const ExportRangeAnswer range = ChooseExportRange(owner_, first, last);
     if (!range.accepted) return;
-    if (const QString refused = RangeRefusal(range, first, last); !refused.isEmpty()) {
+    if (const QString refused = rangeRefusal(range, first, last); !refused.isEmpty()) {
         platform::MsgBox(refused, platform::vbExclamation);
         return;
     }

@@ -49,12 +49,11 @@ public:
     // Cancels a running export and waits for it: called before a clip's frames are released.
     void Stop();
 
+private:
     // Why a video of frames first..last cannot be exported before the frames are asked for, and
     // why the frames answered cannot; empty when they can.
-    static QString Refusal(bool clipLoaded, int clipKind, int first, int last);
-    static QString RangeRefusal(const ExportRangeAnswer& range, int first, int last);
-
-private:
+    static QString refusal(bool clipLoaded, int clipKind, int first, int last);
+    static QString rangeRefusal(const ExportRangeAnswer& range, int first, int last);
     // The save dialog of both exports: the chosen path, or empty when the user backed out.
     QString askTarget(const QString& title, const QString& fileName, std::vector<platform::FileFilterPair> filters,
                       const QString& defaultExt);
