@@ -1,19 +1,13 @@
 #include "compare/KeyPositionsController.h"
 
+#include "clips/FrameSource.h"
 #include "clips/WorkerFrames.h"
 #include "imaging/cDIBSection.h"
-
 #include "platform/AudioClick.h"
 #include "platform/ImageBox.h"
-#include "platform/PictureBox.h"
-#include "playback/frmVideoControls.h"
-#include "platform/RegistryStore.h"
 #include "platform/RuntimeError.h"
-#include "shell/cRegistry.h"
-#include "shell/frm_Main.h"
 
 #include <QAction>
-#include <QCheckBox>
 #include <QCryptographicHash>
 #include <QFileInfo>
 #include <QFutureWatcher>
@@ -29,8 +23,8 @@ namespace {
 const QString kSection = QStringLiteral("Software\\varkelo\\video\\KeyPositions");
 const char* const kNames[] = {"Address", "Top", "Impact", "Finish"};
 
-const FrameSource& sourceOf(const frm_Main* main, int slot) {
-    return slot == KeyPositionsController::Video1 ? main->Video1 : main->Model;
+const FrameSource& sourceOf(const KeyPositionsWindow& w, int slot) {
+    return slot == KeyPositionsController::Video1 ? w.video1 : w.model;
 }
 
 // The frames of a clip not kept in memory, decoded here for the search; a large picture is kept
@@ -51,8 +45,9 @@ std::vector<QImage> readForSearch(WorkerFrames& source, int first, int count, co
 
 }  // namespace
 
-KeyPositionsController::KeyPositionsController(frm_Main* main) : QObject(main), main_(main) {
-    QMenu* menu = main->menuBar()->addMenu(QStringLiteral("&Key Positions"));
+KeyPositionsController::KeyPositionsController(KeyPositionsWindow window, QMenuBar* menuBar, QObject* parent)
+    : QObject(parent), w_(std::move(window)) {
+    QMenu* menu = menuBar->addMenu(QStringLiteral("&Key Positions"));
     menu->setObjectName(QStringLiteral("mnuKeyPositions"));
     for (int k = 0; k < 4; ++k) {
         QAction* go = menu->addAction(QStringLiteral("Go to ") + QLatin1String(kNames[k]), this, [this, k] { JumpTo(k); });
@@ -86,7 +81,7 @@ void KeyPositionsController::ClipLoaded(int slot, const QString& path) {
     path_[size_t(slot)] = path;
     if (slot == Video1) showTags();
     emit Changed(slot);
-    const FrameSource& clip = sourceOf(main_, slot);
+    const FrameSource& clip = sourceOf(w_, slot);
     if (path.isEmpty() || !clip.IsClip() || clip.Count() < 2) return;
     loadCorrection(slot, stored);
     if (keys_[size_t(slot)].Found()) {
@@ -140,14 +135,14 @@ void KeyPositionsController::found(int slot, unsigned generation, const KeyPosit
         if (!userSet_[size_t(slot)] || kept.frame[k] < 0) kept.frame[k] = keys.frame[k];
     if (slot == Video1) {
         showTags();
-        if (main_->ClipKind == 2) platform::TryStep([&] { main_->ShowVideoInfo(main_->picVideoInfo); });
+        if (w_.clipKind == 2) platform::TryStep([&] { w_.showInfo(); });
     }
     emit Changed(slot);
 }
 
 KeyPositions KeyPositionsController::Keys(int slot) const {
     KeyPositions k = keys_[size_t(slot)];
-    const int first = sourceOf(main_, slot).FirstFrame();
+    const int first = sourceOf(w_, slot).FirstFrame();
     for (int& f : k.frame)
         if (f >= 0) f += first;
     return k;
@@ -155,7 +150,7 @@ KeyPositions KeyPositionsController::Keys(int slot) const {
 
 QStringList KeyPositionsController::InfoLines() const {
     const KeyPositions k = Keys(Video1);
-    const FrameSource& clip = main_->Video1;
+    const FrameSource& clip = w_.video1;
     if (!clip.IsClip() || k[KeyPositions::Address] < 0 || !k.Found()) return {};
     const double back = clip.FrameSeconds(k[KeyPositions::Top]) - clip.FrameSeconds(k[KeyPositions::Address]);
     const double down = clip.FrameSeconds(k[KeyPositions::Impact]) - clip.FrameSeconds(k[KeyPositions::Top]);
@@ -165,11 +160,10 @@ QStringList KeyPositionsController::InfoLines() const {
 }
 
 int KeyPositionsController::ModelFrameFor(int videoFrame, int modelFrame) const {
-    const frmVideoControls* controls = main_->VideoControls;
-    if (!controls || !controls->chkSync || !controls->chkSync->isChecked()) return modelFrame;
+    if (!w_.syncOn()) return modelFrame;
     if (!keys_[Video1].Found() || !keys_[Model].Found()) return modelFrame;
-    const FrameSource& v = main_->Video1;
-    const FrameSource& m = main_->Model;
+    const FrameSource& v = w_.video1;
+    const FrameSource& m = w_.model;
     if (!v.IsClip() || !m.IsClip()) return modelFrame;
     return m.FirstFrame() +
            SyncedModelFrame(videoFrame - v.FirstFrame(), keys_[Video1], v.Count(), keys_[Model], m.Count());
@@ -177,17 +171,17 @@ int KeyPositionsController::ModelFrameFor(int videoFrame, int modelFrame) const 
 
 void KeyPositionsController::JumpTo(int kind) {
     const int rel = keys_[Video1][kind];
-    if (rel >= 0) main_->ImgVideoFrames_Click(rel);
+    if (rel >= 0) w_.showThumbnail(rel);
 }
 
 void KeyPositionsController::MoveToCurrent(int kind) {
-    if (main_->ClipKind != 2 || path_[Video1].isEmpty()) return;
-    const int rel = main_->CurrentVideoFrame - main_->Video1.FirstFrame();
-    if (rel < 0 || rel >= main_->Video1.Count()) return;
+    if (w_.clipKind != 2 || path_[Video1].isEmpty()) return;
+    const int rel = w_.currentVideoFrame - w_.video1.FirstFrame();
+    if (rel < 0 || rel >= w_.video1.Count()) return;
     keys_[Video1].frame[size_t(kind)] = rel;
     userSet_[Video1] = true;  // saved with the clip's marks when it is left
     showTags();
-    platform::TryStep([&] { main_->ShowVideoInfo(main_->picVideoInfo); });
+    platform::TryStep([&] { w_.showInfo(); });
     emit Changed(Video1);
 }
 
@@ -196,8 +190,8 @@ void KeyPositionsController::showTags() {
     tags_.clear();
     for (int k = 0; k < 4; ++k) {
         const int rel = keys_[Video1][k];
-        if (rel < 0 || size_t(rel) >= main_->ImgVideoFrames.size() || !main_->ImgVideoFrames[size_t(rel)]) continue;
-        auto* tag = new QLabel(KeyPositionTag(k), main_->ImgVideoFrames[size_t(rel)]);
+        if (rel < 0 || size_t(rel) >= w_.thumbnails.size() || !w_.thumbnails[size_t(rel)]) continue;
+        auto* tag = new QLabel(KeyPositionTag(k), w_.thumbnails[size_t(rel)]);
         tag->setObjectName(QStringLiteral("KeyTag") + KeyPositionTag(k));
         tag->setStyleSheet(QStringLiteral("background: #ffd800; color: black; font-weight: bold; padding: 0 2px;"));
         tag->move(1, 1);
@@ -224,13 +218,9 @@ QString KeyPositionsController::settingName(int slot) const {
 }
 
 void KeyPositionsController::loadCorrection(int slot, std::optional<std::array<int, 4>> frames) {
-    const int last = sourceOf(main_, slot).Count() - 1;
+    const int last = sourceOf(w_, slot).Count() - 1;
     if (!frames) {
-        cRegistry reg;
-        reg.SetClassKey(platform::HKEY_CURRENT_USER);
-        reg.SetSectionKey(kSection);
-        reg.SetValueKey(settingName(slot));
-        const QStringList parts = reg.Value().toString().split(QLatin1Char(','));
+        const QStringList parts = w_.readSetting(kSection, settingName(slot)).split(QLatin1Char(','));
         if (parts.size() != 4) return;
         frames.emplace();
         for (int i = 0; i < 4; ++i) (*frames)[size_t(i)] = parts[i].toInt();

@@ -13,18 +13,38 @@
 
 #include <array>
 #include <atomic>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <vector>
 
+class FrameSource;
 class QLabel;
-class frm_Main;
+class QMenuBar;
+namespace platform {
+class ImageBox;
+}
+
+// What the key positions read from the window around them, and what they ask it to do.
+struct KeyPositionsWindow {
+    const FrameSource& video1;
+    const FrameSource& model;
+    const int& clipKind;  // 2: video 1 holds a clip of several frames
+    const short& currentVideoFrame;
+    const std::vector<platform::ImageBox*>& thumbnails;  // element k shows video 1's first frame + k
+    std::function<bool()> syncOn;                        // "Sync on key positions" is ticked
+    std::function<void()> showInfo;                      // the information panel again
+    std::function<void(int index)> showThumbnail;        // video 1 at thumbnail `index`'s frame
+    // A value of the settings store, as text (empty when there is none).
+    std::function<QString(const QString& section, const QString& name)> readSetting;
+};
 
 class KeyPositionsController : public QObject {
     Q_OBJECT
 public:
     enum Slot { Video1 = 0, Model = 1 };
-    explicit KeyPositionsController(frm_Main* main);
+    // The "Key Positions" menu goes on `menuBar`.
+    KeyPositionsController(KeyPositionsWindow window, QMenuBar* menuBar, QObject* parent);
     ~KeyPositionsController() override;
 
     // A clip was loaded into the slot (path empty: the slot holds no clip now). Starts the search.
@@ -61,7 +81,7 @@ private:
     // The saved key positions, else those of the settings store; none: the finder's.
     void loadCorrection(int slot, std::optional<std::array<int, 4>> frames);
 
-    frm_Main* main_;
+    KeyPositionsWindow w_;
     std::array<KeyPositions, 2> keys_{};
     std::array<unsigned, 2> generation_{};
     std::array<std::shared_ptr<std::atomic<bool>>, 2> cancel_{};

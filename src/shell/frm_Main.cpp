@@ -5,10 +5,8 @@
 #include "clips/FileBrowser.h"
 #include "clips/FrameStrip.h"
 #include "clips/MediaKinds.h"
-#include "shell/CanvasZoom.h"
+#include "compare/CanvasZoom.h"
 #include "compare/KeyPositionsController.h"
-#include "compare/PictureExporter.h"
-#include "compare/VideoExporter.h"
 #include "compare/frmImageTool.h"
 #include "compare/frmModelTool.h"
 #include "overlay/CanvasDrawing.h"
@@ -36,6 +34,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QCheckBox>
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QDate>
@@ -97,11 +96,12 @@ frm_Main::frm_Main(QWidget* parent) : QMainWindow(parent), mru_(std::make_unique
         });
     buildControls();
     buildMenus();
-    SwingKeys = new KeyPositionsController(this);
+    SwingKeys = new KeyPositionsController(keyPositionsWindow(), menuBar(), this);
     // Keys, drops and the file list's double click; the scrub bar and the wheel.
     new DesktopInput(*this);
     connectClipNavigation();
-    new CanvasZoom(*this);
+    auto* zoom = new CanvasZoom(canvasZoomHost(), *Toolbar1, WholeFrameIcon(), this);
+    connect(this, &frm_Main::FrameShown, zoom, &CanvasZoom::FrameShown);
     Form_Load();
 }
 
@@ -511,40 +511,27 @@ void frm_Main::mnuFile_Click(int index) {
     });
 }
 
-QString frm_Main::askExportTarget(const QString& title, const QString& fileName,
-                                  std::vector<platform::FileFilterPair> filters, const QString& defaultExt) {
-    platform::FileDialogRequest request;
-    request.kind = platform::FileDialogRequest::Save;
-    request.owner = this;
-    request.title = title;
-    request.startFolder = G().WorkingDir;
-    request.startFileName = fileName;
-    request.filters = std::move(filters);
-    request.SetFlags(platform::OFN_OVERWRITEPROMPT | platform::OFN_HIDEREADONLY);
-    request.defaultExt = defaultExt;
-    const platform::FileDialogResult chosen = platform::RunFileDialog(request);
-    return chosen.accepted ? chosen.path : QString();
+KeyPositionsWindow frm_Main::keyPositionsWindow() {
+    return {Video1,
+            Model,
+            ClipKind,
+            CurrentVideoFrame,
+            ImgVideoFrames,
+            [this] { return VideoControls && VideoControls->chkSync && VideoControls->chkSync->isChecked(); },
+            [this] { ShowVideoInfo(picVideoInfo); },
+            [this](int index) { ImgVideoFrames_Click(index); },
+            [](const QString& section, const QString& name) {
+                cRegistry reg;
+                reg.SetClassKey(platform::HKEY_CURRENT_USER);
+                reg.SetSectionKey(section);
+                reg.SetValueKey(name);
+                return reg.Value().toString();
+            }};
 }
 
-void frm_Main::mnuExportPicture_Click() {
-    if (G().BusyLoading) return;
-    TrapErrors([&] {
-        if (!G().ClipLoaded) {
-            platform::MsgBox(QStringLiteral("Open a clip or a picture first: there is nothing to export."),
-                             platform::vbExclamation);
-            return;
-        }
-        const QString chosen = askExportTarget(
-            QStringLiteral("Export Picture"),
-            QStringLiteral("%1-%2.png").arg(QFileInfo(Video1.clipFileName).completeBaseName()).arg(CurrentVideoFrame),
-            {{QStringLiteral("PNG Picture"), QStringLiteral("*.png")},
-             {QStringLiteral("JPEG Picture"), QStringLiteral("*.jpg;*.jpeg")}},
-            QStringLiteral("png"));
-        if (chosen.isEmpty()) return;
-        const QString target = PictureExporter::TargetName(chosen);
-        const QString failure = PictureExporter::Write(PictureExporter::Compose(CanvasScene()), target);
-        if (!failure.isEmpty()) platform::MsgBox(failure, platform::vbExclamation);
-    });
+CanvasZoomHost frm_Main::canvasZoomHost() {
+    return {Canvas, Video1, CurrentVideoFrame, CurrentModelFrame, [] { return G().BusyLoading; },
+            [] { return G().ClipLoaded; }};
 }
 
 void frm_Main::closeEvent(QCloseEvent* event) {

@@ -5,8 +5,9 @@
 
 #include "clips/ClipLoader.h"
 #include "clips/FrameStore.h"
-#include "compare/FrameCompositor.h"
-#include "compare/ViewZoom.h"
+#include "compare/CanvasPainter.h"
+#include "compare/ExportController.h"
+#include "compare/ModelAdjuster.h"
 #include "overlay/MarksStore.h"
 #include "platform/FileDialog.h"
 #include "shell/MainLayout.h"
@@ -31,8 +32,6 @@ class QFrame;
 class QLabel;
 class QMenu;
 class QProgressBar;
-class QProgressDialog;
-class VideoExporter;
 struct VideoExportJob;
 class QScrollBar;
 class QStatusBar;
@@ -48,6 +47,8 @@ class frmVideoControls;
 class KeyPositionsController;
 class MainCommands;
 class ModelViews;
+struct KeyPositionsWindow;
+struct CanvasZoomHost;
 class ToolWindow;
 namespace playback {
 class ClipPlayer;
@@ -135,8 +136,10 @@ public:
     // Paints frame iFrame of video 1 into the canvas with the marks on top, then tells
     // FrameShown. Always true.
     bool PasteAvi(short iFrame);
+    // The paints of the canvas, which the members below forward to.
+    CanvasPainter Canvas{Video1, Model, canvasHooks()};
     // The pixel work of the paints below; its holders keep the last paint's regions.
-    FrameCompositor Compositor;
+    FrameCompositor& Compositor = Canvas.Compositor;
     // What the canvas shows and how, as the compositor takes it: the view's geometry now, and
     // the tool windows' effect settings now.
     CompositeGeometry CanvasGeometry() const;
@@ -144,10 +147,10 @@ public:
     CompositeGeometry WholeFrameGeometry() const;
     // Zoom and pan of the full view (video 1 and the model blended over it); a newly opened
     // clip or picture starts with the whole frame.
-    ViewZoom Zoom;
+    ViewZoom& Zoom = Canvas.Zoom;
     CompositeEffects EffectSettings() const;
     // Effect flags of the last video-1 paint, and those the image tool asks for now.
-    int Flags() const { return imageFlags_; }
+    int Flags() const { return Canvas.Flags(); }
     int ImageToolFlags() const;
     // Paints model frame i into the blend view's model surface, then video 1 over which
     // it is blended. Does nothing while no model is inserted.
@@ -160,8 +163,9 @@ public:
 
     // --- Model adjustment: dragging and zooming the model in the blend view, and the
     // split view's pan sliders.
-    QPoint ModelDragStart;      // last mouse point taken into account
-    QPointF ModelDragPosition;  // current mouse point
+    ModelAdjuster Adjuster{Video1, Model, Canvas, CurrentVideoFrame, CurrentModelFrame};
+    QPoint& ModelDragStart = Adjuster.DragStart;         // last mouse point taken into account
+    QPointF& ModelDragPosition = Adjuster.DragPosition;  // current mouse point
     void Model_Move();
     void Model_Zoom();
     void hscrAvi1_Scroll();
@@ -206,6 +210,8 @@ public:
     void AddMRUFile(const QString& path);
     void ClockTimer_Timer();
     void mnuFile_Click(int index);
+    // File > Export Picture and Export Video, which the members below forward to.
+    ExportController Exports{Video1, Model, Canvas, CurrentVideoFrame, CurrentModelFrame, this, exportHooks()};
     // File > Export Picture...: asks for a name and writes the canvas's picture there.
     void mnuExportPicture_Click();
     // What the canvas shows now, for an export at the frame's own resolution.
@@ -234,6 +240,11 @@ protected:
 
 private:
     void buildControls();
+    // What the canvas painter reads from the window, asked at each paint.
+    CanvasHooks canvasHooks();
+    ExportHooks exportHooks();
+    KeyPositionsWindow keyPositionsWindow();
+    CanvasZoomHost canvasZoomHost();
     // Toolbar commands 7, 10 and 11.
     void insertModel();
     void closeModel();
@@ -284,15 +295,6 @@ private:
     std::unique_ptr<cMRUFileList> mru_;
     std::unique_ptr<MoviePreview> preview_;  // the clip playing under the file list
     ClipMarks clipMarks_;
-    void finishVideoExport();
-    // The save dialog of both exports: the chosen path, or empty when the user backed out.
-    QString askExportTarget(const QString& title, const QString& fileName,
-                            std::vector<platform::FileFilterPair> filters, const QString& defaultExt);
 
     bool unloaded_ = false;
-    std::unique_ptr<VideoExporter> videoExport_;
-    QPointer<QProgressDialog> exportProgress_;
-    QPointer<QTimer> exportPoll_;  // alive while an export runs
-    int imageFlags_ = 0;
-    int modelFlags_ = 0;
 };

@@ -1,13 +1,19 @@
 // The frame compositor on its own: every canvas pixel against a model of what the view shows,
-// at the canvas's scale and at the frame's own.
+// at the canvas's scale and at the frame's own; and the canvas painter, which paints what the
+// window's controls say through it.
 
+#include "clips/FrameStore.h"
+#include "compare/CanvasPainter.h"
 #include "compare/FrameCompositor.h"
 #include "imaging/cDIBSection.h"
+#include "overlay/OverlayModel.h"
 #include "platform/ImageEffects.h"
+#include "platform/PictureBox.h"
 
 #include <QTest>
 
 #include <algorithm>
+#include <tuple>
 
 using platform::kEffectInvert;
 using platform::kEffectMirror;
@@ -121,7 +127,43 @@ private slots:
         for (int y = 0; y < picture.height(); ++y)
             for (int x = 0; x < picture.width(); ++x)
                 QVERIFY(near(picture.pixel(x, y), expected(g, e, area.topLeft() + QPoint(2 * x, 2 * y))));
+
+        // The canvas painter, given the stores and the controls this view comes from, paints the same
+        // canvas step by step (in its one colour around both), then has the marks drawn over it.
+        FrameStore video1, stored;
+        video1.Put(0, frameOf(40, 20, false));
+        stored.Put(0, frameOf(20, 10, true));
+        const QRect& s = g.frameSource;
+        std::tie(video1.panX, video1.panY, video1.sourceWidth, video1.sourceHeight) = std::tuple(s.x(), s.y(), s.width(), s.height());
+        video1.fit = {2, g.frameCanvas.x(), g.frameCanvas.y(), g.frameCanvas.width(), g.frameCanvas.height()};
+        std::tie(stored.sourceWidth, stored.sourceHeight, stored.placement) = std::tuple(20, 10, g.modelCanvas);
+        stored.fit = {2, g.modelCanvas.x(), g.modelCanvas.y(), g.modelCanvas.width(), g.modelCanvas.height()};
+        platform::PictureBox box;
+        box.resize(120, 60);
+        box.SetBackColor(e.background);
+        box.Cls();
+        const CanvasControls controls{g.modelShown, !g.split, g.split, e.frameBrightness, (e.frameFlags & kEffectInvert) != 0,
+                                      (e.frameFlags & kEffectMirror) != 0, e.modelBrightness, (e.modelFlags & kEffectInvert) != 0,
+                                      (e.modelFlags & kEffectMirror) != 0, e.blend};
+        OverlayModel marks;
+        QList<short> shown;
+        int markPaints = 0;
+        CanvasPainter painter(video1, stored,
+                              {[&] { return controls; }, [&]() -> platform::PictureBox& { return box; },
+                               [&]() -> OverlayModel& { return marks; }, [&] { ++markPaints; }, [] { return short(0); },
+                               [&](short f) { shown << f; }});
+        QVERIFY(painter.PasteAvi(0));
+        painter.ModelDraw(0);  // blended under video 1 painted again, or beside it; nothing without a model
+        CompositeEffects onBox = e;
+        onBox.modelBackground = e.background;
+        for (int y = 0; y < 60; ++y)
+            for (int x = 0; x < 120; ++x) QVERIFY(near(box.Image().pixel(x, y), expected(g, onBox, {x, y})));
+        QCOMPARE(painter.Flags(), e.frameFlags);
+        QCOMPARE(shown, QList<short>(g.modelShown && !g.split ? 2 : 1, 0));
+        QCOMPARE(markPaints, g.modelShown ? 2 : 1);
+        QCOMPARE(marks.CanvasClip(), g.frameCanvas);
     }
+
 };
 
 QTEST_MAIN(TestFrameCompositor)

@@ -1,63 +1,66 @@
-#include "shell/CanvasZoom.h"
+#include "compare/CanvasZoom.h"
 
+#include "clips/FrameStore.h"
+#include "compare/CanvasPainter.h"
 #include "platform/PictureBox.h"
-#include "ui/Artwork.h"
-#include "ui/Globals.h"
-#include "shell/MainToolbar.h"
-#include "shell/frm_Main.h"
 
 #include <QAction>
+#include <QToolBar>
 #include <QMouseEvent>
 #include <QWheelEvent>
 
 #include <cmath>
+#include <utility>
 
 namespace {
 constexpr double kWheelNotch = 120;  // one notch of a mouse wheel, in eighths of a degree
 }
 
-CanvasZoom::CanvasZoom(frm_Main& window) : QObject(&window), w_(window) {
+CanvasZoom::CanvasZoom(CanvasZoomHost host, QToolBar& toolbar, const QIcon& wholeFrameIcon, QObject* parent)
+    : QObject(parent), host_(std::move(host)), canvas_(&host_.painter.Canvas()) {
     setObjectName(QStringLiteral("CanvasZoom"));
     // After the twelve designed buttons, so their indices and places stay as they are.
-    wholeFrame_ = w_.Toolbar1->addAction(WholeFrameIcon(), QStringLiteral("Whole Frame"));
+    wholeFrame_ = toolbar.addAction(wholeFrameIcon, QStringLiteral("Whole Frame"));
     wholeFrame_->setObjectName(QStringLiteral("WholeFrame"));
     wholeFrame_->setToolTip(QStringLiteral("Whole Frame (Ctrl+0)"));
     wholeFrame_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_0));
     wholeFrame_->setShortcutContext(Qt::ApplicationShortcut);
     wholeFrame_->setEnabled(false);
     connect(wholeFrame_, &QAction::triggered, this, &CanvasZoom::WholeFrame);
-    connect(&w_, &frm_Main::FrameShown, this, [this] { wholeFrame_->setEnabled(w_.Zoom.IsZoomed()); });
-    w_.pic_video->installEventFilter(this);
+    canvas_->installEventFilter(this);
 }
 
+void CanvasZoom::FrameShown() { wholeFrame_->setEnabled(host_.painter.Zoom.IsZoomed()); }
+
 bool CanvasZoom::usable() const {
-    return !G().BusyLoading && G().ClipLoaded && w_.Toolbar1->Value(10) && !w_.Video1.CanvasRect().isEmpty();
+    return !host_.busy() && host_.clipLoaded() && host_.painter.Controls().fullView &&
+           !host_.video1.CanvasRect().isEmpty();
 }
 
 void CanvasZoom::repaint() {
     // The model surface is laid out again with the picture; it ends by painting video 1.
-    if (G().ModelShown)
-        w_.PasteModel(w_.CurrentModelFrame);
+    if (host_.painter.Controls().modelShown)
+        host_.painter.PasteModel(host_.currentModelFrame);
     else
-        w_.PasteAvi(w_.CurrentVideoFrame);
+        host_.painter.PasteAvi(host_.currentVideoFrame);
 }
 
 void CanvasZoom::Zoom(QPointF pointer, int wheelDelta) {
     if (!usable() || wheelDelta == 0) return;
-    const double factor = w_.Zoom.factor * std::pow(ViewZoom::kNotch, wheelDelta / kWheelNotch);
-    w_.Zoom.ZoomAbout(pointer, factor, w_.Video1.CanvasRect(), w_.pic_video->size());
+    const double factor = host_.painter.Zoom.factor * std::pow(ViewZoom::kNotch, wheelDelta / kWheelNotch);
+    host_.painter.Zoom.ZoomAbout(pointer, factor, host_.video1.CanvasRect(), canvas_->size());
     repaint();
 }
 
 void CanvasZoom::WholeFrame() {
-    if (G().BusyLoading || !w_.Zoom.IsZoomed()) return;
-    w_.Zoom.Reset();
-    if (G().ClipLoaded) repaint();
+    if (host_.busy() || !host_.painter.Zoom.IsZoomed()) return;
+    host_.painter.Zoom.Reset();
+    if (host_.clipLoaded()) repaint();
     wholeFrame_->setEnabled(false);
 }
 
 bool CanvasZoom::eventFilter(QObject* watched, QEvent* event) {
-    if (watched != w_.pic_video) return false;
+    if (watched != canvas_) return false;
     switch (event->type()) {
         case QEvent::Wheel: {
             auto* wheel = static_cast<QWheelEvent*>(event);
@@ -72,10 +75,10 @@ bool CanvasZoom::eventFilter(QObject* watched, QEvent* event) {
             auto* press = static_cast<QMouseEvent*>(event);
             if (press->button() != Qt::MiddleButton) return false;
             // The middle button is the pan's alone: the marks never see it.
-            if (usable() && w_.Zoom.IsZoomed()) {
+            if (usable() && host_.painter.Zoom.IsZoomed()) {
                 panFrom_ = press->position();
-                cursorBefore_ = w_.pic_video->cursor();
-                w_.pic_video->setCursor(Qt::ClosedHandCursor);
+                cursorBefore_ = canvas_->cursor();
+                canvas_->setCursor(Qt::ClosedHandCursor);
             }
             return true;
         }
@@ -83,7 +86,7 @@ bool CanvasZoom::eventFilter(QObject* watched, QEvent* event) {
             if (!panFrom_) return false;
             auto* move = static_cast<QMouseEvent*>(event);
             if (!usable()) return true;
-            w_.Zoom.PanBy(move->position() - *panFrom_, w_.Video1.CanvasRect(), w_.pic_video->size());
+            host_.painter.Zoom.PanBy(move->position() - *panFrom_, host_.video1.CanvasRect(), canvas_->size());
             panFrom_ = move->position();
             repaint();
             return true;
@@ -91,7 +94,7 @@ bool CanvasZoom::eventFilter(QObject* watched, QEvent* event) {
         case QEvent::MouseButtonRelease: {
             auto* release = static_cast<QMouseEvent*>(event);
             if (release->button() != Qt::MiddleButton) return false;
-            if (panFrom_) w_.pic_video->setCursor(cursorBefore_);
+            if (panFrom_) canvas_->setCursor(cursorBefore_);
             panFrom_.reset();
             return true;
         }

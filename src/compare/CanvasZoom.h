@@ -7,21 +7,41 @@
 #include <QObject>
 #include <QPointF>
 
+#include <functional>
 #include <optional>
 
+struct FrameStore;
+class CanvasPainter;
 class QAction;
-class frm_Main;
+class QIcon;
+class QToolBar;
+namespace platform {
+class PictureBox;
+}
+
+// What the zoom reads from the window around it.
+struct CanvasZoomHost {
+    CanvasPainter& painter;
+    const FrameStore& video1;
+    const short& currentVideoFrame;
+    const short& currentModelFrame;
+    std::function<bool()> busy;  // a clip is loading
+    std::function<bool()> clipLoaded;
+};
 
 class CanvasZoom : public QObject {
     Q_OBJECT
 public:
-    explicit CanvasZoom(frm_Main& window);
+    // The "Whole Frame" button goes at the end of `toolbar`.
+    CanvasZoom(CanvasZoomHost host, QToolBar& toolbar, const QIcon& wholeFrameIcon, QObject* parent);
 
     QAction* WholeFrameAction() const { return wholeFrame_; }
     // Zooms by `wheelDelta` (eighths of a degree, as the wheel sends them; up enlarges) about
     // the canvas point `pointer`.
     void Zoom(QPointF pointer, int wheelDelta);
     void WholeFrame();
+    // A paint finished: "Whole Frame" is there while the view is zoomed.
+    void FrameShown();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -31,7 +51,8 @@ private:
     bool usable() const;
     void repaint();
 
-    frm_Main& w_;
+    CanvasZoomHost host_;
+    platform::PictureBox* canvas_;
     QAction* wholeFrame_ = nullptr;
     std::optional<QPointF> panFrom_;  // the last pointer of a middle-button drag
     QCursor cursorBefore_;            // the drawing's cursor, back after the drag
