@@ -118,6 +118,10 @@ void MainCommands::apply(const CommandStates& states) {
         toolsMenu_->setEnabled(states.toolsMenu);
         toolsMenu_->menuAction()->setEnabled(states.toolsMenu);
     }
-    if (modelItem_)
-        modelItem_->setText(states.modelItemCloses ? QStringLiteral("Close model") : QStringLiteral("&Open model"));
+    // The item starts as "&Open model"; a closed model leaves it reading "Open model", without
+    // the mnemonic, as it always has.
+    if (modelItem_ && states.modelItemCloses)
+        modelItem_->setText(QStringLiteral("Close model"));
+    else if (modelItem_ && modelItem_->text() == QLatin1String("Close model"))
+        modelItem_->setText(QStringLiteral("Open model"));
 }

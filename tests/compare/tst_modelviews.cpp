@@ -113,6 +113,7 @@ private slots:
         QCOMPARE(w.CurrentModelFrame, short(1));
         QVERIFY(w.mnuTools[3]->isChecked() && w.mnuTools[4]->isEnabled() && w.VideoControls->hscrBlend->isEnabled());
         QVERIFY(w.VideoControls->optWindow[1]->isEnabled() && w.VideoControls->optWindow[2]->isEnabled());
+        QCOMPARE(w.mnuFile[1]->text(), QStringLiteral("Close model"));
 
         w.Toolbar_Click(8);
         QVERIFY(G().ModelAdjust && w.ModelTool->isVisible());
@@ -122,6 +123,7 @@ private slots:
         QVERIFY(!w.mnuTools[3]->isChecked() && !w.mnuTools[4]->isEnabled());
         QVERIFY(!w.VideoControls->hscrBlend->isEnabled() && !w.VideoControls->optWindow[2]->isEnabled());
         QVERIFY(!w.Model.Frame(1));
+        QCOMPARE(w.mnuFile[1]->text(), QStringLiteral("Open model"));
         // The canvas is video 1 alone again, and a later model starts at frame 1 again.
         QCOMPARE(qBlue(at(w, w.pic_video->rect().center())), 0);
         w.CurrentModelFrame = 3;
