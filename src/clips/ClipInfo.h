@@ -3,7 +3,7 @@
 
 #include <QStringList>
 
-class FrameStore;
+struct FrameStore;
 namespace platform {
 class PictureBox;
 }

@@ -13,7 +13,7 @@
 #include <memory>
 #include <optional>
 
-class FrameStore;
+struct FrameStore;
 class FrameStrip;
 class QProgressBar;
 class QWidget;

@@ -7,7 +7,7 @@
 
 #include <functional>
 
-class FrameStore;
+struct FrameStore;
 class QScrollBar;
 namespace platform {
 class PictureBox;
