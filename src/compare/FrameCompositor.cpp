@@ -36,24 +36,10 @@ void applyEffects(QImage& holder, const QRect& region, int amount, int flags) {
     platform::FoxBrightness(view, amount, 0, flags);
 }
 
-// A canvas's pixels may be denser than the canvas's own units (a high-density screen); the
-// geometry is in those units, the pixel loops below work in the picture's pixels.
-QRect inPixels(const QRect& r, const QImage& picture) {
-    const qreal k = picture.devicePixelRatio();
-    if (k == 1) return r;
-    return QRect(QPoint(qRound(r.x() * k), qRound(r.y() * k)),
-                 QPoint(qRound((r.x() + r.width()) * k) - 1, qRound((r.y() + r.height()) * k) - 1));
-}
-
-// The same pixels with no density of their own, so that a painter on it works in pixels.
-QImage pixelView(QImage& canvas) {
-    return QImage(canvas.bits(), canvas.width(), canvas.height(), canvas.bytesPerLine(), canvas.format());
-}
-
 // Fills the canvas with `colour` except `covered`, which the next step paints anyway.
 void fillAround(QImage& picture, const QRect& coveredUnits, const QColor& colour) {
-    const QRect covered = inPixels(coveredUnits, picture);
-    QImage canvas = pixelView(picture);
+    const QRect covered = platform::InPixels(coveredUnits, picture);
+    QImage canvas = platform::PixelView(picture);
     const QRect all = canvas.rect();
     const QRect keep = covered & all;
     if (keep.isEmpty()) {
@@ -90,7 +76,7 @@ void FrameCompositor::FrameEffects(const QRect& source, int brightness, int flag
 }
 
 void FrameCompositor::DrawFrame(QImage& canvas, const CompositeGeometry& g) const {
-    platform::StretchBlt(canvas, inPixels(g.frameCanvas, canvas), frameHolder_, g.frameSource);
+    platform::StretchBlt(canvas, platform::InPixels(g.frameCanvas, canvas), frameHolder_, g.frameSource);
 }
 
 void FrameCompositor::BlendModel(QImage& canvas, int blend) const {
@@ -117,11 +103,12 @@ void FrameCompositor::ModelEffects(const QRect& source, int brightness, int flag
 }
 
 void FrameCompositor::DrawModelSurface(const CompositeGeometry& g) {
-    platform::StretchBlt(modelSurface_, inPixels(g.modelCanvas, modelSurface_), modelHolder_, g.modelSource);
+    platform::StretchBlt(modelSurface_, platform::InPixels(g.modelCanvas, modelSurface_), modelHolder_,
+                         g.modelSource);
 }
 
 void FrameCompositor::DrawModelSplit(QImage& canvas, const CompositeGeometry& g) const {
-    platform::StretchBlt(canvas, inPixels(g.modelCanvas, canvas), modelHolder_, g.modelSource);
+    platform::StretchBlt(canvas, platform::InPixels(g.modelCanvas, canvas), modelHolder_, g.modelSource);
 }
 
 const QImage& FrameCompositor::Compose(const cDIBSection* frame, const cDIBSection* model,

@@ -1,6 +1,7 @@
 #include "overlay/OverlayModel.h"
 
 #include "overlay/ThickLine.h"
+#include "platform/Graphics2D.h"
 #include "platform/RuntimeError.h"
 
 #include <QPainter>
@@ -156,13 +157,11 @@ int OverlayModel::penWidth() const {
 
 void OverlayModel::drawInPixels(QImage& canvas, const std::function<void(QImage&)>& draw) {
     const qreal k = canvas.devicePixelRatio();
-    QImage pixels(canvas.bits(), canvas.width(), canvas.height(), canvas.bytesPerLine(), canvas.format());
+    QImage pixels = platform::PixelView(canvas);
     const QTransform view = toCanvas_;
     const QRect clip = clip_;
     toCanvas_ = view * QTransform::fromScale(k, k);
-    if (!clip.isEmpty())
-        clip_ = QRect(QPoint(qRound(clip.x() * k), qRound(clip.y() * k)),
-                      QPoint(qRound((clip.x() + clip.width()) * k) - 1, qRound((clip.y() + clip.height()) * k) - 1));
+    if (!clip.isEmpty()) clip_ = platform::InPixels(clip, canvas);
     pixelRatio_ = k;
     const auto restore = qScopeGuard([&] {
         toCanvas_ = view;

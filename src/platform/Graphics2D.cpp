@@ -163,4 +163,16 @@ void BitBlt(QImage& dest, QPoint to, const QImage& source, const QRect& srcRect)
     }
 }
 
+QRect InPixels(const QRect& units, const QImage& canvas) {
+    const qreal ratio = canvas.devicePixelRatio();
+    if (ratio == 1) return units;
+    return QRect(QPoint(qRound(units.x() * ratio), qRound(units.y() * ratio)),
+                 QPoint(qRound((units.x() + units.width()) * ratio) - 1,
+                        qRound((units.y() + units.height()) * ratio) - 1));
+}
+
+QImage PixelView(QImage& canvas) {
+    return QImage(canvas.bits(), canvas.width(), canvas.height(), canvas.bytesPerLine(), canvas.format());
+}
+
 }  // namespace platform
