@@ -141,6 +141,18 @@ private slots:
         QCOMPARE(small.pixel(1, 0), wide.pixel(5, 1));
     }
 
+    // Canvas units to device pixels: neighbouring regions meet without a gap or an overlap at
+    // every ratio, and a whole canvas maps to all of its pixels.
+    void unitsToPixelsTileTheCanvas() {
+        for (const qreal ratio : {1.0, 1.25, 1.5, 2.0}) {
+            QImage canvas(qRound(8 * ratio), qRound(8 * ratio), QImage::Format_RGB32);
+            canvas.setDevicePixelRatio(ratio);
+            QCOMPARE(InPixels(QRect(0, 0, 8, 8), canvas), QRect(QPoint(), canvas.size()));
+            for (int x = 1; x < 8; ++x)
+                QCOMPARE(InPixels(QRect(0, 1, x, 3), canvas).right() + 1, InPixels(QRect(x, 2, 8 - x, 5), canvas).left());
+        }
+    }
+
     void plainCopyConvertsTheFrameAndCutsToBoth_data() { formats_data(); }
     void plainCopyConvertsTheFrameAndCutsToBoth() {
         QFETCH(int, format);
