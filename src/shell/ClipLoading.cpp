@@ -65,7 +65,6 @@ void frm_Main::connectClips() {
         picVideoInfo->hide();
     };
     h.pictureOpened = [this] {
-        Commands->Refresh();  // a picture has no frames for the video controls
         SwingKeys->ClipLoaded(KeyPositionsController::Video1, {});
         ShowVideoInfo(picVideoInfo);
     };
@@ -86,8 +85,9 @@ void frm_Main::connectClips() {
     b.openClip = [this](const QString& path) { return fOpenAvi(path); };
     b.openPicture = [this](const QString& path) { return fOpenPic(path); };
     b.cancelled = [this] { return opener_->Cancelled(); };
+    // The commands, the video controls' item among them, follow the clip or picture in
+    // ShowClipCommands.
     b.opened = [this](bool) {
-        Commands->Refresh();
         if (!PasteAvi(CurrentVideoFrame)) platform::MsgBox(QStringLiteral("pasteavi error"));
         ShowClipCommands();
     };
