@@ -14,6 +14,7 @@
 #include "playback/frmVideoControls.h"
 #include "ui/Artwork.h"
 #include "ui/Globals.h"
+#include "shell/MainCommands.h"
 #include "shell/MainToolbar.h"
 #include "shell/ReportError.h"
 #include "shell/frm_Main.h"
@@ -24,21 +25,14 @@
 #include <QProgressBar>
 #include <QScrollBar>
 
-#include <array>
 
 void frm_Main::connectClips() {
     const auto slotOf = [](ClipOpener::Slot s) {
         return s == ClipOpener::Slot::Video1 ? KeyPositionsController::Video1 : KeyPositionsController::Model;
     };
     ClipOpener::Hooks h;
-    // Open and Insert Model open a dialog: off during a load, then back as they were.
-    h.loading = [this, was = std::array<bool, 2>{}](bool on) mutable {
-        const std::array<int, 2> commands{1, 7};
-        for (size_t i = 0; i < commands.size(); ++i) {
-            if (on) was[i] = Toolbar1->Enabled(commands[i]);
-            Toolbar1->SetEnabled(commands[i], !on && was[i]);
-        }
-    };
+    // Open and Insert Model open a dialog: off while the busy flag is set.
+    h.loading = [this](bool) { Commands->Refresh(); };
     h.leaving = [this] { leaveMarks(false); };
     h.showCanvas = [this] {
         imgLogo->hide();
@@ -68,7 +62,6 @@ void frm_Main::connectClips() {
         hscrAvi1->hide();
         hscrAvi2->hide();
         ClipKind = 1;
-        mnuTools[9]->setEnabled(false);
         picVideoInfo->hide();
     };
     h.pictureOpened = [this] {
@@ -92,8 +85,9 @@ void frm_Main::connectClips() {
     b.openClip = [this](const QString& path) { return fOpenAvi(path); };
     b.openPicture = [this](const QString& path) { return fOpenPic(path); };
     b.cancelled = [this] { return opener_->Cancelled(); };
-    b.opened = [this](bool isClip) {
-        if (isClip) mnuTools[9]->setEnabled(true);
+    // The commands, the video controls' item among them, follow the clip or picture in
+    // ShowClipCommands.
+    b.opened = [this](bool) {
         if (!PasteAvi(CurrentVideoFrame)) platform::MsgBox(QStringLiteral("pasteavi error"));
         ShowClipCommands();
     };

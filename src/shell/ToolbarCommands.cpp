@@ -2,6 +2,7 @@
 
 #include "clips/MediaKinds.h"
 #include "compare/KeyPositionsController.h"
+#include "compare/ModelInsertion.h"
 #include "compare/ModelViews.h"
 #include "compare/frmImageTool.h"
 #include "compare/frmModelTool.h"
@@ -18,8 +19,6 @@
 #include "shell/frm_Main.h"
 
 #include <QAction>
-#include <QGroupBox>
-#include <QRadioButton>
 #include <QScopeGuard>
 #include <QScrollBar>
 #include <QTimer>
@@ -165,61 +164,35 @@ void frm_Main::Toolbar_Click(int index) {
     });
 }
 
+ModelInsertion& frm_Main::modelSlot() {
+    if (!modelSlot_)
+        modelSlot_ = new ModelInsertion(
+            this, {Model, *pic_video, *hscrAvi2, *VideoControls, *ModelTool, *VideoTimer, *ModelTimer, *bothTimer, views()},
+            {G().ModelShown, G().ModelAdjust, G().Stopped, CurrentModelFrame, G().ModelDir},
+            {.chooseFile = [this](const QString& filter, QString& folder,
+                                  QString& path) { return askForClip(this, filter, folder, path); },
+             .open = [this](const QString& path) { return fOpenModel(path); },
+             .splitView = [this] { return Toolbar1->Value(11); },
+             .refreshCommands = [this] { Commands->Refresh(); },
+             .stopExport = [this] { StopVideoExport(); },
+             .forgetKeys =
+                 [this] {
+                     SwingKeys->ClipUnloading(KeyPositionsController::Model);
+                     SwingKeys->ClipLoaded(KeyPositionsController::Model, {});
+                 },
+             .paintModel = [this](short frame) { PasteModel(frame); },
+             .paintVideo = [this] { PasteAvi(CurrentVideoFrame); }});
+    return *modelSlot_;
+}
+
 void frm_Main::insertModel() {
-    QString path;
-    if (!askForClip(this, QStringLiteral("Video Files|") + kVideoPatterns + QStringLiteral("|AVI Files|*.avi"), G().ModelDir, path)) return;
-    InsertModelFile(path);
+    modelSlot().Insert();
 }
-
 bool frm_Main::InsertModelFile(const QString& path) {
-    const auto refresh = qScopeGuard([this] { Commands->Refresh(); });
-    // A model that cannot be read (its message was shown) inserts nothing: blending an
-    // empty surface over the clip would only grey the picture.
-    if (!fOpenModel(path)) return false;
-    G().ModelShown = true;
-    // The model starts at its second frame; a one-frame model has only its first.
-    CurrentModelFrame = Model.Count() > 1 ? 1 : 0;
-    VideoControls->frmBlend->setEnabled(true);
-    VideoControls->hscrBlend->setEnabled(true);
-    // While video 1 plays the choice stays locked, so no second timer can start; Stop
-    // unlocks the model's choices.
-    VideoControls->optWindow[1]->setEnabled(G().Stopped);
-    VideoControls->optWindow[2]->setEnabled(G().Stopped);
-    ModelTimer->stop();
-    if (Toolbar1->Value(11)) {
-        // Inserting in the split view goes back to the full view, where the model is blended.
-        pic_video->Cls();
-        leaveSplitView();
-    }
-    Commands->Refresh();  // the paints read the view's buttons
-    PasteModel(CurrentModelFrame);
-    PasteAvi(CurrentVideoFrame);
-    return true;
+    return modelSlot().InsertFile(path);
 }
-
 void frm_Main::closeModel() {
-    // Playback of the model ends with it, alone or with video 1; its frames and reader go.
-    ModelTimer->stop();
-    bothTimer->stop();
-    if (!VideoTimer->isActive()) G().Stopped = true;
-    StopVideoExport();
-    SwingKeys->ClipUnloading(KeyPositionsController::Model);
-    SwingKeys->ClipLoaded(KeyPositionsController::Model, {});
-    Model.Close();
-    G().ModelShown = false;
-    hscrAvi2->hide();
-    CurrentModelFrame = 1;
-    VideoControls->frmBlend->setEnabled(false);
-    VideoControls->hscrBlend->setEnabled(false);
-    // The buttons act on video 1 again: a choice of the model would leave them doing nothing.
-    VideoControls->optWindow[0]->setChecked(true);
-    VideoControls->optWindow[0]->setEnabled(G().Stopped);
-    VideoControls->optWindow[1]->setEnabled(false);
-    VideoControls->optWindow[2]->setEnabled(false);
-    G().ModelAdjust = false;
-    ModelTool->hide();
-    pic_video->Cls();
-    PasteAvi(CurrentVideoFrame);
+    modelSlot().Close();
 }
 
 ModelViews& frm_Main::views() {

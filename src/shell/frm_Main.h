@@ -47,6 +47,7 @@ class frmVideoControls;
 class KeyPositionsController;
 class MainCommands;
 class ModelViews;
+class ModelInsertion;
 struct KeyPositionsWindow;
 struct CanvasZoomHost;
 class ToolWindow;
@@ -253,6 +254,8 @@ private:
     void leaveSplitView();
     ModelViews& views();
     ModelViews* views_ = nullptr;  // made at first use, a child of the window
+    ModelInsertion& modelSlot();
+    ModelInsertion* modelSlot_ = nullptr;  // made at first use, a child of the window
     // Wires the video controls window and the clip player to the main window; called once while building.
     void connectVideoControls();
     // The scrub bar and the wheel over the picture.
