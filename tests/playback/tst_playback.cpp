@@ -94,9 +94,12 @@ class TestPlayback : public QObject {
     }
     // A tick of the timer of window choice 0 (video 1), 1 (both) or 2 (the model).
     static void tick(frm_Main& w, int choice) {
-        void (frm_Main::*const ticks[])() = {&frm_Main::VideoTimer_Timer, &frm_Main::bothTimer_Timer,
-                                             &frm_Main::ModelTimer_Timer};
-        (w.*ticks[choice])();
+        // A switch, not a table of member pointers: GCC's bounds check misreads an index into one.
+        switch (choice) {
+        case 0: w.VideoTimer_Timer(); break;
+        case 1: w.bothTimer_Timer(); break;
+        default: w.ModelTimer_Timer(); break;
+        }
     }
     static bool anyTimerActive(const frm_Main& w) {
         return w.VideoTimer->isActive() || w.ModelTimer->isActive() || w.bothTimer->isActive();
