@@ -6,6 +6,8 @@
 #include <QTest>
 #include <QTimer>
 
+#include <functional>
+
 using playback::ClipPlayer;
 using playback::Direction;
 using playback::FramePair;
@@ -128,8 +130,9 @@ private slots:
         Host& host = *owned;
         host.setup = setup;
         ClipPlayer player({v, m, kind, loading, modelShown, stopped}, std::move(owned));
-        void (ClipPlayer::*const ticks[])() = {&ClipPlayer::VideoTick, &ClipPlayer::BothTick,
-                                               &ClipPlayer::ModelTick};
+        // Lambdas, not member pointers: GCC's bounds check misreads an index into an array of those.
+        const std::function<void()> ticks[] = {[&] { player.VideoTick(); }, [&] { player.BothTick(); },
+                                               [&] { player.ModelTick(); }};
         for (const QString& step : script.split(u' ')) {
             const QStringList n = step.mid(1).split(u'/');
             if (step[0] == u'=')
@@ -137,7 +140,7 @@ private slots:
             else if (step[0] == u'~')
                 host.speed = n[0].toInt();
             else if (step[0] == u't')
-                (player.*ticks[QStringLiteral("vbm").indexOf(step[1])])();
+                ticks[QStringLiteral("vbm").indexOf(step[1])]();
             else
                 player.Click(step.section(u',', 0, 0).toShort(), step.section(u',', 1).toShort());
         }
