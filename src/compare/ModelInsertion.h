@@ -8,7 +8,7 @@
 
 #include <functional>
 
-class FrameStore;
+struct FrameStore;
 class ModelViews;
 class QScrollBar;
 class QTimer;
