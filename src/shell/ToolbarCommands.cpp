@@ -1,7 +1,6 @@
-// The commands of the main toolbar and the Tools menu.
+#include "shell/ToolbarCommands.h"
 
 #include "clips/MediaKinds.h"
-#include "compare/KeyPositionsController.h"
 #include "compare/ModelInsertion.h"
 #include "compare/ModelViews.h"
 #include "compare/frmImageTool.h"
@@ -11,23 +10,21 @@
 #include "platform/FileListBoxes.h"
 #include "platform/PictureBox.h"
 #include "playback/frmVideoControls.h"
-#include "ui/Globals.h"
 #include "shell/MainCommands.h"
+#include "shell/MainParts.h"
+#include "shell/MainState.h"
 #include "shell/MainToolbar.h"
+#include "shell/MainWidgets.h"
 #include "shell/ReportError.h"
 #include "shell/cFileDlg.h"
-#include "shell/frm_Main.h"
+#include "shell/cMRUFileList.h"
+#include "ui/Globals.h"
 
 #include <QAction>
 #include <QScopeGuard>
 #include <QScrollBar>
-#include <QTimer>
 
-namespace {
-
-// The "Open AVI File" dialog, starting in `folder`. When the user chose a file: its path,
-// and `folder` becomes the chosen file's folder, up to and including the last "/".
-bool askForClip(QWidget* owner, const QString& filter, QString& folder, QString& path) {
+bool AskForClip(QWidget* owner, const QString& filter, QString& folder, QString& path) {
     cFileDlg dlg;
     dlg.OwnerHwnd = owner;
     dlg.Filter = filter;
@@ -40,69 +37,56 @@ bool askForClip(QWidget* owner, const QString& filter, QString& folder, QString&
     return true;
 }
 
-}  // namespace
+ToolbarCommands::ToolbarCommands(QWidget& window, MainWidgets& controls, MainState& state, MainParts& parts)
+    : window_(window), c_(controls), s_(state), parts_(parts) {}
 
-void frm_Main::ShowToolWindow(ToolWindow* window, const QPoint& positionTwips) {
+void ToolbarCommands::ShowToolWindow(ToolWindow* window, const QPoint& positionTwips) {
     window->MoveTwips(positionTwips);
     window->show();
     window->raise();
 }
 
-void frm_Main::HideToolWindow(ToolWindow* window, QPoint& positionTwips) {
+void ToolbarCommands::HideToolWindow(ToolWindow* window, QPoint& positionTwips) {
     positionTwips = window->PositionTwips();
     window->hide();
 }
 
-void frm_Main::ShowClipCommands() {
+void ToolbarCommands::ShowClipCommands() {
     const bool wasSplit = !G().FullWindow;
     if (wasSplit) {
         // The new clip is fitted whole: the split view's sliders and halved model go.
-        hscrAvi1->hide();
-        hscrAvi2->hide();
-        if (const QSize size = Model.FrameSize(); !size.isEmpty()) {
-            Model.sourceWidth = size.width();
-            Model.sourceHeight = size.height();
+        c_.hscrAvi1->hide();
+        c_.hscrAvi2->hide();
+        if (const QSize size = s_.Model.FrameSize(); !size.isEmpty()) {
+            s_.Model.sourceWidth = size.width();
+            s_.Model.sourceHeight = size.height();
         }
-        Model.panX = 0;
+        s_.Model.panX = 0;
         G().FullWindow = true;
     }
     // The view's buttons are read by the paint below.
-    Commands->ClipOpened();
+    c_.Commands->ClipOpened();
     if (wasSplit) {
         // Painted while the split view was still on, the new picture lies over what was
         // there: paint it again in the full view, which clears first, blended if a model is in.
         if (G().ModelShown)
-            PasteModel(CurrentModelFrame);
+            parts_.Canvas.PasteModel(s_.CurrentModelFrame);
         else
-            PasteAvi(CurrentVideoFrame);
+            parts_.Canvas.PasteAvi(s_.CurrentVideoFrame);
     }
 }
 
-void frm_Main::Toolbar_Click(int index) {
+void ToolbarCommands::Toolbar(int index) {
     // Whatever the command changed, its buttons and menu items show it after.
-    const auto refresh = qScopeGuard([this] { Commands->Refresh(); });
+    const auto refresh = qScopeGuard([this] { c_.Commands->Refresh(); });
     // The commands that ask for a file wait until a load ends (their buttons are disabled
     // meanwhile; this covers the menus too).
     if (G().BusyLoading && (index == 1 || index == 7)) return;
     TrapErrors([&] {
         switch (index) {
-            case 1: {
-                QString path;
-                if (!askForClip(this, QStringLiteral("Video Files|") + kVideoPatterns + QStringLiteral("|AVI Files|*.avi|Picture Files|") + kPicturePatterns,
-                                G().WorkingDir, path))
-                    return;
-                Dir1->SetPath(G().WorkingDir);
-                if (!IsPictureFile(path)) {
-                    // A clip that cannot be opened leaves the loaded one and every control as it was.
-                    if (!fOpenAvi(path)) return;
-                    PasteAvi(platform::CheckedInt16(Video1.FirstFrame()));
-                } else {
-                    if (!fOpenPic(path)) return;
-                    PasteAvi(0);
-                }
-                ShowClipCommands();
+            case 1:
+                open();
                 break;
-            }
             case 3:
             case 20:
             case 21:
@@ -112,51 +96,28 @@ void frm_Main::Toolbar_Click(int index) {
             case 25:
             case 26:
                 // Drawing on and off, and the tool box's choice of tool.
-                Drawing->ToolbarCommand(index);
+                c_.Drawing->ToolbarCommand(index);
                 break;
             case 4:
-                if (!ImageToolOn) {
-                    ImageToolOn = true;
-                    ShowToolWindow(ImageTool, G().ToolPos.imageTool);
-                } else {
-                    ImageToolOn = false;
-                    HideToolWindow(ImageTool, G().ToolPos.imageTool);
-                }
+                toggleImageTool();
                 break;
             case 5:
-                // The canvas as the user sees it: the frame with its marks, at the canvas's size
-                // whatever the screen's density.
-                if (pic_video->PixelRatio() == 1) {
-                    platform::SetClipboardImage(pic_video->Image());
-                } else {
-                    QImage shown = pic_video->Image().scaled(pic_video->Image().deviceIndependentSize().toSize(),
-                                                             Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
-                    shown.setDevicePixelRatio(1);
-                    platform::SetClipboardImage(shown);
-                }
+                copyImage();
                 break;
             case 7:
                 if (!G().ModelShown)
-                    insertModel();
+                    parts_.ModelSlot().Insert();
                 else
-                    closeModel();
+                    parts_.ModelSlot().Close();
                 break;
             case 8:
-                if (!G().ModelAdjust) {
-                    if (Drawing->Overlay().DrawingOn) Toolbar_Click(3);
-                    G().ModelAdjust = true;
-                    ShowToolWindow(ModelTool, G().ToolPos.adjustTool);
-                } else {
-                    G().ModelAdjust = false;
-                    HideToolWindow(ModelTool, G().ToolPos.adjustTool);
-                    Drawing->SetMousePointer(0);
-                }
+                toggleModelAdjust();
                 break;
             case 10:
-                fullWindow();
+                parts_.Views().Full();
                 break;
             case 11:
-                splitWindow();
+                parts_.Views().Split();
                 break;
             default:
                 break;
@@ -164,92 +125,107 @@ void frm_Main::Toolbar_Click(int index) {
     });
 }
 
-ModelInsertion& frm_Main::modelSlot() {
-    if (!modelSlot_)
-        modelSlot_ = new ModelInsertion(
-            this, {Model, *pic_video, *hscrAvi2, *VideoControls, *ModelTool, *VideoTimer, *ModelTimer, *bothTimer, views()},
-            {G().ModelShown, G().ModelAdjust, G().Stopped, CurrentModelFrame, G().ModelDir},
-            {.chooseFile = [this](const QString& filter, QString& folder,
-                                  QString& path) { return askForClip(this, filter, folder, path); },
-             .open = [this](const QString& path) { return fOpenModel(path); },
-             .splitView = [this] { return Toolbar1->Value(11); },
-             .refreshCommands = [this] { Commands->Refresh(); },
-             .stopExport = [this] { StopVideoExport(); },
-             .forgetKeys =
-                 [this] {
-                     SwingKeys->ClipUnloading(KeyPositionsController::Model);
-                     SwingKeys->ClipLoaded(KeyPositionsController::Model, {});
-                 },
-             .paintModel = [this](short frame) { PasteModel(frame); },
-             .paintVideo = [this] { PasteAvi(CurrentVideoFrame); }});
-    return *modelSlot_;
+void ToolbarCommands::open() {
+    QString path;
+    if (!AskForClip(&window_,
+                    QStringLiteral("Video Files|") + kVideoPatterns +
+                        QStringLiteral("|AVI Files|*.avi|Picture Files|") + kPicturePatterns,
+                    G().WorkingDir, path))
+        return;
+    c_.Dir1->SetPath(G().WorkingDir);
+    if (!IsPictureFile(path)) {
+        // A clip that cannot be opened leaves the loaded one and every control as it was.
+        if (!parts_.OpenClip(path)) return;
+        parts_.Canvas.PasteAvi(platform::CheckedInt16(s_.Video1.FirstFrame()));
+    } else {
+        if (!parts_.OpenPicture(path)) return;
+        parts_.Canvas.PasteAvi(0);
+    }
+    ShowClipCommands();
 }
 
-void frm_Main::insertModel() {
-    modelSlot().Insert();
-}
-bool frm_Main::InsertModelFile(const QString& path) {
-    return modelSlot().InsertFile(path);
-}
-void frm_Main::closeModel() {
-    modelSlot().Close();
+void ToolbarCommands::toggleImageTool() {
+    s_.ImageToolOn = !s_.ImageToolOn;
+    if (s_.ImageToolOn)
+        ShowToolWindow(c_.ImageTool, G().ToolPos.imageTool);
+    else
+        HideToolWindow(c_.ImageTool, G().ToolPos.imageTool);
 }
 
-ModelViews& frm_Main::views() {
-    if (!views_)
-        views_ = new ModelViews(this, {Video1, Model, *pic_video, *hscrAvi1, *hscrAvi2}, G().FullWindow,
-                                {.modelShown = [] { return G().ModelShown; },
-                                 .stillPicture = [this] { return ClipKind == 1; },
-                                 .paintVideo = [this] { PasteAvi(CurrentVideoFrame); },
-                                 .videoPanned = [this] { hscrAvi1_Scroll(); },
-                                 .modelPanned = [this] { hscrAvi2_Scroll(); }});
-    return *views_;
+void ToolbarCommands::copyImage() {
+    // The canvas as the user sees it: the frame with its marks, at the canvas's size whatever
+    // the screen's density.
+    const platform::PictureBox& canvas = *c_.pic_video;
+    if (canvas.PixelRatio() == 1) {
+        platform::SetClipboardImage(canvas.Image());
+        return;
+    }
+    QImage shown = canvas.Image().scaled(canvas.Image().deviceIndependentSize().toSize(),
+                                         Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    shown.setDevicePixelRatio(1);
+    platform::SetClipboardImage(shown);
 }
 
-void frm_Main::leaveSplitView() {
-    views().LeaveSplit();
+void ToolbarCommands::toggleModelAdjust() {
+    if (!G().ModelAdjust) {
+        if (c_.Drawing->Overlay().DrawingOn) Toolbar(3);
+        G().ModelAdjust = true;
+        ShowToolWindow(c_.ModelTool, G().ToolPos.adjustTool);
+    } else {
+        G().ModelAdjust = false;
+        HideToolWindow(c_.ModelTool, G().ToolPos.adjustTool);
+        c_.Drawing->SetMousePointer(0);
+    }
 }
 
-void frm_Main::fullWindow() {
-    views().Full();
-}
-
-void frm_Main::splitWindow() {
-    views().Split();
-}
-
-void frm_Main::mnuTools_Click(int index) {
+void ToolbarCommands::ToolsItem(int index) {
     switch (index) {
         case 0:
-            Toolbar_Click(4);
+            Toolbar(4);
             break;
         case 1:
-            Toolbar_Click(3);
+            Toolbar(3);
             break;
         case 3:
-            Toolbar_Click(7);
+            Toolbar(7);
             break;
         case 4:
-            Toolbar_Click(8);
+            Toolbar(8);
             break;
         case 6:
-            Toolbar1->SetValue(10, true);
-            Toolbar_Click(10);
+            c_.Toolbar1->SetValue(10, true);
+            Toolbar(10);
             break;
         case 7:
-            Toolbar1->SetValue(11, true);
-            Toolbar_Click(11);
+            c_.Toolbar1->SetValue(11, true);
+            Toolbar(11);
             break;
         case 9:
-            if (!mnuTools[9]->isChecked()) {
-                ShowToolWindow(VideoControls, G().ToolPos.videoControls);
-                mnuTools[9]->setChecked(true);
+            if (!c_.mnuTools[9]->isChecked()) {
+                ShowToolWindow(c_.VideoControls, G().ToolPos.videoControls);
+                c_.mnuTools[9]->setChecked(true);
             } else {
-                HideToolWindow(VideoControls, G().ToolPos.videoControls);
-                mnuTools[9]->setChecked(false);
+                HideToolWindow(c_.VideoControls, G().ToolPos.videoControls);
+                c_.mnuTools[9]->setChecked(false);
             }
             break;
         default:
             break;
     }
+}
+
+void ToolbarCommands::FileItem(int index) {
+    if (G().BusyLoading) return;
+    TrapErrors([&] {
+        if (index == 0) Toolbar(1);
+        if (index == 1) Toolbar(7);
+        if (index >= 5 && index <= 8) {
+            // A recent clip that cannot be opened (moved, deleted) gets the reader's message
+            // and leaves the loaded clip as it was.
+            if (!parts_.OpenClip(parts_.MRU().File(index - 4))) return;
+            parts_.Canvas.PasteAvi(s_.CurrentVideoFrame);
+            ShowClipCommands();
+        }
+        if (index == 10) window_.close();
+    });
 }

@@ -10,6 +10,7 @@
 #include "overlay/CanvasDrawing.h"
 #include "overlay/frmDrawToolBox.h"
 #include "platform/Clipboard.h"
+#include "platform/FileDialog.h"
 #include "platform/FileListBoxes.h"
 #include "platform/HelpWindow.h"
 #include "platform/ImageBox.h"
