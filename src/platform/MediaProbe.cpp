@@ -1,5 +1,6 @@
 #include "platform/MediaProbe.h"
 
+#include "platform/FfmpegOwners.h"
 #include "platform/VideoFile.h"
 
 #include <QFileInfo>
@@ -13,15 +14,9 @@ extern "C" {
 #include <cmath>
 #include <cstdint>
 #include <limits>
-#include <memory>
 
 namespace platform {
 namespace {
-
-struct FormatOwner {
-    void operator()(AVFormatContext* f) const { avformat_close_input(&f); }
-};
-using FormatPtr = std::unique_ptr<AVFormatContext, FormatOwner>;
 
 ProbeResult probeAvi(const QString& path, MediaInfo* info) {
     VideoFile file;
