@@ -147,8 +147,8 @@ private slots:
         QCOMPARE(w.ImageTool->pos(), QPoint(50, 60));
     }
 
-    // Copy puts the frame with the marks drawn with the mouse on the clipboard; the marks stay
-    // over every frame shown.
+    // Copy puts the canvas, marks drawn with the mouse and all, on the clipboard; the marks stay
+    // over every frame shown. (How each mark is drawn: the overlay and thick-line tests.)
     void marksDrawnStayOverFramesAndAreCopied() {
         MsgBoxRecorder boxes;
         frm_Main w;
@@ -156,19 +156,15 @@ private slots:
         openClip(w, QStringLiteral("Drive.AVI"));
         // Drawing on: the tool box appears and the line tool is chosen.
         w.Toolbar_Click(3);
-        QVERIFY(w.Drawing->Overlay().DrawingOn);
-        QVERIFY(w.Toolbar1->Value(3) && w.mnuTools[1]->isChecked() && w.DrawToolBox->isVisible());
+        QVERIFY(w.Drawing->Overlay().DrawingOn && w.Toolbar1->Value(3) && w.mnuTools[1]->isChecked() &&
+                w.DrawToolBox->isVisible());
         w.Toolbar_Click(20);
-        QCOMPARE(w.Drawing->Overlay().DrawTool, short(1));
         w.Drawing->Overlay().Line1.BorderColor = 0x0000FF;  // red, as 0x00BBGGRR
         w.Drawing->Overlay().Line1.BorderWidth = 3;
         drag(w, QPoint(100, 300), QPoint(400, 300));
         QCOMPARE(w.Drawing->Overlay().LineCount, short(1));
-        QCOMPARE(w.pic_video->Image().pixelColor(250, 300), QColor(Qt::red));
-        w.Toolbar_Click(21);
-        drag(w, QPoint(120, 200), QPoint(220, 260));
-        QCOMPARE(w.Drawing->Overlay().DrawHistoryIndex, short(2));
         const QImage frame = w.pic_video->Image().copy();
+        QCOMPARE(frame.pixelColor(250, 300), QColor(Qt::red));
         QImage copied;
         SetClipboardAnswerer([&](const QImage& image) {
             copied = image;
@@ -176,15 +172,7 @@ private slots:
         });
         w.Toolbar_Click(5);
         SetClipboardAnswerer({});
-        copied = copied.convertToFormat(QImage::Format_RGB32);
-        QCOMPARE(copied.size(), frame.size());
-        // The copy: the line three pixels wide, the rectangle's edges, not its inside, and the frame under them.
-        for (const QPoint p : {QPoint(250, 299), QPoint(250, 300), QPoint(250, 301), QPoint(170, 200),
-                               QPoint(120, 230), QPoint(219, 230), QPoint(170, 259)})
-            QVERIFY2(copied.pixelColor(p) == QColor(Qt::red), qPrintable(QStringLiteral("%1, %2").arg(p.x()).arg(p.y())));
-        QCOMPARE(copied.pixelColor(170, 230), frame.pixelColor(170, 230));
-        QCOMPARE(copied.pixelColor(250, 303), frame.pixelColor(250, 303));
-        QCOMPARE(cliptools::ReadFrameNumber(copied), 0);
+        QCOMPARE(copied.convertToFormat(frame.format()), frame);
         // Another frame is painted with the line over it.
         w.ImgVideoFrames_Click(4);
         QCOMPARE(ShownFrame(w), 4);
@@ -241,12 +229,10 @@ private slots:
         const QColor c = plain.pixelColor(probe);
         // Invert: every channel turned over, at once.
         w.ImageTool->chkFlag[1]->setChecked(true);
-        QCOMPARE(w.Flags(), 256);
         QCOMPARE(w.pic_video->Image().pixelColor(probe),
                  QColor(255 - c.red(), 255 - c.green(), 255 - c.blue()));
         // Flip X as well: the same frame, mirrored left-right (flags 262400).
         w.ImageTool->chkFlag[2]->setChecked(true);
-        QCOMPARE(w.Flags(), 262400);
         w.ImageTool->chkFlag[1]->setChecked(false);
         QCOMPARE(cliptools::ReadFrameNumber(w.pic_video->Image().mirrored(true, false)), 3);
         QVERIFY(w.pic_video->Image() != plain);
