@@ -244,6 +244,15 @@ private slots:
         w.Drawing->pic_video_MouseMove(vbLeftButton, 0, 2, 2);
         QCOMPARE(w.pic_video->cursor().shape(), Qt::ForbiddenCursor);
         QCOMPARE(shown().topLeft(), start.topLeft() + moved);
+        // The placement's edges count as outside: its top and left, and just past its right and
+        // bottom (checked unzoomed, where canvas pixels are the placement's).
+        const QRect now = shown();
+        const QList<QPoint> edges{QPoint(now.right() + 1, now.center().y()), QPoint(now.center().x(), now.bottom() + 1),
+                                  QPoint(now.left(), now.center().y()), QPoint(now.center().x(), now.top())};
+        for (const QPoint edge : viewZoom == 1 ? edges : QList<QPoint>{}) {
+            w.Drawing->pic_video_MouseMove(vbLeftButton, 0, edge.x(), edge.y());
+            QVERIFY2(w.pic_video->cursor().shape() == Qt::ForbiddenCursor, qPrintable(QString::number(edge.x())));
+        }
         w.Drawing->pic_video_MouseUp(vbLeftButton, 0, 2, 2);
         w.Zoom.Reset();
 
