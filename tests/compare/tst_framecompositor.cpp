@@ -112,6 +112,9 @@ private slots:
         const auto model = frameOf(20, 10, true);
         const QImage storedBefore = frame->HDC()->copy();
         FrameCompositor c;
+        // A blend painted first: a model hidden since leaves no trace of it.
+        c.Compose(frame.get(), model.get(), {{0, 0, 40, 20}, {20, 10, 80, 40}, false, true, {0, 0, 20, 10}, {50, 20, 40, 20}},
+                  {.blend = 100, .modelBackground = Qt::white}, QSize(120, 60));
         // Twice: the holders' effects of one paint must not add up in the next.
         for (int round = 0; round < 2; ++round) {
             const QImage& canvas = c.Compose(frame.get(), model.get(), g, e, QSize(120, 60));
