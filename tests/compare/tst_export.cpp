@@ -3,15 +3,12 @@
 
 #include "CompareWindowFixture.h"
 #include "FfmpegReference.h"
-#include "NumberedClip.h"
 #include "SwingDrawing.h"
 #include "compare/ExportRange.h"
 #include "compare/KeyPositionsController.h"
 #include "compare/PictureExporter.h"
 #include "compare/VideoExporter.h"
 
-#include <QDir>
-#include <QFile>
 #include <QImageReader>
 
 #include <csignal>

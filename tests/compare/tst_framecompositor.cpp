@@ -101,6 +101,9 @@ private slots:
         both.blend = 255;  // no part in the split view
         QTest::newRow("split view") << CompositeGeometry{{8, 0, 30, 20}, {0, 10, 60, 40}, true, true, {0, 0, 20, 10}, {60, 20, 40, 20}}
                                     << both;
+        // The split view's halves with the model closed: its half stays empty.
+        QTest::newRow("split view, no model") << CompositeGeometry{{8, 0, 30, 20}, {0, 10, 60, 40}, true, false, {0, 0, 20, 10}, {60, 20, 40, 20}}
+                                              << both;
     }
     void composesWhatTheViewShows() {
         QFETCH(CompositeGeometry, g);
@@ -109,6 +112,9 @@ private slots:
         const auto model = frameOf(20, 10, true);
         const QImage storedBefore = frame->HDC()->copy();
         FrameCompositor c;
+        // A blend painted first: a model hidden since leaves no trace of it.
+        c.Compose(frame.get(), model.get(), {{0, 0, 40, 20}, {20, 10, 80, 40}, false, true, {0, 0, 20, 10}, {50, 20, 40, 20}},
+                  {.blend = 100, .modelBackground = Qt::white}, QSize(120, 60));
         // Twice: the holders' effects of one paint must not add up in the next.
         for (int round = 0; round < 2; ++round) {
             const QImage& canvas = c.Compose(frame.get(), model.get(), g, e, QSize(120, 60));
@@ -122,7 +128,7 @@ private slots:
 
         // At the frame's own resolution: the same picture at half the canvas's scale.
         const QImage picture = c.ComposeAtFrameSize(frame.get(), model.get(), g, e);
-        const QRect area = g.split ? g.frameCanvas.united(g.modelCanvas) : g.frameCanvas;
+        const QRect area = g.split && g.modelShown ? g.frameCanvas.united(g.modelCanvas) : g.frameCanvas;
         QCOMPARE(picture.size(), area.size() / 2);
         for (int y = 0; y < picture.height(); ++y)
             for (int x = 0; x < picture.width(); ++x)

@@ -9,8 +9,6 @@
 #include "compare/ViewZoom.h"
 #include "platform/RuntimeError.h"
 
-#include <QPushButton>
-#include <QRadioButton>
 #include <QSignalSpy>
 
 #include <array>
@@ -108,18 +106,27 @@ private slots:
         click(w, 7, "still.bmp");
         QVERIFY(!G().ModelShown && !w.Toolbar1->Value(7) && !boxes.calls.empty());
 
+        // Inserted while video 1 plays, the window choice stays locked until Stop.
+        frmVideoControls* c = w.VideoControls;
+        c->cmdPlay->click();
         click(w, 7, "model.avi");
         QVERIFY(G().ModelShown && w.Toolbar1->Value(7) && w.mnuTools[3]->isChecked());
         QCOMPARE(w.CurrentModelFrame, short(1));
-        QVERIFY(w.VideoControls->hscrBlend->isEnabled() && w.VideoControls->optWindow[1]->isEnabled() &&
-                w.VideoControls->optWindow[2]->isEnabled());
+        QVERIFY(c->hscrBlend->isEnabled() && !c->optWindow[1]->isEnabled() && !c->optWindow[2]->isEnabled());
+        c->cmdStop->click();
+        QVERIFY(c->optWindow[1]->isEnabled() && c->optWindow[2]->isEnabled());
         QCOMPARE(w.mnuFile[1]->text(), QStringLiteral("Close model"));
 
+        // Closing it stops its playback and gives the buttons back to video 1.
         w.Toolbar_Click(8);
         QVERIFY(G().ModelAdjust && w.ModelTool->isVisible());
+        c->optWindow[1]->click();
+        c->cmdPlay->click();
+        QVERIFY(w.bothTimer->isActive() && !G().Stopped);
         w.Toolbar_Click(7);  // close
         QVERIFY(!G().ModelShown && !G().ModelAdjust && !w.ModelTool->isVisible() && !w.Toolbar1->Value(7));
-        QVERIFY(!w.VideoControls->hscrBlend->isEnabled() && !w.VideoControls->optWindow[2]->isEnabled());
+        QVERIFY(!w.bothTimer->isActive() && G().Stopped && c->WindowChoice == 0 && c->optWindow[0]->isEnabled());
+        QVERIFY(!c->hscrBlend->isEnabled() && !c->optWindow[1]->isEnabled() && !c->optWindow[2]->isEnabled());
         QVERIFY(!w.Model.Frame(1));
         QCOMPARE(w.mnuFile[1]->text(), QStringLiteral("Open model"));
         // The canvas is video 1 alone again, and a later model starts at frame 1 again.
@@ -237,6 +244,15 @@ private slots:
         w.Drawing->pic_video_MouseMove(vbLeftButton, 0, 2, 2);
         QCOMPARE(w.pic_video->cursor().shape(), Qt::ForbiddenCursor);
         QCOMPARE(shown().topLeft(), start.topLeft() + moved);
+        // The placement's edges count as outside: its top and left, and just past its right and
+        // bottom (checked unzoomed, where canvas pixels are the placement's).
+        const QRect now = shown();
+        const QList<QPoint> edges{QPoint(now.right() + 1, now.center().y()), QPoint(now.center().x(), now.bottom() + 1),
+                                  QPoint(now.left(), now.center().y()), QPoint(now.center().x(), now.top())};
+        for (const QPoint edge : viewZoom == 1 ? edges : QList<QPoint>{}) {
+            w.Drawing->pic_video_MouseMove(vbLeftButton, 0, edge.x(), edge.y());
+            QVERIFY2(w.pic_video->cursor().shape() == Qt::ForbiddenCursor, qPrintable(QString::number(edge.x())));
+        }
         w.Drawing->pic_video_MouseUp(vbLeftButton, 0, 2, 2);
         w.Zoom.Reset();
 

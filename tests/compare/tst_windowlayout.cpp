@@ -3,10 +3,6 @@
 // the picture is fitted again to the larger canvas.
 
 #include "CompareWindowFixture.h"
-#include "compare/frmImageTool.h"
-#include "overlay/frmDrawToolBox.h"
-#include "platform/FileListBoxes.h"
-#include "platform/ImageBox.h"
 
 #include <QApplication>
 #include <QScopeGuard>

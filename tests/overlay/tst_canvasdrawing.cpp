@@ -2,21 +2,13 @@
 // and the labels that follow it, Undo and Clear, the busy-loading flag, the capacity limit, the
 // hand-over to the model, and marks that stay on the picture's pixels in the main window.
 
-#include "ClipWriter.h"
 #include "OverlayDrawingScript.h"
-#include "TestDesktop.h"
-#include "compare/frmImageTool.h"
-#include "platform/FileDialog.h"
+#include "CompareWindowFixture.h"
 #include "platform/Twips.h"
-#include "shell/MainToolbar.h"
-#include "shell/frm_Main.h"
 
 #include <QApplication>
-#include <QCheckBox>
 #include <QLocale>
 #include <QRegularExpression>
-#include <QScrollBar>
-#include <QTemporaryDir>
 #include <QWheelEvent>
 
 #include <algorithm>

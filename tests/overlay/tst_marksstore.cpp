@@ -1,22 +1,13 @@
 // The marks kept with each clip: the sidecar file's round trip, the data-folder fallback, unusable
 // sidecars, and the main window saving and restoring them as clips come and go.
 
-#include "MsgBoxRecorder.h"
-#include "NumberedClip.h"
-#include "TestDesktop.h"
+#include "CompareWindowFixture.h"
 #include "compare/KeyPositionsController.h"
-#include "overlay/CanvasDrawing.h"
 #include "overlay/MarksStore.h"
 #include "overlay/OverlayModel.h"
-#include "overlay/frmDrawToolBox.h"
-#include "platform/PictureBox.h"
-#include "shell/frm_Main.h"
 
-#include <QFile>
 #include <QJsonDocument>
 #include <QStandardPaths>
-#include <QTemporaryDir>
-#include <QTest>
 
 Q_DECLARE_METATYPE(MarksSnapshot)
 

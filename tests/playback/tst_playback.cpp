@@ -2,31 +2,12 @@
 // 10-frame clip whose frame numbers are read back from the pictures painted. Timer ticks are
 // driven by calling the tick handlers; the timers' own state is checked, never waited for.
 
-#include "ClipWriter.h"
-#include "MsgBoxRecorder.h"
-#include "TestDesktop.h"
-#include "compare/frmImageTool.h"
-#include "compare/frmModelTool.h"
-#include "overlay/CanvasDrawing.h"
-#include "overlay/frmDrawToolBox.h"
+#include "CompareWindowFixture.h"
 #include "platform/Clipboard.h"
-#include "platform/FileDialog.h"
-#include "platform/FileListBoxes.h"
 #include "platform/HelpWindow.h"
-#include "platform/ImageBox.h"
-#include "platform/PictureBox.h"
-#include "playback/frmVideoControls.h"
-#include "shell/MainToolbar.h"
-#include "shell/frm_Main.h"
 
-#include <QCheckBox>
 #include <QLineEdit>
-#include <QPushButton>
-#include <QRadioButton>
-#include <QScrollBar>
-#include <QTest>
 #include <QTextBrowser>
-#include <QTimer>
 #include <QtEndian>
 
 using namespace platform;
@@ -40,14 +21,11 @@ class TestPlayback : public QObject {
     Q_OBJECT
     std::unique_ptr<TestDesktop> desktop_;
     QTemporaryDir clips_;
-    FileDialogResult answer_;
-
-    QString clip(const char* name) const { return clips_.filePath(QLatin1String(name)); }
+    ChosenFile files_;
 
     // The toolbar's Open (1) or Insert Model (7), its file dialog choosing `name`.
     void open(frm_Main& w, const char* name, int button = 1) {
-        answer_ = {true, clip(name), {}, 0, false};
-        w.Toolbar_Click(button);
+        files_.Click(w, button, clips_.filePath(QLatin1String(name)));
     }
     void insertModel(frm_Main& w, const char* name = "model.avi") {
         open(w, name, 7);
@@ -63,27 +41,7 @@ class TestPlayback : public QObject {
         QCOMPARE(w.CurrentModelFrame, short(1));
         choose(w, choice);
     }
-    static QSlider* scrubBar(frm_Main& w) { return w.findChild<QSlider*>(QStringLiteral("sldScrub")); }
-    static int shown(frm_Main& w) { return cliptools::ReadFrameNumber(w.pic_video->Image()); }
-    // The model frame last painted, from the holder every model paint goes through.
-    static int modelShown(frm_Main& w) {
-        return cliptools::ReadFrameNumber(w.Compositor.ModelHolder().copy(w.Model.SourceRect())) - kModelBase;
-    }
-    // The pictures show `at` (x: video 1, y: the model, kNone: unchecked); with `counters`,
-    // the frame counters name them too, and for video 1 alone its thumbnail is marked and its
-    // row of the strip (five a row) is in view.
-    static void showing(frm_Main& w, QPoint at, bool counters = true) {
-        QCOMPARE(shown(w), at.x());
-        if (at.y() != kNone) QCOMPARE(modelShown(w), at.y());
-        if (!counters) return;
-        QCOMPARE(w.CurrentVideoFrame, short(at.x()));
-        if (at.y() != kNone) QCOMPARE(w.CurrentModelFrame, short(at.y()));
-        if (at.y() != kNone) return;
-        QVERIFY(w.shapeVideoFrame->pos() == w.ImgVideoFrames[size_t(at.x())]->pos());
-        QCOMPARE(w.HScrVideoFrames->value(), at.x() / 5);
-    }
     static void choose(frm_Main& w, int option) {
-        w.VideoControls->optWindow[size_t(option)]->setEnabled(true);
         w.VideoControls->optWindow[size_t(option)]->click();
         QCOMPARE(w.VideoControls->WindowChoice, short(option));
     }
@@ -101,6 +59,24 @@ class TestPlayback : public QObject {
         case 1: w.bothTimer_Timer(); break;
         default: w.ModelTimer_Timer(); break;
         }
+    }
+    static QSlider* scrubBar(frm_Main& w) { return w.findChild<QSlider*>(QStringLiteral("sldScrub")); }
+    // The model frame last painted, from the holder every model paint goes through.
+    static int modelShown(frm_Main& w) {
+        return cliptools::ReadFrameNumber(w.Compositor.ModelHolder().copy(w.Model.SourceRect())) - kModelBase;
+    }
+    // The pictures show `at` (x: video 1, y: the model, kNone: unchecked); with `counters`,
+    // the frame counters name them too, and for video 1 alone its thumbnail is marked and its
+    // row of the strip (five a row) is in view.
+    static void showing(frm_Main& w, QPoint at, bool counters = true) {
+        QCOMPARE(ShownFrame(w), at.x());
+        if (at.y() != kNone) QCOMPARE(modelShown(w), at.y());
+        if (!counters) return;
+        QCOMPARE(w.CurrentVideoFrame, short(at.x()));
+        if (at.y() != kNone) QCOMPARE(w.CurrentModelFrame, short(at.y()));
+        if (at.y() != kNone) return;
+        QVERIFY(w.shapeVideoFrame->pos() == w.ImgVideoFrames[size_t(at.x())]->pos());
+        QCOMPARE(w.HScrVideoFrames->value(), at.x() / 5);
     }
     static bool anyTimerActive(const frm_Main& w) {
         return w.VideoTimer->isActive() || w.ModelTimer->isActive() || w.bothTimer->isActive();
@@ -147,15 +123,11 @@ class TestPlayback : public QObject {
 
 private Q_SLOTS:
     void initTestCase() {
-        const cliptools::ClipRecipe clipFormat{160, 120};
         for (int base : {0, kModelBase})
-            QVERIFY(
-                cliptools::WriteClip(clip(base ? "model.avi" : "swing.avi"), clipFormat, 10,
-                                     [base](int i) { return cliptools::NumberedFrame(base + i, 160, 120); }));
-        QVERIFY(cliptools::NumberedFrame(7, 100, 80).save(clip("pose.jpg")));
-        SetFileDialogAnswerer([this](const FileDialogRequest&) { return answer_; });
+            QVERIFY(cliptools::WriteClip(clips_.filePath(base ? "model.avi" : "swing.avi"), {160, 120}, 10,
+                                         [base](int i) { return cliptools::NumberedFrame(base + i, 160, 120); }));
+        QVERIFY(cliptools::NumberedFrame(7, 100, 80).save(clips_.filePath("pose.jpg")));
     }
-    void cleanupTestCase() { SetFileDialogAnswerer({}); }
     void init() { desktop_ = std::make_unique<TestDesktop>(); }
     void cleanup() { desktop_.reset(); }
 
@@ -203,7 +175,7 @@ private Q_SLOTS:
             }
             if (step[0] == u't') {
                 const QImage panel = w.picVideoInfo->Image();
-                const int before = shown(w);
+                const int before = ShownFrame(w);
                 tick(w, choice);
                 showing(w, at, false);
                 // Playing video 1, the info panel follows the picture.
@@ -221,31 +193,6 @@ private Q_SLOTS:
             }
         }
         QVERIFY(!anyTimerActive(w) && boxes.calls.empty());
-    }
-
-    // Play for another window takes over from the running timer; closing the model stops it
-    // and gives the buttons back to video 1.
-    void onlyOneTimerRunsAndClosingTheModelStopsIt() {
-        frm_Main w;
-        open(w, "swing.avi");
-        frmVideoControls* c = w.VideoControls;
-        for (int choice : {1, 2}) {
-            c->cmdPlay->click();
-            insertModel(w);  // while video 1 plays the window choice stays locked
-            QVERIFY(w.VideoTimer->isActive());
-            QCOMPARE(options(w), (QList<bool>{false, false, false}));
-            choose(w, choice);
-            c->cmdPlay->click();
-            QVERIFY(!w.VideoTimer->isActive() && w.bothTimer->isActive() == (choice == 1) &&
-                    w.ModelTimer->isActive() == (choice == 2));
-            w.Toolbar_Click(7);
-            QVERIFY(!G().ModelShown && G().Stopped && !anyTimerActive(w));
-            QVERIFY(c->WindowChoice == 0 && c->optWindow[0]->isChecked());
-            QCOMPARE(options(w), (QList<bool>{true, false, false}));
-            const int next = w.CurrentVideoFrame + 1;
-            c->cmdForwardFast->click();
-            showing(w, {next, kNone});
-        }
     }
 
     // The window's view decides a model tick's paints: the blend view paints the model surface and
@@ -395,20 +342,13 @@ private Q_SLOTS:
         QCOMPARE(copied, w.pic_video->Image());
     }
 
-    // Clips whose frames do not fit the budget (set small here) are decoded on demand: every step
-    // and every tick still comes to show its own frame, in both windows, blended or split.
-    void clipsBeyondTheBudgetStepAndPlay_data() {
-        QTest::addColumn<bool>("split");
-        QTest::newRow("blend") << false;
-        QTest::newRow("split") << true;
-    }
+    // Clips whose frames do not fit the budget (set small here) are decoded on demand: every
+    // step and tick still comes to show its own frame, in both windows.
     void clipsBeyondTheBudgetStepAndPlay() {
-        QFETCH(bool, split);
         constexpr int kLong = 24;  // 24 frames of 160 x 120 need 1.4 MB
         for (int base : {0, kModelBase})
-            QVERIFY(
-                cliptools::WriteClip(clip(base ? "longmodel.avi" : "long.avi"), {160, 120}, kLong,
-                                     [base](int i) { return cliptools::NumberedFrame(base + i, 160, 120); }));
+            QVERIFY(cliptools::WriteClip(clips_.filePath(base ? "longmodel.avi" : "long.avi"), {160, 120}, kLong,
+                                         [base](int i) { return cliptools::NumberedFrame(base + i, 160, 120); }));
         QByteArray mb(4, 0);
         qToLittleEndian<quint32>(1, mb.data());
         RegistryStore::Instance().SetValues(HKEY_CURRENT_USER, QStringLiteral("Software\\varkelo\\video"),
@@ -417,33 +357,18 @@ private Q_SLOTS:
         frm_Main w;
         open(w, "long.avi");
         QVERIFY(w.Video1.OnDemand());
-        QTRY_COMPARE(shown(w), 0);
-        frmVideoControls* c = w.VideoControls;
-        for (const QString& step : QStringLiteral("F1 F2 F3 B2 B1 B0 B23 B22 F23 F0").split(u' ')) {
+        for (const QString& step : QStringLiteral("F1 B0 B23 F0").split(u' ')) {
             press(w, step[0]);
-            QTRY_COMPARE(shown(w), step.mid(1).toInt());
+            QTRY_COMPARE(ShownFrame(w), step.mid(1).toInt());
         }
-        c->cmdPlay->click();
-        for (int tick = 0; tick < kLong + 3; ++tick) {
-            w.VideoTimer_Timer();
-            QTRY_COMPARE(shown(w), tick % kLong);
-        }
-        c->cmdStop->click();
-
         insertModel(w, "longmodel.avi");
         QVERIFY(w.Model.OnDemand());
-        if (split) {
-            w.Toolbar1->SetValue(11, true);
-            w.Toolbar_Click(11);
-        }
         for (int tick = 0; tick < kLong + 3; ++tick) {
             w.bothTimer_Timer();
             // Painted again as each frame arrives: neither window still waits for one.
             QTRY_VERIFY(w.Video1.AwaitedFrame() < 0 && w.Model.AwaitedFrame() < 0);
-            if (!split) {
-                QCOMPARE(shown(w), int(w.CurrentVideoFrame));
-                QCOMPARE(modelShown(w), int(w.CurrentModelFrame));
-            }
+            QCOMPARE(ShownFrame(w), int(w.CurrentVideoFrame));
+            QCOMPARE(modelShown(w), int(w.CurrentModelFrame));
         }
         QVERIFY(boxes.calls.empty());
     }

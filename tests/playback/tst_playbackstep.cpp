@@ -110,6 +110,8 @@ private slots:
         row("in step on the key positions", "sync", "=3/3 5,1 4,1", "m2 v4 i m1 v3 i", "3/1 - +++");
         row("beyond the clip: a tick, Stop", "", "=30/0 tv =30/0 2,0 6,0", "v0 i0 i s0 i", "30/0 - +++");
         row("no speed: nothing runs, yet it plays", "", "~0 2,0", "i", "0/0 - ---");
+        // Play runs the chosen window's timer alone, at the speed set when it was pressed.
+        row("Play for another window takes over", "", "~25 2,0 ~60 2,2", "i i", "0/0 m60 ---");
         row("a tick at no speed stops", "", "2,1 ~0 tb", "i m1 v1 i1", "1/1 - ---");
         row("blend view: video 1 over the model", "", "=3/5 tm tb", "m0 v3 m1 v4 i4", "4/1 - ???");
         row("split view: each its half", "split", "=3/5 tm tb", "m0 v4 m1 i4", "4/1 - ???");

@@ -1,20 +1,10 @@
 // The video controls window: the window choice, the speed in real terms, the blend caption,
 // the signals it gives the main window, and its close box and menu check.
 
-#include "ClipWriter.h"
-#include "TestDesktop.h"
-#include "platform/PictureBox.h"
-#include "playback/frmVideoControls.h"
-#include "ui/Globals.h"
-#include "shell/frm_Main.h"
+#include "CompareWindowFixture.h"
 
 #include <QGroupBox>
 #include <QLabel>
-#include <QPushButton>
-#include <QRadioButton>
-#include <QScrollBar>
-#include <QTemporaryDir>
-#include <QTest>
 
 class TestVideoControls : public QObject {
     Q_OBJECT

@@ -1,39 +1,18 @@
 // The main window's start-up, layout, settings and shut-down.
 
-#include "ClipWriter.h"
-#include "MsgBoxRecorder.h"
-#include "TestDesktop.h"
-#include "compare/frmImageTool.h"
-#include "overlay/CanvasDrawing.h"
-#include "overlay/frmDrawToolBox.h"
-#include "platform/FileListBoxes.h"
-#include "platform/PictureBox.h"
-#include "platform/RegistryStore.h"
+#include "CompareWindowFixture.h"
 #include "platform/Twips.h"
-#include "playback/frmVideoControls.h"
 #include "shell/DesktopInput.h"
-#include "ui/Globals.h"
 #include "shell/MainLayout.h"
-#include "shell/MainToolbar.h"
 #include "shell/ReportError.h"
-#include "ui/ToolWindow.h"
 #include "shell/cRegistry.h"
 #include "shell/frmSplash.h"
-#include "shell/frm_Main.h"
 
-#include <QAction>
-#include <QApplication>
-#include <QDir>
-#include <QFile>
-#include <QLabel>
 #include <QMimeData>
 #include <QPointer>
 #include <QScopeGuard>
 #include <QSignalSpy>
 #include <QStyle>
-#include <QTemporaryDir>
-#include <QTest>
-#include <QTimer>
 
 #include <sys/inotify.h>
 #include <unistd.h>

@@ -1,13 +1,19 @@
 #pragma once
-// What the window tests of the comparison views share: the headers they reach for, a file
-// dialog that answers with the test's choice, and a red mark drawn straight into the overlay.
+// What the main-window tests share: the headers they reach for, a file dialog that answers
+// with the test's choice, the frame number on the canvas, and a red mark drawn straight into
+// the overlay.
 
 #include "ClipWriter.h"
 #include "MsgBoxRecorder.h"
+#include "NumberedClip.h"
 #include "TestDesktop.h"
+#include "compare/frmImageTool.h"
 #include "compare/frmModelTool.h"
 #include "overlay/CanvasDrawing.h"
+#include "overlay/frmDrawToolBox.h"
 #include "platform/FileDialog.h"
+#include "platform/FileListBoxes.h"
+#include "platform/ImageBox.h"
 #include "platform/PictureBox.h"
 #include "playback/frmVideoControls.h"
 #include "ui/Globals.h"
@@ -16,9 +22,14 @@
 
 #include <QAction>
 #include <QCheckBox>
+#include <QDir>
+#include <QFile>
+#include <QPushButton>
+#include <QRadioButton>
 #include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
 #include <vector>
 
@@ -51,6 +62,11 @@ public:
 private:
     platform::FileDialogAnswerer previous_;
 };
+
+// The frame number the canvas shows, read from its pixels.
+inline int ShownFrame(frm_Main& w) {
+    return cliptools::ReadFrameNumber(w.pic_video->Image());
+}
 
 // A red line `width` picture pixels wide between two picture points, its label at `label`,
 // painted at once.
