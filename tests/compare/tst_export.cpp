@@ -134,7 +134,7 @@ private slots:
         const cliptools::SwingScript model{.top = 1.1, .impact = 1.3, .finish = 1.8, .length = 2.4};
         for (auto [path, script] : {std::pair{&swingV_, cliptools::SwingScript{}}, std::pair{&swingM_, model}}) {
             *path = clips_.filePath(path == &swingV_ ? QStringLiteral("SwingV.avi") : QStringLiteral("SwingM.avi"));
-            QVERIFY(cliptools::WriteClip(*path, {.fps = 30}, script.Frames(), [&](int i) { return cliptools::DrawSwing(script, i); }));
+            QVERIFY(cliptools::WriteClip(*path, {.fps = 30}, script.Frames(), [&s = script](int i) { return cliptools::DrawSwing(s, i); }));
         }
         SetExportRangeAnswerer([this](int first, int last) {
             return range_.from == -1 ? ExportRangeAnswer{true, first, last} : range_;  // -1: every frame
@@ -204,7 +204,7 @@ private slots:
         QCOMPARE(cliptools::ReadFrameNumber(picture), 0);
         const double f = double(kWidth) / canvasRect.width();  // zoomed or not, the whole frame
         const int py = int((d.y - canvasRect.y() + 0.5) * f);
-        auto reddish = [&](int x, int y) { return near(picture.pixel(x, y), qRgb(255, 0, 0), tolerance); };
+        auto reddish = [&, tol = tolerance](int x, int y) { return near(picture.pixel(x, y), qRgb(255, 0, 0), tol); };
         for (double t : {0.1, 0.5, 0.9}) {
             const int px = int((d.x1 + t * (d.x2 - d.x1) - canvasRect.x()) * f);
             QVERIFY2(reddish(px, py) && reddish(px, py + int(f)) && reddish(px, py - int(f)),
