@@ -3,6 +3,7 @@
 #include "clips/WorkerFrames.h"
 
 #include "imaging/DibFormat.h"
+#include "imaging/FrameArena.h"
 #include "imaging/cDIBSection.h"
 #include "platform/VideoFile.h"
 
@@ -10,6 +11,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <vector>
 
 namespace {
 
@@ -26,6 +28,16 @@ bool decodeInto(platform::VideoFile& file, int n, cDIBSection& frame, int width,
 
 }  // namespace
 
+struct FrameCache::Pool {
+    std::mutex mutex;
+    std::shared_ptr<FrameArena> arena;
+    int made = 0;                      // slots of the arena made into pictures so far
+    std::vector<cDIBSection*> free;    // owned
+    ~Pool() {
+        for (cDIBSection* frame : free) delete frame;
+    }
+};
+
 FrameCache::FrameCache(const QString& path, int first, int count, int width, int height,
                        std::uint64_t budgetBytes, std::shared_ptr<const platform::VideoFile::Layout> learnt,
                        QObject* parent)
@@ -35,6 +47,7 @@ FrameCache::FrameCache(const QString& path, int first, int count, int width, int
     const std::uint64_t fit = frameBytes_ > 0 ? budgetBytes / frameBytes_ : 0;
     capacity_ = int(std::clamp<std::uint64_t>(fit > kOverheadFrames ? fit - kOverheadFrames : 0, 2,
                                               std::uint64_t(std::max(2, count_))));
+    pool_ = std::make_shared<Pool>();
     thread_ = std::thread([this] { run(); });
 }
 
@@ -162,17 +175,39 @@ void FrameCache::makeRoom() {
             }
         }
         if (farthest == held_.end()) return;
-        // Memory the system has already handed over is cheaper to fill than fresh memory.
-        if (farthest->second.use_count() == 1) spare_ = std::move(farthest->second);
         held_.erase(farthest);
     }
+}
+
+std::shared_ptr<cDIBSection> FrameCache::newFrame() {
+    std::unique_ptr<cDIBSection> frame;
+    {
+        std::lock_guard lock(pool_->mutex);
+        if (!pool_->free.empty()) {
+            frame.reset(pool_->free.back());
+            pool_->free.pop_back();
+        } else if (pool_->arena && pool_->made < pool_->arena->Slots()) {
+            frame = std::make_unique<cDIBSection>();
+            if (!frame->CreateInArena(pool_->arena, pool_->made++)) frame.reset();
+        }
+    }
+    // Without a slot (no huge pages to be had): memory of its own, made when decoded into.
+    if (!frame) return std::make_shared<cDIBSection>();
+    return std::shared_ptr<cDIBSection>(frame.release(), [pool = pool_](cDIBSection* done) {
+        std::lock_guard lock(pool->mutex);
+        pool->free.push_back(done);
+    });
 }
 
 void FrameCache::run() {
     platform::VideoFile file;
     const bool opened = file.Open(path_, learnt_) == platform::VideoFile::OpenResult::Ok && file.Width() == width_ &&
                         file.Height() == height_;
-    std::shared_ptr<cDIBSection> lastGood;
+    // Fresh memory costs a fault per 4 KiB page, more than the conversion into it: the pictures live
+    // in one block of huge pages, faulted in beside the decoding, and are used again and again.
+    // A slot for each frame held, each picture handed out and the one being decoded.
+    if (opened) pool_->arena = FrameArena::Create(capacity_ + kPins + 1, width_, height_);
+    std::weak_ptr<cDIBSection> lastGood;  // not kept alive for this: it would take a slot
     int readerAt = first_;  // the frame the reader decoded last
     std::unique_lock lock(mutex_);
     if (!opened) return;
@@ -209,8 +244,8 @@ void FrameCache::run() {
             if (!w.contains(target)) break;  // the position moved away meanwhile
             if (!w.contains(n) || held_.count(n) || bad_.count(n)) continue;
             makeRoom();
-            auto frame = spare_ ? std::move(spare_) : std::make_shared<cDIBSection>();
             lock.unlock();
+            auto frame = newFrame();
             const int through = framesToReach(file, n, readerAt);
             const auto started = std::chrono::steady_clock::now();
             const bool decoded = decodeInto(file, n - first_, *frame, width_, height_);
@@ -224,7 +259,7 @@ void FrameCache::run() {
             } else {
                 // A frame that cannot be decoded shows the last good picture, silently.
                 const auto before = held_.find(n - 1);
-                frame = before != held_.end() ? before->second : lastGood;
+                frame = before != held_.end() ? before->second : lastGood.lock();
             }
             if (!frame) {
                 bad_.insert(n);
