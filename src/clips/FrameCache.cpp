@@ -102,8 +102,11 @@ int FrameCache::HeldCount() const {
 FrameCache::Window FrameCache::window() const {
     const int last = first_ + count_ - 1;
     // Most of the budget lies ahead in the direction of travel, a quarter behind for stepping back.
-    const int behind = capacity_ / 4;
-    const int ahead = capacity_ - 1 - behind;
+    // Playing, every frame ahead may be aimed at: when frames decode slowly the one that can be
+    // ready in time may lie further on than the budget holds frames, and only those aimed at are
+    // held (makeRoom keeps them within the budget); the frames passed by are not wanted again.
+    const int behind = playing_ ? 1 : capacity_ / 4;
+    const int ahead = playing_ ? count_ : capacity_ - 1 - behind;
     Window w;
     w.low = position_ - (direction_ > 0 ? behind : ahead);
     w.high = position_ + (direction_ > 0 ? ahead : behind);
@@ -161,7 +164,7 @@ int FrameCache::playTarget(platform::VideoFile& file, int readerAt) const {
     return -1;
 }
 
-void FrameCache::makeRoom() {
+bool FrameCache::makeRoom() {
     const Window w = window();
     while (int(held_.size()) >= capacity_) {
         auto farthest = held_.end();
@@ -174,9 +177,10 @@ void FrameCache::makeRoom() {
                 farthest = it;
             }
         }
-        if (farthest == held_.end()) return;
+        if (farthest == held_.end()) return !playing_;
         held_.erase(farthest);
     }
+    return true;
 }
 
 std::shared_ptr<cDIBSection> FrameCache::newFrame() {
@@ -205,17 +209,21 @@ void FrameCache::run() {
                         file.Height() == height_;
     // Fresh memory costs a fault per 4 KiB page, more than the conversion into it: the pictures live
     // in one block of huge pages, faulted in beside the decoding, and are used again and again.
-    // A slot for each frame held, each picture handed out and the one being decoded.
-    if (opened) pool_->arena = FrameArena::Create(capacity_ + kPins + 1, width_, height_);
+    // A slot for each frame held (the one being decoded included, as room is made for it first);
+    // a picture handed out and dropped meanwhile is the rare one that takes memory of its own.
+    if (opened) pool_->arena = FrameArena::Create(capacity_, width_, height_);
     std::weak_ptr<cDIBSection> lastGood;  // not kept alive for this: it would take a slot
     int readerAt = first_;  // the frame the reader decoded last
     std::unique_lock lock(mutex_);
     if (!opened) return;
     for (;;) {
         int target = -1;
-        wake_.wait(lock, [&] { return stop_ || (target = nextWanted()) >= 0; });
+        wake_.wait(lock, [&] {
+            playing_ = playing();
+            return stop_ || (target = nextWanted()) >= 0;
+        });
         if (stop_) return;
-        if (playing()) {
+        if (playing_) {
             // Playing faster than frames decode: the frames the position will have passed by the time
             // they are decoded are not worth their conversion; decoding goes through them, or jumps.
             target = playTarget(file, readerAt);
@@ -229,7 +237,7 @@ void FrameCache::run() {
         // too are kept. Going backward the run starts at the window's low end (decoding from the
         // key picture before it), so that the steps back that follow find their frames.
         int from = target;
-        if (playing()) {
+        if (playing_) {
             from = target;
         } else if (direction_ < 0) {
             from = window().low;
@@ -243,7 +251,12 @@ void FrameCache::run() {
             const Window w = window();
             if (!w.contains(target)) break;  // the position moved away meanwhile
             if (!w.contains(n) || held_.count(n) || bad_.count(n)) continue;
-            makeRoom();
+            if (!makeRoom()) {
+                // Playing with the budget full of frames still to come: on once the position moves.
+                const int at = position_;
+                wake_.wait_for(lock, restAfter(), [&] { return stop_ || position_ != at; });
+                break;
+            }
             lock.unlock();
             auto frame = newFrame();
             const int through = framesToReach(file, n, readerAt);
