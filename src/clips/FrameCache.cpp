@@ -101,13 +101,18 @@ int FrameCache::HeldCount() const {
 
 FrameCache::Window FrameCache::window() const {
     const int last = first_ + count_ - 1;
-    // Most of the budget lies ahead in the direction of travel, a quarter behind for stepping back.
-    // Playing, every frame ahead may be aimed at: when frames decode slowly the one that can be
-    // ready in time may lie further on than the budget holds frames, and only those aimed at are
-    // held (makeRoom keeps them within the budget); the frames passed by are not wanted again.
-    const int behind = playing_ ? 1 : capacity_ / 4;
-    const int ahead = playing_ ? count_ : capacity_ - 1 - behind;
     Window w;
+    if (playing_) {
+        // Every frame ahead may be aimed at: when frames decode slowly the one that can be ready in
+        // time may lie further on than the budget holds frames, and only those aimed at are held
+        // (makeRoom keeps them within the budget); the frames passed by are not wanted again.
+        w.low = std::max(first_, position_ - 1);
+        w.high = last;
+        return w;
+    }
+    // Most of the budget lies ahead in the direction of travel, a quarter behind for stepping back.
+    const int behind = capacity_ / 4;
+    const int ahead = capacity_ - 1 - behind;
     w.low = position_ - (direction_ > 0 ? behind : ahead);
     w.high = position_ + (direction_ > 0 ? ahead : behind);
     if (w.low < first_) {
