@@ -213,10 +213,12 @@ void FrameCache::run() {
     const bool opened = file.Open(path_, learnt_) == platform::VideoFile::OpenResult::Ok && file.Width() == width_ &&
                         file.Height() == height_;
     // Fresh memory costs a fault per 4 KiB page, more than the conversion into it: the pictures live
-    // in one block of huge pages, faulted in beside the decoding, and are used again and again.
+    // in one block of huge pages, used again and again. The block is not faulted in ahead: the
+    // budget's worth of zeroing would compete with the first frames' decoding, and a short look at
+    // a clip never fills it.
     // A slot for each frame held (the one being decoded included, as room is made for it first);
     // a picture handed out and dropped meanwhile is the rare one that takes memory of its own.
-    if (opened) pool_->arena = FrameArena::Create(capacity_, width_, height_);
+    if (opened) pool_->arena = FrameArena::Create(capacity_, width_, height_, false);
     std::weak_ptr<cDIBSection> lastGood;  // not kept alive for this: it would take a slot
     int readerAt = first_;  // the frame the reader decoded last
     std::unique_lock lock(mutex_);
