@@ -43,7 +43,7 @@ private Q_SLOTS:
         for (const auto& [name, width, height, frames] :
              {std::tuple{"swing.avi", 64, 48, 10}, {"long.avi", 80, 60, 75}})
             QVERIFY(cliptools::WriteClip(m_dir.filePath(name), {width, height}, frames,
-                                         [&](int n) { return cliptools::NumberedFrame(n, width, height); }));
+                                         [w = width, h = height](int n) { return cliptools::NumberedFrame(n, w, h); }));
         QVERIFY(
             QFile::copy(m_dir.filePath("swing.avi"), m_dir.filePath(QStringLiteral("swing ä \"1\".avi"))));
         QFile text(m_dir.filePath(QStringLiteral("notes.avi")));

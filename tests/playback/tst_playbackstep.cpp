@@ -147,10 +147,11 @@ private slots:
                 player.Click(step.section(u',', 0, 0).toShort(), step.section(u',', 1).toShort());
         }
         QTEST(host.log.join(u' '), "log");
-        QString running = QStringLiteral("-");
+        QString running;  // every timer running, so that two at once show
         for (int t = 0; t < 3; ++t)
             if (player.Timer(t)->isActive())
-                running = QStringLiteral("vbm")[t] + QString::number(player.Timer(t)->interval());
+                running += QStringLiteral("vbm")[t] + QString::number(player.Timer(t)->interval());
+        if (running.isEmpty()) running = QStringLiteral("-");
         QTEST(QStringLiteral("%1/%2 %3 %4").arg(v).arg(m).arg(running, host.choices), "after");
     }
 };
