@@ -19,7 +19,6 @@ extern "C" {
 #include <libavcodec/avcodec.h>
 #include <libavformat/avformat.h>
 #include <libavutil/imgutils.h>
-#include <libavutil/opt.h>
 #include <libswscale/swscale.h>
 }
 
@@ -63,46 +62,33 @@ inline double PlainDecodeFps(const QString& path, int* framesOut = nullptr) {
     const platform::PacketPtr pkt(av_packet_alloc());
     const platform::FramePtr frame(av_frame_alloc());
     platform::SwsPtr sws;
-    // FFmpeg's own picture, padded as swscale's stores past the last row need.
-    const platform::FramePtr bgr(av_frame_alloc());
-    bgr->format = AV_PIX_FMT_BGR24;
-    bgr->width = par->width;
-    bgr->height = par->height;
-    av_frame_get_buffer(bgr.get(), 0);
+    uint8_t* dst[4] = {};
+    int dstStride[4] = {};
+    // Padded as swscale's 8-byte stores past the last row need.
+    av_image_alloc(dst, dstStride, par->width, par->height + 1, AV_PIX_FMT_BGR24, 64);
     int frames = 0;
     const auto receive = [&] {
         while (avcodec_receive_frame(dec.get(), frame.get()) >= 0) {
-            if (!sws) {
-                // As the reader converts: bicubic, exact rounding, full chroma, on swscale's threads.
-                sws.reset(sws_alloc_context());
-                SwsContext* c = sws.get();
-                av_opt_set_int(c, "srcw", frame->width, 0);
-                av_opt_set_int(c, "srch", frame->height, 0);
-                av_opt_set_int(c, "src_format", frame->format, 0);
-                av_opt_set_int(c, "dstw", par->width, 0);
-                av_opt_set_int(c, "dsth", par->height, 0);
-                av_opt_set_int(c, "dst_format", AV_PIX_FMT_BGR24, 0);
-                av_opt_set_int(c, "sws_flags", SWS_BICUBIC | SWS_ACCURATE_RND | SWS_FULL_CHR_H_INT, 0);
-                av_opt_set_int(c, "threads", 0, 0);
-                if (sws_init_context(c, nullptr, nullptr) < 0) return false;
-            }
-            if (sws_scale_frame(sws.get(), bgr.get(), frame.get()) < 0) return false;
+            sws.reset(sws_getCachedContext(sws.release(), frame->width, frame->height,
+                                           AVPixelFormat(frame->format), par->width, par->height,
+                                           AV_PIX_FMT_BGR24, SWS_BICUBIC | SWS_ACCURATE_RND | SWS_FULL_CHR_H_INT,
+                                           nullptr, nullptr, nullptr));
+            sws_scale(sws.get(), frame->data, frame->linesize, 0, frame->height, dst, dstStride);
             ++frames;
         }
-        return true;
     };
-    bool ok = true;
-    while (ok && av_read_frame(fmt, pkt.get()) >= 0) {
+    while (av_read_frame(fmt, pkt.get()) >= 0) {
         if (pkt->stream_index == stream) {
             avcodec_send_packet(dec.get(), pkt.get());
-            ok = receive();
+            receive();
         }
         av_packet_unref(pkt.get());
     }
     avcodec_send_packet(dec.get(), nullptr);
-    ok = ok && receive();
+    receive();
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    av_freep(&dst[0]);
     avformat_close_input(&fmt);
     if (framesOut) *framesOut = frames;
-    return ok ? frames / seconds : 0;
+    return frames / seconds;
 }

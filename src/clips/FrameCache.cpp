@@ -3,7 +3,6 @@
 #include "clips/WorkerFrames.h"
 
 #include "imaging/DibFormat.h"
-#include "imaging/FrameArena.h"
 #include "imaging/cDIBSection.h"
 #include "platform/VideoFile.h"
 
@@ -11,7 +10,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <vector>
 
 namespace {
 
@@ -28,16 +26,6 @@ bool decodeInto(platform::VideoFile& file, int n, cDIBSection& frame, int width,
 
 }  // namespace
 
-struct FrameCache::Pool {
-    std::mutex mutex;
-    std::shared_ptr<FrameArena> arena;
-    int made = 0;                      // slots of the arena made into pictures so far
-    std::vector<cDIBSection*> free;    // owned
-    ~Pool() {
-        for (cDIBSection* frame : free) delete frame;
-    }
-};
-
 FrameCache::FrameCache(const QString& path, int first, int count, int width, int height,
                        std::uint64_t budgetBytes, std::shared_ptr<const platform::VideoFile::Layout> learnt,
                        QObject* parent)
@@ -47,7 +35,6 @@ FrameCache::FrameCache(const QString& path, int first, int count, int width, int
     const std::uint64_t fit = frameBytes_ > 0 ? budgetBytes / frameBytes_ : 0;
     capacity_ = int(std::clamp<std::uint64_t>(fit > kOverheadFrames ? fit - kOverheadFrames : 0, 2,
                                               std::uint64_t(std::max(2, count_))));
-    pool_ = std::make_shared<Pool>();
     thread_ = std::thread([this] { run(); });
 }
 
@@ -101,18 +88,10 @@ int FrameCache::HeldCount() const {
 
 FrameCache::Window FrameCache::window() const {
     const int last = first_ + count_ - 1;
-    Window w;
-    if (playing_) {
-        // Every frame ahead may be aimed at: when frames decode slowly the one that can be ready in
-        // time may lie further on than the budget holds frames, and only those aimed at are held
-        // (makeRoom keeps them within the budget); the frames passed by are not wanted again.
-        w.low = std::max(first_, position_ - 1);
-        w.high = last;
-        return w;
-    }
     // Most of the budget lies ahead in the direction of travel, a quarter behind for stepping back.
     const int behind = capacity_ / 4;
     const int ahead = capacity_ - 1 - behind;
+    Window w;
     w.low = position_ - (direction_ > 0 ? behind : ahead);
     w.high = position_ + (direction_ > 0 ? ahead : behind);
     if (w.low < first_) {
@@ -169,7 +148,7 @@ int FrameCache::playTarget(platform::VideoFile& file, int readerAt) const {
     return -1;
 }
 
-bool FrameCache::makeRoom() {
+void FrameCache::makeRoom() {
     const Window w = window();
     while (int(held_.size()) >= capacity_) {
         auto farthest = held_.end();
@@ -182,55 +161,26 @@ bool FrameCache::makeRoom() {
                 farthest = it;
             }
         }
-        if (farthest == held_.end()) return !playing_;
+        if (farthest == held_.end()) return;
+        // Memory the system has already handed over is cheaper to fill than fresh memory.
+        if (farthest->second.use_count() == 1) spare_ = std::move(farthest->second);
         held_.erase(farthest);
     }
-    return true;
-}
-
-std::shared_ptr<cDIBSection> FrameCache::newFrame() {
-    std::unique_ptr<cDIBSection> frame;
-    {
-        std::lock_guard lock(pool_->mutex);
-        if (!pool_->free.empty()) {
-            frame.reset(pool_->free.back());
-            pool_->free.pop_back();
-        } else if (pool_->arena && pool_->made < pool_->arena->Slots()) {
-            frame = std::make_unique<cDIBSection>();
-            if (!frame->CreateInArena(pool_->arena, pool_->made++)) frame.reset();
-        }
-    }
-    // Without a slot (no huge pages to be had): memory of its own, made when decoded into.
-    if (!frame) return std::make_shared<cDIBSection>();
-    return std::shared_ptr<cDIBSection>(frame.release(), [pool = pool_](cDIBSection* done) {
-        std::lock_guard lock(pool->mutex);
-        pool->free.push_back(done);
-    });
 }
 
 void FrameCache::run() {
     platform::VideoFile file;
     const bool opened = file.Open(path_, learnt_) == platform::VideoFile::OpenResult::Ok && file.Width() == width_ &&
                         file.Height() == height_;
-    // Fresh memory costs a fault per 4 KiB page, more than the conversion into it: the pictures live
-    // in one block of huge pages, used again and again. The block is not faulted in ahead: the
-    // budget's worth of zeroing would compete with the first frames' decoding, and a short look at
-    // a clip never fills it.
-    // A slot for each frame held (the one being decoded included, as room is made for it first);
-    // a picture handed out and dropped meanwhile is the rare one that takes memory of its own.
-    if (opened) pool_->arena = FrameArena::Create(capacity_, width_, height_, false);
-    std::weak_ptr<cDIBSection> lastGood;  // not kept alive for this: it would take a slot
+    std::shared_ptr<cDIBSection> lastGood;
     int readerAt = first_;  // the frame the reader decoded last
     std::unique_lock lock(mutex_);
     if (!opened) return;
     for (;;) {
         int target = -1;
-        wake_.wait(lock, [&] {
-            playing_ = playing();
-            return stop_ || (target = nextWanted()) >= 0;
-        });
+        wake_.wait(lock, [&] { return stop_ || (target = nextWanted()) >= 0; });
         if (stop_) return;
-        if (playing_) {
+        if (playing()) {
             // Playing faster than frames decode: the frames the position will have passed by the time
             // they are decoded are not worth their conversion; decoding goes through them, or jumps.
             target = playTarget(file, readerAt);
@@ -244,7 +194,7 @@ void FrameCache::run() {
         // too are kept. Going backward the run starts at the window's low end (decoding from the
         // key picture before it), so that the steps back that follow find their frames.
         int from = target;
-        if (playing_) {
+        if (playing()) {
             from = target;
         } else if (direction_ < 0) {
             from = window().low;
@@ -258,14 +208,9 @@ void FrameCache::run() {
             const Window w = window();
             if (!w.contains(target)) break;  // the position moved away meanwhile
             if (!w.contains(n) || held_.count(n) || bad_.count(n)) continue;
-            if (!makeRoom()) {
-                // Playing with the budget full of frames still to come: on once the position moves.
-                const int at = position_;
-                wake_.wait_for(lock, restAfter(), [&] { return stop_ || position_ != at; });
-                break;
-            }
+            makeRoom();
+            auto frame = spare_ ? std::move(spare_) : std::make_shared<cDIBSection>();
             lock.unlock();
-            auto frame = newFrame();
             const int through = framesToReach(file, n, readerAt);
             const auto started = std::chrono::steady_clock::now();
             const bool decoded = decodeInto(file, n - first_, *frame, width_, height_);
@@ -279,7 +224,7 @@ void FrameCache::run() {
             } else {
                 // A frame that cannot be decoded shows the last good picture, silently.
                 const auto before = held_.find(n - 1);
-                frame = before != held_.end() ? before->second : lastGood.lock();
+                frame = before != held_.end() ? before->second : lastGood;
             }
             if (!frame) {
                 bad_.insert(n);

@@ -73,8 +73,7 @@ private:
     std::chrono::duration<double> restAfter() const;  // without a request for so long, playing ends
     int framesToReach(platform::VideoFile& file, int n, int readerAt) const;
     int playTarget(platform::VideoFile& file, int readerAt) const;  // -1: none can be had in time
-    bool makeRoom();              // drops frames outside the window until one more fits; false: none fits
-    std::shared_ptr<cDIBSection> newFrame();  // a picture to decode into, from the pool when it has one
+    void makeRoom();              // drops frames outside the window until one more fits
     void run();                   // the decoding thread
 
     const QString path_;
@@ -90,10 +89,7 @@ private:
     mutable std::condition_variable wake_;
     std::map<int, std::shared_ptr<cDIBSection>> held_;
     std::set<int> bad_;  // frames no picture could be had for
-    // The frames' memory: one block with a slot for every picture that can be alive at once, a
-    // picture going back to the pool when its last holder lets go, on whatever thread that is.
-    struct Pool;
-    std::shared_ptr<Pool> pool_;
+    std::shared_ptr<cDIBSection> spare_;  // a dropped frame's memory, for the next one decoded
     mutable int position_;
     mutable int direction_ = 1;
     // Playing: the time between requests one frame apart, and what decoding a frame takes. When
@@ -102,7 +98,6 @@ private:
     mutable std::chrono::steady_clock::time_point steppedAt_{};
     mutable double stepSeconds_ = 0;
     double frameSeconds_ = 0;
-    bool playing_ = false;  // as playing() found it last; decides the window
     bool stop_ = false;
     // The last pictures handed out, kept alive even when the thread drops them; owner's thread only.
     mutable std::deque<std::pair<int, std::shared_ptr<cDIBSection>>> pins_;

@@ -17,7 +17,7 @@ size_t roundUp(size_t n, size_t to) {
 
 }  // namespace
 
-std::shared_ptr<FrameArena> FrameArena::Create(int slots, int width, int height, bool prefault) {
+std::shared_ptr<FrameArena> FrameArena::Create(int slots, int width, int height) {
     if (slots <= 0 || width <= 0 || height <= 0) return nullptr;
     // The same limits as a single buffer: a 32-bit image size, int rows for Qt.
     const int64_t stride = dib::Stride24(width);
@@ -55,7 +55,6 @@ std::shared_ptr<FrameArena> FrameArena::Create(int slots, int width, int height,
     // Back to front, a huge page at a time: the decoder's writes start at the front, so the two
     // rarely wait for the same page; where they meet, pages already there cost nothing more.
     // Populating never changes what is in a page. A kernel without the call stops it at once.
-    if (!prefault) return arena;
     try {
         arena->m_prefault = std::jthread([memory, length](std::stop_token stop) {
             for (size_t end = length; end > 0 && !stop.stop_requested(); end -= kHugePageBytes)

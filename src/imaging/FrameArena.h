@@ -22,8 +22,7 @@ public:
     // A block of `slots` top-down 24-bit frames of width x height, zeroed by the kernel; null
     // when the sizes are unusable, the memory cannot be mapped or it cannot have huge pages
     // (with 4 KiB pages one block faults in slower than frames mapped one by one).
-    // Without `prefault` the pages come in as the frames are first written, one at a time.
-    static std::shared_ptr<FrameArena> Create(int slots, int width, int height, bool prefault = true);
+    static std::shared_ptr<FrameArena> Create(int slots, int width, int height);
     ~FrameArena();
     FrameArena(const FrameArena&) = delete;
     FrameArena& operator=(const FrameArena&) = delete;

@@ -9,14 +9,12 @@ extern "C" {
 #include <libavformat/avformat.h>
 #include <libavutil/display.h>
 #include <libavutil/log.h>
-#include <libavutil/opt.h>
 #include <libswscale/swscale.h>
 }
 
 #include <algorithm>
 #include <cmath>
 #include <cstring>
-#include <deque>
 #include <unordered_map>
 #include <vector>
 
@@ -196,8 +194,6 @@ struct VideoFile::Impl {
     int64_t curPts = kNoPts, pendPts = kNoPts, lastOutPts = kNoPts;
     bool eofSent = false, drained = false;
     int seeks = 0;  // repositionings since the open, rewinds included
-    // Packets read ahead at the open, fed before the file's next ones.
-    std::deque<PacketPtr> replay;
 
     // swscale writes packed 24-bit rows in 8-byte stores and runs up to 16 bytes past the
     // last row; it writes into this frame of FFmpeg's own (allocated with that padding), and
@@ -297,7 +293,6 @@ struct VideoFile::Impl {
     // --- decoding ------------------------------------------------------------------------
 
     void resetDecoder() {
-        replay.clear();
         avcodec_flush_buffers(dec.get());
         av_frame_unref(cur.get());
         av_frame_unref(pend.get());
@@ -328,11 +323,6 @@ struct VideoFile::Impl {
 
     // Feeds the next packet of the stream to the decoder, or the end-of-stream signal.
     void feed() {
-        if (!replay.empty()) {
-            avcodec_send_packet(dec.get(), replay.front().get());
-            replay.pop_front();
-            return;
-        }
         for (;;) {
             av_packet_unref(pkt.get());
             if (!fmt || av_read_frame(fmt.get(), pkt.get()) < 0) break;
@@ -400,53 +390,6 @@ struct VideoFile::Impl {
         av_frame_move_ref(cur.get(), pend.get());
         curPts = pendPts;
         pendPts = kNoPts;
-    }
-
-    // A decoder with frame threads gives out its first picture only once a packet for each thread
-    // is in and the reordering delay is filled, several frames' decoding time. When the stream
-    // starts with a key picture that no picture after it is shown before, that picture alone is
-    // decoded and drained out; the packets read meanwhile are then fed again from the start, so
-    // decoding goes on in order without repositioning. False: nothing is known yet, and decoding
-    // starts as usual (from the same packets).
-    bool quickFirst() {
-        if (byTime || !shows.empty() || !dec || dec->thread_count <= 1 || !(dec->active_thread_type & FF_THREAD_FRAME))
-            return false;
-        constexpr int kLookAhead = 64;  // beyond any reordering depth
-        bool shownFirst = true;
-        bool atKey = false;
-        while (int(replay.size()) <= kLookAhead) {
-            PacketPtr packet(av_packet_alloc());
-            if (!packet || av_read_frame(fmt.get(), packet.get()) < 0) break;
-            if (packet->stream_index != streamIndex || packet->size <= 0) continue;
-            const bool key = packet->flags & AV_PKT_FLAG_KEY;
-            if (replay.empty()) {
-                shownFirst = key && packet->pts != kNoPts;
-            } else if (key) {
-                atKey = true;
-            } else if (packet->pts == kNoPts || packet->pts <= replay.front()->pts) {
-                shownFirst = false;
-            }
-            replay.push_back(std::move(packet));
-            if (!shownFirst || atKey) break;
-        }
-        if (replay.empty() || !shownFirst) return false;
-        PacketPtr head(av_packet_clone(replay.front().get()));
-        const int64_t want = replay.front()->pts;
-        bool got = head && avcodec_send_packet(dec.get(), head.get()) >= 0 && avcodec_send_packet(dec.get(), nullptr) >= 0 &&
-                   avcodec_receive_frame(dec.get(), pulled.get()) >= 0;
-        const int64_t t = got ? (pulled->best_effort_timestamp != kNoPts ? pulled->best_effort_timestamp : pulled->pts)
-                              : kNoPts;
-        got = got && t == want && (pulled->key_frame || pulled->pict_type == AV_PICTURE_TYPE_I);
-        avcodec_flush_buffers(dec.get());
-        if (!got) {
-            av_frame_unref(pulled.get());
-            return false;
-        }
-        record(t, true);
-        keepAsCurrent(t);
-        // As though the picture had just come out of the decoder: reading on decodes onward.
-        lastOutPts = t;
-        return true;
     }
 
     // Decodes forward until frame n is known (or the clip ends before it).
@@ -522,19 +465,10 @@ struct VideoFile::Impl {
         if (!sws || swsKey != key || swsW != frame->width || swsH != frame->height) {
             // Bicubic with full chroma interpolation and exact rounding: what FFmpeg's own
             // scale filter gives when asked for its most faithful conversion.
-            // On threads of its own (as many as the machine has): a picture's conversion takes about
-            // as long as its decoding, and a frame shown waits for both.
-            sws.reset(sws_alloc_context());
+            sws.reset(sws_getContext(frame->width, frame->height, format, codedWidth, codedHeight,
+                                     AV_PIX_FMT_BGR24, SWS_BICUBIC | SWS_ACCURATE_RND | SWS_FULL_CHR_H_INT,
+                                     nullptr, nullptr, nullptr));
             if (!sws) return false;
-            SwsContext* c = sws.get();
-            if (av_opt_set_int(c, "srcw", frame->width, 0) < 0 || av_opt_set_int(c, "srch", frame->height, 0) < 0 ||
-                av_opt_set_int(c, "src_format", format, 0) < 0 || av_opt_set_int(c, "dstw", codedWidth, 0) < 0 ||
-                av_opt_set_int(c, "dsth", codedHeight, 0) < 0 || av_opt_set_int(c, "dst_format", AV_PIX_FMT_BGR24, 0) < 0 ||
-                av_opt_set_int(c, "sws_flags", SWS_BICUBIC | SWS_ACCURATE_RND | SWS_FULL_CHR_H_INT, 0) < 0 ||
-                av_opt_set_int(c, "threads", 0, 0) < 0 || sws_init_context(c, nullptr, nullptr) < 0) {
-                sws.reset();
-                return false;
-            }
             sws_setColorspaceDetails(sws.get(), sws_getCoefficients(space), fullRange ? 1 : 0,
                                      sws_getCoefficients(SWS_CS_DEFAULT), 1, 0, 1 << 16, 1 << 16);
             swsKey = key;
@@ -551,7 +485,8 @@ struct VideoFile::Impl {
                 return false;
             }
         }
-        if (sws_scale_frame(sws.get(), bgr.get(), frame) < 0) return false;
+        if (sws_scale(sws.get(), frame->data, frame->linesize, 0, frame->height, bgr->data, bgr->linesize) <= 0)
+            return false;
         copyTurned(bgr->data[0], bgr->linesize[0], codedWidth, codedHeight, rotation, firstRow, stride);
         return true;
     }
@@ -719,7 +654,7 @@ VideoFile::OpenResult VideoFile::Open(const QString& path, std::shared_ptr<const
         impl->ordinalOfChunk = learnt->ordinalOfChunk;
     }
     // The first picture proves the stream decodes.
-    if (!impl->quickFirst() && !impl->discover(0)) return OpenResult::FileError;
+    if (!impl->discover(0)) return OpenResult::FileError;
     impl->seeks = 0;
     m_width = quarter ? impl->codedHeight : impl->codedWidth;
     m_height = quarter ? impl->codedWidth : impl->codedHeight;
