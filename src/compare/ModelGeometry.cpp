@@ -26,6 +26,13 @@ QRect MovedPlacement(const QRect& placement, QPoint start, QPointF position) {
                        placement.width(), placement.height());
 }
 
+QRect RefittedPlacement(const QRect& placement, const QRect& before, const QRect& after) {
+    const double kx = double(after.width()) / before.width(), ky = double(after.height()) / before.height();
+    const int left = int(std::lround(after.x() + (placement.x() - before.x()) * kx));
+    const int top = int(std::lround(after.y() + (placement.y() - before.y()) * ky));
+    return QRect(left, top, int(std::lround(placement.width() * kx)), int(std::lround(placement.height() * ky)));
+}
+
 QRect ZoomedPlacement(const QRect& placement, int zoom, int sourceWidth, int sourceHeight) {
     const double width = std::nearbyint(zoom / 100.0 * sourceWidth);
     const double height = std::nearbyint(zoom / 100.0 * sourceHeight);

@@ -15,6 +15,10 @@ QRect MovedPlacement(const QRect& placement, QPoint start, QPointF position);
 // Overflow (6) like MovedPlacement.
 QRect ZoomedPlacement(const QRect& placement, int zoom, int sourceWidth, int sourceHeight);
 
+// The blended model's placement after the picture under it moved from `before` to `after` on
+// the canvas (a refit after a resize): the same place on the picture, scaled with it.
+QRect RefittedPlacement(const QRect& placement, const QRect& before, const QRect& after);
+
 // The split view's pan slider for one slot: 0 .. the frame width its half cannot show, starting
 // in the middle.
 struct PanRange {

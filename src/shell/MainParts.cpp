@@ -7,6 +7,7 @@
 #include "clips/cVideo.h"
 #include "compare/CanvasZoom.h"
 #include "compare/KeyPositionsController.h"
+#include "compare/ModelGeometry.h"
 #include "compare/ModelInsertion.h"
 #include "compare/ModelViews.h"
 #include "compare/PictureExporter.h"
@@ -46,8 +47,6 @@
 #include <QRadioButton>
 #include <QScrollBar>
 #include <QTimer>
-
-#include <cmath>
 
 namespace {
 
@@ -180,7 +179,7 @@ void MainParts::connectPlayer() {
     frmVideoControls* controls = c_.VideoControls;
     connect(controls, &frmVideoControls::ButtonClicked, this,
             [this](short button, short video) { player_->Click(button, video); });
-    connect(controls, &frmVideoControls::BlendMoved, this, [this] { Canvas.PasteAvi(s_.CurrentVideoFrame); });
+    connect(controls, &frmVideoControls::BlendMoved, this, [this] { paintCurrent(); });
     connect(controls, &frmVideoControls::Activated, this, [this] { c_.mnuTools[9]->setChecked(true); });
     // The close box only hides the window: it stays loaded and keeps its sliders and choice.
     connect(controls, &ToolWindow::CloseBoxClicked, this, [this] {
@@ -195,14 +194,14 @@ void MainParts::connectDrawing() {
     c_.Drawing = new CanvasDrawing(&window_);
     CanvasDrawing& d = *c_.Drawing;
     d.Attach(c_.pic_video, c_.DrawToolBox);
-    d.repaintFrame = [this] { Canvas.PasteAvi(s_.CurrentVideoFrame); };
+    d.repaintFrame = [this] { paintCurrent(); };
     d.toolbarClick = [this](int i) { commands_.Toolbar(i); };
     d.toolbarValue = [this](int i) { return c_.Toolbar1->Value(i); };
     // The drawing's button and menu item follow its state.
     d.setToolbarValue = [this](int, bool) { c_.Commands->Refresh(); };
     s_.DrawingUpdate = [this] { c_.Drawing->DrawingUpdate(); };
     connect(c_.ImageTool, &ToolWindow::CloseBoxClicked, this, [this] { commands_.Toolbar(4); });
-    connect(c_.ImageTool, &frmImageTool::Changed, this, [this] { Canvas.PasteAvi(s_.CurrentVideoFrame); });
+    connect(c_.ImageTool, &frmImageTool::Changed, this, [this] { paintCurrent(); });
     // A frame decoded on demand arrives after its paint showed the one before: paint it now.
     connect(&s_.Video1, &FrameSource::FrameReady, this, [this](int n) {
         if (s_.Video1.OnDemand() && n == s_.Video1.AwaitedFrame())
@@ -371,7 +370,7 @@ ModelViews& MainParts::Views() {
                                 G().FullWindow,
                                 {.modelShown = [] { return G().ModelShown; },
                                  .stillPicture = [this] { return s_.ClipKind == 1; },
-                                 .paintVideo = [this] { Canvas.PasteAvi(s_.CurrentVideoFrame); },
+                                 .paintVideo = [this] { paintCurrent(); },
                                  .videoPanned = [this] { Adjuster.PanVideo1(c_.hscrAvi1->value()); },
                                  .modelPanned = [this] { Adjuster.PanModel(c_.hscrAvi2->value()); }});
     return *views_;
@@ -396,7 +395,7 @@ ModelInsertion& MainParts::ModelSlot() {
                      c_.SwingKeys->ClipLoaded(KeyPositionsController::Model, {});
                  },
              .paintModel = [this](short frame) { Canvas.PasteModel(frame); },
-             .paintVideo = [this] { Canvas.PasteAvi(s_.CurrentVideoFrame); }});
+             .paintVideo = [this] { paintCurrent(); }});
     return *modelSlot_;
 }
 
@@ -469,6 +468,10 @@ void MainParts::Unload() {
     TryStep([] { QCoreApplication::processEvents(); });
 }
 
+void MainParts::paintCurrent() {
+    Canvas.PasteAvi(s_.CurrentVideoFrame);
+}
+
 void MainParts::refitClip() {
     if (s_.ClipKind == 2) {
         // A clip is fitted to the canvas anew, in the view that is on; a still picture keeps
@@ -478,16 +481,8 @@ void MainParts::refitClip() {
         if (G().FullWindow) {
             video.FitTo(c_.pic_video->width(), c_.pic_video->height());
             // The blended model keeps its place on the picture.
-            const QRect after = video.CanvasRect();
-            if (G().ModelShown && !before.isEmpty()) {
-                const QRect& p = s_.Model.placement;
-                const double kx = double(after.width()) / before.width(),
-                             ky = double(after.height()) / before.height();
-                const int left = int(std::lround(after.x() + (p.x() - before.x()) * kx));
-                const int top = int(std::lround(after.y() + (p.y() - before.y()) * ky));
-                s_.Model.placement =
-                    QRect(left, top, int(std::lround(p.width() * kx)), int(std::lround(p.height() * ky)));
-            }
+            if (G().ModelShown && !before.isEmpty())
+                s_.Model.placement = RefittedPlacement(s_.Model.placement, before, video.CanvasRect());
         } else {
             Views().LeaveSplit();
             Views().Split();

@@ -85,6 +85,8 @@ private:
     void connectBrowser();
     void connectKeysAndZoom();
     void loadSettings();
+    // Frame CurrentVideoFrame of video 1 painted again.
+    void paintCurrent();
     // After a resize: a clip fitted anew to the canvas in the view that is on, and painted.
     void refitClip();
     // The marks of the clip or picture in video 1 go to its sidecar before it is released, and

@@ -331,6 +331,8 @@ private slots:
     void placementArithmeticRoundsAndNeverOverflows() {
         QCOMPARE(MovedPlacement(QRect(10, 10, 50, 40), QPoint(0, 0), QPointF(2.5, -3.5)), QRect(12, 6, 50, 40));
         QCOMPARE(ZoomedPlacement(QRect(100, 100, 320, 240), 150, 320, 240), QRect(20, 40, 480, 360));
+        // A refit keeps the model on the same place of the picture, scaled with it on each axis.
+        QCOMPARE(RefittedPlacement(QRect(110, 60, 100, 50), QRect(10, 10, 400, 300), QRect(20, 0, 800, 450)), QRect(220, 75, 200, 75));
         // A drag towards the end of the range is refused whole, not wrapped round.
         const QRect far(std::numeric_limits<int>::max() - 100, 0, 50, 40);
         QCOMPARE(MovedPlacement(far, QPoint(0, 0), QPointF(40, 0)).right(), std::numeric_limits<int>::max() - 11);
