@@ -89,10 +89,12 @@ private slots:
 
     void roundingAndConversions() {
         QCOMPARE(ArcTan2(-1e300, 1e-300), -kPi / 2);  // the slope overflows: the larger arm decides
+        QVERIFY(ArcTan2(0, 0) == 0 && qFuzzyCompare(ArcTan2(1, -1), 3 * kPi / 4) &&
+                qFuzzyCompare(ArcTan2(-1, -1), -3 * kPi / 4));
         for (int deg = 0; deg < 360; deg += 7) {
             const double r = deg * kPi / 180;
             const double v = ThreePointAngle(100, 0, 50 * std::cos(r), 0, 0, 50 * std::sin(r));
-            QVERIFY2(v >= 0 && v <= 180, qPrintable(QString::number(deg)));
+            QVERIFY2(std::abs(v - std::min(deg, 360 - deg)) < 0.01, qPrintable(QString::number(deg)));
         }
         QCOMPARE(QList<int>({AngleTextValue(QStringLiteral("90")), AngleTextValue(QStringLiteral("junk"))}),
                  QList<int>({90, 0}));
