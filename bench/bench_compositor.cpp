@@ -114,7 +114,7 @@ int main(int argc, char** argv) {
     });
     main.Toolbar_Click(7);
     platform::SetFileDialogAnswerer({});
-    if (!G().ModelShown) return 1;
+    if (!main.Program.ModelShown) return 1;
     main.ImageTool->VScrBright->setValue(40);
     main.ImageTool->chkFlag[1]->setChecked(true);
     main.ImageTool->chkFlag[2]->setChecked(true);

@@ -145,7 +145,7 @@ int main(int argc, char** argv) {
     });
     main.Toolbar_Click(7);
     SetFileDialogAnswerer({});
-    if (!G().ModelShown) return 1;
+    if (!main.Program.ModelShown) return 1;
     main.VideoControls->hscrBlend->setValue(128);
     OverlayModel& o = main.Drawing->Overlay();
     o.MetresPerPixel = 0.002f;  // labels in metres, worked out as each picture's marks are drawn

@@ -184,9 +184,9 @@ int main(int argc, char** argv) {
     w.Toolbar_Click(1);
     answer = model;
     w.Toolbar_Click(7);
-    if (w.Video1.Count() != kFrames || !G().ModelShown) {
+    if (w.Video1.Count() != kFrames || !w.Program.ModelShown) {
         std::fprintf(stderr, "clip or model not loaded (%d frames, model %d)\n", int(w.Video1.Count()),
-                     int(G().ModelShown));
+                     int(w.Program.ModelShown));
         return 1;
     }
     std::printf("clip %dx%d, %d frames, model blended at %d/255, canvas %dx%d, %d s per run\n", kWidth,

@@ -54,11 +54,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     int budget = 200;
     Walk(walker, QString(), 0, budget);
 
-    G() = Globals{};
+    Globals program;
     cRegistry r;
     r.SetClassKey(HKEY_CURRENT_USER);
     r.SetSectionKey(QStringLiteral("Software\\varkelo\\video"));
-    cMRUFileList list;
+    cMRUFileList list(program);
     list.SetMaxFileCount(4);
     list.Load(r);
     list.LoadDir(r);
@@ -67,7 +67,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (list.MaxFileCount() < 1 || list.MaxFileCount() > cMRUFileList::kMenuSlots) __builtin_trap();
     if (list.FileCount() < 0 || list.FileCount() > list.MaxFileCount()) __builtin_trap();
     for (int i = 1; i <= list.FileCount(); ++i) (void)list.MenuCaption(i);
-    const QPoint& p = G().ToolPos.videoControls;
+    const QPoint& p = program.ToolPos.videoControls;
     if (p.x() < 0 || p.y() < 0) __builtin_trap();
 
     r.SetValueKey(QStringLiteral("Count"));

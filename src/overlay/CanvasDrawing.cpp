@@ -21,7 +21,7 @@ const QColor kCrossColor(128, 0, 0);
 
 }  // namespace
 
-CanvasDrawing::CanvasDrawing(QObject* parent) : QObject(parent) {}
+CanvasDrawing::CanvasDrawing(Globals& program, QObject* parent) : QObject(parent), program_(program) {}
 
 void CanvasDrawing::Attach(platform::PictureBox* canvas, frmDrawToolBox* toolBox) {
     canvas_ = canvas;
@@ -110,7 +110,7 @@ void CanvasDrawing::ToolbarCommand(int index) {
                 if (setDrawingMenuChecked) setDrawingMenuChecked(true);
                 SetMousePointer(2);
                 if (toolBox_) {
-                    toolBox_->MoveTwips(G().ToolPos.drawTool);
+                    toolBox_->MoveTwips(program_.ToolPos.drawTool);
                     toolBox_->show();
                 }
             } else {
@@ -119,7 +119,7 @@ void CanvasDrawing::ToolbarCommand(int index) {
                 if (setDrawingMenuChecked) setDrawingMenuChecked(false);
                 SetMousePointer(0);
                 if (toolBox_) {
-                    G().ToolPos.drawTool = toolBox_->PositionTwips();
+                    program_.ToolPos.drawTool = toolBox_->PositionTwips();
                     toolBox_->hide();
                 }
             }
@@ -161,7 +161,7 @@ void CanvasDrawing::DrawToolBox_QueryUnload() {
         toolBox_->hide();
     if (toolBox_) {
         if (QAction* circle = toolBox_->Button(3)) circle->setChecked(false);
-        G().ToolPos.drawTool = toolBox_->PositionTwips();
+        program_.ToolPos.drawTool = toolBox_->PositionTwips();
     }
 }
 
@@ -228,7 +228,7 @@ void CanvasDrawing::addPickPoint(float x, float y) {
 }
 
 void CanvasDrawing::pic_video_MouseDown(int button, int, float x, float y) {
-    if (G().BusyLoading) return;
+    if (program_.BusyLoading) return;
     syncTextStyle();
     OverlayModel& o = overlay_;
     // A left press while one is held means its release never came (a modal box took it): that

@@ -15,6 +15,7 @@
 #include <functional>
 
 class frmDrawToolBox;
+struct Globals;
 
 namespace platform {
 class PictureBox;
@@ -23,7 +24,9 @@ class PictureBox;
 class CanvasDrawing : public QObject {
     Q_OBJECT
 public:
-    explicit CanvasDrawing(QObject* parent = nullptr);
+    // `program`: the tool box's kept position, and the busy flag that stops the canvas mouse
+    // while frames load.
+    explicit CanvasDrawing(Globals& program, QObject* parent = nullptr);
 
     // Connects the canvas's mouse events and rubber bands, and the tool box's buttons,
     // readout and close box. Either may be null.
@@ -89,6 +92,7 @@ private:
     void makeShape();
     void rulerClick(float x, float y);
 
+    Globals& program_;
     OverlayModel overlay_;
     platform::PictureBox* canvas_ = nullptr;
     frmDrawToolBox* toolBox_ = nullptr;

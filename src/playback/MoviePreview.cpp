@@ -8,8 +8,8 @@
 
 #include <QCoreApplication>
 
-MoviePreview::MoviePreview(platform::PictureBox* picVideo, QWidget* file1)
-    : picVideo_(picVideo), file1_(file1) {}
+MoviePreview::MoviePreview(const Globals& program, platform::PictureBox* picVideo, QWidget* file1)
+    : program_(program), picVideo_(picVideo), file1_(file1) {}
 
 void MoviePreview::Preview(const QString& path) {
     StopVideo();
@@ -36,8 +36,8 @@ void MoviePreview::OpenVideo(const QString& path) {
 
 void MoviePreview::PlayVideo() {
     if (picVideo_) {
-        const long unitX = G().ScreenUnitX;
-        const long unitY = G().ScreenUnitY;
+        const long unitX = program_.ScreenUnitX;
+        const long unitY = program_.ScreenUnitY;
         const int top =
             file1_ ? file1_->y() + file1_->height() + platform::TwipsToPixelsY(unitY) : picVideo_->y();
         // The left edge is measured in the vertical unit, as the start-up layout does.

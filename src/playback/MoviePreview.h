@@ -9,14 +9,16 @@
 #include <cstdint>
 
 class QWidget;
+struct Globals;
 namespace platform {
 class PictureBox;
 }
 
 class MoviePreview {
 public:
-    // picVideo: the box the movie plays in; file1: the file list it is placed under.
-    MoviePreview(platform::PictureBox* picVideo, QWidget* file1);
+    // picVideo: the box the movie plays in; file1: the file list it is placed under; the box is
+    // laid out in `program`'s screen units.
+    MoviePreview(const Globals& program, platform::PictureBox* picVideo, QWidget* file1);
 
     // A plain click on a clip in the file list: stop and close the last preview, open the
     // clip, let the window catch up, play.
@@ -35,6 +37,7 @@ public:
     static inline const QString kAlias = QStringLiteral("movie");
 
 private:
+    const Globals& program_;
     QPointer<platform::PictureBox> picVideo_;
     QPointer<QWidget> file1_;
 };

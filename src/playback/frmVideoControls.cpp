@@ -48,7 +48,8 @@ QScrollBar* makeSlider(QWidget* parent, const char* name, int minimum, int maxim
 
 }  // namespace
 
-frmVideoControls::frmVideoControls(QWidget* owner) : ToolWindow(QStringLiteral("Video Controls"), owner) {
+frmVideoControls::frmVideoControls(const Globals& program, QWidget* owner)
+    : ToolWindow(QStringLiteral("Video Controls"), owner) {
     setObjectName(QStringLiteral("frmVideoControls"));
     // A fixed tool window: the client area as designed, not resizable.
     setFixedSize(platform::TwipsToPixelsX(1590), platform::TwipsToPixelsY(3990 + kSpeedExtra));
@@ -140,7 +141,7 @@ frmVideoControls::frmVideoControls(QWidget* owner) : ToolWindow(QStringLiteral("
     setTabOrder(cmdRate[1], cmdRate[2]);
     setTabOrder(cmdRate[2], chkSync);
 
-    Form_Load();
+    Form_Load(program.ModelShown);
 }
 
 QPushButton* frmVideoControls::makeButton(const char* name, short code, const QString& tooltip, int left,
@@ -155,10 +156,10 @@ QPushButton* frmVideoControls::makeButton(const char* name, short code, const QS
     return b;
 }
 
-void frmVideoControls::Form_Load() {
+void frmVideoControls::Form_Load(bool modelShown) {
     optWindow[0]->setChecked(true);  // runs optWindow_Click(0)
     optWindow[0]->setEnabled(true);
-    if (!G().ModelShown) {
+    if (!modelShown) {
         optWindow[1]->setEnabled(false);
         optWindow[2]->setEnabled(false);
         frmBlend->setEnabled(false);

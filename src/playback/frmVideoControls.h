@@ -14,6 +14,7 @@ class QLabel;
 class QPushButton;
 class QRadioButton;
 class QScrollBar;
+struct Globals;
 
 class frmVideoControls : public ToolWindow {
     Q_OBJECT
@@ -28,7 +29,9 @@ public:
         kStop = 6,
     };
 
-    explicit frmVideoControls(QWidget* owner);
+    // `program` is read here only: the choices beyond video 1 start enabled when it has a model
+    // shown; later the main window enables and disables them.
+    frmVideoControls(const Globals& program, QWidget* owner);
 
     QPushButton* cmdPlay = nullptr;
     QPushButton* cmdStop = nullptr;
@@ -73,6 +76,6 @@ protected:
     bool event(QEvent* e) override;
 
 private:
-    void Form_Load();
+    void Form_Load(bool modelShown);
     QPushButton* makeButton(const char* name, short code, const QString& tooltip, int left, int top);
 };

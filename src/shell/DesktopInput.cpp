@@ -85,7 +85,7 @@ void DesktopInput::followClip() {
 }
 
 void DesktopInput::run(KeyCommand command) {
-    if (G().BusyLoading) return;
+    if (w_.Program.BusyLoading) return;
     frmVideoControls* c = w_.VideoControls;
     switch (command) {
         case KeyCommand::PlayStop: {
@@ -125,7 +125,7 @@ void DesktopInput::run(KeyCommand command) {
 }
 
 bool DesktopInput::Open(const OpenRequest& request) {
-    if (G().BusyLoading) return false;
+    if (w_.Program.BusyLoading) return false;
     bool opened = false;
     TrapErrors([&] {
         if (request.asModel) {
@@ -155,7 +155,7 @@ void DesktopInput::OpenStartupFiles(const QString& file, const QString& model) {
 }
 
 std::optional<OpenRequest> DesktopInput::dropped(const QDropEvent& event) const {
-    if (G().BusyLoading || !event.mimeData()->hasUrls()) return std::nullopt;
+    if (w_.Program.BusyLoading || !event.mimeData()->hasUrls()) return std::nullopt;
     return ChooseDroppedFile(event.mimeData()->urls(), event.modifiers() & Qt::ShiftModifier,
                              w_.Toolbar1->Enabled(7));
 }

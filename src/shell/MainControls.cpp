@@ -59,8 +59,13 @@ platform::PictureBox* canvasBox(QWidget* parent, const char* name) {
 }  // namespace
 
 MainControls::MainControls(QMainWindow& window, MainWidgets& controls, const MainState& state,
-                           MainCommands& commands, Hooks hooks)
-    : window_(window), c_(controls), s_(state), commands_(commands), hooks_(std::move(hooks)) {
+                           Globals& program, MainCommands& commands, Hooks hooks)
+    : window_(window),
+      c_(controls),
+      s_(state),
+      program_(program),
+      commands_(commands),
+      hooks_(std::move(hooks)) {
     window_.setObjectName(QStringLiteral("frm_Main"));
     window_.setWindowTitle(QStringLiteral("Golf Swing Analysis"));
     window_.setWindowIcon(AppIcon());
@@ -117,8 +122,8 @@ void MainControls::buildControls() {
     c_.picPVideoFrames = new QWidget(client);
     c_.picPVideoFrames->setObjectName(QStringLiteral("picPVideoFrames"));
     c_.picPVideoFrames->hide();
-    strip_ = new FrameStrip(c_.picPVideoFrames, c_.ImgVideoFrames, ThumbnailCursor(), G().ScreenUnitX,
-                            G().ScreenUnitY);
+    strip_ = new FrameStrip(c_.picPVideoFrames, c_.ImgVideoFrames, ThumbnailCursor(), program_.ScreenUnitX,
+                            program_.ScreenUnitY);
     c_.picCVideoFrames = strip_->Inner();
     c_.shapeVideoFrame = strip_->Marker();
     c_.HScrVideoFrames = strip_->ScrollBar();
@@ -136,7 +141,7 @@ void MainControls::buildControls() {
     c_.DrawToolBox = new frmDrawToolBox(w);
     c_.ImageTool = new frmImageTool(w);
     c_.ModelTool = new frmModelTool(w);
-    c_.VideoControls = new frmVideoControls(w);
+    c_.VideoControls = new frmVideoControls(program_, w);
 }
 
 void MainControls::buildMenus() {
@@ -203,8 +208,8 @@ void MainControls::LayOut() {
         platform::PixelsToTwipsY(c_.VideoControls->frameGeometry().height() +
                                  c_.VideoControls->style()->pixelMetric(QStyle::PM_TitleBarHeight));
     layout_ = ComputeMainLayout(platform::ScreenWidthTwips(), platform::ScreenHeightTwips(), design_);
-    G().ScreenUnitX = layout_.ScreenUnitX;
-    G().ScreenUnitY = layout_.ScreenUnitY;
+    program_.ScreenUnitX = layout_.ScreenUnitX;
+    program_.ScreenUnitY = layout_.ScreenUnitY;
     // The window fills the screen's available area, frame, panels and all: shown maximised,
     // and of that size where nothing maximises it (no window manager).
     window_.setGeometry(platform::AvailableScreenAreas().constFirst());
@@ -246,9 +251,9 @@ void MainControls::placeControls() {
     // The browser shows the working folder; a folder that is gone falls back to the
     // program's own. The drive list follows quietly: a change of drive moves the folder
     // list to the drive's root, which would replace the stored folder.
-    if (!platform::TryStep([&] { c_.Dir1->SetPath(G().WorkingDir); })) {
-        G().WorkingDir = QCoreApplication::applicationDirPath();
-        c_.Dir1->SetPath(G().WorkingDir);
+    if (!platform::TryStep([&] { c_.Dir1->SetPath(program_.WorkingDir); })) {
+        program_.WorkingDir = QCoreApplication::applicationDirPath();
+        c_.Dir1->SetPath(program_.WorkingDir);
     }
     {
         const QSignalBlocker quiet(c_.Drive1);
@@ -310,8 +315,8 @@ void MainControls::fitLayoutToWindow() {
                                 std::lround(platform::ScreenHeightTwips() * sy), design_);
     // What is laid out from now on (thumbnails, the strip's rows, the preview box) takes the
     // units of this layout.
-    G().ScreenUnitX = layout_.ScreenUnitX;
-    G().ScreenUnitY = layout_.ScreenUnitY;
+    program_.ScreenUnitX = layout_.ScreenUnitX;
+    program_.ScreenUnitY = layout_.ScreenUnitY;
     const QRect inner = c_.picCVideoFrames->geometry(), thumb = c_.ImgVideoFrames[0]->geometry();
     const auto onScreen = [](const QWidget* w) { return QRect(w->mapToGlobal(QPoint()), w->size()); };
     const QRect stripBefore = onScreen(c_.picPVideoFrames);
@@ -321,7 +326,7 @@ void MainControls::fitLayoutToWindow() {
          std::initializer_list<ToolWindow*>{c_.VideoControls, c_.DrawToolBox, c_.ImageTool, c_.ModelTool})
         tool->KeepClearOf(stripBefore, onScreen(c_.picPVideoFrames));
     if (c_.imgLogo->isVisible()) c_.imgLogo->setPixmap(SplashPicture(c_.imgLogo->size()));
-    if (G().BusyLoading) {
+    if (program_.BusyLoading) {
         // The loading strip keeps the units it started with; it is laid out again once the
         // load is over.
         c_.picCVideoFrames->setGeometry(inner);
@@ -332,7 +337,7 @@ void MainControls::fitLayoutToWindow() {
         });
         return;
     }
-    if (!G().ClipLoaded) return;  // a load fits the frames when it is done
+    if (!program_.ClipLoaded) return;  // a load fits the frames when it is done
     platform::TryStep([&] { reflowThumbnails(); });
     hooks_.refitClip();
 }
@@ -342,7 +347,7 @@ void MainControls::reflowThumbnails() {
 }
 
 void MainControls::placeToolWindows() {
-    ToolWindowPositions& p = G().ToolPos;
+    ToolWindowPositions& p = program_.ToolPos;
     auto orDefault = [](QPoint& stored, QPoint fallback) {
         if (stored == QPoint(0, 0)) stored = fallback;
     };

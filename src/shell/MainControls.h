@@ -14,6 +14,7 @@ class FrameStrip;
 class MainCommands;
 class QMainWindow;
 class cMRUFileList;
+struct Globals;
 struct MainState;
 struct MainWidgets;
 
@@ -27,9 +28,10 @@ public:
         // After a resize with a clip loaded: the clip fitted to the canvas again and painted.
         std::function<void()> refitClip;
     };
-    // The toolbar and the Tools menu carry `commands`' actions.
-    MainControls(QMainWindow& window, MainWidgets& controls, const MainState& state, MainCommands& commands,
-                 Hooks hooks);
+    // The toolbar and the Tools menu carry `commands`' actions. The layout's screen units, the
+    // working folder and the tool windows' places are kept in `program`.
+    MainControls(QMainWindow& window, MainWidgets& controls, const MainState& state, Globals& program,
+                 MainCommands& commands, Hooks hooks);
 
     // The geometry the load step computed, in twips.
     const MainLayout& Layout() const { return layout_; }
@@ -64,6 +66,7 @@ private:
     QMainWindow& window_;
     MainWidgets& c_;
     const MainState& s_;
+    Globals& program_;
     MainCommands& commands_;
     Hooks hooks_;
     FrameStrip* strip_ = nullptr;

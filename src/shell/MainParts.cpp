@@ -90,21 +90,21 @@ MainParts::MainParts(QMainWindow& window, MainWidgets& controls, MainState& stat
       c_(controls),
       s_(state),
       commands_(window, controls, state, *this),
-      mru_(std::make_unique<cMRUFileList>()) {
+      mru_(std::make_unique<cMRUFileList>(state.Program)) {
     c_.Commands = new MainCommands(
         &window_, [this](int button) { commands_.Toolbar(button); },
         [this](int item) { commands_.ToolsItem(item); },
         [this] {
             return CommandInputs{.picture = s_.Video1.HoldsPicture(),
-                                 .busyLoading = G().BusyLoading,
-                                 .modelShown = G().ModelShown,
-                                 .modelAdjust = G().ModelAdjust,
-                                 .fullWindow = G().FullWindow,
+                                 .busyLoading = s_.Program.BusyLoading,
+                                 .modelShown = s_.Program.ModelShown,
+                                 .modelAdjust = s_.Program.ModelAdjust,
+                                 .fullWindow = s_.Program.FullWindow,
                                  .imageToolOn = s_.ImageToolOn,
                                  .drawingOn = c_.Drawing && c_.Drawing->Overlay().DrawingOn};
         });
     controls_ =
-        std::make_unique<MainControls>(window_, c_, s_, *c_.Commands,
+        std::make_unique<MainControls>(window_, c_, s_, s_.Program, *c_.Commands,
                                        MainControls::Hooks{
                                            .fileItem = [this](int index) { commands_.FileItem(index); },
                                            .exportPicture = [this] { ExportPicture(); },
@@ -126,7 +126,7 @@ CanvasHooks MainParts::canvasHooks() {
     CanvasHooks h;
     h.controls = [this] {
         CanvasControls c;
-        c.modelShown = G().ModelShown;
+        c.modelShown = s_.Program.ModelShown;
         c.fullView = c_.Toolbar1->Value(10);
         c.splitView = c_.Toolbar1->Value(11);
         c.frameBrightness = c_.ImageTool->VScrBright->value();
@@ -151,27 +151,27 @@ CanvasHooks MainParts::canvasHooks() {
 ExportHooks MainParts::exportHooks() {
     ExportHooks h;
     h.modelFrameFor = [this](int v, int m) { return c_.SwingKeys->ModelFrameFor(v, m); };
-    h.startFolder = [] { return G().WorkingDir; };
+    h.startFolder = [this] { return s_.Program.WorkingDir; };
     return h;
 }
 
 void MainParts::ExportPicture() {
-    if (G().BusyLoading) return;
-    TrapErrors([&] { Exports.ExportPicture(G().ClipLoaded); });
+    if (s_.Program.BusyLoading) return;
+    TrapErrors([&] { Exports.ExportPicture(s_.Program.ClipLoaded); });
 }
 
 void MainParts::ExportVideo() {
-    if (G().BusyLoading || Exports.Running()) return;
-    TrapErrors([&] { Exports.ExportVideo(G().ClipLoaded, s_.ClipKind); });
+    if (s_.Program.BusyLoading || Exports.Running()) return;
+    TrapErrors([&] { Exports.ExportVideo(s_.Program.ClipLoaded, s_.ClipKind); });
 }
 
 void MainParts::connectPlayer() {
     const playback::PlaybackState state{.videoFrame = s_.CurrentVideoFrame,
                                         .modelFrame = s_.CurrentModelFrame,
                                         .clipKind = s_.ClipKind,
-                                        .loading = G().BusyLoading,
-                                        .modelShown = G().ModelShown,
-                                        .stopped = G().Stopped};
+                                        .loading = s_.Program.BusyLoading,
+                                        .modelShown = s_.Program.ModelShown,
+                                        .stopped = s_.Program.Stopped};
     player_ = new playback::ClipPlayer(state, std::make_unique<PartsPlayerHost>(*this, c_, s_), &window_);
     c_.VideoTimer = player_->Timer(0);
     c_.bothTimer = player_->Timer(1);
@@ -184,14 +184,14 @@ void MainParts::connectPlayer() {
     // The close box only hides the window: it stays loaded and keeps its sliders and choice.
     connect(controls, &ToolWindow::CloseBoxClicked, this, [this] {
         c_.mnuTools[9]->setChecked(false);
-        G().ToolPos.videoControls = c_.VideoControls->PositionTwips();
+        s_.Program.ToolPos.videoControls = c_.VideoControls->PositionTwips();
         c_.VideoControls->hide();
     });
 }
 
 void MainParts::connectDrawing() {
     // Drawing on the canvas; the tool box's close box is its own affair.
-    c_.Drawing = new CanvasDrawing(&window_);
+    c_.Drawing = new CanvasDrawing(s_.Program, &window_);
     CanvasDrawing& d = *c_.Drawing;
     d.Attach(c_.pic_video, c_.DrawToolBox);
     d.repaintFrame = [this] { paintCurrent(); };
@@ -208,7 +208,7 @@ void MainParts::connectDrawing() {
             platform::TryStep([&] { Canvas.PasteAvi(short(n)); });
     });
     connect(&s_.Model, &FrameSource::FrameReady, this, [this](int n) {
-        if (s_.Model.OnDemand() && n == s_.Model.AwaitedFrame() && G().ModelShown)
+        if (s_.Model.OnDemand() && n == s_.Model.AwaitedFrame() && s_.Program.ModelShown)
             platform::TryStep([&] { Canvas.ModelDraw(short(n)); });
     });
 }
@@ -223,22 +223,22 @@ void MainParts::connectModelAdjustment() {
     });
     connect(tool, &frmModelTool::ZoomChanged, this, [this] {
         // The zoom belongs to the blend view; in the split view it waits for the next change.
-        if (G().FullWindow) platform::TryStep([&] { Adjuster.Zoom(c_.ModelTool->scrZoom->value()); });
+        if (s_.Program.FullWindow) platform::TryStep([&] { Adjuster.Zoom(c_.ModelTool->scrZoom->value()); });
     });
     connect(tool, &ToolWindow::CloseBoxClicked, this, [this] {
         // The command hides it and ends the mode; shown any other way, it only hides.
-        if (G().ModelAdjust)
+        if (s_.Program.ModelAdjust)
             commands_.Toolbar(8);
         else
-            ToolbarCommands::HideToolWindow(c_.ModelTool, G().ToolPos.adjustTool);
+            ToolbarCommands::HideToolWindow(c_.ModelTool, s_.Program.ToolPos.adjustTool);
     });
     connect(c_.hscrAvi1, &QScrollBar::valueChanged, this,
             [this] { Adjuster.PanVideo1(c_.hscrAvi1->value()); });
     connect(c_.hscrAvi2, &QScrollBar::valueChanged, this,
             [this] { Adjuster.PanModel(c_.hscrAvi2->value()); });
 
-    c_.Drawing->modelShown = [] { return G().ModelShown; };
-    c_.Drawing->modelAdjustMode = [] { return G().ModelAdjust; };
+    c_.Drawing->modelShown = [this] { return s_.Program.ModelShown; };
+    c_.Drawing->modelAdjustMode = [this] { return s_.Program.ModelAdjust; };
     Adjuster.Attach(*c_.Drawing);
 }
 
@@ -272,7 +272,7 @@ void MainParts::connectClips() {
         c_.SwingKeys->ClipLoaded(KeyPositionsController::Video1, path);
         ShowVideoInfo(*c_.picVideoInfo, -1);
         AddRecentFile(path);
-        G().ClipLoaded = true;
+        s_.Program.ClipLoaded = true;
     };
     h.pictureComing = [this] {
         c_.hscrAvi1->hide();
@@ -292,9 +292,10 @@ void MainParts::connectClips() {
     h.modelOpened = [this](const QString& path) {
         c_.SwingKeys->ClipLoaded(KeyPositionsController::Model, path);
     };
-    opener_ = std::make_unique<ClipOpener>(window_, *c_.pic_video, *c_.prgbarProcess, controls_->Strip(),
-                                           s_.Video1, s_.Model, G().BusyLoading, G().CloseRequested,
-                                           G().ScreenUnitX, G().ScreenUnitY, std::move(h));
+    opener_ =
+        std::make_unique<ClipOpener>(window_, *c_.pic_video, *c_.prgbarProcess, controls_->Strip(), s_.Video1,
+                                     s_.Model, s_.Program.BusyLoading, s_.Program.CloseRequested,
+                                     s_.Program.ScreenUnitX, s_.Program.ScreenUnitY, std::move(h));
 }
 
 void MainParts::connectBrowser() {
@@ -312,12 +313,12 @@ void MainParts::connectBrowser() {
     b.preview = [this](const QString& path) {
         if (s_.previewClip) s_.previewClip(path);
     };
-    browser_ = std::make_unique<FileBrowser>(*c_.Drive1, *c_.Dir1, *c_.File1, G().BusyLoading, G().WorkingDir,
-                                             std::move(b));
+    browser_ = std::make_unique<FileBrowser>(*c_.Drive1, *c_.Dir1, *c_.File1, s_.Program.BusyLoading,
+                                             s_.Program.WorkingDir, std::move(b));
 
     connect(c_.Drive1, &platform::DriveListBox::Change, this, [this] { browser_->DriveChanged(); });
     connect(c_.Dir1, &platform::DirListBox::Change, this, [this] { browser_->FolderChanged(); });
-    preview_ = std::make_unique<MoviePreview>(c_.picVideo, c_.File1);
+    preview_ = std::make_unique<MoviePreview>(s_.Program, c_.picVideo, c_.File1);
     s_.previewClip = [this](const QString& path) { preview_->Preview(path); };
     connect(c_.File1, &platform::FileListBox::MouseUp, this,
             [this](int button, int shift, float, float) { FileMouseUp(button, shift); });
@@ -351,24 +352,25 @@ void MainParts::connectKeysAndZoom() {
          .video = s_.Video1,
          .model = s_.Model,
          .clipKind = s_.ClipKind,
-         .loading = G().BusyLoading,
-         .modelShown = G().ModelShown,
-         .screenUnitY = G().ScreenUnitY,
+         .loading = s_.Program.BusyLoading,
+         .modelShown = s_.Program.ModelShown,
+         .screenUnitY = s_.Program.ScreenUnitY,
          .playing = [this] { return c_.VideoTimer->isActive() || c_.bothTimer->isActive(); },
          .showThumbnail = [this](int index) { ShowThumbnail(index); }},
         &window_);
     connect(this, &MainParts::FrameShown, navigation, &ClipNavigation::FrameShown);
-    auto* zoom = new CanvasZoom({Canvas, s_.Video1, s_.CurrentVideoFrame, s_.CurrentModelFrame,
-                                 [] { return G().BusyLoading; }, [] { return G().ClipLoaded; }},
-                                *c_.Toolbar1, WholeFrameIcon(), &window_);
+    auto* zoom =
+        new CanvasZoom({Canvas, s_.Video1, s_.CurrentVideoFrame, s_.CurrentModelFrame,
+                        [this] { return s_.Program.BusyLoading; }, [this] { return s_.Program.ClipLoaded; }},
+                       *c_.Toolbar1, WholeFrameIcon(), &window_);
     connect(this, &MainParts::FrameShown, zoom, &CanvasZoom::FrameShown);
 }
 
 ModelViews& MainParts::Views() {
     if (!views_)
         views_ = new ModelViews(&window_, {s_.Video1, s_.Model, *c_.pic_video, *c_.hscrAvi1, *c_.hscrAvi2},
-                                G().FullWindow,
-                                {.modelShown = [] { return G().ModelShown; },
+                                s_.Program.FullWindow,
+                                {.modelShown = [this] { return s_.Program.ModelShown; },
                                  .stillPicture = [this] { return s_.ClipKind == 1; },
                                  .paintVideo = [this] { paintCurrent(); },
                                  .videoPanned = [this] { Adjuster.PanVideo1(c_.hscrAvi1->value()); },
@@ -382,7 +384,8 @@ ModelInsertion& MainParts::ModelSlot() {
             &window_,
             {s_.Model, *c_.pic_video, *c_.hscrAvi2, *c_.VideoControls, *c_.ModelTool, *c_.VideoTimer,
              *c_.ModelTimer, *c_.bothTimer, Views()},
-            {G().ModelShown, G().ModelAdjust, G().Stopped, s_.CurrentModelFrame, G().ModelDir},
+            {s_.Program.ModelShown, s_.Program.ModelAdjust, s_.Program.Stopped, s_.CurrentModelFrame,
+             s_.Program.ModelDir},
             {.chooseFile = [this](const QString& filter, QString& folder,
                                   QString& path) { return AskForClip(&window_, filter, folder, path); },
              .open = [this](const QString& path) { return OpenModel(path); },
@@ -404,12 +407,12 @@ void MainParts::Load() {
         controls_->LayOut();
         loadSettings();
         const QString programFolder = QCoreApplication::applicationDirPath();
-        if (G().WorkingDir.isEmpty()) G().WorkingDir = programFolder;
-        if (G().ModelDir.isEmpty()) G().ModelDir = programFolder;
+        if (s_.Program.WorkingDir.isEmpty()) s_.Program.WorkingDir = programFolder;
+        if (s_.Program.ModelDir.isEmpty()) s_.Program.ModelDir = programFolder;
         controls_->Place();
         c_.Commands->Refresh();
-        G().ClipLoaded = false;
-        G().BusyLoading = false;
+        s_.Program.ClipLoaded = false;
+        s_.Program.BusyLoading = false;
     });
 }
 
@@ -426,20 +429,20 @@ void MainParts::loadSettings() {
     mru_->LoadMarkStyle(reg);
     // New marks take the user's style, the rubber bands too.
     OverlayModel& o = c_.Drawing->Overlay();
-    o.Line1.BorderColor = o.Shape1.BorderColor = G().Marks.color;
-    o.Line1.BorderWidth = o.Shape1.BorderWidth = G().Marks.width;
+    o.Line1.BorderColor = o.Shape1.BorderColor = s_.Program.Marks.color;
+    o.Line1.BorderWidth = o.Shape1.BorderWidth = s_.Program.Marks.width;
 }
 
 void MainParts::Unload() {
     using platform::TryStep;
     // Each step may fail on its own; the next one still runs.
     TryStep([&] {
-        ToolWindowPositions& p = G().ToolPos;
+        ToolWindowPositions& p = s_.Program.ToolPos;
         p.drawTool = c_.DrawToolBox->PositionTwips();
         p.imageTool = c_.ImageTool->PositionTwips();
         p.adjustTool = c_.ModelTool->PositionTwips();
         p.videoControls = c_.VideoControls->PositionTwips();
-        G().Marks =
+        s_.Program.Marks =
             MarkStyle{c_.Drawing->Overlay().Line1.BorderColor, c_.Drawing->Overlay().Line1.BorderWidth};
     });
     TryStep([&] {
@@ -478,10 +481,10 @@ void MainParts::refitClip() {
         // its own size.
         FrameStore& video = s_.Video1;
         const QRect before = video.CanvasRect();
-        if (G().FullWindow) {
+        if (s_.Program.FullWindow) {
             video.FitTo(c_.pic_video->width(), c_.pic_video->height());
             // The blended model keeps its place on the picture.
-            if (G().ModelShown && !before.isEmpty())
+            if (s_.Program.ModelShown && !before.isEmpty())
                 s_.Model.placement = RefittedPlacement(s_.Model.placement, before, video.CanvasRect());
         } else {
             Views().LeaveSplit();
@@ -490,7 +493,7 @@ void MainParts::refitClip() {
     }
     c_.pic_video->Cls();
     Canvas.PasteAvi(s_.CurrentVideoFrame);
-    if (G().ModelShown) Canvas.ModelDraw(s_.CurrentModelFrame);
+    if (s_.Program.ModelShown) Canvas.ModelDraw(s_.CurrentModelFrame);
     if (!c_.picVideoInfo->isHidden()) ShowVideoInfo(*c_.picVideoInfo, -1);
 }
 
@@ -511,7 +514,7 @@ void MainParts::ShowVideoInfo(platform::PictureBox& box, int shownFrame) {
 
 void MainParts::ShowThumbnail(int index) {
     // A frame the clip does not have is never made the current one.
-    if (G().BusyLoading || s_.ClipKind == 1 || index < 0 || index >= s_.Video1.frameCount) return;
+    if (s_.Program.BusyLoading || s_.ClipKind == 1 || index < 0 || index >= s_.Video1.frameCount) return;
     using platform::TryStep;
     // Each step may fail on its own; the next still runs.
     TryStep([&] {

@@ -52,7 +52,7 @@ void ToolbarCommands::HideToolWindow(ToolWindow* window, QPoint& positionTwips) 
 }
 
 void ToolbarCommands::ShowClipCommands() {
-    const bool wasSplit = !G().FullWindow;
+    const bool wasSplit = !s_.Program.FullWindow;
     if (wasSplit) {
         // The new clip is fitted whole: the split view's sliders and halved model go.
         c_.hscrAvi1->hide();
@@ -62,14 +62,14 @@ void ToolbarCommands::ShowClipCommands() {
             s_.Model.sourceHeight = size.height();
         }
         s_.Model.panX = 0;
-        G().FullWindow = true;
+        s_.Program.FullWindow = true;
     }
     // The view's buttons are read by the paint below.
     c_.Commands->ClipOpened();
     if (wasSplit) {
         // Painted while the split view was still on, the new picture lies over what was
         // there: paint it again in the full view, which clears first, blended if a model is in.
-        if (G().ModelShown)
+        if (s_.Program.ModelShown)
             parts_.Canvas.PasteModel(s_.CurrentModelFrame);
         else
             parts_.Canvas.PasteAvi(s_.CurrentVideoFrame);
@@ -81,7 +81,7 @@ void ToolbarCommands::Toolbar(int index) {
     const auto refresh = qScopeGuard([this] { c_.Commands->Refresh(); });
     // The commands that ask for a file wait until a load ends (their buttons are disabled
     // meanwhile; this covers the menus too).
-    if (G().BusyLoading && (index == 1 || index == 7)) return;
+    if (s_.Program.BusyLoading && (index == 1 || index == 7)) return;
     TrapErrors([&] {
         switch (index) {
             case 1:
@@ -105,7 +105,7 @@ void ToolbarCommands::Toolbar(int index) {
                 copyImage();
                 break;
             case 7:
-                if (!G().ModelShown)
+                if (!s_.Program.ModelShown)
                     parts_.ModelSlot().Insert();
                 else
                     parts_.ModelSlot().Close();
@@ -130,9 +130,9 @@ void ToolbarCommands::open() {
     if (!AskForClip(&window_,
                     QStringLiteral("Video Files|") + kVideoPatterns +
                         QStringLiteral("|AVI Files|*.avi|Picture Files|") + kPicturePatterns,
-                    G().WorkingDir, path))
+                    s_.Program.WorkingDir, path))
         return;
-    c_.Dir1->SetPath(G().WorkingDir);
+    c_.Dir1->SetPath(s_.Program.WorkingDir);
     if (!IsPictureFile(path)) {
         // A clip that cannot be opened leaves the loaded one and every control as it was.
         if (!parts_.OpenClip(path)) return;
@@ -147,9 +147,9 @@ void ToolbarCommands::open() {
 void ToolbarCommands::toggleImageTool() {
     s_.ImageToolOn = !s_.ImageToolOn;
     if (s_.ImageToolOn)
-        ShowToolWindow(c_.ImageTool, G().ToolPos.imageTool);
+        ShowToolWindow(c_.ImageTool, s_.Program.ToolPos.imageTool);
     else
-        HideToolWindow(c_.ImageTool, G().ToolPos.imageTool);
+        HideToolWindow(c_.ImageTool, s_.Program.ToolPos.imageTool);
 }
 
 void ToolbarCommands::copyImage() {
@@ -167,13 +167,13 @@ void ToolbarCommands::copyImage() {
 }
 
 void ToolbarCommands::toggleModelAdjust() {
-    if (!G().ModelAdjust) {
+    if (!s_.Program.ModelAdjust) {
         if (c_.Drawing->Overlay().DrawingOn) Toolbar(3);
-        G().ModelAdjust = true;
-        ShowToolWindow(c_.ModelTool, G().ToolPos.adjustTool);
+        s_.Program.ModelAdjust = true;
+        ShowToolWindow(c_.ModelTool, s_.Program.ToolPos.adjustTool);
     } else {
-        G().ModelAdjust = false;
-        HideToolWindow(c_.ModelTool, G().ToolPos.adjustTool);
+        s_.Program.ModelAdjust = false;
+        HideToolWindow(c_.ModelTool, s_.Program.ToolPos.adjustTool);
         c_.Drawing->SetMousePointer(0);
     }
 }
@@ -202,10 +202,10 @@ void ToolbarCommands::ToolsItem(int index) {
             break;
         case 9:
             if (!c_.mnuTools[9]->isChecked()) {
-                ShowToolWindow(c_.VideoControls, G().ToolPos.videoControls);
+                ShowToolWindow(c_.VideoControls, s_.Program.ToolPos.videoControls);
                 c_.mnuTools[9]->setChecked(true);
             } else {
-                HideToolWindow(c_.VideoControls, G().ToolPos.videoControls);
+                HideToolWindow(c_.VideoControls, s_.Program.ToolPos.videoControls);
                 c_.mnuTools[9]->setChecked(false);
             }
             break;
@@ -215,7 +215,7 @@ void ToolbarCommands::ToolsItem(int index) {
 }
 
 void ToolbarCommands::FileItem(int index) {
-    if (G().BusyLoading) return;
+    if (s_.Program.BusyLoading) return;
     TrapErrors([&] {
         if (index == 0) Toolbar(1);
         if (index == 1) Toolbar(7);

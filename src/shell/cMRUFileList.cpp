@@ -217,9 +217,9 @@ void AddList(Settings& out, int capacity, int count, const std::vector<QString>&
                          TextValue(entries[static_cast<std::size_t>(i - 1)]));
 }
 
-void AddPositions(Settings& out) {
+void AddPositions(Settings& out, const ToolWindowPositions& positions) {
     for (const PositionName& n : kPositions) {
-        const QPoint pos = G().ToolPos.*n.pos;
+        const QPoint pos = positions.*n.pos;
         out.emplace_back(QLatin1String(n.x), TextValue(QString::number(pos.x())));
         out.emplace_back(QLatin1String(n.y), TextValue(QString::number(pos.y())));
     }
@@ -230,11 +230,11 @@ void AddPositions(Settings& out) {
 bool cMRUFileList::SaveSettings(cRegistry& registry) const {
     Settings all;
     AddList(all, capacity_, count_, entries_);
-    all.emplace_back(QStringLiteral("WorkingDir"), TextValue(G().WorkingDir));
-    all.emplace_back(QStringLiteral("ModelDir"), TextValue(G().ModelDir));
-    AddPositions(all);
-    all.emplace_back(QStringLiteral("MarkColor"), DwordValue(G().Marks.color));
-    all.emplace_back(QStringLiteral("MarkWidth"), DwordValue(G().Marks.width));
+    all.emplace_back(QStringLiteral("WorkingDir"), TextValue(program_.WorkingDir));
+    all.emplace_back(QStringLiteral("ModelDir"), TextValue(program_.ModelDir));
+    AddPositions(all, program_.ToolPos);
+    all.emplace_back(QStringLiteral("MarkColor"), DwordValue(program_.Marks.color));
+    all.emplace_back(QStringLiteral("MarkWidth"), DwordValue(program_.Marks.width));
     return Write(registry, all);
 }
 
@@ -265,26 +265,26 @@ bool cMRUFileList::Load(cRegistry& registry) {
 }
 
 bool cMRUFileList::SaveDir(cRegistry& registry) const {
-    return Write(registry, {{QStringLiteral("WorkingDir"), TextValue(G().WorkingDir)}});
+    return Write(registry, {{QStringLiteral("WorkingDir"), TextValue(program_.WorkingDir)}});
 }
 
 bool cMRUFileList::LoadDir(cRegistry& registry) {
     return Guarded([&] {
         registry.SetValueKey(QStringLiteral("WorkingDir"));
         registry.SetValueType(REG_SZ);
-        if (registry.KeyExists()) G().WorkingDir = StoredText(ReadPlain(registry));
+        if (registry.KeyExists()) program_.WorkingDir = StoredText(ReadPlain(registry));
     });
 }
 
 bool cMRUFileList::SaveModelDir(cRegistry& registry) const {
-    return Write(registry, {{QStringLiteral("ModelDir"), TextValue(G().ModelDir)}});
+    return Write(registry, {{QStringLiteral("ModelDir"), TextValue(program_.ModelDir)}});
 }
 
 bool cMRUFileList::LoadModelDir(cRegistry& registry) {
     return Guarded([&] {
         registry.SetValueKey(QStringLiteral("ModelDir"));
         registry.SetValueType(REG_SZ);
-        if (registry.KeyExists()) G().ModelDir = StoredText(ReadPlain(registry));
+        if (registry.KeyExists()) program_.ModelDir = StoredText(ReadPlain(registry));
     });
 }
 
@@ -292,22 +292,22 @@ bool cMRUFileList::LoadMarkStyle(cRegistry& registry) {
     return Guarded([&] {
         registry.SetValueType(REG_DWORD);
         registry.SetValueKey(QStringLiteral("MarkColor"));
-        if (registry.KeyExists()) G().Marks.color = StoredInt(registry.Value()) & 0xFFFFFF;
+        if (registry.KeyExists()) program_.Marks.color = StoredInt(registry.Value()) & 0xFFFFFF;
         registry.SetValueKey(QStringLiteral("MarkWidth"));
-        if (registry.KeyExists()) G().Marks.width = std::clamp(StoredInt(registry.Value()), 1, 5);
+        if (registry.KeyExists()) program_.Marks.width = std::clamp(StoredInt(registry.Value()), 1, 5);
     });
 }
 
 bool cMRUFileList::SaveToolCoor(cRegistry& registry) const {
     Settings positions;
-    AddPositions(positions);
+    AddPositions(positions, program_.ToolPos);
     return Write(registry, positions);
 }
 
 bool cMRUFileList::LoadToolCoor(cRegistry& registry) {
     return Guarded([&] {
         for (const PositionName& n : kPositions) {
-            QPoint& pos = G().ToolPos.*n.pos;
+            QPoint& pos = program_.ToolPos.*n.pos;
             for (const char* name : {n.x, n.y}) {
                 registry.SetValueKey(QLatin1String(name));
                 registry.SetValueType(REG_SZ);

@@ -1,19 +1,24 @@
 #pragma once
 // The list of recently opened clips, and the reader and writer of every persistent
-// setting of the program: the recent files, the working folder, the model folder and
-// the tool window positions (the last three live in G()). All of it is kept in one
-// registry key, which the caller selects on the cRegistry it hands in.
+// setting of the program: the recent files, the working folder, the model folder, the
+// tool window positions and the style of new marks (all but the files live in the Globals
+// handed in). All of it is kept in one registry key, which the caller selects on the
+// cRegistry it hands in.
 
 #include <QString>
 
 #include <vector>
 
 class cRegistry;
+struct Globals;
 
 class cMRUFileList {
 public:
     // The File menu has four recent-file slots; a stored capacity is never taken above it.
     static constexpr int kMenuSlots = 4;
+
+    // The folders, positions and mark style are read from and stored into `program`.
+    explicit cMRUFileList(Globals& program) : program_(program) {}
 
     // The capacity. Setting a different value resizes the list, keeping the entries that
     // still fit (the count shrinks with it); a capacity below 1 raises "Subscript out of
@@ -45,7 +50,7 @@ public:
     bool LoadModelDir(cRegistry& registry);
     bool SaveToolCoor(cRegistry& registry) const;
     bool LoadToolCoor(cRegistry& registry);
-    // The style of new marks (G().Marks); a stored width outside 1..5 is brought within.
+    // The style of new marks; a stored width outside 1..5 is brought within.
     bool LoadMarkStyle(cRegistry& registry);
 
 private:
@@ -53,6 +58,7 @@ private:
     static QString ShortPath(const QString& path);
     void checkIndex(int i) const;
 
+    Globals& program_;
     int capacity_ = 0;
     int count_ = 0;
     std::vector<QString> entries_;  // entries_[i - 1] is entry i

@@ -46,9 +46,9 @@ frm_Main::~frm_Main() {
 }
 
 void frm_Main::closeEvent(QCloseEvent* event) {
-    if (G().BusyLoading) {
+    if (Program.BusyLoading) {
         // Frames are being read and a paint may still read them: close once the load ends.
-        G().CloseRequested = true;
+        Program.CloseRequested = true;
         event->ignore();
         return;
     }

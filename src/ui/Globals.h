@@ -1,7 +1,8 @@
 #pragma once
-// Program-wide state shared by the main window and the tool windows. It is set in the
-// main window's load step and read by many parts of the program; everything runs on
-// the user-interface thread, so no locking.
+// The program's state shared by the main window, its parts and the tool windows. Each main
+// window owns one (its state's Program), sets it in its load step and hands it by reference
+// to the parts that read or change it; everything runs on the user-interface thread, so no
+// locking.
 
 #include <QPoint>
 #include <QString>
@@ -36,6 +37,3 @@ struct Globals {
     bool ModelAdjust = false;     // the model adjustment window is shown; the canvas mouse moves the model
     bool Stopped = true;          // no playback has been started since the last Stop
 };
-
-// The one instance.
-Globals& G();

@@ -189,14 +189,14 @@ private slots:
         struct Click { int button, keys; bool busy; };
         for (const Click c : {Click{vbLeftButton, vbCtrlMask, false}, Click{vbLeftButton, vbShiftMask | vbCtrlMask, false},
                               Click{vbRightButton, vbShiftMask, false}, Click{vbLeftButton, vbShiftMask, true}}) {
-            G().BusyLoading = c.busy;
+            w_->Program.BusyLoading = c.busy;
             w_->File1_MouseUp(c.button, c.keys);
-            G().BusyLoading = false;
-            QVERIFY(!G().ClipLoaded && !w_->imgLogo->isHidden());
+            w_->Program.BusyLoading = false;
+            QVERIFY(!w_->Program.ClipLoaded && !w_->imgLogo->isHidden());
         }
         frm_Main& w = openSwing();
-        QVERIFY(G().ClipLoaded && !G().BusyLoading && w.imgLogo->isHidden() && w.pic_video->isVisible());
-        QCOMPARE(G().WorkingDir, QDir::cleanPath(clips_->path()));
+        QVERIFY(w.Program.ClipLoaded && !w.Program.BusyLoading && w.imgLogo->isHidden() && w.pic_video->isVisible());
+        QCOMPARE(w.Program.WorkingDir, QDir::cleanPath(clips_->path()));
         QVERIFY(framesAndThumbnailsNumbered(w, 30));
         QCOMPARE(w.MRU().File(1), QDir::cleanPath(clips_->path()) + QStringLiteral("/swing.avi"));
         QTest::mouseClick(w.ImgVideoFrames[13], Qt::LeftButton);
@@ -205,10 +205,9 @@ private slots:
         QCOMPARE(w.shapeVideoFrame->pos(), w.ImgVideoFrames[13]->pos());
         w.HScrVideoFrames->setValue(2);  // the strip's top at -2 x (1380 + 50) twips
         QCOMPARE(w.picCVideoFrames->y(), -TwipsToPixelsY(2860));
-        G().BusyLoading = true;  // ignored while frames load
+        w.Program.BusyLoading = true;  // ignored while frames load
         w.ImgVideoFrames_Click(20);
         QCOMPARE(w.CurrentVideoFrame, short(13));
-        G().BusyLoading = false;
     }
 
     // A tick of the playing clip, the toolbar's Open, the menu's Insert Model, a change of
@@ -231,7 +230,7 @@ private slots:
         int ticksOnAHalfReadClip = 0;
         QTimer meanwhile;
         connect(&meanwhile, &QTimer::timeout, &w, [&] {
-            if (!G().BusyLoading || commandsArrived) return;
+            if (!w.Program.BusyLoading || commandsArrived) return;
             commandsArrived = true;
             dialogCommandsEnabled = w.Toolbar1->Enabled(1) || w.Toolbar1->Enabled(7);
             w.Toolbar_Click(1);
@@ -253,12 +252,14 @@ private slots:
         QSet<int> progress;
         connect(w.prgbarProcess, &QProgressBar::valueChanged, &w, [&](int v) { progress.insert(v); });
         struct PaintCounter : QObject {
+            const bool* busy = nullptr;  // the window's load flag
             int paints = 0;
             bool eventFilter(QObject*, QEvent* e) override {
-                paints += e->type() == QEvent::Paint && G().BusyLoading;
+                paints += e->type() == QEvent::Paint && *busy;
                 return false;
             }
         } counter;
+        counter.busy = &w.Program.BusyLoading;
         qApp->installEventFilter(&counter);
         meanwhile.start(0);
         w.File1_MouseUp(vbLeftButton, vbShiftMask);
@@ -275,7 +276,7 @@ private slots:
         QCOMPARE(w.CurrentVideoFrame, short(0));
         // The folder list stayed with the file list, so the next open takes the file listed.
         QCOMPARE(w.Dir1->Path(), w.File1->Path());
-        QCOMPARE(G().WorkingDir, QDir::cleanPath(clips_->path()));
+        QCOMPARE(w.Program.WorkingDir, QDir::cleanPath(clips_->path()));
         QVERIFY(w.File1->SelectFile(QStringLiteral("Ten.AVI")));
         w.File1_MouseUp(vbLeftButton, vbShiftMask);
         QCOMPARE(w.Video1.frameCount, short(10));
@@ -344,7 +345,7 @@ private slots:
             if (n == afterFrame) cancel();
         });
         QCOMPARE(w.fOpenAvi(next), afterFrame >= 0);
-        QVERIFY(!G().BusyLoading && w.prgbarProcess->isHidden());
+        QVERIFY(!w.Program.BusyLoading && w.prgbarProcess->isHidden());
         QVERIFY2(boxes_->calls.empty(), qPrintable(boxes_->prompts().join('|')));
         const int held = afterFrame < 0 ? 30 : afterFrame + 1;
         QCOMPARE(w.Video1.clipFileName, afterFrame < 0 ? QStringLiteral("swing.avi") : QStringLiteral("forty.avi"));
@@ -352,7 +353,7 @@ private slots:
         QVERIFY(framesAndThumbnailsNumbered(w, held));
         if (afterFrame < 0) QCOMPARE(ShownFrame(w), 12);
         QCOMPARE(w.HScrVideoFrames->maximum(),
-                 ComputeThumbnails(G().ScreenUnitX, G().ScreenUnitY, afterFrame < 0 ? 320 : 64, afterFrame < 0 ? 240 : 48, held).scrollMax);
+                 ComputeThumbnails(w.Program.ScreenUnitX, w.Program.ScreenUnitY, afterFrame < 0 ? 320 : 64, afterFrame < 0 ? 240 : 48, held).scrollMax);
         QTRY_COMPARE(w.isVisible(), !closing);
     }
 
@@ -439,7 +440,7 @@ private slots:
         QCOMPARE(w.CurrentVideoFrame, short(12));
         QCOMPARE(w.ClipKind, 2);
         QCOMPARE(ShownFrame(w), 12);
-        QVERIFY(!G().BusyLoading && w.prgbarProcess->isHidden());
+        QVERIFY(!w.Program.BusyLoading && w.prgbarProcess->isHidden());
     }
 
     // The refusals on their own: the frame table's limits first, then an empty clip, then memory.

@@ -6,7 +6,6 @@
 #include "TestDesktop.h"
 #include "clips/PictureReader.h"
 #include "imaging/cDIBSection.h"
-#include "ui/Globals.h"
 #include "shell/frm_Main.h"
 
 #include <QDirIterator>

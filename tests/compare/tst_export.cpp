@@ -111,7 +111,7 @@ class TestExport : public QObject {
     // view: 1 the model blended half over video 1, 2 beside it.
     void insertModel(frm_Main& w, const QString& model, int view) {
         files_.Click(w, 7, model);
-        QVERIFY(G().ModelShown);
+        QVERIFY(w.Program.ModelShown);
         w.VideoControls->hscrBlend->setValue(128);
         if (view == 2) {
             w.Toolbar1->SetValue(11, true);

@@ -58,7 +58,7 @@ class TestModelViews : public QObject {
     void openBoth(frm_Main& w, const char* video = "video.avi") {
         click(w, 1, video);
         click(w, 7, "model.avi");
-        QVERIFY(G().ModelShown);
+        QVERIFY(w.Program.ModelShown);
     }
     static QRgb at(const frm_Main& w, int x, int y) { return w.pic_video->Image().pixel(x, y); }
     static QRgb at(const frm_Main& w, QPoint p) { return at(w, p.x(), p.y()); }
@@ -102,15 +102,15 @@ private slots:
         // be read inserts nothing either, and says so (the commands' states: derivedStates).
         w.Toolbar1->SetValue(7, true);
         click(w, 7);
-        QVERIFY(!G().ModelShown && !w.Toolbar1->Value(7) && boxes.calls.empty());
+        QVERIFY(!w.Program.ModelShown && !w.Toolbar1->Value(7) && boxes.calls.empty());
         click(w, 7, "still.bmp");
-        QVERIFY(!G().ModelShown && !w.Toolbar1->Value(7) && !boxes.calls.empty());
+        QVERIFY(!w.Program.ModelShown && !w.Toolbar1->Value(7) && !boxes.calls.empty());
 
         // Inserted while video 1 plays, the window choice stays locked until Stop.
         frmVideoControls* c = w.VideoControls;
         c->cmdPlay->click();
         click(w, 7, "model.avi");
-        QVERIFY(G().ModelShown && w.Toolbar1->Value(7) && w.mnuTools[3]->isChecked());
+        QVERIFY(w.Program.ModelShown && w.Toolbar1->Value(7) && w.mnuTools[3]->isChecked());
         QCOMPARE(w.CurrentModelFrame, short(1));
         QVERIFY(c->hscrBlend->isEnabled() && !c->optWindow[1]->isEnabled() && !c->optWindow[2]->isEnabled());
         c->cmdStop->click();
@@ -119,13 +119,13 @@ private slots:
 
         // Closing it stops its playback and gives the buttons back to video 1.
         w.Toolbar_Click(8);
-        QVERIFY(G().ModelAdjust && w.ModelTool->isVisible());
+        QVERIFY(w.Program.ModelAdjust && w.ModelTool->isVisible());
         c->optWindow[1]->click();
         c->cmdPlay->click();
-        QVERIFY(w.bothTimer->isActive() && !G().Stopped);
+        QVERIFY(w.bothTimer->isActive() && !w.Program.Stopped);
         w.Toolbar_Click(7);  // close
-        QVERIFY(!G().ModelShown && !G().ModelAdjust && !w.ModelTool->isVisible() && !w.Toolbar1->Value(7));
-        QVERIFY(!w.bothTimer->isActive() && G().Stopped && c->WindowChoice == 0 && c->optWindow[0]->isEnabled());
+        QVERIFY(!w.Program.ModelShown && !w.Program.ModelAdjust && !w.ModelTool->isVisible() && !w.Toolbar1->Value(7));
+        QVERIFY(!w.bothTimer->isActive() && w.Program.Stopped && c->WindowChoice == 0 && c->optWindow[0]->isEnabled());
         QVERIFY(!c->hscrBlend->isEnabled() && !c->optWindow[1]->isEnabled() && !c->optWindow[2]->isEnabled());
         QVERIFY(!w.Model.Frame(1));
         QCOMPARE(w.mnuFile[1]->text(), QStringLiteral("Open model"));
@@ -267,7 +267,7 @@ private slots:
 
         // The close box is the toolbar command.
         QVERIFY(!w.ModelTool->close());
-        QVERIFY(!G().ModelAdjust && !w.Toolbar1->Value(8) && !w.mnuTools[4]->isChecked());
+        QVERIFY(!w.Program.ModelAdjust && !w.Toolbar1->Value(8) && !w.mnuTools[4]->isChecked());
     }
 
     // Picture pixels (their centres) onto the canvas and back, through fit, pan, mirror, zoom.
@@ -356,7 +356,7 @@ private slots:
         openBoth(w);
         const QRect fullCanvas = w.Video1.CanvasRect();
         split(w);
-        QVERIFY(!G().FullWindow && w.mnuTools[7]->isChecked() && !w.mnuTools[6]->isChecked());
+        QVERIFY(!w.Program.FullWindow && w.mnuTools[7]->isChecked() && !w.mnuTools[6]->isChecked());
         QVERIFY(!w.hscrAvi1->isHidden() && !w.hscrAvi2->isHidden());
         // Each half shows, at the full view's scale, the part of the frame's width it holds
         // (about half of it here); the slider reaches the rest and starts in the middle.
@@ -382,7 +382,7 @@ private slots:
         // Back to the full view, once however often it is chosen.
         w.mnuTools_Click(6);
         w.mnuTools_Click(6);
-        QVERIFY(G().FullWindow && w.Toolbar1->Value(10) && !w.Toolbar1->Value(11));
+        QVERIFY(w.Program.FullWindow && w.Toolbar1->Value(10) && !w.Toolbar1->Value(11));
         QCOMPARE(w.Video1.CanvasRect(), fullCanvas);
         QCOMPARE(w.Video1.panX, 0);
         QVERIFY(w.hscrAvi1->isHidden() && w.hscrAvi2->isHidden());
@@ -399,7 +399,7 @@ private slots:
         click(w, 1, "still.bmp");
         QCOMPARE(w.ClipKind, 1);
         w.mnuTools_Click(7);
-        QVERIFY(G().FullWindow && w.Toolbar1->Value(10) && !w.Toolbar1->Value(11));
+        QVERIFY(w.Program.FullWindow && w.Toolbar1->Value(10) && !w.Toolbar1->Value(11));
         QVERIFY(w.hscrAvi1->isHidden() && w.hscrAvi2->isHidden());
         QCOMPARE(qBlue(at(w, w.Model.placement.center())), 255 - 200);  // the model, still inverted
         // Inserting a model in the split view returns to the blended full view.
@@ -407,7 +407,7 @@ private slots:
         w.mnuTools_Click(7);
         w.Toolbar_Click(7);
         click(w, 7, "model.avi");
-        QVERIFY(G().FullWindow && w.Toolbar1->Value(10));
+        QVERIFY(w.Program.FullWindow && w.Toolbar1->Value(10));
         QCOMPARE(w.Video1.CanvasRect(), fullCanvas);
     }
 

@@ -55,7 +55,7 @@ private slots:
     void openThroughTheDialog() {
         MsgBoxRecorder boxes;
         frm_Main w;
-        const QString before = G().WorkingDir;
+        const QString before = w.Program.WorkingDir;
         w.Toolbar_Click(1);
         QCOMPARE(requests_.size(), size_t(1));
         const FileDialogRequest& r = requests_[0];
@@ -63,14 +63,14 @@ private slots:
         // Every kind it opens is offered: clips first, then AVI alone, then pictures.
         for (const char* kind : {"*.avi", "*.mp4", "*.mov", "*.mkv", "*.webm", "*.m4v", "*.3gp"})
             QVERIFY(r.filters[0].patterns.split(QLatin1Char(';')).contains(QLatin1String(kind)));
-        QVERIFY(G().WorkingDir == before && !G().ClipLoaded && !w.mnuToolsTOP->menuAction()->isEnabled());
+        QVERIFY(w.Program.WorkingDir == before && !w.Program.ClipLoaded && !w.mnuToolsTOP->menuAction()->isEnabled());
 
         answer_ = {true, clips_.filePath(QStringLiteral("Drive.AVI")), {}, 1, false};  // ".AVI" opens as a clip
         w.mnuFile_Click(0);
         QCOMPARE(w.Video1.frameCount, short(6));
         QCOMPARE(ShownFrame(w), 0);
         // The folder list follows, and it names the working folder.
-        QCOMPARE(G().WorkingDir, QDir::cleanPath(clips_.path()));
+        QCOMPARE(w.Program.WorkingDir, QDir::cleanPath(clips_.path()));
         QCOMPARE(w.Dir1->Path(), QDir::cleanPath(clips_.path()));
         // The clip's commands follow (the rules: derivedStates).
         QVERIFY(w.Toolbar1->Enabled(3) && w.mnuTools[6]->isChecked() && w.mnuToolsTOP->menuAction()->isEnabled());
@@ -127,7 +127,7 @@ private slots:
         frm_Main w;
         w.show();
         openClip(w, QStringLiteral("Drive.AVI"));  // the command and its menu come alive
-        G().ToolPos.imageTool = QPoint(1500, 3000);
+        w.Program.ToolPos.imageTool = QPoint(1500, 3000);
         // The window, its button and its menu item agree.
         const auto isOn = [&](bool on) {
             return w.ImageToolOn == on && w.ImageTool->isVisible() == on && w.Toolbar1->Value(4) == on &&
@@ -140,7 +140,7 @@ private slots:
         // Its close box is the same command: hidden, position kept for next time.
         QVERIFY(!w.ImageTool->close());
         QVERIFY(isOn(false));
-        QCOMPARE(G().ToolPos.imageTool, QPoint(750, 900));
+        QCOMPARE(w.Program.ToolPos.imageTool, QPoint(750, 900));
         // The menu item toggles it too.
         w.mnuTools[0]->trigger();
         QVERIFY(isOn(true));
@@ -213,9 +213,9 @@ private slots:
         QCOMPARE(w.Video1.clipFileName, QStringLiteral("first.avi"));
         QCOMPARE(ShownFrame(w), 3);
         // Nothing happens while frames load.
-        G().BusyLoading = true;
+        w.Program.BusyLoading = true;
         w.mnuFile_Click(6);
-        G().BusyLoading = false;
+        w.Program.BusyLoading = false;
         QCOMPARE(w.Video1.clipFileName, QStringLiteral("first.avi"));
     }
 

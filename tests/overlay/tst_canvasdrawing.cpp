@@ -20,8 +20,6 @@ private slots:
     void init() {
         QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
         platform::OverrideScreenMetrics(platform::ScreenMetrics{1024, 768, 96, 96, 24});
-        G().BusyLoading = false;
-        G().ToolPos.drawTool = QPoint(1500, 3000);
     }
     void cleanup() { platform::OverrideScreenMetrics(std::nullopt); }
 
@@ -243,7 +241,7 @@ private slots:
                 if (a.size() == 2 && a[0] == QLatin1String("pan"))
                     w.hscrAvi1->setValue(a[1] == QLatin1String("max") ? w.hscrAvi1->maximum() : a[1].toInt());
                 if (step == QLatin1String("busy") || step == QLatin1String("idle"))
-                    G().BusyLoading = step == QLatin1String("busy");
+                    w.Program.BusyLoading = step == QLatin1String("busy");
                 if (step == QLatin1String("flip"))
                     w.ImageTool->chkFlag[2]->setChecked(!w.ImageTool->chkFlag[2]->isChecked());
                 if (step == QLatin1String("split") || step == QLatin1String("full"))

@@ -11,7 +11,6 @@ class TestDrawToolBox : public QObject {
 private slots:
     void init() {
         platform::OverrideScreenMetrics(platform::ScreenMetrics{1024, 768, 96, 96, 24});
-        G().BusyLoading = false;
     }
     void cleanup() {
         platform::OverrideScreenMetrics(std::nullopt);

@@ -60,18 +60,16 @@ const QString kWhere = QStringLiteral("Where movie destination");
 
 class TestMovieWindow : public QObject {
     Q_OBJECT
+    Globals program_;
 
 private Q_SLOTS:
     void init() {
         // A 1024 x 768 screen at 96 DPI: 154 and 115 twips to the layout unit.
         platform::OverrideScreenMetrics(platform::ScreenMetrics{1024, 768, 96, 96, 24});
-        G().ScreenUnitX = 154;
-        G().ScreenUnitY = 115;
+        program_.ScreenUnitX = 154;
+        program_.ScreenUnitY = 115;
     }
-    void cleanup() {
-        platform::OverrideScreenMetrics(std::nullopt);
-        G() = Globals{};
-    }
+    void cleanup() { platform::OverrideScreenMetrics(std::nullopt); }
 
     // One call each: the commands it sends (padding removed) and what it makes of the answers,
     // every command answered with the same status and reply.
@@ -179,7 +177,7 @@ private Q_SLOTS:
             result = QStringLiteral("%1 %2").arg(at[2]).arg(at[3]);
         }
         if (call == QLatin1String("box")) {
-            MoviePreview(&picVideo, nullptr).OpenVideo(args[0]);
+            MoviePreview(program_, &picVideo, nullptr).OpenVideo(args[0]);
             result = QStringLiteral("%1 %2").arg(picVideo.width()).arg(picVideo.height());
             // The box keeps its place and the main window its size.
             QVERIFY(picVideo.pos() == QPoint(23, 400) && main.size() == QSize(1000, 700));
@@ -200,7 +198,7 @@ private Q_SLOTS:
         file1.setGeometry(20, 100, 205, 230);
         platform::PictureBox picVideo(&main);
         picVideo.hide();
-        MoviePreview(&picVideo, &file1).Preview("/my clips/swing ä.avi");
+        MoviePreview(program_, &picVideo, &file1).Preview("/my clips/swing ä.avi");
         QCOMPARE(
             rec.commands,
             (QStringList{"Stop movie", "Close movie",

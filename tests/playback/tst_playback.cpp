@@ -29,7 +29,7 @@ class TestPlayback : public QObject {
     }
     void insertModel(frm_Main& w, const char* name = "model.avi") {
         open(w, name, 7);
-        QVERIFY(G().ModelShown);
+        QVERIFY(w.Program.ModelShown);
         // The canvas then shows video 1 alone, so its frame can be read from it.
         w.VideoControls->hscrBlend->setValue(0);
     }
@@ -170,7 +170,7 @@ private Q_SLOTS:
                 row = w.HScrVideoFrames->value();
                 c->cmdPlay->click();
                 for (int t = 0; t < 3; ++t) QCOMPARE(timers[t]->isActive(), t == choice);
-                QVERIFY(!G().Stopped);
+                QVERIFY(!w.Program.Stopped);
                 QCOMPARE(options(w), (QList<bool>{false, false, false}));
             }
             if (step[0] == u't') {
@@ -187,7 +187,7 @@ private Q_SLOTS:
             if (step[0] == u'S') {
                 QVERIFY(timers[choice]->isActive());
                 c->cmdStop->click();
-                QVERIFY(!anyTimerActive(w) && G().Stopped);
+                QVERIFY(!anyTimerActive(w) && w.Program.Stopped);
                 showing(w, at);
                 QCOMPARE(options(w), (QList<bool>{true, choice > 0, choice > 0}));
             }
@@ -296,17 +296,16 @@ private Q_SLOTS:
             w.DrawToolBox->txtAngle->show();
             target = w.DrawToolBox->txtAngle;
         }
-        G().BusyLoading = window == QLatin1String("loading");
+        w.Program.BusyLoading = window == QLatin1String("loading");
         type(target, keys, scrubBar(w));
         if (frame != kNone) showing(w, {frame, kNone});
-        if (frame != kNone && !G().BusyLoading) QCOMPARE(scrubBar(w)->value(), frame);  // the bar follows
+        if (frame != kNone && !w.Program.BusyLoading) QCOMPARE(scrubBar(w)->value(), frame);  // the bar follows
         QCOMPARE(scrubBar(w)->isVisible(), window != QLatin1String("picture"));  // no frames to move through
         const QTimer* const timers[] = {w.VideoTimer, w.bothTimer, w.ModelTimer};
         for (int t = 0; t < 3; ++t) QCOMPARE(timers[t]->isActive(), t == timer);
         if (target == w.DrawToolBox->txtAngle)  // the keys went to the text
             QCOMPARE(w.DrawToolBox->txtAngle->cursorPosition(), w.DrawToolBox->txtAngle->text().size() - 1);
         delete platform::HelpWindow::Existing();
-        G().BusyLoading = false;
     }
 
     void markKeysUndoRedoAndCopy() {

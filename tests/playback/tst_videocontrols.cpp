@@ -31,7 +31,7 @@ private Q_SLOTS:
     void speedInRealTermsAndTheRateButtons() {
         QFETCH(double, clipRate);
         QFETCH(int, button);
-        frmVideoControls f(nullptr);
+        frmVideoControls f(Globals{}, nullptr);
         QList<short> asked;
         f.clipRate = [&](short choice) {
             asked << choice;
@@ -78,14 +78,15 @@ private Q_SLOTS:
     // Without a model only "Video 1" is usable, and it is chosen. The blend caption follows the
     // slider after the repaint, which still sees the caption of the value before.
     void windowChoiceAndBlendCaption() {
+        Globals program;
         for (bool model : {false, true}) {
-            G().ModelShown = model;
-            frmVideoControls f(nullptr);
+            program.ModelShown = model;
+            frmVideoControls f(program, nullptr);
             QVERIFY(f.WindowChoice == 0 && f.optWindow[0]->isChecked() && f.optWindow[0]->isEnabled());
             for (QWidget* w : {(QWidget*)f.optWindow[1], (QWidget*)f.optWindow[2], (QWidget*)f.hscrBlend})
                 QCOMPARE(w->isEnabled(), model);
         }
-        frmVideoControls f(nullptr);
+        frmVideoControls f(program, nullptr);  // a model shown, as the last one
         QStringList seenAtRepaint;
         connect(&f, &frmVideoControls::BlendMoved, this, [&] { seenAtRepaint << f.frmBlend->title(); });
         const std::pair<int, const char*> cases[] = {
@@ -106,7 +107,7 @@ private Q_SLOTS:
         frm_Main w;
         w.show();
         frmVideoControls* f = w.VideoControls;
-        G().ToolPos.videoControls = QPoint(1500, 3000);
+        w.Program.ToolPos.videoControls = QPoint(1500, 3000);
         w.mnuTools_Click(9);
         QVERIFY(f->isVisible() && w.mnuTools[9]->isChecked());
         f->hscrSpeed->setValue(42);
@@ -115,7 +116,7 @@ private Q_SLOTS:
         f->move(60, 90);
         QVERIFY(!f->close());  // refused: the window stays loaded
         QVERIFY(!f->isVisible() && !w.mnuTools[9]->isChecked());
-        QCOMPARE(G().ToolPos.videoControls, QPoint(900, 1350));
+        QCOMPARE(w.Program.ToolPos.videoControls, QPoint(900, 1350));
         w.mnuTools_Click(9);
         QVERIFY(f->isVisible() && w.mnuTools[9]->isChecked());
         QVERIFY(f->pos() == QPoint(60, 90) && f->hscrSpeed->value() == 42 && f->WindowChoice == 2);

@@ -204,7 +204,7 @@ private Q_SLOTS:
             if (drop.isAccepted()) QCOMPARE(w.File1->Path(), QDir::cleanPath(files_.path()));
         }
         shown =
-            QString::number(G().ModelShown ? 0 : shownFrame(w)) + (G().ModelShown ? " model" : "") + shown;
+            QString::number(w.Program.ModelShown ? 0 : shownFrame(w)) + (w.Program.ModelShown ? " model" : "") + shown;
         for (const QString& prompt : boxes.prompts()) shown += ' ' + prompt;
         QCOMPARE(shown, entry.outcome);
         // The start-up picture stays until something opens.
@@ -262,7 +262,7 @@ private Q_SLOTS:
             frm_Main w;
             QCOMPARE(w.Drawing->Overlay().Line1.BorderWidth, 5);
             w.Drawing->Overlay().Line1.BorderColor = 0x00FF00;  // the user picks green
-            QVERIFY(G().WorkingDir == work && w.Dir1->Path() == work && w.File1->Path() == work);
+            QVERIFY(w.Program.WorkingDir == work && w.Dir1->Path() == work && w.File1->Path() == work);
             QCOMPARE(w.Drive1->Drive(), onAnotherMount ? mount.path() : DriveOf(work));
             QCOMPARE(w.DrawToolBox->PositionTwips(), QPoint(30000, 20000));
             QCOMPARE(w.ImageTool->PositionTwips(), w.Layout().defaultImageTool);
@@ -285,7 +285,6 @@ private Q_SLOTS:
                  QStringList({"1500", "3000", "30000", work}));
 
         // A restart restores what was saved.
-        G() = Globals{};
         frm_Main again;
         QCOMPARE(again.VideoControls->PositionTwips(), QPoint(1500, 3000));
         QCOMPARE(again.Drawing->Overlay().Shape1.BorderColor, 0x00FF00);
@@ -342,9 +341,9 @@ private Q_SLOTS:
     void closing() {
         frm_Main w;
         w.show();
-        G().BusyLoading = true;
-        QVERIFY(!w.close() && G().CloseRequested && w.isVisible());
-        G().BusyLoading = false;
+        w.Program.BusyLoading = true;
+        QVERIFY(!w.close() && w.Program.CloseRequested && w.isVisible());
+        w.Program.BusyLoading = false;
         const QString blocker = files_.filePath(QStringLiteral("notes.txt"));
         RegistryStore::Instance().SetFilePath(HKEY_CURRENT_USER, blocker + "/sub/registry.json");
         MsgBoxRecorder boxes;

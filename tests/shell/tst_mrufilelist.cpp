@@ -17,8 +17,8 @@ namespace {
 const QString kKey = QStringLiteral("Software\\varkelo\\video");
 
 // A list as the main window makes it before loading.
-cMRUFileList FreshList() {
-    cMRUFileList list;
+cMRUFileList FreshList(Globals& program) {
+    cMRUFileList list(program);
     list.SetMaxFileCount(4);
     return list;
 }
@@ -44,25 +44,26 @@ class TestMRUFileList : public QObject {
     Q_OBJECT
     SettingsStoreFixture fx_;
     cRegistry reg_;
+    Globals program_;  // what the lists load into and save from
 
     // Every load the main window makes at start, into a fresh list and settings at known
     // start values: what each load returned and what differs from those values. The list
     // must stay usable whatever was loaded.
     QString Loaded() {
-        G() = Globals{};
-        G().WorkingDir = QStringLiteral("/before");
-        G().ModelDir = QStringLiteral("/kept");
-        G().ToolPos.drawTool = {5, 6};
-        cMRUFileList list = FreshList();
+        program_ = Globals{};
+        program_.WorkingDir = QStringLiteral("/before");
+        program_.ModelDir = QStringLiteral("/kept");
+        program_.ToolPos.drawTool = {5, 6};
+        cMRUFileList list = FreshList(program_);
         QString out;
         for (bool ok :
              {list.Load(reg_), list.LoadDir(reg_), list.LoadModelDir(reg_), list.LoadToolCoor(reg_)})
             out += ok ? '1' : '0';
         if (list.MaxFileCount() != 4) out += QStringLiteral(" cap=%1").arg(list.MaxFileCount());
         if (list.FileCount() > 0) out += " files=" + Entries(list).join('|');
-        if (G().WorkingDir != "/before") out += " work=" + G().WorkingDir;
-        if (G().ModelDir != "/kept") out += " model=" + G().ModelDir;
-        const auto& pos = G().ToolPos;
+        if (program_.WorkingDir != "/before") out += " work=" + program_.WorkingDir;
+        if (program_.ModelDir != "/kept") out += " model=" + program_.ModelDir;
+        const auto& pos = program_.ToolPos;
         using Position = std::tuple<const char*, QPoint, QPoint>;  // name, loaded, start value
         for (const auto& [name, at, start] :
              {Position{"image", pos.imageTool, {}}, Position{"draw", pos.drawTool, {5, 6}},
@@ -80,7 +81,7 @@ private Q_SLOTS:
         reg_ = cRegistry();
         reg_.SetClassKey(HKEY_CURRENT_USER);
         reg_.SetSectionKey(kKey);
-        G() = Globals{};
+        program_ = Globals{};
     }
     void cleanup() { fx_.TearDown(); }
 
@@ -108,13 +109,13 @@ private Q_SLOTS:
     void captions() {
         QFETCH(QString, path);
         QFETCH(QString, caption);
-        cMRUFileList list = FreshList();
+        cMRUFileList list = FreshList(program_);
         list.AddFile(path);
         QCOMPARE(list.MenuCaption(1), caption);
     }
 
     void addFileOrder() {
-        cMRUFileList list = FreshList();
+        cMRUFileList list = FreshList(program_);
         for (const char* p : {"/clips/c.avi", "/clips/b.avi", "/clips/a.avi"}) list.AddFile(p);
         QCOMPARE(Entries(list), (QStringList{"/clips/a.avi", "/clips/b.avi", "/clips/c.avi"}));
         // Re-opening the second entry swaps the top two; re-opening the top changes nothing.
@@ -133,22 +134,22 @@ private Q_SLOTS:
         WriteAll(file, "x");
         WriteAll(other, "y");
         QVERIFY(QFile::link(file, link));
-        cMRUFileList files = FreshList();
+        cMRUFileList files = FreshList(program_);
         for (const QString& f : {file, other, link}) files.AddFile(f);
         QCOMPARE(Entries(files), (QStringList{link, other}));
         // A list without capacity keeps nothing and does not fail.
-        cMRUFileList none;
+        cMRUFileList none(program_);
         none.AddFile(QStringLiteral("/x.avi"));
         QCOMPARE(none.FileCount(), 0);
     }
 
     void capacityAndIndices() {
-        cMRUFileList list = FreshList();
+        cMRUFileList list = FreshList(program_);
         list.AddFile(QStringLiteral("/a.avi"));
         QVERIFY(Raises9([&] { list.File(0); }));
         QVERIFY(Raises9([&] { list.FileExists(5); }));
         QVERIFY(Raises9([&] { list.MenuCaption(5); }));
-        QVERIFY(Raises9([&] { cMRUFileList().File(1); }));
+        QVERIFY(Raises9([&] { cMRUFileList(program_).File(1); }));
         // Inside the capacity but beyond the count: an empty slot.
         QVERIFY(!list.FileExists(3));
         QCOMPARE(list.MenuCaption(3), QStringLiteral("&3)  "));
@@ -166,12 +167,12 @@ private Q_SLOTS:
 
     void settingsRoundTrip() {
         // Paths are plain text: a "%NAME%" pair in one is part of its name, not a variable.
-        cMRUFileList saved = FreshList();
+        cMRUFileList saved = FreshList(program_);
         for (const char* p : {"/home/me/Клипы/swing one.avi", "/home/me/clips/%HOME%.avi", "/home/me/c.avi"})
             saved.AddFile(QString::fromUtf8(p));
-        G().WorkingDir = QStringLiteral("/home/me/clips");
-        G().ModelDir = QStringLiteral("/home/me/100%PATH% swings");
-        G().ToolPos = {{1230, 4560}, {1, 2}, {0, 7}, {3000, 40000}};
+        program_.WorkingDir = QStringLiteral("/home/me/clips");
+        program_.ModelDir = QStringLiteral("/home/me/100%PATH% swings");
+        program_.ToolPos = {{1230, 4560}, {1, 2}, {0, 7}, {3000, 40000}};
         QVERIFY(saved.Save(reg_) && saved.SaveToolCoor(reg_) && saved.SaveDir(reg_) &&
                 saved.SaveModelDir(reg_));
 
@@ -192,7 +193,7 @@ private Q_SLOTS:
                                    "image=1,2 draw=1230,4560 vc=3000,40000 adjust=0,7"));
 
         // An empty folder is written as an empty text, not left out.
-        G().WorkingDir.clear();
+        program_.WorkingDir.clear();
         QVERIFY(saved.SaveDir(reg_));
         QCOMPARE(Stored(kKey, "WorkingDir"), (RegValue{REG_SZ, EncodeText(QString())}));
     }
@@ -274,7 +275,7 @@ private Q_SLOTS:
     }
 
     void failedSaves() {
-        cMRUFileList list = FreshList();
+        cMRUFileList list = FreshList(program_);
         list.AddFile(QStringLiteral("/first.avi"));
         QVERIFY(list.Save(reg_));
         const QByteArray before = ReadAll(fx_.user);
@@ -289,7 +290,7 @@ private Q_SLOTS:
         QVERIFY(!saved);
         // All or nothing: no count ahead of its files, the file is as it was and still loads.
         QCOMPARE(ReadAll(fx_.user), before);
-        cMRUFileList loaded = FreshList();
+        cMRUFileList loaded = FreshList(program_);
         QVERIFY(loaded.Load(reg_));
         QCOMPARE(Entries(loaded), QStringList{"/first.avi"});
 
@@ -299,7 +300,7 @@ private Q_SLOTS:
         RegistryStore::Instance().SetFilePath(HKEY_CURRENT_USER, blocker + "/varkelo/registry.json");
         QVERIFY(!list.Save(reg_) && !list.SaveSettings(reg_) && !list.SaveDir(reg_));
         QVERIFY(!list.SaveModelDir(reg_) && !list.SaveToolCoor(reg_));
-        cMRUFileList none = FreshList();
+        cMRUFileList none = FreshList(program_);
         QVERIFY(none.Load(reg_));
         QCOMPARE(none.FileCount(), 0);
     }

@@ -42,13 +42,15 @@ struct DrawRig {
     static inline const QColor kFrame{40, 90, 40};  // what the "video frame" paints
     std::unique_ptr<platform::PictureBox> canvas = std::make_unique<platform::PictureBox>();
     std::unique_ptr<frmDrawToolBox> toolBox = std::make_unique<frmDrawToolBox>(nullptr);
-    CanvasDrawing drawing;
+    Globals program;
+    CanvasDrawing drawing{program};
     MsgBoxRecorder boxes;
     int framePaints = 0, modelPaints = 0;
     bool drawButton = false, adjusting = false;
     QStringList commands;
 
     DrawRig() {
+        program.ToolPos.drawTool = QPoint(1500, 3000);  // where the tool box was left
         canvas->SetScaleMode(platform::PictureBox::vbPixels);
         canvas->resize(640, 480);
         canvas->SetBackColor(Qt::black);
@@ -149,7 +151,7 @@ struct DrawRig {
         if (is("toolbox"))
             return (toolBox->isVisible() ? "shown " : "hidden ") +
                    pt(toolBox->PositionTwips().x(), toolBox->PositionTwips().y()) + " kept " +
-                   pt(G().ToolPos.drawTool.x(), G().ToolPos.drawTool.y());
+                   pt(program.ToolPos.drawTool.x(), program.ToolPos.drawTool.y());
         if (is("commands")) return commands.join(QLatin1Char(' '));
         return out.join(QLatin1Char(' '));
     }
@@ -186,7 +188,7 @@ struct DrawRig {
         if (is("scale")) return void(o().MetresPerPixel = rest.toFloat());
         if (is("answer")) return void(boxes.inputAnswers << rest);
         if (is("german")) return QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
-        if (is("busy") || is("idle")) return void(G().BusyLoading = is("busy"));
+        if (is("busy") || is("idle")) return void(program.BusyLoading = is("busy"));
         if (is("movebox")) return toolBox->MoveTwips(at);
         if (is("showbox") || is("close")) return is("close") ? void(toolBox->close()) : toolBox->show();
         if (is("adjust")) {

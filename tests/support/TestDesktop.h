@@ -1,11 +1,10 @@
 #pragma once
-// A known desktop for one main-window test: a 1024 x 768 screen at 96 DPI, settings in a
-// fresh temporary store, and the program-wide state at its start values. Everything is
-// put back when it goes.
+// A known desktop for one main-window test: a 1024 x 768 screen at 96 DPI and settings in a
+// fresh temporary store (each window brings its own program state). Everything is put back
+// when it goes.
 
 #include "platform/RegistryStore.h"
 #include "platform/Twips.h"
-#include "ui/Globals.h"
 
 #include <QTemporaryDir>
 
@@ -14,7 +13,6 @@ public:
     TestDesktop() {
         platform::OverrideScreenMetrics(platform::ScreenMetrics{1024, 768, 96, 96, 24});
         platform::RegistryStore::Instance().SetFilePath(platform::HKEY_CURRENT_USER, RegistryFile());
-        G() = Globals{};
     }
     ~TestDesktop() {
         platform::RegistryStore::Instance().ResetFilePaths();

@@ -1,6 +1,0 @@
-#include "ui/Globals.h"
-
-Globals& G() {
-    static Globals globals;
-    return globals;
-}
