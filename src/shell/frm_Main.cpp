@@ -6,6 +6,7 @@
 #include "compare/PictureExporter.h"
 #include "compare/VideoExporter.h"
 #include "compare/frmModelTool.h"
+#include "overlay/CanvasDrawing.h"
 #include "platform/FileDialog.h"
 #include "platform/MessageBox.h"
 #include "playback/ClipNavigation.h"
@@ -17,6 +18,8 @@
 
 #include <QCloseEvent>
 #include <QScrollBar>
+
+#include <utility>
 
 frm_Main::frm_Main(QWidget* parent)
     : QMainWindow(parent),
@@ -43,6 +46,8 @@ frm_Main::~frm_Main() {
     delete findChild<ClipNavigation*>(QString(), Qt::FindDirectChildrenOnly);
     delete findChild<CanvasZoom*>(QString(), Qt::FindDirectChildrenOnly);
     delete findChild<DesktopInput*>(QString(), Qt::FindDirectChildrenOnly);
+    // The drawing holds the program state, which goes before the window's children do.
+    delete std::exchange(Drawing, nullptr);
 }
 
 void frm_Main::closeEvent(QCloseEvent* event) {
