@@ -1,6 +1,7 @@
 // Loading clips and pictures into the main window, and browsing their frames.
 
 #include "CompareWindowFixture.h"
+#include "SettingsStoreFixture.h"
 #include "clips/ClipLoader.h"
 #include "clips/ClipOpener.h"
 #include "clips/FrameStore.h"
@@ -39,13 +40,8 @@ bool framesAndThumbnailsNumbered(frm_Main& w, int count) {
 // A machine's memory figures as files under `root`: meminfo, the process's cgroup list and
 // a cgroup tree; each entry is "relative path=content".
 MemorySources fakeMachine(const QTemporaryDir& root, const QStringList& files) {
-    for (const QString& entry : files) {
-        const QString path = root.filePath(entry.section(QLatin1Char('='), 0, 0));
-        QDir().mkpath(QFileInfo(path).absolutePath());
-        QFile file(path);
-        if (!file.open(QIODevice::WriteOnly)) qFatal("cannot write %s", qPrintable(path));
-        file.write(entry.section(QLatin1Char('='), 1).toUtf8());
-    }
+    for (const QString& entry : files)
+        WriteAll(root.filePath(entry.section(QLatin1Char('='), 0, 0)), entry.section(QLatin1Char('='), 1).toUtf8());
     return {root.filePath(QStringLiteral("meminfo")), root.filePath(QStringLiteral("cgroup")),
             root.filePath(QStringLiteral("fs"))};
 }

@@ -8,7 +8,6 @@
 
 #include <QLineEdit>
 #include <QTextBrowser>
-#include <QtEndian>
 
 using namespace platform;
 
@@ -349,10 +348,7 @@ private Q_SLOTS:
         for (int base : {0, kModelBase})
             QVERIFY(cliptools::WriteClip(clips_.filePath(base ? "longmodel.avi" : "long.avi"), {160, 120}, kLong,
                                          [base](int i) { return cliptools::NumberedFrame(base + i, 160, 120); }));
-        QByteArray mb(4, 0);
-        qToLittleEndian<quint32>(1, mb.data());
-        RegistryStore::Instance().SetValues(HKEY_CURRENT_USER, QStringLiteral("Software\\varkelo\\video"),
-                                            {{QStringLiteral("FrameMemoryMB"), {REG_DWORD, mb}}});
+        TestDesktop::SetFrameMemoryMB(1);
         MsgBoxRecorder boxes;
         frm_Main w;
         open(w, "long.avi");
