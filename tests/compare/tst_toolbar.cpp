@@ -128,6 +128,11 @@ private slots:
         w.mnuTools[0]->trigger();
         QVERIFY(isOn(true));
         QCOMPARE(w.ImageTool->pos(), QPoint(50, 60));
+        // So do Drawing's button, menu item and tool box.
+        for (const bool on : {true, false}) {
+            w.Toolbar_Click(3);
+            QVERIFY(w.Toolbar1->Value(3) == on && w.mnuTools[1]->isChecked() == on && w.DrawToolBox->isVisible() == on);
+        }
     }
 
     void recentFilesReopenAndMoveToTheTop() {
