@@ -1,6 +1,7 @@
 // Loading clips and pictures into the main window, and browsing their frames.
 
 #include "CompareWindowFixture.h"
+#include "SettingsStoreFixture.h"
 #include "clips/ClipLoader.h"
 #include "clips/ClipOpener.h"
 #include "clips/FrameStore.h"
@@ -39,13 +40,8 @@ bool framesAndThumbnailsNumbered(frm_Main& w, int count) {
 // A machine's memory figures as files under `root`: meminfo, the process's cgroup list and
 // a cgroup tree; each entry is "relative path=content".
 MemorySources fakeMachine(const QTemporaryDir& root, const QStringList& files) {
-    for (const QString& entry : files) {
-        const QString path = root.filePath(entry.section(QLatin1Char('='), 0, 0));
-        QDir().mkpath(QFileInfo(path).absolutePath());
-        QFile file(path);
-        if (!file.open(QIODevice::WriteOnly)) qFatal("cannot write %s", qPrintable(path));
-        file.write(entry.section(QLatin1Char('='), 1).toUtf8());
-    }
+    for (const QString& entry : files)
+        WriteAll(root.filePath(entry.section(QLatin1Char('='), 0, 0)), entry.section(QLatin1Char('='), 1).toUtf8());
     return {root.filePath(QStringLiteral("meminfo")), root.filePath(QStringLiteral("cgroup")),
             root.filePath(QStringLiteral("fs"))};
 }
@@ -461,15 +457,20 @@ private slots:
     }
 
     // A smaller clip (a real Shift+click; the kind test ignores case), a one-frame clip, then
-    // pictures: each replaces the strip and the store. A picture is drawn unscaled at the top
-    // left of the cleared canvas, and its strip ignores clicks.
+    // pictures: each replaces the strip and the store (a clip's block of memory goes with it). A
+    // picture is drawn unscaled at the top left of the cleared canvas, and its strip ignores clicks.
     void eachNewFileReplacesTheOneBefore() {
         frm_Main& w = openSwing();
+        const std::weak_ptr<FrameArena> swing = w.Video1.arena;
+        const FrameArena* block = w.Video1.arena.get();  // the frames lie in the clip's own block, where the kernel gives blocks
+        QVERIFY(!FrameArena::Create(1, 1, 1) ||
+                (block && quint64(w.Video1.Frame(29)->DIBSectionBitsPtr() - static_cast<const uint8_t*>(block->Base())) < block->MappedBytes()));
         QVERIFY(w.File1->SelectFile(QStringLiteral("Ten.AVI")));
         QTest::mouseClick(w.File1->viewport(), Qt::LeftButton, Qt::ShiftModifier,
                           w.File1->visualRect(w.File1->currentIndex()).center());
         QCOMPARE(w.Video1.frameCount, short(10));
         QVERIFY(framesAndThumbnailsNumbered(w, 10));
+        QVERIFY(swing.expired());  // the next clip lets the block of the one before go
         shiftClick(QStringLiteral("one.avi"));
         QCOMPARE(w.ClipKind, 1);
         QCOMPARE(w.Video1.frameCount, short(1));
@@ -487,7 +488,12 @@ private slots:
         QCOMPARE(w.CurrentVideoFrame, short(0));
         shiftClick(QStringLiteral("still.bmp"));
         QCOMPARE(cliptools::ReadFrameNumber(w.pic_video->Image().copy(0, 0, 200, 100)), 9);
-        QVERIFY(boxes_->calls.empty());
+        QVERIFY(boxes_->calls.empty() && !w.Video1.arena);
+        // The model's frames have a block of their own, which a model refused keeps.
+        QVERIFY(w.fOpenModel(clips_->filePath(QStringLiteral("swing.avi"))));
+        const std::shared_ptr<FrameArena> model = w.Model.arena;
+        QVERIFY(!w.fOpenModel(clips_->filePath(QStringLiteral("notes.avi"))));
+        QVERIFY(w.Model.arena == model && numberOf(w.Model.Frame(14)) == 14);
     }
 
 };

@@ -2,6 +2,7 @@
 #include "ClipWriter.h"
 #include "FfmpegReference.h"
 #include "HandMadeAvi.h"
+#include "SettingsStoreFixture.h"
 #include "clips/cVideo.h"
 #include "imaging/DibFormat.h"
 #include "imaging/cDIBSection.h"
@@ -40,11 +41,6 @@ int tolerance(Codec codec) {
 
 // The number carried by frame n as the reader hands it out (-1 for none).
 int numberAt(cVideo& video, int n) { return cliptools::ReadFrameNumber(PictureOfPacked(video.AVIGetFrame(n))); }
-
-QByteArray bytesOf(const QString& file) {
-    QFile f(file);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
 
 }  // namespace
 
@@ -193,7 +189,7 @@ private slots:
         QString file = writeClip(QStringLiteral("n%1.avi").arg(frames),
                                  {.width = raw ? 40 : 64, .height = raw ? 8 : 48, .codec = codec, .gopSize = 5}, frames);
         if (claimed >= 0) {
-            QByteArray bytes = bytesOf(file);
+            QByteArray bytes = ReadAll(file);
             QVERIFY(testavi::PatchFrameCounts(bytes, uint32_t(claimed)));
             QVERIFY(testavi::WriteBytes(file = path(QStringLiteral("lie%1.avi").arg(claimed)), bytes));
         }
@@ -256,7 +252,7 @@ private slots:
             QTest::addRow("%dx%d", w, h) << bytes << kFileError;
         }
         QTest::newRow("cut in the headers")
-            << bytesOf(writeClip(QStringLiteral("whole.avi"), {.width = 64, .height = 48}, 30)).left(100) << kFileError;
+            << ReadAll(writeClip(QStringLiteral("whole.avi"), {.width = 64, .height = 48}, 30)).left(100) << kFileError;
     }
     void refusedFiles() {
         QFETCH(QByteArray, bytes);
@@ -277,7 +273,7 @@ private slots:
     // Cut halfway through the frames: the frames that are there are read, true to number, and
     // counted once the end is reached; the last, cut one is still handed out whole.
     void truncatedClipReadsWhatIsThere() {
-        const QByteArray bytes = bytesOf(writeClip(QStringLiteral("whole.avi"), {.width = 64, .height = 48}, 30));
+        const QByteArray bytes = ReadAll(writeClip(QStringLiteral("whole.avi"), {.width = 64, .height = 48}, 30));
         const QString half = path(QStringLiteral("cut_half.avi"));
         QVERIFY(testavi::WriteBytes(half, bytes.left(bytes.size() / 2)));
         cVideo video;

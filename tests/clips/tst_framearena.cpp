@@ -1,15 +1,12 @@
-// One block of memory per clip: slots, the pictures over them, and who lets the block go.
+// One block of memory per clip: slots, the pictures over them, and who lets the block go. (The
+// window's clips, each in its own block: the clip-loading test.)
 
 #include "ClipWriter.h"
-#include "MsgBoxRecorder.h"
 #include "NumberedClip.h"
-#include "TestDesktop.h"
 #include "clips/FrameStore.h"
 #include "clips/cVideo.h"
 #include "imaging/FrameArena.h"
 #include "imaging/cDIBSection.h"
-#include "platform/PictureBox.h"
-#include "shell/frm_Main.h"
 
 #include <QDir>
 #include <QFile>
@@ -49,16 +46,12 @@ bool sameAsWritten(const cDIBSection& frame, int number) {
            cliptools::NumberedFrame(number, frame.Width(), frame.Height()).convertToFormat(QImage::Format_BGR888);
 }
 
-int numberOf(const cDIBSection* frame) { return frame ? cliptools::ReadFrameNumber(*frame->HDC()) : -1; }
-
 }  // namespace
 
 class TestFrameArena : public QObject {
     Q_OBJECT
     std::unique_ptr<QTemporaryDir> clips_;
-    QString raw_;    // 12 raw frames of 66 x 30: rows of 198 bytes padded to 200
-    QString swing_;  // 20 MJPEG frames of 320 x 240
-    QString small_;  // 5 MJPEG frames of 64 x 48
+    QString raw_;  // 12 raw frames of 66 x 30: rows of 198 bytes padded to 200
 
 private slots:
     void initTestCase() {
@@ -67,11 +60,6 @@ private slots:
         if (!FrameArena::Create(1, 1, 1)) QSKIP("this kernel has no huge-page blocks");
         clips_ = std::make_unique<QTemporaryDir>();
         raw_ = WriteNumberedClip(clips_->path(), QStringLiteral("raw.avi"), 12, 66, 30, cliptools::Codec::RawBGR24);
-        swing_ = WriteNumberedClip(clips_->path(), QStringLiteral("swing.avi"), 20);
-        small_ = WriteNumberedClip(clips_->path(), QStringLiteral("small.avi"), 5, 64, 48);
-        QFile text(clips_->filePath(QStringLiteral("notes.avi")));
-        QVERIFY(text.open(QIODevice::WriteOnly));
-        text.write("not a clip\n");
     }
 
     void slotsAreAlignedPaddedZeroedAndHandedOutOnce() {
@@ -192,37 +180,6 @@ private slots:
         store->ReserveFrames(0, reader.FrameWidth(), reader.FrameHeight());  // nothing to reserve
         QVERIFY(!store->arena);
         QVERIFY(ownMemory(0));
-    }
-
-    // Each loaded clip lives in a block of its own, which a refused reload keeps and the next
-    // clip or picture lets go; the model has a block of its own.
-    void loadedClipsLiveInTheirBlockAndARefusedReloadKeepsThem() {
-        TestDesktop desktop;
-        MsgBoxRecorder boxes;
-        frm_Main w;
-        const QString notes = clips_->filePath(QStringLiteral("notes.avi"));
-        QVERIFY(w.fOpenAvi(swing_));
-        const std::weak_ptr<FrameArena> first = w.Video1.arena;
-        for (int i = 0; i < 20; ++i) QVERIFY(inside(w.Video1.Frame(i)->DIBSectionBitsPtr(), *w.Video1.arena));
-        QVERIFY(!w.fOpenAvi(notes));
-        QCOMPARE(w.Video1.arena, first.lock());
-        for (int i = 0; i < 20; ++i) QCOMPARE(numberOf(w.Video1.Frame(i)), i);
-        QVERIFY(w.fOpenAvi(small_));
-        QVERIFY(first.expired());
-        QCOMPARE(w.Video1.arena->Slots(), 5);
-        QCOMPARE(numberOf(w.Video1.Frame(4)), 4);
-        QVERIFY(w.fOpenModel(swing_));
-        QVERIFY(w.Model.arena && w.Model.arena != w.Video1.arena);
-        const std::weak_ptr<FrameArena> model = w.Model.arena, second = w.Video1.arena;
-        QVERIFY(!w.fOpenModel(notes));
-        QCOMPARE(w.Model.arena, model.lock());
-        QCOMPARE(numberOf(w.Model.Frame(14)), 14);
-        const QString still = clips_->filePath(QStringLiteral("still.bmp"));
-        QVERIFY(cliptools::NumberedFrame(9, 200, 100).save(still));
-        QVERIFY(w.fOpenPic(still));
-        QVERIFY(second.expired() && !w.Video1.arena && !model.expired());
-        QCOMPARE(numberOf(w.Video1.Frame(0)), 9);
-        QCOMPARE(boxes.calls.size(), size_t(2));  // the two refusals
     }
 };
 

@@ -9,13 +9,11 @@
 #include "clips/FrameCache.h"
 #include "clips/FrameStore.h"
 #include "clips/WorkerFrames.h"
-#include "platform/RegistryStore.h"
 
 #include <QFile>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QtEndian>
 
 #include <memory>
 
@@ -142,11 +140,7 @@ private slots:
         QFETCH(int, budgetMB);
         QFETCH(bool, onDemand);
         TestDesktop desktop;
-        QByteArray mb(4, 0);
-        qToLittleEndian<quint32>(quint32(budgetMB), mb.data());
-        platform::RegistryStore::Instance().SetValues(platform::HKEY_CURRENT_USER,
-                                                      QStringLiteral("Software\\varkelo\\video"),
-                                                      {{QStringLiteral("FrameMemoryMB"), {platform::REG_DWORD, mb}}});
+        TestDesktop::SetFrameMemoryMB(quint32(budgetMB));
         QCOMPARE(FrameStore::BudgetBytes(), std::uint64_t(budgetMB) << 20);
         FrameStore whole;
         const QString path = longClip(cliptools::Codec::H264, whole);

@@ -3,6 +3,7 @@
 
 #include "CompareWindowFixture.h"
 #include "FfmpegReference.h"
+#include "SettingsStoreFixture.h"
 #include "SwingDrawing.h"
 #include "compare/ExportRange.h"
 #include "compare/KeyPositionsController.h"
@@ -11,9 +12,7 @@
 
 #include <QImageReader>
 
-#include <csignal>
 #include <optional>
-#include <sys/resource.h>
 
 using namespace platform;
 
@@ -21,26 +20,6 @@ namespace {
 
 constexpr int kWidth = 960;
 constexpr int kHeight = 720;
-
-// Keeps every file of this process below `bytes` until it goes: a full disk, without one.
-struct FileSizeLimit {
-    explicit FileSizeLimit(rlim_t bytes) : previous(std::signal(SIGXFSZ, SIG_IGN)) {
-        getrlimit(RLIMIT_FSIZE, &saved);
-        rlimit limited{bytes, saved.rlim_max};
-        setrlimit(RLIMIT_FSIZE, &limited);
-    }
-    ~FileSizeLimit() {
-        setrlimit(RLIMIT_FSIZE, &saved);
-        std::signal(SIGXFSZ, previous);
-    }
-    void (*previous)(int);
-    rlimit saved{};
-};
-
-QByteArray contents(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
 
 bool near(QRgb a, QRgb b, int tolerance) {
     return std::abs(qRed(a) - qRed(b)) + std::abs(qGreen(a) - qGreen(b)) + std::abs(qBlue(a) - qBlue(b)) <= tolerance;
@@ -314,7 +293,7 @@ private slots:
             QCOMPARE(reached, 6);
         } else {
             std::optional<FileSizeLimit> limit;
-            if (sizeLimit) limit.emplace(rlim_t(sizeLimit));
+            if (sizeLimit) limit.emplace(sizeLimit);
             how ? w.mnuExportVideo_Click() : w.mnuExportPicture_Click();
             if (how == 2) {
                 QVERIFY(w.VideoExportRunning());
@@ -327,7 +306,7 @@ private slots:
         if (!says.isEmpty()) QVERIFY2(boxes.calls[0].prompt.startsWith(says), qPrintable(boxes.calls[0].prompt));
         if (!clip) QVERIFY(files_.requests.empty());
         QCOMPARE(QDir(out.path()).entryList(QDir::Files | QDir::Hidden).size(), existing ? 1 : 0);
-        QCOMPARE(contents(target), existing ? older : QByteArray());
+        QCOMPARE(ReadAll(target), existing ? older : QByteArray());
         QVERIFY(existing || !QFile::exists(target));
         QCOMPARE(w.pic_video->Image(), canvasBefore);
         QCOMPARE(w.Drawing->Overlay().DrawHistoryIndex, marks);

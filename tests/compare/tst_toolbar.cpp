@@ -1,9 +1,8 @@
-// Toolbar commands: opening through the dialog, the image tool window, copying the canvas, and
-// the commands' states.
+// Toolbar commands: opening through the dialog, the image tool window and the commands' states.
+// (Copying the canvas with its marks: the playback test's mark keys.)
 
 #include "CompareWindowFixture.h"
 #include "clips/ClipPreview.h"
-#include "platform/Clipboard.h"
 #include "shell/CommandStates.h"
 
 #include <QMenu>
@@ -14,20 +13,10 @@ class TestToolbar : public QObject {
     Q_OBJECT
     std::unique_ptr<TestDesktop> desktop_;
     QTemporaryDir clips_;
-    std::vector<FileDialogRequest> requests_;
-    FileDialogResult answer_;
+    ChosenFile files_;
 
     // Opens a file of the clips folder through the toolbar's Open.
-    void openClip(frm_Main& w, const QString& name) {
-        answer_.accepted = true;
-        answer_.path = clips_.filePath(name);
-        w.Toolbar_Click(1);
-    }
-    static void drag(frm_Main& w, QPoint from, QPoint to) {
-        QTest::mousePress(w.pic_video, Qt::LeftButton, {}, from);
-        QTest::mouseMove(w.pic_video, to);
-        QTest::mouseRelease(w.pic_video, Qt::LeftButton, {}, to);
-    }
+    void openClip(frm_Main& w, const QString& name) { files_.Click(w, 1, clips_.filePath(name)); }
 
 private slots:
     void initTestCase() {
@@ -37,17 +26,12 @@ private slots:
         QVERIFY(cliptools::WriteClip(clips_.filePath(QStringLiteral("Drive.AVI")), clipFormat, 6,
                                      [](int i) { return cliptools::NumberedFrame(i, 160, 120); }));
         QVERIFY(cliptools::NumberedFrame(5, 100, 80).save(clips_.filePath(QStringLiteral("stance.jpg"))));
-        SetFileDialogAnswerer([this](const FileDialogRequest& r) {
-            requests_.push_back(r);
-            return answer_;
-        });
     }
-    void cleanupTestCase() { SetFileDialogAnswerer({}); }
 
     void init() {
         desktop_ = std::make_unique<TestDesktop>();
-        requests_.clear();
-        answer_ = {};
+        files_.requests.clear();
+        files_.Choose({});  // cancelled
     }
     void cleanup() { desktop_.reset(); }
 
@@ -57,15 +41,15 @@ private slots:
         frm_Main w;
         const QString before = w.Program.WorkingDir;
         w.Toolbar_Click(1);
-        QCOMPARE(requests_.size(), size_t(1));
-        const FileDialogRequest& r = requests_[0];
+        QCOMPARE(files_.requests.size(), size_t(1));
+        const FileDialogRequest& r = files_.requests[0];
         QVERIFY(r.startFolder == before && r.preview && r.filters.size() == 3);
         // Every kind it opens is offered: clips first, then AVI alone, then pictures.
         for (const char* kind : {"*.avi", "*.mp4", "*.mov", "*.mkv", "*.webm", "*.m4v", "*.3gp"})
             QVERIFY(r.filters[0].patterns.split(QLatin1Char(';')).contains(QLatin1String(kind)));
         QVERIFY(w.Program.WorkingDir == before && !w.Program.ClipLoaded && !w.mnuToolsTOP->menuAction()->isEnabled());
 
-        answer_ = {true, clips_.filePath(QStringLiteral("Drive.AVI")), {}, 1, false};  // ".AVI" opens as a clip
+        files_.Choose(clips_.filePath(QStringLiteral("Drive.AVI")));  // ".AVI" opens as a clip
         w.mnuFile_Click(0);
         QCOMPARE(w.Video1.frameCount, short(6));
         QCOMPARE(ShownFrame(w), 0);
@@ -78,8 +62,7 @@ private slots:
         QVERIFY(w.mnuTools[9]->isChecked() && !w.VideoControls->isHidden());
         w.mnuTools[9]->trigger();
         QVERIFY(!w.mnuTools[9]->isChecked() && w.VideoControls->isHidden());
-        answer_.path = clips_.filePath(QStringLiteral("stance.jpg"));
-        w.Toolbar_Click(1);
+        openClip(w, QStringLiteral("stance.jpg"));
         QCOMPARE(w.ClipKind, 1);
         QCOMPARE(cliptools::ReadFrameNumber(w.pic_video->Image().copy(0, 0, 100, 80)), 5);
         QVERIFY(boxes.calls.empty());
@@ -145,42 +128,11 @@ private slots:
         w.mnuTools[0]->trigger();
         QVERIFY(isOn(true));
         QCOMPARE(w.ImageTool->pos(), QPoint(50, 60));
-    }
-
-    // Copy puts the canvas, marks drawn with the mouse and all, on the clipboard; the marks stay
-    // over every frame shown. (How each mark is drawn: the overlay and thick-line tests.)
-    void marksDrawnStayOverFramesAndAreCopied() {
-        MsgBoxRecorder boxes;
-        frm_Main w;
-        w.show();
-        openClip(w, QStringLiteral("Drive.AVI"));
-        // Drawing on: the tool box appears and the line tool is chosen.
-        w.Toolbar_Click(3);
-        QVERIFY(w.Drawing->Overlay().DrawingOn && w.Toolbar1->Value(3) && w.mnuTools[1]->isChecked() &&
-                w.DrawToolBox->isVisible());
-        w.Toolbar_Click(20);
-        w.Drawing->Overlay().Line1.BorderColor = 0x0000FF;  // red, as 0x00BBGGRR
-        w.Drawing->Overlay().Line1.BorderWidth = 3;
-        drag(w, QPoint(100, 300), QPoint(400, 300));
-        QCOMPARE(w.Drawing->Overlay().LineCount, short(1));
-        const QImage frame = w.pic_video->Image().copy();
-        QCOMPARE(frame.pixelColor(250, 300), QColor(Qt::red));
-        QImage copied;
-        SetClipboardAnswerer([&](const QImage& image) {
-            copied = image;
-            return true;
-        });
-        w.Toolbar_Click(5);
-        SetClipboardAnswerer({});
-        QCOMPARE(copied.convertToFormat(frame.format()), frame);
-        // Another frame is painted with the line over it.
-        w.ImgVideoFrames_Click(4);
-        QCOMPARE(ShownFrame(w), 4);
-        for (const int y : {299, 300, 301}) QCOMPARE(w.pic_video->Image().pixelColor(250, y), QColor(Qt::red));
-        // Drawing off hides the tool box.
-        w.Toolbar_Click(3);
-        QVERIFY(!w.Drawing->Overlay().DrawingOn && !w.DrawToolBox->isVisible() && !w.Toolbar1->Value(3));
-        QVERIFY(boxes.calls.empty());
+        // So do Drawing's button, menu item and tool box.
+        for (const bool on : {true, false}) {
+            w.Toolbar_Click(3);
+            QVERIFY(w.Toolbar1->Value(3) == on && w.mnuTools[1]->isChecked() == on && w.DrawToolBox->isVisible() == on);
+        }
     }
 
     void recentFilesReopenAndMoveToTheTop() {
@@ -190,11 +142,8 @@ private slots:
         const QString first = dir.filePath(QStringLiteral("first.avi"));
         QVERIFY(QFile::copy(clips_.filePath(QStringLiteral("Drive.AVI")), first));
         const QString second = clips_.filePath(QStringLiteral("Drive.AVI"));
-        answer_.accepted = true;
-        answer_.path = first;
-        w.Toolbar_Click(1);
-        answer_.path = second;
-        w.Toolbar_Click(1);
+        files_.Click(w, 1, first);
+        files_.Click(w, 1, second);
         QVERIFY(w.mnuFile[5]->text().endsWith(QStringLiteral("Drive.AVI")));
         QVERIFY(w.mnuFile[6]->text().endsWith(QStringLiteral("first.avi")));
         // Reopening the second entry swaps the two slots and loads it.

@@ -2,6 +2,8 @@
 // sidecars, and the main window saving and restoring them as clips come and go.
 
 #include "CompareWindowFixture.h"
+#include "HandMadeAvi.h"
+#include "SettingsStoreFixture.h"
 #include "compare/KeyPositionsController.h"
 #include "overlay/MarksStore.h"
 #include "overlay/OverlayModel.h"
@@ -23,16 +25,6 @@ MarksSnapshot withMarks(std::vector<SavedMark> marks, double scale = 0, std::opt
     s.metresPerPixel = scale;
     s.keyPositions = keys;
     return s;
-}
-
-QByteArray readAll(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-bool writeAll(const QString& path, const QByteArray& data) {
-    QFile f(path);
-    return f.open(QIODevice::WriteOnly) && f.write(data) == data.size();
 }
 
 // A line dragged on the canvas with the drawing tools, as the user draws it.
@@ -143,7 +135,7 @@ private slots:
         QTemporaryDir folder;
         const QString path = folder.filePath(QStringLiteral("swing.avi")),
                       sidecar = MarksStore::SidecarPath(path);
-        QVERIFY(writeAll(sidecar, content) && writeAll(sidecar + QStringLiteral(".bad"), "an earlier one"));
+        QVERIFY(testavi::WriteBytes(sidecar, content) && testavi::WriteBytes(sidecar + QStringLiteral(".bad"), "an earlier one"));
         MsgBoxRecorder boxes;
         ClipMarks marks;
         OverlayModel o;
@@ -152,13 +144,13 @@ private slots:
         QCOMPARE(o.LineCount, 0);  // opens without marks
         QCOMPARE(boxes.calls.size(), size_t(1));
         QVERIFY2(boxes.calls[0].prompt.contains(said), qPrintable(boxes.calls[0].prompt));
-        QCOMPARE(readAll(sidecar + QStringLiteral(".bad")), QByteArray("an earlier one"));
-        if (!newer) QCOMPARE(readAll(sidecar + QStringLiteral(".2.bad")), content);
+        QCOMPARE(ReadAll(sidecar + QStringLiteral(".bad")), QByteArray("an earlier one"));
+        if (!newer) QCOMPARE(ReadAll(sidecar + QStringLiteral(".2.bad")), content);
         QCOMPARE(boxes.calls[0].prompt.contains(QStringLiteral("swing.avi.varkelo.2.bad")), !newer);
         // Leaving the clip: a newer file stays as it is; a damaged one, kept aside, gets a fresh one.
         ApplySnapshot(withMarks({mark(kHistAngle, {{0, 0}, {5, 5}, {9, 0}})}), o);
         QVERIFY(marks.Leave(o, std::nullopt));
-        if (newer) QCOMPARE(readAll(sidecar), content);
+        if (newer) QCOMPARE(ReadAll(sidecar), content);
         if (!newer) QCOMPARE(MarksStore::Load(path).snapshot.marks.size(), size_t(1));
     }
 

@@ -8,7 +8,6 @@
 
 #include <QLineEdit>
 #include <QTextBrowser>
-#include <QtEndian>
 
 using namespace platform;
 
@@ -211,36 +210,6 @@ private Q_SLOTS:
         QCOMPARE(paints, 1);
     }
 
-    // Frames the store does not hold (past the end, a picture's frame 1) show the last frame
-    // painted as it was: its effects are never applied twice.
-    void aMissingFrameNeverGetsItsEffectsTwice() {
-        frm_Main w;
-        open(w, "swing.avi");
-        w.ImageTool->VScrBright->setValue(40);
-        w.ImageTool->chkFlag[1]->setChecked(true);  // inverted twice would be plain again
-        w.PasteAvi(4);
-        const QImage four = w.pic_video->Image();
-        for (short missing : {4, 10, -1, 1000}) {
-            w.PasteAvi(missing);
-            QCOMPARE(w.pic_video->Image(), four);
-        }
-        open(w, "pose.jpg");
-        insertModel(w);
-        w.ModelTool->HscrBrightness->setValue(40);
-        w.PasteModel(3);
-        const QImage model = w.Compositor.ModelSurface();
-        w.PasteModel(99);
-        QCOMPARE(w.Compositor.ModelSurface(), model);
-        choose(w, 1);
-        w.VideoControls->cmdPlay->click();
-        const QImage picture = w.pic_video->Image().copy(0, 0, 100, 80);
-        for (int tick = 0; tick < 3; ++tick) {
-            w.bothTimer_Timer();
-            QCOMPARE(w.CurrentVideoFrame, short(0));
-            QCOMPARE(w.pic_video->Image().copy(0, 0, 100, 80), picture);
-        }
-    }
-
     // The frame keys and Space reach the video controls from every window of the program, but
     // not from a text box, which keeps the keys it edits with, nor during a load. Space plays
     // what the window choice names, and nothing for a still picture. The wheel over the picture
@@ -348,10 +317,7 @@ private Q_SLOTS:
         for (int base : {0, kModelBase})
             QVERIFY(cliptools::WriteClip(clips_.filePath(base ? "longmodel.avi" : "long.avi"), {160, 120}, kLong,
                                          [base](int i) { return cliptools::NumberedFrame(base + i, 160, 120); }));
-        QByteArray mb(4, 0);
-        qToLittleEndian<quint32>(1, mb.data());
-        RegistryStore::Instance().SetValues(HKEY_CURRENT_USER, QStringLiteral("Software\\varkelo\\video"),
-                                            {{QStringLiteral("FrameMemoryMB"), {REG_DWORD, mb}}});
+        TestDesktop::SetFrameMemoryMB(1);
         MsgBoxRecorder boxes;
         frm_Main w;
         open(w, "long.avi");

@@ -1,4 +1,4 @@
-#include "platform/FileDialog.h"
+#include "ChosenFile.h"
 #include "platform/FileDialogWindow.h"
 #include "platform/FilePreviewPane.h"
 #include "shell/cFileDlg.h"
@@ -30,24 +30,6 @@ QString nul(const char* text) {
     s.replace(u'~', kNul);
     return s;
 }
-
-// Records every request and answers with a prepared result (at first: cancelled).
-struct Answerer {
-    std::vector<FileDialogRequest> requests;
-    FileDialogResult answer;
-    Answerer() {
-        platform::SetFileDialogAnswerer([this](const FileDialogRequest& r) {
-            requests.push_back(r);
-            return answer;
-        });
-    }
-    ~Answerer() { platform::SetFileDialogAnswerer({}); }
-    Answerer(const Answerer&) = delete;
-    Answerer& operator=(const Answerer&) = delete;
-    void choose(const QString& path, int filterIndex, bool readOnly = false) {
-        answer = FileDialogResult{true, path, {}, filterIndex, readOnly};
-    }
-};
 
 QImage solid(QSize size, QColor colour) {
     QImage image(size, QImage::Format_RGB32);
@@ -98,10 +80,10 @@ private slots:
 
     // The toolbar's "Open Video": what reaches the dialog, and what comes back.
     void openWithPreviewHandsOverAndReadsBack() {
-        Answerer answerer;
+        ChosenFile answerer;
         QWidget owner;
         const QString chosen = QStringLiteral("/home/coach/swings/driver 01.avi");
-        answerer.choose(chosen, 2);
+        answerer.Choose(chosen, 2);
         cFileDlg dlg;
         dlg.OwnerHwnd = &owner;
         dlg.Filter = kVideoFilter;
@@ -139,8 +121,8 @@ private slots:
     void choicesThatDoNotFitFailTheCall() {
         QFETCH(QString, chosen);
         QFETCH(bool, ok);
-        Answerer answerer;
-        if (!chosen.isEmpty()) answerer.choose(chosen, 1);
+        ChosenFile answerer;
+        answerer.Choose(chosen);
         cFileDlg dlg;
         dlg.Filter = kVideoFilter;
         dlg.FilterIndex = 2;

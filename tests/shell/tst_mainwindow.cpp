@@ -148,9 +148,9 @@ private Q_SLOTS:
         for (int i = 1; i <= 12; ++i) QCOMPARE(w.Toolbar1->Enabled(i), i == 1 || i == 12);
     }
 
-    // Files dropped on the window (with Shift: as the model) and the command line's files,
-    // opened once the window is shown ("+": onto swing.avi, open before; "start": clip, then
-    // model). The outcome: the frame video 1 shows (-1: nothing; 0 stands for it while a model
+    // Files dropped on the window (with Shift: as the model), the command line's files and the
+    // file list's, opened once the window is shown ("+": onto swing.avi, open before; "start":
+    // clip, then model). The outcome: the frame video 1 shows (-1: nothing; 0 stands for it while a model
     // is in), "model" when the model came in, "refused" for a refused drop, and the messages. A file
     // that cannot be read gets the reader's message and the window goes on as it was.
     void filesOpenFromOutside_data() {
@@ -172,6 +172,10 @@ private Q_SLOTS:
             << Entry{"start", "/no/such/swing.avi other.avi", "-1" + unread + "swing.avi"};
         QTest::newRow("start: no such model")
             << Entry{"start", "swing.avi /no/such/model.avi", "0" + unread + "model.avi"};
+        // The file list: a double click or Enter opens the file selected, once however long Enter is held.
+        QTest::newRow("file list: double click") << Entry{"double click", "other.avi", "20"};
+        QTest::newRow("file list: Enter") << Entry{"Enter", "other.avi", "20"};
+        QTest::newRow("file list: Enter, no file selected") << Entry{"Enter", "", "-1"};
     }
     void filesOpenFromOutside() {
         QFETCH(Entry, entry);
@@ -185,6 +189,21 @@ private Q_SLOTS:
         QString shown;
         if (how == "start") {
             input->OpenStartupFiles(file(names[0]), file(names.value(1)));
+        } else if (!how.contains("drop")) {
+            w.previewClip = [](const QString&) {};  // the single clicks of a double click preview
+            w.Dir1->SetPath(files_.path());
+            QTRY_VERIFY(w.File1->SelectFile(QStringLiteral("other.avi")));
+            if (names[0].isEmpty()) w.File1->clearSelection();
+            w.File1->setFocus();
+            if (how == "Enter")
+                QTest::keyClick(w.File1, Qt::Key_Return);
+            else
+                QTest::mouseDClick(w.File1->viewport(), Qt::LeftButton, {},
+                                   w.File1->visualRect(w.File1->currentIndex()).center());
+            QSignalSpy reopened(&w, &frm_Main::FrameShown);
+            QKeyEvent repeat(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier, QString(), true);
+            QApplication::sendEvent(w.File1, &repeat);
+            QCOMPARE(reopened.count(), 0);
         } else {
             QList<QUrl> urls;
             for (const QString& item : names)
@@ -210,34 +229,6 @@ private Q_SLOTS:
         // The start-up picture stays until something opens.
         QVERIFY(w.imgLogo->isHidden() == (shownFrame(w) >= 0) &&
                 w.Toolbar1->Enabled(3) == (shownFrame(w) >= 0));
-    }
-
-    void fileListOpensOnDoubleClickAndEnter_data() {
-        QTest::addColumn<QString>("how");
-        for (const char* how : {"double click", "Enter", "Enter with no file selected"})
-            QTest::newRow(how) << how;
-    }
-    void fileListOpensOnDoubleClickAndEnter() {
-        QFETCH(QString, how);
-        const bool selected = !how.contains("no file");
-        frm_Main w;
-        w.previewClip = [](const QString&) {};  // the single clicks of a double click preview
-        w.show();
-        w.Dir1->SetPath(files_.path());
-        QTRY_VERIFY(w.File1->SelectFile(QStringLiteral("other.avi")));
-        if (!selected) w.File1->clearSelection();
-        w.File1->setFocus();
-        if (how != "double click")
-            QTest::keyClick(w.File1, Qt::Key_Return);
-        else
-            QTest::mouseDClick(w.File1->viewport(), Qt::LeftButton, {},
-                               w.File1->visualRect(w.File1->currentIndex()).center());
-        QCOMPARE(shownFrame(w), selected ? 20 : -1);
-        // Enter held down opens the file once, not again at every repeat.
-        QSignalSpy reopened(&w, &frm_Main::FrameShown);
-        QKeyEvent repeat(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier, QString(), true);
-        QApplication::sendEvent(w.File1, &repeat);
-        QCOMPARE(reopened.count(), 0);
     }
 
     void storedPositionsAndFoldersAreUsedAndSavedAtClose_data() {

@@ -1,8 +1,9 @@
 #pragma once
-// What the main-window tests share: the headers they reach for, a file dialog that answers
-// with the test's choice, the frame number on the canvas, and a red mark drawn straight into
-// the overlay.
+// What the main-window tests share: the headers they reach for (a file dialog that answers
+// with the test's choice among them), the frame number on the canvas, and a red mark drawn
+// straight into the overlay.
 
+#include "ChosenFile.h"
 #include "ClipWriter.h"
 #include "MsgBoxRecorder.h"
 #include "NumberedClip.h"
@@ -31,36 +32,6 @@
 #include <QTimer>
 
 #include <vector>
-
-// Answers every file dialog while it lives with the file last chosen (none: cancelled), and
-// keeps what was asked.
-class ChosenFile {
-public:
-    ChosenFile()
-        : previous_(platform::SetFileDialogAnswerer([this](const platform::FileDialogRequest& r) {
-              requests.push_back(r);
-              return answer;
-          })) {}
-    ~ChosenFile() { platform::SetFileDialogAnswerer(previous_); }
-
-    void Choose(const QString& path) {
-        answer = {};
-        answer.accepted = !path.isEmpty();
-        answer.path = path;
-        answer.filterIndex = 1;
-    }
-    // A toolbar command (1 opens a clip, 7 inserts or closes the model) with `path` chosen.
-    void Click(frm_Main& w, int command, const QString& path = {}) {
-        Choose(path);
-        w.Toolbar_Click(command);
-    }
-
-    platform::FileDialogResult answer;
-    std::vector<platform::FileDialogRequest> requests;
-
-private:
-    platform::FileDialogAnswerer previous_;
-};
 
 // The frame number the canvas shows, read from its pixels.
 inline int ShownFrame(frm_Main& w) {

@@ -2,15 +2,15 @@
 
 #include <QFile>
 
+#include <initializer_list>
+
 namespace testavi {
 namespace {
 
-void put32(QByteArray& b, uint32_t v) {
-    for (int i = 0; i < 4; ++i) b.append(char(v >> (8 * i)));
-}
-void put16(QByteArray& b, uint16_t v) {
-    b.append(char(v));
-    b.append(char(v >> 8));
+// Little-endian words of 32 bits (or 16 with `bits`), one after the other.
+void put(QByteArray& b, std::initializer_list<uint32_t> words, int bits = 32) {
+    for (uint32_t v : words)
+        for (int i = 0; i < bits / 8; ++i) b.append(char(v >> (8 * i)));
 }
 void set32(QByteArray& b, qsizetype at, uint32_t v) {
     for (int i = 0; i < 4; ++i) b[at + i] = char(v >> (8 * i));
@@ -18,7 +18,7 @@ void set32(QByteArray& b, qsizetype at, uint32_t v) {
 
 QByteArray chunk(const char* id, const QByteArray& data) {
     QByteArray c(id, 4);
-    put32(c, uint32_t(data.size()));
+    put(c, {uint32_t(data.size())});
     c += data;
     if (data.size() & 1) c.append('\0');
     return c;
@@ -27,42 +27,33 @@ QByteArray list(const char* type, const QByteArray& data) {
     return chunk("LIST", QByteArray(type, 4) + data);
 }
 
-QByteArray mainHeader(int width, int height, int fps, uint32_t frames, uint32_t streams,
-                      uint32_t bufferSize) {
-    QByteArray h;
-    put32(h, uint32_t(1000000 / fps));  // microseconds per frame
-    put32(h, 0);
-    put32(h, 0);
-    put32(h, 0x10);  // has an index
-    put32(h, frames);
-    put32(h, 0);
-    put32(h, streams);
-    put32(h, bufferSize);
-    put32(h, uint32_t(width));
-    put32(h, uint32_t(height));
-    for (int i = 0; i < 4; ++i) put32(h, 0);
-    return h;
+// The whole file: the main header, one stream (its header and format), its chunks and an index.
+QByteArray riff(int width, int height, int fps, uint32_t frames, uint32_t bufferSize, const QByteArray& streamHeader,
+                const QByteArray& format, const char* id, const std::vector<QByteArray>& chunks, bool withIndex) {
+    QByteArray main;
+    // Microseconds per frame, two unused, "has an index", frames, initial frames, streams, buffer.
+    put(main, {uint32_t(1000000 / fps), 0, 0, 0x10, frames, 0, 1, bufferSize, uint32_t(width), uint32_t(height), 0, 0, 0, 0});
+    const QByteArray hdrl = list("hdrl", chunk("avih", main) + list("strl", chunk("strh", streamHeader) + chunk("strf", format)));
+    QByteArray movi, index;
+    uint32_t offset = 4;  // from the "movi" type word
+    for (const QByteArray& data : chunks) {
+        const QByteArray c = chunk(id, data);
+        index += id;
+        put(index, {0x10, offset, uint32_t(data.size())});  // a key frame
+        movi += c;
+        offset += uint32_t(c.size());
+    }
+    return chunk("RIFF", QByteArray("AVI ") + hdrl + list("movi", movi) + (withIndex ? chunk("idx1", index) : QByteArray()));
 }
 
-QByteArray streamHeader(const char* type, const QByteArray& handler, uint32_t scale, uint32_t rate,
-                        uint32_t length, uint32_t bufferSize, uint32_t sampleSize, int width, int height) {
-    QByteArray h(type, 4);
-    h += handler.left(4).leftJustified(4, '\0');
-    put32(h, 0);  // flags
-    put16(h, 0);  // priority
-    put16(h, 0);  // language
-    put32(h, 0);  // initial frames
-    put32(h, scale);
-    put32(h, rate);
-    put32(h, 0);  // start
-    put32(h, length);
-    put32(h, bufferSize);
-    put32(h, 0xFFFFFFFFu);  // quality
-    put32(h, sampleSize);
-    put16(h, 0);
-    put16(h, 0);
-    put16(h, uint16_t(width));
-    put16(h, uint16_t(height));
+QByteArray streamHeader(const char* type, const QByteArray& handler, uint32_t rate, uint32_t length, uint32_t bufferSize,
+                        uint32_t sampleSize, int width, int height) {
+    QByteArray h = QByteArray(type, 4) + handler.left(4).leftJustified(4, '\0');
+    put(h, {0});           // flags
+    put(h, {0, 0}, 16);    // priority, language
+    // Initial frames, scale, rate, start, length, buffer, quality, sample size.
+    put(h, {0, 1, rate, 0, length, bufferSize, 0xFFFFFFFFu, sampleSize});
+    put(h, {0, 0, uint16_t(width), uint16_t(height)}, 16);
     return h;
 }
 
@@ -72,76 +63,36 @@ QByteArray RawBgrAvi(const RawAviSpec& clipFormat, const std::vector<std::option
     const int stride = (clipFormat.width * 3 + 3) & ~3;
     const uint32_t imageSize = uint32_t(stride * clipFormat.height);
     const uint32_t count = uint32_t(frames.size());
-
     QByteArray format;
-    put32(format, 40);
-    put32(format, uint32_t(clipFormat.width));
-    put32(format, uint32_t(clipFormat.height));  // positive: rows bottom-up
-    put16(format, 1);
-    put16(format, 24);
+    put(format, {40, uint32_t(clipFormat.width), uint32_t(clipFormat.height)});  // positive: rows bottom-up
+    put(format, {1, 24}, 16);
     format += clipFormat.fourcc.left(4).leftJustified(4, '\0');
-    put32(format, imageSize);
-    for (int i = 0; i < 4; ++i) put32(format, 0);
-
-    const QByteArray strl =
-        list("strl", chunk("strh", streamHeader("vids", clipFormat.fourcc, 1, uint32_t(clipFormat.fps), count,
-                                                imageSize, 0, clipFormat.width, clipFormat.height)) +
-                         chunk("strf", format));
-    const QByteArray hdrl = list("hdrl", chunk("avih", mainHeader(clipFormat.width, clipFormat.height,
-                                                                  clipFormat.fps, count, 1, imageSize)) +
-                                             strl);
-
-    QByteArray movi;
-    QByteArray index;
-    uint32_t offset = 4;  // from the "movi" type word
+    put(format, {imageSize, 0, 0, 0, 0});
+    std::vector<QByteArray> chunks;
     for (const auto& frame : frames) {
         QByteArray data;
         if (frame) {
-            const QImage bgr =
-                frame->scaled(clipFormat.width, clipFormat.height).convertToFormat(QImage::Format_BGR888);
+            const QImage bgr = frame->scaled(clipFormat.width, clipFormat.height).convertToFormat(QImage::Format_BGR888);
             // A picture's row padding is never written: the file gets zeros there.
             for (int y = clipFormat.height - 1; y >= 0; --y)
                 data += QByteArray(reinterpret_cast<const char*>(bgr.constScanLine(y)), clipFormat.width * 3)
                             .leftJustified(stride, '\0');
         }
-        const QByteArray c = chunk("00db", data);
-        index += "00db";
-        put32(index, 0x10);  // key frame
-        put32(index, offset);
-        put32(index, uint32_t(data.size()));
-        movi += c;
-        offset += uint32_t(c.size());
+        chunks.push_back(data);
     }
-    QByteArray body = QByteArray("AVI ") + hdrl + list("movi", movi);
-    if (clipFormat.withIndex) body += chunk("idx1", index);
-    return chunk("RIFF", body);
+    return riff(clipFormat.width, clipFormat.height, clipFormat.fps, count, imageSize,
+                streamHeader("vids", clipFormat.fourcc, uint32_t(clipFormat.fps), count, imageSize, 0, clipFormat.width,
+                             clipFormat.height),
+                format, "00db", chunks, clipFormat.withIndex);
 }
 
 QByteArray AudioOnlyAvi() {
     QByteArray wave;
-    put16(wave, 1);  // PCM
-    put16(wave, 1);  // mono
-    put32(wave, 8000);
-    put32(wave, 8000);
-    put16(wave, 1);
-    put16(wave, 8);
-    const QByteArray strl =
-        list("strl", chunk("strh", streamHeader("auds", QByteArray(), 1, 8000, 800, 800, 1, 0, 0)) +
-                         chunk("strf", wave));
-    const QByteArray hdrl = list("hdrl", chunk("avih", mainHeader(0, 0, 25, 0, 1, 800)) + strl);
-    QByteArray movi;
-    QByteArray index;
-    uint32_t offset = 4;
-    for (int i = 0; i < 4; ++i) {
-        const QByteArray c = chunk("00wb", QByteArray(200, char(0x80)));
-        index += "00wb";
-        put32(index, 0x10);
-        put32(index, offset);
-        put32(index, 200);
-        movi += c;
-        offset += uint32_t(c.size());
-    }
-    return chunk("RIFF", QByteArray("AVI ") + hdrl + list("movi", movi) + chunk("idx1", index));
+    put(wave, {1, 1}, 16);  // PCM, mono
+    put(wave, {8000, 8000});
+    put(wave, {1, 8}, 16);
+    return riff(0, 0, 25, 0, 800, streamHeader("auds", QByteArray(), 8000, 800, 800, 1, 0, 0), wave, "00wb",
+                std::vector<QByteArray>(4, QByteArray(200, char(0x80))), true);
 }
 
 bool PatchFrameCounts(QByteArray& avi, uint32_t frames) {

@@ -7,6 +7,7 @@
 #include "platform/Twips.h"
 
 #include <QTemporaryDir>
+#include <QtEndian>
 
 class TestDesktop {
 public:
@@ -21,6 +22,13 @@ public:
     TestDesktop(const TestDesktop&) = delete;
     TestDesktop& operator=(const TestDesktop&) = delete;
 
+    // The memory the user lets clips' frames take, as the program's settings hold it.
+    static void SetFrameMemoryMB(quint32 mb) {
+        QByteArray bytes(4, 0);
+        qToLittleEndian(mb, bytes.data());
+        platform::RegistryStore::Instance().SetValues(platform::HKEY_CURRENT_USER, QStringLiteral("Software\\varkelo\\video"),
+                                                      {{QStringLiteral("FrameMemoryMB"), {platform::REG_DWORD, bytes}}});
+    }
     // The per-user settings file of this desktop.
     QString RegistryFile() const { return home_.filePath(QStringLiteral("registry.json")); }
 
