@@ -40,12 +40,6 @@ bool inside(const void* p, const FrameArena& arena) {
     return p >= base && p < base + arena.MappedBytes();
 }
 
-// The picture of a raw 24-bit frame, exactly as it was written.
-bool sameAsWritten(const cDIBSection& frame, int number) {
-    return *frame.HDC() ==
-           cliptools::NumberedFrame(number, frame.Width(), frame.Height()).convertToFormat(QImage::Format_BGR888);
-}
-
 }  // namespace
 
 class TestFrameArena : public QObject {
@@ -158,16 +152,14 @@ private slots:
             QCOMPARE(dib->DIBSectionBitsPtr(), slot);  // decoded where it was, not reallocated
             store->frames[size_t(i)] = std::move(dib);
         }
-        for (int i = 0; i < 12; ++i) {
-            QVERIFY(inside(store->Frame(i)->DIBSectionBitsPtr(), *store->arena));
-            QVERIFY2(sameAsWritten(*store->Frame(i), i), qPrintable(QString::number(i)));
-        }
+        // What lands in a slot is the frame itself: the frame-safety test, for every format.
+        for (int i = 0; i < 12; ++i) QVERIFY(inside(store->Frame(i)->DIBSectionBitsPtr(), *store->arena));
         // A slot past the block, or no block at all, still gives a buffer; the reader gives it
         // memory of its own.
         const auto ownMemory = [&](int slot) {
             auto extra = store->NewFrame(slot);
             return !extra->HDC() && reader.GetFrameInto(3, *extra) &&
-                   (!store->arena || !inside(extra->DIBSectionBitsPtr(), *store->arena)) && sameAsWritten(*extra, 3);
+                   (!store->arena || !inside(extra->DIBSectionBitsPtr(), *store->arena));
         };
         QVERIFY(ownMemory(12));
         const std::weak_ptr<FrameArena> watch = store->arena;

@@ -1,6 +1,6 @@
 // The drawn artwork: what the program relies on, not how it looks (that is the product's
 // choice): icons that are shapes and tell apart, line-width pictures of their true width,
-// pictures of the size asked for, built once.
+// pictures of the size asked for.
 
 #include "ui/Artwork.h"
 
@@ -78,13 +78,10 @@ private slots:
         QVERIFY(LineWidthImage(3, false, QSize(0, 20)).isNull());
     }
 
-    void picturesHaveTheirSizeAndAreBuiltOnce() {
-        for (QSize s : {QSize(300, 200), QSize(1400, 900)}) QCOMPARE(SplashPicture(s).size(), s);
-        QCOMPARE(SplashPicture(QSize(400, 300)).cacheKey(), SplashPicture(QSize(400, 300)).cacheKey());
-        QVERIFY(SplashPicture(QSize(400, 300)).cacheKey() != SplashPicture(QSize(401, 300)).cacheKey());
-        QCOMPARE(LineWidthImage(2, true, QSize(90, 20)).cacheKey(),
-                 LineWidthImage(2, true, QSize(90, 20)).cacheKey());
-        QCOMPARE(ToolbarIcon(9).cacheKey(), ToolbarIcon(9).cacheKey());
+    // Each size its own picture (sizes that share a side too); how often one is built is a
+    // matter of speed, for the benchmarks.
+    void picturesHaveTheirSize() {
+        for (QSize s : {QSize(300, 200), QSize(300, 900), QSize(1400, 900)}) QCOMPARE(SplashPicture(s).size(), s);
         QVERIFY(SplashPicture(QSize(0, 100)).isNull());
     }
 

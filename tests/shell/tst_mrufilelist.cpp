@@ -3,7 +3,6 @@
 // hold values no program of ours would write.
 
 #include "SettingsStoreFixture.h"
-#include "platform/RuntimeError.h"
 #include "ui/Globals.h"
 #include "shell/cMRUFileList.h"
 #include "shell/cRegistry.h"
@@ -29,14 +28,7 @@ QStringList Entries(const cMRUFileList& list) {
     return out;
 }
 
-bool Raises9(const std::function<void()>& f) {
-    try {
-        f();
-    } catch (const RuntimeError& e) {
-        return e.Number() == errSubscriptOutOfRange;
-    }
-    return false;
-}
+bool Raises9(const std::function<void()>& f) { return Raised(f).Number() == errSubscriptOutOfRange; }
 
 }  // namespace
 

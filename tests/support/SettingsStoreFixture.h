@@ -1,9 +1,10 @@
 #pragma once
 // A settings store of its own for each test of the settings suites: every root points at
 // a file in a fresh temporary folder, and the helpers those suites share to put values in
-// by hand, read them back raw, and make a write break off part way.
+// by hand, read them back raw, make a write break off part way, and catch what is raised.
 
 #include "platform/RegistryStore.h"
+#include "platform/RuntimeError.h"
 
 #include <QDir>
 #include <QFile>
@@ -14,6 +15,7 @@
 
 #include <sys/resource.h>
 #include <csignal>
+#include <functional>
 #include <memory>
 
 class SettingsStoreFixture {
@@ -52,6 +54,16 @@ inline platform::RegValue Stored(const QString& key, const QString& name) {
     platform::RegValue v{0xFFFFu, {}};
     platform::RegistryStore::Instance().QueryValue(platform::HKEY_CURRENT_USER, key, name, v);
     return v;
+}
+
+// The error `f` raises; number 0 when it raises none.
+inline platform::RuntimeError Raised(const std::function<void()>& f) {
+    try {
+        f();
+    } catch (const platform::RuntimeError& e) {
+        return e;
+    }
+    return platform::RuntimeError(0, QStringLiteral("nothing raised"), QStringLiteral("nothing raised"));
 }
 
 inline QByteArray ReadAll(const QString& path) {
