@@ -2,6 +2,7 @@
 #include "ClipWriter.h"
 #include "FfmpegReference.h"
 #include "HandMadeAvi.h"
+#include "NumberedClip.h"
 #include "SettingsStoreFixture.h"
 #include "clips/cVideo.h"
 #include "imaging/DibFormat.h"
@@ -51,14 +52,8 @@ class TestCVideo : public QObject {
 
     QString path(const QString& name) const { return m_dir.filePath(name); }
 
-    QString writeClip(const QString& name, const cliptools::ClipRecipe& format, int frames) {
-        QString error;
-        const QString file = path(name);
-        if (!cliptools::WriteClip(
-                file, format, frames, [&](int n) { return cliptools::NumberedFrame(n, format.width, format.height); },
-                &error))
-            qWarning() << "clip not written:" << error;
-        return file;
+    QString writeClip(const QString& name, const ClipRecipe& format, int frames) {
+        return WriteNumberedClip(m_dir.path(), name, frames, format);
     }
 
 private slots:

@@ -1,4 +1,4 @@
-#include "ClipWriter.h"
+#include "NumberedClip.h"
 #include "platform/MediaControl.h"
 #include "platform/WindowHandle.h"
 
@@ -40,10 +40,8 @@ private Q_SLOTS:
     void initTestCase() {
         QVERIFY(m_dir.isValid());
         // 10 frames of 64 x 48 and 75 of 80 x 60, at 25 per second.
-        for (const auto& [name, width, height, frames] :
-             {std::tuple{"swing.avi", 64, 48, 10}, {"long.avi", 80, 60, 75}})
-            QVERIFY(cliptools::WriteClip(m_dir.filePath(name), {width, height}, frames,
-                                         [w = width, h = height](int n) { return cliptools::NumberedFrame(n, w, h); }));
+        for (const auto& [name, width, height, frames] : {std::tuple{"swing.avi", 64, 48, 10}, {"long.avi", 80, 60, 75}})
+            WriteNumberedClip(m_dir.path(), QLatin1String(name), frames, width, height);
         QVERIFY(
             QFile::copy(m_dir.filePath("swing.avi"), m_dir.filePath(QStringLiteral("swing ä \"1\".avi"))));
         QFile text(m_dir.filePath(QStringLiteral("notes.avi")));

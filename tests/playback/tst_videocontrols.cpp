@@ -47,13 +47,8 @@ private Q_SLOTS:
     // and moving the blend repaints the current frame.
     void rateAndBlendFollowTheClips() {
         QTemporaryDir dir;
-        const auto write = [&dir](const char* name, double fps) {
-            cliptools::ClipRecipe format{160, 120};
-            format.fps = fps;
-            return cliptools::WriteClip(dir.filePath(QLatin1String(name)), format, 6,
-                                        [](int i) { return cliptools::NumberedFrame(i, 160, 120); });
-        };
-        QVERIFY(write("swing.avi", 50) && write("model.avi", 12));
+        for (const auto& [name, fps] : {std::pair("swing.avi", 50), {"model.avi", 12}})
+            WriteNumberedClip(dir.path(), QLatin1String(name), 6, {.width = 160, .height = 120, .fps = fps});
         frm_Main w;
         frmVideoControls* f = w.VideoControls;
         f->cmdRate[0]->click();  // no clip yet: nothing to go by

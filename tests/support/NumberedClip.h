@@ -7,17 +7,18 @@
 #include <QDir>
 #include <QString>
 
-inline QString WriteNumberedClip(const QString& folder, const QString& name, int frames, int width = 320,
-                                 int height = 240, cliptools::Codec codec = cliptools::Codec::MJPEG) {
-    cliptools::ClipRecipe clipFormat;
-    clipFormat.width = width;
-    clipFormat.height = height;
-    clipFormat.codec = codec;
+inline QString WriteNumberedClip(const QString& folder, const QString& name, int frames,
+                                 const cliptools::ClipRecipe& recipe) {
     const QString path = QDir(folder).filePath(name);
     QString error;
     if (!cliptools::WriteClip(
-            path, clipFormat, frames, [&](int i) { return cliptools::NumberedFrame(i, width, height); },
-            &error))
+            path, recipe, frames,
+            [&](int i) { return cliptools::NumberedFrame(i, recipe.width, recipe.height); }, &error))
         qFatal("cannot write %s: %s", qPrintable(path), qPrintable(error));
     return path;
+}
+
+inline QString WriteNumberedClip(const QString& folder, const QString& name, int frames, int width = 320,
+                                 int height = 240, cliptools::Codec codec = cliptools::Codec::MJPEG) {
+    return WriteNumberedClip(folder, name, frames, {.width = width, .height = height, .codec = codec});
 }
