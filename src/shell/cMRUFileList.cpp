@@ -291,10 +291,12 @@ bool cMRUFileList::LoadModelDir(cRegistry& registry) {
 bool cMRUFileList::LoadMarkStyle(cRegistry& registry) {
     return Guarded([&] {
         registry.SetValueType(REG_DWORD);
+        // Only values that are there: settings saved before marks had a style keep the default,
+        // not black marks one pixel wide.
         registry.SetValueKey(QStringLiteral("MarkColor"));
-        if (registry.KeyExists()) program_.Marks.color = StoredInt(registry.Value()) & 0xFFFFFF;
+        if (const QVariant v = registry.Value(); v.isValid()) program_.Marks.color = StoredInt(v) & 0xFFFFFF;
         registry.SetValueKey(QStringLiteral("MarkWidth"));
-        if (registry.KeyExists()) program_.Marks.width = std::clamp(StoredInt(registry.Value()), 1, 5);
+        if (const QVariant v = registry.Value(); v.isValid()) program_.Marks.width = std::clamp(StoredInt(v), 1, 5);
     });
 }
 

@@ -61,6 +61,9 @@ class TestMRUFileList : public QObject {
              {Position{"image", pos.imageTool, {}}, Position{"draw", pos.drawTool, {5, 6}},
               Position{"vc", pos.videoControls, {}}, Position{"adjust", pos.adjustTool, {}}})
             if (at != start) out += QStringLiteral(" %1=%2,%3").arg(name).arg(at.x()).arg(at.y());
+        if (!list.LoadMarkStyle(reg_)) out += " (marks refused)";
+        if (program_.Marks.color != MarkStyle{}.color || program_.Marks.width != MarkStyle{}.width)
+            out += QStringLiteral(" mark=%1,%2").arg(program_.Marks.color).arg(program_.Marks.width);
         if (!Raises9([&] { list.File(list.MaxFileCount() + 1); })) out += " (indexed past the capacity)";
         list.AddFile(QStringLiteral("/after.avi"));
         if (list.File(1) != "/after.avi" || list.FileCount() > list.MaxFileCount()) out += " (list broken)";
@@ -165,16 +168,16 @@ private Q_SLOTS:
         program_.WorkingDir = QStringLiteral("/home/me/clips");
         program_.ModelDir = QStringLiteral("/home/me/100%PATH% swings");
         program_.ToolPos = {{1230, 4560}, {1, 2}, {0, 7}, {3000, 40000}};
-        QVERIFY(saved.Save(reg_) && saved.SaveToolCoor(reg_) && saved.SaveDir(reg_) &&
-                saved.SaveModelDir(reg_));
+        program_.Marks = {0x123456, 4};
+        QVERIFY(saved.SaveSettings(reg_));  // what the window writes at its end
 
         // The layout on disk: names in this order, counts as numbers, the rest as text.
         QStringList names;
         QCOMPARE(RegistryStore::Instance().EnumValueNames(HKEY_CURRENT_USER, kKey, names),
                  long(ERROR_SUCCESS));
-        QCOMPARE(names, (QStringList{"MaxCount", "Count", "File1", "File2", "File3", "ImageToolX",
-                                     "ImageToolY", "DrawToolX", "DrawToolY", "VControlToolX", "VControlToolY",
-                                     "AdjustToolX", "AdjustToolY", "WorkingDir", "ModelDir"}));
+        QCOMPARE(names, (QStringList{"MaxCount", "Count", "File1", "File2", "File3", "WorkingDir", "ModelDir",
+                                     "ImageToolX", "ImageToolY", "DrawToolX", "DrawToolY", "VControlToolX",
+                                     "VControlToolY", "AdjustToolX", "AdjustToolY", "MarkColor", "MarkWidth"}));
         QCOMPARE(Stored(kKey, "Count"), (RegValue{REG_DWORD, QByteArray("\x03\0\0\0", 4)}));
         QCOMPARE(Stored(kKey, "File2"), (RegValue{REG_SZ, EncodeText("/home/me/clips/%HOME%.avi")}));
         QCOMPARE(Stored(kKey, "VControlToolY"), (RegValue{REG_SZ, EncodeText("40000")}));
@@ -182,11 +185,11 @@ private Q_SLOTS:
         QCOMPARE(Loaded(),
                  QString::fromUtf8("1111 files=/home/me/c.avi|/home/me/clips/%HOME%.avi|/home/me/Клипы/swing "
                                    "one.avi work=/home/me/clips model=/home/me/100%PATH% swings "
-                                   "image=1,2 draw=1230,4560 vc=3000,40000 adjust=0,7"));
+                                   "image=1,2 draw=1230,4560 vc=3000,40000 adjust=0,7 mark=1193046,4"));
 
         // An empty folder is written as an empty text, not left out.
         program_.WorkingDir.clear();
-        QVERIFY(saved.SaveDir(reg_));
+        QVERIFY(saved.SaveSettings(reg_));
         QCOMPARE(Stored(kKey, "WorkingDir"), (RegValue{REG_SZ, EncodeText(QString())}));
     }
 
@@ -213,6 +216,10 @@ private Q_SLOTS:
         row("count above capacity", same + "MaxCount=d:4;Count=d:99" + files, "1111 files=/f1|/f2|/f3|/f4");
         row("capacity above the menu", same + "MaxCount=d:1000000;Count=d:6" + files,
             "1111 files=/f1|/f2|/f3|/f4");
+        row("capacity one", same + "MaxCount=d:1;Count=d:3" + files, "1111 cap=1 files=/f1");
+        row("mark style", same + "MaxCount=d:4;MarkColor=d:255;MarkWidth=d:4", "1111 mark=255,4");
+        row("mark style out of range", same + "MaxCount=d:4;MarkColor=d:-1;MarkWidth=d:9",
+            "1111 mark=16777215,5");
         row("smaller capacity", same + "MaxCount=d:2;Count=d:3" + files, "1111 cap=2 files=/f1|/f2");
         row("negative capacity", same + "MaxCount=d:-5;Count=d:3" + files, "0111");
         row("negative count", same + "MaxCount=d:4;Count=d:-3" + files, "1111");
