@@ -66,7 +66,7 @@ private Q_SLOTS:
         row("number", REG_DWORD, 1230, REG_DWORD, QByteArray::fromHex("ce040000"), 1230);
         row("negative", REG_DWORD, -1, REG_DWORD, QByteArray::fromHex("ffffffff"), -1);
         row("short", REG_DWORD, QVariant::fromValue(short(7)), REG_DWORD, QByteArray::fromHex("07000000"), 7);
-        row("unsigned", REG_DWORD, 0xFFFFFFFEu, REG_DWORD, QByteArray::fromHex("feffffff"), -2);
+        row("unsigned, the largest", REG_DWORD, 0xFFFFFFFFu, REG_DWORD, QByteArray::fromHex("ffffffff"), -1);
         row("wide that fits", REG_DWORD, QVariant::fromValue(qint64(40000)), REG_DWORD,
             QByteArray::fromHex("409c0000"), 40000);
         // Type 5 also writes a little-endian REG_DWORD.
