@@ -52,6 +52,14 @@ namespace {
 
 const QString kProgramKey = QStringLiteral("Software\\varkelo\\video");
 
+// A key of the user's settings.
+cRegistry userKey(const QString& section) {
+    cRegistry reg;
+    reg.SetClassKey(platform::HKEY_CURRENT_USER);
+    reg.SetSectionKey(section);
+    return reg;
+}
+
 // The window as the clip player sees it.
 class PartsPlayerHost final : public playback::PlayerHost {
 public:
@@ -332,9 +340,7 @@ void MainParts::connectKeysAndZoom() {
          },
          [this] { ShowVideoInfo(*c_.picVideoInfo, -1); }, [this](int index) { ShowThumbnail(index); },
          [](const QString& section, const QString& name) {
-             cRegistry reg;
-             reg.SetClassKey(platform::HKEY_CURRENT_USER);
-             reg.SetSectionKey(section);
+             cRegistry reg = userKey(section);
              reg.SetValueKey(name);
              return reg.Value().toString();
          }},
@@ -418,9 +424,7 @@ void MainParts::Load() {
 
 void MainParts::loadSettings() {
     mru_->SetMaxFileCount(4);
-    cRegistry reg;
-    reg.SetClassKey(platform::HKEY_CURRENT_USER);
-    reg.SetSectionKey(kProgramKey);
+    cRegistry reg = userKey(kProgramKey);
     mru_->Load(reg);
     controls_->ShowRecentFiles(*mru_);
     mru_->LoadDir(reg);
@@ -446,11 +450,9 @@ void MainParts::Unload() {
             MarkStyle{c_.Drawing->Overlay().Line1.BorderColor, c_.Drawing->Overlay().Line1.BorderWidth};
     });
     TryStep([&] {
-        cRegistry reg;
-        reg.SetClassKey(platform::HKEY_CURRENT_USER);
-        reg.SetSectionKey(kProgramKey);
         // Everything in one write: the store never holds half of this session's settings.
-        TryStep([&] { mru_->SaveSettings(reg); });
+        cRegistry reg = userKey(kProgramKey);
+        mru_->SaveSettings(reg);
     });
     // FFmpeg needs no library-wide release, unlike the platform's AVI file library.
     TryStep([&] { c_.ImageTool->Unload(); });
@@ -492,7 +494,7 @@ void MainParts::refitClip() {
         }
     }
     c_.pic_video->Cls();
-    Canvas.PasteAvi(s_.CurrentVideoFrame);
+    paintCurrent();
     if (s_.Program.ModelShown) Canvas.ModelDraw(s_.CurrentModelFrame);
     if (!c_.picVideoInfo->isHidden()) ShowVideoInfo(*c_.picVideoInfo, -1);
 }

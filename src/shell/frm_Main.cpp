@@ -46,7 +46,9 @@ frm_Main::~frm_Main() {
     delete findChild<ClipNavigation*>(QString(), Qt::FindDirectChildrenOnly);
     delete findChild<CanvasZoom*>(QString(), Qt::FindDirectChildrenOnly);
     delete findChild<DesktopInput*>(QString(), Qt::FindDirectChildrenOnly);
-    // The drawing holds the program state, which goes before the window's children do.
+    // The parts use the drawing, and the drawing holds the program state, which goes before the
+    // window's children do: parts, then drawing, ahead of both.
+    parts_.reset();
     delete std::exchange(Drawing, nullptr);
 }
 
