@@ -3,6 +3,7 @@
 // back, and the limit they are held against, a plain FFmpeg loop over the clip.
 
 #include "platform/FfmpegOwners.h"
+#include "platform/VideoFile.h"
 
 #include "ClipWriter.h"
 
@@ -62,18 +63,14 @@ inline double PlainDecodeFps(const QString& path, int* framesOut = nullptr) {
     const platform::PacketPtr pkt(av_packet_alloc());
     const platform::FramePtr frame(av_frame_alloc());
     platform::SwsPtr sws;
-    uint8_t* dst[4] = {};
-    int dstStride[4] = {};
-    // Padded as swscale's 8-byte stores past the last row need.
-    av_image_alloc(dst, dstStride, par->width, par->height + 1, AV_PIX_FMT_BGR24, 64);
+    const platform::FramePtr bgr = platform::NewFrame(AV_PIX_FMT_BGR24, par->width, par->height);
     int frames = 0;
     const auto receive = [&] {
         while (avcodec_receive_frame(dec.get(), frame.get()) >= 0) {
-            sws.reset(sws_getCachedContext(sws.release(), frame->width, frame->height,
-                                           AVPixelFormat(frame->format), par->width, par->height,
-                                           AV_PIX_FMT_BGR24, SWS_BICUBIC | SWS_ACCURATE_RND | SWS_FULL_CHR_H_INT,
-                                           nullptr, nullptr, nullptr));
-            sws_scale(sws.get(), frame->data, frame->linesize, 0, frame->height, dst, dstStride);
+            if (!sws)
+                sws = platform::NewConverter(frame->width, frame->height, AVPixelFormat(frame->format), par->width,
+                                             par->height, AV_PIX_FMT_BGR24, platform::VideoFile::kConversionFlags);
+            sws_scale_frame(sws.get(), bgr.get(), frame.get());
             ++frames;
         }
     };
@@ -87,7 +84,6 @@ inline double PlainDecodeFps(const QString& path, int* framesOut = nullptr) {
     avcodec_send_packet(dec.get(), nullptr);
     receive();
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    av_freep(&dst[0]);
     avformat_close_input(&fmt);
     if (framesOut) *framesOut = frames;
     return frames / seconds;

@@ -27,6 +27,7 @@ extern "C" {
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <ctime>
 #include <vector>
 
@@ -90,8 +91,14 @@ bool plainEncode(const QString& path, const std::vector<QImage>& pictures, int c
     yuv->width = w;
     yuv->height = h;
     av_frame_get_buffer(yuv.get(), 0);
-    SwsPtr sws(sws_getContext(w, h, AV_PIX_FMT_RGB32, w, h, AV_PIX_FMT_YUV420P, VideoExporter::kScaleFlags, nullptr,
-                              nullptr, nullptr));
+    SwsPtr sws = NewConverter(w, h, AV_PIX_FMT_RGB32, w, h, AV_PIX_FMT_YUV420P, VideoExporter::kScaleFlags);
+    // The pictures in frames of FFmpeg's own, as the converter takes them.
+    std::vector<FramePtr> rgb;
+    for (const QImage& p : pictures) {
+        rgb.push_back(NewFrame(AV_PIX_FMT_RGB32, w, h));
+        for (int y = 0; y < h; ++y)
+            std::memcpy(rgb.back()->data[0] + y * rgb.back()->linesize[0], p.constScanLine(y), size_t(w) * 4);
+    }
     auto drain = [&] {
         while (avcodec_receive_packet(enc.get(), pkt.get()) == 0) {
             if (pkt->duration <= 0) pkt->duration = 1;
@@ -102,11 +109,8 @@ bool plainEncode(const QString& path, const std::vector<QImage>& pictures, int c
         return true;
     };
     for (int i = 0; i < count; ++i) {
-        const QImage& p = pictures[size_t(i % kDistinct)];
-        const uint8_t* src[] = {p.constBits()};
-        const int stride[] = {int(p.bytesPerLine())};
         av_frame_make_writable(yuv.get());
-        sws_scale(sws.get(), src, stride, 0, h, yuv->data, yuv->linesize);
+        sws_scale_frame(sws.get(), yuv.get(), rgb[size_t(i % kDistinct)].get());
         yuv->pts = i;
         if (avcodec_send_frame(enc.get(), yuv.get()) < 0 || !drain()) return false;
     }

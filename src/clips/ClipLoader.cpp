@@ -32,6 +32,9 @@ void ClipLoader::read() {
     try {
         cVideo& clip = *clip_;
         const int first = clip.FirstFrame();
+        // Of a clip decoded on demand only the thumbnails are wanted after its first frame.
+        QSize preview(1, 1);
+        for (const QSize& size : thumbnailSizes_) preview = preview.expandedTo(size);
         const bool whole = staging_.ReadFrames(clip, [&](int index, const cDIBSection* decoded) {
             Frame frame;
             frame.index = index;
@@ -48,12 +51,16 @@ void ClipLoader::read() {
                 }
                 if (!thumbnailSizes_.empty()) {
                     const QSize size = thumbnailSizes_[std::min(size_t(index), thumbnailSizes_.size() - 1)];
-                    frame.thumbnail = decoded->HDC()->scaled(size, Qt::IgnoreAspectRatio, Qt::FastTransformation);
+                    // A picture of the thumbnail's size already is copied: the frame's memory is
+                    // the pass's, which the next frame overwrites.
+                    const QImage& picture = *decoded->HDC();
+                    frame.thumbnail = picture.size() == size ? picture.copy()
+                                                             : picture.scaled(size, Qt::IgnoreAspectRatio, Qt::FastTransformation);
                 }
             }
             post(std::move(frame));
             return !cancel_;
-        });
+        }, preview);
         if (!whole) outcome = Outcome::Cancelled;
     } catch (...) {
         // No memory for a frame, or a reader that gave up: the frames read so far stand.

@@ -122,7 +122,7 @@ double FrameStore::FramesPerSecond() const { return IsClip() ? reader->FramesPer
 double FrameStore::FrameSeconds(int n) const { return IsClip() ? reader->FrameSeconds(n) : 0.0; }
 double FrameStore::StartSeconds() const { return IsClip() ? reader->StartSeconds() : 0.0; }
 
-bool FrameStore::ReadFrames(cVideo& clip, const ReadStep& step) {
+bool FrameStore::ReadFrames(cVideo& clip, const ReadStep& step, QSize preview) {
     const int first = clip.FirstFrame();
     const std::uint64_t whole = frameBytes(clip) * std::uint64_t(std::max(0, clip.NumberOfFrames()));
     onDemand_ = whole > budgetLeft();
@@ -142,7 +142,8 @@ bool FrameStore::ReadFrames(cVideo& clip, const ReadStep& step) {
         if (!dib) dib = std::make_unique<cDIBSection>();
         // The reader repeats the picture before a frame that cannot be decoded; a frame it
         // cannot give at all gets no buffer.
-        const bool decoded = clip.GetFrameInto(i, *dib);
+        const bool decoded = onDemand_ && i > first && !preview.isEmpty() ? clip.GetPreviewInto(i, *dib, preview)
+                                                                          : clip.GetFrameInto(i, *dib);
         if (!decoded && i - first >= clip.NumberOfFrames()) break;  // the clip ended before its estimate
         const cDIBSection* read = nullptr;
         if (onDemand_) {

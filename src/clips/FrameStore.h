@@ -92,9 +92,11 @@ struct FrameStore : FrameSource {
     // Reads the clip's frames into the table, each into its slot of the block when there is
     // one; a clip whose frames do not fit the budget is read once through, for `step`, and kept
     // for decoding on demand. `step` hears of every frame number tried, with the frame when it
-    // was decoded; it returns false to stop the reading, and then so does this.
+    // was decoded; it returns false to stop the reading, and then so does this. Of a clip decoded
+    // on demand, `step` has the first frame whole and the others at `preview` size, when given
+    // (what a thumbnail needs costs a fraction of a whole frame's conversion).
     using ReadStep = std::function<bool(int index, const cDIBSection* decoded)>;
-    bool ReadFrames(cVideo& clip, const ReadStep& step = {});
+    bool ReadFrames(cVideo& clip, const ReadStep& step = {}, QSize preview = {});
     // Takes over what `read` settled while it read a clip for this slot: its block, whether the
     // clip is decoded on demand, and its share of the budget.
     void TakeReadingOf(FrameStore& read);

@@ -96,6 +96,15 @@ bool cVideo::GetFrameInto(int frameNumber, cDIBSection& target) {
                              target.BytesPerScanLine());
 }
 
+bool cVideo::GetPreviewInto(int frameNumber, cDIBSection& target, QSize size) {
+    if (!m_file || !m_file->IsOpen() || size.isEmpty()) return false;
+    if (target.Width() != size.width() || target.Height() != size.height() || !target.DIBSectionBitsPtr()) {
+        if (!target.Create(size.width(), size.height())) return false;
+    }
+    return m_file->ReadFrameScaled(frameNumber - m_firstFrame, size.width(), size.height(),
+                                   target.DIBSectionBitsPtr(), target.BytesPerScanLine());
+}
+
 bool cVideo::CreateFromPackedDIBPointer(const uint8_t* p) {
     return copyPackedDIB(p, nullptr);
 }

@@ -6,6 +6,7 @@
 #include "imaging/DibFormat.h"
 #include "platform/VideoFile.h"
 
+#include <QSize>
 #include <QString>
 
 #include <cstddef>
@@ -30,6 +31,9 @@ public:
     const uint8_t* AVIGetFrame(int frameNumber);
     // Frame n straight into a buffer, without the packed form in between.
     bool GetFrameInto(int frameNumber, cDIBSection& target);
+    // Frame n at `size`, each pixel the average of those it covers: a preview that costs a
+    // fraction of the whole frame.
+    bool GetPreviewInto(int frameNumber, cDIBSection& target, QSize size);
     // Copies a packed bitmap of at least 16 bits per pixel into the reader's buffers; on
     // refusal nothing changes. The first form trusts the header to say how long the bitmap
     // is (as frames from AVIGetFrame do); the second checks the bitmap against `size`.

@@ -81,7 +81,7 @@ bool ExportFeed::fill(AVFrame* yuv, const QImage& picture) {
             p.drawImage(marked_.topLeft(), job_.marks, marked_);
         }
     }
-    sws_scale(sws_.get(), rgb_->data, rgb_->linesize, 0, height_, yuv->data, yuv->linesize);
+    sws_scale_frame(sws_.get(), yuv, rgb_.get());
     return true;
 }
 
@@ -96,8 +96,8 @@ void ExportFeed::run(QImage first) {
     rgb_ = platform::NewFrame(AV_PIX_FMT_RGB32, width_, height_);
     if (!rgb_) return fail(QStringLiteral("out of memory."));
     std::memset(rgb_->buf[0]->data, 0, rgb_->buf[0]->size);
-    sws_.reset(sws_getContext(width_, height_, AV_PIX_FMT_RGB32, width_, height_, AV_PIX_FMT_YUV420P,
-                              VideoExporter::kScaleFlags, nullptr, nullptr, nullptr));
+    sws_ = platform::NewConverter(width_, height_, AV_PIX_FMT_RGB32, width_, height_, AV_PIX_FMT_YUV420P,
+                                  VideoExporter::kScaleFlags);
     if (!sws_) return fail(QStringLiteral("out of memory."));
 
     FrameCompositor compositor;

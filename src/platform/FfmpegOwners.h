@@ -5,6 +5,7 @@
 extern "C" {
 #include <libavcodec/avcodec.h>
 #include <libavformat/avformat.h>
+#include <libavutil/opt.h>
 #include <libswscale/swscale.h>
 }
 
@@ -53,6 +54,24 @@ inline FramePtr NewFrame(AVPixelFormat format, int width, int height) {
     frame->height = height;
     if (av_frame_get_buffer(frame.get(), 0) < 0) return nullptr;
     return frame;
+}
+
+// A converter from srcW x srcH pictures of `src` to dstW x dstH ones of `dst`, which splits each
+// picture over the machine's cores when run through sws_scale_frame (the result is the same as one
+// thread's, byte for byte); null when the formats cannot be converted or memory is short.
+inline SwsPtr NewConverter(int srcW, int srcH, AVPixelFormat src, int dstW, int dstH, AVPixelFormat dst, int flags) {
+    SwsPtr sws(sws_alloc_context());
+    if (!sws) return nullptr;
+    av_opt_set_int(sws.get(), "srcw", srcW, 0);
+    av_opt_set_int(sws.get(), "srch", srcH, 0);
+    av_opt_set_int(sws.get(), "src_format", src, 0);
+    av_opt_set_int(sws.get(), "dstw", dstW, 0);
+    av_opt_set_int(sws.get(), "dsth", dstH, 0);
+    av_opt_set_int(sws.get(), "dst_format", dst, 0);
+    av_opt_set_int(sws.get(), "sws_flags", flags, 0);
+    av_opt_set_int(sws.get(), "threads", 0, 0);  // one per core
+    if (sws_init_context(sws.get(), nullptr, nullptr) < 0) return nullptr;
+    return sws;
 }
 
 }  // namespace platform

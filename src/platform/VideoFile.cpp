@@ -22,6 +22,7 @@ namespace platform {
 namespace {
 
 constexpr int64_t kNoPts = AV_NOPTS_VALUE;
+static_assert(VideoFile::kConversionFlags == (SWS_BICUBIC | SWS_ACCURATE_RND | SWS_FULL_CHR_H_INT));
 
 uint32_t le32(const uint8_t* s) {
     return uint32_t(s[0]) | uint32_t(s[1]) << 8 | uint32_t(s[2]) << 16 | uint32_t(s[3]) << 24;
@@ -456,38 +457,40 @@ struct VideoFile::Impl {
         return curPts != kNoPts;
     }
 
-    bool convert(const AVFrame* frame, uint8_t* firstRow, int stride) {
+    // Converts `frame` into rows of `width` x `height` upright pixels: the picture's own size
+    // converted faithfully, any other size averaged over the pixels each one covers.
+    bool convert(const AVFrame* frame, int width, int height, uint8_t* firstRow, int stride) {
         if (frame->width <= 0 || frame->height <= 0 || frame->format < 0) return false;
+        const bool quarter = rotation == 90 || rotation == 270;
+        const int outW = quarter ? height : width, outH = quarter ? width : height;
+        const bool whole = outW == codedWidth && outH == codedHeight;
         bool fullRange = frame->color_range == AVCOL_RANGE_JPEG;
         const AVPixelFormat format = plainFormat(AVPixelFormat(frame->format), &fullRange);
         const int space = swsColorspace(frame->colorspace);
         const int64_t key = int64_t(format) | int64_t(fullRange) << 16 | int64_t(space) << 17;
-        if (!sws || swsKey != key || swsW != frame->width || swsH != frame->height) {
-            // Bicubic with full chroma interpolation and exact rounding: what FFmpeg's own
-            // scale filter gives when asked for its most faithful conversion.
-            sws.reset(sws_getContext(frame->width, frame->height, format, codedWidth, codedHeight,
-                                     AV_PIX_FMT_BGR24, SWS_BICUBIC | SWS_ACCURATE_RND | SWS_FULL_CHR_H_INT,
-                                     nullptr, nullptr, nullptr));
+        if (!sws || swsKey != key || swsW != frame->width || swsH != frame->height || bgr->width != outW ||
+            bgr->height != outH) {
+            sws = NewConverter(frame->width, frame->height, format, outW, outH, AV_PIX_FMT_BGR24,
+                               whole ? kConversionFlags : SWS_AREA | SWS_ACCURATE_RND);
             if (!sws) return false;
             sws_setColorspaceDetails(sws.get(), sws_getCoefficients(space), fullRange ? 1 : 0,
                                      sws_getCoefficients(SWS_CS_DEFAULT), 1, 0, 1 << 16, 1 << 16);
             swsKey = key;
             swsW = frame->width;
             swsH = frame->height;
-        }
-        if (bgr->width != codedWidth || bgr->height != codedHeight) {
             av_frame_unref(bgr.get());
             bgr->format = AV_PIX_FMT_BGR24;
-            bgr->width = codedWidth;
-            bgr->height = codedHeight;
+            bgr->width = outW;
+            bgr->height = outH;
             if (av_frame_get_buffer(bgr.get(), 0) < 0) {
                 av_frame_unref(bgr.get());
+                sws.reset();
                 return false;
             }
         }
-        if (sws_scale(sws.get(), frame->data, frame->linesize, 0, frame->height, bgr->data, bgr->linesize) <= 0)
-            return false;
-        copyTurned(bgr->data[0], bgr->linesize[0], codedWidth, codedHeight, rotation, firstRow, stride);
+        // The frame's own format stays as decoded ("J" ones too): the converter was told the plain one.
+        if (sws_scale_frame(sws.get(), bgr.get(), frame) < 0) return false;
+        copyTurned(bgr->data[0], bgr->linesize[0], outW, outH, rotation, firstRow, stride);
         return true;
     }
 };
@@ -666,7 +669,14 @@ bool VideoFile::ReadFrame(int n, uint8_t* firstRow, int stride) {
     if (!IsOpen() || n < 0 || n >= kMaxFrames || !firstRow) return false;
     Impl& d = *m;
     if (!d.discover(n) || !d.positionAt(n)) return false;
-    return d.convert(d.cur.get(), firstRow, stride);
+    return d.convert(d.cur.get(), m_width, m_height, firstRow, stride);
+}
+
+bool VideoFile::ReadFrameScaled(int n, int width, int height, uint8_t* firstRow, int stride) {
+    if (!IsOpen() || n < 0 || n >= kMaxFrames || !firstRow || width <= 0 || height <= 0) return false;
+    Impl& d = *m;
+    if (!d.discover(n) || !d.positionAt(n)) return false;
+    return d.convert(d.cur.get(), width, height, firstRow, stride);
 }
 
 void VideoFile::ReleaseBuffers() {

@@ -28,6 +28,9 @@ public:
     static constexpr int kMaxFrames = 32767;
     // Frame sides outside 1..kMaxSide are refused as damaged.
     static constexpr int kMaxSide = 16384;
+    // The conversion to BGR: bicubic with full chroma interpolation and exact rounding, what
+    // FFmpeg's own scale filter gives when asked for its most faithful one.
+    static constexpr int kConversionFlags = 0x4 | 0x40000 | 0x2000;  // SWS_BICUBIC | SWS_ACCURATE_RND | SWS_FULL_CHR_H_INT
 
     VideoFile();
     ~VideoFile();
@@ -68,6 +71,9 @@ public:
     // The size is Width() x Height(). False when n lies past the end or nothing decodes; a
     // picture that fails to decode shows the one before it.
     bool ReadFrame(int n, uint8_t* firstRow, int stride);
+    // Frame n at width x height, each pixel the average of those it covers: a preview that costs
+    // a fraction of the whole picture's conversion.
+    bool ReadFrameScaled(int n, int width, int height, uint8_t* firstRow, int stride);
     // The frame decoding starts from to reach frame n (the latest key picture at or before it);
     // -1 when n lies past the end.
     int KeyFrameOf(int n);

@@ -151,6 +151,13 @@ private slots:
         for (int n : {37, 3, 50, 59, 0, 13, 12, 11, 1, 58}) QCOMPARE(number(n), n);
         QVERIFY(video.DecoderSeeks() > 0);
         QVERIFY(video.AVIGetFrame(-1) == nullptr);
+        // A preview is its own frame, upright, averaged down.
+        cDIBSection whole, preview;
+        const QSize small(width / 4, height / 3);
+        QVERIFY(video.GetFrameInto(7, whole) && video.GetPreviewInto(7, preview, small));
+        QCOMPARE(preview.HDC()->size(), small);
+        const double apart = MeanLevelDifference(*preview.HDC(), whole.HDC()->scaled(small, Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
+        QVERIFY2(apart <= 4, qPrintable(QString::number(apart)));
         const QImage reference = FfmpegPicture(file, 5);
         if (reference.isNull()) QSKIP("ffmpeg is not installed");
         const double difference = MeanLevelDifference(PictureOfPacked(video.AVIGetFrame(5)), reference);

@@ -322,6 +322,9 @@ private Q_SLOTS:
         frm_Main w;
         open(w, "long.avi");
         QVERIFY(w.Video1.OnDemand());
+        // Its thumbnails, read at their own size in the load's pass, show their own frames.
+        for (int i = 0; i < kLong; ++i)
+            QCOMPARE(cliptools::ReadFrameNumber(w.ImgVideoFrames[size_t(i)]->pixmap().toImage()), i);
         for (const QString& step : QStringLiteral("F1 B0 B23 F0").split(u' ')) {
             press(w, step[0]);
             QTRY_COMPARE(ShownFrame(w), step.mid(1).toInt());
