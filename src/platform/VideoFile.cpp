@@ -22,7 +22,7 @@ namespace platform {
 namespace {
 
 constexpr int64_t kNoPts = AV_NOPTS_VALUE;
-static_assert(VideoFile::kConversionFlags == (SWS_BICUBIC | SWS_ACCURATE_RND | SWS_FULL_CHR_H_INT));
+static_assert(VideoFile::kConversionFlags == (SWS_BILINEAR | SWS_ACCURATE_RND | SWS_FULL_CHR_H_INT));
 
 uint32_t le32(const uint8_t* s) {
     return uint32_t(s[0]) | uint32_t(s[1]) << 8 | uint32_t(s[2]) << 16 | uint32_t(s[3]) << 24;
