@@ -54,7 +54,13 @@ cDIBSection* FrameCache::Frame(int n) const {
         std::lock_guard lock(mutex_);
         if (n != position_) {
             const auto now = std::chrono::steady_clock::now();
-            stepSeconds_ = n == position_ + 1 ? std::chrono::duration<double>(now - steppedAt_).count() : 0;
+            const double since = std::chrono::duration<double>(now - steppedAt_).count();
+            // One on from a frame not at hand: the requests do not wait for the frames. Stepping
+            // as fast as frames come always waits; a player that outruns the decoding does not.
+            const bool onward = n == position_ + 1;
+            outrun_ = onward && (outrun_ || (!held_.count(position_) && !bad_.count(position_))) &&
+                      since < restAfter().count();
+            stepSeconds_ = onward ? since : 0;
             steppedAt_ = now;
             // A jump keeps the direction the requests went last.
             direction_ = n > position_ ? 1 : -1;
@@ -119,8 +125,7 @@ int FrameCache::nextWanted() const {
 bool FrameCache::playing() const {
     // Requests a fraction of a millisecond apart are no player's ticks but steps through frames
     // already held: the frame such a run stops at is wanted at once, not when it could be in time.
-    if (direction_ < 0 || stepSeconds_ < kBurstSeconds || stepSeconds_ >= 1 || frameSeconds_ <= 1.5 * stepSeconds_)
-        return false;
+    if (!outrun_ || stepSeconds_ < kBurstSeconds || stepSeconds_ >= 1 || frameSeconds_ <= stepSeconds_) return false;
     // Requests that stop coming end it: the frame the position rests on is then decoded whatever.
     return std::chrono::steady_clock::now() - steppedAt_ < restAfter();
 }

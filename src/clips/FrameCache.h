@@ -97,6 +97,7 @@ private:
     // the time the position reaches it, instead of at frames that will have gone by.
     mutable std::chrono::steady_clock::time_point steppedAt_{};
     mutable double stepSeconds_ = 0;
+    mutable bool outrun_ = false;  // requests one frame on have passed frames not yet decoded
     double frameSeconds_ = 0;
     bool stop_ = false;
     // The last pictures handed out, kept alive even when the thread drops them; owner's thread only.
