@@ -47,8 +47,10 @@ inline long StatusKb(const char* field) {
 }
 
 // The limit: open, decode every frame with the same threading, convert to BGR24 into one buffer
-// with the same conversion the reader uses.
-inline double PlainDecodeFps(const QString& path, int* framesOut = nullptr) {
+// with the same conversion the reader uses. `firstOut`: seconds from the open to the first frame
+// converted.
+inline double PlainDecodeFps(const QString& path, int* framesOut = nullptr, double* firstOut = nullptr) {
+    const auto opening = std::chrono::steady_clock::now();
     AVFormatContext* fmt = nullptr;
     if (avformat_open_input(&fmt, path.toUtf8().constData(), nullptr, nullptr) < 0) return 0;
     const auto start = std::chrono::steady_clock::now();
@@ -71,7 +73,8 @@ inline double PlainDecodeFps(const QString& path, int* framesOut = nullptr) {
                 sws = platform::NewConverter(frame->width, frame->height, AVPixelFormat(frame->format), par->width,
                                              par->height, AV_PIX_FMT_BGR24, platform::VideoFile::kConversionFlags);
             sws_scale_frame(sws.get(), bgr.get(), frame.get());
-            ++frames;
+            if (++frames == 1 && firstOut)
+                *firstOut = std::chrono::duration<double>(std::chrono::steady_clock::now() - opening).count();
         }
     };
     while (av_read_frame(fmt, pkt.get()) >= 0) {
