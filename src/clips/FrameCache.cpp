@@ -58,9 +58,10 @@ cDIBSection* FrameCache::Frame(int n) const {
             // One on from a frame not at hand: the requests do not wait for the frames. Stepping
             // as fast as frames come always waits; a player that outruns the decoding does not.
             const bool onward = n == position_ + 1;
-            outrun_ = onward && (outrun_ || (!held_.count(position_) && !bad_.count(position_))) &&
-                      since < restAfter().count();
-            stepSeconds_ = onward ? since : 0;
+            const bool playingOn = outrun_ && onward && since < restAfter().count();
+            outrun_ = playingOn || (onward && !held_.count(position_) && !bad_.count(position_));
+            // A player's ticks jitter: while it plays on, their interval is smoothed.
+            stepSeconds_ = !onward ? 0 : playingOn ? 0.8 * stepSeconds_ + 0.2 * since : since;
             steppedAt_ = now;
             // A jump keeps the direction the requests went last.
             direction_ = n > position_ ? 1 : -1;
@@ -125,7 +126,9 @@ int FrameCache::nextWanted() const {
 bool FrameCache::playing() const {
     // Requests a fraction of a millisecond apart are no player's ticks but steps through frames
     // already held: the frame such a run stops at is wanted at once, not when it could be in time.
-    if (!outrun_ || stepSeconds_ < kBurstSeconds || stepSeconds_ >= 1 || frameSeconds_ <= stepSeconds_) return false;
+    // Once outrun, playing goes on until the requests stop (aiming at the nearest frame that can be
+    // in time is then the next one whenever decoding keeps up).
+    if (!outrun_ || stepSeconds_ < kBurstSeconds || stepSeconds_ >= 1) return false;
     // Requests that stop coming end it: the frame the position rests on is then decoded whatever.
     return std::chrono::steady_clock::now() - steppedAt_ < restAfter();
 }

@@ -5,10 +5,12 @@
 extern "C" {
 #include <libavcodec/avcodec.h>
 #include <libavformat/avformat.h>
+#include <libavutil/cpu.h>
 #include <libavutil/opt.h>
 #include <libswscale/swscale.h>
 }
 
+#include <algorithm>
 #include <memory>
 
 namespace platform {
@@ -57,7 +59,7 @@ inline FramePtr NewFrame(AVPixelFormat format, int width, int height) {
 }
 
 // A converter from srcW x srcH pictures of `src` to dstW x dstH ones of `dst`, which splits each
-// picture over the machine's cores when run through sws_scale_frame (the result is the same as one
+// picture over several cores when run through sws_scale_frame (the result is the same as one
 // thread's, byte for byte); null when the formats cannot be converted or memory is short.
 inline SwsPtr NewConverter(int srcW, int srcH, AVPixelFormat src, int dstW, int dstH, AVPixelFormat dst, int flags) {
     SwsPtr sws(sws_alloc_context());
@@ -69,7 +71,9 @@ inline SwsPtr NewConverter(int srcW, int srcH, AVPixelFormat src, int dstW, int 
     av_opt_set_int(sws.get(), "dsth", dstH, 0);
     av_opt_set_int(sws.get(), "dst_format", dst, 0);
     av_opt_set_int(sws.get(), "sws_flags", flags, 0);
-    av_opt_set_int(sws.get(), "threads", 0, 0);  // one per core
+    // Half the cores: the decoder's frame threads want the others, and each of swscale's threads
+    // keeps buffers of its own (about 50 MB more for a 4K clip decoded on demand).
+    av_opt_set_int(sws.get(), "threads", std::max(1, av_cpu_count() / 2), 0);
     if (sws_init_context(sws.get(), nullptr, nullptr) < 0) return nullptr;
     return sws;
 }

@@ -17,10 +17,11 @@ inline QByteArray FfmpegToolOutput(const QString& tool, const QStringList& args)
     return p.readAllStandardOutput();
 }
 
-// The n-th picture the decoder gives (presentation order), converted as the reader converts; null
-// when the tools are missing or there is no such picture.
-inline QImage FfmpegPicture(const QString& path, int n) {
-    const QString filter = QStringLiteral("select=eq(n\\,%1),scale=flags=bilinear+accurate_rnd+full_chroma_int,format=rgb24").arg(n);
+// The n-th picture the decoder gives (presentation order), converted as the reader converts (or
+// with the chroma filter named); null when the tools are missing or there is no such picture.
+inline QImage FfmpegPicture(const QString& path, int n, const QString& chroma = QStringLiteral("bilinear")) {
+    const QString filter =
+        QStringLiteral("select=eq(n\\,%1),scale=flags=%2+accurate_rnd+full_chroma_int,format=rgb24").arg(n).arg(chroma);
     const QStringList args = QStringList{QStringLiteral("-nostdin"), QStringLiteral("-i"), path, QStringLiteral("-vf"), filter} +
                              QStringLiteral("-fps_mode passthrough -frames:v 1 -f image2pipe -c:v png -").split(u' ');
     return QImage::fromData(FfmpegToolOutput(QStringLiteral("ffmpeg"), args), "PNG");
