@@ -457,8 +457,8 @@ struct VideoFile::Impl {
         return curPts != kNoPts;
     }
 
-    // Converts `frame` into rows of `width` x `height` upright pixels: the picture's own size
-    // converted faithfully, any other size averaged over the pixels each one covers.
+    // Converts `frame` into rows of `width` x `height` upright pixels: the picture's own size with
+    // kConversionFlags, any other size averaged over the pixels each one covers.
     bool convert(const AVFrame* frame, int width, int height, uint8_t* firstRow, int stride) {
         if (frame->width <= 0 || frame->height <= 0 || frame->format < 0) return false;
         const bool quarter = rotation == 90 || rotation == 270;
@@ -666,10 +666,7 @@ VideoFile::OpenResult VideoFile::Open(const QString& path, std::shared_ptr<const
 }
 
 bool VideoFile::ReadFrame(int n, uint8_t* firstRow, int stride) {
-    if (!IsOpen() || n < 0 || n >= kMaxFrames || !firstRow) return false;
-    Impl& d = *m;
-    if (!d.discover(n) || !d.positionAt(n)) return false;
-    return d.convert(d.cur.get(), m_width, m_height, firstRow, stride);
+    return ReadFrameScaled(n, m_width, m_height, firstRow, stride);
 }
 
 bool VideoFile::ReadFrameScaled(int n, int width, int height, uint8_t* firstRow, int stride) {
