@@ -87,13 +87,7 @@ const uint8_t* cVideo::AVIGetFrame(int frameNumber) {
 }
 
 bool cVideo::GetFrameInto(int frameNumber, cDIBSection& target) {
-    if (!m_file || !m_file->IsOpen()) return false;
-    if (target.Width() != m_file->Width() || target.Height() != m_file->Height() ||
-        !target.DIBSectionBitsPtr()) {
-        if (!target.Create(m_file->Width(), m_file->Height())) return false;
-    }
-    return m_file->ReadFrame(frameNumber - m_firstFrame, target.DIBSectionBitsPtr(),
-                             target.BytesPerScanLine());
+    return m_file && GetPreviewInto(frameNumber, target, QSize(m_file->Width(), m_file->Height()));
 }
 
 bool cVideo::GetPreviewInto(int frameNumber, cDIBSection& target, QSize size) {
