@@ -154,7 +154,10 @@ int main(int argc, char** argv) {
     timer.start();
     loop.exec();
     const double playedSeconds = played.elapsed() / 1e3;
-    const double feedable = std::min(double(ticks), plainFps * playedSeconds);
+    // The machine's speed drifts over a run: the plain loop runs again right after playing, and
+    // the ticks it could feed are counted at the mean of both runs.
+    const double plainAfterFps = PlainDecodeFps(path);
+    const double feedable = std::min(double(ticks), (plainFps + plainAfterFps) / 2 * playedSeconds);
 
     const long peakKb = StatusKb("VmHWM:");
     const double budgetMbD = double(budgetMb);
@@ -175,8 +178,9 @@ int main(int argc, char** argv) {
                 verdict(forwardSum / steps <= 1.2 * decode));
     std::printf("  step back within the cache: longest of %d steps %.3f ms, goal < 2 ms  %s\n", backSteps,
                 1000 * backMax, verdict(backMax < 0.002));
-    std::printf("  playing: %d of %d ticks painted in %.2f s; the plain decode could feed %.0f; ratio %.3f, "
-                "goal >= 0.95  %s\n",
-                painted, ticks, playedSeconds, feedable, painted / feedable, verdict(painted >= 0.95 * feedable));
+    std::printf("  playing: %d of %d ticks painted in %.2f s; the plain decode could feed %.0f (%.1f fps after "
+                "playing); ratio %.3f, goal >= 0.95  %s\n",
+                painted, ticks, playedSeconds, feedable, plainAfterFps, painted / feedable,
+                verdict(painted >= 0.95 * feedable));
     return 0;
 }
