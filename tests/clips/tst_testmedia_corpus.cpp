@@ -1,13 +1,16 @@
 // Real clips written by other programs (AVI, and the MP4, MOV, MKV and WEBM files of phones and
 // cameras): each one either opens and gives every frame as a 24-bit bitmap of the upright
 // picture's size, the same pictures FFmpeg's own tool shows, or is refused with one of the
-// reader's messages.
+// reader's messages. They carry no swing the project may ship: whatever key positions are found
+// lie inside the clip and in order, and a click, if the sound has one, within the clip.
 
 #include "PackedPicture.h"
 #include "FfmpegReference.h"
 #include "MsgBoxRecorder.h"
 #include "clips/cVideo.h"
+#include "compare/KeyPositionFinder.h"
 #include "imaging/DibFormat.h"
+#include "platform/AudioClick.h"
 #include "platform/MessageBox.h"
 
 #include <QDir>
@@ -81,6 +84,7 @@ private slots:
         const int width = video.FrameWidth(), height = video.FrameHeight();
         QVERIFY(width > 0 && height > 0);
         const int stride = (width * 3 + 3) & ~3;
+        std::vector<QImage> pictures;  // for the key positions, of clips up to 400 frames
         // The count is the index's or the headers' until the end is reached.
         for (int n = video.FirstFrame(); n < video.FirstFrame() + video.NumberOfFrames(); ++n) {
             const uint8_t* packed = video.AVIGetFrame(n);
@@ -90,12 +94,19 @@ private slots:
             QCOMPARE(QList<int>({h.biBitCount, h.biWidth, h.biHeight, int(h.biSizeImage)}),
                      QList<int>({24, width, height, stride * height}));
             QVERIFY(video.CreateFromPackedDIBPointer(packed));
+            if (pictures.size() <= 400) pictures.push_back(PictureOfPacked(packed));
         }
         const int count = video.NumberOfFrames();
         QVERIFY(!video.AVIGetFrame(video.FirstFrame() + count));
         QCOMPARE(video.NumberOfFrames(), count);
         QVERIFY(count >= 1 && count <= 32767);
         if (known.count(name)) QCOMPARE(count, known.at(name));
+        const KeyPositions found = count <= 400 ? FindKeyPositions(pictures, video.FramesPerSecond()) : KeyPositions{};
+        for (int k = 0, previous = -1; k < 4; previous = std::max(previous, found[k++]))
+            QVERIFY2(found[k] < 0 || (found[k] > previous && found[k] < count), qPrintable(KeyPositionTag(k)));
+        const std::optional<double> click = platform::ClickSeconds(file);
+        const double start = video.StartSeconds(), end = start + video.FrameSeconds(count);
+        QVERIFY2(!click || (*click >= start - 1 && *click <= end + 1), qPrintable(QString::number(click.value_or(0))));
         // Rates as recorded: a slow-motion capture tag, a slightly variable rate, a variable one.
         static const std::map<QString, double> rates = {{"mp4/androidx-media/sample_sef_slow_motion.mp4", 240},
                                                         {"mp4/metadata-extractor-images/with-gps.mov", 29.99},

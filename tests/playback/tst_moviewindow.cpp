@@ -56,7 +56,18 @@ const QString kLength[] = {QStringLiteral("set movie time format frames"),
                            QStringLiteral("status movie length")};
 const QString kWhere = QStringLiteral("Where movie destination");
 
+// A call and its arguments, the status and reply every command gets, the commands sent and the result.
+struct Call {
+    QString call;
+    QStringList args;
+    QString status, reply;
+    QStringList sent;
+    QString result;
+};
+
 }  // namespace
+
+Q_DECLARE_METATYPE(Call)
 
 class TestMovieWindow : public QObject {
     Q_OBJECT
@@ -74,15 +85,9 @@ private Q_SLOTS:
     // One call each: the commands it sends (padding removed) and what it makes of the answers,
     // every command answered with the same status and reply.
     void commandsAndReplies_data() {
-        QTest::addColumn<QString>("call");
-        QTest::addColumn<QStringList>("args");
-        QTest::addColumn<QString>("status");
-        QTest::addColumn<QString>("reply");
-        QTest::addColumn<QStringList>("sent");
-        QTest::addColumn<QString>("result");
+        QTest::addColumn<Call>("c");
         const auto open = [](const char* name, const QString& path, const QString& written) {
-            QTest::newRow(name) << "open" << QStringList{path} << kSuccess << QString()
-                                << QStringList{written} << kSuccess;
+            QTest::newRow(name) << Call{"open", {path}, kSuccess, "", {written}, kSuccess};
         };
         open("open: plain path", "/a/b.avi", openText("/a/b.avi", "AviVideo", 77));
         open("open: a space", "/my clips/swing ä.avi", openText("\"/my clips/swing ä.avi\"", "AviVideo", 77));
@@ -92,8 +97,7 @@ private Q_SLOTS:
         open("open: a path past the limit", deep, openText(deep, "AviVideo", 77));
 
         const auto length = [](const char* name, const QString& status, const char* reply, int frames) {
-            QTest::newRow(name) << "length" << QStringList{} << status << reply
-                                << QStringList{kLength[0], kLength[1]} << QString::number(frames);
+            QTest::newRow(name) << Call{"length", {}, status, reply, {kLength[0], kLength[1]}, QString::number(frames)};
         };
         length("length: tie to even down", kSuccess, "56.5", 56);
         length("length: tie to even up", kSuccess, "57.5", 58);
@@ -105,28 +109,25 @@ private Q_SLOTS:
         const auto play = [](const char* name, QStringList args, const QString& status, const char* reply,
                              const QString& played) {
             const QStringList asked = args[1].toInt() ? QStringList{} : QStringList{kLength[0], kLength[1]};
-            QTest::newRow(name) << "play" << args << status << reply << asked + QStringList{played} << status;
+            QTest::newRow(name) << Call{"play", args, status, reply, asked + QStringList{played}, status};
         };
         play("play: given frames", {"3", "8"}, kSuccess, "57", "play movie from 3 to 8");
         play("play: not numbers", {"abc", ""}, kSuccess, "57", "play movie from 0 to 57");
         play("play: length rounded", {"0", "0"}, kSuccess, "40.5", "play movie from 0 to 40");
         play("play: length unknown", {"0", "0"}, "no such device", "", "play movie from 0 to -1");
 
-        const auto size = [](const char* name, const char* key, const QString& status, const char* reply,
-                             int px) {
-            QTest::newRow(name) << "size" << QStringList{key} << status << reply << QStringList{kWhere}
-                                << QString::number(px);
+        const auto size = [](const char* name, const char* key, const QString& status, const char* reply, int px) {
+            QTest::newRow(name) << Call{"size", {key}, status, reply, {kWhere}, QString::number(px)};
         };
         size("size: width", "cx", kSuccess, "0 0 320 240", 320);
         size("size: height", "cy", kSuccess, "0 0 320 240", 240);
         size("size: width not a number", "cx", kSuccess, "0 0 abc 240", -1);
         size("size: failed", "cx", "no device", "0 0 320 240", -1);
-        QTest::newRow("size: no such key")
-            << "size" << QStringList{"CX"} << kSuccess << "0 0 320 240" << QStringList{} << "-1";
+        QTest::newRow("size: no such key") << Call{"size", {"CX"}, kSuccess, "0 0 320 240", {}, "-1"};
 
         // A size of zero (either) takes the window's own, 200 x 150 here; the caller sees the size used.
         const auto put = [](const char* name, QStringList args, const char* sent, const char* used) {
-            QTest::newRow(name) << "put" << args << kSuccess << "" << QStringList{sent} << used;
+            QTest::newRow(name) << Call{"put", args, kSuccess, "", {sent}, used};
         };
         put("put: sizes zero", {"box", "0", "0", "0", "0"}, "put movie window at 0 0 200 150", "200 150");
         put("put: one size zero", {"box", "4", "5", "0", "90"}, "put movie window at 4 5 200 150", "200 150");
@@ -139,26 +140,22 @@ private Q_SLOTS:
                             const char* fitted) {
             const QString type = path.endsWith(".avi") ? "AviVideo" : "MPEGVideo";
             const QStringList asked = status == kSuccess ? QStringList{kWhere, kWhere} : QStringList{};
-            QTest::newRow(name) << "box" << QStringList{path} << status << where
-                                << QStringList{openText(path, type, 0)} + asked << fitted;
+            QTest::newRow(name) << Call{"box", {path}, status, where, QStringList{openText(path, type, 0)} + asked, fitted};
         };
         box("box: avi", "/clips/swing.avi", kSuccess, "0 0 320 240", "320 240");
         box("box: avi inside the name", "/clips/swing.avi.mov", kSuccess, "0 0 320 240", "320 240");
         box("box: height unknown", "/clips/swing.avi", kSuccess, "0 0 320 ?", "320 153");
-        box("box: open fails", "/clips/gone.avi", "The specified file cannot be found.", "0 0 320 240",
-            "205 153");
+        box("box: open fails", "/clips/gone.avi", "The specified file cannot be found.", "0 0 320 240", "205 153");
     }
     void commandsAndReplies() {
-        QFETCH(QString, call);
-        QFETCH(QStringList, args);
-        QFETCH(QString, status);
-        QFETCH(QString, reply);
+        QFETCH(Call, c);
+        const QStringList& args = c.args;
         CommandRecorder rec;
         // One status for every command, but a box's open, and one reply, but to Where for a box.
-        rec.answer = [&](const QString& c) {
-            if (call != QLatin1String("box")) return CommandRecorder::Answer{status, reply};
-            return CommandRecorder::Answer{c.startsWith("open") ? status : kSuccess,
-                                           c.startsWith("Where") ? reply : ""};
+        rec.answer = [&](const QString& command) {
+            if (c.call != QLatin1String("box")) return CommandRecorder::Answer{c.status, c.reply};
+            return CommandRecorder::Answer{command.startsWith("open") ? c.status : kSuccess,
+                                           command.startsWith("Where") ? c.reply : ""};
         };
         QString result;
         QWidget box, main;
@@ -166,27 +163,25 @@ private Q_SLOTS:
         main.resize(1000, 700);
         platform::PictureBox picVideo(&main);
         picVideo.setGeometry(23, 400, 205, 153);
-        if (call == QLatin1String("open")) result = MovieOpen(77, "movie", args[0], "AviVideo");
-        if (call == QLatin1String("length")) result = QString::number(MovieLengthFrames("movie"));
-        if (call == QLatin1String("play")) result = MoviePlay("movie", args[0], args[1]);
-        if (call == QLatin1String("size")) result = QString::number(MovieDestinationSize("movie", args[0]));
-        if (call == QLatin1String("put")) {
+        if (c.call == QLatin1String("open")) result = MovieOpen(77, "movie", args[0], "AviVideo");
+        if (c.call == QLatin1String("length")) result = QString::number(MovieLengthFrames("movie"));
+        if (c.call == QLatin1String("play")) result = MoviePlay("movie", args[0], args[1]);
+        if (c.call == QLatin1String("size")) result = QString::number(MovieDestinationSize("movie", args[0]));
+        if (c.call == QLatin1String("put")) {
             int32_t at[4] = {args[1].toInt(), args[2].toInt(), args[3].toInt(), args[4].toInt()};
             const platform::WindowHandle h = args[0] == QLatin1String("box") ? platform::HandleOf(&box) : 123;
             QCOMPARE(MoviePutWindow(h, "movie", at[0], at[1], at[2], at[3]), kSuccess);
             result = QStringLiteral("%1 %2").arg(at[2]).arg(at[3]);
         }
-        if (call == QLatin1String("box")) {
+        if (c.call == QLatin1String("box")) {
             MoviePreview(program_, &picVideo, nullptr).OpenVideo(args[0]);
             result = QStringLiteral("%1 %2").arg(picVideo.width()).arg(picVideo.height());
             // The box keeps its place and the main window its size.
             QVERIFY(picVideo.pos() == QPoint(23, 400) && main.size() == QSize(1000, 700));
         }
-        QFETCH(QStringList, sent);
-        sent.replaceInStrings(" parent 0 ", QStringLiteral(" parent %1 ").arg(platform::HandleOf(&picVideo)));
-        QCOMPARE(rec.commands, sent);
-        QTEST(result, "result");
-        if (call == QLatin1String("open"))  // padded to the command limit, never cut
+        QCOMPARE(rec.commands, c.sent.replaceInStrings(" parent 0 ", QStringLiteral(" parent %1 ").arg(platform::HandleOf(&picVideo))));
+        QCOMPARE(result, c.result);
+        if (c.call == QLatin1String("open"))  // padded to the command limit, never cut
             QCOMPARE(rec.padded[0].size(), std::max(qsizetype(kOpenCommandLength), rec.commands[0].size()));
     }
 
