@@ -112,19 +112,13 @@ private Q_SLOTS:
     }
     void commandScripts() {
         QFETCH(QString, script);
+#define ERROR_NAMED(name) {QStringLiteral(#name), MciErr##name}
         static const QMap<QString, MciError> errors{
-            {"InvalidFile", MciErrInvalidFile},
-            {"FileNotFound", MciErrFileNotFound},
-            {"InvalidWindow", MciErrInvalidWindow},
-            {"DuplicateAlias", MciErrDuplicateAlias},
-            {"OutOfRange", MciErrOutOfRange},
-            {"BadInteger", MciErrBadInteger},
-            {"InvalidDeviceName", MciErrInvalidDeviceName},
-            {"UnrecognizedCommand", MciErrUnrecognizedCommand},
-            {"MissingDeviceName", MciErrMissingDeviceName},
-            {"NoClosingQuote", MciErrNoClosingQuote},
-            {"CannotUseAll", MciErrCannotUseAll},
-        };
+            ERROR_NAMED(InvalidFile),       ERROR_NAMED(FileNotFound),        ERROR_NAMED(InvalidWindow),
+            ERROR_NAMED(DuplicateAlias),    ERROR_NAMED(OutOfRange),          ERROR_NAMED(BadInteger),
+            ERROR_NAMED(InvalidDeviceName), ERROR_NAMED(UnrecognizedCommand), ERROR_NAMED(MissingDeviceName),
+            ERROR_NAMED(NoClosingQuote),    ERROR_NAMED(CannotUseAll)};
+#undef ERROR_NAMED
         for (const QString& step : script.split(QStringLiteral("; "))) {
             const QString command = step.section(QStringLiteral(" => "), 0, 0);
             const QStringList words = command.split(u' ');

@@ -78,61 +78,47 @@ private slots:
         QCOMPARE(listed, pairs);
     }
 
-    // The toolbar's "Open Video": what reaches the dialog, and what comes back.
-    void openWithPreviewHandsOverAndReadsBack() {
-        ChosenFile answerer;
-        QWidget owner;
-        const QString chosen = QStringLiteral("/home/coach/swings/driver 01.avi");
-        answerer.Choose(chosen, 2);
-        cFileDlg dlg;
-        dlg.OwnerHwnd = &owner;
-        dlg.Filter = kVideoFilter;
-        dlg.DlgTitle = QStringLiteral("Open AVI File");
-        dlg.InitDirectory = QStringLiteral("/home/coach/swings");
-        QString fileName, fileTitle;
-        QVERIFY(dlg.VBGetOpenFileNamePreview(fileName, &fileTitle));
-
-        const FileDialogRequest& r = answerer.requests.at(0);
-        QVERIFY(answerer.requests.size() == 1 && r.kind == FileDialogRequest::Open && r.preview &&
-                r.owner == &owner);
-        QVERIFY(r.title == dlg.DlgTitle && r.startFolder == QStringLiteral("/home/coach/swings"));
-        QCOMPARE(r.filters, kVideoPairs);
-        QVERIFY(r.flags == 0x1004u && r.fileMustExist && r.hideReadOnly && !r.multiSelect &&
-                !r.readOnlyTicked);
-
-        QVERIFY(fileName == chosen && fileTitle == QStringLiteral("driver 01.avi") && dlg.FilterIndex == 2 &&
-                dlg.Flags == 0x1004);
-        QCOMPARE(dlg.Filter, nul("Picture Files~*.bmp;*.jpg;*.jpeg"));
-    }
-
-    // A cancel, and a choice that does not fit its buffers with their terminating NUL (1024
-    // characters for the path, 512 for the file title), fail the call: the name and filter
-    // are reset, the start folder kept. A choice that fits fills the whole file buffer.
-    void choicesThatDoNotFitFailTheCall_data() {
+    // The toolbar's "Open Video": what reaches the dialog, and what comes back. A cancel, and a
+    // choice that does not fit its buffers with their terminating NUL (1024 characters for the
+    // path, 512 for the file title), fail the call: the name and filter are reset, the start
+    // folder kept. A choice that fits fills the whole file buffer.
+    void openWithPreview_data() {
         QTest::addColumn<QString>("chosen");  // empty: cancelled
         QTest::addColumn<bool>("ok");
         const QString deep = QStringLiteral("/d").repeated(508);  // 1016 characters
+        QTest::newRow("a choice") << QStringLiteral("/home/coach/swings/driver 01.avi") << true;
         QTest::newRow("cancelled") << QString() << false;
         QTest::newRow("path of 1024") << deep + "/axx.avi" << false;
         QTest::newRow("path of 1023") << deep + "/ax.avi" << true;
         QTest::newRow("title of 512") << "/clips/" + QString(512, u'n') << false;
         QTest::newRow("title of 511") << "/clips/" + QString(511, u'n') << true;
     }
-    void choicesThatDoNotFitFailTheCall() {
+    void openWithPreview() {
         QFETCH(QString, chosen);
         QFETCH(bool, ok);
         ChosenFile answerer;
-        answerer.Choose(chosen);
+        answerer.Choose(chosen, 2);
+        QWidget owner;
         cFileDlg dlg;
+        dlg.OwnerHwnd = &owner;
         dlg.Filter = kVideoFilter;
-        dlg.FilterIndex = 2;
+        dlg.FilterIndex = 1;
         dlg.Flags = 0x8;
+        dlg.DlgTitle = QStringLiteral("Open AVI File");
         dlg.InitDirectory = QStringLiteral("/srv/clips");
         QString fileName = QStringLiteral("old.avi"), fileTitle = QStringLiteral("old");
         QCOMPARE(dlg.VBGetOpenFileNamePreview(fileName, &fileTitle), ok);
-        QCOMPARE(answerer.requests.at(0).startFileName, QStringLiteral("old.avi"));
+
+        const FileDialogRequest& r = answerer.requests.at(0);
+        QVERIFY(answerer.requests.size() == 1 && r.kind == FileDialogRequest::Open && r.preview &&
+                r.owner == &owner && r.startFileName == QStringLiteral("old.avi"));
+        QVERIFY(r.title == dlg.DlgTitle && r.startFolder == QStringLiteral("/srv/clips") && r.filterIndex == 1);
+        QCOMPARE(r.filters, kVideoPairs);
+        QVERIFY(r.flags == 0x100Cu && r.fileMustExist && r.hideReadOnly && !r.multiSelect && !r.readOnlyTicked);
         if (ok)
-            QVERIFY(fileName == chosen && dlg.InitDirectory == chosen + QString(1024 - chosen.size(), kNul));
+            QVERIFY(fileName == chosen && fileTitle == chosen.section(u'/', -1) && dlg.FilterIndex == 2 &&
+                    dlg.Flags == 0x100C && dlg.Filter == nul("Picture Files~*.bmp;*.jpg;*.jpeg") &&
+                    dlg.InitDirectory == chosen + QString(1024 - chosen.size(), kNul));
         else
             QVERIFY(fileName == kNul && fileTitle == kNul && dlg.Filter == kNul && dlg.Flags == 0 &&
                     dlg.FilterIndex == -1 && dlg.InitDirectory == QStringLiteral("/srv/clips"));

@@ -186,16 +186,12 @@ private Q_SLOTS:
         mnuhelp_Click(mnuhelpAbout, &main);
         QPointer<frmAbout> box = frmAbout::Loaded();
         QVERIFY(box && box->isVisible() && !box->isModal() && main.findChildren<frmAbout*>().size() == 1);
-        QTest::mouseClick(box->cmdOK, Qt::LeftButton);
-        flushDeletes();
-        QVERIFY(!box && !frmAbout::Loaded());
-        box = frmAbout::ShowAbout(&main);
-        closeWithEsc(box);
-        QVERIFY(!box);
-        box = frmAbout::ShowAbout(&main);
-        box->close();
-        flushDeletes();
-        QVERIFY(!box);
+        for (int how : {0, 1, 2}) {  // OK, Esc, the close box
+            if (how) box = frmAbout::ShowAbout(&main);
+            how == 0 ? QTest::mouseClick(box->cmdOK, Qt::LeftButton) : how == 1 ? closeWithEsc(box) : void(box->close());
+            flushDeletes();
+            QVERIFY2(!box && !frmAbout::Loaded(), qPrintable(QString::number(how)));
+        }
     }
 
     // The tool the registry names, then the tools folder's, then the first of the known tools
