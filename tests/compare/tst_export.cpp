@@ -208,8 +208,7 @@ private slots:
         MsgBoxRecorder boxes;
         frm_Main w;
         openAndDraw(w, video_);
-        if (view) insertModel(w, model5_, view);
-        if (view) w.ModelTool->chkFlags[1]->setChecked(true);  // mirrored
+        if (view) insertModel(w, model5_, view), w.ModelTool->chkFlags[1]->setChecked(true);  // mirrored
         const short modelAtStart = w.CurrentModelFrame;
         range_ = {true, from, to};
         if (from < 0) from = 0, to = 11;
@@ -227,10 +226,8 @@ private slots:
         w.CurrentVideoFrame = short(from);
         w.CurrentModelFrame = modelAtStart;
         for (int k = 0; k <= to - from; ++k) {
-            if (k == 0) w.PasteAvi(short(from));
-            if (k == 0 && view) w.ModelDraw(modelAtStart);
-            if (k > 0 && view) w.bothTimer_Timer();
-            if (k > 0 && !view) w.PasteAvi(short(from + k));
+            if (k == 0 || !view) w.PasteAvi(short(from + k));
+            if (view) k == 0 ? w.ModelDraw(modelAtStart) : w.bothTimer_Timer();
             QImage expected = PictureExporter::Compose(w.CanvasScene());
             expected = expected.copy(0, 0, expected.width() & ~1, expected.height() & ~1);
             const QImage decoded = FfmpegPicture(path, k, QStringLiteral("bicubic"));  // the file, read faithfully
@@ -272,8 +269,7 @@ private slots:
         QTemporaryDir out;
         if (target.isEmpty()) target = out.filePath(how ? QStringLiteral("swing.mp4") : QStringLiteral("swing.png"));
         const QByteArray older("an older file");
-        QFile file(target);
-        QVERIFY(!existing || (file.open(QIODevice::WriteOnly) && file.write(older) == older.size() && file.flush()));
+        if (existing) WriteAll(target, older);
         MsgBoxRecorder boxes;
         frm_Main w;
         if (clip) openAndDraw(w, clip == 1 ? still_ : video_);

@@ -20,11 +20,7 @@ SavedMark mark(int kind, std::vector<QPointF> points, int color = 0x0000FF, int 
 }
 
 MarksSnapshot withMarks(std::vector<SavedMark> marks, double scale = 0, std::optional<SavedKeys> keys = {}) {
-    MarksSnapshot s;
-    s.marks = std::move(marks);
-    s.metresPerPixel = scale;
-    s.keyPositions = keys;
-    return s;
+    return MarksSnapshot{std::move(marks), scale, 0, 1, keys};  // the pen as a new snapshot has it
 }
 
 // A line dragged on the canvas with the drawing tools, as the user draws it.

@@ -67,7 +67,7 @@ struct Entry {
 
 // The frame number on the canvas; -1 while it shows nothing.
 int shownFrame(frm_Main& w) {
-    return w.pic_video->isHidden() ? -1 : cliptools::ReadFrameNumber(w.pic_video->Image());
+    return w.pic_video->isHidden() ? -1 : ShownFrame(w);
 }
 
 }  // namespace
@@ -246,9 +246,8 @@ private Q_SLOTS:
         const auto mounts = qScopeGuard([] { OverrideMountPoints(std::nullopt); });
         // Tool windows placed on a larger desktop than this one; a (0, 0) pair means "not placed",
         // the default is used again; a mark width beyond the widths offered.
-        store({{"WorkingDir", work}, {"ImageToolX", "0"}, {"ImageToolY", "0"}, {"MarkWidth", 9}});
-        store({{"DrawToolX", "30000"}, {"DrawToolY", "20000"}});
-        store({{"VControlToolX", "30000"}, {"VControlToolY", "20000"}});
+        store({{"WorkingDir", work}, {"ImageToolX", "0"}, {"ImageToolY", "0"}, {"MarkWidth", 9}, {"DrawToolX", "30000"},
+               {"DrawToolY", "20000"}, {"VControlToolX", "30000"}, {"VControlToolY", "20000"}});
         {
             frm_Main w;
             QCOMPARE(w.Drawing->Overlay().Line1.BorderWidth, 5);
