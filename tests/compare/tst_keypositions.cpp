@@ -27,27 +27,13 @@ namespace {
 // Moves a moment to just past the middle between two frames at 30 fps.
 constexpr double kBetweenFrames = 0.55 / 30;
 
-// A clip as our reader hands it to the finder: the count is the headers' guess until decoding
-// reaches the end, and a frame of another size ends it. `shownAt` is on the file's clock.
+// The drawn swing as it reaches the finder: drawn, or through a lossy MPEG-4 clip and our reader
+// (its count the headers' guess until decoding reaches the end). `shownAt` is on the file's clock.
 struct Clip {
     std::vector<QImage> frames;
     std::vector<double> shownAt;
     double fps = 0;
 };
-Clip readClip(const QString& path) {
-    cVideo reader;
-    Clip c;
-    if (!reader.OpenAviFile(path)) return c;
-    for (cDIBSection dib; int(c.frames.size()) < reader.NumberOfFrames() && reader.GetFrameInto(int(c.frames.size()), dib);) {
-        if (!c.frames.empty() && dib.HDC()->size() != c.frames[0].size()) break;
-        c.shownAt.push_back(reader.StartSeconds() + reader.FrameSeconds(int(c.frames.size())));
-        c.frames.push_back(dib.HDC()->copy());
-    }
-    c.fps = reader.FramesPerSecond();
-    return c;
-}
-
-// The drawn swing as it reaches the finder: drawn, or through a lossy MPEG-4 clip and our reader.
 Clip swing(const SwingScript& script, std::optional<cliptools::ClipRecipe> recipe = {}, const QString& path = {}) {
     Clip c{{}, {}, script.fps};
     for (int i = 0; !recipe && i < script.Frames(); ++i) c.frames.push_back(cliptools::DrawSwing(script, i));
@@ -57,7 +43,14 @@ Clip swing(const SwingScript& script, std::optional<cliptools::ClipRecipe> recip
     QString error;
     if (!cliptools::WriteClip(path, *recipe, script.Frames(), [&](int i) { return cliptools::DrawSwing(script, i); }, &error))
         qWarning("%s", qPrintable(error));
-    return readClip(path);
+    cVideo reader;
+    if (!reader.OpenAviFile(path)) return {};
+    for (cDIBSection dib; int(c.frames.size()) < reader.NumberOfFrames() && reader.GetFrameInto(int(c.frames.size()), dib);) {
+        c.shownAt.push_back(reader.StartSeconds() + reader.FrameSeconds(int(c.frames.size())));
+        c.frames.push_back(dib.HDC()->copy());
+    }
+    c.fps = reader.FramesPerSecond();
+    return c;
 }
 
 // A clip with a click `clickAt` seconds after frame 0 is shown (< 0: none) over steady noise of
