@@ -91,3 +91,28 @@ inline double PlainDecodeFps(const QString& path, int* framesOut = nullptr, doub
     if (framesOut) *framesOut = frames;
     return frames / seconds;
 }
+
+// Seconds to decode the clip's first picture alone on one thread, the decoder told at once that
+// no more packets follow (so it waits for none to reorder): what no reader's first frame can beat.
+inline double KeyPictureSeconds(const QString& path) {
+    AVFormatContext* fmt = nullptr;
+    if (avformat_open_input(&fmt, path.toUtf8().constData(), nullptr, nullptr) < 0) return 0;
+    const platform::FormatPtr owner(fmt);
+    const int stream = av_find_best_stream(fmt, AVMEDIA_TYPE_VIDEO, -1, -1, nullptr, 0);
+    if (stream < 0) return 0;
+    const AVCodecParameters* par = fmt->streams[stream]->codecpar;
+    const AVCodec* codec = avcodec_find_decoder(par->codec_id);
+    const platform::CodecPtr dec(avcodec_alloc_context3(codec));
+    avcodec_parameters_to_context(dec.get(), par);
+    dec->thread_count = 1;
+    if (avcodec_open2(dec.get(), codec, nullptr) < 0) return 0;
+    const platform::PacketPtr pkt(av_packet_alloc());
+    const platform::FramePtr frame(av_frame_alloc());
+    while (av_read_frame(fmt, pkt.get()) >= 0 && pkt->stream_index != stream) av_packet_unref(pkt.get());
+    const auto start = std::chrono::steady_clock::now();
+    avcodec_send_packet(dec.get(), pkt.get());
+    avcodec_send_packet(dec.get(), nullptr);
+    const bool decoded = avcodec_receive_frame(dec.get(), frame.get()) == 0;
+    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    return decoded ? seconds : 0;
+}

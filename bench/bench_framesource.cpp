@@ -2,6 +2,7 @@
 // the first frame, stepping forward and back, and playing at the clip's rate, against a plain
 // FFmpeg decode loop over the same clip in the same run.
 //   bench_framesource [frames, default 300] [budget in MB, default 1024] [clip kept from a run before]
+//                     [size and rate of a clip to write, default 3840x2160@30]
 
 #include "ClipWriter.h"
 #include "clips/FrameCache.h"
@@ -38,7 +39,16 @@ extern "C" {
 namespace {
 
 using Clock = std::chrono::steady_clock;
-constexpr int kWidth = 3840, kHeight = 2160, kFps = 30;
+struct ClipSize {
+    int width = 3840, height = 2160, fps = 30;
+};
+
+ClipSize parseSize(const QString& text) {
+    ClipSize size;
+    const QStringList parts = QString(text).replace(QLatin1Char('@'), QLatin1Char('x')).split(QLatin1Char('x'));
+    if (parts.size() == 3) size = {parts[0].toInt(), parts[1].toInt(), parts[2].toInt()};
+    return size.width > 0 && size.height > 0 && size.fps > 0 ? size : ClipSize{};
+}
 
 double since(Clock::time_point start) { return std::chrono::duration<double>(Clock::now() - start).count(); }
 
@@ -58,16 +68,16 @@ const char* verdict(bool met) { return met ? "ok" : "GOAL MISSED"; }
 
 // Writes the clip; run as a process of its own, so that the encoder's memory stays out of the
 // figures measured.
-int writeClip(const QString& path, int frames) {
+int writeClip(const QString& path, int frames, ClipSize size) {
     cliptools::ClipRecipe format;
     format.codec = cliptools::Codec::H264;
-    format.width = kWidth;
-    format.height = kHeight;
-    format.fps = kFps;
+    format.width = size.width;
+    format.height = size.height;
+    format.fps = size.fps;
     format.gopSize = 30;
     format.bFrames = 2;
     QString error;
-    if (!cliptools::WriteClip(path, format, frames, [](int n) { return BusyFrame(n, kWidth, kHeight, 60, 3, 5); }, &error)) {
+    if (!cliptools::WriteClip(path, format, frames, [size](int n) { return BusyFrame(n, size.width, size.height, 60, 3, 5); }, &error)) {
         std::fprintf(stderr, "cannot write the clip: %s\n", qPrintable(error));
         return 1;
     }
@@ -79,22 +89,26 @@ int writeClip(const QString& path, int frames) {
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     const QStringList args = app.arguments();
-    if (args.size() == 4 && args[1] == QLatin1String("--write")) return writeClip(args[2], args[3].toInt());
+    if (args.size() == 5 && args[1] == QLatin1String("--write"))
+        return writeClip(args[2], args[3].toInt(), parseSize(args[4]));
     const int frames = args.size() > 1 ? std::max(60, args[1].toInt()) : 300;
     const std::uint64_t budgetMb = args.size() > 2 ? std::uint64_t(std::max(64, args[2].toInt())) : 1024;
     QTemporaryDir dir;
     // Writing the clip takes longer than the measures: a clip named that does not exist yet is
     // written there and kept for the runs after.
-    const QString path = args.size() > 3 ? args[3] : dir.filePath(QStringLiteral("4k.mp4"));
+    const QString path = args.size() > 3 ? args[3] : dir.filePath(QStringLiteral("clip.mp4"));
     if (!QFileInfo::exists(path)) {
-        std::fprintf(stderr, "writing %d frames of %dx%d H.264...\n", frames, kWidth, kHeight);
-        if (QProcess::execute(app.applicationFilePath(), {QStringLiteral("--write"), path, QString::number(frames)}) != 0)
+        const ClipSize size = parseSize(args.size() > 4 ? args[4] : QString());
+        std::fprintf(stderr, "writing %d frames of %dx%d H.264...\n", frames, size.width, size.height);
+        const QString sized = QStringLiteral("%1x%2@%3").arg(size.width).arg(size.height).arg(size.fps);
+        if (QProcess::execute(app.applicationFilePath(), {QStringLiteral("--write"), path, QString::number(frames), sized}) != 0)
             return 1;
     }
 
     double plainFirst = 0;
     const double plainFps = PlainDecodeFps(path, nullptr, &plainFirst);
     const double decode = 1.0 / plainFps;
+    const double keyPicture = KeyPictureSeconds(path);
 
     {
         std::ofstream("/proc/self/clear_refs") << "5";  // the peak from here on
@@ -118,8 +132,10 @@ int main(int argc, char** argv) {
         }
     }
     const double passSeconds = since(opened);
+    const int width = reader->FrameWidth(), height = reader->FrameHeight();
+    const double fps = reader->FramesPerSecond();
     reader->ReleaseBuffers();  // as the slot does
-    FrameCache cache(path, 0, frames, kWidth, kHeight, budgetMb << 20, reader->Learnt());
+    FrameCache cache(path, 0, frames, width, height, budgetMb << 20, reader->Learnt());
     waitFor(cache, 0);
 
     // Stepping forward, as fast as the frames come.
@@ -132,7 +148,7 @@ int main(int argc, char** argv) {
     }
     // Stepping back over the frames just passed.
     double backMax = 0;
-    const int backSteps = std::max(1, cache.Capacity() / 4);
+    const int backSteps = std::clamp(cache.Capacity() / 4, 1, steps);
     for (int n = steps - 1; n >= steps - backSteps; --n) backMax = std::max(backMax, waitFor(cache, n));
 
     // Playing from a frame further on at the clip's rate, a tick painting the frame when it is there.
@@ -142,7 +158,7 @@ int main(int argc, char** argv) {
     int tick = 0, painted = 0;
     QTimer timer;
     timer.setTimerType(Qt::PreciseTimer);
-    timer.setInterval(1000 / kFps);
+    timer.setInterval(qRound(1000 / fps));
     QEventLoop loop;
     QElapsedTimer played;
     QObject::connect(&timer, &QTimer::timeout, &loop, [&] {
@@ -154,17 +170,17 @@ int main(int argc, char** argv) {
     timer.start();
     loop.exec();
     const double playedSeconds = played.elapsed() / 1e3;
+    const long peakKb = StatusKb("VmHWM:");  // before the plain loop below adds its own buffers
     // The machine's speed drifts over a run: the plain loop runs again right after playing, and
     // the ticks it could feed are counted at the mean of both runs.
     const double plainAfterFps = PlainDecodeFps(path);
     const double feedable = std::min(double(ticks), (plainFps + plainAfterFps) / 2 * playedSeconds);
 
-    const long peakKb = StatusKb("VmHWM:");
     const double budgetMbD = double(budgetMb);
     const double peakMb = peakKb / 1024.0, grownMb = (peakKb - beforeKb) / 1024.0;
     const double frameMb = double(cache.FrameBytes()) / (1 << 20);
-    std::printf("%dx%d H.264 (B-frames, key every 30), %d frames at %d fps; budget %.0f MB (%d frames of %.1f MB)\n",
-                kWidth, kHeight, frames, kFps, budgetMbD, cache.Capacity(), frameMb);
+    std::printf("%dx%d H.264 (B-frames, key every 30), %d frames at %.0f fps; budget %.0f MB (%d frames of %.1f MB)\n",
+                width, height, frames, fps, budgetMbD, cache.Capacity(), frameMb);
     std::printf("  plain FFmpeg decode to BGR24: %.1f fps, %.1f ms a frame\n", plainFps, 1000 * decode);
     std::printf("  peak memory: %.0f MB for the process (%.0f MB grown while on demand), goal <= %.0f MB  %s\n",
                 peakMb, grownMb, budgetMbD + 200, verdict(peakMb <= budgetMbD + 200));
@@ -173,6 +189,8 @@ int main(int argc, char** argv) {
     // A key picture decodes slower than the average frame, and the decoder's threads fill up first.
     std::printf("    the plain decode's own first frame: %.1f ms = %.2f decode times\n", 1000 * plainFirst,
                 plainFirst / decode);
+    std::printf("    the first key picture's decode alone, on one thread: %.1f ms = %.2f decode times\n",
+                1000 * keyPicture, keyPicture / decode);
     std::printf("  step forward: %.1f ms on average = %.2f decode times (longest %.1f ms), goal <= 1.2  %s\n",
                 1000 * forwardSum / steps, forwardSum / steps / decode, 1000 * forwardMax,
                 verdict(forwardSum / steps <= 1.2 * decode));
