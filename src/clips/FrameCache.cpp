@@ -56,10 +56,14 @@ cDIBSection* FrameCache::Frame(int n) const {
             const auto now = std::chrono::steady_clock::now();
             const double since = std::chrono::duration<double>(now - steppedAt_).count();
             // One on from a frame not at hand: the requests do not wait for the frames. Stepping
-            // as fast as frames come always waits; a player that outruns the decoding does not.
+            // as fast as frames come always waits, and asks again as soon as the frame is there; a
+            // player outrun by the decoding does not wait, and when its frames come a little late
+            // its next tick still keeps its own time.
             const bool onward = n == position_ + 1;
             const bool playingOn = outrun_ && onward && since < restAfter().count();
-            outrun_ = playingOn || (onward && !held_.count(position_) && !bad_.count(position_));
+            const bool cameLate = askedAhead_ && arrived_.first == position_ && since < 0.25 &&
+                                  now - arrived_.second > 0.25 * (now - steppedAt_);
+            outrun_ = playingOn || (onward && ((!held_.count(position_) && !bad_.count(position_)) || cameLate));
             // A player's ticks jitter: while it plays on, their interval is smoothed.
             stepSeconds_ = !onward ? 0 : playingOn ? 0.8 * stepSeconds_ + 0.2 * since : since;
             steppedAt_ = now;
@@ -69,6 +73,7 @@ cDIBSection* FrameCache::Frame(int n) const {
             wake_.notify_one();
         }
         if (auto it = held_.find(n); it != held_.end()) frame = it->second;
+        askedAhead_ = !frame;
     }
     if (!frame) return nullptr;
     if (pins_.empty() || pins_.back().first != n) {
@@ -138,20 +143,27 @@ std::chrono::duration<double> FrameCache::restAfter() const {
 }
 
 // The frames decoding goes through to reach frame n from where the reader is; a jump counts a few
-// more, for the decoder's threads filling up again.
+// more, for the decoder's threads filling up again. The reader decodes on into a key picture that
+// comes next (it has it already, waiting to be shown).
 int FrameCache::framesToReach(platform::VideoFile& file, int n, int readerAt) const {
     const int key = file.KeyFrameOf(n - first_);
     const int start = key < 0 ? n : key + first_;
-    const bool onward = readerAt >= start && readerAt < n;
+    const bool onward = readerAt + 1 >= start && readerAt < n;
     return n - (onward ? readerAt + 1 : start) + 1 + (onward ? 0 : 2);
 }
 
 int FrameCache::playTarget(platform::VideoFile& file, int readerAt) const {
-    // The nearest frame ahead that can be decoded before the position reaches it, with some margin.
+    // The nearest frame ahead that can be decoded before the position reaches it, with half a
+    // frame to spare: the target costs a converted frame, each frame decoding goes through on the
+    // way only its decode. (A margin in proportion to the time left refused every frame decoded on
+    // whenever decoding was only a little faster than the ticks: the reader then waited for the
+    // next key picture instead of catching up through the frames on the way.)
     const Window w = window();
+    const double sinceTick = std::chrono::duration<double>(std::chrono::steady_clock::now() - steppedAt_).count();
     for (int t = position_ + 1; t <= w.high; ++t) {
         if (held_.count(t) || bad_.count(t)) continue;
-        if (frameSeconds_ * framesToReach(file, t, readerAt) < 0.8 * (t - position_) * stepSeconds_) return t;
+        const double needs = 1.5 * convertedSeconds_ + throughSeconds_ * (framesToReach(file, t, readerAt) - 1);
+        if (needs < (t - position_) * stepSeconds_ - sinceTick) return t;
     }
     return -1;
 }
@@ -220,13 +232,23 @@ void FrameCache::run() {
             auto frame = spare_ ? std::move(spare_) : std::make_shared<cDIBSection>();
             lock.unlock();
             const int through = framesToReach(file, n, readerAt);
+            const bool keyPicture = file.KeyFrameOf(n - first_) == n - first_;
             const auto started = std::chrono::steady_clock::now();
             const bool decoded = decodeInto(file, n - first_, *frame, width_, height_);
             const double took = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
             lock.lock();
             readerAt = n;
-            const double each = took / std::max(1, through);
-            frameSeconds_ = frameSeconds_ > 0 ? 0.7 * frameSeconds_ + 0.3 * each : each;
+            const auto blend = [](double& estimate, double seen) { estimate = 0.7 * estimate + 0.3 * seen; };
+            if (convertedSeconds_ <= 0) {
+                convertedSeconds_ = took / std::max(1, through);
+                // Until frames are gone through, decoding one is taken for half of what a frame takes.
+                throughSeconds_ = convertedSeconds_ / 2;
+            } else if (through > 1) {
+                blend(throughSeconds_, std::max(0.0, took - convertedSeconds_) / (through - 1));
+            } else if (!keyPicture) {
+                // (A key picture takes longer than the frames after it, and would make them look slower.)
+                blend(convertedSeconds_, took);
+            }
             if (decoded) {
                 lastGood = frame;
             } else {
@@ -239,6 +261,7 @@ void FrameCache::run() {
                 continue;
             }
             held_[n] = std::move(frame);
+            arrived_ = {n, std::chrono::steady_clock::now()};
             QMetaObject::invokeMethod(this, [this, n] { emit FrameReady(n); }, Qt::QueuedConnection);
         }
     }

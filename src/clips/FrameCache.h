@@ -98,7 +98,13 @@ private:
     mutable std::chrono::steady_clock::time_point steppedAt_{};
     mutable double stepSeconds_ = 0;
     mutable bool outrun_ = false;  // requests one frame on have passed frames not yet decoded
-    double frameSeconds_ = 0;
+    mutable bool askedAhead_ = false;  // the position's frame was not at hand when asked for
+    std::pair<int, std::chrono::steady_clock::time_point> arrived_{-1, {}};  // the frame decoded last, and when
+    // What a frame decoded on from the one before and converted takes, and what each frame decoding
+    // goes through on the way to another adds (not converted, it costs less): catching up through
+    // frames that will not be shown is cheaper than playing them.
+    double convertedSeconds_ = 0;
+    double throughSeconds_ = 0;
     bool stop_ = false;
     // The last pictures handed out, kept alive even when the thread drops them; owner's thread only.
     mutable std::deque<std::pair<int, std::shared_ptr<cDIBSection>>> pins_;
