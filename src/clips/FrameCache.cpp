@@ -52,7 +52,8 @@ cDIBSection* FrameCache::Frame(int n) const {
     std::shared_ptr<cDIBSection> frame;
     {
         std::lock_guard lock(mutex_);
-        if (n != position_) {
+        const bool moved = n != position_;
+        if (moved) {
             const auto now = std::chrono::steady_clock::now();
             const double since = std::chrono::duration<double>(now - steppedAt_).count();
             // One on from a frame not at hand: the requests do not wait for the frames. Stepping
@@ -73,7 +74,9 @@ cDIBSection* FrameCache::Frame(int n) const {
             wake_.notify_one();
         }
         if (auto it = held_.find(n); it != held_.end()) frame = it->second;
-        askedAhead_ = !frame;
+        // Whether the frame was at hand when first asked for: asking again once it is there
+        // (a repaint when it comes) changes nothing.
+        if (moved) askedAhead_ = !frame;
     }
     if (!frame) return nullptr;
     if (pins_.empty() || pins_.back().first != n) {
