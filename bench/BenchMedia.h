@@ -46,6 +46,22 @@ inline long StatusKb(const char* field) {
     return -1;
 }
 
+// A decoder opened on the best video stream of `fmt`, with `threads` (0: as many as the
+// machine has, frame and slice threads as the reader uses them); null when there is none.
+inline platform::CodecPtr OpenDecoder(AVFormatContext* fmt, int threads, int* streamOut) {
+    *streamOut = av_find_best_stream(fmt, AVMEDIA_TYPE_VIDEO, -1, -1, nullptr, 0);
+    if (*streamOut < 0) return nullptr;
+    const AVCodecParameters* par = fmt->streams[*streamOut]->codecpar;
+    const AVCodec* codec = avcodec_find_decoder(par->codec_id);
+    platform::CodecPtr dec(avcodec_alloc_context3(codec));
+    if (!dec) return nullptr;
+    avcodec_parameters_to_context(dec.get(), par);
+    dec->thread_count = threads;
+    dec->thread_type = FF_THREAD_FRAME | FF_THREAD_SLICE;
+    if (avcodec_open2(dec.get(), codec, nullptr) < 0) return nullptr;
+    return dec;
+}
+
 // The limit: open, decode every frame with the same threading, convert to BGR24 into one buffer
 // with the same conversion the reader uses. `firstOut`: seconds from the open to the first frame
 // converted.
@@ -54,14 +70,13 @@ inline double PlainDecodeFps(const QString& path, int* framesOut = nullptr, doub
     AVFormatContext* fmt = nullptr;
     if (avformat_open_input(&fmt, path.toUtf8().constData(), nullptr, nullptr) < 0) return 0;
     const auto start = std::chrono::steady_clock::now();
-    int stream = av_find_best_stream(fmt, AVMEDIA_TYPE_VIDEO, -1, -1, nullptr, 0);
+    int stream = -1;
+    const platform::CodecPtr dec = OpenDecoder(fmt, 0, &stream);
+    if (!dec) {
+        avformat_close_input(&fmt);
+        return 0;
+    }
     const AVCodecParameters* par = fmt->streams[stream]->codecpar;
-    const AVCodec* codec = avcodec_find_decoder(par->codec_id);
-    const platform::CodecPtr dec(avcodec_alloc_context3(codec));
-    avcodec_parameters_to_context(dec.get(), par);
-    dec->thread_count = 0;
-    dec->thread_type = FF_THREAD_FRAME | FF_THREAD_SLICE;
-    avcodec_open2(dec.get(), codec, nullptr);
     const platform::PacketPtr pkt(av_packet_alloc());
     const platform::FramePtr frame(av_frame_alloc());
     platform::SwsPtr sws;
@@ -98,14 +113,9 @@ inline double KeyPictureSeconds(const QString& path) {
     AVFormatContext* fmt = nullptr;
     if (avformat_open_input(&fmt, path.toUtf8().constData(), nullptr, nullptr) < 0) return 0;
     const platform::FormatPtr owner(fmt);
-    const int stream = av_find_best_stream(fmt, AVMEDIA_TYPE_VIDEO, -1, -1, nullptr, 0);
-    if (stream < 0) return 0;
-    const AVCodecParameters* par = fmt->streams[stream]->codecpar;
-    const AVCodec* codec = avcodec_find_decoder(par->codec_id);
-    const platform::CodecPtr dec(avcodec_alloc_context3(codec));
-    avcodec_parameters_to_context(dec.get(), par);
-    dec->thread_count = 1;
-    if (avcodec_open2(dec.get(), codec, nullptr) < 0) return 0;
+    int stream = -1;
+    const platform::CodecPtr dec = OpenDecoder(fmt, 1, &stream);
+    if (!dec) return 0;
     const platform::PacketPtr pkt(av_packet_alloc());
     const platform::FramePtr frame(av_frame_alloc());
     while (av_read_frame(fmt, pkt.get()) >= 0 && pkt->stream_index != stream) av_packet_unref(pkt.get());
