@@ -297,7 +297,7 @@ private slots:
         dib::BitmapInfoHeader palette = dib::Header24(8, 8), rowsCut = dib::Header24(8, 8);
         palette.biBitCount = 8;
         palette.biSizeImage = 64;
-        rowsCut.biSizeImage = 10;
+        rowsCut.biSizeImage = 8 * 24 - 1;  // one byte short of its rows
         for (const dib::BitmapInfoHeader& h : {palette, rowsCut, dib::Header24(100, 100)}) {
             dib::WriteInfoHeader(p, h);
             QVERIFY(!video.CreateFromPackedDIBPointer(p, size_t(bad.size())));
