@@ -53,8 +53,8 @@ private slots:
                "right 0 0; fill; click 300 300; paint; undo; click 100 100; click 140 100; right 0 0; "
                "counts = 98 0 2 0 100; boxes = Drawing Error; newest = 100,100 140,100";
         QTest::newRow("ruler's length box ends the press")
-            << "tool 26; click 100 50; press 400 450; tool 20; move 300 300; readout = hidden; right 300 300; "
-               "counts = 0 0 0 0 0; boxes = ";
+            << "tool 26; click 100 50; press 400 450; tool 20; move 300 300; readout = hidden; "
+               "right 300 300; counts = 0 0 0 0 0; boxes = ";
         QTest::newRow("capacity message ends the press")
             << "tool 24; click 10 10; click 20 10; fill; press 20 20; undo; tool 20; move 300 300; right "
                "300 300; counts = 99 0 0 0 99; boxes = Drawing Error";
