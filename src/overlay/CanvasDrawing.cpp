@@ -107,7 +107,6 @@ void CanvasDrawing::ToolbarCommand(int index) {
                 if (modelAdjustMode && modelAdjustMode() && toolbarClick) toolbarClick(8);
                 overlay_.DrawingOn = true;
                 setButtonValue(3, true);
-                if (setDrawingMenuChecked) setDrawingMenuChecked(true);
                 SetMousePointer(2);
                 if (toolBox_) {
                     toolBox_->MoveTwips(program_.ToolPos.drawTool);
@@ -116,7 +115,6 @@ void CanvasDrawing::ToolbarCommand(int index) {
             } else {
                 overlay_.DrawingOn = false;
                 setButtonValue(3, false);
-                if (setDrawingMenuChecked) setDrawingMenuChecked(false);
                 SetMousePointer(0);
                 if (toolBox_) {
                     program_.ToolPos.drawTool = toolBox_->PositionTwips();

@@ -51,8 +51,6 @@ public:
     // Main toolbar buttons' pressed state. Default: a state kept here.
     std::function<bool(int index)> toolbarValue;
     std::function<void(int index, bool pressed)> setToolbarValue;
-    // Check mark of the Tools menu's "&Drawing".
-    std::function<void(bool checked)> setDrawingMenuChecked;
 
     // --- Canvas mouse (canvas pixels, the runtime's button codes).
     void pic_video_MouseDown(int button, int shift, float x, float y);
